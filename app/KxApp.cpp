@@ -1,0 +1,52 @@
+#include "app/KxApp.h"
+
+KxApp* TheApp = nullptr;
+
+KxApp::KxApp(HINSTANCE instance, const char* line)
+    : hInstance(instance), resourceInstance(instance), threadId(GetCurrentThreadId()) {
+  char path[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
+  modulePath = KxString(path, length < MAX_PATH ? static_cast<int>(length) : 0);
+  commandLine = line;
+  commandLine.Split(" ", args);
+  TheApp = this;
+  KxSetFormHost(this);
+}
+
+KxApp::~KxApp() {
+  if (TheApp == this) {
+    KxSetFormHost(nullptr);
+    TheApp = nullptr;
+  }
+}
+
+void KxApp::HostQuit() { RequestQuit(*this); }
+
+int KxApp::PreTranslateMessage(MSG& msg) {
+  KxForm* form = activeForm;
+  if (!form || msg.message != WM_KEYDOWN || msg.hwnd == form->hwnd || !form->keyPreview) return 0;
+  KxEvt* handler = form->msgHandlers.Find(WM_KEYDOWN);
+  if (!handler) return 0;
+  KxMsg m{form, WM_KEYDOWN, msg.wParam, msg.lParam};
+  KxEvtParam param = KxMakeEvtParam(m);
+  return handler->Invoke(param);
+}
+
+void RequestQuit(KxApp& app) {
+  PostQuitMessage(0);
+  app.quitRequested = true;
+}
+
+int MessageLoop(KxApp& app, KxForm* mainForm) {
+  if (mainForm) app.mainForm = mainForm;
+  if (app.quitRequested) return 0;
+  MSG msg = {};
+  while (!app.quitRequested) {
+    BOOL got = GetMessageA(&msg, NULL, 0, 0);
+    if (got == 0 || got == -1) return static_cast<int>(msg.wParam);
+    if (app.PreTranslateMessage(msg) != 0) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}

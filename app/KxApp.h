@@ -1,0 +1,40 @@
+#pragma once
+// The application object: what the whole process shares (its path, command line and
+// arguments, the main and the active form, the quit state) and the message loop.
+
+#include <windows.h>
+
+#include "kx/KxForm.h"
+#include "kx/base/KxString.h"
+
+class KxApp : public KxFormHost {
+public:
+  KxApp(HINSTANCE instance, const char* commandLine);
+  KxApp(const KxApp&) = delete;
+  KxApp& operator=(const KxApp&) = delete;
+
+  // Key preview for the active form; non-zero means the message was handled.
+  virtual int PreTranslateMessage(MSG& msg);
+  ~KxApp() override;
+
+  KxForm* HostMainForm() const override { return mainForm; }
+  void HostSetActiveForm(KxForm* form) override { activeForm = form; }
+  void HostQuit() override;
+
+  bool quitRequested = false;
+  KxForm* mainForm = nullptr;    // the main kit window; owner of the message boxes
+  KxForm* activeForm = nullptr;  // kept up to date by the forms on WM_ACTIVATE
+  HINSTANCE hInstance;
+  HINSTANCE resourceInstance;    // where the program's own resources are loaded from
+  DWORD threadId;                // the user-interface thread
+  KxString modulePath;
+  KxString commandLine;
+  KxStringList args;             // commandLine split at every blank
+};
+
+// The process-wide application object, set while one exists.
+extern KxApp* TheApp;
+
+// Runs until a quit request or WM_QUIT; returns the quit message's wParam or 0.
+int MessageLoop(KxApp& app, KxForm* mainForm);
+void RequestQuit(KxApp& app);

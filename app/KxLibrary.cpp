@@ -1,0 +1,21 @@
+#include "app/KxLibrary.h"
+
+bool KxLibrary::Load(const KxString& path) {
+  if (path.IsEmpty()) {
+    module = NULL;
+    return false;
+  }
+  Free();
+  module = LoadLibraryA(path.CStr());
+  return module != NULL;
+}
+
+void KxLibrary::Free() {
+  if (module) FreeLibrary(module);
+  module = NULL;
+}
+
+FARPROC KxLibrary::GetProc(const char* name) const {
+  // GetProcAddress(NULL, ...) would search the executable itself.
+  return module && name ? GetProcAddress(module, name) : NULL;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Starting files through the shell, and removing the running executable once it has exited.
+
+#include "kx/base/KxString.h"
+
+// Opens an existing path with its own folder as the current directory for the start; the
+// caller's current directory is restored afterwards. A missing path does nothing.
+void LaunchFile(const KxString& path, const KxString& parameters);
+// Opens path (a file, folder or address) as is: no existence test, no change of directory.
+void OpenFile(const KxString& path);
+
+// Starts a hidden, idle-priority command shell that deletes modulePath, and raises this
+// process's priority so that it ends first; the caller returns from its run at once.
+// True when the shell started; otherwise priorities and the file stay as they were.
+bool ScheduleSelfDelete(const KxString& modulePath);

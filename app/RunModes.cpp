@@ -1,0 +1,110 @@
+#include "app/RunModes.h"
+
+#include "app/KxAutostart.h"
+#include "app/KxShell.h"
+#include "kx/base/KxFile.h"
+
+namespace {
+
+const char kUpgradeSwitch[] = "upgrade";
+const char kInstalledName[] = "\\velix.exe";
+const char kExeExtension[] = ".exe";
+
+bool SamePath(const KxString& a, const KxString& b) {
+  char fullA[MAX_PATH] = {};
+  char fullB[MAX_PATH] = {};
+  if (!GetFullPathNameA(a.CStr(), MAX_PATH, fullA, NULL)) return false;
+  if (!GetFullPathNameA(b.CStr(), MAX_PATH, fullB, NULL)) return false;
+  return lstrcmpiA(fullA, fullB) == 0;
+}
+
+// A base name from the command line must name a file in the program directory.
+bool IsPlainBaseName(const KxString& name) {
+  if (name.IsEmpty()) return false;
+  // Walk by characters: the second byte of a double-byte character may be 0x5C.
+  for (int i = 0; i < name.Length(); ++i) {
+    unsigned char c = static_cast<unsigned char>(name.At(i));
+    if (c >= 0x81) {
+      ++i;
+    } else if (c == '\\' || c == '/' || c == ':') {
+      return false;
+    }
+  }
+  return name != "." && name != "..";
+}
+
+bool Exists(const KxString& path) {
+  return GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// "upgrade" alone: install the running copy as velix.exe and hand over to it.
+int RunInstall(KxApp& app) {
+  KxString target = ProgramDirectory() + kInstalledName;
+  if (ReplaceFileWithCopy(target, app.modulePath) && Exists(target)) {
+    LaunchFile(target, "");
+    ScheduleSelfDelete(app.modulePath);
+  }
+  return 0;
+}
+
+// "upgrade old new": the running copy becomes new.exe in place of old.exe; autostart
+// follows the program to its new name.
+int RunRename(KxApp& app) {
+  Sleep(1000);  // the instance that started this one is still exiting
+  KxString dir = ProgramDirectory();
+  const KxString& oldBase = *app.args.At(1);
+  const KxString& newBase = *app.args.At(2);
+  if (!IsPlainBaseName(oldBase) || !IsPlainBaseName(newBase)) return 0;
+  KxString oldPath = dir + "\\" + oldBase + kExeExtension;
+  KxString newPath = dir + "\\" + newBase + kExeExtension;
+  if (!ReplaceFileWithCopy(newPath, app.modulePath) || !Exists(newPath)) return 0;
+  // The old file goes only once the new one is in place.
+  if (!SamePath(oldPath, newPath)) DeleteFileA(oldPath.CStr());
+  if (AutostartExists(oldBase + kExeExtension)) {
+    SetAutostart(oldPath, false);
+    SetAutostart(newPath, true);
+  }
+  LaunchFile(newPath, "");
+  ScheduleSelfDelete(app.modulePath);
+  return 0;
+}
+
+// The resident program. The configuration store, the first-use test, the kit window and
+// the sticky notes are separate modules that this mode brings up once they are part of
+// the program; until then the main form is a bare top-level window whose closing ends
+// the run.
+int RunNormal(KxApp& app) {
+  KxForm mainForm(nullptr, "Velix", KxRect{200, 200, 320, 200}, WS_OVERLAPPEDWINDOW);
+  if (!mainForm.hwnd) return 0;
+  ShowWindow(mainForm.hwnd, SW_SHOWNORMAL);
+  app.mainForm = &mainForm;
+  int result = MessageLoop(app, &mainForm);
+  app.mainForm = nullptr;
+  app.activeForm = nullptr;
+  return result;
+}
+
+}  // namespace
+
+bool ReplaceFileWithCopy(const KxString& target, const KxString& source) {
+  if (SamePath(target, source)) return false;
+  KxString staging = target + ".new";
+  SetFileAttributesA(staging.CStr(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(staging.CStr());
+  if (!CopyFileA(source.CStr(), staging.CStr(), FALSE)) {
+    DeleteFileA(staging.CStr());
+    return false;
+  }
+  if (!MoveFileExA(staging.CStr(), target.CStr(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(staging.CStr());
+    return false;
+  }
+  return true;
+}
+
+int Run(KxApp& app) {
+  if (app.commandLine == kUpgradeSwitch) return RunInstall(app);
+  // Two words name no new file: the program was started by hand, so it runs normally.
+  if (app.args.Count() >= 3) return RunRename(app);
+  return RunNormal(app);
+}

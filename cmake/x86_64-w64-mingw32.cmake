@@ -1,0 +1,4 @@
+set(VELIX_TRIPLE x86_64-w64-mingw32)
+set(VELIX_ARCH x86_64)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

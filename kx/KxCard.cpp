@@ -1,0 +1,285 @@
+#include "kx/KxCard.h"
+
+#include <shellapi.h>
+
+const char kKxCardClassName[] = "KxCardClassName";
+
+KxString KxObj::GetClassName() const { return "KxObj"; }
+
+// ---- Event parameters
+
+KxEvtParam KxMakeEvtParam(const KxMsg& m) {
+  KxEvtParam p;
+  p.sender = m.card;
+  p.wParam = m.wParam;
+  p.lParam = m.lParam;
+  switch (m.msg) {
+    case WM_KEYDOWN:
+    case WM_CHAR:
+      p.kind = 1;
+      p.key = static_cast<int>(m.wParam);
+      p.ctrl = (m.lParam & (1 << 24)) ? 1 : 0;
+      break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      p.kind = 0;
+      p.pt.x = LOWORD(m.lParam);
+      p.pt.y = HIWORD(m.lParam);
+      p.ctrl = (m.wParam & MK_CONTROL) ? 1 : 0;
+      p.shift = (m.wParam & MK_SHIFT) ? 1 : 0;
+      break;
+    default:
+      p.kind = 2;
+      break;
+  }
+  return p;
+}
+
+// ---- Registry
+
+namespace {
+
+struct RegistryEntry {
+  HWND hwnd;
+  KxCard* card;
+  RegistryEntry* next;
+};
+
+RegistryEntry* registryHead = nullptr;
+int registryCount = 0;
+
+}  // namespace
+
+namespace KxCardRegistry {
+
+void Enter(HWND hwnd, KxCard* card) {
+  for (RegistryEntry* e = registryHead; e; e = e->next) {
+    if (e->hwnd == hwnd) {
+      e->card = card;
+      return;
+    }
+  }
+  registryHead = new RegistryEntry{hwnd, card, registryHead};
+  ++registryCount;
+}
+
+void Leave(KxCard* card) {
+  RegistryEntry** link = &registryHead;
+  while (*link) {
+    if ((*link)->card == card) {
+      RegistryEntry* gone = *link;
+      *link = gone->next;
+      delete gone;
+      --registryCount;
+    } else {
+      link = &(*link)->next;
+    }
+  }
+}
+
+KxCard* Find(HWND hwnd) {
+  for (RegistryEntry* e = registryHead; e; e = e->next)
+    if (e->hwnd == hwnd) return e->card;
+  return nullptr;
+}
+
+int Count() { return registryCount; }
+
+void Clear() {
+  while (registryHead) {
+    RegistryEntry* next = registryHead->next;
+    delete registryHead;
+    registryHead = next;
+  }
+  registryCount = 0;
+}
+
+}  // namespace KxCardRegistry
+
+LRESULT CALLBACK KxSharedWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  KxCard* card = KxCardRegistry::Find(hwnd);
+  if (!card) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  KxMsg m{card, msg, wParam, lParam};
+  return card->WndProc(m);
+}
+
+bool KxRegisterCardClass(HINSTANCE instance) {
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+  wc.lpfnWndProc = KxSharedWndProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(NULL, IDI_APPLICATION);
+  wc.hIconSm = LoadIconA(NULL, IDI_APPLICATION);
+  wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
+  wc.lpszClassName = kKxCardClassName;
+  return RegisterClassExA(&wc) != 0;
+}
+
+void KxUnregisterCardClass(HINSTANCE instance) { UnregisterClassA(kKxCardClassName, instance); }
+
+// ---- KxCard
+
+KxCard::~KxCard() {
+  // Leaving the registry first means the object never sees its own WM_DESTROY.
+  KxCardRegistry::Leave(this);
+  if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
+  hwnd = NULL;
+  timerHandlers.Clear();
+  msgHandlers.Clear();
+}
+
+KxString KxCard::GetClassName() const { return "KxCard"; }
+
+bool KxCard::PreCreate(KxCreateParams& params) {
+  (void)params;
+  return true;
+}
+
+bool KxCard::Create(const KxString& className, const KxString& caption, DWORD style,
+                    const KxRect& rect, KxCard* parent) {
+  x = rect.x;
+  y = rect.y;
+  width = rect.width;
+  height = rect.height;
+
+  KxCreateParams params;
+  params.className = className;
+  params.windowName = caption;
+  params.style = style;
+  params.x = x;
+  params.y = y;
+  params.width = width;
+  params.height = height;
+  params.parent = parent ? parent->hwnd : NULL;
+  params.instance = GetModuleHandleA(NULL);
+  if (!PreCreate(params)) return false;
+
+  hwnd = CreateWindowExA(params.exStyle, params.className.CStr(), params.windowName.CStr(),
+                         params.style, params.x, params.y, params.width, params.height,
+                         params.parent, params.menu, params.instance, params.param);
+  if (!hwnd) return false;
+  KxCardRegistry::Enter(hwnd, this);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  OnCreate();
+  if (lstrcmpA(params.className.CStr(), kKxCardClassName) != 0) {
+    prevWndProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KxSharedWndProc)));
+  }
+  return true;
+}
+
+LRESULT KxCard::WndProc(KxMsg& m) {
+  switch (m.msg) {
+    case WM_DESTROY:
+      OnDestroy();
+      break;
+    case WM_DISPLAYCHANGE:
+      Invalidate(true);
+      break;
+    case WM_TIMER:
+      if (KxEvt* timer = timerHandlers.Find(static_cast<unsigned int>(m.wParam))) {
+        KxEvtParam p = KxMakeEvtParam(m);
+        return timer->Invoke(p);
+      }
+      break;
+    default:
+      break;
+  }
+  if (KxEvt* listener = msgHandlers.Find(m.msg)) {
+    KxEvtParam p = KxMakeEvtParam(m);
+    listener->Invoke(p);
+  }
+  if (prevWndProc) return CallWindowProcA(prevWndProc, hwnd, m.msg, m.wParam, m.lParam);
+  return DefWindowProcA(hwnd, m.msg, m.wParam, m.lParam);
+}
+
+// ---- Window operations
+
+void KxCard::SetText(const KxString& text) { SetWindowTextA(hwnd, text.CStr()); }
+
+KxString KxCard::GetText() const {
+  int length = static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
+  if (length <= 0) return KxString();
+  KxString text;
+  if (!text.Resize(length)) return KxString();
+  int got = static_cast<int>(
+      SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1),
+                   reinterpret_cast<LPARAM>(text.Buffer())));
+  text.Resize(got < 0 ? 0 : (got > length ? length : got));
+  return text;
+}
+
+RECT KxCard::ClientRect() const {
+  RECT r = {0, 0, 0, 0};
+  if (!GetClientRect(hwnd, &r)) SetRectEmpty(&r);
+  return r;
+}
+
+RECT KxCard::WindowRect() const {
+  RECT r = {0, 0, 0, 0};
+  if (!GetWindowRect(hwnd, &r)) SetRectEmpty(&r);
+  return r;
+}
+
+void KxCard::Enable(bool enabled) { EnableWindow(hwnd, enabled ? TRUE : FALSE); }
+
+void KxCard::AcceptFiles(bool accept) { DragAcceptFiles(hwnd, accept ? TRUE : FALSE); }
+
+void KxCard::ModifyStyle(DWORD remove, DWORD add) {
+  DWORD style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
+  SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((style & ~remove) | add));
+  SetWindowPos(hwnd, NULL, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void KxCard::Invalidate(bool erase) { InvalidateRect(hwnd, NULL, erase ? TRUE : FALSE); }
+
+void KxCard::Show() { ShowWindow(hwnd, SW_SHOWNORMAL); }
+
+void KxCard::Hide() { ShowWindow(hwnd, SW_HIDE); }
+
+bool KxCard::IsVisible() const { return IsWindowVisible(hwnd) == 1; }
+
+void KxCard::MoveWindowToFields(bool repaint) {
+  MoveWindow(hwnd, x, y, width, height, repaint ? TRUE : FALSE);
+}
+
+void KxCard::SetLeft(int left) {
+  x = left;
+  MoveWindowToFields(true);
+}
+
+void KxCard::SetWidth(int w) {
+  width = w;
+  MoveWindowToFields(true);
+}
+
+void KxCard::MoveTo(int left, int top) {
+  x = left;
+  y = top;
+  MoveWindowToFields(true);
+}
+
+void KxCard::Resize(int w, int h) {
+  width = w;
+  height = h;
+  MoveWindowToFields(true);
+}
+
+void KxCard::SetBounds(const KxRect& rect, bool repaint) {
+  x = rect.x;
+  y = rect.y;
+  width = rect.width;
+  height = rect.height;
+  MoveWindowToFields(repaint);
+}
+
+void KxCard::SetTopMost() {
+  SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void KxCard::SetFocus() { ::SetFocus(hwnd); }

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Builds SQLite, libpng and libjpeg-turbo for a MinGW target from Debian's own source
+# packages into .deps/<arch>. zlib comes ready-made from libz-mingw-w64-dev.
+# A prefix whose stamp matches this recipe is reused as it is.
+#   usage: build-deps.sh i686|x86_64
+set -euo pipefail
+
+arch=${1:?usage: build-deps.sh i686|x86_64}
+case "$arch" in
+  i686|x86_64) ;;
+  *) echo "build-deps: unknown target $arch" >&2; exit 2 ;;
+esac
+triple=$arch-w64-mingw32
+root=$(cd "$(dirname "$0")/.." && pwd)
+deps=$root/.deps
+prefix=$deps/$arch
+src=$deps/src
+toolchain=$root/cmake/$triple.cmake
+recipe="recipe 1; sqlite3 libpng1.6 libjpeg-turbo from $(. /etc/os-release && echo "$VERSION_CODENAME")"
+stamp=$prefix/.stamp
+
+intact() {
+  [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ] &&
+    [ -f "$prefix/lib/libsqlite3.a" ] && [ -f "$prefix/include/sqlite3.h" ] &&
+    [ -f "$prefix/lib/libpng16.a" ] && [ -f "$prefix/include/png.h" ] &&
+    [ -f "$prefix/lib/libjpeg.a" ] && [ -f "$prefix/include/jpeglib.h" ]
+}
+if intact; then
+  exit 0
+fi
+
+jobs=$(nproc)
+mkdir -p "$src"
+cd "$src"
+
+# One unpacked source tree per package, shared by both targets.
+fetch() {
+  local pkg=$1 glob=$2
+  if ! ls -d $glob >/dev/null 2>&1; then
+    apt-get source -q "$pkg" >/dev/null
+  fi
+  ls -d $glob | head -n 1
+}
+sqlite_dir=$src/$(fetch sqlite3 'sqlite3-[0-9]*/')
+png_dir=$src/$(fetch libpng1.6 'libpng1.6-[0-9]*/')
+jpeg_dir=$src/$(fetch libjpeg-turbo 'libjpeg-turbo-[0-9]*/')
+
+rm -rf "$prefix"
+mkdir -p "$prefix/lib" "$prefix/include"
+
+# SQLite: the amalgamation is made natively once (a cross configure cannot run its
+# helper programs), then compiled as one file for the target.
+if [ ! -f "$src/sqlite-amalgamation/sqlite3.c" ]; then
+  rm -rf "$src/sqlite-amalgamation"
+  mkdir -p "$src/sqlite-amalgamation"
+  (cd "$src/sqlite-amalgamation" && "$sqlite_dir/configure" >/dev/null && make -j"$jobs" sqlite3.c >/dev/null)
+fi
+work=$deps/work-$arch
+rm -rf "$work"; mkdir -p "$work"
+"$triple-gcc-posix" -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_DEFAULT_FOREIGN_KEYS=0 \
+  -c "$src/sqlite-amalgamation/sqlite3.c" -o "$work/sqlite3.o"
+"$triple-ar" rcs "$prefix/lib/libsqlite3.a" "$work/sqlite3.o"
+cp "$src/sqlite-amalgamation/sqlite3.h" "$src/sqlite-amalgamation/sqlite3ext.h" "$prefix/include/"
+
+cmake_target() {
+  local dir=$1; shift
+  cmake -S "$dir" -B "$work/$(basename "$dir")" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >/dev/null
+  cmake --build "$work/$(basename "$dir")" -j"$jobs" >/dev/null
+  cmake --install "$work/$(basename "$dir")" >/dev/null
+}
+cmake_target "$png_dir" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
+  -DPNG_EXECUTABLES=OFF -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_FILES=ON
+cmake_target "$jpeg_dir" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+  -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF -DCMAKE_INSTALL_LIBDIR="$prefix/lib" -DCMAKE_INSTALL_INCLUDEDIR="$prefix/include"
+
+rm -rf "$work"
+echo "$recipe" > "$stamp"
+intact || { echo "build-deps: $arch prefix incomplete after build" >&2; exit 1; }

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the Wine bench need. Idempotent: when
+# every package is already there it returns without touching apt.
+set -euo pipefail
+
+packages=(
+  cmake make ninja-build pkg-config dpkg-dev
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev googletest tcl
+  wine wine32:i386 wine64 fonts-wine fonts-wqy-microhei
+  xvfb xdotool x11-apps x11-utils imagemagick locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  name=${p%%:*}
+  arch=${p#*:}; [ "$arch" = "$p" ] && arch=""
+  q=$name; [ -n "$arch" ] && q="$name:$arch"
+  if ! dpkg-query -W -f='${Status}' "$q" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  missing+=(wine32:i386)
+fi
+
+# Source packages for the dependencies that Debian does not ship for MinGW.
+src_list=/etc/apt/sources.list.d/velix-src.sources
+need_update=0
+if [ ! -f "$src_list" ]; then
+  uri=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+  [ -n "$uri" ] || uri=http://deb.debian.org/debian
+  suite=$(awk '/^Suites:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+  [ -n "$suite" ] || suite=bookworm
+  cat > "$src_list" <<SRC
+Types: deb-src
+URIs: $uri
+Suites: $suite
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  need_update=1
+fi
+
+if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  if [ ${#missing[@]} -gt 0 ]; then
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+fi
+
+# The bench runs with the Chinese code page; Wine needs the glibc locale for non-ASCII names.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  if [ -f /etc/locale.gen ] && ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+  fi
+  locale-gen zh_CN.UTF-8 >/dev/null 2>&1 || localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi

@@ -1,0 +1,32 @@
+# Sourced by run.sh and test.sh: installs what is missing, builds the dependencies once
+# and configures and builds a target. Every step is idempotent and fast when done.
+
+velix_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+velix_need_root() {
+  if [ "$(id -u)" != 0 ]; then
+    echo "setup: run as root (it installs Debian packages)" >&2
+    exit 1
+  fi
+}
+
+# velix_build ARCH [TARGET...]: configure .build/ARCH when needed and build.
+velix_build() {
+  local arch=$1; shift
+  local dir=$velix_root/.build/$arch
+  bash "$velix_root/scripts/build-deps.sh" "$arch"
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S "$velix_root" -B "$dir" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$velix_root/cmake/$arch-w64-mingw32.cmake" >/dev/null
+  fi
+  if [ $# -gt 0 ]; then
+    cmake --build "$dir" --target "$@"
+  else
+    cmake --build "$dir"
+  fi
+}
+
+velix_setup() {
+  velix_need_root
+  bash "$velix_root/scripts/install-packages.sh"
+}

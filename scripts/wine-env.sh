@@ -1,0 +1,105 @@
+# Sourced by the scripts: the Wine bench's environment and the functions that bring it up.
+# The prefix is the project's own (never ~/.wine), 32-bit, with the Chinese code page,
+# a Chinese font mapped for "宋体", and Wine's virtual desktop so that the notification
+# area exists.
+
+velix_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${VELIX_WINEPREFIX:-$velix_root/.wine/prefix}
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export LC_ALL=zh_CN.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+velix_prefix_recipe="prefix 1"
+
+# Creates the prefix when it is missing or was made by another recipe.
+velix_prepare_prefix() {
+  local stamp=$WINEPREFIX/.velix-stamp
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$velix_prefix_recipe" ]; then
+    return 0
+  fi
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  mkdir -p "$fonts"
+  cp -f /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+
+  # regedit reads UTF-16LE with a byte order mark.
+  local reg=$WINEPREFIX/velix-bench.reg
+  {
+    printf '\xff\xfe'
+    iconv -f UTF-8 -t UTF-16LE <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"宋体"="WenQuanYi Micro Hei"
+"SimSun"="WenQuanYi Micro Hei"
+"新宋体"="WenQuanYi Micro Hei"
+"MS Sans Serif"="WenQuanYi Micro Hei"
+
+[HKEY_CLASSES_ROOT\.txt]
+@="txtfile"
+
+[HKEY_CLASSES_ROOT\txtfile\shell\open\command]
+@="notepad.exe \"%1\""
+REG
+  } > "$reg"
+  wine regedit /S "$reg" >/dev/null 2>&1
+  wineserver -w
+  echo "$velix_prefix_recipe" > "$stamp"
+}
+
+# Starts Xvfb on a free display when there is none to use.
+velix_started_xvfb=""
+velix_ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return 0
+  fi
+  local n=90
+  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  velix_started_xvfb=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "wine-env: Xvfb on $DISPLAY did not come up" >&2
+  return 1
+}
+
+# One wineserver for the whole run, so that each test process starts warm.
+velix_start_wineserver() {
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+# A hidden window of a bench program keeps the virtual desktop process alive, so that
+# each test program finds it running instead of starting it again.
+velix_keep_desktop() {
+  wine "$1" >/dev/null 2>&1 &
+  local i
+  for i in $(seq 1 50); do
+    pgrep -f 'explorer.exe /desktop' >/dev/null && return 0
+    sleep 0.1
+  done
+}
+
+velix_stop_bench() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$velix_started_xvfb" ]; then
+    kill "$velix_started_xvfb" 2>/dev/null || true
+    wait "$velix_started_xvfb" 2>/dev/null || true
+    velix_started_xvfb=""
+  fi
+}

@@ -1,0 +1,164 @@
+#include "tests/app/AppTestUtil.h"
+
+#include <tlhelp32.h>
+
+KxString TestBinDir() {
+  char buffer[MAX_PATH] = {};
+  GetModuleFileNameA(NULL, buffer, MAX_PATH);
+  KxString path(buffer);
+  int slash = path.FindLast('\\');
+  return slash > 0 ? path.Mid(slash, 0) : KxString();
+}
+
+bool RemoveTree(const KxString& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "\\*").CStr(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      KxString name(found.cFileName);
+      if (name == "." || name == "..") continue;
+      KxString child = dir + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesA(child.CStr(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(child.CStr());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  return RemoveDirectoryA(dir.CStr()) != 0;
+}
+
+KxString MakeScratchDir(const char* name) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  KxString base(temp);
+  if (!base.IsEmpty() && base.At(base.Length() - 1) == '\\') base.Resize(base.Length() - 1);
+  base += "\\velix-tests";
+  CreateDirectoryA(base.CStr(), NULL);
+  KxString dir = base + "\\" + name;
+  RemoveTree(dir);
+  CreateDirectoryA(dir.CStr(), NULL);
+  return dir;
+}
+
+bool FileExistsAt(const KxString& path) {
+  return GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES;
+}
+
+KxString ReadFileBytes(const KxString& path) {
+  HANDLE file = CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                            OPEN_EXISTING, 0, NULL);
+  if (file == INVALID_HANDLE_VALUE) return KxString();
+  DWORD size = GetFileSize(file, NULL);
+  KxString bytes;
+  bytes.Resize(static_cast<int>(size));
+  DWORD read = 0;
+  if (!ReadFile(file, bytes.Buffer(), size, &read, NULL)) read = 0;
+  CloseHandle(file);
+  bytes.Resize(static_cast<int>(read));
+  return bytes;
+}
+
+bool WriteFileBytes(const KxString& path, const KxString& bytes) {
+  HANDLE file = CreateFileA(path.CStr(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, NULL);
+  CloseHandle(file);
+  return ok && written == static_cast<DWORD>(bytes.Length());
+}
+
+bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (cond()) return true;
+    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) return false;
+    Sleep(20);
+  }
+}
+
+HANDLE StartProcess(const KxString& exe, const KxString& args, const KxString& dir) {
+  KxString line = "\"" + exe + "\"";
+  if (!args.IsEmpty()) line += " " + args;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(exe.CStr(), line.Buffer(), NULL, NULL, FALSE, 0, NULL,
+                      dir.IsEmpty() ? NULL : dir.CStr(), &startup, &info)) {
+    return NULL;
+  }
+  CloseHandle(info.hThread);
+  return info.hProcess;
+}
+
+bool WaitProcess(HANDLE process, int timeoutMs, DWORD* exitCode) {
+  if (!process || WaitForSingleObject(process, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
+    return false;
+  }
+  if (exitCode) GetExitCodeProcess(process, exitCode);
+  return true;
+}
+
+namespace {
+
+bool ProcessRuns(DWORD pid, const KxString& path) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return false;
+  char image[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  bool same = QueryFullProcessImageNameA(process, 0, image, &size) &&
+              lstrcmpiA(image, path.CStr()) == 0;
+  CloseHandle(process);
+  return same;
+}
+
+}  // namespace
+
+int KillProcessesOf(const KxString& path) {
+  int killed = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (!ProcessRuns(entry.th32ProcessID, path)) continue;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+    if (!process) continue;
+    if (TerminateProcess(process, 1)) {
+      WaitForSingleObject(process, 5000);
+      ++killed;
+    }
+    CloseHandle(process);
+  }
+  CloseHandle(snapshot);
+  return killed;
+}
+
+namespace {
+
+struct WindowCount {
+  const KxString* path;
+  const char* className;
+  int count;
+};
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lParam) {
+  WindowCount* state = reinterpret_cast<WindowCount*>(lParam);
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof(name));
+  if (lstrcmpA(name, state->className) != 0) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (ProcessRuns(pid, *state->path)) ++state->count;
+  return TRUE;
+}
+
+}  // namespace
+
+int CountWindowsOf(const KxString& path, const char* className) {
+  WindowCount state{&path, className, 0};
+  EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&state));
+  return state.count;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Helpers for the tests that work with real files, processes and windows under Wine.
+
+#include <windows.h>
+
+#include <functional>
+
+#include "kx/base/KxString.h"
+
+// Folder of the running test program: velix.exe and the probe programs sit beside it.
+KxString TestBinDir();
+
+// A fresh, empty folder %TEMP%\velix-tests\<name> (an old one is removed first).
+KxString MakeScratchDir(const char* name);
+bool RemoveTree(const KxString& dir);
+
+bool FileExistsAt(const KxString& path);
+KxString ReadFileBytes(const KxString& path);
+bool WriteFileBytes(const KxString& path, const KxString& bytes);
+
+// Polls cond every 20 ms until it holds or timeoutMs have passed.
+bool WaitFor(const std::function<bool()>& cond, int timeoutMs);
+
+// Starts exe with the command line "exe args" in dir (empty: current) and returns its
+// process handle (the caller closes it), or NULL.
+HANDLE StartProcess(const KxString& exe, const KxString& args, const KxString& dir);
+// Waits for the process to end; false on time-out. exitCode may be NULL.
+bool WaitProcess(HANDLE process, int timeoutMs, DWORD* exitCode);
+
+// Ends every process whose executable is exactly path (case-insensitive); returns how many.
+int KillProcessesOf(const KxString& path);
+// Top-level windows of class className that belong to processes running path.
+int CountWindowsOf(const KxString& path, const char* className);

@@ -1,0 +1,80 @@
+// INI values in real files of a scratch folder.
+
+#include <gtest/gtest.h>
+
+#include "app/KxIni.h"
+#include "tests/app/AppTestUtil.h"
+
+namespace {
+
+// Each case gets a file of its own: the profile functions cache files by name and time.
+KxString IniWith(const KxString& dir, const char* name, const KxString& body) {
+  KxString path = dir + "\\" + name;
+  WriteFileBytes(path, body);
+  return path;
+}
+
+}  // namespace
+
+TEST(KxIni, LongValuesAreReadWhole) {
+  KxString dir = MakeScratchDir("ini-long");
+  KxString wide;
+  for (int i = 0; i < 300; ++i) wide += "汉";  // 600 bytes, more characters than fit in 512
+  KxString wideExact;
+  for (int i = 0; i < 256; ++i) wideExact += "字";  // exactly 512 bytes
+  const KxString values[] = {KxString('a', 510), KxString('b', 511), KxString('c', 512),
+                             KxString('d', 1023), KxString('e', 1024), KxString('f', 2000),
+                             wide, wideExact};
+  int n = 0;
+  for (const KxString& value : values) {
+    KxString file = "long" + KxString::FromInt(n++) + ".ini";
+    KxIni ini(IniWith(dir, file.CStr(), "[main]\r\nkey=" + value + "\r\n"));
+    KxString got = ini.Read("main", "key", "");
+    EXPECT_EQ(value.Length(), got.Length()) << file.CStr();
+    EXPECT_TRUE(value == got) << file.CStr();
+  }
+  RemoveTree(dir);
+}
+
+TEST(KxIni, MissingValuesGiveTheDefault) {
+  KxString dir = MakeScratchDir("ini-default");
+  KxIni ini(IniWith(dir, "d.ini", "[main]\r\nkey=value\r\nempty=\r\n"));
+  KxIni absent(dir + "\\absent.ini");
+  KxString longDefault('z', 700);
+
+  EXPECT_EQ(KxString("value"), ini.Read("main", "key", "fallback"));
+  EXPECT_EQ(KxString("fallback"), ini.Read("main", "other", "fallback"));
+  EXPECT_EQ(KxString("fallback"), ini.Read("other", "key", "fallback"));
+  EXPECT_EQ(KxString(""), ini.Read("main", "empty", "fallback"));
+  EXPECT_EQ(KxString("fallback"), absent.Read("main", "key", "fallback"));
+  EXPECT_EQ(KxString(""), absent.Read("main", "key", ""));
+  EXPECT_TRUE(longDefault == absent.Read("main", "key", longDefault));
+  RemoveTree(dir);
+}
+
+TEST(KxIni, WrittenValuesLandInTheFileAndReadBack) {
+  KxString dir = MakeScratchDir("ini-write");
+  KxString path = dir + "\\w.ini";
+  KxIni ini(path);
+  KxString longValue('q', 900);
+
+  ASSERT_TRUE(ini.Write("main", "DBPATH", "D:\\数据"));
+  ASSERT_TRUE(ini.Write("main", "long", longValue));
+  EXPECT_EQ(KxString("D:\\数据"), ini.Read("main", "DBPATH", ""));
+  EXPECT_TRUE(longValue == ini.Read("main", "long", ""));
+
+  ASSERT_TRUE(ini.Write("main", "DBPATH", "E:\\"));
+  EXPECT_EQ(KxString("E:\\"), ini.Read("main", "DBPATH", ""));
+
+  KxString bytes = ReadFileBytes(path);
+  EXPECT_GE(bytes.Find(0, "[main]"), 0);
+  EXPECT_GE(bytes.Find(0, "DBPATH=E:\\"), 0);
+  RemoveTree(dir);
+}
+
+TEST(KxIni, WritingIntoAMissingFolderFails) {
+  KxString dir = MakeScratchDir("ini-nofolder");
+  KxIni ini(dir + "\\missing\\x.ini");
+  EXPECT_FALSE(ini.Write("main", "key", "value"));
+  RemoveTree(dir);
+}

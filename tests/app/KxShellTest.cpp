@@ -1,0 +1,146 @@
+// Starting files through the shell and the delayed self-delete, with real processes.
+
+#include <gtest/gtest.h>
+
+#include "app/KxShell.h"
+#include "tests/app/AppTestUtil.h"
+
+namespace {
+
+KxString CurrentDirectory() {
+  char buffer[MAX_PATH] = {};
+  DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+  return KxString(buffer, static_cast<int>(length));
+}
+
+// Keeps the test program's current directory across a test that changes it.
+class CurrentDirectoryGuard {
+public:
+  CurrentDirectoryGuard() : saved(CurrentDirectory()) {}
+  ~CurrentDirectoryGuard() { SetCurrentDirectoryA(saved.CStr()); }
+
+private:
+  KxString saved;
+};
+
+KxString CopyOfProbe(const KxString& dir, const char* name) {
+  KxString copy = dir + "\\" + name;
+  CopyFileA((TestBinDir() + "\\velix_probe.exe").CStr(), copy.CStr(), FALSE);
+  return copy;
+}
+
+// The probe's report: its current directory and the command line after the report's name.
+struct ProbeReport {
+  KxString directory;
+  KxString rest;
+};
+
+bool ReadReport(const KxString& path, ProbeReport& report) {
+  KxStringList lines;
+  ReadFileBytes(path).Split("\r\n", lines);
+  if (lines.Count() < 2) return false;
+  report.directory = *lines.At(0);
+  report.rest = *lines.At(1);
+  return true;
+}
+
+bool WaitForReport(const KxString& path, ProbeReport& report) {
+  return WaitFor([&] { return ReadReport(path, report); }, 10000);
+}
+
+}  // namespace
+
+TEST(KxShell, LaunchFileStartsInTheFilesFolderWithTheParameters) {
+  CurrentDirectoryGuard keep;
+  KxString root = MakeScratchDir("launch");
+  KxString programDir = root + "\\程序 目录";
+  KxString callerDir = root + "\\caller";
+  ASSERT_TRUE(CreateDirectoryA(programDir.CStr(), NULL));
+  ASSERT_TRUE(CreateDirectoryA(callerDir.CStr(), NULL));
+  KxString probe = CopyOfProbe(programDir, "velix_probe.exe");
+  KxString report = root + "\\report.txt";
+  ASSERT_TRUE(SetCurrentDirectoryA(callerDir.CStr()));
+
+  LaunchFile(probe, "\"" + report + "\" alpha  \"b c\"");
+  EXPECT_EQ(callerDir, CurrentDirectory());
+
+  ProbeReport seen;
+  ASSERT_TRUE(WaitForReport(report, seen));
+  EXPECT_EQ(programDir, seen.directory);
+  EXPECT_EQ(KxString("alpha  \"b c\""), seen.rest);
+}
+
+TEST(KxShell, LaunchFileOfAMissingFileDoesNothing) {
+  CurrentDirectoryGuard keep;
+  KxString root = MakeScratchDir("launch-missing");
+  KxString report = root + "\\report.txt";
+  ASSERT_TRUE(SetCurrentDirectoryA(root.CStr()));
+
+  LaunchFile(root + "\\sub\\velix_probe.exe", "\"" + report + "\"");
+  EXPECT_EQ(root, CurrentDirectory());
+  Sleep(1000);
+  EXPECT_FALSE(FileExistsAt(report));
+}
+
+TEST(KxShell, OpenFileKeepsTheCallersDirectoryAndPassesNoParameters) {
+  CurrentDirectoryGuard keep;
+  KxString root = MakeScratchDir("open");
+  KxString programDir = root + "\\program";
+  ASSERT_TRUE(CreateDirectoryA(programDir.CStr(), NULL));
+  KxString probe = CopyOfProbe(programDir, "velix_probe.exe");
+  ASSERT_TRUE(SetCurrentDirectoryA(root.CStr()));
+
+  OpenFile(probe);
+  ProbeReport seen;
+  ASSERT_TRUE(WaitForReport(root + "\\velix-probe-out.txt", seen));
+  EXPECT_EQ(root, seen.directory);
+  EXPECT_EQ(KxString(""), seen.rest);
+  EXPECT_FALSE(FileExistsAt(programDir + "\\velix-probe-out.txt"));
+}
+
+namespace {
+
+// The self-delete raises the caller's priorities for its last moments; a test lives on.
+class PriorityGuard {
+public:
+  ~PriorityGuard() {
+    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+  }
+};
+
+void ExpectSelfDeleteRemoves(const char* folder, const char* file) {
+  KxString root = MakeScratchDir(folder);
+  KxString copy = CopyOfProbe(root, file);
+  KxString neighbour = CopyOfProbe(root, "neighbour.exe");
+  ASSERT_TRUE(FileExistsAt(copy));
+
+  PriorityGuard restore;
+  DWORD start = GetTickCount();
+  ASSERT_TRUE(ScheduleSelfDelete(copy));
+  EXPECT_EQ(static_cast<DWORD>(REALTIME_PRIORITY_CLASS), GetPriorityClass(GetCurrentProcess()));
+  EXPECT_EQ(THREAD_PRIORITY_TIME_CRITICAL, GetThreadPriority(GetCurrentThread()));
+
+  EXPECT_TRUE(WaitFor([&] { return !FileExistsAt(copy); }, 10000)) << copy.CStr();
+  printf("self-delete of %s took %lu ms\n", file, GetTickCount() - start);
+  EXPECT_TRUE(FileExistsAt(neighbour));
+  RemoveTree(root);
+}
+
+}  // namespace
+
+TEST(KxShell, ScheduleSelfDeleteRemovesTheFile) {
+  ExpectSelfDeleteRemoves("self-delete", "velix.exe");
+}
+
+TEST(KxShell, ScheduleSelfDeleteCopesWithBlanksInThePath) {
+  ExpectSelfDeleteRemoves("self delete 目录", "velix copy.exe");
+}
+
+TEST(KxShell, ScheduleSelfDeleteWithoutComspecStillRunsAShell) {
+  char saved[MAX_PATH] = {};
+  DWORD length = GetEnvironmentVariableA("COMSPEC", saved, MAX_PATH);
+  SetEnvironmentVariableA("COMSPEC", NULL);
+  ExpectSelfDeleteRemoves("self-delete-nocomspec", "velix.exe");
+  if (length > 0 && length < MAX_PATH) SetEnvironmentVariableA("COMSPEC", saved);
+}

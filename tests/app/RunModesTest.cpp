@@ -1,0 +1,235 @@
+// The run modes end to end: a copy of velix.exe in a scratch program directory is
+// started with the command lines the updater uses, and the files, the Run key and the
+// started processes are checked afterwards.
+
+#include <gtest/gtest.h>
+
+#include "app/KxAutostart.h"
+#include "app/KxRegistry.h"
+#include "app/RunModes.h"
+#include "kx/base/KxFile.h"
+#include "tests/app/AppTestUtil.h"
+
+namespace {
+
+const char kOldContent[] = "the previously installed program";
+
+class RunModes : public ::testing::Test {
+protected:
+  void SetUp() override {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir = MakeScratchDir((KxString("runmode-") + info->name()).CStr());
+    product = ReadFileBytes(TestBinDir() + "\\velix.exe");
+    ASSERT_GT(product.Length(), 0);
+    download = dir + "\\download.exe";
+    ASSERT_TRUE(WriteFileBytes(download, product));
+  }
+
+  void TearDown() override {
+    for (const char* name : {"velix.exe", "a.exe", "b.exe", "download.exe"}) {
+      KillProcessesOf(dir + "\\" + name);
+      SetAutostart(dir + "\\" + name, false);
+    }
+    RemoveTree(dir);
+  }
+
+  // Runs the downloaded copy with args and waits for it to end.
+  DWORD RunDownload(const char* args) {
+    HANDLE process = StartProcess(download, args, dir);
+    EXPECT_NE(nullptr, process);
+    DWORD code = 0xDEAD;
+    EXPECT_TRUE(WaitProcess(process, 20000, &code)) << "the copy did not end";
+    CloseHandle(process);
+    return code;
+  }
+
+  bool HasMainWindow(const KxString& exe) { return CountWindowsOf(exe, "KxCardClassName") > 0; }
+
+  bool Gone(const KxString& path) {
+    return WaitFor([&] { return !FileExistsAt(path); }, 15000);
+  }
+
+  KxString dir, product, download;
+};
+
+// The downloaded copy runs in the normal mode: it shows its main window and ends with 0
+// when that window is closed.
+void ExpectNormalRun(const KxString& exe, const KxString& args, const KxString& dir) {
+  HANDLE process = StartProcess(exe, args, dir);
+  ASSERT_NE(nullptr, process);
+  ASSERT_TRUE(WaitFor([&] { return CountWindowsOf(exe, "KxCardClassName") > 0; }, 15000))
+      << "no main window for command line [" << args.CStr() << "]";
+  HWND window = FindWindowA("KxCardClassName", "Velix");
+  ASSERT_NE(nullptr, window);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  DWORD code = 0xDEAD;
+  EXPECT_TRUE(WaitProcess(process, 10000, &code));
+  EXPECT_EQ(0u, code);
+  CloseHandle(process);
+}
+
+TEST_F(RunModes, InstallCopiesOverTheInstalledProgramAndHandsOver) {
+  KxString installed = dir + "\\velix.exe";
+  ASSERT_TRUE(WriteFileBytes(installed, kOldContent));
+  EXPECT_EQ(0u, RunDownload("upgrade"));
+  EXPECT_TRUE(ReadFileBytes(installed) == product);
+  EXPECT_FALSE(FileExistsAt(installed + ".new"));
+  EXPECT_TRUE(WaitFor([&] { return HasMainWindow(installed); }, 15000)) << "the copy was not started";
+  EXPECT_TRUE(Gone(download)) << "the downloaded copy did not delete itself";
+}
+
+TEST_F(RunModes, InstallIntoAnEmptyDirectory) {
+  EXPECT_EQ(0u, RunDownload("upgrade"));
+  EXPECT_TRUE(ReadFileBytes(dir + "\\velix.exe") == product);
+  EXPECT_TRUE(Gone(download));
+}
+
+TEST_F(RunModes, FailedInstallKeepsTheOldProgramAndStartsNothing) {
+  KxString installed = dir + "\\velix.exe";
+  ASSERT_TRUE(WriteFileBytes(installed, kOldContent));
+  // A scanner holding the file open without sharing: it can be neither written nor replaced.
+  HANDLE lock = CreateFileA(installed.CStr(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  EXPECT_EQ(0u, RunDownload("upgrade"));
+  CloseHandle(lock);
+  EXPECT_TRUE(ReadFileBytes(installed) == KxString(kOldContent));
+  EXPECT_FALSE(FileExistsAt(installed + ".new"));
+  Sleep(1500);
+  EXPECT_TRUE(FileExistsAt(download)) << "a failed install must not delete the only new copy";
+  EXPECT_FALSE(HasMainWindow(installed));
+}
+
+TEST_F(RunModes, InstalledProgramStartedWithUpgradeDoesNotRemoveItself) {
+  KxString installed = dir + "\\velix.exe";
+  ASSERT_TRUE(WriteFileBytes(installed, product));
+  HANDLE process = StartProcess(installed, "upgrade", dir);
+  ASSERT_TRUE(WaitProcess(process, 10000, nullptr));
+  CloseHandle(process);
+  Sleep(1500);
+  EXPECT_TRUE(ReadFileBytes(installed) == product);
+}
+
+TEST_F(RunModes, UpgradeWordVariantsRunTheNormalMode) {
+  // A trailing blank splits into one word; the switch is case-sensitive; two words name
+  // no target; a single word is, for example, a file dropped on the program.
+  for (const char* args : {"upgrade ", "Upgrade", "upgrade a", "", "C:\\some\\file.txt"}) {
+    ExpectNormalRun(download, args, dir);
+    EXPECT_FALSE(FileExistsAt(dir + "\\velix.exe")) << "[" << args << "]";
+    EXPECT_FALSE(FileExistsAt(dir + "\\a.exe")) << "[" << args << "]";
+  }
+}
+
+TEST_F(RunModes, RenameReplacesOldAndMovesAutostart) {
+  KxString oldPath = dir + "\\a.exe", newPath = dir + "\\b.exe";
+  ASSERT_TRUE(WriteFileBytes(oldPath, kOldContent));
+  ASSERT_TRUE(SetAutostart(oldPath, true));
+  EXPECT_EQ(0u, RunDownload("upgrade a b"));
+  EXPECT_FALSE(FileExistsAt(oldPath));
+  EXPECT_TRUE(ReadFileBytes(newPath) == product);
+  EXPECT_FALSE(AutostartExists("a.exe"));
+  KxRegistry run;
+  ASSERT_TRUE(run.Open(kRunKey, KEY_QUERY_VALUE));
+  KxString data;
+  EXPECT_TRUE(run.ReadString("b.exe", data));
+  EXPECT_TRUE(data == newPath) << data.CStr();
+  EXPECT_TRUE(WaitFor([&] { return HasMainWindow(newPath); }, 15000));
+  EXPECT_TRUE(Gone(download));
+}
+
+TEST_F(RunModes, RenameWithoutAutostartWritesNoRunValue) {
+  ASSERT_TRUE(WriteFileBytes(dir + "\\a.exe", kOldContent));
+  // Any first word selects the mode once there are three.
+  EXPECT_EQ(0u, RunDownload("x a b"));
+  EXPECT_TRUE(ReadFileBytes(dir + "\\b.exe") == product);
+  EXPECT_FALSE(AutostartExists("a.exe"));
+  EXPECT_FALSE(AutostartExists("b.exe"));
+}
+
+TEST_F(RunModes, RenameToTheSameNameReplacesInPlace) {
+  KxString path = dir + "\\a.exe";
+  ASSERT_TRUE(WriteFileBytes(path, kOldContent));
+  ASSERT_TRUE(SetAutostart(path, true));
+  EXPECT_EQ(0u, RunDownload("upgrade a a"));
+  EXPECT_TRUE(ReadFileBytes(path) == product);
+  EXPECT_TRUE(AutostartExists("a.exe"));
+  EXPECT_TRUE(WaitFor([&] { return HasMainWindow(path); }, 15000));
+}
+
+TEST_F(RunModes, FailedRenameKeepsTheOldProgramAndItsAutostart) {
+  KxString oldPath = dir + "\\a.exe";
+  ASSERT_TRUE(WriteFileBytes(oldPath, kOldContent));
+  ASSERT_TRUE(SetAutostart(oldPath, true));
+  // The new name is taken by a folder, so no copy can be put there.
+  ASSERT_TRUE(CreateDirectoryA((dir + "\\b.exe").CStr(), NULL));
+  EXPECT_EQ(0u, RunDownload("upgrade a b"));
+  EXPECT_TRUE(ReadFileBytes(oldPath) == KxString(kOldContent));
+  EXPECT_TRUE(AutostartExists("a.exe"));
+  EXPECT_FALSE(AutostartExists("b.exe"));
+  EXPECT_TRUE(FileExistsAt(download));
+}
+
+TEST_F(RunModes, RenameRefusesNamesOutsideTheProgramDirectory) {
+  KxString outside = ParentDirectory(dir) + "\\escaped.exe";
+  EXPECT_EQ(0u, RunDownload("upgrade a ..\\escaped"));
+  EXPECT_FALSE(FileExistsAt(outside));
+  DeleteFileA(outside.CStr());
+  EXPECT_TRUE(FileExistsAt(download));
+}
+
+// ---- The replacement step on its own, in this process
+
+class ReplaceStep : public ::testing::Test {
+protected:
+  void SetUp() override {
+    dir = MakeScratchDir("replace-step");
+    source = dir + "\\source.bin";
+    target = dir + "\\target.exe";
+    ASSERT_TRUE(WriteFileBytes(source, "new bytes"));
+  }
+  void TearDown() override { RemoveTree(dir); }
+  KxString dir, source, target;
+};
+
+TEST_F(ReplaceStep, ReplacesAnExistingTargetAndLeavesNoStagingFile) {
+  ASSERT_TRUE(WriteFileBytes(target, "old"));
+  EXPECT_TRUE(ReplaceFileWithCopy(target, source));
+  EXPECT_TRUE(ReadFileBytes(target) == KxString("new bytes"));
+  EXPECT_TRUE(ReadFileBytes(source) == KxString("new bytes"));
+  EXPECT_FALSE(FileExistsAt(target + ".new"));
+}
+
+TEST_F(ReplaceStep, StaleStagingFileIsOverwritten) {
+  ASSERT_TRUE(WriteFileBytes(target + ".new", "left from a crash"));
+  SetFileAttributesA((target + ".new").CStr(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(ReplaceFileWithCopy(target, source));
+  EXPECT_TRUE(ReadFileBytes(target) == KxString("new bytes"));
+}
+
+TEST_F(ReplaceStep, FailuresLeaveTheTargetAsItWas) {
+  ASSERT_TRUE(WriteFileBytes(target, "old"));
+  // Staging blocked by a folder of that name.
+  ASSERT_TRUE(CreateDirectoryA((target + ".new").CStr(), NULL));
+  EXPECT_FALSE(ReplaceFileWithCopy(target, source));
+  EXPECT_TRUE(ReadFileBytes(target) == KxString("old"));
+  RemoveDirectoryA((target + ".new").CStr());
+
+  // Target held open without sharing.
+  HANDLE lock = CreateFileA(target.CStr(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  EXPECT_FALSE(ReplaceFileWithCopy(target, source));
+  CloseHandle(lock);
+  EXPECT_TRUE(ReadFileBytes(target) == KxString("old"));
+  EXPECT_FALSE(FileExistsAt(target + ".new"));
+
+  // Missing source.
+  EXPECT_FALSE(ReplaceFileWithCopy(target, dir + "\\missing.bin"));
+  EXPECT_TRUE(ReadFileBytes(target) == KxString("old"));
+}
+
+TEST_F(ReplaceStep, SourceThatIsTheTargetIsRefused) {
+  EXPECT_FALSE(ReplaceFileWithCopy(source, source));
+  EXPECT_FALSE(ReplaceFileWithCopy(source, dir + "\\.\\source.bin"));
+  EXPECT_TRUE(ReadFileBytes(source) == KxString("new bytes"));
+}
+
+}  // namespace
