@@ -6,15 +6,52 @@
 
 namespace {
 
+const char kInfoCaption[] = "提示";
+const char kQuestionCaption[] = "询问";
+
 HWND BoxOwner() { return TheApp && TheApp->mainForm ? TheApp->mainForm->hwnd : NULL; }
+
+// Wine creates the box without WS_EX_TOPMOST although MB_TOPMOST asks for it, so a topmost
+// window of ours could cover it. While a box runs, a thread hook raises our boxes to the
+// topmost band as they activate; where the flag works this changes nothing.
+LRESULT CALLBACK RaiseBox(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    char className[16] = {};
+    char caption[16] = {};
+    GetClassNameA(window, className, sizeof(className));
+    GetWindowTextA(window, caption, sizeof(caption));
+    bool ours = lstrcmpA(caption, kInfoCaption) == 0 || lstrcmpA(caption, kQuestionCaption) == 0;
+    if (lstrcmpA(className, "#32770") == 0 && ours &&
+        !(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+      SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
+  return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+class BoxHook {
+public:
+  BoxHook() : hook(SetWindowsHookExA(WH_CBT, RaiseBox, NULL, GetCurrentThreadId())) {}
+  BoxHook(const BoxHook&) = delete;
+  BoxHook& operator=(const BoxHook&) = delete;
+  ~BoxHook() {
+    if (hook) UnhookWindowsHookEx(hook);
+  }
+
+private:
+  HHOOK hook;
+};
 
 }  // namespace
 
 void ShowInfo(const KxString& text) {
-  MessageBoxA(BoxOwner(), text.CStr(), "提示", MB_TOPMOST | MB_ICONINFORMATION);
+  BoxHook raise;
+  MessageBoxA(BoxOwner(), text.CStr(), kInfoCaption, MB_TOPMOST | MB_ICONINFORMATION);
 }
 
 bool AskYesNo(const KxString& text) {
-  return MessageBoxA(BoxOwner(), text.CStr(), "询问", MB_TOPMOST | MB_ICONQUESTION | MB_YESNO) ==
-         IDYES;
+  BoxHook raise;
+  return MessageBoxA(BoxOwner(), text.CStr(), kQuestionCaption,
+                     MB_TOPMOST | MB_ICONQUESTION | MB_YESNO) == IDYES;
 }

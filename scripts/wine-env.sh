@@ -12,10 +12,22 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 velix_prefix_recipe="prefix 1"
 
+# A second drive D: for tests that need another volume. It lives on another file system
+# (tmpfs), so that a rename from C: to D: really fails as it does between two disks.
+# The wineserver reads the drive links at its start.
+velix_second_drive=/dev/shm/velix-drive-d
+velix_map_second_drive() {
+  mkdir -p "$velix_second_drive"
+  if [ "$(readlink "$WINEPREFIX/dosdevices/d:")" != "$velix_second_drive" ]; then
+    ln -sfn "$velix_second_drive" "$WINEPREFIX/dosdevices/d:"
+  fi
+}
+
 # Creates the prefix when it is missing or was made by another recipe.
 velix_prepare_prefix() {
   local stamp=$WINEPREFIX/.velix-stamp
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$velix_prefix_recipe" ]; then
+    velix_map_second_drive
     return 0
   fi
   rm -rf "$WINEPREFIX"
@@ -55,6 +67,7 @@ REG
   } > "$reg"
   wine regedit /S "$reg" >/dev/null 2>&1
   wineserver -w
+  velix_map_second_drive
   echo "$velix_prefix_recipe" > "$stamp"
 }
 

@@ -7,7 +7,7 @@
 
 #include "app/KxApp.h"
 #include "app/KxDialogs.h"
-#include "tests/app/AppTestUtil.h"
+#include "tests/support/TestUtil.h"
 
 namespace {
 
@@ -19,6 +19,7 @@ struct BoxSeen {
   bool text = false;
   HICON icon = NULL;
   bool ok = false, yes = false, no = false, cancel = false;
+  bool closed = false;  // by the watcher's own action
 };
 
 struct FindBox {
@@ -60,13 +61,22 @@ BOOL CALLBACK InspectChild(HWND child, LPARAM lParam) {
   return TRUE;
 }
 
+// Closes the box with WM_CLOSE instead of a button.
+const int kCloseBox = 0;
+
 // Waits for the box, records it, then sends button a click; the box's thread is the test's.
 class BoxWatcher {
 public:
   BoxWatcher(const char* caption, const char* text, int button)
       : worker([=] { Watch(caption, text, button); }) {}
-  ~BoxWatcher() { worker.join(); }
-  BoxSeen seen;
+  ~BoxWatcher() {
+    if (worker.joinable()) worker.join();
+  }
+  // Waits for the watcher to finish with the box and gives what it saw.
+  BoxSeen Finish() {
+    worker.join();
+    return seen;
+  }
 
 private:
   void Watch(const char* caption, const char* text, int button) {
@@ -77,6 +87,8 @@ private:
     }, 10000);
     if (!find.box) return;
     seen.found = true;
+    // The box turns topmost as it activates, which may come just after it shows.
+    WaitFor([&] { return (GetWindowLongA(find.box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 1000);
     seen.owner = GetWindow(find.box, GW_OWNER);
     seen.exStyle = static_cast<DWORD>(GetWindowLongA(find.box, GWL_EXSTYLE));
     TextSearch search{text, false, NULL};
@@ -87,19 +99,23 @@ private:
     seen.yes = GetDlgItem(find.box, IDYES) != NULL;
     seen.no = GetDlgItem(find.box, IDNO) != NULL;
     seen.cancel = GetDlgItem(find.box, IDCANCEL) != NULL;
-    HWND control = GetDlgItem(find.box, button);
-    if (control) {
+    HWND control = button == kCloseBox ? NULL : GetDlgItem(find.box, button);
+    if (button == kCloseBox) {
+      PostMessageA(find.box, WM_CLOSE, 0, 0);
+    } else if (control) {
       PostMessageA(control, BM_CLICK, 0, 0);
     } else {
       PostMessageA(find.box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     }
     // A box left open would keep the test thread in its modal loop for ever.
-    if (!WaitFor([&] { return !IsWindow(find.box); }, 5000)) {
+    seen.closed = WaitFor([&] { return !IsWindow(find.box); }, 5000);
+    if (!seen.closed) {
       PostMessageA(find.box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
       PostMessageA(find.box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
   }
 
+  BoxSeen seen;
   std::thread worker;
 };
 
@@ -108,7 +124,7 @@ bool AskAndAnswer(int button, BoxSeen* seen) {
   {
     BoxWatcher watcher("询问", "要继续吗?", button);
     answer = AskYesNo("要继续吗?");
-    if (seen) *seen = watcher.seen;
+    if (seen) *seen = watcher.Finish();
   }
   return answer;
 }
@@ -121,7 +137,7 @@ TEST(KxDialogs, ShowInfoIsATopmostNoticeWithOnlyOk) {
   {
     BoxWatcher watcher("提示", "已保存。", IDOK);
     ShowInfo("已保存。");
-    seen = watcher.seen;
+    seen = watcher.Finish();
   }
   ASSERT_TRUE(seen.found);
   EXPECT_TRUE(seen.exStyle & WS_EX_TOPMOST);
@@ -147,11 +163,12 @@ TEST(KxDialogs, AskYesNoIsTrueOnlyForYes) {
   struct Case {
     int button;
     bool answer;
-  } cases[] = {{IDYES, true}, {IDNO, false}, {IDCANCEL, false}, {IDYES, true}};
+  } cases[] = {{IDYES, true}, {IDNO, false}, {IDCANCEL, false}, {kCloseBox, false}, {IDYES, true}};
   for (const Case& c : cases) {
     BoxSeen seen;
     EXPECT_EQ(c.answer, AskAndAnswer(c.button, &seen)) << c.button;
     EXPECT_TRUE(seen.found) << c.button;
+    EXPECT_TRUE(seen.closed) << c.button;
   }
 }
 
@@ -177,7 +194,7 @@ TEST(KxDialogs, TheMainFormsWindowOwnsTheBoxes) {
     {
       BoxWatcher watcher("提示", "x", IDOK);
       ShowInfo("x");
-      seen = watcher.seen;
+      seen = watcher.Finish();
     }
     EXPECT_EQ(form.hwnd, seen.owner);
     app.mainForm = nullptr;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/KxIni.h"
-#include "tests/app/AppTestUtil.h"
+#include "tests/support/TestUtil.h"
 
 namespace {
 
@@ -42,12 +42,12 @@ TEST(KxIni, MissingValuesGiveTheDefault) {
   KxIni absent(dir + "\\absent.ini");
   KxString longDefault('z', 700);
 
-  EXPECT_EQ(KxString("value"), ini.Read("main", "key", "fallback"));
-  EXPECT_EQ(KxString("fallback"), ini.Read("main", "other", "fallback"));
-  EXPECT_EQ(KxString("fallback"), ini.Read("other", "key", "fallback"));
-  EXPECT_EQ(KxString(""), ini.Read("main", "empty", "fallback"));
-  EXPECT_EQ(KxString("fallback"), absent.Read("main", "key", "fallback"));
-  EXPECT_EQ(KxString(""), absent.Read("main", "key", ""));
+  EXPECT_STREQ("value", ini.Read("main", "key", "fallback").CStr());
+  EXPECT_STREQ("fallback", ini.Read("main", "other", "fallback").CStr());
+  EXPECT_STREQ("fallback", ini.Read("other", "key", "fallback").CStr());
+  EXPECT_STREQ("", ini.Read("main", "empty", "fallback").CStr());
+  EXPECT_STREQ("fallback", absent.Read("main", "key", "fallback").CStr());
+  EXPECT_STREQ("", absent.Read("main", "key", "").CStr());
   EXPECT_TRUE(longDefault == absent.Read("main", "key", longDefault));
   RemoveTree(dir);
 }
@@ -60,11 +60,11 @@ TEST(KxIni, WrittenValuesLandInTheFileAndReadBack) {
 
   ASSERT_TRUE(ini.Write("main", "DBPATH", "D:\\数据"));
   ASSERT_TRUE(ini.Write("main", "long", longValue));
-  EXPECT_EQ(KxString("D:\\数据"), ini.Read("main", "DBPATH", ""));
+  EXPECT_STREQ("D:\\数据", ini.Read("main", "DBPATH", "").CStr());
   EXPECT_TRUE(longValue == ini.Read("main", "long", ""));
 
   ASSERT_TRUE(ini.Write("main", "DBPATH", "E:\\"));
-  EXPECT_EQ(KxString("E:\\"), ini.Read("main", "DBPATH", ""));
+  EXPECT_STREQ("E:\\", ini.Read("main", "DBPATH", "").CStr());
 
   KxString bytes = ReadFileBytes(path);
   EXPECT_GE(bytes.Find(0, "[main]"), 0);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/KxLibrary.h"
-#include "tests/app/AppTestUtil.h"
+#include "tests/support/TestUtil.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/KxShell.h"
-#include "tests/app/AppTestUtil.h"
+#include "tests/support/TestUtil.h"
 
 namespace {
 
@@ -62,12 +62,12 @@ TEST(KxShell, LaunchFileStartsInTheFilesFolderWithTheParameters) {
   ASSERT_TRUE(SetCurrentDirectoryA(callerDir.CStr()));
 
   LaunchFile(probe, "\"" + report + "\" alpha  \"b c\"");
-  EXPECT_EQ(callerDir, CurrentDirectory());
+  EXPECT_STREQ(callerDir.CStr(), CurrentDirectory().CStr());
 
   ProbeReport seen;
   ASSERT_TRUE(WaitForReport(report, seen));
-  EXPECT_EQ(programDir, seen.directory);
-  EXPECT_EQ(KxString("alpha  \"b c\""), seen.rest);
+  EXPECT_STREQ(programDir.CStr(), seen.directory.CStr());
+  EXPECT_STREQ("alpha  \"b c\"", seen.rest.CStr());
 }
 
 TEST(KxShell, LaunchFileOfAMissingFileDoesNothing) {
@@ -77,7 +77,7 @@ TEST(KxShell, LaunchFileOfAMissingFileDoesNothing) {
   ASSERT_TRUE(SetCurrentDirectoryA(root.CStr()));
 
   LaunchFile(root + "\\sub\\velix_probe.exe", "\"" + report + "\"");
-  EXPECT_EQ(root, CurrentDirectory());
+  EXPECT_STREQ(root.CStr(), CurrentDirectory().CStr());
   Sleep(1000);
   EXPECT_FALSE(FileExistsAt(report));
 }
@@ -93,8 +93,8 @@ TEST(KxShell, OpenFileKeepsTheCallersDirectoryAndPassesNoParameters) {
   OpenFile(probe);
   ProbeReport seen;
   ASSERT_TRUE(WaitForReport(root + "\\velix-probe-out.txt", seen));
-  EXPECT_EQ(root, seen.directory);
-  EXPECT_EQ(KxString(""), seen.rest);
+  EXPECT_STREQ(root.CStr(), seen.directory.CStr());
+  EXPECT_STREQ("", seen.rest.CStr());
   EXPECT_FALSE(FileExistsAt(programDir + "\\velix-probe-out.txt"));
 }
 

@@ -181,7 +181,7 @@ TEST_F(KxRegistryTest, StringsRoundTripWithTheirZeroCounted) {
     EXPECT_EQ(static_cast<DWORD>(value.Length() + 1), raw.size);
     KxString back = "unchanged";
     ASSERT_TRUE(reg.ReadString("v", back));
-    EXPECT_EQ(value, back) << value.Length();
+    EXPECT_STREQ(value.CStr(), back.CStr()) << value.Length();
   }
 }
 
@@ -196,7 +196,7 @@ TEST_F(KxRegistryTest, HasAndDeleteFollowTheValue) {
   EXPECT_FALSE(reg.DeleteValue("name"));
   KxString value = "kept";
   EXPECT_FALSE(reg.ReadString("name", value));
-  EXPECT_EQ(KxString("kept"), value);
+  EXPECT_STREQ("kept", value.CStr());
 }
 
 TEST_F(KxRegistryTest, ReadingANonStringValueFails) {
@@ -211,7 +211,7 @@ TEST_F(KxRegistryTest, ReadingANonStringValueFails) {
   KxString value = "kept";
   EXPECT_TRUE(reg.HasValue("n"));
   EXPECT_FALSE(reg.ReadString("n", value));
-  EXPECT_EQ(KxString("kept"), value);
+  EXPECT_STREQ("kept", value.CStr());
 }
 
 TEST_F(KxRegistryTest, AccessIsLimitedToTheRightsAskedFor) {

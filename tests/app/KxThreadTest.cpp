@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "app/KxThread.h"
-#include "tests/app/AppTestUtil.h"
+#include "tests/support/TestUtil.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "app/KxRegistry.h"
 #include "app/RunModes.h"
 #include "kx/base/KxFile.h"
-#include "tests/app/AppTestUtil.h"
+#include "tests/support/TestUtil.h"
 
 namespace {
 

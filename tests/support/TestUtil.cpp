@@ -1,4 +1,4 @@
-#include "tests/app/AppTestUtil.h"
+#include "tests/support/TestUtil.h"
 
 #include <tlhelp32.h>
 
