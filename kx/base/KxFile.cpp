@@ -2,6 +2,37 @@
 
 #include <windows.h>
 
+#include <io.h>
+#include <stdio.h>
+
+namespace {
+
+bool HasWildcard(const KxString& path) {
+  // '*' and '?' are below 0x40, so they are never the second byte of a GBK character.
+  return path.Find(0, "*") >= 0 || path.Find(0, "?") >= 0;
+}
+
+bool DriveExists(char letter) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter < 'A' || letter > 'Z') return false;
+  return (GetLogicalDrives() >> (letter - 'A')) & 1;
+}
+
+}  // namespace
+
+int FindLastChar(const KxString& text, char ch) {
+  int found = -1;
+  const char* bytes = text.CStr();
+  for (int i = 0; i < text.Length(); ++i) {
+    if (bytes[i] == ch) {
+      found = i;
+    } else if (IsDBCSLeadByte(static_cast<BYTE>(bytes[i])) && i + 1 < text.Length()) {
+      ++i;
+    }
+  }
+  return found;
+}
+
 KxString ProgramDirectory() {
   char buffer[MAX_PATH] = {};
   DWORD length = GetModuleFileNameA(NULL, buffer, MAX_PATH);
@@ -9,14 +40,28 @@ KxString ProgramDirectory() {
   return ParentDirectory(KxString(buffer, static_cast<int>(length)));
 }
 
+KxString CurrentDirectory() {
+  char buffer[MAX_PATH] = {};
+  DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+  if (length == 0 || length >= MAX_PATH) return KxString();
+  return KxString(buffer, static_cast<int>(length));
+}
+
+KxString WindowsDirectory() {
+  char buffer[MAX_PATH] = {};
+  UINT length = GetWindowsDirectoryA(buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return KxString();
+  return KxString(buffer, static_cast<int>(length));
+}
+
 KxString ParentDirectory(const KxString& path) {
-  int slash = path.FindLast('\\');
+  int slash = FindLastChar(path, '\\');
   return slash > 0 ? path.Mid(slash, 0) : KxString();
 }
 
 KxString FileNameOf(const KxString& path, bool withExtension) {
-  int cut = path.FindLast('\\');
-  int forward = path.FindLast('/');
+  int cut = FindLastChar(path, '\\');
+  int forward = FindLastChar(path, '/');
   if (forward > cut) cut = forward;
   KxString name = path.Mid(-1, cut + 1);
   if (!withExtension) {
@@ -24,4 +69,41 @@ KxString FileNameOf(const KxString& path, bool withExtension) {
     if (dot >= 0) name.Resize(dot);
   }
   return name;
+}
+
+bool FileExists(const KxString& path) {
+  if (path.IsEmpty() || HasWildcard(path)) return false;
+  _finddata_t found;
+  intptr_t search = _findfirst(path.CStr(), &found);
+  if (search == -1) return false;
+  _findclose(search);
+  return true;
+}
+
+bool IsDirectory(const KxString& path) {
+  if (path.Length() < 4 && path.At(1) == ':') return DriveExists(path.At(0));
+  if (path.IsEmpty() || HasWildcard(path)) return false;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path.CStr(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool RemoveFile(const KxString& path) { return remove(path.CStr()) == 0; }
+
+bool CopyFileTo(const KxString& target, const KxString& source) {
+  return CopyFileA(source.CStr(), target.CStr(), FALSE) != 0;
+}
+
+bool MoveFileTo(const KxString& target, const KxString& source) {
+  // The C runtime's rename may fall back to copy-and-delete between volumes, which can
+  // leave a partial target behind that a caller would then take for the moved file.
+  // Without MOVEFILE_COPY_ALLOWED the move is a rename or nothing.
+  return MoveFileExA(source.CStr(), target.CStr(), 0) != 0;
+}
+
+bool RenameIfDifferent(const KxString& target, const KxString& source) {
+  if (target == source) return false;
+  return MoveFileTo(target, source);
 }

@@ -1,12 +1,35 @@
 #pragma once
-// Paths of the running program and plain path arithmetic on ANSI path texts.
+// Paths of the running program, plain path arithmetic on ANSI path texts and the file
+// tests, copies and moves the rest of the program uses. Separators are found character
+// by character, so the second byte of a double-byte character (which may be 0x5C, the
+// backslash) never counts as one.
 
 #include "kx/base/KxString.h"
 
 // Folder of the running executable, without a trailing backslash.
 KxString ProgramDirectory();
+KxString CurrentDirectory();
+KxString WindowsDirectory();
 // Everything before the last backslash; empty when there is none after position 0.
 KxString ParentDirectory(const KxString& path);
 // The text after the last backslash or slash, whichever is later; without the extension
 // it is cut at the first "." of that name.
 KxString FileNameOf(const KxString& path, bool withExtension);
+
+// A file or a directory is there. A path with a wildcard names nothing.
+bool FileExists(const KxString& path);
+// "X:", "X:\" and other paths under 4 bytes with ":" second: that drive exists.
+// Anything else: found, and it is a directory.
+bool IsDirectory(const KxString& path);
+bool RemoveFile(const KxString& path);
+// Overwrites an existing target.
+bool CopyFileTo(const KxString& target, const KxString& source);
+// Renames within one volume. It never replaces an existing target and never copies, so a
+// move to another drive fails and leaves the source as it was and no target behind.
+bool MoveFileTo(const KxString& target, const KxString& source);
+// False when the two paths are the same bytes; otherwise MoveFileTo.
+bool RenameIfDifferent(const KxString& target, const KxString& source);
+
+// Position of the last byte equal to ch that is a character of its own (not the second
+// byte of a double-byte character), or -1. ch must be an ASCII byte.
+int FindLastChar(const KxString& text, char ch);

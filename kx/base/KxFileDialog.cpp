@@ -1,0 +1,108 @@
+#include "kx/base/KxFileDialog.h"
+
+#include <commdlg.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "kx/base/KxFile.h"
+
+namespace {
+
+const char kAllFiles[] = "所有文件(*.*)|*.*";
+const char kChooseFolderTitle[] = "选择目录";
+const int kFileNameBytes = 260;
+const int kFolderPathBytes = 300;
+
+const char* OrNull(const KxString& text) { return text.IsEmpty() ? nullptr : text.CStr(); }
+
+// The folder dialog needs COM on its thread; an apartment the caller already has is kept.
+class ComApartment {
+public:
+  ComApartment() : initialized(SUCCEEDED(CoInitializeEx(NULL, COINIT_APARTMENTTHREADED))) {}
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  ~ComApartment() {
+    if (initialized) CoUninitialize();
+  }
+
+private:
+  bool initialized;
+};
+
+int CALLBACK SelectStartFolder(HWND dialog, UINT message, LPARAM, LPARAM start) {
+  if (message == BFFM_INITIALIZED && start) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, start);
+  return 0;
+}
+
+}  // namespace
+
+KxString FilterList(const KxString& text) {
+  KxString list = text + "|";
+  char* bytes = list.Buffer();
+  for (int i = 0; i < list.Length(); ++i) {
+    if (bytes[i] == '|') {
+      bytes[i] = 0;
+    } else if (IsDBCSLeadByte(static_cast<BYTE>(bytes[i])) && i + 1 < list.Length()) {
+      ++i;
+    }
+  }
+  return list;
+}
+
+KxString FolderStartPath(const KxString& initial) {
+  if (!initial.IsEmpty() && initial.Length() < 3) return initial + "\\";
+  return initial;
+}
+
+KxString WithoutTrailingBackslash(const KxString& path) {
+  int last = path.Length() - 1;
+  if (last >= 0 && FindLastChar(path, '\\') == last) return path.Mid(last, 0);
+  return path;
+}
+
+KxOpenFileDialog::KxOpenFileDialog() : filter(FilterList(kAllFiles)), filterIndex(0) {}
+
+bool KxOpenFileDialog::ShowOpen(HWND owner, bool mustExist) {
+  char name[kFileNameBytes] = {};
+  lstrcpynA(name, fileName.CStr(), kFileNameBytes);
+
+  OPENFILENAMEA request = {};
+  request.lStructSize = sizeof(request);
+  request.hwndOwner = owner;
+  request.lpstrFilter = filter.CStr();
+  request.nFilterIndex = static_cast<DWORD>(filterIndex);
+  request.lpstrFile = name;
+  request.nMaxFile = kFileNameBytes;
+  request.lpstrDefExt = OrNull(defaultExtension);
+  request.lpstrInitialDir = OrNull(initialDirectory);
+  request.lpstrTitle = OrNull(title);
+  request.Flags = mustExist ? OFN_FILEMUSTEXIST | OFN_NOREADONLYRETURN : 0;
+  if (!GetOpenFileNameA(&request)) return false;
+
+  fileName = KxString(name, lstrlenA(name));
+  filterIndex = static_cast<int>(request.nFilterIndex);
+  return true;
+}
+
+KxString ChooseFolder(const KxString& initial, HWND owner) {
+  KxString start = FolderStartPath(initial);
+  char displayName[MAX_PATH] = {};
+
+  BROWSEINFOA request = {};
+  request.hwndOwner = owner;
+  request.pidlRoot = NULL;
+  request.pszDisplayName = displayName;
+  request.lpszTitle = kChooseFolderTitle;
+  request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_VALIDATE;
+  request.lpfn = SelectStartFolder;
+  request.lParam = start.IsEmpty() ? 0 : reinterpret_cast<LPARAM>(start.CStr());
+
+  ComApartment com;
+  LPITEMIDLIST chosen = SHBrowseForFolderA(&request);
+  if (!chosen) return KxString();
+  char path[kFolderPathBytes] = {};
+  BOOL isFolder = SHGetPathFromIDListA(chosen, path);
+  CoTaskMemFree(chosen);
+  if (!isFolder) return KxString();
+  return WithoutTrailingBackslash(KxString(path));
+}
