@@ -164,7 +164,7 @@ bool KxCard::Create(const KxString& className, const KxString& caption, DWORD st
                          params.parent, params.menu, params.instance, params.param);
   if (!hwnd) return false;
   KxCardRegistry::Enter(hwnd, this);
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle()), TRUE);
   OnCreate();
   if (lstrcmpA(params.className.CStr(), kKxCardClassName) != 0) {
     prevWndProc = reinterpret_cast<WNDPROC>(

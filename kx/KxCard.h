@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "kx/KxEvt.h"
+#include "kx/KxFont.h"
 #include "kx/base/KxString.h"
 
 // The one window class of every toolkit window, registered at start-up.
@@ -83,6 +84,7 @@ public:
 
   WNDPROC prevWndProc = nullptr;  // the procedure that subclassing replaced
   int x = 0, y = 0, width = 0, height = 0;
+  KxFont font;             // DEFAULT_GUI_FONT until a property of it is set
   KxEvtMap msgHandlers;    // listeners, run after the card's own handling
   KxEvtMap timerHandlers;  // timer id -> handler
   HWND hwnd = NULL;
@@ -94,6 +96,15 @@ private:
 template <class T>
 void BindMsg(KxCard& card, UINT message, T* object, int (T::*handler)(KxEvtParam&)) {
   card.msgHandlers.Bind(message, new KxEvtMaker<T>(object, handler));
+}
+
+// Binds a timer handler under the next id (1, 2, 3 ... per card) and starts the timer.
+template <class T>
+UINT BindTimer(KxCard& card, T* object, int (T::*handler)(KxEvtParam&), UINT elapse) {
+  UINT id = static_cast<UINT>(card.timerHandlers.Count() + 1);
+  card.timerHandlers.Bind(id, new KxEvtMaker<T>(object, handler));
+  SetTimer(card.hwnd, id, elapse, NULL);
+  return id;
 }
 
 // Handle -> object lookup; the only way from a window handle to its card.

@@ -4,13 +4,18 @@ namespace {
 
 KxFormHost* formHost = nullptr;
 
+void RedrawFrame(HWND hwnd) {
+  SetWindowPos(hwnd, NULL, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+}
+
 }  // namespace
 
 void KxSetFormHost(KxFormHost* host) { formHost = host; }
 
-KxForm::KxForm(KxCard* owner, const KxString& caption, const KxRect& rect, DWORD style)
-    : parent(owner) {
-  Create(kKxCardClassName, caption, style, rect, owner);
+KxForm::KxForm(KxControl* owner, const KxString& caption, const KxRect& rect, DWORD style)
+    : KxControl(nullptr) {
+  parent = owner;
+  Create(owner, caption, style, rect);
 }
 
 KxString KxForm::GetClassName() const { return "KxForm"; }
@@ -38,5 +43,85 @@ LRESULT KxForm::WndProc(KxMsg& m) {
     default:
       break;
   }
-  return KxCard::WndProc(m);
+  return KxControl::WndProc(m);
+}
+
+int KxForm::ShowModal() {
+  isModal = true;
+  Show();
+  HWND owner = parent ? parent->hwnd : NULL;
+  if (owner) EnableWindow(owner, FALSE);
+  MSG msg;
+  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+    // The message that ends the run (the WM_CLOSE posted by EndModal) is dropped.
+    if (modalResult != 2) break;
+    TranslateMessage(&msg);
+    KxEvt* listener = nullptr;
+    bool routed = msg.hwnd == hwnd ||
+                  (msg.message == WM_KEYDOWN && (msg.wParam == VK_TAB || keyPreview));
+    if (routed) listener = msgHandlers.Find(msg.message);
+    if (listener) {
+      KxMsg m{this, msg.message, msg.wParam, msg.lParam};
+      KxEvtParam p = KxMakeEvtParam(m);
+      listener->Invoke(p);
+    } else {
+      DispatchMessageA(&msg);
+    }
+    if (modalResult != 2 && !IsWindowVisible(hwnd)) break;
+  }
+  if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+  Hide();
+  if (owner) EnableWindow(owner, TRUE);
+  return modalResult;
+}
+
+void KxForm::EndModal(int result) {
+  modalResult = result;
+  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+}
+
+void KxForm::SetIcon(HICON icon) {
+  SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void KxForm::CenterOnScreen() {
+  MoveTo((GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+}
+
+void KxForm::SetFixedSize(bool fixed) {
+  LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+  if (fixed) {
+    style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+  } else {
+    style |= WS_THICKFRAME | WS_MAXIMIZEBOX;
+  }
+  SetWindowLongA(hwnd, GWL_STYLE, style);
+  RedrawFrame(hwnd);
+}
+
+void KxForm::ShowInTaskbar(bool show) {
+  LONG exStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
+  exStyle &= ~static_cast<LONG>(WS_EX_APPWINDOW | WS_EX_TOOLWINDOW);
+  exStyle |= show ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
+  SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle);
+  RedrawFrame(hwnd);
+}
+
+void KxForm::Maximize() { ShowWindow(hwnd, SW_SHOWMAXIMIZED); }
+
+void KxForm::Restore() { ShowWindow(hwnd, SW_SHOWNORMAL); }
+
+bool KxForm::IsMaximized() const {
+  WINDOWINFO info = {};
+  info.cbSize = sizeof(info);
+  return GetWindowInfo(hwnd, &info) && (info.dwStyle & WS_MAXIMIZE) != 0;
+}
+
+KxPopForm::KxPopForm(KxControl* owner, const KxRect& rect)
+    : KxForm(owner, "", rect, WS_POPUP) {}
+
+void KxPopForm::ShowAt(POINT at) {
+  MoveTo(at.x, at.y);
+  SetWindowPos(hwnd, NULL, 0, 0, 0, 0,
+               SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
 }

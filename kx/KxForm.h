@@ -1,8 +1,9 @@
 #pragma once
-// Top-level windows of the toolkit. A form tells the application when it becomes active
-// and when the main form goes away, through the host the application installs.
+// Top-level windows of the toolkit, with an optional modal run of their own. A form tells
+// the application when it becomes active and when the main form goes away, through the
+// host the application installs.
 
-#include "kx/KxCard.h"
+#include "kx/KxControl.h"
 
 class KxForm;
 
@@ -19,10 +20,11 @@ protected:
 
 void KxSetFormHost(KxFormHost* host);
 
-class KxForm : public KxCard {
+class KxForm : public KxControl {
 public:
-  // Creates the window at once; owner's window (if any) owns the top-level window.
-  KxForm(KxCard* owner, const KxString& caption, const KxRect& rect, DWORD style);
+  // Creates the window at once; the owner's window owns the top-level window. A form is
+  // in nobody's children: whoever constructs it owns it.
+  KxForm(KxControl* owner, const KxString& caption, const KxRect& rect, DWORD style);
 
   KxString GetClassName() const override;
   LRESULT WndProc(KxMsg& m) override;
@@ -30,8 +32,25 @@ public:
   virtual void OnClose() {}
   virtual void OnActivate() {}
 
-  KxCard* parent;          // the owner
-  bool keyPreview = false; // key-downs of the thread reach the form's listener first
+  // Runs a modal loop until EndModal, the close box (result 3) or WM_QUIT.
+  int ShowModal();
+  void EndModal(int result);
+  void SetIcon(HICON icon);
+  void CenterOnScreen();
+  void SetFixedSize(bool fixed);
+  void ShowInTaskbar(bool show);
+  void Maximize();
+  void Restore();
+  bool IsMaximized() const;
+
+  bool keyPreview = false;  // key-downs of the thread reach the form's listener first
   bool isModal = false;
-  int modalResult = 2;     // 2 while a modal run goes on
+  int modalResult = 2;      // 2 while a modal run goes on
+};
+
+// A borderless pop-up form, shown without taking the activation.
+class KxPopForm : public KxForm {
+public:
+  KxPopForm(KxControl* owner, const KxRect& rect);
+  void ShowAt(POINT at);
 };

@@ -1,0 +1,278 @@
+#include "kx/KxControl.h"
+
+#include <shellapi.h>
+
+#include "kx/KxOwnerDraw.h"
+
+namespace {
+
+POINT PointOf(LPARAM lParam) {
+  POINT pt = {static_cast<LONG>(LOWORD(lParam)), static_cast<LONG>(HIWORD(lParam))};
+  return pt;
+}
+
+bool HasStyle(HWND hwnd, DWORD style) {
+  WINDOWINFO info = {};
+  info.cbSize = sizeof(info);
+  return GetWindowInfo(hwnd, &info) && (info.dwStyle & style) != 0;
+}
+
+}  // namespace
+
+KxControl::KxControl(KxControl* parentControl) : parent(parentControl) {
+  if (parentControl) parentControl->children.Add(this);
+}
+
+KxControl::~KxControl() {
+  // Children go first, each through its own destructor; taking them off the list before
+  // deleting keeps a child from searching a list that is being emptied.
+  while (KxListNode<KxControl*>* node = children.Head()) {
+    KxControl* child = node->value;
+    children.Remove(node);
+    child->parent = nullptr;
+    delete child;
+  }
+  if (parent) {
+    for (KxListNode<KxControl*>* node = parent->children.Head(); node; node = node->next) {
+      if (node->value == this) {
+        parent->children.Remove(node);
+        break;
+      }
+    }
+  }
+  cmdHandlers.Clear();
+  if (bkImage) DeleteObject(bkImage);
+  bkImage = NULL;
+}
+
+bool KxControl::Create(KxControl* parentControl, const KxString& caption, DWORD style,
+                       const KxRect& rect) {
+  parent = parentControl;
+  style = borderStyle != 0 ? (style | WS_BORDER) : (style & ~static_cast<DWORD>(WS_BORDER));
+  return KxCard::Create(kKxCardClassName, caption, style, rect, parentControl);
+}
+
+void KxControl::SetBorderStyle(int style) {
+  borderStyle = style;
+  if (style != 0) {
+    ModifyStyle(0, WS_BORDER);
+  } else {
+    ModifyStyle(WS_BORDER, 0);
+  }
+}
+
+void KxControl::SetBkImage(HBITMAP image) {
+  if (bkImage && bkImage != image) DeleteObject(bkImage);
+  bkImage = image;
+}
+
+void KxControl::RefreshPosition(bool withSize) {
+  RECT r = WindowRect();
+  POINT topLeft = {r.left, r.top};
+  if ((GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) && parent) ScreenToClient(parent->hwnd, &topLeft);
+  x = topLeft.x;
+  y = topLeft.y;
+  if (withSize) {
+    width = r.right - r.left;
+    height = r.bottom - r.top;
+  }
+}
+
+LRESULT KxControl::WndProc(KxMsg& m) {
+  if (KxEvt* command = cmdHandlers.Find(m.msg)) {
+    KxEvtParam p = KxMakeEvtParam(m);
+    return command->Invoke(p);
+  }
+
+  switch (m.msg) {
+    case WM_MOVE:
+      RefreshPosition(false);
+      break;
+    case WM_SIZE: {
+      RefreshPosition(true);
+      OnSize(ClientRect());
+      break;
+    }
+    case WM_SETFOCUS:
+      OnSetFocus();
+      break;
+    case WM_KILLFOCUS:
+      OnKillFocus();
+      break;
+    case WM_PAINT:
+      OnPaint();
+      DrawFrame();
+      break;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETCURSOR: {
+      POINT cursor;
+      RECT r = WindowRect();
+      GetCursorPos(&cursor);
+      bool inside = cursor.x >= r.left && cursor.x <= r.right && cursor.y >= r.top &&
+                    cursor.y <= r.bottom;
+      if (inside && OnSetCursor()) return 1;
+      break;
+    }
+    case WM_DRAWITEM: {
+      const DRAWITEMSTRUCT* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(m.lParam);
+      if (draw && draw->CtlType == ODT_MENU) {
+        if (draw->itemData) reinterpret_cast<KxOwnerDrawItem*>(draw->itemData)->Draw(*draw);
+        return 0;
+      }
+      break;
+    }
+    case WM_MEASUREITEM: {
+      MEASUREITEMSTRUCT* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(m.lParam);
+      if (measure && measure->CtlType == ODT_MENU) {
+        if (measure->itemData)
+          reinterpret_cast<KxOwnerDrawItem*>(measure->itemData)->Measure(*measure);
+        return 0;
+      }
+      break;
+    }
+    case WM_NOTIFY: {
+      const NMHDR* header = reinterpret_cast<const NMHDR*>(m.lParam);
+      if (header && header->hwndFrom != hwnd)
+        return SendMessageA(header->hwndFrom, WM_NOTIFY, m.wParam, m.lParam);
+      break;
+    }
+    case WM_INPUTLANGCHANGE:
+      if (OnInputLangChange()) return 1;
+      break;
+    case WM_KEYDOWN:
+      OnKeyDown(m.wParam, m.lParam);
+      break;
+    case WM_KEYUP:
+      OnKeyUp(m.wParam, m.lParam);
+      break;
+    case WM_CHAR:
+      OnChar(m.wParam, m.lParam);
+      break;
+    case WM_COMMAND: {
+      HWND source = reinterpret_cast<HWND>(m.lParam);
+      if (source && source != hwnd) SendMessageA(source, WM_COMMAND, m.wParam, m.lParam);
+      break;
+    }
+    case WM_HSCROLL:
+      OnHScroll(m.wParam, m.lParam);
+      break;
+    case WM_VSCROLL:
+      OnVScroll(m.wParam, m.lParam);
+      break;
+    case WM_MOUSEMOVE:
+      OnMouseMove(m.wParam, PointOf(m.lParam));
+      break;
+    case WM_LBUTTONDOWN:
+      if (GetFocus() != hwnd) ::SetFocus(hwnd);
+      SetCapture(hwnd);
+      pressed = true;
+      OnLButtonDown(m.wParam, PointOf(m.lParam));
+      break;
+    case WM_LBUTTONUP: {
+      if (pressed) {
+        pressed = false;
+        // Where the pointer was when the button went up, not where it is by now.
+        DWORD at = GetMessagePos();
+        POINT cursor = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+        if (WindowFromPoint(cursor) == hwnd) {
+          KxEvtParam p = KxMakeEvtParam(m);
+          OnClick(p);
+          PostMessageA(hwnd, KX_WM_CLICK, m.wParam, m.lParam);
+        }
+      }
+      ReleaseCapture();
+      OnLButtonUp(m.wParam, PointOf(m.lParam));
+      break;
+    }
+    case WM_LBUTTONDBLCLK:
+      OnLButtonDblClk(m.wParam, PointOf(m.lParam));
+      break;
+    case WM_RBUTTONDOWN:
+      OnRButtonDown(m.wParam, PointOf(m.lParam));
+      break;
+    case WM_RBUTTONUP:
+      OnRButtonUp(m.wParam, PointOf(m.lParam));
+      break;
+    case WM_DROPFILES: {
+      HDROP drop = reinterpret_cast<HDROP>(m.wParam);
+      UINT count = DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0);
+      KxStringList paths;
+      for (UINT i = 0; i < count; ++i) {
+        char path[MAX_PATH] = {};
+        DragQueryFileA(drop, i, path, MAX_PATH);
+        paths.Add(KxString(path));
+      }
+      OnDropFiles(paths);
+      DragFinish(drop);
+      break;
+    }
+    default:
+      break;
+  }
+
+  LRESULT result = KxCard::WndProc(m);
+  if (m.msg == WM_SHOWWINDOW) {
+    if (m.wParam) {
+      OnShow();
+    } else {
+      OnHide();
+    }
+  }
+  return result;
+}
+
+void KxControl::OnPaint() {
+  KxPaintCanvas screen(this);
+  RECT client = ClientRect();
+  int w = client.right - client.left;
+  int h = client.bottom - client.top;
+  HBITMAP offscreen = CreateCompatibleBitmap(screen.Dc(), w, h);
+  {
+    KxCompatibleCanvas canvas(this, screen);
+    HGDIOBJ previous = SelectObject(canvas.Dc(), offscreen);
+    if (bkImage) {
+      canvas.TileBitmap(bkImage, client);
+    } else if (bkColor != 0) {
+      canvas.FillRect(HasStyle(hwnd, WS_DISABLED) ? bkColorDisabled : bkColor, client);
+    }
+    OnDraw(canvas);
+    BitBlt(screen.Dc(), client.left, client.top, w, h, canvas.Dc(), 0, 0, SRCCOPY);
+    SelectObject(canvas.Dc(), previous);
+  }
+  DeleteObject(offscreen);
+}
+
+void KxControl::DrawBorderOn(HDC dc, const RECT& rect) {
+  RECT grown = {rect.left, rect.top, rect.right + 1, rect.bottom + 1};
+  RECT r = rect;
+  switch (borderStyle) {
+    case 1:
+      DrawEdge(dc, &grown, EDGE_ETCHED, BF_RECT);
+      break;
+    case 2: {
+      HBRUSH brush = CreateSolidBrush(frameColor);
+      ::FrameRect(dc, &r, brush);
+      DeleteObject(brush);
+      break;
+    }
+    case 3:
+      DrawEdge(dc, &grown, EDGE_RAISED, BF_RECT);
+      break;
+    case 5:
+      DrawFocusRect(dc, &r);
+      break;
+    default:
+      break;
+  }
+}
+
+void KxControl::DrawFrame() {
+  if (borderStyle == 0) return;
+  KxWinCanvas canvas(this);
+  RECT window = WindowRect();
+  RECT r = {0, 0, window.right - window.left, window.bottom - window.top};
+  DrawBorderOn(canvas.Dc(), r);
+}
+
+void KxControl::DrawBorder(KxCanvas& canvas) { DrawBorderOn(canvas.Dc(), ClientRect()); }

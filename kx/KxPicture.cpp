@@ -1,0 +1,53 @@
+#include "kx/KxPicture.h"
+
+bool KxPicture::LoadIconResource(HINSTANCE instance, int id) {
+  HICON loaded = LoadIconA(instance, MAKEINTRESOURCEA(id));
+  if (!loaded) return false;
+  SetIcon(loaded, true);
+  return true;
+}
+
+void KxPicture::SetIcon(HICON newIcon, bool owns) {
+  if (icon && ownsIcon && icon != newIcon) DestroyIcon(icon);
+  icon = newIcon;
+  ownsIcon = owns;
+}
+
+void KxPicture::SetBitmap(HBITMAP newBitmap) {
+  if (bitmap && bitmap != newBitmap) DeleteObject(bitmap);
+  bitmap = newBitmap;
+}
+
+void KxPicture::Release() {
+  SetIcon(NULL, false);
+  SetBitmap(NULL);
+}
+
+SIZE KxPicture::Size() const {
+  SIZE size = {0, 0};
+  if (icon) {
+    ICONINFO info = {};
+    if (GetIconInfo(icon, &info)) {
+      BITMAP mask = {};
+      if (GetObjectA(info.hbmMask, sizeof(mask), &mask)) {
+        size.cx = mask.bmWidth;
+        // A monochrome icon keeps its AND and XOR masks in one bitmap of double height.
+        size.cy = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
+      }
+      if (info.hbmMask) DeleteObject(info.hbmMask);
+      if (info.hbmColor) DeleteObject(info.hbmColor);
+    }
+    return size;
+  }
+  if (bitmap) {
+    BITMAP bm = {};
+    if (GetObjectA(bitmap, sizeof(bm), &bm)) {
+      size.cx = bm.bmWidth;
+      size.cy = bm.bmHeight;
+    }
+    return size;
+  }
+  size.cx = GetSystemMetrics(SM_CXSMICON);
+  size.cy = GetSystemMetrics(SM_CYSMICON);
+  return size;
+}

@@ -1,0 +1,111 @@
+#include "tests/support/GuiTestUtil.h"
+
+void PumpFor(int ms) {
+  DWORD start = GetTickCount();
+  while (static_cast<int>(GetTickCount() - start) < ms) {
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(5);
+  }
+}
+
+bool PumpUntil(const std::function<bool()>& cond, int timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (cond()) return true;
+    if (static_cast<int>(GetTickCount() - start) >= timeoutMs) return false;
+    Sleep(5);
+  }
+}
+
+Capture CaptureWindow(HWND hwnd) {
+  Capture capture;
+  RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpFor(30);
+  RECT r;
+  if (!GetWindowRect(hwnd, &r)) return capture;
+  capture.width = r.right - r.left;
+  capture.height = r.bottom - r.top;
+  if (capture.width <= 0 || capture.height <= 0) return capture;
+
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = capture.width;
+  info.bmiHeader.biHeight = -capture.height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(NULL);
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ previous = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, capture.width, capture.height, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const DWORD* source = static_cast<const DWORD*>(bits);
+  capture.pixels.assign(source, source + static_cast<size_t>(capture.width) * capture.height);
+  for (DWORD& p : capture.pixels) p &= 0x00FFFFFF;
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  DeleteObject(dib);
+  ReleaseDC(NULL, screen);
+  return capture;
+}
+
+DWORD ToPixel(COLORREF color) {
+  return (static_cast<DWORD>(GetRValue(color)) << 16) | (static_cast<DWORD>(GetGValue(color)) << 8) |
+         GetBValue(color);
+}
+
+namespace {
+
+void SendMouse(DWORD flags, int x, int y) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_ABSOLUTE) {
+    int w = GetSystemMetrics(SM_CXSCREEN);
+    int h = GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = (x * 65535 + w / 2) / (w - 1);
+    input.mi.dy = (y * 65535 + h / 2) / (h - 1);
+  }
+  SendInput(1, &input, sizeof(input));
+}
+
+}  // namespace
+
+void MovePointerTo(int x, int y) {
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+  // Under Wine the pointer reaches the X server a little later; wait until the system
+  // reports it where it was sent, so that what follows sees the new position.
+  PumpUntil([x, y] {
+    POINT now;
+    return GetCursorPos(&now) && now.x == x && now.y == y;
+  }, 1000);
+  PumpFor(30);
+}
+
+void PressLeft() {
+  SendMouse(MOUSEEVENTF_LEFTDOWN, 0, 0);
+  PumpFor(30);
+}
+
+void ReleaseLeft() {
+  SendMouse(MOUSEEVENTF_LEFTUP, 0, 0);
+  PumpFor(30);
+}
+
+POINT CentreOf(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  POINT p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  return p;
+}

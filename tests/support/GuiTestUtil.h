@@ -1,0 +1,32 @@
+#pragma once
+// Helpers for tests on real windows: pump messages, read back painted pixels, and drive
+// the pointer with real input (SendInput).
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+// Dispatches the thread's messages for about ms milliseconds.
+void PumpFor(int ms);
+// Dispatches messages until cond holds or timeoutMs pass.
+bool PumpUntil(const std::function<bool()>& cond, int timeoutMs);
+
+// The whole window (non-client part included) as it is on the screen now, after a
+// synchronous repaint; pixels are 0x00RRGGBB, row by row from the top.
+struct Capture {
+  int width = 0;
+  int height = 0;
+  std::vector<DWORD> pixels;
+  DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+Capture CaptureWindow(HWND hwnd);
+// COLORREF (0x00BBGGRR) to the capture's 0x00RRGGBB.
+DWORD ToPixel(COLORREF color);
+
+// Moves the pointer to screen point (x, y) with a real input event.
+void MovePointerTo(int x, int y);
+void PressLeft();
+void ReleaseLeft();
+// The centre of a window in screen coordinates.
+POINT CentreOf(HWND hwnd);
