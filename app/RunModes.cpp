@@ -1,8 +1,10 @@
 #include "app/RunModes.h"
 
 #include "app/KxAutostart.h"
+#include "app/KxDialogs.h"
 #include "app/KxShell.h"
 #include "kx/base/KxFile.h"
+#include "store/Schema.h"
 
 namespace {
 
@@ -69,11 +71,15 @@ int RunRename(KxApp& app) {
   return 0;
 }
 
-// The resident program. The configuration store, the first-use test, the kit window and
-// the sticky notes are separate modules that this mode brings up once they are part of
-// the program; until then the main form is a bare top-level window whose closing ends
-// the run.
+// The resident program: the store comes up first (a data file that is missing or cannot
+// be read ends the run without a window, after the user was asked or told), a first use
+// on this machine switches autostart on, and then the main form runs until it is closed.
+// The main form is a bare top-level window; the kit window and the sticky notes are
+// modules of their own that take its place when they are part of the program.
 int RunNormal(KxApp& app) {
+  const StoreDialogs dialogs = {AskYesNo, ShowInfo};
+  if (!BootstrapStore(dialogs)) return 0;
+  if (CheckFirstUse()) SetAutostart("", true);
   KxForm mainForm(nullptr, "Velix", KxRect{200, 200, 320, 200}, WS_OVERLAPPEDWINDOW);
   if (!mainForm.hwnd) return 0;
   ShowWindow(mainForm.hwnd, SW_SHOWNORMAL);

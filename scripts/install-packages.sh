@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  libz-mingw-w64-dev googletest tcl
+  libz-mingw-w64-dev googletest tcl sqlite3
   wine wine32:i386 wine64 fonts-wine fonts-wqy-microhei
   xvfb xdotool x11-apps x11-utils imagemagick locales
 )

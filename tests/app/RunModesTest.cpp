@@ -8,6 +8,8 @@
 #include "app/KxRegistry.h"
 #include "app/RunModes.h"
 #include "kx/base/KxFile.h"
+#include "store/KxDb.h"
+#include "store/Schema.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -23,6 +25,12 @@ protected:
     ASSERT_GT(product.Length(), 0);
     download = dir + "\\download.exe";
     ASSERT_TRUE(WriteFileBytes(download, product));
+    // A data file that has seen this machine: a copy started in the normal mode is then
+    // not on a first use and leaves the Run key alone.
+    ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+    CreateMissingTables();
+    CheckFirstUse();
+    ASSERT_TRUE(TheDb.Close());
   }
 
   void TearDown() override {

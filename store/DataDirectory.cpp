@@ -1,0 +1,150 @@
+#include "store/DataDirectory.h"
+
+#include "kx/base/KxFile.h"
+#include "kx/base/KxFileDialog.h"
+#include "store/KxDb.h"
+
+const char kDbFileName[] = "Config.db";
+
+namespace {
+
+const char kIniName[] = "\\config.ini";
+const char kIniSection[] = "0";
+const char kIniKey[] = "DBPATH";
+const int kIniReadStep = 512;
+
+const char kNoDirectory[] = "您选择的目录不存在或不能访问,请选择其它目录!";
+const char kSameDirectory[] = "与原目录相同，请选择其它目录.";
+const char kOverwriteQuestion[] =
+    "您选择的目录中有与数据库同名文件,覆盖点击\"是\",确认文件是数据文件(否则操作无效)并使用点击\"否\"。";
+const char kNotMoved[] = "数据文件未能成功转移,请查看目录是否可写入.";
+
+KxString MissingFileQuestion(const KxString& path) {
+  return "找不到数据文件:" + path +
+         " 点击\"是\"在应用目录下生成新数据文件,点击\"否\"退出程序";
+}
+
+KxString UnreadableFileMessage(const KxString& path) {
+  return "数据文件无法读取:" + path + " 它已损坏或不是数据文件,程序将退出,文件保持原样.";
+}
+
+KxString UncreatableFileMessage(const KxString& path) {
+  return "无法创建数据文件:" + path + " 请查看目录是否可写入,程序将退出.";
+}
+
+bool Ask(const StoreDialogs& dialogs, const KxString& text) {
+  return dialogs.askYesNo && dialogs.askYesNo(text);
+}
+
+void Tell(const StoreDialogs& dialogs, const KxString& text) {
+  if (dialogs.showInfo) dialogs.showInfo(text);
+}
+
+// The whole value however long: the buffer grows while the value may have been cut.
+KxString ReadIniValue(const KxString& path, const char* section, const char* key) {
+  KxString buffer;
+  int size = kIniReadStep;
+  for (;;) {
+    if (!buffer.Resize(size)) return KxString();
+    DWORD got = GetPrivateProfileStringA(section, key, "", buffer.Buffer(),
+                                         static_cast<DWORD>(size), path.CStr());
+    if (static_cast<int>(got) + 1 < size) {
+      buffer.Resize(static_cast<int>(got));
+      return buffer;
+    }
+    size += kIniReadStep;
+  }
+}
+
+KxString DbFileIn(const KxString& dir) { return dir + "\\" + kDbFileName; }
+
+// A file the user offers as the database must be one before the store switches to it.
+bool IsReadableDatabaseFile(const KxString& path) {
+  KxDb probe;
+  return probe.Open(path) && probe.Close();
+}
+
+}  // namespace
+
+KxString ConfigIniPath() { return ProgramDirectory() + kIniName; }
+
+KxString DataDirectory() {
+  KxString value = ReadIniValue(ConfigIniPath(), kIniSection, kIniKey);
+  KxString trimmed = value;
+  trimmed.Trim();
+  return trimmed.IsEmpty() ? ProgramDirectory() : value;
+}
+
+bool SetDataDirectory(const KxString& dir) {
+  return WritePrivateProfileStringA(kIniSection, kIniKey, dir.CStr(), ConfigIniPath().CStr()) != 0;
+}
+
+KxString DbFilePath() { return DbFileIn(DataDirectory()); }
+
+bool OpenStore(const StoreDialogs& dialogs) {
+  KxString path = DbFilePath();
+  if (!FileExists(path)) {
+    // A missing file in the program directory is the first start: no question.
+    if (ParentDirectory(path) != ProgramDirectory() && !Ask(dialogs, MissingFileQuestion(path))) {
+      return false;
+    }
+    SetDataDirectory("");
+    // The new file goes where the user was told, even if config.ini could not be written.
+    path = DbFileIn(ProgramDirectory());
+  }
+  bool existed = FileExists(path);
+  if (TheDb.Open(path)) return true;
+  Tell(dialogs, existed ? UnreadableFileMessage(path) : UncreatableFileMessage(path));
+  return false;
+}
+
+void CloseStore() { TheDb.Close(); }
+
+bool MoveDataDirectory(HWND owner, const StoreDialogs& dialogs) {
+  KxString chosen = ChooseFolder(DataDirectory(), owner);
+  if (chosen.IsEmpty()) return false;
+  return MoveDataDirectoryTo(chosen, dialogs);
+}
+
+bool MoveDataDirectoryTo(const KxString& chosenFolder, const StoreDialogs& dialogs) {
+  KxString current = DataDirectory();
+  KxString chosen = WithoutTrailingBackslash(chosenFolder);
+  if (!IsDirectory(chosen)) {
+    Tell(dialogs, kNoDirectory);
+    return false;
+  }
+  KxString chosenUpper = chosen, currentUpper = current;
+  chosenUpper.Upper();
+  currentUpper.Upper();
+  if (chosenUpper == currentUpper) {
+    Tell(dialogs, kSameDirectory);
+    return false;
+  }
+
+  KxString oldFile = DbFileIn(current);
+  KxString newFile = DbFileIn(chosen);
+  if (FileExists(newFile)) {
+    bool overwrite = Ask(dialogs, kOverwriteQuestion);
+    // A file that stays where the user wanted it replaced, or that is offered as the
+    // database but is none, would leave the program on the wrong file or on none.
+    if (overwrite ? !RemoveFile(newFile) : !IsReadableDatabaseFile(newFile)) {
+      Tell(dialogs, kNotMoved);
+      return false;
+    }
+  }
+
+  CloseStore();
+  if (TheDb.IsOpen()) {
+    Tell(dialogs, kNotMoved);
+    return false;
+  }
+  bool renamed = !FileExists(newFile) && MoveFileTo(newFile, oldFile);
+  bool moved = FileExists(newFile) && SetDataDirectory(chosen);
+  if (!moved) {
+    // config.ini still names the old directory: the file goes back there.
+    if (renamed) MoveFileTo(oldFile, newFile);
+    Tell(dialogs, kNotMoved);
+  }
+  OpenStore(dialogs);
+  return moved;
+}

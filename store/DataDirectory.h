@@ -1,0 +1,41 @@
+#pragma once
+// Where Config.db lives: next to the program, or in the data directory that config.ini
+// beside the program names (section "0", key "DBPATH"); the opening of TheDb at start-up
+// and the move of the file to another directory.
+
+#include <windows.h>
+
+#include "kx/base/KxString.h"
+
+// The questions and messages the store needs from the user interface; the application
+// passes its two message boxes. A missing question counts as No, a missing message
+// shows nothing.
+struct StoreDialogs {
+  bool (*askYesNo)(const KxString& text);
+  void (*showInfo)(const KxString& text);
+};
+
+extern const char kDbFileName[];  // "Config.db"
+
+// ProgramDirectory + "\\config.ini".
+KxString ConfigIniPath();
+// DBPATH as written; the program directory when it is absent, empty or only blanks.
+KxString DataDirectory();
+// dir without a trailing backslash; "" means the program directory.
+bool SetDataDirectory(const KxString& dir);
+// DataDirectory + "\\Config.db".
+KxString DbFilePath();
+
+// Opens TheDb on DbFilePath. When a data directory is configured but holds no Config.db,
+// the user chooses between a new file in the program directory (DBPATH is then cleared)
+// and ending the program (false). A file that cannot be opened is reported to the user by
+// its path and left untouched (false).
+bool OpenStore(const StoreDialogs& dialogs);
+void CloseStore();
+
+// The options window's action: the user picks a folder and Config.db moves there. True
+// when the data directory changed; the window then shows DbFilePath(). Every other
+// outcome is told to the user and leaves the old file and DBPATH in place.
+bool MoveDataDirectory(HWND owner, const StoreDialogs& dialogs);
+// The same after the folder dialog: chosen is the folder picked.
+bool MoveDataDirectoryTo(const KxString& chosen, const StoreDialogs& dialogs);

@@ -1,0 +1,131 @@
+#pragma once
+// The one SQLite connection of the program, its forward-only cursor, the statement
+// builders and the quoting rule for text values. Texts pass through as the program's
+// own GBK bytes; only the file path is converted to UTF-8 for SQLite.
+
+#include "kx/base/KxString.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class KxQuery;
+
+class KxDb {
+public:
+  KxDb() = default;
+  KxDb(const KxDb&) = delete;
+  KxDb& operator=(const KxDb&) = delete;
+  ~KxDb();
+
+  // True at once when a connection is already open. A file that exists but is no
+  // readable database (not a database, truncated, damaged) is refused and left as it is.
+  bool Open(const KxString& path);
+  // False when SQLite keeps the connection (statements still open): it then stays open.
+  bool Close();
+  bool IsOpen() const { return connection != nullptr; }
+
+  bool Exec(const KxString& sql);
+  bool Begin();
+  bool Commit();
+  bool Rollback();
+  // sql holds one "?" that the blob is bound to; a null data pointer binds NULL.
+  // True when the statement ran to its end.
+  bool ExecWithBlob(const KxString& sql, const void* data, int size);
+
+  void TableNames(KxStringList& list);
+  bool DeleteWhere(const KxString& table, const KxString& where);
+  int Count(const KxString& table, const KxString& where);
+  bool Exists(const KxString& table, const KxString& where);
+  int Max(const KxString& table, const KxString& column, const KxString& where);
+  // The Select readers take the first row: "" / 0 when there is none.
+  KxString SelectText(const KxString& table, const KxString& column, const KxString& where);
+  int SelectInt(const KxString& table, const KxString& column, const KxString& where);
+  // False, buffer unchanged, when there is no row.
+  bool SelectBlob(const KxString& table, const KxString& column, const KxString& where,
+                  KxString& buffer);
+  bool UpdateText(const KxString& table, const KxString& column, const KxString& value,
+                  const KxString& where);
+  bool UpdateInt(const KxString& table, const KxString& column, int value,
+                 const KxString& where);
+  bool UpdateBlob(const KxString& table, const KxString& column, const void* data, int size,
+                  const KxString& where);
+  bool Query(const KxString& sql, KxQuery& query);
+
+  sqlite3* Connection() const { return connection; }
+
+private:
+  sqlite3* connection = nullptr;
+};
+
+// The process-wide connection to Config.db.
+extern KxDb TheDb;
+
+class KxQuery {
+public:
+  KxQuery() = default;
+  KxQuery(const KxQuery&) = delete;
+  KxQuery& operator=(const KxQuery&) = delete;
+  ~KxQuery() { Close(); }
+
+  // Prepares sql and steps to the first row. False (an empty result set) when it does not
+  // prepare; a query still open is closed first.
+  bool Open(KxDb& db, const KxString& sql);
+  void Close();
+  bool Eof() const { return eof; }
+  // One step; false when already at the end or when the step failed (which ends the set).
+  bool Next();
+  // Exact, case-sensitive name; -1 when there is none or no row is current.
+  int ColumnIndex(const KxString& name) const;
+  KxString GetText(const KxString& name) const;
+  int GetInt(const KxString& name) const;
+  bool GetBlob(const KxString& name, KxString& buffer) const;
+  // The column's bytes in place, valid until the next step.
+  bool GetBlobRef(const KxString& name, const void** data, int* size) const;
+
+  // The same readers by result column index; an index outside the current row gives
+  // "", -1 and false.
+  KxString TextAt(int index) const;
+  int IntAt(int index) const;
+  bool BlobAt(int index, KxString& buffer) const;
+  bool BlobRefAt(int index, const void** data, int* size) const;
+
+private:
+  bool HasColumn(int index) const;
+
+  bool eof = true;
+  sqlite3_stmt* statement = nullptr;
+};
+
+// "'" + text with every "'" doubled + "'".
+KxString SqlQuote(const KxString& text);
+
+class KxSqlInsert {
+public:
+  explicit KxSqlInsert(const KxString& table) : table(table) {}
+  void AddText(const KxString& column, const KxString& value);
+  void AddInt(const KxString& column, long long value);
+  // "Insert Into T (c1,c2) values(v1,v2)"
+  KxString Build() const;
+
+private:
+  KxString table;
+  KxStringList columns;
+  KxStringList values;
+};
+
+class KxSqlUpdate {
+public:
+  explicit KxSqlUpdate(const KxString& table) : table(table) {}
+  void SetText(const KxString& column, const KxString& value);
+  void SetInt(const KxString& column, long long value);
+  void SetBlob(const KxString& column);
+  void WhereInt(const KxString& column, const KxString& op, long long value);
+  void And();
+  // "update T set c1=v1,c2=v2" + " where " + the conditions when there are any.
+  KxString Build() const;
+
+private:
+  KxStringList sets;
+  KxString table;
+  KxStringList wheres;
+};

@@ -1,0 +1,31 @@
+#pragma once
+// The format of Config.db: six tables, the index of KX_SOFT and the default rows; the
+// start-up step that makes a usable database of whatever file is found; the first-use
+// test. The statements are part of the file format and are written exactly as here.
+
+#include "kx/base/KxString.h"
+#include "store/DataDirectory.h"
+
+extern const char kCreateSysTable[];
+extern const char kCreateDataTable[];
+extern const char kCreateSoftTable[];
+extern const char kCreateNoteTable[];
+extern const char kCreateModuleTable[];
+extern const char kCreatePluginTable[];
+extern const char kCreateSoftIndex[];
+
+// The left menu's default hotkey: Ctrl + Alt + Win with no key.
+constexpr int kDefaultLeftMenuHotKey = 0x0B;
+
+// OpenStore, then CreateMissingTables. False only when the file could not be opened.
+bool BootstrapStore(const StoreDialogs& dialogs);
+// Creates, in the format's order, each of the six tables that TheDb lacks (names compared
+// exactly), each together with its index and default rows or not at all. Existing tables
+// are never touched.
+void CreateMissingTables();
+// True when this start is the first on this machine: the identity stored in KX_SYS row 4
+// is missing or differs; it is then stored.
+bool CheckFirstUse();
+// The first network adapter's six address bytes, each as two lower-case hex digits and a
+// blank ("00 1a 2b 3c 4d 5e "); empty when the machine has no adapter.
+KxString MachineIdentity();

@@ -1,0 +1,143 @@
+#include "store/ShortcutRecord.h"
+
+#include "store/KxDb.h"
+
+namespace {
+
+const char* const kTable = "KX_SOFT";
+
+KxString WhereId(int id) { return "S_ID=" + KxString::FromInt(id); }
+
+bool FitsShort(int value) { return value >= -32768 && value <= 32767; }
+
+bool ExecWithIcon(const KxString& sql, const OwnedIcon& icon) {
+  KxString blob = IconToBlob(icon.Get());
+  return TheDb.ExecWithBlob(sql, blob.IsEmpty() ? nullptr : blob.CStr(), blob.Length());
+}
+
+}  // namespace
+
+int EncodeShortcutFlags(const ShortcutRecord& record) {
+  int flags = 0;
+  if (record.kind == kShortcutGroup) flags += kShortcutFlagGroup;
+  if (record.kind == kShortcutSeparator) flags += kShortcutFlagSeparator;
+  if (record.kind == kShortcutItem) flags += kShortcutFlagItem;
+  if (record.flagA) flags += kShortcutFlagA;
+  if (record.flagB) flags += kShortcutFlagB;
+  return flags;
+}
+
+void DecodeShortcutFlags(int flags, ShortcutRecord& record) {
+  record.kind = kShortcutItem;
+  if (flags & kShortcutFlagGroup) record.kind = kShortcutGroup;
+  if (flags & kShortcutFlagSeparator) record.kind = kShortcutSeparator;
+  if (flags & kShortcutFlagItem) record.kind = kShortcutItem;
+  record.flagA = (flags & kShortcutFlagA) != 0;
+  record.flagB = (flags & kShortcutFlagB) != 0;
+}
+
+KxString ShortcutLoadSql() {
+  return KxString("Select * from ") + kTable + " order by S_PID,S_ORDERID";
+}
+
+KxString ShortcutInsertSql(const ShortcutRecord& record) {
+  return KxString("Insert Into ") + kTable +
+         " (S_ID,S_ORDERID,S_PID,S_FLAG,S_TEXT,S_PATH,S_ICO) Values(" +
+         KxString::FromInt(record.id) + "," + KxString::FromInt(record.orderId) + "," +
+         KxString::FromInt(record.parentId) + "," +
+         KxString::FromInt(EncodeShortcutFlags(record)) + "," + SqlQuote(record.text) + "," +
+         SqlQuote(record.path) + ",?)";
+}
+
+KxString ShortcutUpdateSql(const ShortcutRecord& record) {
+  KxSqlUpdate update(kTable);
+  update.SetInt("S_FLAG", EncodeShortcutFlags(record));
+  update.SetText("S_TEXT", record.text);
+  update.SetText("S_PATH", record.path);
+  update.SetBlob("S_ICO");
+  update.WhereInt("S_ID", "=", record.id);
+  return update.Build();
+}
+
+KxString ShiftShortcutOrdersSql(int orderId, int parentId, int step, OrderShift direction) {
+  return KxString("Update ") + kTable +
+         (direction == OrderShift::Up ? " set S_ORDERID=S_ORDERID+" : " set S_ORDERID=S_ORDERID-") +
+         KxString::FromInt(step) + " where S_PID=" + KxString::FromInt(parentId) +
+         " and S_ORDERID>=" + KxString::FromInt(orderId);
+}
+
+void LoadShortcuts(ShortcutList& list) {
+  list.Clear();
+  KxQuery query;
+  TheDb.Query(ShortcutLoadSql(), query);
+  while (!query.Eof()) {
+    int id = query.GetInt("S_ID");
+    int parentId = query.GetInt("S_PID");
+    if (FitsShort(id) && FitsShort(parentId)) {
+      ShortcutRecord record;
+      record.id = static_cast<short>(id);
+      record.orderId = query.GetInt("S_ORDERID");
+      record.parentId = static_cast<short>(parentId);
+      DecodeShortcutFlags(query.GetInt("S_FLAG"), record);
+      record.text = query.GetText("S_TEXT");
+      record.path = query.GetText("S_PATH");
+      const void* blob = nullptr;
+      int blobSize = 0;
+      if (query.GetBlobRef("S_ICO", &blob, &blobSize)) BlobToIcon(blob, blobSize, record.icon);
+      ShortcutList::Node* node = list.Add(ShortcutRecord());
+      if (node) node->value = static_cast<ShortcutRecord&&>(record);
+    }
+    query.Next();
+  }
+  query.Close();
+}
+
+bool InsertShortcut(ShortcutRecord& record) {
+  int id = NextShortcutId();
+  if (id < 1 || id > kMaxShortcutId) {
+    record.id = 0;
+    return false;
+  }
+  if (!ShiftShortcutOrders(record.orderId, record.parentId, 1, OrderShift::Up)) {
+    record.id = 0;
+    return false;
+  }
+  record.id = static_cast<short>(id);
+  if (ExecWithIcon(ShortcutInsertSql(record), record.icon)) return true;
+  ShiftShortcutOrders(record.orderId, record.parentId, 1, OrderShift::Down);
+  record.id = 0;
+  return false;
+}
+
+bool UpdateShortcut(const ShortcutRecord& record) {
+  return ExecWithIcon(ShortcutUpdateSql(record), record.icon);
+}
+
+bool DeleteShortcut(int id, int orderId, int parentId) {
+  if (!TheDb.DeleteWhere(kTable, WhereId(id))) return false;
+  return ShiftShortcutOrders(orderId, parentId, 1, OrderShift::Down);
+}
+
+bool RenameShortcut(int id, const KxString& text) {
+  return TheDb.UpdateText(kTable, "S_TEXT", text, WhereId(id));
+}
+
+bool SetShortcutPath(int id, const KxString& path) {
+  return TheDb.UpdateText(kTable, "S_PATH", path, WhereId(id));
+}
+
+bool SetShortcutParent(int id, int parentId) {
+  return TheDb.UpdateInt(kTable, "S_PID", parentId, WhereId(id));
+}
+
+bool SetShortcutOrder(int id, int orderId) {
+  return TheDb.UpdateInt(kTable, "S_ORDERID", orderId, WhereId(id));
+}
+
+bool ShiftShortcutOrders(int orderId, int parentId, int step, OrderShift direction) {
+  return TheDb.Exec(ShiftShortcutOrdersSql(orderId, parentId, step, direction));
+}
+
+KxString GetShortcutPath(int id) { return TheDb.SelectText(kTable, "S_PATH", WhereId(id)); }
+
+int NextShortcutId() { return TheDb.Max(kTable, "S_ID", "") + 1; }

@@ -1,0 +1,65 @@
+#include "store/SysValues.h"
+
+#include "kx/base/KxTime.h"
+#include "store/KxDb.h"
+
+namespace {
+
+const char* const kSysTable = "KX_SYS";
+const char* const kDataTable = "KX_DATA";
+const char* const kKitImageWhere = "ID=1";
+
+KxString WhereId(int id) { return "ID=" + KxString::FromInt(id); }
+
+}  // namespace
+
+KxString SysValueInsertSql(int id, const KxString& value, const KxString& description) {
+  KxSqlInsert insert(kSysTable);
+  insert.AddInt("ID", id);
+  insert.AddText("Value", value);
+  insert.AddText("Ms", description);
+  return insert.Build();
+}
+
+KxString KitImageInsertSql() {
+  return KxString("Insert Into ") + kDataTable + " (ID,FLAG,DATA,Ms) Values(" + "1" + "," +
+         SqlQuote("") + "," + "?," + SqlQuote("主界面图") + ")";
+}
+
+KxString GetSysValue(int id) { return TheDb.SelectText(kSysTable, "Value", WhereId(id)); }
+
+bool InsertSysValue(int id, const KxString& value, const KxString& description) {
+  return TheDb.Exec(SysValueInsertSql(id, value, description));
+}
+
+KxString GetDbVersion() { return GetSysValue(kSysDbVersion); }
+
+bool SetUpdateCheckDate() {
+  KxString today = KxTime::Today();
+  if (TheDb.Exists(kSysTable, WhereId(kSysUpdateCheckDate))) {
+    return TheDb.UpdateText(kSysTable, "Value", today, WhereId(kSysUpdateCheckDate));
+  }
+  return InsertSysValue(kSysUpdateCheckDate, today, "check update date");
+}
+
+bool IsUpdateCheckDue() { return IsUpdateCheckDueAt(GetSysValue(kSysUpdateCheckDate), KxTime()); }
+
+bool IsUpdateCheckDueAt(const KxString& storedDate, const KxTime& now) {
+  KxTime stored = now;
+  stored.ParseDate(storedDate);
+  KxTime limit = now;
+  limit.AddDays(-kUpdateCheckDays);
+  return KxTime::IsBefore(stored, limit);
+}
+
+bool GetKitImage(KxString& buffer) {
+  if (!TheDb.Exists(kDataTable, kKitImageWhere)) return false;
+  return TheDb.SelectBlob(kDataTable, "DATA", kKitImageWhere, buffer);
+}
+
+bool SetKitImage(const KxString& bytes) {
+  if (TheDb.Exists(kDataTable, kKitImageWhere)) {
+    return TheDb.UpdateBlob(kDataTable, "DATA", bytes.CStr(), bytes.Length(), kKitImageWhere);
+  }
+  return TheDb.ExecWithBlob(KitImageInsertSql(), bytes.CStr(), bytes.Length());
+}

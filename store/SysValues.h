@@ -1,0 +1,37 @@
+#pragma once
+// Single system values in KX_SYS (one row per ID) and the kit window's picture in KX_DATA.
+// All operations use TheDb.
+
+#include "kx/base/KxString.h"
+
+class KxTime;
+
+// KX_SYS row identifiers.
+constexpr int kSysDbVersion = 1;
+constexpr int kSysMachineIdentity = 4;
+constexpr int kSysUpdateCheckDate = 5;
+
+// Days after the last update check before the next one is due.
+constexpr int kUpdateCheckDays = 7;
+
+// The statements as executed, for the operations that build their own text.
+KxString SysValueInsertSql(int id, const KxString& value, const KxString& description);
+KxString KitImageInsertSql();
+
+// Value of the row id; "" when it is missing.
+KxString GetSysValue(int id);
+bool InsertSysValue(int id, const KxString& value, const KxString& description);
+KxString GetDbVersion();
+
+// Today's date text into row 5, created on first use.
+bool SetUpdateCheckDate();
+// Whether the last check lies more than seven days before now. A missing or unreadable
+// date counts as today, so it is not due.
+bool IsUpdateCheckDue();
+bool IsUpdateCheckDueAt(const KxString& storedDate, const KxTime& now);
+
+// The picture bytes of the kit window into buffer; false, buffer unchanged, when none is
+// stored.
+bool GetKitImage(KxString& buffer);
+// Stores the picture bytes in the row ID 1, created on first save.
+bool SetKitImage(const KxString& bytes);

@@ -1,0 +1,269 @@
+// config.ini's DBPATH, the opening of the store with its question, and moves of Config.db
+// between real directories, on the same drive and onto the second drive D: of the bench.
+
+#include <gtest/gtest.h>
+
+#include "store/DataDirectory.h"
+#include "store/KxDb.h"
+#include "tests/store/StoreTestUtil.h"
+
+using namespace storetest;
+
+namespace {
+
+const char kNotMoved[] = "数据文件未能成功转移,请查看目录是否可写入.";
+
+KxString RawDbPath() {
+  char value[1024] = {};
+  GetPrivateProfileStringA("0", "DBPATH", "<absent>", value, sizeof(value),
+                           ProgramDirectoryFiles::Ini().CStr());
+  return value;
+}
+
+// The marker row each test data file carries, read through a connection of its own.
+KxString MarkerIn(const KxString& file) {
+  KxDb db;
+  if (!FileExistsAt(file) || !db.Open(file)) return "<no file>";
+  return db.SelectText("MARK", "T", "");
+}
+
+TEST(DataDirectory, FollowsDbPath) {
+  ProgramDirectoryFiles files;
+  const KxString program = ProgramDirectory();
+  const KxString longDir = "D:\\" + KxString('x', 700);
+  const struct {
+    const char* ini;  // nullptr: no config.ini
+    KxString expected;
+  } cases[] = {
+      {nullptr, program},
+      {"[0]\r\nDBPATH=\r\n", program},
+      {"[0]\r\nDBPATH=   \r\n", program},
+      {"[1]\r\nDBPATH=D:\\data\r\n", program},
+      {"[0]\r\nDBPATH=D:\\数据\r\n", "D:\\数据"},
+  };
+  for (const auto& c : cases) {
+    DeleteFileA(ProgramDirectoryFiles::Ini().CStr());
+    if (c.ini) {
+      ASSERT_TRUE(WriteFileBytes(ProgramDirectoryFiles::Ini(), c.ini));
+    }
+    EXPECT_STREQ(c.expected.CStr(), DataDirectory().CStr()) << (c.ini ? c.ini : "no config.ini");
+    EXPECT_TRUE(DbFilePath() == c.expected + "\\Config.db");
+  }
+  ASSERT_TRUE(SetDataDirectory(longDir));
+  EXPECT_TRUE(DataDirectory() == longDir) << "a value longer than the first read buffer";
+  ASSERT_TRUE(SetDataDirectory(""));
+  EXPECT_TRUE(DataDirectory() == program);
+  EXPECT_TRUE(RawDbPath().IsEmpty());
+}
+
+class StoreFiles : public ::testing::Test {
+protected:
+  void SetUp() override {
+    from = MakeScratchDir("datadir-from");
+    to = MakeScratchDir("datadir-to");
+  }
+  void TearDown() override {
+    TheDb.Close();
+    RemoveTree(from);
+    RemoveTree(to);
+  }
+  // A data file in dir with a table MARK holding text.
+  static void MakeDataFile(const KxString& dir, const char* text) {
+    KxDb db;
+    ASSERT_TRUE(db.Open(dir + "\\Config.db"));
+    ASSERT_TRUE(db.Exec("create table MARK (T VARCHAR(40))"));
+    ASSERT_TRUE(db.Exec(KxString("Insert Into MARK (T) values(") + SqlQuote(text) + ")"));
+  }
+  ProgramDirectoryFiles files;
+  KxString from, to;
+};
+
+TEST_F(StoreFiles, OpenStoreFindsOrCreatesTheFile) {
+  // First start: nothing configured, nothing there, nothing asked.
+  ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+  EXPECT_TRUE(Dialogs::asked.empty());
+  EXPECT_TRUE(TheDb.IsOpen());
+  EXPECT_TRUE(FileExistsAt(ProgramDirectoryFiles::Db()));
+  TheDb.Close();
+
+  // A configured directory that holds the file: opened, no question.
+  MakeDataFile(from, "从");
+  ProgramDirectoryFiles::WriteIni(from);
+  ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+  EXPECT_TRUE(Dialogs::asked.empty());
+  EXPECT_TRUE(TheDb.SelectText("MARK", "T", "") == "从");
+  TheDb.Close();
+}
+
+TEST_F(StoreFiles, MissingConfiguredFileAsksTheUser) {
+  DeleteFileA(ProgramDirectoryFiles::Db().CStr());
+  const KxString configured = to + "\\Config.db";
+  const std::string question = "找不到数据文件:" + std::string(configured.CStr()) +
+                               " 点击\"是\"在应用目录下生成新数据文件,点击\"否\"退出程序";
+
+  ProgramDirectoryFiles::WriteIni(to);
+  EXPECT_FALSE(OpenStore(Dialogs::Answering(false)));
+  EXPECT_EQ(std::vector<std::string>{question}, Dialogs::asked);
+  EXPECT_FALSE(TheDb.IsOpen());
+  EXPECT_TRUE(RawDbPath() == to) << "No changes nothing";
+  EXPECT_FALSE(FileExistsAt(configured));
+  EXPECT_FALSE(FileExistsAt(ProgramDirectoryFiles::Db()));
+
+  EXPECT_TRUE(OpenStore(Dialogs::Answering(true)));
+  EXPECT_EQ(std::vector<std::string>{question}, Dialogs::asked);
+  EXPECT_TRUE(RawDbPath().IsEmpty());
+  EXPECT_TRUE(TheDb.IsOpen());
+  EXPECT_TRUE(FileExistsAt(ProgramDirectoryFiles::Db()));
+  EXPECT_FALSE(FileExistsAt(configured));
+}
+
+TEST_F(StoreFiles, RefusedMovesChangeNothing) {
+  MakeDataFile(from, "旧");
+  ProgramDirectoryFiles::WriteIni(from);
+  ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+  KxString lowerCase = from;
+  for (int i = 0; i < lowerCase.Length(); ++i) {
+    char c = lowerCase.At(i);
+    if (c >= 'A' && c <= 'Z') lowerCase.Buffer()[i] = static_cast<char>(c + 32);
+  }
+  ASSERT_TRUE(lowerCase != from);
+  const struct {
+    KxString chosen;
+    const char* message;
+  } cases[] = {
+      {to + "\\missing", "您选择的目录不存在或不能访问,请选择其它目录!"},
+      {"Q:", "您选择的目录不存在或不能访问,请选择其它目录!"},
+      {lowerCase, "与原目录相同，请选择其它目录."},
+      {from + "\\", "与原目录相同，请选择其它目录."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FALSE(MoveDataDirectoryTo(c.chosen, Dialogs::Answering(true)));
+    EXPECT_EQ(std::vector<std::string>{c.message}, Dialogs::told) << c.chosen.CStr();
+    EXPECT_TRUE(Dialogs::asked.empty());
+    EXPECT_TRUE(RawDbPath() == from);
+    EXPECT_TRUE(TheDb.SelectText("MARK", "T", "") == "旧");
+  }
+}
+
+TEST_F(StoreFiles, MoveWithinTheDriveTakesTheDatabaseAlong) {
+  MakeDataFile(from, "数据");
+  ProgramDirectoryFiles::WriteIni(from);
+  ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+  // The folder dialog's trailing backslash does not reach the paths.
+  EXPECT_TRUE(MoveDataDirectoryTo(to + "\\", Dialogs::Answering(false)));
+  EXPECT_TRUE(Dialogs::told.empty());
+  EXPECT_TRUE(Dialogs::asked.empty());
+  EXPECT_TRUE(RawDbPath() == to);
+  EXPECT_TRUE(DbFilePath() == to + "\\Config.db");
+  EXPECT_FALSE(FileExistsAt(from + "\\Config.db"));
+  ASSERT_TRUE(TheDb.IsOpen());
+  EXPECT_TRUE(TheDb.Exec("Insert Into MARK (T) values('后')"));
+  EXPECT_EQ(2, TheDb.Count("MARK", ""));
+  TheDb.Close();
+  EXPECT_TRUE(MarkerIn(to + "\\Config.db") == "数据");
+}
+
+TEST_F(StoreFiles, MoveToAnotherDriveFailsAndKeepsTheOldFile) {
+  const KxString other = "D:\\velix-datadir-move";
+  RemoveTree(other);
+  ASSERT_TRUE(CreateDirectoryA(other.CStr(), NULL)) << "the bench maps D: to another file system";
+  MakeDataFile(from, "旧");
+  ProgramDirectoryFiles::WriteIni(from);
+  ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+
+  EXPECT_FALSE(MoveDataDirectoryTo(other, Dialogs::Answering(true)));
+  EXPECT_EQ(std::vector<std::string>{kNotMoved}, Dialogs::told);
+  EXPECT_TRUE(RawDbPath() == from);
+  EXPECT_FALSE(FileExistsAt(other + "\\Config.db"));
+  ASSERT_TRUE(TheDb.IsOpen()) << "the store is open again on the old file";
+  EXPECT_TRUE(TheDb.Exec("Insert Into MARK (T) values('还在')"));
+  TheDb.Close();
+  KxDb old;
+  ASSERT_TRUE(old.Open(from + "\\Config.db"));
+  EXPECT_EQ(2, old.Count("MARK", ""));
+  old.Close();
+  RemoveTree(other);
+}
+
+TEST_F(StoreFiles, FileOfTheSameNameAtTheTarget) {
+  const struct {
+    bool overwrite;
+    bool targetIsDatabase;
+    bool moved;
+    const char* usedMarker;     // what the store reads afterwards
+    const char* targetMarker;   // what the target file holds afterwards
+  } cases[] = {
+      {true, true, true, "mine", "mine"},    // replaced by the moved file
+      {false, true, true, "theirs", "theirs"},  // adopted as it is; the old file stays
+      {false, false, false, "mine", "<text>"},  // offered, but no database: nothing changes
+      {true, false, true, "mine", "mine"},
+  };
+  for (const auto& c : cases) {
+    RemoveTree(from);
+    RemoveTree(to);
+    from = MakeScratchDir("datadir-from");
+    to = MakeScratchDir("datadir-to");
+    MakeDataFile(from, "mine");
+    const KxString text = "not a database";
+    if (c.targetIsDatabase) {
+      MakeDataFile(to, "theirs");
+    } else {
+      ASSERT_TRUE(WriteFileBytes(to + "\\Config.db", text));
+    }
+    ProgramDirectoryFiles::WriteIni(from);
+    ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+
+    EXPECT_EQ(c.moved, MoveDataDirectoryTo(to, Dialogs::Answering(c.overwrite)));
+    ASSERT_EQ(1u, Dialogs::asked.size());
+    EXPECT_EQ("您选择的目录中有与数据库同名文件,覆盖点击\"是\",确认文件是数据文件(否则操作无效)并使用点击\"否\"。",
+              Dialogs::asked[0]);
+    EXPECT_EQ(c.moved ? std::vector<std::string>{} : std::vector<std::string>{kNotMoved},
+              Dialogs::told);
+    EXPECT_TRUE(RawDbPath() == (c.moved ? to : from));
+    EXPECT_STREQ(c.usedMarker, TheDb.SelectText("MARK", "T", "").CStr());
+    TheDb.Close();
+    if (c.targetIsDatabase || c.moved) {
+      EXPECT_STREQ(c.targetMarker, MarkerIn(to + "\\Config.db").CStr());
+    } else {
+      EXPECT_TRUE(ReadFileBytes(to + "\\Config.db") == text);
+    }
+    EXPECT_EQ(c.overwrite, !FileExistsAt(from + "\\Config.db"));
+  }
+}
+
+TEST_F(StoreFiles, TargetThatCannotBeReplacedIsNotAdopted) {
+  MakeDataFile(from, "mine");
+  MakeDataFile(to, "theirs");
+  ProgramDirectoryFiles::WriteIni(from);
+  ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+  // Another program holds the target open, so the answer Yes cannot delete it.
+  HANDLE lock = CreateFileA((to + "\\Config.db").CStr(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0,
+                            NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  EXPECT_FALSE(MoveDataDirectoryTo(to, Dialogs::Answering(true)));
+  CloseHandle(lock);
+  EXPECT_EQ(std::vector<std::string>{kNotMoved}, Dialogs::told);
+  EXPECT_TRUE(RawDbPath() == from);
+  EXPECT_TRUE(TheDb.SelectText("MARK", "T", "") == "mine");
+  TheDb.Close();
+  EXPECT_TRUE(MarkerIn(to + "\\Config.db") == "theirs");
+}
+
+TEST_F(StoreFiles, MoveIsUndoneWhenConfigIniCannotBeWritten) {
+  // The file lives in the program directory, and a folder named config.ini blocks the
+  // write that would point the program to the new place.
+  MakeDataFile(ProgramDirectory(), "旧");
+  ASSERT_TRUE(CreateDirectoryA(ProgramDirectoryFiles::Ini().CStr(), NULL));
+  ASSERT_FALSE(SetDataDirectory(to));
+  ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+
+  EXPECT_FALSE(MoveDataDirectoryTo(to, Dialogs::Answering(false)));
+  EXPECT_EQ(std::vector<std::string>{kNotMoved}, Dialogs::told);
+  EXPECT_TRUE(Dialogs::asked.empty()) << "the old file was found again";
+  EXPECT_FALSE(FileExistsAt(to + "\\Config.db"));
+  EXPECT_TRUE(TheDb.SelectText("MARK", "T", "") == "旧");
+  TheDb.Close();
+  EXPECT_TRUE(MarkerIn(ProgramDirectoryFiles::Db()) == "旧");
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+// velix.exe started in a program directory of its own: the database its first start
+// leaves, what a second start adds (nothing), and the starts that must end without a
+// window because the data file is missing or cannot be read.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/Schema.h"
+#include "tests/store/StoreTestUtil.h"
+
+using namespace storetest;
+
+namespace {
+
+const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+struct RunValue {
+  bool found = false;
+  std::string data;
+};
+
+RunValue ReadRunValue(const char* name) {
+  RunValue value;
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return value;
+  }
+  char data[MAX_PATH * 2] = {};
+  DWORD size = sizeof(data) - 1;
+  value.found = RegQueryValueExA(key, name, NULL, NULL, reinterpret_cast<BYTE*>(data), &size) ==
+                ERROR_SUCCESS;
+  value.data = data;
+  RegCloseKey(key);
+  return value;
+}
+
+void WriteRunValue(const char* name, const RunValue& value) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  if (value.found) {
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.data.c_str()),
+                   static_cast<DWORD>(value.data.size() + 1));
+  } else {
+    RegDeleteValueA(key, name);
+  }
+  RegCloseKey(key);
+}
+
+struct WindowSearch {
+  DWORD pid;
+  const char* className;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
+  WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
+  char name[64] = {};
+  GetClassNameA(hwnd, name, sizeof(name));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != search->pid || lstrcmpA(name, search->className) != 0) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+HWND WindowOf(HANDLE process, const char* className) {
+  WindowSearch search{GetProcessId(process), className, NULL};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BOOL CALLBACK CollectText(HWND hwnd, LPARAM lParam) {
+  char text[1024] = {};
+  GetWindowTextA(hwnd, text, sizeof(text));
+  *reinterpret_cast<std::string*>(lParam) += text;
+  return TRUE;
+}
+
+// The caption, then the texts of the controls.
+std::string BoxTexts(HWND box) {
+  char caption[64] = {};
+  GetWindowTextA(box, caption, sizeof(caption));
+  std::string texts = std::string(caption) + "|";
+  EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
+class FreshStart : public ::testing::Test {
+protected:
+  void SetUp() override {
+    savedRun = ReadRunValue("velix.exe");
+    dir = MakeScratchDir("fresh-start");
+    exe = dir + "\\velix.exe";
+    db = dir + "\\Config.db";
+    ASSERT_TRUE(CopyFileA((TestBinDir() + "\\velix.exe").CStr(), exe.CStr(), FALSE));
+  }
+  void TearDown() override {
+    KillProcessesOf(exe);
+    WriteRunValue("velix.exe", savedRun);
+    RemoveTree(dir);
+  }
+
+  // Starts the program, waits for its main window, closes it and expects a clean end.
+  void RunOnce() {
+    HANDLE process = StartProcess(exe, "", dir);
+    ASSERT_NE(nullptr, process);
+    HWND window = NULL;
+    bool shown = WaitFor([&] { return (window = WindowOf(process, "KxCardClassName")) != NULL; },
+                         15000);
+    if (shown) {
+      char title[32] = {};
+      GetWindowTextA(window, title, sizeof(title));
+      EXPECT_STREQ("Velix", title);
+      PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    DWORD code = 0xDEAD;
+    EXPECT_TRUE(WaitProcess(process, 15000, &code));
+    CloseHandle(process);
+    ASSERT_TRUE(shown) << "no main window";
+    EXPECT_EQ(0u, code);
+  }
+
+  // Starts the program and expects a message box instead of the main window; answers it
+  // with button and returns its texts.
+  std::string RunIntoBox(int button) {
+    HANDLE process = StartProcess(exe, "", dir);
+    EXPECT_NE(nullptr, process);
+    if (!process) return "";
+    HWND box = NULL;
+    // The box is filled in before it shows.
+    bool asked = WaitFor(
+        [&] { return (box = WindowOf(process, "#32770")) != NULL && IsWindowVisible(box); }, 15000);
+    std::string texts = asked ? BoxTexts(box) : "<no box>";
+    EXPECT_EQ(NULL, WindowOf(process, "KxCardClassName"));
+    if (asked) PostMessageA(box, WM_COMMAND, button, 0);
+    DWORD code = 0xDEAD;
+    EXPECT_TRUE(WaitProcess(process, 15000, &code));
+    EXPECT_EQ(0u, code);
+    CloseHandle(process);
+    return texts;
+  }
+
+  RunValue savedRun;
+  KxString dir, exe, db;
+};
+
+TEST_F(FreshStart, FirstStartLeavesExactlyTheFormatAndTheSecondAddsNothing) {
+  WriteRunValue("velix.exe", RunValue{});
+  RunOnce();
+  const std::vector<std::string> sys = {
+      "1|1|数据库版本", "4|" + std::string(MachineIdentity().CStr()) + "|是否首次使用"};
+  for (int start = 1; start <= 2; ++start) {
+    SCOPED_TRACE(start == 1 ? "after the first start" : "after the second start");
+    KxDb file;
+    ASSERT_TRUE(file.Open(db));
+    EXPECT_EQ(ExpectedSchema(), Schema(file));
+    EXPECT_EQ(sys, SysRows(file));
+    EXPECT_EQ(std::vector<std::string>{DefaultModuleRow()}, ModuleRows(file));
+    EXPECT_EQ(0, RowsOfEmptyTables(file));
+    file.Close();
+    RunValue run = ReadRunValue("velix.exe");
+    if (start == 1) {
+      EXPECT_TRUE(run.found) << "a first use switches autostart on";
+      EXPECT_EQ(std::string(exe.CStr()), run.data);
+      WriteRunValue("velix.exe", RunValue{});
+      RunOnce();
+    } else {
+      EXPECT_FALSE(run.found) << "the same machine again is no first use";
+    }
+  }
+}
+
+TEST_F(FreshStart, DataFileThatCannotBeReadIsReportedAndKept) {
+  WriteRunValue("velix.exe", RunValue{});
+  const KxString text = "[0]\r\nDBPATH=\r\n这不是数据库\r\n";
+  ASSERT_TRUE(WriteFileBytes(db, text));
+  std::string texts = RunIntoBox(IDOK);
+  EXPECT_EQ(0u, texts.find("提示|")) << texts;
+  EXPECT_NE(std::string::npos, texts.find("数据文件无法读取:" + std::string(db.CStr()))) << texts;
+  EXPECT_TRUE(ReadFileBytes(db) == text);
+  EXPECT_FALSE(FileExistsAt(db + "-journal"));
+  EXPECT_FALSE(ReadRunValue("velix.exe").found);
+}
+
+TEST_F(FreshStart, MissingConfiguredFileAnsweredNoEndsTheRun) {
+  const KxString ini = "[0]\r\nDBPATH=" + dir + "\\gone\r\n";
+  ASSERT_TRUE(WriteFileBytes(dir + "\\config.ini", ini));
+  std::string texts = RunIntoBox(IDNO);
+  EXPECT_EQ(0u, texts.find("询问|")) << texts;
+  EXPECT_NE(std::string::npos, texts.find("找不到数据文件:" + std::string(dir.CStr()) +
+                                          "\\gone\\Config.db"))
+      << texts;
+  EXPECT_FALSE(FileExistsAt(db));
+  EXPECT_TRUE(ReadFileBytes(dir + "\\config.ini") == ini);
+}
+
+}  // namespace
