@@ -15,6 +15,7 @@
 #include "store/PluginRecord.h"
 #include "store/Schema.h"
 #include "store/SysValues.h"
+#include "tests/store/StoreTestUtil.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -43,17 +44,7 @@ protected:
     RemoveTree(dir);
   }
 
-  static Texts Rows(const KxString& sql) {
-    Texts rows;
-    KxQuery query;
-    query.Open(TheDb, sql);
-    while (!query.Eof()) {
-      rows.push_back(query.GetText("r").CStr());
-      query.Next();
-    }
-    query.Close();
-    return rows;
-  }
+  static std::vector<std::string> Rows(const KxString& sql) { return storetest::Rows(TheDb, sql); }
 
   // The statements other than SELECTs that run sends to SQLite.
   template <typename F>

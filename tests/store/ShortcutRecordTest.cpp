@@ -10,6 +10,7 @@
 #include "store/KxDb.h"
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
+#include "tests/store/StoreTestUtil.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -27,18 +28,7 @@ protected:
     RemoveTree(dir);
   }
 
-  // One text per row of sql's single column "r".
-  static std::vector<std::string> Rows(const char* sql) {
-    std::vector<std::string> rows;
-    KxQuery query;
-    query.Open(TheDb, sql);
-    while (!query.Eof()) {
-      rows.push_back(query.GetText("r").CStr());
-      query.Next();
-    }
-    query.Close();
-    return rows;
-  }
+  static std::vector<std::string> Rows(const KxString& sql) { return storetest::Rows(TheDb, sql); }
 
   // "id:order" of the children of parentId, by id.
   static std::vector<std::string> Orders(int parentId) {
