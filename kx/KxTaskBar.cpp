@@ -1,0 +1,91 @@
+#include "kx/KxTaskBar.h"
+
+#include <new>
+
+KxTaskBar TheTaskBar;
+
+namespace {
+
+const UINT kIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+const int kMaxTooltip = 64;
+
+}  // namespace
+
+KxTaskBar::~KxTaskBar() {
+  if (added && data) {
+    data->uFlags = 0;
+    Shell_NotifyIconA(NIM_DELETE, data);
+  }
+  added = false;
+  ReleaseData();
+  if (icon && ownsIcon) DestroyIcon(icon);
+  icon = NULL;
+}
+
+void KxTaskBar::ReleaseData() {
+  delete data;
+  data = nullptr;
+}
+
+bool KxTaskBar::Add(HWND window, const char* tooltip, int iconId) {
+  ReleaseData();
+  data = new (std::nothrow) NOTIFYICONDATAA();
+  added = false;
+  if (!data) return false;
+  if (iconId != 0) {
+    if (icon && ownsIcon) DestroyIcon(icon);
+    icon = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(iconId));
+    ownsIcon = icon != NULL;
+  }
+  if (LOBYTE(LOWORD(GetVersion())) < 4) return false;
+  // A refused tooltip leaves nothing added, so the other operations stay quiet.
+  if (!IsWindow(window) || !tooltip || lstrlenA(tooltip) > kMaxTooltip) return false;
+  data->cbSize = sizeof(NOTIFYICONDATAA);
+  data->hWnd = window;
+  data->uID = 0;
+  data->uFlags = kIconFlags;
+  data->uCallbackMessage = kTrayCallbackMessage;
+  data->hIcon = icon;
+  lstrcpyA(data->szTip, tooltip);
+  added = Shell_NotifyIconA(NIM_ADD, data) != FALSE;
+  hidden = false;
+  return added;
+}
+
+void KxTaskBar::Hide() {
+  if (!added || hidden) return;
+  data->uFlags = 0;
+  Shell_NotifyIconA(NIM_DELETE, data);
+  hidden = true;
+}
+
+void KxTaskBar::Show() {
+  if (!added || !hidden) return;
+  data->uFlags = kIconFlags;
+  Shell_NotifyIconA(NIM_ADD, data);
+  hidden = false;
+}
+
+void KxTaskBar::Toggle() {
+  if (!hidden) {
+    Hide();
+  } else {
+    Show();
+  }
+}
+
+bool KxTaskBar::ShowBalloon(const char* title, const char* text) {
+  if (!added) return false;
+  data->dwInfoFlags = NIIF_INFO;
+  lstrcpynA(data->szInfoTitle, title, sizeof(data->szInfoTitle));
+  lstrcpynA(data->szInfo, text, sizeof(data->szInfo));
+  data->uTimeout = 3;
+  data->uFlags |= NIF_INFO;
+  return Shell_NotifyIconA(NIM_MODIFY, data) != FALSE;
+}
+
+void KxTaskBar::Restore() {
+  if (!added || hidden) return;
+  data->uFlags = kIconFlags;
+  Shell_NotifyIconA(NIM_ADD, data);
+}
