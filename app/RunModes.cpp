@@ -3,6 +3,7 @@
 #include "app/KxAutostart.h"
 #include "app/KxDialogs.h"
 #include "app/KxShell.h"
+#include "app/SingleRun.h"
 #include "kx/base/KxFile.h"
 #include "store/Schema.h"
 
@@ -76,12 +77,33 @@ int RunRename(KxApp& app) {
 // on this machine switches autostart on, and then the main form runs until it is closed.
 // The main form is a bare top-level window; the kit window and the sticky notes are
 // modules of their own that take its place when they are part of the program.
+// Shows the main form when a second start asks for the running instance.
+struct ForwardRequests {
+  int Show(KxEvtParam&) {
+    ShowWindow(form->hwnd, SW_SHOWNORMAL);
+    SetForegroundWindow(form->hwnd);
+    return 0;
+  }
+  KxForm* form;
+};
+
+// How long a start waits for an instance that is still ending (the hand-over after an
+// upgrade starts the new copy while the old one exits).
+const DWORD kInstanceWaitMs = 3000;
+
 int RunNormal(KxApp& app) {
+  SingleRun single;
+  if (!single.Acquire(kInstanceWaitMs)) {
+    BringRunningInstanceForward();
+    return 0;
+  }
   const StoreDialogs dialogs = {AskYesNo, ShowInfo};
   if (!BootstrapStore(dialogs)) return 0;
   if (CheckFirstUse()) SetAutostart("", true);
   KxForm mainForm(nullptr, "Velix", KxRect{200, 200, 320, 200}, WS_OVERLAPPEDWINDOW);
   if (!mainForm.hwnd) return 0;
+  ForwardRequests forward{&mainForm};
+  BindMsg(mainForm, ShowRunningInstanceMessage(), &forward, &ForwardRequests::Show);
   ShowWindow(mainForm.hwnd, SW_SHOWNORMAL);
   app.mainForm = &mainForm;
   int result = MessageLoop(app, &mainForm);
