@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "kx/KxMenu.h"
 #include "kx/KxOwnerDraw.h"
 
 namespace {
@@ -131,6 +132,11 @@ LRESULT KxControl::WndProc(KxMsg& m) {
       }
       break;
     }
+    case WM_MENUCHAR:
+      // Owner-drawn items give the platform no text to match a typed key against.
+      if (KxMenu* menu = KxMenu::FromHandle(reinterpret_cast<HMENU>(m.lParam)))
+        return menu->MenuChar(LOWORD(m.wParam));
+      break;
     case WM_NOTIFY: {
       const NMHDR* header = reinterpret_cast<const NMHDR*>(m.lParam);
       if (header && header->hwndFrom != hwnd)

@@ -109,3 +109,45 @@ POINT CentreOf(HWND hwnd) {
   POINT p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   return p;
 }
+
+namespace {
+
+void SendKey(WORD vk, WORD scan, DWORD flags) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = scan;
+  input.ki.dwFlags = flags;
+  SendInput(1, &input, sizeof(input));
+}
+
+}  // namespace
+
+void KeyDown(WORD vk) {
+  SendKey(vk, 0, 0);
+  PumpFor(30);
+}
+
+void KeyUp(WORD vk) {
+  SendKey(vk, 0, KEYEVENTF_KEYUP);
+  PumpFor(30);
+}
+
+void TapKey(WORD vk) {
+  KeyDown(vk);
+  KeyUp(vk);
+}
+
+void TapKeyWith(WORD modifier, WORD vk) {
+  KeyDown(modifier);
+  TapKey(vk);
+  KeyUp(modifier);
+}
+
+void TypeText(const wchar_t* text) {
+  for (const wchar_t* c = text; *c; ++c) {
+    SendKey(0, *c, KEYEVENTF_UNICODE);
+    SendKey(0, *c, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
+    PumpFor(30);
+  }
+}

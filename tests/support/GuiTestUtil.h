@@ -30,3 +30,13 @@ void PressLeft();
 void ReleaseLeft();
 // The centre of a window in screen coordinates.
 POINT CentreOf(HWND hwnd);
+
+// Keyboard input with real events (SendInput) to the window that has the focus; each
+// call pumps messages briefly afterwards, as the pointer helpers do.
+void KeyDown(WORD vk);
+void KeyUp(WORD vk);
+// Down and up of vk; with a modifier (VK_CONTROL, VK_SHIFT), vk is pressed while it is held.
+void TapKey(WORD vk);
+void TapKeyWith(WORD modifier, WORD vk);
+// Types each character as a Unicode key event; an ANSI window receives its code-page bytes.
+void TypeText(const wchar_t* text);

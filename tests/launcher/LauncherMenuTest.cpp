@@ -1,0 +1,366 @@
+// The launcher menu built from a real KX_SOFT table and shown as a real menu: its layout,
+// S_PID loops that must end, a screenshot, starting the chosen program (a copy of the
+// probe, which reports the current directory it saw) and the drive-letter repair on the
+// bench's drives C: and D:.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "kx/KxForm.h"
+#include "kx/KxMenu.h"
+#include "kx/base/KxFile.h"
+#include "launcher/LauncherMenu.h"
+#include "store/KxDb.h"
+#include "store/Schema.h"
+#include "store/ShortcutRecord.h"
+#include "tests/launcher/MenuDriver.h"
+#include "tests/support/GuiTestUtil.h"
+#include "tests/support/TestUtil.h"
+
+namespace {
+
+using menudriver::MenuWindows;
+using menudriver::Tap;
+using menudriver::WaitForMenus;
+
+void ShowDriven(KxControl* owner, const std::function<void()>& script) {
+  menudriver::Drive([owner] { ShowLauncherMenu(owner); }, script);
+}
+
+// ---- The table and the menu as text
+
+void AddRow(int id, int parentId, int orderId, int kind, const char* text, const KxString& path,
+            HICON icon = NULL) {
+  ShortcutRecord record;
+  record.id = static_cast<short>(id);
+  record.parentId = static_cast<short>(parentId);
+  record.orderId = orderId;
+  record.kind = kind;
+  record.text = text;
+  record.path = path;
+  KxString blob = IconToBlob(icon);
+  ASSERT_TRUE(TheDb.ExecWithBlob(ShortcutInsertSql(record), blob.IsEmpty() ? nullptr : blob.CStr(),
+                                 blob.Length()));
+}
+
+void Add(ShortcutList& list, int id, int parentId, int kind, const char* text) {
+  ShortcutRecord& record = list.Add(ShortcutRecord())->value;
+  record.id = static_cast<short>(id);
+  record.parentId = static_cast<short>(parentId);
+  record.kind = kind;
+  record.text = text;
+}
+
+// "id:text" for items, "-" for separators, "[text: ...]" for sub-menus.
+std::string Describe(const KxMenu& menu) {
+  std::string text;
+  KxListNode<KxPopMenu*>* sub = menu.subMenus.Head();
+  for (KxListNode<KxMenuItem*>* node = menu.items.Head(); node; node = node->next) {
+    const KxMenuItem* item = node->value;
+    if (!text.empty()) text += " ";
+    if (item->IsSeparator()) {
+      text += "-";
+    } else if (item->hasSubMenu) {
+      text += "[" + std::string(item->text.CStr()) + ":" +
+              (sub && !sub->value->items.IsEmpty() ? " " : "") + Describe(*sub->value) + "]";
+      sub = sub->next;
+    } else {
+      text += std::to_string(item->id) + ":" + item->text.CStr();
+    }
+  }
+  return text;
+}
+
+// ---- The probe and the screen
+
+KxString CopyOfProbe(const KxString& dir) {
+  CreateDirectoryA(dir.CStr(), NULL);
+  KxString copy = dir + "\\velix_probe.exe";
+  CopyFileA((TestBinDir() + "\\velix_probe.exe").CStr(), copy.CStr(), FALSE);
+  return copy;
+}
+
+// Without arguments the probe writes this file into its current directory.
+KxString ReportIn(const KxString& dir) { return dir + "\\velix-probe-out.txt"; }
+
+KxString FirstLine(const KxString& path) {
+  KxStringList lines;
+  ReadFileBytes(path).Split("\r\n", lines);
+  return lines.IsEmpty() ? KxString() : *lines.At(0);
+}
+
+Capture CaptureScreen(const RECT& r) {
+  Capture capture;
+  capture.width = r.right - r.left;
+  capture.height = r.bottom - r.top;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = capture.width;
+  info.bmiHeader.biHeight = -capture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC screen = GetDC(NULL);
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ previous = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, capture.width, capture.height, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const DWORD* source = static_cast<const DWORD*>(bits);
+  capture.pixels.assign(source, source + static_cast<size_t>(capture.width) * capture.height);
+  for (DWORD& p : capture.pixels) p &= 0x00FFFFFF;
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  DeleteObject(dib);
+  ReleaseDC(NULL, screen);
+  return capture;
+}
+
+// A 24-bit BMP, bottom-up rows padded to four bytes, for looking at.
+void SaveBmp(const Capture& c, const KxString& path) {
+  int stride = (c.width * 3 + 3) & ~3;
+  KxString bytes;
+  bytes.Resize(54 + stride * c.height);
+  unsigned char* b = reinterpret_cast<unsigned char*>(bytes.Buffer());
+  auto put = [b](int at, unsigned value, int size) {
+    for (int i = 0; i < size; ++i) b[at + i] = static_cast<unsigned char>(value >> (8 * i));
+  };
+  put(0, 0x4D42, 2);
+  put(2, static_cast<unsigned>(bytes.Length()), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<unsigned>(c.width), 4);
+  put(22, static_cast<unsigned>(c.height), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (int y = 0; y < c.height; ++y)
+    for (int x = 0; x < c.width; ++x)
+      put(54 + (c.height - 1 - y) * stride + x * 3, c.At(x, y), 3);
+  WriteFileBytes(path, bytes);
+}
+
+int toggles = 0;
+void CountToggle() { ++toggles; }
+
+class LauncherMenu : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
+  void SetUp() override {
+    dir = MakeScratchDir("launcher-menu");
+    ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+    ASSERT_TRUE(TheDb.Exec(kCreateSoftTable));
+    ASSERT_TRUE(TheDb.Exec(kCreateSoftIndex));
+    // Counts every change of a stored row.
+    ASSERT_TRUE(TheDb.Exec("CREATE TABLE WRITES (N INTEGER)"));
+    ASSERT_TRUE(TheDb.Exec("CREATE TRIGGER countWrites AFTER UPDATE ON KX_SOFT "
+                           "BEGIN INSERT INTO WRITES VALUES(1); END"));
+    form = new KxForm(nullptr, "launcher", KxRect{40, 40, 120, 60}, WS_POPUP | WS_VISIBLE);
+    form->SetTopMost();
+    MovePointerTo(300, 150);
+  }
+  void TearDown() override {
+    SetMaintenanceToggle(nullptr);
+    delete form;
+    PumpFor(20);
+    TheDb.Close();
+    RemoveTree(dir);
+  }
+  static int Writes() { return TheDb.Count("WRITES", ""); }
+
+  KxString dir;
+  KxForm* form = nullptr;
+};
+
+}  // namespace
+
+TEST_F(LauncherMenu, ShowsTheMaintenanceItemASeparatorAndTheTreeInStoredOrder) {
+  HICON icon = CopyIcon(LoadIconA(NULL, IDI_APPLICATION));
+  AddRow(1, 0, 0, kShortcutGroup, "工具", "");
+  AddRow(2, 0, 1, kShortcutSeparator, "这段文字不显示", "");
+  AddRow(3, 0, 2, kShortcutItem, "记事本", "C:\\notepad.exe", icon);
+  AddRow(4, 0, 3, kShortcutGroup, "空组", "");
+  AddRow(7, 6, 0, kShortcutItem, "画图", "");  // its level comes last in S_PID order
+  AddRow(5, 1, 0, kShortcutItem, "计算器", "");
+  AddRow(6, 1, 1, kShortcutGroup, "深层", "");
+  DestroyIcon(icon);
+  ShortcutList list;
+  LoadShortcuts(list);
+  KxPopMenu menu;
+  BuildLauncherMenu(menu, list);
+
+  EXPECT_EQ("65535:快捷维护 - [工具: 5:计算器 [深层: 7:画图]] - 3:记事本 [空组:]", Describe(menu));
+  EXPECT_EQ(22, menu.bannerWidth);
+  EXPECT_STREQ("快捷之Velibox", menu.bannerText.CStr());
+  const KxMenuItem* maintain = *menu.items.At(0);
+  EXPECT_NE(static_cast<HICON>(NULL), maintain->picture.icon);  // icon 103 of the program
+  const KxMenuItem* notepad = *menu.items.At(4);
+  EXPECT_EQ(list.At(2)->icon.Get(), notepad->picture.icon);  // borrowed from the list
+  EXPECT_FALSE(notepad->picture.ownsIcon);
+}
+
+TEST(LauncherLevels, SPidLinksThatLoopBackEndWithAnEmptyGroup) {
+  struct Case {
+    const char* name;
+    std::function<void(ShortcutList&)> rows;
+    const char* menu;
+  };
+  const Case cases[] = {
+      // A group whose S_ID is 0 contains the top level again.
+      {"group 0", [](ShortcutList& l) {
+         Add(l, 0, 0, kShortcutGroup, "零");
+         Add(l, 9, 0, kShortcutItem, "九");
+       }, "[零:] 9:九"},
+      // Without a primary key the same S_ID can appear twice, deeper down.
+      {"loop of two", [](ShortcutList& l) {
+         Add(l, 5, 0, kShortcutGroup, "甲");
+         Add(l, 6, 5, kShortcutGroup, "乙");
+         Add(l, 5, 6, kShortcutGroup, "丙");
+       }, "[甲: [乙: [丙:]]]"},
+  };
+  for (const Case& c : cases) {
+    ShortcutList list;
+    c.rows(list);
+    KxPopMenu menu;
+    AppendShortcutLevel(menu, list, 0);
+    EXPECT_EQ(c.menu, Describe(menu)) << c.name;
+  }
+}
+
+TEST_F(LauncherMenu, ScreenshotOfTwoNestedLevelsWithIconsAndChineseCaptions) {
+  HICON icon = CopyIcon(LoadIconA(NULL, IDI_INFORMATION));
+  AddRow(1, 0, 0, kShortcutGroup, "常用工具", "", icon);
+  AddRow(2, 0, 1, kShortcutSeparator, "", "");
+  AddRow(3, 0, 2, kShortcutItem, "网页浏览", "");
+  AddRow(4, 1, 0, kShortcutItem, "记事本", "", icon);
+  AddRow(5, 1, 1, kShortcutGroup, "更多程序", "");
+  AddRow(6, 5, 0, kShortcutItem, "计算器", "", icon);
+  DestroyIcon(icon);
+
+  std::vector<RECT> windows;
+  Capture shot;
+  RECT all = {};
+  ShowDriven(form, [&] {
+    Tap(VK_DOWN);   // 快捷维护
+    Tap(VK_DOWN);   // 常用工具, past the separator
+    Tap(VK_RIGHT);  // opens it at 记事本
+    WaitForMenus(2);
+    Tap(VK_DOWN);   // 更多程序
+    Tap(VK_RIGHT);  // opens it at 计算器
+    WaitForMenus(3);
+    Sleep(200);
+    for (HWND w : MenuWindows()) {
+      RECT r;
+      GetWindowRect(w, &r);
+      windows.push_back(r);
+      UnionRect(&all, &all, &r);
+    }
+    shot = CaptureScreen(all);
+  });
+  ASSERT_EQ(3u, windows.size());
+  SaveBmp(shot, TestBinDir() + "\\launcher-menu.bmp");
+
+  // The menu that opened first lies furthest left; the others cascade to its right.
+  RECT top = windows[0];
+  for (const RECT& r : windows)
+    if (r.left < top.left) top = r;
+  auto at = [&](int x, int y) { return shot.At(x - all.left, y - all.top); };
+  // Banner: inside the frame, down the whole height of the item column.
+  EXPECT_EQ(ToPixel(kxBannerColor), at(top.left + 4, top.top + 5));
+  EXPECT_EQ(ToPixel(kxBannerColor), at(top.left + 4, top.bottom - 5));
+  // 常用工具 (below 20 + 3 pixels of item and separator) stays selected while its menu is
+  // open: the fill starts inside the frame, right of the banner.
+  EXPECT_EQ(ToPixel(RGB(0, 0, 255)), at(top.left + 3 + 22 + 1, top.top + 3 + 23 + 10));
+  EXPECT_EQ(ToPixel(kxSelectedItemColor), at(top.left + 3 + 22 + 2, top.top + 3 + 23 + 10));
+}
+
+TEST_F(LauncherMenu, TheChosenShortcutStartsInItsOwnFolder) {
+  KxString programDir = dir + "\\程序 目录";
+  KxString probe = CopyOfProbe(programDir);
+  AddRow(1, 0, 0, kShortcutItem, "探针", probe);
+  KxString before = CurrentDirectory();
+
+  ShowDriven(form, [] {
+    Tap(VK_DOWN);
+    Tap(VK_DOWN);
+    Tap(VK_RETURN);
+  });
+  ASSERT_TRUE(WaitFor([&] { return !FirstLine(ReportIn(programDir)).IsEmpty(); }, 10000));
+  EXPECT_STREQ(programDir.CStr(), FirstLine(ReportIn(programDir)).CStr());
+  EXPECT_STREQ(before.CStr(), CurrentDirectory().CStr());
+  EXPECT_EQ(0, Writes());
+}
+
+TEST_F(LauncherMenu, TheMaintenanceItemCallsTheToggleWhenThereIsOne) {
+  toggles = 0;
+  auto chooseMaintenance = [] {
+    Tap(VK_DOWN);
+    Tap(VK_RETURN);
+  };
+  ShowDriven(form, chooseMaintenance);  // no toggle yet: nothing happens
+  SetMaintenanceToggle(CountToggle);
+  ShowDriven(form, chooseMaintenance);
+  ShowDriven(form, [] { Tap(VK_ESCAPE); });
+  EXPECT_EQ(1, toggles);
+}
+
+TEST_F(LauncherMenu, AMissingPathIsRepairedFromTheHighestDriveThatHasIt) {
+  const KxString tail = "\\velix-launcher-repair";
+  KxString onC = "C:" + tail;
+  KxString onD = "D:" + tail;
+  KxString relative = "C:\\Cvelix-launcher-relative";
+  const KxString folders[] = {onC, onD, relative};
+  for (const KxString& folder : folders) {
+    RemoveTree(folder);
+    CopyOfProbe(folder);
+  }
+  ASSERT_TRUE(FileExistsAt(onD + "\\velix_probe.exe")) << "the bench maps D:";
+
+  struct Case {
+    KxString stored;
+    KxString startedIn;  // empty: nothing starts
+    KxString storedAfter;
+    int writes;
+  };
+  const Case cases[] = {
+      {"Q:" + tail + "\\velix_probe.exe", onD, onD + "\\velix_probe.exe", 1},
+      {onC + "\\velix_probe.exe", onC, onC + "\\velix_probe.exe", 0},
+      {"Q:" + tail + "\\missing.exe", "", "Q:" + tail + "\\missing.exe", 0},
+      // Relative to C:\ the first byte is part of a name, not a drive letter.
+      {"Qvelix-launcher-relative\\velix_probe.exe", "", "Qvelix-launcher-relative\\velix_probe.exe", 0},
+      {"", "", "", 0},
+  };
+  KxString before = CurrentDirectory();
+  SetCurrentDirectoryA("C:\\");
+  int id = 0;
+  for (const Case& c : cases) {
+    ++id;
+    for (const KxString& folder : folders) DeleteFileA(ReportIn(folder).CStr());
+    TheDb.Exec("DELETE FROM WRITES");
+    AddRow(id, 0, id, kShortcutItem, "探针", c.stored);
+    ShortcutList list;
+    LoadShortcuts(list);
+
+    LaunchShortcut(list, id);
+    if (c.startedIn.IsEmpty()) {
+      Sleep(700);
+    } else {
+      EXPECT_TRUE(WaitFor([&] { return !FirstLine(ReportIn(c.startedIn)).IsEmpty(); }, 10000))
+          << c.stored.CStr();
+      EXPECT_STREQ(c.startedIn.CStr(), FirstLine(ReportIn(c.startedIn)).CStr());
+    }
+    for (const KxString& folder : folders) {
+      if (folder != c.startedIn) {
+        EXPECT_FALSE(FileExistsAt(ReportIn(folder))) << folder.CStr();
+      }
+    }
+    EXPECT_STREQ(c.storedAfter.CStr(),
+                 TheDb.SelectText("KX_SOFT", "S_PATH", "S_ID=" + KxString::FromInt(id)).CStr());
+    EXPECT_EQ(c.writes, Writes()) << c.stored.CStr();
+  }
+  SetCurrentDirectoryA(before.CStr());
+  Sleep(200);
+  for (const KxString& folder : folders) RemoveTree(folder);
+}
