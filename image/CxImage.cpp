@@ -1,0 +1,177 @@
+#include "image/CxImage.h"
+
+#include <string.h>
+
+#include <utility>
+
+#include "image/KxImageDecoders.h"
+#include "image/KxStreamReader.h"
+#include "kx/base/KxStream.h"
+
+static_assert(sizeof(KxBitmapInfoHeader) == sizeof(BITMAPINFOHEADER), "header layout");
+static_assert(sizeof(KxRgbQuad) == sizeof(RGBQUAD), "palette entry layout");
+
+namespace {
+
+// BITMAPINFO with room for the whole palette.
+struct DibInfo {
+  BITMAPINFOHEADER header;
+  RGBQUAD colours[KxDib::kPaletteSize];
+};
+
+void MakeDibInfo(const KxDib& dib, DibInfo& out) {
+  memcpy(&out.header, &dib.Header(), sizeof(out.header));
+  memcpy(out.colours, dib.Palette(), sizeof(out.colours));
+}
+
+// A memory DC compatible with another, with one bitmap selected for its lifetime.
+class MemoryDc {
+public:
+  MemoryDc(HDC like, HBITMAP bitmap) : dc(CreateCompatibleDC(like)), bitmap(bitmap) {
+    if (dc && bitmap) previous = SelectObject(dc, bitmap);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  ~MemoryDc() {
+    if (dc) {
+      if (previous) SelectObject(dc, previous);
+      DeleteDC(dc);
+    }
+    if (bitmap) DeleteObject(bitmap);
+  }
+  bool Ready() const { return dc && bitmap && previous; }
+  HDC Dc() const { return dc; }
+
+private:
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ previous = NULL;
+};
+
+COLORREF ToColorRef(const KxRgbQuad& q) { return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue); }
+
+}  // namespace
+
+CxImage::CxImage() = default;
+
+CxImage::~CxImage() = default;
+
+void CxImage::Clear() {
+  dib.Reset();
+  info.ResetDecoded();
+  gifCache.reset();
+}
+
+void CxImage::TakeFrom(CxImage& decoded) {
+  dib = std::move(decoded.dib);
+  info = decoded.info;
+  // Only a GIF continues from its cache; any other picture has no use for it.
+  if (info.type == kImageGif) {
+    gifCache = std::move(decoded.gifCache);
+  } else {
+    gifCache.reset();
+  }
+  decoded.info = PictureInfo();
+}
+
+template <class Decoder>
+bool CxImage::TryDecoder(KxImageReader& reader) {
+  if (!reader.Seek(0)) return false;
+  Decoder decoder;
+  CxImage& picture = decoder;
+  picture.info = info;
+  picture.gifCache = std::move(gifCache);
+  if (!decoder.Decode(reader)) {
+    gifCache = std::move(picture.gifCache);
+    return false;
+  }
+  TakeFrom(picture);
+  return true;
+}
+
+bool CxImage::LoadFromStream(KxStream& stream) {
+  KxStreamReader reader(stream);
+  if (reader.Size() == 0) return false;
+  return TryDecoder<KxImageBmp>(reader) || TryDecoder<KxImageJpg>(reader) ||
+         TryDecoder<KxImageIco>(reader) || TryDecoder<KxImageGif>(reader) ||
+         TryDecoder<KxImagePng>(reader);
+}
+
+bool CxImage::LoadFromBytes(const void* bytes, long long length) {
+  if (!bytes || length <= 0) return false;
+  KxMemFile memory(bytes, length, 2048);
+  return LoadFromStream(memory);
+}
+
+bool CxImage::LoadFromFile(const KxString& path) {
+  KxIoFile file;
+  if (!file.OpenForRead(path)) return false;
+  bool ok = LoadFromStream(file);
+  file.Close();
+  return ok;
+}
+
+bool CxImage::SetTransparentColor(COLORREF colour) {
+  if (dib.IsEmpty()) return false;
+  const KxRgbQuad wanted = KxRgb(GetRValue(colour), GetGValue(colour), GetBValue(colour), 0);
+  if (dib.BitCount() >= 24) {
+    info.transparentIndex = 0;
+    info.transparentColor = wanted;
+    return true;
+  }
+  const KxRgbQuad* palette = dib.Palette();
+  for (int i = 0; i < KxDib::kPaletteSize; i++) {
+    if (palette[i].rgbRed == wanted.rgbRed && palette[i].rgbGreen == wanted.rgbGreen &&
+        palette[i].rgbBlue == wanted.rgbBlue) {
+      info.transparentIndex = i;
+      info.transparentColor = wanted;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CxImage::StretchDraw(HDC dc, int x, int y, int width, int height) const {
+  if (dib.IsEmpty() || !dc || width == 0 || height == 0 || !info.enabled) return false;
+  const int w = dib.Width();
+  const int h = dib.Height();
+  if (width < 0) width = w;
+  if (height < 0) height = h;
+  DibInfo bmi;
+  MakeDibInfo(dib, bmi);
+  const BITMAPINFO* header = reinterpret_cast<const BITMAPINFO*>(&bmi);
+  const bool paletted = dib.BitCount() < 24;
+  const int index = info.transparentIndex;
+
+  if (index < 0 || (paletted && index >= KxDib::kPaletteSize)) {
+    SetStretchBltMode(dc, COLORONCOLOR);
+    return StretchDIBits(dc, x, y, width, height, 0, 0, w, h, dib.Bits(), header, DIB_RGB_COLORS,
+                         SRCCOPY) != 0;
+  }
+
+  RECT target = {x, y, x + width, y + height};
+  if (!RectVisible(dc, &target)) return true;
+
+  // The picture at its own size, then a mask with 1 where it has the transparent colour.
+  MemoryDc colour(dc, CreateCompatibleBitmap(dc, w, h));
+  MemoryDc mask(dc, CreateBitmap(w, h, 1, 1, NULL));
+  if (!colour.Ready() || !mask.Ready()) return false;
+  SetStretchBltMode(colour.Dc(), COLORONCOLOR);
+  StretchDIBits(colour.Dc(), 0, 0, w, h, 0, 0, w, h, dib.Bits(), header, DIB_RGB_COLORS, SRCCOPY);
+  const KxRgbQuad key = paletted ? dib.Palette()[index] : info.transparentColor;
+  SetBkColor(colour.Dc(), ToColorRef(key));
+  BitBlt(mask.Dc(), 0, 0, w, h, colour.Dc(), 0, 0, SRCCOPY);
+
+  // D xor C, cleared where opaque by the mask, xor C again: D stays where the mask is 1
+  // and becomes C elsewhere. The mask's 1 bits become white through D's background.
+  const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+  const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+  const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, x, y, width, height, colour.Dc(), 0, 0, w, h, SRCINVERT);
+  StretchBlt(dc, x, y, width, height, mask.Dc(), 0, 0, w, h, SRCAND);
+  StretchBlt(dc, x, y, width, height, colour.Dc(), 0, 0, w, h, SRCINVERT);
+  SetStretchBltMode(dc, oldMode);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBack);
+  return true;
+}
