@@ -82,7 +82,13 @@ void SendMouse(DWORD flags, int x, int y) {
 
 }  // namespace
 
+// Where the pointer was last sent. Button events carry it too: under Wine a button event
+// without coordinates is sometimes delivered at the pointer's previous place.
+static POINT lastPointer = {0, 0};
+
 void MovePointerTo(int x, int y) {
+  lastPointer.x = x;
+  lastPointer.y = y;
   SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
   // Under Wine the pointer reaches the X server a little later; wait until the system
   // reports it where it was sent, so that what follows sees the new position.
@@ -94,12 +100,12 @@ void MovePointerTo(int x, int y) {
 }
 
 void PressLeft() {
-  SendMouse(MOUSEEVENTF_LEFTDOWN, 0, 0);
+  SendMouse(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, lastPointer.x, lastPointer.y);
   PumpFor(30);
 }
 
 void ReleaseLeft() {
-  SendMouse(MOUSEEVENTF_LEFTUP, 0, 0);
+  SendMouse(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, lastPointer.x, lastPointer.y);
   PumpFor(30);
 }
 

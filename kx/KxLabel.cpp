@@ -1,0 +1,79 @@
+#include "kx/KxLabel.h"
+
+#include <shellapi.h>
+
+// ---- KxLabel
+
+KxLabel::KxLabel(KxControl* parent, const KxString& caption, const KxRect& rect)
+    : KxControl(parent) {
+  Create(parent, caption, WS_CHILD | WS_VISIBLE, rect);
+}
+
+void KxLabel::OnDraw(KxCanvas& canvas) {
+  canvas.SetBkMode(TRANSPARENT);
+  canvas.DrawText(font, textColor, GetText(), ClientRect(), format);
+}
+
+void KxLabel::SetText(const KxString& text) {
+  KxCard::SetText(text);
+  if (autoSize) {
+    FitText();
+  } else {
+    Invalidate(false);
+  }
+}
+
+void KxLabel::SetAutoSize(bool value) {
+  autoSize = value;
+  if (autoSize) FitText();
+}
+
+void KxLabel::SetTextColor(COLORREF color) {
+  textColor = color;
+  Invalidate(false);
+}
+
+void KxLabel::FitText() {
+  KxCanvas measure(this);
+  SIZE size = measure.TextExtent(font, GetText());
+  SetWidth(size.cx + 4);
+}
+
+// ---- KxLabellink
+
+KxLabellink::KxLabellink(KxControl* parent, const KxString& caption, const KxRect& rect)
+    : KxTrack<KxLabel>(parent, caption, rect) {
+  textColor = kxLinkColor;
+  SetUnderline(true);
+}
+
+void KxLabellink::OnMouseEnter(KxEvtParam&) { SetTextColor(kxLinkHoverColor); }
+
+void KxLabellink::OnMouseLeave(KxEvtParam&) { SetTextColor(kxLinkColor); }
+
+void KxLabellink::OnLButtonDown(WPARAM, POINT) { SetTextColor(kxLinkPressedColor); }
+
+void KxLabellink::OnLButtonUp(WPARAM, POINT) {
+  SetTextColor(hovering ? kxLinkHoverColor : kxLinkColor);
+}
+
+bool KxLabellink::OnSetCursor() {
+  SetCursor(LoadCursorA(NULL, IDC_HAND));
+  return true;
+}
+
+void KxLabellink::SetUnderline(bool value) {
+  underline = value;
+  font.SetUnderline(value);
+  Invalidate(false);
+}
+
+// ---- KxLabelUrl
+
+KxLabelUrl::KxLabelUrl(KxControl* parent, const KxString& caption, const KxRect& rect,
+                       const KxString& address)
+    : KxLabellink(parent, caption, rect), url(address.IsEmpty() ? caption : address) {}
+
+void KxLabelUrl::OnClick(KxEvtParam&) {
+  ShellExecuteA(NULL, "open", url.CStr(), "", "", SW_SHOWNORMAL);
+}

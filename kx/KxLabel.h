@@ -1,0 +1,49 @@
+#pragma once
+// Text labels: the plain label, the link label that changes colour under the pointer,
+// and the link label that opens a URL when clicked.
+
+#include "kx/KxControl.h"
+#include "kx/KxTrack.h"
+
+class KxLabel : public KxControl {
+public:
+  KxLabel(KxControl* parent, const KxString& caption, const KxRect& rect);
+
+  void OnDraw(KxCanvas& canvas) override;
+  // With autoSize the label takes the text's width + 4; otherwise it repaints.
+  void SetText(const KxString& text);
+  void SetAutoSize(bool value);
+  void SetTextColor(COLORREF color);
+
+  bool autoSize = true;
+  UINT format = DT_VCENTER | DT_SINGLELINE;
+  COLORREF textColor = kxBlackColor;
+
+private:
+  void FitText();
+};
+
+class KxLabellink : public KxTrack<KxLabel> {
+public:
+  KxLabellink(KxControl* parent, const KxString& caption, const KxRect& rect);
+
+  void OnMouseEnter(KxEvtParam& param) override;
+  void OnMouseLeave(KxEvtParam& param) override;
+  void OnLButtonDown(WPARAM keys, POINT pt) override;
+  void OnLButtonUp(WPARAM keys, POINT pt) override;
+  // The hand cursor over the link.
+  bool OnSetCursor() override;
+  void SetUnderline(bool value);
+
+  bool underline = true;
+};
+
+class KxLabelUrl : public KxLabellink {
+public:
+  // An empty url makes the caption the address.
+  KxLabelUrl(KxControl* parent, const KxString& caption, const KxRect& rect, const KxString& url);
+
+  void OnClick(KxEvtParam& param) override;
+
+  KxString url;
+};

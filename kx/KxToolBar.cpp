@@ -1,0 +1,62 @@
+#include "kx/KxToolBar.h"
+
+namespace {
+
+constexpr int kToolBarHeight = 26;
+
+}  // namespace
+
+// ---- KxToolBtn
+
+KxToolBtn::KxToolBtn(KxControl* parent, const KxString& caption, const KxRect& rect)
+    : KxButton(parent) {
+  Create(parent, caption, WS_CHILD | WS_VISIBLE, rect);
+}
+
+KxString KxToolBtn::GetClassName() const { return "ToolBtn"; }
+
+void KxToolBtn::OnClick(KxEvtParam&) {
+  if (!checkable) return;
+  checked = !checked;
+  Invalidate(false);
+}
+
+void KxToolBtn::OnDraw(KxCanvas& canvas) {
+  RECT client = ClientRect();
+  canvas.FillRect(hovering ? kxToolHoverColor : kxFormColor, client);
+  if (checked || pressed) canvas.FrameRect(kxHotFrameColor, client);
+  if (picture.IsPresent()) {
+    int left = (client.right - client.left - pictureSize.cx) / 2;
+    int top = (client.bottom - client.top - pictureSize.cy) / 2;
+    canvas.DrawPictureIn(RECT{left, top, left + pictureSize.cx, top + pictureSize.cy}, picture);
+  }
+}
+
+void KxToolBtn::SetText(const KxString& text) {
+  KxCard::SetText(text);
+  Invalidate(false);
+}
+
+// ---- KxToolBar
+
+KxToolBar::KxToolBar(KxControl* parent, const KxRect& rect) : KxControl(parent) {
+  borderStyle = 1;
+  KxRect bar = rect;
+  bar.height = kToolBarHeight;
+  Create(parent, "", WS_CHILD | WS_VISIBLE, bar);
+}
+
+void KxToolBar::OnDraw(KxCanvas& canvas) {
+  RECT client = ClientRect();
+  for (int x = 3; x <= 5; x += 2)
+    canvas.Line(kxGreyLineColor, 1, POINT{x, client.top + 3}, POINT{x, client.bottom - 4});
+}
+
+KxToolBtn* KxToolBar::AddButton() {
+  int left = firstLeft;
+  if (KxListNode<KxToolBtn*>* last = buttons.Tail()) left = last->value->x + last->value->width + gap;
+  KxToolBtn* button = new KxToolBtn(this, "", KxRect{left, top, buttonSize, buttonSize});
+  buttons.Add(button);
+  SetWidth(left + buttonSize + gap + rightMargin);
+  return button;
+}
