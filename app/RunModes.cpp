@@ -5,7 +5,11 @@
 #include "app/KxShell.h"
 #include "app/SingleRun.h"
 #include "kx/base/KxFile.h"
+#include "launcher/CommandMenu.h"
+#include "launcher/FrmMain.h"
+#include "launcher/LauncherMenu.h"
 #include "store/Schema.h"
+#include "sysact/DesktopManager.h"
 
 namespace {
 
@@ -72,25 +76,14 @@ int RunRename(KxApp& app) {
   return 0;
 }
 
-// The resident program: the store comes up first (a data file that is missing or cannot
-// be read ends the run without a window, after the user was asked or told), a first use
-// on this machine switches autostart on, and then the main form runs until it is closed.
-// The main form is a bare top-level window; the kit window and the sticky notes are
-// modules of their own that take its place when they are part of the program.
-// Shows the main form when a second start asks for the running instance.
-struct ForwardRequests {
-  int Show(KxEvtParam&) {
-    ShowWindow(form->hwnd, SW_SHOWNORMAL);
-    SetForegroundWindow(form->hwnd);
-    return 0;
-  }
-  KxForm* form;
-};
-
 // How long a start waits for an instance that is still ending (the hand-over after an
 // upgrade starts the new copy while the old one exits).
 const DWORD kInstanceWaitMs = 3000;
 
+// The resident program: the store comes up first (a data file that is missing or cannot
+// be read ends the run without a window, after the user was asked or told), a first use
+// on this machine switches autostart on, and then the kit window with its tray icon runs
+// until the Exit command. The sticky notes are not part of the program yet.
 int RunNormal(KxApp& app) {
   SingleRun single;
   if (!single.Acquire(kInstanceWaitMs)) {
@@ -100,15 +93,24 @@ int RunNormal(KxApp& app) {
   const StoreDialogs dialogs = {AskYesNo, ShowInfo};
   if (!BootstrapStore(dialogs)) return 0;
   if (CheckFirstUse()) SetAutostart("", true);
-  KxForm mainForm(nullptr, "Velix", KxRect{200, 200, 320, 200}, WS_OVERLAPPEDWINDOW);
-  if (!mainForm.hwnd) return 0;
-  ForwardRequests forward{&mainForm};
-  BindMsg(mainForm, ShowRunningInstanceMessage(), &forward, &ForwardRequests::Show);
-  ShowWindow(mainForm.hwnd, SW_SHOWNORMAL);
-  app.mainForm = &mainForm;
-  int result = MessageLoop(app, &mainForm);
-  app.mainForm = nullptr;
-  app.activeForm = nullptr;
+
+  // Outlives the kit window: every window still hidden on another desktop is shown again
+  // when the run ends.
+  DesktopManager desktops;
+  TheDesktops = &desktops;
+  SetMaintenanceToggle(ToggleMaintenanceWindow);
+  int result = 0;
+  {
+    // Its destruction removes the tray icon.
+    FrmMain kit;
+    if (!kit.hwnd) return 0;
+    ShowWindow(kit.hwnd, SW_SHOWNORMAL);
+    app.mainForm = &kit;
+    result = MessageLoop(app, &kit);
+    app.mainForm = nullptr;
+    app.activeForm = nullptr;
+  }
+  SetMaintenanceToggle(nullptr);
   return result;
 }
 

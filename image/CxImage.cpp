@@ -145,8 +145,10 @@ bool CxImage::StretchDraw(HDC dc, int x, int y, int width, int height) const {
 
   if (index < 0 || (paletted && index >= KxDib::kPaletteSize)) {
     SetStretchBltMode(dc, COLORONCOLOR);
-    return StretchDIBits(dc, x, y, width, height, 0, 0, w, h, dib.Bits(), header, DIB_RGB_COLORS,
-                         SRCCOPY) != 0;
+    // The result is the number of rows drawn, 0 or GDI_ERROR on failure.
+    const int rows = StretchDIBits(dc, x, y, width, height, 0, 0, w, h, dib.Bits(), header, DIB_RGB_COLORS,
+                                   SRCCOPY);
+    return rows > 0;
   }
 
   RECT target = {x, y, x + width, y + height};

@@ -10,7 +10,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   libz-mingw-w64-dev googletest tcl sqlite3
   wine wine32:i386 wine64 fonts-wine fonts-wqy-microhei
-  xvfb xdotool x11-apps x11-utils imagemagick locales
+  xvfb xdotool x11-apps x11-utils imagemagick locales clang libclang-rt-14-dev libpng-dev libjpeg62-turbo-dev
 )
 
 missing=()

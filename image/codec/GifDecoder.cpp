@@ -551,9 +551,11 @@ bool ToTrueColour(const uint32_t* canvas, int w, int h, const KxImageLimits& lim
     for (size_t i = 0; i < pixels; i++) {
       if (canvas[i] >> 24) used.Add(ToQuad(canvas[i]));
     }
-    if (!used.FirstUnused(key)) return false;
-    info.transparentIndex = 0;
-    info.transparentColor = key;
+    // With every colour shown there is no key left: the clear pixels draw black.
+    if (used.FirstUnused(key)) {
+      info.transparentIndex = 0;
+      info.transparentColor = key;
+    }
   }
   for (int y = 0; y < h; y++) {
     const uint32_t* src = canvas + static_cast<size_t>(y) * w;

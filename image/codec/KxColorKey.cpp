@@ -57,7 +57,8 @@ bool KeyOutTransparentPixels(KxDib& dib, PictureInfo& info) {
     }
   }
   KxRgbQuad key;
-  // Every colour visible takes more pixels than the limits allow; kept for safety.
+  // A picture that shows every one of the 2^24 colours has no key left: its clear
+  // pixels then draw as they are.
   if (!used.FirstUnused(key)) return true;
   for (int y = 0; y < h; y++) {
     uint8_t* row = dib.Row(y);

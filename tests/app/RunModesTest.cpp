@@ -9,6 +9,7 @@
 #include "app/RunModes.h"
 #include "kx/base/KxFile.h"
 #include "store/KxDb.h"
+#include "store/ModuleRecord.h"
 #include "store/Schema.h"
 #include "tests/support/TestUtil.h"
 
@@ -60,8 +61,8 @@ protected:
   KxString dir, product, download;
 };
 
-// The downloaded copy runs in the normal mode: it shows its main window and ends with 0
-// when that window is closed.
+// The downloaded copy runs in the normal mode: it shows its kit window and ends with 0 on
+// the Exit command (closing the kit window only hides it).
 void ExpectNormalRun(const KxString& exe, const KxString& args, const KxString& dir) {
   HANDLE process = StartProcess(exe, args, dir);
   ASSERT_NE(nullptr, process);
@@ -69,7 +70,7 @@ void ExpectNormalRun(const KxString& exe, const KxString& args, const KxString& 
       << "no main window for command line [" << args.CStr() << "]";
   HWND window = FindWindowA("KxCardClassName", "Velix");
   ASSERT_NE(nullptr, window);
-  PostMessageA(window, WM_CLOSE, 0, 0);
+  PostMessageA(window, WM_COMMAND, kModuleExit, 0);
   DWORD code = 0xDEAD;
   EXPECT_TRUE(WaitProcess(process, 10000, &code));
   EXPECT_EQ(0u, code);

@@ -5,6 +5,7 @@
 
 #include "app/KxAutostart.h"
 #include "store/KxDb.h"
+#include "store/ModuleRecord.h"
 #include "store/Schema.h"
 #include "tests/support/TestUtil.h"
 
@@ -84,7 +85,7 @@ TEST_F(SingleRunning, AStartDuringTheHandOverStays) {
   // The old instance is ending while the new copy starts.
   HANDLE second = Start(1);
   Sleep(200);
-  PostMessageA(window, WM_CLOSE, 0, 0);
+  PostMessageA(window, WM_COMMAND, kModuleExit, 0);
   EXPECT_TRUE(WaitProcess(first, 10000, nullptr));
   EXPECT_TRUE(WaitFor([&] { return Runs(1); }, 15000)) << "the new copy must take over";
   EXPECT_TRUE(WaitProcess(second, 0, nullptr) == false) << "and keep running";

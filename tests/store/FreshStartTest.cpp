@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "store/ModuleRecord.h"
 #include "store/Schema.h"
 #include "tests/store/StoreTestUtil.h"
 
@@ -101,7 +102,8 @@ protected:
     RemoveTree(dir);
   }
 
-  // Starts the program, waits for its main window, closes it and expects a clean end.
+  // Starts the program, waits for its main window, gives it the Exit command and expects
+  // a clean end.
   void RunOnce() {
     HANDLE process = StartProcess(exe, "", dir);
     ASSERT_NE(nullptr, process);
@@ -112,7 +114,7 @@ protected:
       char title[32] = {};
       GetWindowTextA(window, title, sizeof(title));
       EXPECT_STREQ("Velix", title);
-      PostMessageA(window, WM_CLOSE, 0, 0);
+      PostMessageA(window, WM_COMMAND, kModuleExit, 0);
     }
     DWORD code = 0xDEAD;
     EXPECT_TRUE(WaitProcess(process, 15000, &code));

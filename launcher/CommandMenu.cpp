@@ -1,0 +1,215 @@
+#include "launcher/CommandMenu.h"
+
+#include "app/KxApp.h"
+#include "app/KxShell.h"
+#include "app/resource.h"
+#include "kx/KxMenu.h"
+#include "launcher/FrmAbout.h"
+#include "launcher/FrmMain.h"
+#include "launcher/VendorSite.h"
+#include "store/ModuleRecord.h"
+#include "store/PluginRecord.h"
+#include "sysact/DesktopManager.h"
+#include "sysact/Explorer.h"
+#include "sysact/Shutdown.h"
+
+namespace {
+
+CommandTargets targets;
+DriveTypeQuery driveTypeQuery = nullptr;
+
+// The largest command id a menu item carries through the platform's 16-bit command word.
+const int kMaxCommandId = 0xFFFE;
+
+bool ModuleOn(int kind) { return IsModuleInMenu(kind, 0); }
+
+void AppendPlugins(KxMenu& menu) {
+  PluginList plugins;
+  LoadPlugins(plugins);
+  bool any = false;
+  for (const PluginList::Node* node = plugins.Head(); node; node = node->next) {
+    const PluginRecord& plugin = node->value;
+    int id = PluginCommandId(plugin.id);
+    if (!(plugin.status & kPluginInMenu) || id == 0) continue;
+    if (menu.AppendItem(static_cast<UINT>(id), plugin.name)) any = true;
+  }
+  if (any) menu.AppendSeparator();
+}
+
+void AppendDesktops(KxMenu& menu) {
+  KxPopMenu* sub = menu.AppendSubMenu("虚拟桌面", 0);
+  if (sub) {
+    int current = TheDesktops ? TheDesktops->CurrentDesktop() : 0;
+    HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+    for (int i = 0; i < DesktopManager::kCount; ++i) {
+      KxMenuItem* item =
+          sub->AppendItem(static_cast<UINT>(kModuleDesktop + i), "桌面" + KxString::FromInt(i + 1));
+      if (item && i == current) item->picture.LoadIconResource(resources, IDI_DESKTOP_CURRENT);
+    }
+  }
+  menu.AppendSeparator();
+}
+
+void AppendExplorer(KxMenu& menu) {
+  KxPopMenu* sub = menu.AppendSubMenu("资源管理器", 0);
+  if (!sub) return;
+  sub->AppendItem(kModuleExplorer, "我的文档");
+  sub->AppendSeparator();
+  DWORD drives = GetLogicalDrives();
+  for (int n = 0; n < 26; ++n) {
+    if (!(drives & (1u << n))) continue;
+    char letter = static_cast<char>('A' + n);
+    sub->AppendItem(static_cast<UINT>(kModuleExplorer + letter), DriveLabel(letter));
+  }
+}
+
+void AppendShutDown(KxMenu& menu) {
+  if (KxPopMenu* sub = menu.AppendSubMenu("关机...", 0)) {
+    sub->AppendItem(kModuleShutDown, "重启");
+    sub->AppendItem(kCommandShutdownDialog, "关机");
+    sub->AppendItem(kCommandPowerOff, "立即关机");
+  }
+  menu.AppendSeparator();
+}
+
+}  // namespace
+
+void SetCommandTargets(const CommandTargets* given) { targets = given ? *given : CommandTargets(); }
+
+void SetDriveTypeQuery(DriveTypeQuery query) { driveTypeQuery = query; }
+
+KxString DriveLabel(char letter) {
+  char root[] = {letter, ':', '\\', 0};
+  UINT type = driveTypeQuery ? driveTypeQuery(root) : GetDriveTypeA(root);
+  const char* label = "";
+  switch (type) {
+    case DRIVE_REMOVABLE: label = "USB"; break;
+    case DRIVE_FIXED: label = "本地磁盘"; break;
+    case DRIVE_REMOTE: label = "网络"; break;
+    case DRIVE_CDROM: label = "光驱"; break;
+    case DRIVE_RAMDISK: label = "RAM"; break;
+    default: break;
+  }
+  return KxString(label) + " (" + KxString(&letter, 1) + ":)";
+}
+
+int PluginCommandId(const KxString& pluginId) {
+  int length = pluginId.Length();
+  if (length == 0 || length > 5 || (length > 1 && pluginId.At(0) == '0')) return 0;
+  int number = 0;
+  for (int i = 0; i < length; ++i) {
+    char c = pluginId.At(i);
+    if (c < '0' || c > '9') return 0;
+    number = number * 10 + (c - '0');
+  }
+  int id = kCommandPluginBase + number;
+  return id <= kMaxCommandId ? id : 0;
+}
+
+void BuildCommandMenu(KxMenu& menu, bool kitVisible, bool kitShrunk) {
+  if (kitVisible) {
+    menu.AppendItem(kCommandKitSize, kitShrunk ? "正常窗口" : "缩小窗口");
+    menu.AppendItem(kModuleWndMain, "隐藏窗口");
+    menu.AppendItem(kCommandKitImage, "Velibox图像");
+  } else {
+    menu.AppendItem(kModuleWndMain, "显示Velibox");
+  }
+  menu.AppendSeparator();
+  menu.AppendItem(kModuleOption, "设置...");
+  menu.AppendSeparator();
+  AppendPlugins(menu);
+  if (ModuleOn(kModuleDesktop)) AppendDesktops(menu);
+  if (ModuleOn(kModuleNote)) {
+    menu.AppendItem(kModuleNote, "便签...");
+    menu.AppendItem(kCommandShowAllNotes, "显示所有");
+    menu.AppendItem(kCommandNewNote, "新便签");
+    menu.AppendSeparator();
+  }
+  // No separator between the Explorer and the shut-down sub-menus.
+  if (ModuleOn(kModuleExplorer)) AppendExplorer(menu);
+  if (ModuleOn(kModuleShutDown)) AppendShutDown(menu);
+  if (ModuleOn(kModuleAbout)) menu.AppendItem(kModuleAbout, "关于");
+  if (ModuleOn(kModuleHelp)) menu.AppendItem(kModuleHelp, "帮助");
+  if (ModuleOn(kModuleExit)) menu.AppendItem(kModuleExit, "退出");
+}
+
+void ShowCommandMenu(KxControl* owner) {
+  bool visible = TheKitWindow ? TheKitWindow->IsVisible() : true;
+  bool shrunk = TheKitWindow ? TheKitWindow->IsShrunk() : true;
+  KxPopMenu menu;
+  BuildCommandMenu(menu, visible, shrunk);
+  int chosen = menu.Popup(owner, true);
+  RouteCommand(chosen);
+}
+
+void RouteCommand(int id) {
+  switch (id) {
+    case kModuleWndMain: ToggleKitWindow(); return;
+    case kCommandKitImage:
+      if (TheKitWindow) TheKitWindow->ChooseKitImage();
+      return;
+    case kCommandKitSize:
+      if (TheKitWindow) TheKitWindow->ToggleKitSize();
+      return;
+    case kModuleOption: ToggleOptionsWindow(); return;
+    case kModuleHelp: ShowHelp(); return;
+    case kModuleAbout: ShowAbout(TheKitWindow); return;
+    case kModuleExit: ExitApplication(); return;
+    case kModuleNote: ToggleNoteManager(); return;
+    case kCommandShowAllNotes: ShowAllNotes(); return;
+    case kCommandNewNote: NewNote(); return;
+    case kModuleShutDown: RestartComputer(); return;
+    case kCommandShutdownDialog: ShowShutdownDialog(); return;
+    case kCommandPowerOff: PowerOffNow(); return;
+    case kModuleExplorer: OpenExplorer(0); return;
+    default: break;
+  }
+  if (id < kCommandPluginBase) {
+    if (id >= kModuleDesktop) {
+      if (TheDesktops) TheDesktops->SwitchDesktop(id - kModuleDesktop);
+    } else if (id > kModuleExplorer) {
+      OpenExplorer(id - kModuleExplorer);
+    }
+    return;
+  }
+  ShowPlugin(KxString::FromInt(id - kCommandPluginBase));
+}
+
+// ---- Actions
+
+void ToggleKitWindow() {
+  if (TheKitWindow) TheKitWindow->ToggleKitWindow();
+}
+
+void ToggleOptionsWindow() {
+  if (targets.toggleOptions) targets.toggleOptions();
+}
+
+void ToggleNoteManager() {
+  if (targets.toggleNoteManager) targets.toggleNoteManager();
+}
+
+void ToggleMaintenanceWindow() {
+  if (targets.toggleMaintenance) targets.toggleMaintenance();
+}
+
+void ShowAllNotes() {
+  if (targets.showAllNotes) targets.showAllNotes();
+}
+
+void NewNote() {
+  if (targets.newNote) targets.newNote();
+}
+
+void ShowPlugin(const KxString& pluginId) {
+  if (targets.showPlugin) targets.showPlugin(pluginId);
+}
+
+void ShowHelp() { OpenFile(KxString(kVendorSiteUrl) + kHelpPagePath + kHelpPageFlag); }
+
+void ExitApplication() {
+  if (TheKitWindow) TheKitWindow->StopWorkers();
+  if (targets.destroyToolWindows) targets.destroyToolWindows();
+  if (targets.destroyNotes) targets.destroyNotes();
+  if (TheApp) RequestQuit(*TheApp);
+}

@@ -1,0 +1,275 @@
+#include "launcher/FrmMain.h"
+
+#include "app/KxApp.h"
+#include "app/SingleRun.h"
+#include "app/resource.h"
+#include "kx/KxImageBox.h"
+#include "kx/KxLabel.h"
+#include "kx/KxTaskBar.h"
+#include "kx/base/KxFile.h"
+#include "kx/base/KxFileDialog.h"
+#include "kx/base/KxStream.h"
+#include "launcher/CommandMenu.h"
+#include "launcher/LauncherMenu.h"
+#include "store/SysValues.h"
+
+FrmMain* TheKitWindow = nullptr;
+
+namespace {
+
+const char kProductName[] = "Velix";
+const char kImageDialogTitle[] = "选择图形文件";
+const char kImageFilter[] = "图形(*.bmp;*.ico;*.jpg;*.gif;*.png)|*.bmp;*.ico;*.jpg;*.gif;*.png";
+const COLORREF kTitleColor = RGB(20, 225, 50);
+
+// Mouse messages the shell passes in the tray callback's lParam.
+const LPARAM kTrayMouseMove = WM_MOUSEMOVE;
+const LPARAM kTrayLeftUp = WM_LBUTTONUP;
+const LPARAM kTrayRightUp = WM_RBUTTONUP;
+
+// A picture file is read whole into memory; anything larger is no picture for the kit.
+const long long kMaxPictureBytes = 32 * 1024 * 1024;
+
+int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+// The file's bytes; false when it does not open, is too large or cannot be read.
+bool ReadWholeFile(const KxString& path, KxString& bytes) {
+  if (path.IsEmpty()) return false;
+  KxIoFile file;
+  if (!file.OpenForRead(path)) return false;
+  long long size = file.Size();
+  if (size < 0 || size > kMaxPictureBytes) return false;
+  KxString content;
+  if (!content.Resize(static_cast<int>(size))) return false;
+  if (size > 0 && file.Read(content.Buffer(), size) != size) return false;
+  bytes = content;
+  return true;
+}
+
+}  // namespace
+
+FrmMain::FrmMain() : KxPopForm(nullptr, KxRect{0, 4, kStartWidth, kStartWidth}) {
+  TheKitWindow = this;
+  SetText(kProductName);  // second starts and the tests find the kit window by it
+  HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+  SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));
+  AcceptFiles(true);
+  shrunk = true;
+
+  // Disabled, so that the kit window itself gets the mouse over the picture.
+  picture = new KxImageBox(this, KxRect{0, 0, width, height});
+  picture->LoadResource(IDB_KIT_DEFAULT);
+  picture->Enable(false);
+  picture->SetBorderStyle(2);
+
+  title = new KxLabel(this, kProductName, KxRect{200, 8, 0, 32});
+  title->font.SetFaceName("宋体");
+  title->font.SetHeight(28);
+  title->font.SetWidth(10);
+  title->font.SetWeight(700);
+  title->font.SetQuality(5);
+  title->textColor = kTitleColor;
+  title->SetText(kProductName);
+
+  updateButtonPlace = KxRect{388, height, 60, 20};
+  updatePanelPlace = KxRect{10, height, 480, 76};
+  pluginsLabelPlace = KxRect{12, height, 70, 20};
+  pluginListPlace = KxRect{10, height + 22, 480, 10};
+  // The ten-minute update timer is started by the update check, which is not part of the
+  // program yet.
+
+  MoveTo(ScreenWidth() - width - 4, y);
+  TheTaskBar.Add(hwnd, kProductName, IDI_APP);
+  // Global hotkeys (registration and WM_HOTKEY) are added with the hotkey module; no
+  // hotkey is registered or answered yet.
+  BindMsg(*this, kTrayCallbackMessage, this, &FrmMain::OnTrayIcon);
+  BindMsg(*this, WM_COMMAND, this, &FrmMain::OnCommand);
+  BindMsg(*this, ShowRunningInstanceMessage(), this, &FrmMain::OnShowRequest);
+  // The shell forgets every icon when it re-creates the taskbar.
+  BindMsg(*this, RegisterWindowMessageA("TaskbarCreated"), this, &FrmMain::OnTaskbarCreated);
+  clickTimer = BindTimer(*this, this, &FrmMain::OnClickDelay, GetDoubleClickTime());
+  KillTimer(hwnd, clickTimer);
+
+  SetTopMost();
+  ShowInTaskbar(false);
+  SetFixedSize(true);
+  SetKitImage("");
+}
+
+FrmMain::~FrmMain() {
+  // The icon goes with the window that receives its messages.
+  TheTaskBar.Hide();
+  if (TheKitWindow == this) TheKitWindow = nullptr;
+}
+
+// ---- Picture
+
+void FrmMain::SetKitImage(const KxString& path) {
+  KxString bytes;
+  bool loaded = false;
+  if (ReadWholeFile(path, bytes)) {
+    loaded = picture->LoadData(bytes);
+    if (loaded) ::SetKitImage(bytes);
+  } else if (GetKitImage(bytes) && !bytes.IsEmpty()) {
+    loaded = picture->LoadData(bytes);
+  }
+  // Without a picture of its own the box keeps the default bitmap and its size.
+  if (loaded && picture->Image()->HasPixels()) {
+    const CxImage* image = picture->Image();
+    picture->Resize(Clamp(image->Width(), kMinPicture, kMaxPicture),
+                    Clamp(image->Height(), kMinPicture, kMaxPicture));
+  }
+  LayoutKit();
+}
+
+void FrmMain::ChooseKitImage() {
+  KxOpenFileDialog dialog;
+  dialog.title = kImageDialogTitle;
+  dialog.SetFilter(kImageFilter);
+  dialog.fileName = "";
+  dialog.initialDirectory = CurrentDirectory();
+  if (dialog.ShowOpen(hwnd, false)) SetKitImage(dialog.fileName);
+}
+
+// ---- Layout
+
+void FrmMain::LayoutKit() {
+  int w = picture->width < kMinPicture ? kMinPicture : picture->width;
+  int h = picture->height < kMinPicture ? kMinPicture : picture->height;
+  int targetX;
+  if (shrunk) {
+    title->Hide();
+    picture->MoveTo(0, 0);
+    targetX = ScreenWidth() - w - 4;
+  } else {
+    title->Show();
+    picture->MoveTo(10, 10);
+    targetX = ScreenWidth() - kNormalWidth - 2;
+  }
+  updatePanelPlace.y = picture->y + h + 6;
+  pluginsLabelPlace.y = updatePanelPlace.y + updatePanelPlace.height;
+  pluginListPlace.y = pluginsLabelPlace.y + pluginsLabelPlace.height;
+  updateButtonPlace.y = updatePanelPlace.y - updateButtonPlace.height - 6;
+  int windowWidth = shrunk ? w : kNormalWidth;
+  int windowHeight = shrunk ? h : pluginListPlace.y + pluginListPlace.height + 12;
+
+  // The window only ever moves left to fit, never right, except back onto the screen.
+  int left = targetX < x ? targetX : x;
+  if (left < kScreenMargin) left = kScreenMargin;
+  int top = y < kScreenMargin ? kScreenMargin : y;
+  SetBounds(KxRect{left, top, windowWidth, windowHeight}, true);
+  Invalidate(true);
+}
+
+void FrmMain::ToggleKitSize() {
+  shrunk = !shrunk;
+  if (shrunk) {
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    MoveTo(cursor.x - picture->width / 2, cursor.y - picture->height / 2);
+  }
+  LayoutKit();
+}
+
+void FrmMain::ToggleKitWindow() {
+  if (IsVisible()) {
+    Hide();
+  } else {
+    Show();
+  }
+}
+
+void FrmMain::StopWorkers() {}
+
+// ---- Mouse
+
+void FrmMain::OnLButtonDown(WPARAM, POINT pt) { grab = pt; }
+
+void FrmMain::MoveKeepingOnScreen(POINT cursor) {
+  int newX = cursor.x - grab.x;
+  int newY = cursor.y - grab.y;
+  if (newX + width < kScreenMargin || ScreenWidth() < newX + kScreenMargin) return;
+  if (newY + height < kScreenMargin || ScreenHeight() < newY + kScreenMargin) return;
+  MoveTo(newX, newY);
+}
+
+void FrmMain::OnMouseMove(WPARAM keys, POINT) {
+  // The press captured the mouse, so moves arrive wherever the pointer is. The cursor is
+  // read now rather than taken from the message: moving the window makes the platform
+  // queue a move of its own, and under Wine that one can carry an earlier position.
+  if (!pressed || !(keys & MK_LBUTTON)) return;
+  POINT cursor;
+  if (GetCursorPos(&cursor)) MoveKeepingOnScreen(cursor);
+}
+
+void FrmMain::OnClick(KxEvtParam&) {
+  // A first click that turns out to be half of a double click opens no menu.
+  clickPending = true;
+  SetTimer(hwnd, clickTimer, GetDoubleClickTime(), NULL);
+}
+
+int FrmMain::OnClickDelay(KxEvtParam&) {
+  KillTimer(hwnd, clickTimer);
+  if (!clickPending) return 0;
+  clickPending = false;
+  ShowLauncherMenu(this);
+  return 0;
+}
+
+void FrmMain::OnLButtonDblClk(WPARAM, POINT) {
+  clickPending = false;
+  KillTimer(hwnd, clickTimer);
+  ToggleKitSize();
+}
+
+void FrmMain::OnRButtonDown(WPARAM, POINT) { ShowCommandMenu(this); }
+
+void FrmMain::OnDropFiles(const KxStringList& paths) {
+  for (const KxStringList::Node* node = paths.Head(); node; node = node->next)
+    SetKitImage(node->value);
+}
+
+bool FrmMain::CanClose() {
+  Hide();
+  // Hotkeys are registered again here once the hotkey module exists.
+  return false;
+}
+
+// ---- Messages
+
+int FrmMain::OnTrayIcon(KxEvtParam& param) {
+  switch (param.lParam) {
+    case kTrayMouseMove:
+      TheTaskBar.ShowBalloon(kProductName, kProductName);
+      break;
+    case kTrayLeftUp:
+      ShowLauncherMenu(this);
+      break;
+    case kTrayRightUp:
+      ShowCommandMenu(this);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int FrmMain::OnCommand(KxEvtParam& param) {
+  // Commands sent the way a menu sends them (no control window) take the menu's route.
+  if (param.lParam == 0 && HIWORD(param.wParam) == 0) RouteCommand(LOWORD(param.wParam));
+  return 0;
+}
+
+int FrmMain::OnShowRequest(KxEvtParam&) {
+  ShowWindow(hwnd, SW_SHOWNORMAL);
+  SetForegroundWindow(hwnd);
+  return 0;
+}
+
+int FrmMain::OnTaskbarCreated(KxEvtParam&) {
+  TheTaskBar.Restore();
+  return 0;
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The kit window: the small borderless picture near the right edge of the screen. It owns
+// the tray icon and both menus, can be dragged anywhere, and grows from the shrunk state
+// (the picture alone) to the normal state (picture, title and the places below it).
+
+#include "kx/KxForm.h"
+
+class KxImageBox;
+class KxLabel;
+
+class FrmMain : public KxPopForm {
+public:
+  static constexpr int kStartWidth = 74;
+  static constexpr int kMinPicture = 16;
+  static constexpr int kMaxPicture = 256;
+  static constexpr int kNormalWidth = 502;
+  static constexpr int kScreenMargin = 8;  // pixels of the window that stay on the screen
+
+  // Builds the window, adds the tray icon and loads the stored picture; not shown yet.
+  FrmMain();
+  ~FrmMain() override;
+
+  void OnLButtonDown(WPARAM keys, POINT pt) override;
+  void OnLButtonDblClk(WPARAM keys, POINT pt) override;
+  void OnClick(KxEvtParam& param) override;
+  void OnMouseMove(WPARAM keys, POINT pt) override;
+  void OnRButtonDown(WPARAM keys, POINT pt) override;
+  void OnDropFiles(const KxStringList& paths) override;
+  // Closing only hides the kit window; it lives until the end of the run.
+  bool CanClose() override;
+
+  // Shows the picture in the file at path and keeps its bytes in KX_DATA. A path that
+  // does not open (an empty one included) shows the stored picture instead. Bytes that are
+  // no picture are neither shown nor stored, so the stored picture survives a wrong drop.
+  void SetKitImage(const KxString& path);
+  // The open-file dialog for a picture, then SetKitImage with the choice.
+  void ChooseKitImage();
+  void ToggleKitSize();
+  void ToggleKitWindow();
+  bool IsShrunk() const { return shrunk; }
+  // Asks the download workers of the update panel and the plug-in list to stop. Those
+  // panels come with the update check and the plug-in host; until then there is none.
+  void StopWorkers();
+  void LayoutKit();
+
+  const KxImageBox* Picture() const { return picture; }
+  const KxLabel* Title() const { return title; }
+
+private:
+  int OnTrayIcon(KxEvtParam& param);
+  int OnCommand(KxEvtParam& param);
+  int OnShowRequest(KxEvtParam& param);
+  int OnTaskbarCreated(KxEvtParam& param);
+  int OnClickDelay(KxEvtParam& param);
+  void MoveKeepingOnScreen(POINT cursor);
+
+  bool shrunk = true;
+  POINT grab = {0, 0};    // client point of the last left press
+  UINT clickTimer = 0;    // waits out the double-click time before a click opens the menu
+  bool clickPending = false;
+  // Children of this window: the toolkit deletes them with it.
+  KxLabel* title = nullptr;
+  KxImageBox* picture = nullptr;
+  // The normal layout keeps room for the update button, the update panel, the plug-ins
+  // label and the plug-in list. Those controls belong to the update check and the plug-in
+  // host and are not built here; LayoutKit stacks their places so the window has its
+  // final size, and the places stay empty.
+  KxRect updateButtonPlace;
+  KxRect updatePanelPlace;
+  KxRect pluginsLabelPlace;
+  KxRect pluginListPlace;
+};
+
+// The kit window of the run, set while one exists.
+extern FrmMain* TheKitWindow;

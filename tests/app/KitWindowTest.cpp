@@ -1,0 +1,325 @@
+// The normal run end to end: velix.exe in a scratch program directory with its tray icon,
+// the menus it opens for the tray buttons, and commands picked by key presses with their
+// effects on the kit window, the about window, the virtual desktops, Explorer and the
+// exit. The shut-down sub-menu is switched off wherever keys choose items, so that no
+// slip can reach the real shut-down; its commands are tested in-process behind the seam.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+#include <winternl.h>
+
+#include <string>
+
+#include "store/KxDb.h"
+#include "store/ModuleRecord.h"
+#include "store/Schema.h"
+#include "tests/support/GuiTestUtil.h"
+#include "tests/support/TestUtil.h"
+
+namespace {
+
+const UINT kTrayMessage = 2024;
+
+struct Search {
+  DWORD pid;
+  const char* className;
+  const char* text;  // nullptr: any
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
+  Search* s = reinterpret_cast<Search*>(lParam);
+  char name[64] = {};
+  char text[64] = {};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  GetClassNameA(hwnd, name, sizeof(name));
+  GetWindowTextA(hwnd, text, sizeof(text));
+  if (pid != s->pid || lstrcmpA(name, s->className) != 0) return TRUE;
+  if (s->text && lstrcmpA(text, s->text) != 0) return TRUE;
+  if (!s->text && !IsWindowVisible(hwnd)) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+HWND WindowOf(DWORD pid, const char* className, const char* text) {
+  Search s{pid, className, text, NULL};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+bool ShellHoldsIcon(HWND window) {
+  NOTIFYICONDATAA probe = {};
+  probe.cbSize = sizeof(probe);
+  probe.hWnd = window;
+  probe.uID = 0;
+  probe.uFlags = NIF_TIP;
+  lstrcpyA(probe.szTip, "Velix");
+  return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+}
+
+// A real key press; the program that shows the menu has the foreground.
+void Press(WORD vk, int times = 1) {
+  for (int i = 0; i < times; ++i) {
+    TapKey(vk);
+    PumpFor(60);
+  }
+}
+
+int HeightOf(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  return r.bottom - r.top;
+}
+
+// The command line another process was started with.
+std::wstring CommandLineOf(DWORD pid) {
+  using Query = LONG(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  Query query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "NtQueryInformationProcess")));
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  std::wstring line;
+  PROCESS_BASIC_INFORMATION basic = {};
+  PEB peb = {};
+  RTL_USER_PROCESS_PARAMETERS parameters = {};
+  if (process && query &&
+      query(process, ProcessBasicInformation, &basic, sizeof(basic), NULL) == 0 &&
+      ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof(peb), NULL) &&
+      ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters), NULL)) {
+    line.resize(parameters.CommandLine.Length / sizeof(wchar_t));
+    if (!ReadProcessMemory(process, parameters.CommandLine.Buffer, &line[0],
+                           parameters.CommandLine.Length, NULL))
+      line.clear();
+  }
+  if (process) CloseHandle(process);
+  return line;
+}
+
+// The id of a running explorer.exe whose command line ends with tail, or 0.
+DWORD ExplorerWith(const std::wstring& tail) {
+  DWORD found = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, "explorer.exe") != 0) continue;
+    std::wstring line = CommandLineOf(entry.th32ProcessID);
+    if (line.size() >= tail.size() && line.compare(line.size() - tail.size(), tail.size(), tail) == 0)
+      found = entry.th32ProcessID;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+class KitRun : public ::testing::Test {
+protected:
+  void SetUp() override {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir = MakeScratchDir((KxString("kit-run-") + info->name()).CStr());
+    exe = dir + "\\velix.exe";
+    ASSERT_TRUE(CopyFileA((TestBinDir() + "\\velix.exe").CStr(), exe.CStr(), FALSE));
+    // Seen this machine before: no first use, no Run value.
+    ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+    CreateMissingTables();
+    CheckFirstUse();
+  }
+  void TearDown() override {
+    if (process) {
+      KillProcessesOf(exe);
+      CloseHandle(process);
+    }
+    if (TheDb.IsOpen()) TheDb.Close();
+    RemoveTree(dir);
+  }
+
+  // Module rows are written by this process; the program reads them at every menu.
+  static void SwitchOff(int kind) { ASSERT_TRUE(SaveModuleRow(kind, 0, false, false, "off")); }
+  static void SwitchAllOff() {
+    for (int kind : {kModuleNote, kModuleShutDown, kModuleAbout, kModuleHelp, kModuleExit}) SwitchOff(kind);
+    ASSERT_TRUE(SaveDesktopModules(0, false, false));
+    ASSERT_TRUE(SaveExplorerModules(0, false, false));
+  }
+
+  void Start() {
+    process = StartProcess(exe, "", dir);
+    ASSERT_NE(nullptr, process);
+    pid = GetProcessId(process);
+    ASSERT_TRUE(PumpUntil([&] { return (kit = WindowOf(pid, "KxCardClassName", "Velix")) != NULL; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(kit) != FALSE; }, 5000));
+    MovePointerTo(500, 300);
+  }
+
+  // Posts a tray event and waits for the menu window the program opens.
+  HWND OpenMenu(LPARAM mouseMessage) {
+    PostMessageA(kit, kTrayMessage, 0, mouseMessage);
+    HWND menu = NULL;
+    PumpUntil([&] { return (menu = WindowOf(pid, "#32768", nullptr)) != NULL; }, 5000);
+    PumpFor(200);
+    return menu;
+  }
+  bool MenuClosed() {
+    return PumpUntil([&] { return WindowOf(pid, "#32768", nullptr) == NULL; }, 5000);
+  }
+  // Opens the command menu and picks an item with the keys given.
+  void Choose(std::initializer_list<WORD> keys) {
+    ASSERT_NE(nullptr, OpenMenu(WM_RBUTTONUP)) << "no command menu";
+    for (WORD vk : keys) Press(vk);
+    Press(VK_RETURN);
+    EXPECT_TRUE(MenuClosed());
+  }
+  SIZE KitSize() {
+    RECT r;
+    GetWindowRect(kit, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+  }
+  bool Ends() {
+    DWORD code = 0xDEAD;
+    bool ended = false;
+    PumpUntil([&] { return (ended = WaitProcess(process, 0, &code)); }, 10000);
+    return ended && code == 0;
+  }
+
+  KxString dir, exe;
+  HANDLE process = NULL;
+  DWORD pid = 0;
+  HWND kit = NULL;
+};
+
+TEST_F(KitRun, TrayIconAndTheMenusOfBothButtons) {
+  TheDb.Close();
+  Start();
+  EXPECT_TRUE(ShellHoldsIcon(kit)) << "the shell holds the kit window's icon";
+
+  // Heights tell the items apart: 20 pixels an item, 3 a separator, and the frame.
+  HWND menu = OpenMenu(WM_RBUTTONUP);
+  ASSERT_NE(nullptr, menu);
+  int allOn = HeightOf(menu);
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(MenuClosed());
+
+  ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+  SwitchAllOff();
+  TheDb.Close();
+  menu = OpenMenu(WM_RBUTTONUP);
+  ASSERT_NE(nullptr, menu);
+  int allOff = HeightOf(menu);
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(MenuClosed());
+  int frame = allOff - (4 * 20 + 2 * 3);  // 92, 90, 91, -, 140, -
+  EXPECT_GE(frame, 0);
+  EXPECT_EQ(13 * 20 + 5 * 3, allOn - frame);
+
+  // The right button pressed on the kit window opens the same menu.
+  PostMessageA(kit, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+  menu = NULL;
+  PumpUntil([&] { return (menu = WindowOf(pid, "#32768", nullptr)) != NULL; }, 5000);
+  ASSERT_NE(nullptr, menu);
+  EXPECT_EQ(allOff, HeightOf(menu));
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(MenuClosed());
+
+  PostMessageA(kit, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(kit); }, 5000)) << "closing hides";
+  menu = OpenMenu(WM_RBUTTONUP);
+  ASSERT_NE(nullptr, menu);
+  EXPECT_EQ(2 * 20 + 2 * 3, HeightOf(menu) - frame) << "hidden: 90, -, 140, -";
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(MenuClosed());
+
+  menu = OpenMenu(WM_LBUTTONUP);
+  ASSERT_NE(nullptr, menu);
+  EXPECT_EQ(20 + 3, HeightOf(menu) - frame) << "the launcher menu: maintenance item, separator";
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(MenuClosed());
+}
+
+TEST_F(KitRun, KitWindowStatesByKeys) {
+  SwitchOff(kModuleShutDown);
+  TheDb.Close();
+  Start();
+  Capture shrunk = CaptureWindow(kit);
+  EXPECT_EQ(74, shrunk.width);
+  EXPECT_EQ(ToPixel(RGB(110, 120, 255)), shrunk.At(0, 0)) << "the picture's flat frame";
+
+  Choose({VK_DOWN, VK_DOWN});  // 92, 90: hide
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(kit); }, 3000));
+  Choose({VK_DOWN});  // 90 "显示Velibox"
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(kit) != FALSE; }, 3000));
+
+  Choose({VK_DOWN});  // 92 "正常窗口"
+  EXPECT_TRUE(PumpUntil([&] { return KitSize().cx == 502; }, 3000));
+  EXPECT_EQ(208, KitSize().cy);
+  Capture normal = CaptureWindow(kit);
+  EXPECT_EQ(ToPixel(RGB(110, 120, 255)), normal.At(10, 10));
+
+  Choose({VK_DOWN});  // 92 "缩小窗口"
+  EXPECT_TRUE(PumpUntil([&] { return KitSize().cx == 74; }, 3000));
+  EXPECT_EQ(74, KitSize().cy);
+}
+
+TEST_F(KitRun, AboutWindowIsModalOverTheKitWindow) {
+  SwitchOff(kModuleShutDown);
+  TheDb.Close();
+  Start();
+  Choose({VK_UP, VK_UP, VK_UP});  // 170, 150, 160
+  HWND about = NULL;
+  ASSERT_TRUE(PumpUntil([&] { return (about = WindowOf(pid, "KxCardClassName", "关于...")) != NULL &&
+                                     IsWindowVisible(about); }, 5000));
+  EXPECT_FALSE(IsWindowEnabled(kit)) << "the owner is disabled while the about window runs";
+  EXPECT_TRUE(GetWindowLongA(about, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  HWND ok = FindWindowExA(about, NULL, "KxCardClassName", "确定");
+  ASSERT_NE(nullptr, ok);
+  POINT centre = CentreOf(ok);
+  MovePointerTo(centre.x, centre.y);
+  PressLeft();
+  ReleaseLeft();
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(about) || !IsWindowVisible(about); }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(kit) != FALSE; }, 3000));
+}
+
+TEST_F(KitRun, DesktopSwitchesHideAndShowAndTheExitRestoresEverything) {
+  SwitchOff(kModuleShutDown);
+  TheDb.Close();
+  HWND ours = CreateWindowExA(0, "STATIC", "a window of another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              100, 100, 300, 120, NULL, NULL, GetModuleHandleA(NULL), NULL);
+  ASSERT_NE(nullptr, ours);
+  Start();
+
+  Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN});  // desktop 2
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(ours) && !IsWindowVisible(kit); }, 3000));
+  Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT});  // hidden kit: 90, 140, desktops; desktop 1
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(ours) && IsWindowVisible(kit); }, 3000));
+
+  Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN});  // desktop 2 again
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(ours); }, 3000));
+  Choose({VK_UP});  // 170 exit
+  EXPECT_TRUE(Ends()) << "the exit ends the run with 0";
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(ours) != FALSE; }, 3000))
+      << "windows hidden on another desktop come back at the end";
+  EXPECT_FALSE(ShellHoldsIcon(kit)) << "the tray icon is gone";
+  DestroyWindow(ours);
+}
+
+TEST_F(KitRun, ExplorerOnTheFirstDrive) {
+  SwitchOff(kModuleShutDown);
+  TheDb.Close();
+  ASSERT_TRUE(GetLogicalDrives() & (1u << ('C' - 'A')));
+  ASSERT_FALSE(GetLogicalDrives() & 3u) << "C: must be the first drive";
+  ASSERT_EQ(0u, ExplorerWith(L" /e,C:")) << "an Explorer of an earlier run is still there";
+  Start();
+  // 92, 90, 91, 140, desktops, 180, 181, 182, Explorer; in it 我的文档, then C:.
+  Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN});
+  DWORD explorer = 0;
+  EXPECT_TRUE(PumpUntil([&] { return (explorer = ExplorerWith(L" /e,C:")) != 0; }, 10000));
+  if (explorer) {
+    HANDLE started = OpenProcess(PROCESS_TERMINATE, FALSE, explorer);
+    TerminateProcess(started, 0);
+    CloseHandle(started);
+  }
+}
+
+}  // namespace
