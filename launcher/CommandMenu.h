@@ -53,7 +53,7 @@ void SetDriveTypeQuery(DriveTypeQuery query);
 // number; 0 for any other text, which no command could name again.
 int PluginCommandId(const KxString& pluginId);
 
-// The actions of the menu that belong to this part of the program.
+// The actions of the menu. Those of windows built elsewhere go to the installed targets.
 void ToggleKitWindow();
 void ToggleOptionsWindow();
 void ToggleNoteManager();
