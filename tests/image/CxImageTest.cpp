@@ -54,20 +54,20 @@ bool Load(CxImage& image, const Bytes& bytes) {
 }
 
 Bytes ThreeFrameGif() {
-  GifSpec spec;
-  spec.width = 4;
-  spec.height = 4;
-  spec.palette = {KxRgb(255, 0, 0), KxRgb(0, 255, 0), KxRgb(0, 0, 255), KxRgb(255, 255, 255)};
-  spec.comment = "three";
+  GifLayout layout;
+  layout.width = 4;
+  layout.height = 4;
+  layout.palette = {KxRgb(255, 0, 0), KxRgb(0, 255, 0), KxRgb(0, 0, 255), KxRgb(255, 255, 255)};
+  layout.comment = "three";
   for (uint8_t i = 0; i < 3; i++) {
-    GifFrameSpec f;
+    GifFrameLayout f;
     f.width = 4;
     f.height = 4;
     f.delay = 10 + i;
     f.indexes.assign(16, i);
-    spec.frames.push_back(f);
+    layout.frames.push_back(f);
   }
-  return WriteGif(spec);
+  return WriteGif(layout);
 }
 
 const KxRgbQuad kWhite = KxRgb(255, 255, 255);
@@ -76,11 +76,11 @@ const KxRgbQuad kWhite = KxRgb(255, 255, 255);
 
 TEST(ImagePicture, EachFormatLoadsWithItsTypeCode) {
   const TestPicture picture = Pattern(6, 5, Colours(4));
-  GifSpec gif;
+  GifLayout gif;
   gif.width = 6;
   gif.height = 5;
   gif.palette = Colours(4);
-  GifFrameSpec frame;
+  GifFrameLayout frame;
   frame.width = 6;
   frame.height = 5;
   frame.indexes.assign(30, 1);
@@ -257,11 +257,11 @@ TEST(ImagePicture, DecodedTransparencyDrawsThrough) {
   const TestPicture corner = ClearCorner(Pattern(8, 8, Colours(20)));
   PngOptions rgba;
   rgba.colourType = 6;
-  GifSpec gif;
+  GifLayout gif;
   gif.width = 8;
   gif.height = 8;
   gif.palette = Colours(20);
-  GifFrameSpec frame;
+  GifFrameLayout frame;
   frame.width = 8;
   frame.height = 8;
   frame.transparent = 19;

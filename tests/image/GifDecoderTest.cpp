@@ -23,8 +23,8 @@ Frame DecodeFrame(const Bytes& bytes, int index, KxGifCache* cache = nullptr,
   return f;
 }
 
-GifFrameSpec Rect(int left, int top, int w, int h, uint8_t index) {
-  GifFrameSpec f;
+GifFrameLayout Rect(int left, int top, int w, int h, uint8_t index) {
+  GifFrameLayout f;
   f.left = left;
   f.top = top;
   f.width = w;
@@ -34,7 +34,7 @@ GifFrameSpec Rect(int left, int top, int w, int h, uint8_t index) {
 }
 
 // The picture a frame's indexes stand for over a canvas of its own size.
-TestPicture Expected(const GifFrameSpec& f, const std::vector<KxRgbQuad>& palette) {
+TestPicture Expected(const GifFrameLayout& f, const std::vector<KxRgbQuad>& palette) {
   TestPicture p(f.width, f.height);
   for (int y = 0; y < f.height; y++)
     for (int x = 0; x < f.width; x++) {
@@ -49,8 +49,8 @@ void Fill(TestPicture& p, int left, int top, int w, int h, KxRgbQuad c) {
     for (int x = left; x < left + w && x < p.width; x++) p.At(x, y) = c;
 }
 
-GifFrameSpec Noise(int w, int h, int colours, unsigned seed) {
-  GifFrameSpec f = Rect(0, 0, w, h, 0);
+GifFrameLayout Noise(int w, int h, int colours, unsigned seed) {
+  GifFrameLayout f = Rect(0, 0, w, h, 0);
   for (uint8_t& i : f.indexes) {
     seed = seed * 1103515245u + 12345u;
     i = static_cast<uint8_t>((seed >> 16) % colours);
@@ -89,16 +89,16 @@ TEST(ImageGif, SingleFramesOfEveryKind) {
   for (const Kind& k : kinds) {
     SCOPED_TRACE(k.name);
     const std::vector<KxRgbQuad> palette = Colours(k.colours);
-    GifSpec spec;
-    spec.version87 = k.version87;
-    spec.width = k.width;
-    spec.height = k.height;
-    GifFrameSpec f = Noise(k.width, k.height, k.colours, 7);
+    GifLayout layout;
+    layout.version87 = k.version87;
+    layout.width = k.width;
+    layout.height = k.height;
+    GifFrameLayout f = Noise(k.width, k.height, k.colours, 7);
     f.interlaced = k.interlaced;
     f.transparent = k.transparent;
-    (k.global ? spec.palette : f.palette) = palette;
-    spec.frames.push_back(f);
-    Frame out = DecodeFrame(WriteGif(spec), 0);
+    (k.global ? layout.palette : f.palette) = palette;
+    layout.frames.push_back(f);
+    Frame out = DecodeFrame(WriteGif(layout), 0);
     ASSERT_TRUE(out.ok);
     EXPECT_TRUE(ShowsPicture(Expected(f, palette), out.dib, out.info));
     EXPECT_EQ(kImageGif, out.info.type);
@@ -113,33 +113,33 @@ TEST(ImageGif, SingleFramesOfEveryKind) {
 }
 
 TEST(ImageGif, CodeTableKeptFullWithoutAClearCode) {
-  GifSpec spec;
-  spec.width = 120;
-  spec.height = 90;
-  spec.palette = Colours(256);
-  GifFrameSpec f = Noise(120, 90, 256, 3);
+  GifLayout layout;
+  layout.width = 120;
+  layout.height = 90;
+  layout.palette = Colours(256);
+  GifFrameLayout f = Noise(120, 90, 256, 3);
   f.deferClear = true;
-  spec.frames.push_back(f);
-  Frame out = DecodeFrame(WriteGif(spec), 0);
+  layout.frames.push_back(f);
+  Frame out = DecodeFrame(WriteGif(layout), 0);
   ASSERT_TRUE(out.ok);
-  EXPECT_TRUE(ShowsPicture(Expected(f, spec.palette), out.dib, out.info));
+  EXPECT_TRUE(ShowsPicture(Expected(f, layout.palette), out.dib, out.info));
 }
 
 TEST(ImageGif, ExtensionsAreReadOrSkipped) {
-  GifSpec spec;
-  spec.width = 4;
-  spec.height = 4;
-  spec.palette = {kRed, kGreen};
-  spec.comment = std::string(300, 'c');
-  spec.loopExtension = true;
-  spec.plainText = true;
-  GifFrameSpec first = Rect(0, 0, 4, 4, 1);
+  GifLayout layout;
+  layout.width = 4;
+  layout.height = 4;
+  layout.palette = {kRed, kGreen};
+  layout.comment = std::string(300, 'c');
+  layout.loopExtension = true;
+  layout.plainText = true;
+  GifFrameLayout first = Rect(0, 0, 4, 4, 1);
   first.control = false;
-  GifFrameSpec second = Rect(0, 0, 4, 4, 0);
+  GifFrameLayout second = Rect(0, 0, 4, 4, 0);
   second.delay = 500;
   second.disposal = 1;
-  spec.frames = {first, second};
-  const Bytes bytes = WriteGif(spec);
+  layout.frames = {first, second};
+  const Bytes bytes = WriteGif(layout);
   Frame out = DecodeFrame(bytes, 0);
   ASSERT_TRUE(out.ok);
   EXPECT_EQ(2, out.info.frameCount);
@@ -156,12 +156,12 @@ TEST(ImageGif, ExtensionsAreReadOrSkipped) {
 }
 
 TEST(ImageGif, FrameIndexOutsideTheFramesFails) {
-  GifSpec spec;
-  spec.width = 3;
-  spec.height = 3;
-  spec.palette = {kRed, kGreen, kBlue};
-  for (uint8_t i = 0; i < 3; i++) spec.frames.push_back(Rect(0, 0, 3, 3, i));
-  const Bytes bytes = WriteGif(spec);
+  GifLayout layout;
+  layout.width = 3;
+  layout.height = 3;
+  layout.palette = {kRed, kGreen, kBlue};
+  for (uint8_t i = 0; i < 3; i++) layout.frames.push_back(Rect(0, 0, 3, 3, i));
+  const Bytes bytes = WriteGif(layout);
   for (int index : {-1, 3, 1000}) EXPECT_FALSE(DecodeFrame(bytes, index).ok) << index;
   Frame last = DecodeFrame(bytes, 2);
   ASSERT_TRUE(last.ok);
@@ -184,23 +184,23 @@ TEST(ImageGif, ThreeFramesComposeUnderEveryDisposalMethod) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "disposals " << c.firstDisposal << ", " << c.secondDisposal
                                     << (c.transparentThird ? ", third frame transparent" : ""));
-    GifSpec spec;
-    spec.width = 10;
-    spec.height = 10;
-    spec.palette = {kGreen, kRed, kBlue, kGrey};
-    spec.background = 3;
-    GifFrameSpec a = Rect(0, 0, 10, 10, 0);
+    GifLayout layout;
+    layout.width = 10;
+    layout.height = 10;
+    layout.palette = {kGreen, kRed, kBlue, kGrey};
+    layout.background = 3;
+    GifFrameLayout a = Rect(0, 0, 10, 10, 0);
     a.disposal = c.firstDisposal;
-    GifFrameSpec b = Rect(2, 2, 4, 4, 1);
+    GifFrameLayout b = Rect(2, 2, 4, 4, 1);
     b.disposal = c.secondDisposal;
-    GifFrameSpec d = Rect(4, 4, 4, 4, 2);
+    GifFrameLayout d = Rect(4, 4, 4, 4, 2);
     if (c.transparentThird) {
       d.transparent = 3;
       for (int y = 0; y < 2; y++)
         for (int x = 0; x < 2; x++) d.indexes[static_cast<size_t>(y) * 4 + x] = 3;
     }
-    spec.frames = {a, b, d};
-    const Bytes bytes = WriteGif(spec);
+    layout.frames = {a, b, d};
+    const Bytes bytes = WriteGif(layout);
     const KxRgbQuad background = c.transparentThird ? kClear : kGrey;
 
     TestPicture canvas(10, 10);
@@ -230,26 +230,26 @@ TEST(ImageGif, ThreeFramesComposeUnderEveryDisposalMethod) {
 }
 
 TEST(ImageGif, EachFrameKeepsTheColoursOfItsOwnTable) {
-  GifSpec spec;
-  spec.width = 6;
-  spec.height = 2;
-  GifFrameSpec a = Rect(0, 0, 6, 2, 0);
+  GifLayout layout;
+  layout.width = 6;
+  layout.height = 2;
+  GifFrameLayout a = Rect(0, 0, 6, 2, 0);
   a.palette = {kRed, kGreen};
-  GifFrameSpec b = Rect(3, 0, 3, 2, 0);
+  GifFrameLayout b = Rect(3, 0, 3, 2, 0);
   b.palette = {kBlue, kGrey};
-  spec.frames = {a, b};
-  Frame out = DecodeFrame(WriteGif(spec), 1);
+  layout.frames = {a, b};
+  Frame out = DecodeFrame(WriteGif(layout), 1);
   ASSERT_TRUE(out.ok);
   EXPECT_EQ(kRed, out.dib.PixelAt(0, 0));
   EXPECT_EQ(kBlue, out.dib.PixelAt(5, 1));
 
   // More colours than one palette holds: the picture becomes true colour.
-  GifSpec wide;
+  GifLayout wide;
   wide.width = 32;
   wide.height = 16;
-  GifFrameSpec left = Noise(16, 16, 256, 1);
+  GifFrameLayout left = Noise(16, 16, 256, 1);
   left.palette = Colours(256);
-  GifFrameSpec right = Noise(16, 16, 256, 2);
+  GifFrameLayout right = Noise(16, 16, 256, 2);
   right.left = 16;
   right.palette = Colours(256);
   for (KxRgbQuad& c : right.palette) c.rgbRed = static_cast<uint8_t>(c.rgbRed ^ 0x80);
@@ -269,15 +269,15 @@ TEST(ImageGif, EachFrameKeepsTheColoursOfItsOwnTable) {
 
 TEST(ImageGif, TransparentColourNeverHidesAnOpaqueTwin) {
   // Index 1 is transparent but has the same colour as index 0.
-  GifSpec spec;
-  spec.width = 4;
-  spec.height = 1;
-  spec.palette = {kRed, kRed};
-  GifFrameSpec f = Rect(0, 0, 4, 1, 0);
+  GifLayout layout;
+  layout.width = 4;
+  layout.height = 1;
+  layout.palette = {kRed, kRed};
+  GifFrameLayout f = Rect(0, 0, 4, 1, 0);
   f.indexes = {0, 1, 0, 1};
   f.transparent = 1;
-  spec.frames = {f};
-  Frame out = DecodeFrame(WriteGif(spec), 0);
+  layout.frames = {f};
+  Frame out = DecodeFrame(WriteGif(layout), 0);
   ASSERT_TRUE(out.ok);
   TestPicture expected(4, 1);
   expected.pixels = {kRed, kClear, kRed, kClear};
@@ -285,12 +285,12 @@ TEST(ImageGif, TransparentColourNeverHidesAnOpaqueTwin) {
 }
 
 TEST(ImageGif, FramesReachingPastTheCanvasAreCut) {
-  GifSpec spec;
-  spec.width = 4;
-  spec.height = 4;
-  spec.palette = {kRed, kGreen};
-  spec.frames = {Rect(0, 0, 4, 4, 0), Rect(2, 2, 50, 50, 1), Rect(9, 9, 3, 3, 1)};
-  const Bytes bytes = WriteGif(spec);
+  GifLayout layout;
+  layout.width = 4;
+  layout.height = 4;
+  layout.palette = {kRed, kGreen};
+  layout.frames = {Rect(0, 0, 4, 4, 0), Rect(2, 2, 50, 50, 1), Rect(9, 9, 3, 3, 1)};
+  const Bytes bytes = WriteGif(layout);
   Frame out = DecodeFrame(bytes, 2);
   ASSERT_TRUE(out.ok);
   EXPECT_EQ(kRed, out.dib.PixelAt(1, 1));
@@ -299,21 +299,21 @@ TEST(ImageGif, FramesReachingPastTheCanvasAreCut) {
 }
 
 TEST(ImageGif, ContinuingFromTheCacheGivesTheSamePixels) {
-  GifSpec spec;
-  spec.width = 24;
-  spec.height = 20;
-  spec.palette = Colours(32);
-  spec.background = 5;
+  GifLayout layout;
+  layout.width = 24;
+  layout.height = 20;
+  layout.palette = Colours(32);
+  layout.background = 5;
   for (int i = 0; i < 12; i++) {
-    GifFrameSpec f = Noise(6 + i % 5, 5 + i % 3, 32, static_cast<unsigned>(i));
+    GifFrameLayout f = Noise(6 + i % 5, 5 + i % 3, 32, static_cast<unsigned>(i));
     f.left = (i * 5) % 18;
     f.top = (i * 3) % 15;
     f.disposal = i % 4;
     f.transparent = i % 3 == 0 ? 4 : -1;
     f.interlaced = i % 2 == 1;
-    spec.frames.push_back(f);
+    layout.frames.push_back(f);
   }
-  const Bytes bytes = WriteGif(spec);
+  const Bytes bytes = WriteGif(layout);
   KxGifCache cache;
   auto same = [](const Frame& a, const Frame& b) {
     if (a.dib.Width() != b.dib.Width() || a.dib.Height() != b.dib.Height()) return false;
@@ -331,7 +331,7 @@ TEST(ImageGif, ContinuingFromTheCacheGivesTheSamePixels) {
     EXPECT_EQ(i, cache.Frame());
   }
   // Other bytes of the same length do not reuse the canvas.
-  GifSpec other = spec;
+  GifLayout other = layout;
   other.palette[1] = KxRgb(1, 2, 3);
   const Bytes otherBytes = WriteGif(other);
   ASSERT_EQ(bytes.size(), otherBytes.size());
@@ -340,12 +340,12 @@ TEST(ImageGif, ContinuingFromTheCacheGivesTheSamePixels) {
 }
 
 TEST(ImageGif, DamagedFilesFailOrDecodeWhatIsThere) {
-  GifSpec spec;
-  spec.width = 8;
-  spec.height = 8;
-  spec.palette = {kRed, kGreen};
-  spec.frames = {Rect(0, 0, 8, 8, 1), Rect(0, 0, 8, 8, 0)};
-  const Bytes good = WriteGif(spec);
+  GifLayout layout;
+  layout.width = 8;
+  layout.height = 8;
+  layout.palette = {kRed, kGreen};
+  layout.frames = {Rect(0, 0, 8, 8, 1), Rect(0, 0, 8, 8, 0)};
+  const Bytes good = WriteGif(layout);
   const size_t firstImage = 6 + 7 + 6 + 8;  // header, screen, table, control extension
   ASSERT_EQ(0x2C, good[firstImage]);
 

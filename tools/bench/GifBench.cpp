@@ -24,14 +24,14 @@ const int kSquare = 96;
 // Squares of the same size moving over the canvas, with every disposal method and some
 // transparency, as animated pictures have them: each frame is the same work to draw.
 Bytes MakeAnimation() {
-  GifSpec spec;
-  spec.width = kSide;
-  spec.height = kSide;
-  spec.palette = Colours(128);
-  spec.loopExtension = true;
+  GifLayout layout;
+  layout.width = kSide;
+  layout.height = kSide;
+  layout.palette = Colours(128);
+  layout.loopExtension = true;
   unsigned seed = 1;
   for (int i = 0; i < kFrames; i++) {
-    GifFrameSpec f;
+    GifFrameLayout f;
     f.width = kSquare;
     f.height = kSquare;
     f.left = (i * 7) % (kSide - kSquare);
@@ -44,9 +44,9 @@ Bytes MakeAnimation() {
       // Runs of a colour, so that the LZW table has strings to build.
       f.indexes.push_back(static_cast<uint8_t>((seed >> 24) % 8 == 0 ? (seed >> 16) % 128 : p / 9 % 128));
     }
-    spec.frames.push_back(f);
+    layout.frames.push_back(f);
   }
-  return WriteGif(spec);
+  return WriteGif(layout);
 }
 
 double Now() {

@@ -377,34 +377,34 @@ void PutControl(Bytes& out, int disposal, int transparent, int delay) {
 
 }  // namespace
 
-Bytes WriteGif(const GifSpec& spec) {
+Bytes WriteGif(const GifLayout& layout) {
   Bytes out;
-  const char* signature = spec.version87 ? "GIF87a" : "GIF89a";
+  const char* signature = layout.version87 ? "GIF87a" : "GIF89a";
   out.insert(out.end(), signature, signature + 6);
-  Put16(out, static_cast<uint32_t>(spec.width));
-  Put16(out, static_cast<uint32_t>(spec.height));
-  out.push_back(static_cast<uint8_t>(spec.palette.empty() ? 0x70 : 0xF0 | TableBits(spec.palette.size())));
-  out.push_back(static_cast<uint8_t>(spec.background));
+  Put16(out, static_cast<uint32_t>(layout.width));
+  Put16(out, static_cast<uint32_t>(layout.height));
+  out.push_back(static_cast<uint8_t>(layout.palette.empty() ? 0x70 : 0xF0 | TableBits(layout.palette.size())));
+  out.push_back(static_cast<uint8_t>(layout.background));
   out.push_back(0);
-  if (!spec.palette.empty()) PutTable(out, spec.palette);
-  if (spec.loopExtension) {
+  if (!layout.palette.empty()) PutTable(out, layout.palette);
+  if (layout.loopExtension) {
     out.insert(out.end(), {0x21, 0xFF, 11});
     const char* id = "NETSCAPE2.0";
     out.insert(out.end(), id, id + 11);
     out.insert(out.end(), {3, 1, 0, 0, 0});
   }
-  if (!spec.comment.empty()) {
+  if (!layout.comment.empty()) {
     out.insert(out.end(), {0x21, 0xFE});
-    PutSubBlocks(out, spec.comment);
+    PutSubBlocks(out, layout.comment);
   }
-  if (spec.plainText) {
+  if (layout.plainText) {
     // Its control extension belongs to the text, not to the first frame.
     PutControl(out, 2, 1, 77);
     out.insert(out.end(), {0x21, 0x01, 12, 0, 0, 0, 0, 8, 0, 8, 0, 8, 8, 1, 0});
     PutSubBlocks(out, "Hi");
   }
-  for (const GifFrameSpec& f : spec.frames) {
-    if (f.control && !spec.version87) PutControl(out, f.disposal, f.transparent, f.delay);
+  for (const GifFrameLayout& f : layout.frames) {
+    if (f.control && !layout.version87) PutControl(out, f.disposal, f.transparent, f.delay);
     out.push_back(0x2C);
     Put16(out, static_cast<uint32_t>(f.left));
     Put16(out, static_cast<uint32_t>(f.top));
@@ -414,7 +414,7 @@ Bytes WriteGif(const GifSpec& spec) {
     if (!f.palette.empty()) flags = static_cast<uint8_t>(flags | 0x80 | TableBits(f.palette.size()));
     out.push_back(flags);
     if (!f.palette.empty()) PutTable(out, f.palette);
-    const size_t entries = f.palette.empty() ? spec.palette.size() : f.palette.size();
+    const size_t entries = f.palette.empty() ? layout.palette.size() : f.palette.size();
     const int minCodeSize = TableBits(entries) + 1 < 2 ? 2 : TableBits(entries) + 1;
     std::vector<uint8_t> order;
     if (!f.interlaced) {

@@ -61,7 +61,7 @@ Bytes WriteIco(const std::vector<IcoEntry>& entries, bool cursor = false);
 
 // ---- GIF
 
-struct GifFrameSpec {
+struct GifFrameLayout {
   int left = 0;
   int top = 0;
   int width = 0;
@@ -76,7 +76,7 @@ struct GifFrameSpec {
   bool deferClear = false;
 };
 
-struct GifSpec {
+struct GifLayout {
   bool version87 = false;
   int width = 0;
   int height = 0;
@@ -85,9 +85,9 @@ struct GifSpec {
   std::string comment;
   bool loopExtension = false;   // the application extension animations carry
   bool plainText = false;       // a plain-text extension before the first frame
-  std::vector<GifFrameSpec> frames;
+  std::vector<GifFrameLayout> frames;
 };
-Bytes WriteGif(const GifSpec& spec);
+Bytes WriteGif(const GifLayout& layout);
 // The LZW data of a frame, as data sub-blocks with their terminator. A full code table
 // is cleared, or with deferClear kept as it is while 12-bit codes go on.
 Bytes LzwBlocks(const std::vector<uint8_t>& indexes, int minCodeSize, bool deferClear = false);

@@ -11,8 +11,8 @@ TestPicture WithClearCorner(TestPicture p) {
   return p;
 }
 
-GifFrameSpec FullFrame(int w, int h, int colours, int disposal) {
-  GifFrameSpec f;
+GifFrameLayout FullFrame(int w, int h, int colours, int disposal) {
+  GifFrameLayout f;
   f.width = w;
   f.height = h;
   f.disposal = disposal;
@@ -76,7 +76,7 @@ std::vector<Sample> AllSamples() {
   all.push_back({"icons3.ico", WriteIco({{icon, 32, false}, {icon, 8, false}, {icon, 32, true}})});
 
   {
-    GifSpec g;
+    GifLayout g;
     g.width = 13;
     g.height = 11;
     g.palette = Colours(16);
@@ -91,13 +91,13 @@ std::vector<Sample> AllSamples() {
     g.loopExtension = true;
     g.plainText = true;
     all.push_back({"interlaced.gif", WriteGif(g)});
-    GifSpec a;
+    GifLayout a;
     a.width = 20;
     a.height = 20;
     a.palette = Colours(4);
     a.loopExtension = true;
     for (int disposal : {1, 2, 3}) {
-      GifFrameSpec f = FullFrame(9, 9, 4, disposal);
+      GifFrameLayout f = FullFrame(9, 9, 4, disposal);
       f.left = disposal * 3;
       f.top = disposal * 2;
       f.transparent = 0;
@@ -105,7 +105,7 @@ std::vector<Sample> AllSamples() {
       a.frames.push_back(f);
     }
     all.push_back({"animated.gif", WriteGif(a)});
-    GifSpec big;
+    GifLayout big;
     big.width = 64;
     big.height = 64;
     big.palette = Colours(256);
