@@ -127,6 +127,7 @@ TEST(ImageCorpus, LyingSizeFieldsLoadOrFail) {
 TEST(ImageCorpus, FuzzerFindingsLoadOrFail) {
   std::vector<std::string> names;
   const std::vector<Bytes> inputs = RegressionInputs(names);
+  if (inputs.empty()) GTEST_SKIP() << "no fuzzer findings kept in " VELIX_IMAGE_REGRESS_DIR;
   Tally tally;
   for (size_t i = 0; i < inputs.size(); i++) LoadAndCheck(inputs[i], names[i], tally);
 }
