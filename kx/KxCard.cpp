@@ -148,6 +148,7 @@ bool KxCard::Create(const KxString& className, const KxString& caption, DWORD st
   height = rect.height;
 
   KxCreateParams params;
+  params.exStyle = createExStyle;
   params.className = className;
   params.windowName = caption;
   params.style = style;

@@ -89,6 +89,9 @@ public:
   KxEvtMap timerHandlers;  // timer id -> handler
   HWND hwnd = NULL;
 
+protected:
+  DWORD createExStyle = 0;  // the extended style Create starts from; PreCreate may change it
+
 private:
   void MoveWindowToFields(bool repaint);
 };

@@ -12,9 +12,11 @@ void RedrawFrame(HWND hwnd) {
 
 void KxSetFormHost(KxFormHost* host) { formHost = host; }
 
-KxForm::KxForm(KxControl* owner, const KxString& caption, const KxRect& rect, DWORD style)
+KxForm::KxForm(KxControl* owner, const KxString& caption, const KxRect& rect, DWORD style,
+               DWORD exStyle)
     : KxControl(nullptr) {
   parent = owner;
+  createExStyle = exStyle;
   Create(owner, caption, style, rect);
 }
 
@@ -89,20 +91,23 @@ void KxForm::CenterOnScreen() {
 }
 
 void KxForm::SetFixedSize(bool fixed) {
-  LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+  LONG old = GetWindowLongA(hwnd, GWL_STYLE);
+  LONG style = old;
   if (fixed) {
     style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
   } else {
     style |= WS_THICKFRAME | WS_MAXIMIZEBOX;
   }
+  if (style == old) return;
   SetWindowLongA(hwnd, GWL_STYLE, style);
   RedrawFrame(hwnd);
 }
 
 void KxForm::ShowInTaskbar(bool show) {
-  LONG exStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
-  exStyle &= ~static_cast<LONG>(WS_EX_APPWINDOW | WS_EX_TOOLWINDOW);
+  LONG old = GetWindowLongA(hwnd, GWL_EXSTYLE);
+  LONG exStyle = old & ~static_cast<LONG>(WS_EX_APPWINDOW | WS_EX_TOOLWINDOW);
   exStyle |= show ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
+  if (exStyle == old) return;
   SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle);
   RedrawFrame(hwnd);
 }
@@ -117,8 +122,8 @@ bool KxForm::IsMaximized() const {
   return GetWindowInfo(hwnd, &info) && (info.dwStyle & WS_MAXIMIZE) != 0;
 }
 
-KxPopForm::KxPopForm(KxControl* owner, const KxRect& rect)
-    : KxForm(owner, "", rect, WS_POPUP) {}
+KxPopForm::KxPopForm(KxControl* owner, const KxRect& rect, DWORD exStyle)
+    : KxForm(owner, "", rect, WS_POPUP, exStyle) {}
 
 void KxPopForm::ShowAt(POINT at) {
   MoveTo(at.x, at.y);

@@ -23,8 +23,10 @@ void KxSetFormHost(KxFormHost* host);
 class KxForm : public KxControl {
 public:
   // Creates the window at once; the owner's window owns the top-level window. A form is
-  // in nobody's children: whoever constructs it owns it.
-  KxForm(KxControl* owner, const KxString& caption, const KxRect& rect, DWORD style);
+  // in nobody's children: whoever constructs it owns it. A form that is topmost or a tool
+  // window from the start says so in exStyle: changing it later costs a frame change.
+  KxForm(KxControl* owner, const KxString& caption, const KxRect& rect, DWORD style,
+         DWORD exStyle = 0);
 
   KxString GetClassName() const override;
   LRESULT WndProc(KxMsg& m) override;
@@ -51,6 +53,6 @@ public:
 // A borderless pop-up form, shown without taking the activation.
 class KxPopForm : public KxForm {
 public:
-  KxPopForm(KxControl* owner, const KxRect& rect);
+  KxPopForm(KxControl* owner, const KxRect& rect, DWORD exStyle = 0);
   void ShowAt(POINT at);
 };

@@ -51,7 +51,10 @@ bool ReadWholeFile(const KxString& path, KxString& bytes) {
 
 }  // namespace
 
-FrmMain::FrmMain() : KxPopForm(nullptr, KxRect{0, 4, kStartWidth, kStartWidth}) {
+// Created topmost and as a tool window: changing either on the existing window costs the
+// start a frame change and a restacking of its own.
+FrmMain::FrmMain()
+    : KxPopForm(nullptr, KxRect{0, 4, kStartWidth, kStartWidth}, WS_EX_TOPMOST | WS_EX_TOOLWINDOW) {
   TheKitWindow = this;
   SetText(kProductName);  // second starts and the tests find the kit window by it
   HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
@@ -93,7 +96,7 @@ FrmMain::FrmMain() : KxPopForm(nullptr, KxRect{0, 4, kStartWidth, kStartWidth}) 
   clickTimer = BindTimer(*this, this, &FrmMain::OnClickDelay, GetDoubleClickTime());
   KillTimer(hwnd, clickTimer);
 
-  SetTopMost();
+  // Already topmost and a tool window from its creation: these change nothing then.
   ShowInTaskbar(false);
   SetFixedSize(true);
   SetKitImage("");

@@ -8,6 +8,7 @@
 #include "app/resource.h"
 #include "kx/KxMenu.h"
 #include "kx/base/KxFile.h"
+#include "store/KxDb.h"
 
 const char kLauncherBannerText[] = "快捷之Velibox";
 const char kMaintenanceItemText[] = "快捷维护";
@@ -88,6 +89,8 @@ void BuildLauncherMenu(KxMenu& menu, const ShortcutList& list) {
 void ShowLauncherMenu(KxControl* owner) {
   ShortcutList list;
   LoadShortcuts(list);
+  // The rows are read anew at every show; a resident program keeps no copy of their pages.
+  TheDb.ReleaseCache();
   KxPopMenu menu;
   BuildLauncherMenu(menu, list);
   int chosen = menu.Popup(owner, true);

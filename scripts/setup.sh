@@ -10,13 +10,17 @@ velix_need_root() {
   fi
 }
 
-# velix_build ARCH [TARGET...]: configure .build/ARCH when needed and build.
+# velix_build ARCH [TARGET...]: configure .build/ARCH when needed and build. Only the tree
+# of the bench's architecture (wine-env.sh) has test programs; the other one builds the
+# product alone.
 velix_build() {
   local arch=$1; shift
   local dir=$velix_root/.build/$arch
+  local tests=OFF
+  [ "$arch" = "${VELIX_BENCH_ARCH:-i686}" ] && tests=ON
   bash "$velix_root/scripts/build-deps.sh" "$arch"
-  if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S "$velix_root" -B "$dir" -G Ninja \
+  if [ ! -f "$dir/build.ninja" ] || ! grep -qx "VELIX_TESTS:BOOL=$tests" "$dir/CMakeCache.txt"; then
+    cmake -S "$velix_root" -B "$dir" -G Ninja -DVELIX_TESTS=$tests \
       -DCMAKE_TOOLCHAIN_FILE="$velix_root/cmake/$arch-w64-mingw32.cmake" >/dev/null
   fi
   if [ $# -gt 0 ]; then

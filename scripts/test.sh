@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine if needed, builds the 32-bit program with its tests
-# and the 64-bit compile check, and runs every test under Wine through CTest.
+# Sets up a fresh Debian 12 machine if needed, builds the program with its tests for the
+# bench's architecture and the product alone for the other one, checks both shipped
+# programs and runs every test under Wine through CTest.
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"
 
 velix_setup
 source "$velix_root/scripts/wine-env.sh"
-velix_build i686
-# The 64-bit build only proves that the code compiles cleanly for that target.
-velix_build x86_64
+if [ "$VELIX_BENCH_ARCH" = i686 ]; then other_arch=x86_64; else other_arch=i686; fi
+echo "test: the bench runs the $VELIX_BENCH_ARCH build; $other_arch builds the product only"
+velix_build "$other_arch" velix
+velix_build "$VELIX_BENCH_ARCH"
 
 velix_ensure_display
 velix_prepare_prefix
 trap velix_stop_bench EXIT
 velix_start_wineserver
-velix_keep_desktop "$velix_root/.build/i686/bin/velix_bench_keeper.exe"
+velix_keep_desktop "$velix_root/.build/$VELIX_BENCH_ARCH/bin/velix_bench_keeper.exe"
+
+# The other build's program is checked with the same shipped-binary check.
+other_exe=$velix_root/.build/$other_arch/bin/velix.exe
+cmake -DOBJDUMP="$other_arch-w64-mingw32-objdump" -DFILE="$other_exe" \
+  -P "$velix_root/cmake/CheckShipped.cmake"
 
 jobs=$(nproc)
-ctest --test-dir "$velix_root/.build/i686" --output-on-failure -j"$jobs" "$@"
+ctest --test-dir "$velix_root/.build/$VELIX_BENCH_ARCH" --output-on-failure -j"$jobs" "$@"

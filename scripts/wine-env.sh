@@ -4,13 +4,45 @@
 # area exists.
 
 velix_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${VELIX_WINEPREFIX:-$velix_root/.wine/prefix}
-export WINEARCH=win32
+
+# The bench runs the 32-bit build where the machine can run 32-bit Linux programs (Wine's
+# 32-bit loader is one). Kernels built or booted without 32-bit emulation cannot: there the
+# bench runs the 64-bit build of the same sources with Wine's 64-bit loader in a 64-bit
+# prefix. VELIX_BENCH_ARCH (i686 or x86_64) overrides the choice.
+velix_can_run_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+if [ -z "${VELIX_BENCH_ARCH:-}" ]; then
+  if velix_can_run_32bit; then VELIX_BENCH_ARCH=i686; else VELIX_BENCH_ARCH=x86_64; fi
+fi
+export VELIX_BENCH_ARCH
+if [ "$VELIX_BENCH_ARCH" = i686 ]; then
+  export WINEPREFIX=${VELIX_WINEPREFIX:-$velix_root/.wine/prefix}
+  export WINEARCH=win32
+else
+  export WINEPREFIX=${VELIX_WINEPREFIX:-$velix_root/.wine/prefix64}
+  export WINEARCH=win64
+  # Debian's wine and wine-stable commands (and wineboot, which calls wine-stable) take the
+  # 32-bit loader whenever it is installed; these take the 64-bit one.
+  velix_wine64_bin=$velix_root/.wine/bin64
+  if [ ! -x "$velix_wine64_bin/wine-stable" ]; then
+    mkdir -p "$velix_wine64_bin"
+    for command in wine wine-stable; do
+      printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+        > "$velix_wine64_bin/$command"
+      chmod +x "$velix_wine64_bin/$command"
+    done
+  fi
+  case ":$PATH:" in
+    *":$velix_wine64_bin:"*) ;;
+    *) export PATH=$velix_wine64_bin:$PATH ;;
+  esac
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-velix_prefix_recipe="prefix 1"
+velix_prefix_recipe="prefix 1 $WINEARCH"
 
 # A second drive D: for tests that need another volume. It lives on another file system
 # (tmpfs), so that a rename from C: to D: really fails as it does between two disks.

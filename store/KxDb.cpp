@@ -67,6 +67,10 @@ bool KxDb::Open(const KxString& path) {
   return true;
 }
 
+void KxDb::ReleaseCache() {
+  if (connection) sqlite3_db_release_memory(connection);
+}
+
 bool KxDb::Close() {
   if (!connection) return true;
   if (sqlite3_close(connection) != SQLITE_OK) return false;

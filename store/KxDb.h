@@ -28,6 +28,8 @@ public:
   bool Begin();
   bool Commit();
   bool Rollback();
+  // Gives the pages SQLite keeps cached back to the heap; the next reads load them again.
+  void ReleaseCache();
   // sql holds one "?" that the blob is bound to; a null data pointer binds NULL.
   // True when the statement ran to its end.
   bool ExecWithBlob(const KxString& sql, const void* data, int size);

@@ -60,6 +60,25 @@ KxString WithoutTrailingBackslash(const KxString& path) {
   return path;
 }
 
+namespace {
+
+using OpenFileNameCall = BOOL(WINAPI*)(OPENFILENAMEA*);
+
+// The common dialog library is loaded at the first dialog, not at the program's start:
+// it brings the printing libraries with it, and most runs never open a file dialog. It
+// stays loaded from then on.
+OpenFileNameCall OpenFileNameFunction() {
+  static OpenFileNameCall call = [] {
+    HMODULE library = LoadLibraryA("comdlg32.dll");
+    return library ? reinterpret_cast<OpenFileNameCall>(
+                         reinterpret_cast<void*>(GetProcAddress(library, "GetOpenFileNameA")))
+                   : nullptr;
+  }();
+  return call;
+}
+
+}  // namespace
+
 KxOpenFileDialog::KxOpenFileDialog() : filter(FilterList(kAllFiles)), filterIndex(0) {}
 
 bool KxOpenFileDialog::ShowOpen(HWND owner, bool mustExist) {
@@ -77,7 +96,8 @@ bool KxOpenFileDialog::ShowOpen(HWND owner, bool mustExist) {
   request.lpstrInitialDir = OrNull(initialDirectory);
   request.lpstrTitle = OrNull(title);
   request.Flags = mustExist ? OFN_FILEMUSTEXIST | OFN_NOREADONLYRETURN : 0;
-  if (!GetOpenFileNameA(&request)) return false;
+  OpenFileNameCall getOpenFileName = OpenFileNameFunction();
+  if (!getOpenFileName || !getOpenFileName(&request)) return false;
 
   fileName = KxString(name, lstrlenA(name));
   filterIndex = static_cast<int>(request.nFilterIndex);

@@ -1,0 +1,75 @@
+# Checks one shipped program as a user's Windows would meet it:
+#   - every DLL in its import table is part of Windows (a DLL that Wine happens to carry,
+#     such as zlib1.dll, is not: only the import table shows the difference);
+#   - it is no larger than MAX_BYTES (2 MiB unless given);
+#   - it carries no debug sections but a .gnu_debuglink, and the debug file is beside it.
+#   usage: cmake -DOBJDUMP=<objdump> -DFILE=<program> [-DMAX_BYTES=<n>] -P CheckShipped.cmake
+
+cmake_minimum_required(VERSION 3.16)
+
+# DLLs that every supported Windows (7 and later) has in its system folder.
+set(windowsDlls
+  advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll crypt32.dll dbghelp.dll dwmapi.dll
+  gdi32.dll gdiplus.dll imm32.dll iphlpapi.dll kernel32.dll msimg32.dll msvcrt.dll
+  mpr.dll netapi32.dll ntdll.dll ole32.dll oleaut32.dll powrprof.dll psapi.dll rpcrt4.dll
+  secur32.dll setupapi.dll shell32.dll shfolder.dll shlwapi.dll user32.dll userenv.dll
+  uxtheme.dll version.dll winhttp.dll wininet.dll winmm.dll winspool.drv ws2_32.dll
+  wsock32.dll mswsock.dll)
+
+if(NOT DEFINED MAX_BYTES)
+  set(MAX_BYTES 2097152)
+endif()
+foreach(var OBJDUMP FILE)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "CheckShipped: ${var} not given")
+  endif()
+endforeach()
+if(NOT EXISTS "${FILE}")
+  message(FATAL_ERROR "CheckShipped: ${FILE} does not exist")
+endif()
+get_filename_component(name "${FILE}" NAME)
+
+execute_process(COMMAND "${OBJDUMP}" -p "${FILE}" OUTPUT_VARIABLE privateHeaders
+  RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "CheckShipped: ${OBJDUMP} -p ${FILE} failed")
+endif()
+execute_process(COMMAND "${OBJDUMP}" -h "${FILE}" OUTPUT_VARIABLE sectionHeaders
+  RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "CheckShipped: ${OBJDUMP} -h ${FILE} failed")
+endif()
+
+set(problems "")
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" dllLines "${privateHeaders}")
+if(NOT dllLines)
+  list(APPEND problems "no import table found")
+endif()
+foreach(line IN LISTS dllLines)
+  string(REGEX REPLACE "DLL Name: " "" dll "${line}")
+  string(STRIP "${dll}" dll)
+  string(TOLOWER "${dll}" lowerDll)
+  if(NOT lowerDll IN_LIST windowsDlls)
+    list(APPEND problems "imports ${dll}, which is not part of Windows")
+  endif()
+endforeach()
+
+file(SIZE "${FILE}" size)
+if(size GREATER MAX_BYTES)
+  list(APPEND problems "is ${size} bytes, more than ${MAX_BYTES}")
+endif()
+
+if(sectionHeaders MATCHES "[ \t]\\.debug_")
+  list(APPEND problems "still carries debug sections")
+endif()
+if(NOT sectionHeaders MATCHES "\\.gnu_debuglink")
+  list(APPEND problems "has no .gnu_debuglink")
+elseif(NOT EXISTS "${FILE}.debug")
+  list(APPEND problems "has no ${name}.debug beside it")
+endif()
+
+if(problems)
+  list(JOIN problems "; " text)
+  message(FATAL_ERROR "${name}: ${text}")
+endif()
+message(STATUS "${name}: ${size} bytes, Windows DLLs only, debug information in ${name}.debug")
