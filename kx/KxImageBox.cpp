@@ -72,13 +72,15 @@ bool KxImageBox::LoadData(const KxString& bytes) {
   std::unique_ptr<CxImage> decoded(new CxImage);
   decoded->SetFrameIndex(0);
   if (!decoded->LoadFromBytes(bytes.CStr(), bytes.Length())) return false;
-  data = bytes;
   image = std::move(decoded);
   frame = 0;
   FitOrRepaint();
+  // Only an animation decodes its bytes again; a still picture keeps its pixels alone.
   if (image->Type() == kGifType && image->FrameCount() > 1) {
+    data = bytes;
     StartAnimation();
   } else {
+    data = KxString();
     StopAnimation();
   }
   return true;

@@ -24,7 +24,7 @@ public:
   bool IsAnimating() const { return animating; }
   const CxImage* Image() const { return image.get(); }
 
-  KxString data;                    // the encoded bytes shown
+  KxString data;                    // the encoded bytes of an animation; empty for a still picture
   std::unique_ptr<CxImage> image;   // decoded, with its frame; empty until a load
   UINT animTimer = 0;               // id of the frame timer once bound
   int minFrameDelay = 200;          // ms

@@ -1,7 +1,7 @@
 # Sourced by the scripts: the Wine bench's environment and the functions that bring it up.
-# The prefix is the project's own (never ~/.wine), 32-bit, with the Chinese code page,
-# a Chinese font mapped for "宋体", and Wine's virtual desktop so that the notification
-# area exists.
+# The prefix is the project's own (never ~/.wine), 32-bit or 64-bit as chosen below, with
+# the Chinese code page, a Chinese font mapped for "宋体", and Wine's virtual desktop so
+# that the notification area exists.
 
 velix_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 

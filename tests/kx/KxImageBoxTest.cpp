@@ -161,6 +161,7 @@ TEST_F(ImageBox, UndecodableBytesChangeNothingAndAStillPictureStopsTheTimer) {
   const COLORREF yellow = RGB(255, 255, 0);
   ASSERT_TRUE(box->LoadData(Bytes(SolidBmp(yellow))));
   EXPECT_FALSE(box->IsAnimating());
+  EXPECT_TRUE(box->data.IsEmpty()) << "a still picture keeps no encoded copy";
   EXPECT_EQ(0, box->frame);
   PumpFor(600);
   EXPECT_EQ(0, box->frame);

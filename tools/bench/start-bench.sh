@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds velix.exe, the floor program and the start-up bench, and runs the bench under
 # Wine with Wine's desktop process kept warm by the bench keeper for the whole run.
-#   usage: tools/bench/start-bench.sh [rounds]      (after scripts/test.sh or run.sh once)
+#   usage: tools/bench/start-bench.sh [rounds]
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/setup.sh"
+velix_setup
 source "$velix_root/scripts/wine-env.sh"
 velix_build "$VELIX_BENCH_ARCH" velix velix_bench_floor velix_start_bench velix_bench_keeper
 
