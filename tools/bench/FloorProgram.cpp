@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "kx/base/KxFile.h"
 #include "store/IconBlob.h"
 
 namespace {
@@ -34,13 +35,6 @@ struct MenuEntry {
 sqlite3* db = nullptr;
 HFONT itemFont = NULL;
 NOTIFYICONDATAA tray = {};
-
-std::string ProgramDirectory() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(NULL, path, MAX_PATH);
-  std::string dir = path;
-  return dir.substr(0, dir.find_last_of('\\'));
-}
 
 // Every shortcut row; with icons only when asked, since decoding them is the expensive part.
 std::vector<MenuEntry> LoadEntries(bool withIcons) {
@@ -143,8 +137,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   std::vector<unsigned char> adapters(size ? size : 1);
   GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(adapters.data()), &size);
 
-  std::string dbPath = ProgramDirectory() + "\\Config.db";
-  if (sqlite3_open(dbPath.c_str(), &db) != SQLITE_OK) return 1;
+  KxString dbPath = ProgramDirectory() + "\\Config.db";
+  if (sqlite3_open(dbPath.CStr(), &db) != SQLITE_OK) return 1;
   LoadEntries(false);
 
   itemFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "kx/base/KxFile.h"
 #include "kx/base/KxString.h"
 #include "store/KxDb.h"
 #include "store/Schema.h"
@@ -60,14 +61,6 @@ double Now() {
   LARGE_INTEGER counter;
   QueryPerformanceCounter(&counter);
   return counter.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-std::string Directory(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
-
-std::string ThisDirectory() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(NULL, path, MAX_PATH);
-  return Directory(path);
 }
 
 bool Fail(const char* what) {
@@ -195,7 +188,7 @@ bool RunOnce(const Program& program, Sample& sample) {
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
   std::string commandLine = "\"" + program.exe + "\"";
-  std::string folder = Directory(program.exe);
+  std::string folder = ParentDirectory(program.exe.c_str()).CStr();
   double started = Now();
   if (!CreateProcessA(program.exe.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
                       folder.c_str(), &startup, &info))
@@ -258,19 +251,17 @@ void PrintRow(const char* name, const std::vector<double>& values, const char* f
   std::printf("\n");
 }
 
-}  // namespace
+// The files a run leaves in its folder: the two programs and what velix.exe writes.
+const char* const kWorkFiles[] = {"velix.exe", "velix_bench_floor.exe", "Config.db",
+                                  "Config.db-journal", "config.ini"};
 
-int main(int argc, char** argv) {
-  int rounds = argc > 1 ? std::atoi(argv[1]) : 9;
-  if (rounds < 1) rounds = 1;
-  std::string here = ThisDirectory();
+void ClearWorkFolder(const std::string& folder, bool removeFolder) {
+  for (const char* name : kWorkFiles) DeleteFileA((folder + "\\" + name).c_str());
+  if (removeFolder) RemoveDirectoryA(folder.c_str());
+}
 
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  std::string folder = std::string(temp) + "velix-start-bench";
-  CreateDirectoryA(folder.c_str(), NULL);
-  DeleteFileA((folder + "\\Config.db").c_str());
-  DeleteFileA((folder + "\\config.ini").c_str());
+int RunBench(int rounds, const std::string& folder) {
+  std::string here = ProgramDirectory().CStr();
 
   Program velix = {"velix", "", "KxCardClassName", "Velix", true};
   Program floor = {"floor", "", "VelixBenchFloor", NULL, false};
@@ -319,4 +310,19 @@ int main(int argc, char** argv) {
   PrintRow("velix idle private (MB)", velixIdle, "%10.2f");
   PrintRow("floor idle private (MB)", floorIdle, "%10.2f");
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int rounds = argc > 1 ? std::atoi(argv[1]) : 9;
+  if (rounds < 1) rounds = 1;
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  std::string folder = std::string(temp) + "velix-start-bench";
+  CreateDirectoryA(folder.c_str(), NULL);
+  ClearWorkFolder(folder, false);
+  int result = RunBench(rounds, folder);
+  ClearWorkFolder(folder, true);
+  return result;
 }
