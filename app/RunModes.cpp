@@ -7,6 +7,7 @@
 #include "kx/base/KxFile.h"
 #include "launcher/CommandMenu.h"
 #include "launcher/FrmMain.h"
+#include "launcher/FrmMenu.h"
 #include "launcher/LauncherMenu.h"
 #include "store/Schema.h"
 #include "sysact/DesktopManager.h"
@@ -98,6 +99,10 @@ int RunNormal(KxApp& app) {
   // when the run ends.
   DesktopManager desktops;
   TheDesktops = &desktops;
+  CommandTargets targets;
+  targets.toggleMaintenance = ToggleMaintenanceForm;
+  targets.destroyToolWindows = DestroyMaintenanceForm;
+  SetCommandTargets(&targets);
   SetMaintenanceToggle(ToggleMaintenanceWindow);
   int result = 0;
   {
@@ -109,8 +114,11 @@ int RunNormal(KxApp& app) {
     result = MessageLoop(app, &kit);
     app.mainForm = nullptr;
     app.activeForm = nullptr;
+    // Owned by the kit window: it goes first, also when the run ended without Exit.
+    DestroyMaintenanceForm();
   }
   SetMaintenanceToggle(nullptr);
+  SetCommandTargets(nullptr);
   return result;
 }
 

@@ -205,10 +205,16 @@ LRESULT KxControl::WndProc(KxMsg& m) {
       UINT count = DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0);
       KxStringList paths;
       for (UINT i = 0; i < count; ++i) {
-        char path[MAX_PATH] = {};
-        DragQueryFileA(drop, i, path, MAX_PATH);
-        paths.Add(KxString(path));
+        // Asked for its length first: a path is never cut at MAX_PATH.
+        UINT length = DragQueryFileA(drop, i, NULL, 0);
+        KxString path;
+        if (length == 0 || !path.Resize(static_cast<int>(length))) continue;
+        DragQueryFileA(drop, i, path.Buffer(), length + 1);
+        paths.Add(path);
       }
+      POINT at = {0, 0};
+      DragQueryPoint(drop, &at);
+      dropPoint = at;
       OnDropFiles(paths);
       DragFinish(drop);
       break;

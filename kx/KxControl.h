@@ -64,6 +64,7 @@ public:
   RECT margin = {2, 2, 2, 2};
   KxList<KxControl*> children;  // owned, in creation order
   KxEvtMap cmdHandlers;
+  POINT dropPoint = {0, 0};  // where the last files were dropped, in client coordinates
 
 private:
   void RefreshPosition(bool withSize);

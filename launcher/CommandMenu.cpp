@@ -155,6 +155,7 @@ void RouteCommand(int id) {
     case kModuleHelp: ShowHelp(); return;
     case kModuleAbout: ShowAbout(TheKitWindow); return;
     case kModuleExit: ExitApplication(); return;
+    case kModuleMenuManage: ToggleMaintenanceWindow(); return;
     case kModuleNote: ToggleNoteManager(); return;
     case kCommandShowAllNotes: ShowAllNotes(); return;
     case kCommandNewNote: NewNote(); return;

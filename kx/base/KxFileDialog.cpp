@@ -95,7 +95,8 @@ bool KxOpenFileDialog::ShowOpen(HWND owner, bool mustExist) {
   request.lpstrDefExt = OrNull(defaultExtension);
   request.lpstrInitialDir = OrNull(initialDirectory);
   request.lpstrTitle = OrNull(title);
-  request.Flags = mustExist ? OFN_FILEMUSTEXIST | OFN_NOREADONLYRETURN : 0;
+  request.Flags = 0;
+  if (mustExist) request.Flags = OFN_FILEMUSTEXIST | (refuseReadOnly ? OFN_NOREADONLYRETURN : 0);
   OpenFileNameCall getOpenFileName = OpenFileNameFunction();
   if (!getOpenFileName || !getOpenFileName(&request)) return false;
 

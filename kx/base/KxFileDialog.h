@@ -27,7 +27,7 @@ public:
   void SetFilter(const KxString& text) { filter = FilterList(text); }
   // True when the user confirmed: fileName is then the chosen path and filterIndex the
   // filter in use (1-based). On cancel both stay as they were. mustExist asks for an
-  // existing, writable file.
+  // existing file, and a writable one while refuseReadOnly holds.
   bool ShowOpen(HWND owner, bool mustExist);
 
   KxString initialDirectory;
@@ -36,6 +36,7 @@ public:
   KxString title;
   int filterIndex;
   KxString defaultExtension;
+  bool refuseReadOnly = true;
 };
 
 // The folder the user picks, starting at initial, without a trailing backslash; empty on

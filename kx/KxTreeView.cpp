@@ -1,0 +1,335 @@
+#include "kx/KxTreeView.h"
+
+namespace {
+
+const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER |
+                         WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                         TVS_EDITLABELS | TVS_SHOWSELALWAYS | TVS_RTLREADING | TVS_NOTOOLTIPS;
+const int kTextBytes = 300;
+const int kImageSide = 16;
+const POINT kDragHotSpot = {8, 8};
+
+HWND TreeWindow(const KxTreeView* view) { return view ? view->hwnd : NULL; }
+
+}  // namespace
+
+// ---- KxTreeItem
+
+bool KxTreeItem::HasData() const { return handle != NULL && handle != TVI_ROOT && view; }
+
+KxTreeItem KxTreeItem::Related(UINT relation) const {
+  if (!view || handle == NULL) return KxTreeItem(NULL, view);
+  LRESULT found = 0;
+  if (handle == TVI_ROOT) {
+    // TVI_ROOT stands for the top level: its only relative is its first item.
+    if (relation == TVGN_CHILD) found = SendMessageA(TreeWindow(view), TVM_GETNEXTITEM, TVGN_ROOT, 0);
+  } else {
+    found = SendMessageA(TreeWindow(view), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(handle));
+  }
+  return KxTreeItem(reinterpret_cast<HTREEITEM>(found), view);
+}
+
+KxTreeItem KxTreeItem::Next() const { return Related(TVGN_NEXT); }
+KxTreeItem KxTreeItem::Previous() const { return Related(TVGN_PREVIOUS); }
+KxTreeItem KxTreeItem::Parent() const { return Related(TVGN_PARENT); }
+KxTreeItem KxTreeItem::FirstChild() const { return Related(TVGN_CHILD); }
+
+int KxTreeItem::ChildCount() const {
+  int count = 0;
+  for (KxTreeItem child = FirstChild(); !child.IsNull(); child = child.Next()) ++count;
+  return count;
+}
+
+int KxTreeItem::Index() const {
+  if (!HasData()) return 0;
+  int index = 0;
+  for (KxTreeItem before = Previous(); !before.IsNull(); before = before.Previous()) ++index;
+  return index;
+}
+
+bool KxTreeItem::GetItem(TVITEMA& item) const {
+  if (!HasData()) return false;
+  item.hItem = handle;
+  return SendMessageA(TreeWindow(view), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+}
+
+void KxTreeItem::SetItem(TVITEMA& item) const {
+  if (!HasData()) return;
+  item.hItem = handle;
+  SendMessageA(TreeWindow(view), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+KxString KxTreeItem::Text() const {
+  char buffer[kTextBytes] = {};
+  TVITEMA item = {};
+  item.mask = TVIF_TEXT | TVIF_HANDLE;
+  item.pszText = buffer;
+  item.cchTextMax = kTextBytes;
+  if (!GetItem(item)) return KxString();
+  // The control may answer with its own buffer instead of filling ours.
+  return KxString(item.pszText ? item.pszText : "");
+}
+
+void KxTreeItem::SetText(const KxString& text) const {
+  TVITEMA item = {};
+  item.mask = TVIF_TEXT | TVIF_HANDLE;
+  item.pszText = const_cast<char*>(text.CStr());
+  SetItem(item);
+}
+
+LPARAM KxTreeItem::Param() const {
+  TVITEMA item = {};
+  item.mask = TVIF_PARAM | TVIF_HANDLE;
+  return GetItem(item) ? item.lParam : 0;
+}
+
+int KxTreeItem::Image() const {
+  TVITEMA item = {};
+  item.mask = TVIF_IMAGE | TVIF_HANDLE;
+  return GetItem(item) ? item.iImage : -1;
+}
+
+void KxTreeItem::SetImage(int image) const {
+  TVITEMA item = {};
+  item.mask = TVIF_IMAGE | TVIF_HANDLE;
+  item.iImage = image;
+  SetItem(item);
+}
+
+void KxTreeItem::SetSelectedImage(int image) const {
+  TVITEMA item = {};
+  item.mask = TVIF_SELECTEDIMAGE | TVIF_HANDLE;
+  item.iSelectedImage = image;
+  SetItem(item);
+}
+
+void KxTreeItem::SetStateImage(int state) const {
+  TVITEMA item = {};
+  item.mask = TVIF_STATE;
+  item.stateMask = TVIS_STATEIMAGEMASK;
+  item.state = static_cast<UINT>(state) & TVIS_STATEIMAGEMASK;
+  SetItem(item);
+}
+
+bool KxTreeItem::IsExpanded() const {
+  if (!HasData()) return false;
+  LRESULT state = SendMessageA(TreeWindow(view), TVM_GETITEMSTATE,
+                               reinterpret_cast<WPARAM>(handle), TVIS_EXPANDED);
+  return (state & TVIS_EXPANDED) != 0;
+}
+
+void KxTreeItem::Expand(bool expand) const {
+  if (!HasData()) return;
+  SendMessageA(TreeWindow(view), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE | TVE_COLLAPSERESET,
+               reinterpret_cast<LPARAM>(handle));
+}
+
+void KxTreeItem::Select() const {
+  if (!HasData()) return;
+  SendMessageA(TreeWindow(view), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(handle));
+}
+
+void KxTreeItem::EditLabel() const {
+  if (!HasData()) return;
+  SendMessageA(TreeWindow(view), TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(handle));
+}
+
+void KxTreeItem::Delete() const {
+  if (!HasData()) return;
+  SendMessageA(TreeWindow(view), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handle));
+}
+
+// ---- KxTreeView
+
+KxTreeView::KxTreeView() : KxControl(nullptr) {
+  borderStyle = 1;
+  rootItem = KxTreeItem(TVI_ROOT, this);
+}
+
+KxTreeView::~KxTreeView() {
+  // The system tree gets its own procedure back before its window goes, so that it frees
+  // what it holds; the image lists go only once no window uses them.
+  if (hwnd && IsWindow(hwnd)) {
+    if (prevWndProc)
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevWndProc));
+    KxCardRegistry::Leave(this);
+    DestroyWindow(hwnd);
+  }
+  hwnd = NULL;
+  if (stateImageList) ImageList_Destroy(stateImageList);
+  if (imageList) ImageList_Destroy(imageList);
+  if (dragImage) ImageList_Destroy(dragImage);
+}
+
+bool KxTreeView::Create(KxControl* parentControl, const KxRect& rect) {
+  INITCOMMONCONTROLSEX controls = {};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_TREEVIEW_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  parent = parentControl;
+  if (!KxCard::Create(WC_TREEVIEWA, "", kTreeStyle, rect, parentControl)) return false;
+  imageList = ImageList_Create(kImageSide, kImageSide, ILC_COLOR32, 0, 0);
+  stateImageList = ImageList_Create(kImageSide, kImageSide, ILC_COLOR32, 0, 0);
+  SendMessageA(hwnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList));
+  SendMessageA(hwnd, TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(stateImageList));
+  return true;
+}
+
+KxTreeItem KxTreeView::Selection() const {
+  LRESULT found = SendMessageA(hwnd, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  return KxTreeItem(reinterpret_cast<HTREEITEM>(found), this);
+}
+
+KxTreeItem KxTreeView::HitTest(POINT point) const {
+  TVHITTESTINFO info = {};
+  info.pt = point;
+  LRESULT found = SendMessageA(hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info));
+  return KxTreeItem(reinterpret_cast<HTREEITEM>(found), this);
+}
+
+void KxTreeView::SetBkColor(COLORREF color) {
+  SendMessageA(hwnd, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(color));
+}
+
+KxTreeItem KxTreeView::InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter,
+                                  const KxString& text, int image, int selectedImage,
+                                  LPARAM param) {
+  TVINSERTSTRUCTA insert = {};
+  insert.hParent = parentItem.handle;
+  insert.hInsertAfter = insertAfter;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_STATE | TVIF_HANDLE |
+                     TVIF_SELECTEDIMAGE;
+  insert.item.pszText = const_cast<char*>(text.CStr());
+  insert.item.iImage = image;
+  insert.item.iSelectedImage = selectedImage;
+  insert.item.lParam = param;
+  LRESULT made = SendMessageA(hwnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
+  return KxTreeItem(reinterpret_cast<HTREEITEM>(made), this);
+}
+
+KxTreeItem KxTreeView::AppendItem(const KxTreeItem& parentItem, const KxString& text, int image,
+                                  int selectedImage, LPARAM param) {
+  return InsertItem(parentItem, TVI_LAST, text, image, selectedImage, param);
+}
+
+KxTreeItem KxTreeView::CopyItem(const KxTreeItem& source, const KxTreeItem& parentItem,
+                                HTREEITEM insertAfter) {
+  TVITEMA item = {};
+  item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_HANDLE;
+  item.hItem = source.handle;
+  SendMessageA(hwnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  KxTreeItem copy =
+      InsertItem(parentItem, insertAfter, source.Text(), item.iImage, item.iSelectedImage, item.lParam);
+  if (copy.IsNull()) return copy;
+  LRESULT state = SendMessageA(hwnd, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(source.handle),
+                               TVIS_STATEIMAGEMASK);
+  copy.SetStateImage(static_cast<int>(state & TVIS_STATEIMAGEMASK));
+  return copy;
+}
+
+KxTreeItem KxTreeView::CopyTree(const KxTreeItem& source, const KxTreeItem& parentItem,
+                                HTREEITEM insertAfter) {
+  KxTreeItem copy = CopyItem(source, parentItem, insertAfter);
+  if (copy.IsNull()) return copy;
+  for (KxTreeItem child = source.FirstChild(); !child.IsNull(); child = child.Next())
+    CopyTree(child, copy, TVI_LAST);
+  if (source.IsExpanded()) copy.Expand(true);
+  return copy;
+}
+
+void KxTreeView::BeginDrag(const NMTREEVIEWA& notice) {
+  if (dragImage) ImageList_Destroy(dragImage);
+  dragImage = reinterpret_cast<HIMAGELIST>(SendMessageA(
+      hwnd, TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(notice.itemNew.hItem)));
+  dragItem = KxTreeItem(notice.itemNew.hItem, this);
+  dropTarget = KxTreeItem();
+  dragging = true;
+  dragShown = dragImage && ImageList_BeginDrag(dragImage, 0, kDragHotSpot.x, kDragHotSpot.y);
+  if (dragShown) ImageList_DragEnter(hwnd, notice.ptDrag.x, notice.ptDrag.y);
+  SetCapture(hwnd);
+}
+
+LRESULT KxTreeView::EndDrag(bool drop) {
+  dragging = false;
+  if (dragShown) {
+    ImageList_DragLeave(hwnd);
+    ImageList_EndDrag();
+    dragShown = false;
+  }
+  if (GetCapture() == hwnd) ReleaseCapture();
+  SendMessageA(hwnd, TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+  if (!drop || dropTarget.IsNull() || dropTarget == dragItem) return 0;
+  NMHDR header = {};
+  header.hwndFrom = hwnd;
+  header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd));
+  header.code = KX_TVN_DROP;
+  return SendMessageA(hwnd, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+}
+
+LRESULT KxTreeView::WndProc(KxMsg& m) {
+  switch (m.msg) {
+    case WM_PAINT: {
+      LRESULT result = KxCard::WndProc(m);
+      DrawFrame();
+      return result;
+    }
+    case WM_ERASEBKGND:
+      if (bkImage) {
+        KxCanvas canvas(reinterpret_cast<HDC>(m.wParam));
+        canvas.TileBitmap(bkImage, ClientRect());
+        return 1;
+      }
+      return 0;
+    case WM_NOTIFY: {
+      const NMHDR* header = reinterpret_cast<const NMHDR*>(m.lParam);
+      if (!header) return 0;
+      // The codes share the map with messages; only notifications that come from this
+      // tree reach a handler.
+      if (header->hwndFrom != hwnd) return KxControl::WndProc(m);
+      LRESULT result = 0;
+      if (KxEvt* handler = cmdHandlers.Find(header->code)) {
+        KxEvtParam p = KxMakeEvtParam(m);
+        result = handler->Invoke(p);
+      }
+      if (header->code == static_cast<UINT>(TVN_BEGINDRAGA) && dragEnabled && result != 0)
+        BeginDrag(*reinterpret_cast<const NMTREEVIEWA*>(m.lParam));
+      return result;
+    }
+    case WM_MOUSEMOVE:
+      // The system tree tracks its own clicks and drag starts; it never needs the moves.
+      if (dragging) {
+        POINT point = {static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))};
+        if (dragShown) {
+          ImageList_DragMove(point.x, point.y);
+          ImageList_DragShowNolock(FALSE);
+        }
+        dropTarget = HitTest(point);
+        if (!dropTarget.IsNull())
+          SendMessageA(hwnd, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(dropTarget.handle));
+        if (dragShown) ImageList_DragShowNolock(TRUE);
+      }
+      return 0;
+    case WM_LBUTTONDOWN:
+      return KxCard::WndProc(m);
+    case WM_LBUTTONUP: {
+      LRESULT result = KxCard::WndProc(m);
+      if (dragging) return EndDrag(true);
+      return result;
+    }
+    case WM_CAPTURECHANGED:
+      if (dragging && reinterpret_cast<HWND>(m.lParam) != hwnd) EndDrag(false);
+      break;
+    case WM_KEYDOWN:
+      if (dragging && m.wParam == VK_ESCAPE) {
+        EndDrag(false);
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  // Messages whose numbers are also notification codes bound above go straight on.
+  if (m.msg == KX_TVN_DROP) return KxCard::WndProc(m);
+  return KxControl::WndProc(m);
+}

@@ -1,0 +1,141 @@
+#pragma once
+// The tree control: the system's "SysTreeView32", subclassed by the toolkit. It carries two
+// image lists, hands its notifications to handlers bound by notification code, can tile a
+// bitmap as its background, and lets the user drag one item onto another.
+//
+// Dragging: a begin-drag that its handler accepts captures the pointer; every move marks
+// the item under the pointer as the drop target, and releasing the button over another
+// item sends the tree the toolkit's own KX_TVN_DROP notification. The picture under the
+// pointer is decoration: where the system cannot make it (Wine's TVM_CREATEDRAGIMAGE gives
+// an empty image list) the drag goes on without it. Escape or a lost capture ends a drag
+// without a drop.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "kx/KxControl.h"
+
+// Sent by the tree to itself as WM_NOTIFY when a dragged item is dropped on another one;
+// the handler reads dragItem and dropTarget.
+constexpr UINT KX_TVN_DROP = WM_USER + 100;
+
+class KxTreeView;
+
+// An item handle together with its tree. The null item (handle 0) and the root handle
+// (TVI_ROOT) have no data: reading gives "", 0 or -1, and setting does nothing.
+class KxTreeItem {
+public:
+  KxTreeItem() = default;
+  KxTreeItem(HTREEITEM handle, const KxTreeView* view) : handle(handle), view(view) {}
+
+  bool IsNull() const { return handle == NULL; }
+  bool operator==(const KxTreeItem& other) const { return handle == other.handle; }
+  bool operator!=(const KxTreeItem& other) const { return handle != other.handle; }
+
+  KxTreeItem Next() const;
+  KxTreeItem Previous() const;
+  KxTreeItem Parent() const;
+  KxTreeItem FirstChild() const;
+  int ChildCount() const;
+  // The item's position among its siblings: the number of siblings before it.
+  int Index() const;
+
+  KxString Text() const;
+  void SetText(const KxString& text) const;
+  LPARAM Param() const;
+  int Image() const;
+  void SetImage(int image) const;
+  void SetSelectedImage(int image) const;
+  void SetStateImage(int state) const;
+  bool IsExpanded() const;
+  // Collapsing also forgets the expanded state of the items below.
+  void Expand(bool expand) const;
+  void Select() const;
+  void EditLabel() const;
+  void Delete() const;
+
+  HTREEITEM handle = NULL;
+  const KxTreeView* view = nullptr;
+
+private:
+  bool HasData() const;
+  KxTreeItem Related(UINT relation) const;
+  bool GetItem(TVITEMA& item) const;
+  void SetItem(TVITEMA& item) const;
+};
+
+class KxTreeView : public KxControl {
+public:
+  // No parent and no window yet; whoever makes the tree owns it.
+  KxTreeView();
+  ~KxTreeView() override;
+
+  // The system tree as a child of parent, with both image lists attached; false when the
+  // window cannot be made.
+  bool Create(KxControl* parent, const KxRect& rect);
+
+  LRESULT WndProc(KxMsg& m) override;
+  // The system tree paints itself.
+  void OnPaint() override {}
+
+  KxTreeItem Selection() const;
+  // The item at a point of the client area, or the null item.
+  KxTreeItem HitTest(POINT point) const;
+  void SetBkColor(COLORREF color);
+  KxTreeItem InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter, const KxString& text,
+                        int image, int selectedImage, LPARAM param);
+  KxTreeItem AppendItem(const KxTreeItem& parentItem, const KxString& text, int image,
+                        int selectedImage, LPARAM param);
+  // A new item with the source's text, images, param and state image.
+  KxTreeItem CopyItem(const KxTreeItem& source, const KxTreeItem& parentItem, HTREEITEM insertAfter);
+  // CopyItem, then the source's children the same way, each appended last; an expanded
+  // source gives an expanded copy.
+  KxTreeItem CopyTree(const KxTreeItem& source, const KxTreeItem& parentItem, HTREEITEM insertAfter);
+  // TVI_ROOT: the parent of the top-level items.
+  KxTreeItem Root() const { return rootItem; }
+
+  bool dragEnabled = true;
+  HIMAGELIST dragImage = NULL;  // owned; the picture of the last drag, if the system made one
+  bool dragging = false;
+  KxTreeItem dragItem;
+  KxTreeItem dropTarget;  // the item under the pointer at the last move of a drag
+  KxTreeItem rootItem;
+  HIMAGELIST imageList = NULL;       // owned, TVSIL_NORMAL
+  HIMAGELIST stateImageList = NULL;  // owned, TVSIL_STATE
+
+private:
+  void BeginDrag(const NMTREEVIEWA& notice);
+  // Ends a drag; with drop, a release over another item sends KX_TVN_DROP.
+  LRESULT EndDrag(bool drop);
+
+  bool dragShown = false;  // the system's drag picture is on the screen
+};
+
+// Handlers for the tree's notifications, bound by code in cmdHandlers (and the right
+// button in msgHandlers, where it runs before the system tree sees the press).
+template <class T>
+void BindRClick(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
+  BindCmd(tree, static_cast<UINT>(NM_RCLICK), object, handler);
+}
+// Bound under TVN_ITEMEXPANDEDA: the handler sees the item's new state.
+template <class T>
+void BindItemExpanding(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
+  BindCmd(tree, static_cast<UINT>(TVN_ITEMEXPANDEDA), object, handler);
+}
+// A non-zero answer lets the drag start.
+template <class T>
+void BindBeginDrag(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
+  BindCmd(tree, static_cast<UINT>(TVN_BEGINDRAGA), object, handler);
+}
+template <class T>
+void BindEndLabelEdit(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
+  BindCmd(tree, static_cast<UINT>(TVN_ENDLABELEDITA), object, handler);
+}
+template <class T>
+void BindDrop(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
+  BindCmd(tree, KX_TVN_DROP, object, handler);
+}
+template <class T>
+void BindRButtonDown(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
+  BindMsg(tree, WM_RBUTTONDOWN, object, handler);
+}

@@ -1,0 +1,539 @@
+#include "launcher/MenuTree.h"
+
+#include <shellapi.h>
+
+#include "app/KxApp.h"
+#include "app/resource.h"
+#include "kx/KxMenu.h"
+#include "kx/base/KxFile.h"
+#include "kx/base/KxFileDialog.h"
+#include "store/KxDb.h"
+
+const char kTreeRootText[] = "快捷菜单";
+const char kTreeSeparatorText[] = "----分隔条----";
+const char kTreeNewGroupText[] = "新组";
+
+namespace {
+
+const char kChooseFileTitle[] = "选择文件";
+const char kChooseFileFilter[] = "应用程序(*.exe)|*.exe|所有文件(*.*)|*.*";
+const char kChooseFileExtension[] = "exe";
+const COLORREF kTreeBackground = RGB(255, 255, 255);
+// Deeper levels than the launcher menu can open are not shown either.
+const int kMaxLevelDepth = 64;
+
+enum ItemKind { kKindNone, kKindRoot, kKindGroup, kKindShortcut, kKindSeparator };
+
+ItemKind KindOf(const KxTreeItem& item) {
+  switch (item.Image()) {
+    case TREE_IMG_ROOT: return kKindRoot;
+    case TREE_IMG_GROUP_CLOSED:
+    case TREE_IMG_GROUP_OPEN: return kKindGroup;
+    case TREE_IMG_SHORTCUT: return kKindShortcut;
+    case TREE_IMG_SEPARATOR: return kKindSeparator;
+    default: return kKindNone;
+  }
+}
+
+bool HoldsItems(ItemKind kind) { return kind == kKindRoot || kind == kKindGroup; }
+
+int IdOf(const KxTreeItem& item) { return static_cast<int>(item.Param()); }
+
+HINSTANCE Resources() { return TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL); }
+
+struct CommandText {
+  int id;
+  const char* text;
+};
+
+const CommandText kCommandTexts[] = {
+    {kTreeNewShortcut, "新菜单"}, {kTreeNewSeparator, "新分隔条"}, {kTreeNewGroup, "新组"},
+    {kTreeRename, "更名"},        {kTreeChange, "更改菜单"},       {kTreeDelete, "删除"},
+    {kTreeMoveFirst, "最前"},     {kTreeMoveUp, "上移"},           {kTreeMoveDown, "下移"},
+    {kTreeMoveLast, "最后"},
+};
+
+const char* CommandName(int id) {
+  for (const CommandText& entry : kCommandTexts)
+    if (entry.id == id) return entry.text;
+  return "";
+}
+
+// The caption of a shortcut to path: its file name up to the first dot; a name that starts
+// with a dot keeps its whole name rather than becoming empty.
+KxString CaptionOf(const KxString& path) {
+  KxString caption = FileNameOf(path, false);
+  return caption.IsEmpty() ? FileNameOf(path, true) : caption;
+}
+
+// The shell's small icon for path, owned by the caller: the file's own icon (a program's
+// mark) when the file is there, the icon of its type when it is not; NULL when the shell
+// has none.
+HICON ShellSmallIcon(const KxString& path) {
+  UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_DISPLAYNAME | SHGFI_TYPENAME;
+  if (!FileExists(path)) flags |= SHGFI_USEFILEATTRIBUTES;
+  SHFILEINFOA info = {};
+  if (!SHGetFileInfoA(path.CStr(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags)) return NULL;
+  return info.hIcon;
+}
+
+ShortcutRecord ShortcutTo(const KxString& path) {
+  ShortcutRecord record;
+  record.kind = kShortcutItem;
+  record.flagA = true;
+  record.flagB = false;
+  record.path = path;
+  record.text = CaptionOf(path);
+  record.icon.Reset(ShellSmallIcon(path));
+  return record;
+}
+
+// The open-file dialog of the maintenance window; empty when the user cancels.
+KxString ChooseProgram(HWND owner, const KxString& initialFile) {
+  KxOpenFileDialog dialog;
+  dialog.title = kChooseFileTitle;
+  dialog.SetFilter(kChooseFileFilter);
+  dialog.defaultExtension = kChooseFileExtension;
+  dialog.fileName = initialFile;
+  dialog.initialDirectory = CurrentDirectory();
+  // A program on a read-only medium is as good a target as any other.
+  dialog.refuseReadOnly = false;
+  if (!dialog.ShowOpen(owner, true)) return KxString();
+  return dialog.fileName;
+}
+
+// The table's side of one edit: every statement of it lands, or none does.
+class TableEdit {
+public:
+  TableEdit() : open(TheDb.Begin()) {}
+  TableEdit(const TableEdit&) = delete;
+  TableEdit& operator=(const TableEdit&) = delete;
+  ~TableEdit() {
+    if (open) TheDb.Rollback();
+  }
+  void Check(bool done) { ok = ok && done; }
+  // True when every checked statement succeeded and they are stored.
+  bool Finish() {
+    if (!open) return ok;
+    open = false;
+    if (ok && TheDb.Commit()) return true;
+    TheDb.Rollback();
+    return false;
+  }
+
+private:
+  bool open;
+  bool ok = true;
+};
+
+// Where a new record goes, next to the selection.
+struct Placement {
+  KxTreeItem parent;
+  HTREEITEM after = TVI_LAST;
+  int parentId = 0;
+  int orderId = 0;
+  bool intoParent = false;  // the selection holds items: the record goes last into it
+};
+
+Placement PlaceNear(const KxTreeItem& selection) {
+  Placement place;
+  if (HoldsItems(KindOf(selection))) {
+    place.parent = selection;
+    place.parentId = IdOf(selection);
+    place.orderId = selection.ChildCount();
+    place.intoParent = true;
+  } else {
+    place.parent = selection.Parent();
+    place.after = selection.handle;
+    place.parentId = IdOf(place.parent);
+    place.orderId = selection.Index() + 1;
+  }
+  return place;
+}
+
+}  // namespace
+
+bool MenuTree::Setup(KxControl* parentControl, const KxRect& rect) {
+  if (!Create(parentControl, rect)) return false;
+  AcceptFiles(true);
+  SetBkColor(kTreeBackground);
+  const HIMAGELIST lists[] = {imageList, stateImageList};
+  for (HIMAGELIST list : lists) {
+    HBITMAP strip = LoadBitmapA(Resources(), MAKEINTRESOURCEA(IDB_TREE));
+    if (!strip) continue;
+    ImageList_Add(list, strip, NULL);
+    DeleteObject(strip);
+  }
+  BindRButtonDown(*this, this, &MenuTree::SelectItemAtCursor);
+  BindRClick(*this, this, &MenuTree::ShowTreeMenu);
+  BindItemExpanding(*this, this, &MenuTree::UpdateGroupImage);
+  BindEndLabelEdit(*this, this, &MenuTree::OnEndLabelEdit);
+  BindBeginDrag(*this, this, &MenuTree::CanDrag);
+  BindDrop(*this, this, &MenuTree::OnDrop);
+  return true;
+}
+
+// ---- Filling
+
+void MenuTree::FillShortcutTree() {
+  rootHandle = AppendItem(Root(), kTreeRootText, TREE_IMG_ROOT, TREE_IMG_ROOT, 0);
+  ShortcutList list;
+  LoadShortcuts(list);
+  AddLevel(list, 0, rootHandle, 0);
+  rootHandle.Expand(true);
+}
+
+void MenuTree::AddLevel(const ShortcutList& list, int parentId, const KxTreeItem& under, int depth) {
+  ShortcutList::Node* node = list.Head();
+  while (node && node->value.parentId != parentId) node = node->next;
+  int position = 0;
+  for (; node && node->value.parentId == parentId; node = node->next, ++position) {
+    const ShortcutRecord& record = node->value;
+    // Positions written by hand may skip or repeat; the tree's order becomes the stored one.
+    if (record.orderId != position) SetShortcutOrder(record.id, position);
+    if (record.kind == kShortcutSeparator) {
+      AppendItem(under, kTreeSeparatorText, TREE_IMG_SEPARATOR, TREE_IMG_SEPARATOR, record.id);
+    } else if (record.kind == kShortcutGroup) {
+      KxTreeItem group =
+          AppendItem(under, record.text, TREE_IMG_GROUP_CLOSED, TREE_IMG_GROUP_CLOSED, record.id);
+      // A group numbered 0 would hold the top level again.
+      if (!group.IsNull() && record.id != 0 && depth < kMaxLevelDepth)
+        AddLevel(list, record.id, group, depth + 1);
+    } else {
+      AppendItem(under, record.text, TREE_IMG_SHORTCUT, TREE_IMG_SHORTCUT, record.id);
+    }
+  }
+}
+
+void MenuTree::Reload() {
+  LPARAM selected = Selection().Param();
+  SendMessageA(hwnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  FillShortcutTree();
+  // The item that was selected, found again by its row.
+  KxTreeItem item = rootHandle;
+  while (!item.IsNull() && item.Param() != selected) {
+    KxTreeItem next = item.FirstChild();
+    while (next.IsNull() && !item.IsNull()) {
+      next = item.Next();
+      if (next.IsNull()) item = item.Parent();
+    }
+    item = next;
+  }
+  (item.IsNull() ? rootHandle : item).Select();
+}
+
+HWND MenuTree::DialogOwner() const { return GetAncestor(hwnd, GA_ROOT); }
+
+void MenuTree::ShowGroupState(const KxTreeItem& item) const {
+  if (KindOf(item) != kKindGroup) return;
+  int image = item.IsExpanded() && !item.FirstChild().IsNull() ? TREE_IMG_GROUP_OPEN
+                                                               : TREE_IMG_GROUP_CLOSED;
+  item.SetImage(image);
+  item.SetSelectedImage(image);
+}
+
+// ---- Handlers
+
+int MenuTree::SelectItemAtCursor(KxEvtParam&) {
+  POINT cursor;
+  GetCursorPos(&cursor);
+  ScreenToClient(hwnd, &cursor);
+  KxTreeItem item = HitTest(cursor);
+  // A click on empty space makes the whole menu, the root, the subject of the commands.
+  (item.IsNull() ? rootHandle : item).Select();
+  return 0;
+}
+
+KxList<int> MenuTree::CommandsFor(int image) {
+  KxList<int> commands;
+  commands.Add(kTreeNewShortcut);
+  commands.Add(kTreeNewSeparator);
+  commands.Add(kTreeNewGroup);
+  if (image == TREE_IMG_ROOT) return commands;
+  commands.Add(0);
+  if (image != TREE_IMG_SEPARATOR) commands.Add(kTreeRename);
+  if (image != TREE_IMG_GROUP_CLOSED && image != TREE_IMG_GROUP_OPEN) commands.Add(kTreeChange);
+  commands.Add(kTreeDelete);
+  commands.Add(0);
+  commands.Add(kTreeMoveFirst);
+  commands.Add(kTreeMoveUp);
+  commands.Add(kTreeMoveDown);
+  commands.Add(kTreeMoveLast);
+  return commands;
+}
+
+int MenuTree::ShowTreeMenu(KxEvtParam&) {
+  KxTreeItem selection = Selection();
+  int image = selection.IsNull() ? TREE_IMG_ROOT : selection.Image();
+  KxPopMenu menu;
+  KxList<int> commands = CommandsFor(image);
+  for (KxListNode<int>* node = commands.Head(); node; node = node->next) {
+    if (node->value == 0) {
+      menu.AppendSeparator();
+      continue;
+    }
+    KxMenuItem* item = menu.AppendItem(static_cast<UINT>(node->value), CommandName(node->value));
+    if (item && node->value == kTreeNewShortcut) item->picture.LoadIconResource(Resources(), IDI_NEWITEM);
+  }
+  int chosen = menu.Popup(this, true);
+  if (chosen > 0) RunCommand(chosen);
+  // Handled: the tree sends no WM_CONTEXTMENU after it.
+  return 1;
+}
+
+int MenuTree::UpdateGroupImage(KxEvtParam& param) {
+  const NMTREEVIEWA* notice = reinterpret_cast<const NMTREEVIEWA*>(param.lParam);
+  ShowGroupState(KxTreeItem(notice->itemNew.hItem, this));
+  return 0;
+}
+
+int MenuTree::OnEndLabelEdit(KxEvtParam& param) {
+  const NMTVDISPINFOA* info = reinterpret_cast<const NMTVDISPINFOA*>(param.lParam);
+  return EndRename(KxTreeItem(info->item.hItem, this), info->item.pszText) ? TRUE : FALSE;
+}
+
+int MenuTree::CanDrag(KxEvtParam& param) {
+  const NMTREEVIEWA* notice = reinterpret_cast<const NMTREEVIEWA*>(param.lParam);
+  return notice->itemNew.hItem != rootHandle.handle ? 1 : 0;
+}
+
+int MenuTree::OnDrop(KxEvtParam&) {
+  MoveByDrag(dragItem, dropTarget);
+  return 0;
+}
+
+void MenuTree::OnDropFiles(const KxStringList& paths) { AddDroppedFiles(paths, dropPoint); }
+
+// ---- Commands
+
+void MenuTree::RunCommand(int command) {
+  KxTreeItem selection = Selection();
+  if (selection.IsNull()) selection = rootHandle;
+  ItemKind kind = KindOf(selection);
+  switch (command) {
+    case kTreeNewShortcut: {
+      KxString path = ChooseProgram(DialogOwner(), "");
+      if (!path.IsEmpty()) NewRecord(kShortcutItem, path);
+      return;
+    }
+    case kTreeNewSeparator: NewRecord(kShortcutSeparator, ""); return;
+    case kTreeNewGroup: NewRecord(kShortcutGroup, ""); return;
+    default: break;
+  }
+  // The remaining commands act on an item of the menu, never on the root.
+  if (kind == kKindRoot || kind == kKindNone) return;
+  switch (command) {
+    case kTreeRename:
+      if (kind != kKindSeparator) selection.EditLabel();
+      return;
+    case kTreeChange:
+      if (kind != kKindGroup) ChangeShortcut(selection);
+      return;
+    case kTreeDelete: DeleteBranch(selection); return;
+    case kTreeMoveFirst: MoveFirst(selection); return;
+    case kTreeMoveUp: MoveUp(selection); return;
+    case kTreeMoveDown: MoveDown(selection); return;
+    case kTreeMoveLast: MoveLast(selection); return;
+    default: return;
+  }
+}
+
+void MenuTree::NewRecord(int kind, const KxString& path) {
+  KxTreeItem selection = Selection();
+  if (selection.IsNull()) selection = rootHandle;
+  ShortcutRecord record;
+  int image = TREE_IMG_SHORTCUT;
+  if (kind == kShortcutItem) {
+    record = ShortcutTo(path);
+  } else if (kind == kShortcutSeparator) {
+    record.kind = kShortcutSeparator;
+    record.text = kTreeSeparatorText;
+    image = TREE_IMG_SEPARATOR;
+  } else {
+    record.kind = kShortcutGroup;
+    record.text = kTreeNewGroupText;
+    record.icon.Reset(static_cast<HICON>(
+        LoadImageA(Resources(), MAKEINTRESOURCEA(IDI_GROUP), IMAGE_ICON, 16, 16, 0)));
+    image = TREE_IMG_GROUP_CLOSED;
+  }
+  record.flagA = true;
+  record.flagB = false;
+  Placement place = PlaceNear(selection);
+  record.parentId = static_cast<short>(place.parentId);
+  record.orderId = place.orderId;
+
+  TableEdit edit;
+  edit.Check(InsertShortcut(record));
+  if (!edit.Finish()) return;
+  KxTreeItem item = InsertItem(place.parent, place.after, record.text, image, image, record.id);
+  item.Select();
+  ShowGroupState(place.parent);
+}
+
+void MenuTree::ChangeShortcut(const KxTreeItem& item) {
+  int id = IdOf(item);
+  KxString path = ChooseProgram(DialogOwner(), GetShortcutPath(id));
+  if (path.IsEmpty()) return;
+  ShortcutRecord record = ShortcutTo(path);
+  record.id = static_cast<short>(id);
+  // A separator changed this way becomes a shortcut; a failed write leaves it as it was.
+  if (!UpdateShortcut(record)) return;
+  item.SetText(record.text);
+  item.SetImage(TREE_IMG_SHORTCUT);
+  item.SetSelectedImage(TREE_IMG_SHORTCUT);
+}
+
+bool MenuTree::EndRename(const KxTreeItem& item, const char* text) {
+  ItemKind kind = KindOf(item);
+  if (kind == kKindSeparator || kind == kKindRoot || kind == kKindNone) return false;
+  if (!text || !*text) return false;
+  // The same end can be reported twice (Wine does); the second finds the label changed.
+  if (item.Text() == text) return true;
+  return RenameShortcut(IdOf(item), text);
+}
+
+namespace {
+
+// The rows of item's branch, children first, each closing its gap under its parent.
+bool DeleteRows(const KxTreeItem& item) {
+  bool ok = true;
+  for (KxTreeItem child = item.FirstChild(); !child.IsNull(); child = child.Next())
+    ok = DeleteRows(child) && ok;
+  return DeleteShortcut(IdOf(item), item.Index(), IdOf(item.Parent())) && ok;
+}
+
+}  // namespace
+
+void MenuTree::DeleteBranch(const KxTreeItem& item) {
+  if (item.IsNull() || item == rootHandle) return;
+  TableEdit edit;
+  edit.Check(DeleteRows(item));
+  if (!edit.Finish()) {
+    Reload();
+    return;
+  }
+  KxTreeItem parentItem = item.Parent();
+  item.Delete();
+  ShowGroupState(parentItem);
+}
+
+void MenuTree::MoveFirst(const KxTreeItem& item) {
+  if (item.Previous().IsNull()) return;
+  KxTreeItem parentItem = item.Parent();
+  int parentId = IdOf(parentItem);
+  int id = IdOf(item);
+  TableEdit edit;
+  KxTreeItem copy = CopyTree(item, parentItem, TVI_FIRST);
+  copy.Select();
+  // The rows after the item close up; then all move one place down, and the item takes 0.
+  edit.Check(ShiftShortcutOrders(item.Index(), parentId, 1, OrderShift::Down));
+  item.Delete();
+  edit.Check(ShiftShortcutOrders(0, parentId, 1, OrderShift::Up));
+  edit.Check(SetShortcutOrder(id, 0));
+  if (!edit.Finish()) Reload();
+}
+
+void MenuTree::MoveUp(const KxTreeItem& item) {
+  KxTreeItem previous = item.Previous();
+  if (previous.IsNull()) return;
+  KxTreeItem beforePrevious = previous.Previous();
+  TableEdit edit;
+  KxTreeItem copy =
+      CopyTree(item, item.Parent(), beforePrevious.IsNull() ? TVI_FIRST : beforePrevious.handle);
+  copy.Select();
+  item.Delete();
+  edit.Check(SetShortcutOrder(IdOf(previous), previous.Index()));
+  edit.Check(SetShortcutOrder(IdOf(copy), copy.Index()));
+  if (!edit.Finish()) Reload();
+}
+
+void MenuTree::MoveDown(const KxTreeItem& item) {
+  KxTreeItem next = item.Next();
+  if (next.IsNull()) return;
+  TableEdit edit;
+  KxTreeItem copy = CopyTree(item, item.Parent(), next.handle);
+  copy.Select();
+  item.Delete();
+  edit.Check(SetShortcutOrder(IdOf(next), next.Index()));
+  edit.Check(SetShortcutOrder(IdOf(copy), copy.Index()));
+  if (!edit.Finish()) Reload();
+}
+
+void MenuTree::MoveLast(const KxTreeItem& item) {
+  if (item.Next().IsNull()) return;
+  KxTreeItem parentItem = item.Parent();
+  TableEdit edit;
+  KxTreeItem copy = CopyTree(item, parentItem, TVI_LAST);
+  copy.Select();
+  edit.Check(ShiftShortcutOrders(item.Index(), IdOf(parentItem), 1, OrderShift::Down));
+  item.Delete();
+  edit.Check(SetShortcutOrder(IdOf(copy), copy.Index()));
+  if (!edit.Finish()) Reload();
+}
+
+void MenuTree::MoveByDrag(const KxTreeItem& source, const KxTreeItem& target) {
+  if (source.IsNull() || target.IsNull() || source == rootHandle) return;
+  // Nothing goes into itself or into its own branch.
+  for (KxTreeItem above = target; !above.IsNull(); above = above.Parent())
+    if (above == source) return;
+  int oldPosition = source.Index();
+  KxTreeItem oldParent = source.Parent();
+  int id = IdOf(source);
+
+  TableEdit edit;
+  KxTreeItem copy;
+  ItemKind kind = KindOf(target);
+  if (HoldsItems(kind)) {
+    copy = CopyTree(source, target, TVI_LAST);
+  } else {
+    KxTreeItem before = target.Previous();
+    copy = CopyTree(source, target.Parent(), before.IsNull() ? TVI_FIRST : before.handle);
+  }
+  if (copy.IsNull()) return;
+  source.Delete();
+  copy.Select();
+  if (kind == kKindGroup) {
+    target.Expand(true);
+    ShowGroupState(target);
+  }
+  ShowGroupState(oldParent);
+
+  int newParentId = IdOf(copy.Parent());
+  int position = copy.Index();
+  edit.Check(ShiftShortcutOrders(oldPosition, IdOf(oldParent), 1, OrderShift::Down));
+  edit.Check(ShiftShortcutOrders(position, newParentId, 1, OrderShift::Up));
+  edit.Check(SetShortcutOrder(id, position));
+  edit.Check(SetShortcutParent(id, newParentId));
+  if (!edit.Finish()) Reload();
+}
+
+void MenuTree::AddDroppedFiles(const KxStringList& paths, POINT at) {
+  KxTreeItem target = HitTest(at);
+  if (target.IsNull()) target = rootHandle;
+  bool into = HoldsItems(KindOf(target));
+  Placement place = PlaceNear(target);
+
+  TableEdit edit;
+  HTREEITEM after = place.after;
+  int position = place.orderId;
+  bool added = false;
+  for (const KxListNode<KxString>* node = paths.Head(); node; node = node->next) {
+    ShortcutRecord record = ShortcutTo(node->value);
+    record.parentId = static_cast<short>(place.parentId);
+    record.orderId = position;
+    if (!InsertShortcut(record)) continue;
+    KxTreeItem item = InsertItem(place.parent, after, record.text, TREE_IMG_SHORTCUT,
+                                 TREE_IMG_SHORTCUT, record.id);
+    if (!item.IsNull()) after = item.handle;
+    ++position;
+    added = true;
+  }
+  if (!edit.Finish()) {
+    Reload();
+    return;
+  }
+  if (added && into && !target.IsExpanded()) {
+    target.Expand(true);
+    ShowGroupState(target);
+  }
+}
