@@ -120,7 +120,8 @@ bool KxTreeItem::IsExpanded() const {
 
 void KxTreeItem::Expand(bool expand) const {
   if (!HasData()) return;
-  SendMessageA(TreeWindow(view), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE | TVE_COLLAPSERESET,
+  // Plain TVE_COLLAPSE: with TVE_COLLAPSERESET the control would delete the child items.
+  SendMessageA(TreeWindow(view), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE,
                reinterpret_cast<LPARAM>(handle));
 }
 
@@ -248,6 +249,33 @@ void KxTreeView::BeginDrag(const NMTREEVIEWA& notice) {
   dragShown = dragImage && ImageList_BeginDrag(dragImage, 0, kDragHotSpot.x, kDragHotSpot.y);
   if (dragShown) ImageList_DragEnter(hwnd, notice.ptDrag.x, notice.ptDrag.y);
   SetCapture(hwnd);
+  // Escape must reach the tree: the system tree takes no focus for a press that drags.
+  ::SetFocus(hwnd);
+}
+
+void KxTreeView::SetDropState(HTREEITEM item, bool marked) {
+  TVITEMA state = {};
+  state.mask = TVIF_STATE | TVIF_HANDLE;
+  state.hItem = item;
+  state.stateMask = TVIS_DROPHILITED;
+  state.state = marked ? TVIS_DROPHILITED : 0;
+  SendMessageA(hwnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&state));
+}
+
+// Wine leaves the selected item out of TVGN_DROPHILITE, and refuses to clear the mark while
+// nothing is selected; the item state is set alongside, so the mark shows all the same.
+void KxTreeView::MarkDropTarget(HTREEITEM item) {
+  if (markedItem && markedItem != item) SetDropState(markedItem, false);
+  SendMessageA(hwnd, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(item));
+  if (item) SetDropState(item, true);
+  markedItem = item;
+}
+
+void KxTreeView::ClearDropHighlight() {
+  HTREEITEM reported = reinterpret_cast<HTREEITEM>(
+      SendMessageA(hwnd, TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+  if (reported) SetDropState(reported, false);
+  MarkDropTarget(NULL);
 }
 
 LRESULT KxTreeView::EndDrag(bool drop) {
@@ -258,7 +286,7 @@ LRESULT KxTreeView::EndDrag(bool drop) {
     dragShown = false;
   }
   if (GetCapture() == hwnd) ReleaseCapture();
-  SendMessageA(hwnd, TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+  ClearDropHighlight();
   if (!drop || dropTarget.IsNull() || dropTarget == dragItem) return 0;
   NMHDR header = {};
   header.hwndFrom = hwnd;
@@ -305,13 +333,18 @@ LRESULT KxTreeView::WndProc(KxMsg& m) {
           ImageList_DragShowNolock(FALSE);
         }
         dropTarget = HitTest(point);
-        if (!dropTarget.IsNull())
-          SendMessageA(hwnd, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(dropTarget.handle));
+        if (!dropTarget.IsNull()) MarkDropTarget(dropTarget.handle);
         if (dragShown) ImageList_DragShowNolock(TRUE);
       }
       return 0;
-    case WM_LBUTTONDOWN:
-      return KxCard::WndProc(m);
+    case WM_LBUTTONDOWN: {
+      // The system tree runs its own drag detection inside the press.
+      LRESULT result = KxCard::WndProc(m);
+      // Wine's tree marks the pressed item as drop target when it reports a drag start,
+      // also when no drag follows; a real drag clears the mark when it ends.
+      if (!dragging) ClearDropHighlight();
+      return result;
+    }
     case WM_LBUTTONUP: {
       LRESULT result = KxCard::WndProc(m);
       if (dragging) return EndDrag(true);

@@ -107,8 +107,13 @@ private:
   void BeginDrag(const NMTREEVIEWA& notice);
   // Ends a drag; with drop, a release over another item sends KX_TVN_DROP.
   LRESULT EndDrag(bool drop);
+  // The drop-target mark on item (NULL: on none), and off whatever item carries it.
+  void MarkDropTarget(HTREEITEM item);
+  void ClearDropHighlight();
+  void SetDropState(HTREEITEM item, bool marked);
 
-  bool dragShown = false;  // the system's drag picture is on the screen
+  bool dragShown = false;      // the system's drag picture is on the screen
+  HTREEITEM markedItem = NULL;  // the item this tree last marked as drop target
 };
 
 // Handlers for the tree's notifications, bound by code in cmdHandlers (and the right

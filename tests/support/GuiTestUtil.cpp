@@ -1,5 +1,8 @@
 #include "tests/support/GuiTestUtil.h"
 
+#include <atomic>
+#include <thread>
+
 void PumpFor(int ms) {
   DWORD start = GetTickCount();
   while (static_cast<int>(GetTickCount() - start) < ms) {
@@ -107,6 +110,26 @@ void PressLeft() {
 void ReleaseLeft() {
   SendMouse(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, lastPointer.x, lastPointer.y);
   PumpFor(30);
+}
+
+void PressRight() {
+  SendMouse(MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, lastPointer.x, lastPointer.y);
+  PumpFor(30);
+}
+
+void ReleaseRight() {
+  SendMouse(MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, lastPointer.x, lastPointer.y);
+  PumpFor(30);
+}
+
+void DriveWhilePumping(const std::function<void()>& script) {
+  std::atomic<bool> done(false);
+  std::thread driver([&] {
+    script();
+    done = true;
+  });
+  PumpUntil([&] { return done.load(); }, 60000);
+  driver.join();
 }
 
 POINT CentreOf(HWND hwnd) {

@@ -28,6 +28,12 @@ DWORD ToPixel(COLORREF color);
 void MovePointerTo(int x, int y);
 void PressLeft();
 void ReleaseLeft();
+void PressRight();
+void ReleaseRight();
+// Runs script on a second thread while this one dispatches messages, until the script
+// ends: for input that this thread's modal loops (a control tracking the mouse, a menu,
+// a dialog) must see while they run.
+void DriveWhilePumping(const std::function<void()>& script);
 // The centre of a window in screen coordinates.
 POINT CentreOf(HWND hwnd);
 
