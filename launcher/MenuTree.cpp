@@ -66,12 +66,16 @@ KxString CaptionOf(const KxString& path) {
   return caption.IsEmpty() ? FileNameOf(path, true) : caption;
 }
 
-// The shell's small icon for path, owned by the caller: the file's own icon (a program's
-// mark) when the file is there, the icon of its type when it is not; NULL when the shell
-// has none.
-HICON ShellSmallIcon(const KxString& path) {
+// The small icon of the file at path, owned by the caller: a program's (or icon file's)
+// own first icon when it has one, otherwise the shell's icon for it, which for a missing
+// file is the icon of its type; NULL when there is none. The file's own icon is read
+// directly because Wine's shell answers with the generic program icon for every program.
+HICON FileSmallIcon(const KxString& path) {
+  bool exists = FileExists(path);
+  HICON own = NULL;
+  if (exists && ExtractIconExA(path.CStr(), 0, NULL, &own, 1) > 0 && own) return own;
   UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_DISPLAYNAME | SHGFI_TYPENAME;
-  if (!FileExists(path)) flags |= SHGFI_USEFILEATTRIBUTES;
+  if (!exists) flags |= SHGFI_USEFILEATTRIBUTES;
   SHFILEINFOA info = {};
   if (!SHGetFileInfoA(path.CStr(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags)) return NULL;
   return info.hIcon;
@@ -84,7 +88,7 @@ ShortcutRecord ShortcutTo(const KxString& path) {
   record.flagB = false;
   record.path = path;
   record.text = CaptionOf(path);
-  record.icon.Reset(ShellSmallIcon(path));
+  record.icon.Reset(FileSmallIcon(path));
   return record;
 }
 

@@ -1,0 +1,422 @@
+// The maintenance tree on a scratch Config.db: every command chosen in the real context
+// menu with a right click and keys, renaming by typing into the label edit, the open-file
+// dialog, drags by real button events, and files dropped from outside. After every step
+// the tree and KX_SOFT must agree row by row, with the positions under each parent 0, 1,
+// 2, ... in the order shown.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "kx/KxForm.h"
+#include "launcher/MenuTree.h"
+#include "store/KxDb.h"
+#include "store/Schema.h"
+#include "store/ShortcutRecord.h"
+#include "tests/launcher/MenuDriver.h"
+#include "tests/support/GuiTestUtil.h"
+#include "tests/support/TestUtil.h"
+
+namespace {
+
+const char kSoft[] = "KX_SOFT";
+
+void AddRow(int id, int parentId, int orderId, int kind, const char* text) {
+  ShortcutRecord record;
+  record.id = static_cast<short>(id);
+  record.parentId = static_cast<short>(parentId);
+  record.orderId = orderId;
+  record.kind = kind;
+  record.text = text;
+  ASSERT_TRUE(TheDb.Exec(ShortcutInsertSql(record)));
+}
+
+KxString WhereId(LPARAM id) { return "S_ID=" + KxString::FromInt(static_cast<int>(id)); }
+
+// Groups as "text{...}", separators as "-".
+std::string Shown(const KxTreeItem& parent) {
+  std::string text;
+  for (KxTreeItem item = parent.FirstChild(); !item.IsNull(); item = item.Next()) {
+    if (!text.empty()) text += " ";
+    int image = item.Image();
+    if (image == 4) {
+      text += "-";
+      continue;
+    }
+    text += item.Text().CStr();
+    if (image == 1 || image == 2) text += "{" + Shown(item) + "}";
+  }
+  return text;
+}
+
+// Where the tree and the table part: "" when every item has its row with the parent, the
+// position, the kind and the caption the tree shows, and no row is left unshown.
+std::string Mismatch(const KxTreeItem& parent, int& items) {
+  int position = 0;
+  for (KxTreeItem item = parent.FirstChild(); !item.IsNull(); item = item.Next(), ++position) {
+    ++items;
+    KxString where = WhereId(item.Param());
+    std::string label = item.Text().CStr();
+    if (!TheDb.Exists(kSoft, where)) return label + ": no row";
+    if (TheDb.SelectInt(kSoft, "S_PID", where) != parent.Param()) return label + ": S_PID";
+    if (TheDb.SelectInt(kSoft, "S_ORDERID", where) != position)
+      return label + ": S_ORDERID " + std::to_string(TheDb.SelectInt(kSoft, "S_ORDERID", where)) +
+             " at " + std::to_string(position);
+    ShortcutRecord kind;
+    DecodeShortcutFlags(TheDb.SelectInt(kSoft, "S_FLAG", where), kind);
+    int image = item.Image();
+    int expected = image == 4 ? kShortcutSeparator : image == 3 ? kShortcutItem : kShortcutGroup;
+    if (kind.kind != expected) return label + ": kind";
+    if (image != 4 && TheDb.SelectText(kSoft, "S_TEXT", where) != item.Text()) return label + ": S_TEXT";
+    std::string below = Mismatch(item, items);
+    if (!below.empty()) return below;
+  }
+  return "";
+}
+
+std::string InStep(const MenuTree& tree) {
+  int items = 0;
+  std::string mismatch = Mismatch(tree.rootHandle, items);
+  if (!mismatch.empty()) return mismatch;
+  int rows = TheDb.Count(kSoft, "");
+  return rows == items ? "" : std::to_string(rows) + " rows for " + std::to_string(items) + " items";
+}
+
+KxTreeItem Find(const KxTreeItem& parent, const char* text) {
+  for (KxTreeItem item = parent.FirstChild(); !item.IsNull(); item = item.Next()) {
+    if (item.Text() == text) return item;
+    KxTreeItem below = Find(item, text);
+    if (!below.IsNull()) return below;
+  }
+  return KxTreeItem();
+}
+
+HWND WindowOfThisProcess(const char* className, const char* title) {
+  struct Search {
+    const char* className;
+    const char* title;
+    HWND found;
+  } search{className, title, NULL};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        Search* s = reinterpret_cast<Search*>(lParam);
+        char name[64] = {}, text[64] = {};
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        GetClassNameA(hwnd, name, sizeof(name));
+        GetWindowTextA(hwnd, text, sizeof(text));
+        if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd) || lstrcmpA(name, s->className) ||
+            lstrcmpA(text, s->title))
+          return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// In the open-file dialog that the tree shows: the path typed in and confirmed, or the
+// dialog cancelled when path is empty.
+void AnswerFileDialog(const KxString& path) {
+  HWND dialog = NULL;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = WindowOfThisProcess("#32770", "选择文件")) != NULL; }, 10000));
+  if (path.IsEmpty()) {
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  HWND name = GetDlgItem(dialog, 0x480);  // the file-name box
+  if (!name) name = GetDlgItem(dialog, 0x47C);
+  ASSERT_NE(nullptr, name);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.CStr()));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 10000));
+}
+
+class MaintenanceTree : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
+  void SetUp() override {
+    dir = MakeScratchDir("menu-tree");
+    ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+    ASSERT_TRUE(TheDb.Exec(kCreateSoftTable));
+    ASSERT_TRUE(TheDb.Exec(kCreateSoftIndex));
+    AddRow(1, 0, 0, kShortcutGroup, "工具");
+    AddRow(2, 0, 1, kShortcutSeparator, "不显示的文字");
+    AddRow(3, 0, 2, kShortcutItem, "记事本");
+    AddRow(4, 0, 3, kShortcutGroup, "空组");
+    AddRow(5, 1, 0, kShortcutItem, "计算器");
+    AddRow(6, 1, 1, kShortcutGroup, "深层");
+    AddRow(7, 6, 0, kShortcutItem, "画图");
+    form = new KxForm(nullptr, "maintain", KxRect{40, 40, 420, 460}, WS_POPUP | WS_VISIBLE);
+    form->SetTopMost();
+    tree = new MenuTree;
+    ASSERT_TRUE(tree->Setup(form, KxRect{0, 0, 400, 440}));
+    tree->FillShortcutTree();
+    for (const char* group : {"工具", "深层"}) Find(tree->rootHandle, group).Expand(true);
+    SetForegroundWindow(form->hwnd);
+    PumpFor(50);
+    ASSERT_EQ("工具{计算器 深层{画图}} - 记事本 空组{}", Shown(tree->rootHandle));
+    ASSERT_EQ("", InStep(*tree));
+  }
+  void TearDown() override {
+    delete tree;
+    delete form;
+    PumpFor(20);
+    TheDb.Close();
+    RemoveTree(dir);
+  }
+
+  // The middle of the item's label on the screen; below the last item for nullptr.
+  POINT PointAt(const char* text) {
+    bool root = !text || lstrcmpA(text, kTreeRootText) == 0;
+    KxTreeItem item = root ? tree->rootHandle : Find(tree->rootHandle, text);
+    EXPECT_FALSE(item.IsNull()) << text;
+    RECT r = {};
+    HTREEITEM handle = item.handle;
+    memcpy(&r, &handle, sizeof(handle));
+    SendMessageA(tree->hwnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
+    POINT p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (!text) p.y = tree->ClientRect().bottom - 20;
+    ClientToScreen(tree->hwnd, &p);
+    return p;
+  }
+
+  // Right-clicks the item (empty space for nullptr), reads the ids of the menu that opens
+  // ("0" for a separator), chooses command with keys (Escape for 0) and runs then.
+  std::string Command(const char* text, int command, const std::function<void()>& then = nullptr) {
+    POINT at = PointAt(text);
+    std::string ids;
+    DriveWhilePumping([&] {
+      Sleep(GetDoubleClickTime() + 50);
+      MovePointerTo(at.x, at.y);
+      PressRight();
+      ReleaseRight();
+      if (!menudriver::WaitForMenus(1)) return;
+      HMENU menu = reinterpret_cast<HMENU>(
+          SendMessageA(menudriver::MenuWindows().front(), 0x01E1 /* MN_GETHMENU */, 0, 0));
+      int downs = 0;
+      for (int i = 0, seen = 0; i < GetMenuItemCount(menu); ++i) {
+        UINT id = GetMenuItemID(menu, i);
+        ids += (ids.empty() ? "" : " ") + std::to_string(id);
+        if (id != 0) ++seen;
+        if (static_cast<int>(id) == command) downs = seen;
+      }
+      if (command == 0 || downs == 0) {
+        menudriver::Tap(VK_ESCAPE);
+        return;
+      }
+      for (int i = 0; i < downs; ++i) menudriver::Tap(VK_DOWN);
+      menudriver::Tap(VK_RETURN);
+      if (then) then();
+    });
+    PumpFor(100);
+    return ids;
+  }
+
+  // Drags one item onto another (the root for nullptr) with real button events.
+  void Drag(const char* from, const char* to) {
+    POINT a = PointAt(from);
+    POINT b = to ? PointAt(to) : PointAt(kTreeRootText);
+    DriveWhilePumping([&] {
+      Sleep(GetDoubleClickTime() + 50);
+      MovePointerTo(a.x, a.y);
+      PressLeft();
+      MovePointerTo(a.x + 12, a.y + 12);
+      MovePointerTo((a.x + b.x) / 2, (a.y + b.y) / 2);
+      MovePointerTo(b.x, b.y);
+      MovePointerTo(b.x + 1, b.y);
+      Sleep(150);
+      ReleaseLeft();
+      Sleep(100);
+    });
+    PumpFor(100);
+  }
+
+  KxString dir;
+  KxForm* form = nullptr;
+  MenuTree* tree = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MaintenanceTree, EveryCommandThroughTheContextMenuKeepsTreeAndTableInStep) {
+  const char* const kRootMenu = "1 2 3";
+  const char* const kShortcutMenu = "1 2 3 0 4 5 6 0 7 8 9 10";
+  const char* const kGroupMenu = "1 2 3 0 4 6 0 7 8 9 10";
+  const char* const kSeparatorMenu = "1 2 3 0 5 6 0 7 8 9 10";
+  struct Step {
+    const char* item;  // nullptr: the empty space below the items
+    int command;
+    const char* menu;
+    const char* shown;
+  } steps[] = {
+      {nullptr, kTreeNewGroup, kRootMenu, "工具{计算器 深层{画图}} - 记事本 空组{} 新组{}"},
+      {kTreeRootText, 0, kRootMenu, "工具{计算器 深层{画图}} - 记事本 空组{} 新组{}"},
+      {"记事本", kTreeNewSeparator, kShortcutMenu, "工具{计算器 深层{画图}} - 记事本 - 空组{} 新组{}"},
+      {"计算器", kTreeNewGroup, kShortcutMenu, "工具{计算器 新组{} 深层{画图}} - 记事本 - 空组{} 新组{}"},
+      {"深层", kTreeMoveFirst, kGroupMenu, "工具{深层{画图} 计算器 新组{}} - 记事本 - 空组{} 新组{}"},
+      {"记事本", kTreeMoveFirst, kShortcutMenu, "记事本 工具{深层{画图} 计算器 新组{}} - - 空组{} 新组{}"},
+      {"空组", kTreeMoveUp, kGroupMenu, "记事本 工具{深层{画图} 计算器 新组{}} - 空组{} - 新组{}"},
+      {"深层", kTreeMoveLast, kGroupMenu, "记事本 工具{计算器 新组{} 深层{画图}} - 空组{} - 新组{}"},
+      {"画图", kTreeMoveDown, kShortcutMenu, "记事本 工具{计算器 新组{} 深层{画图}} - 空组{} - 新组{}"},
+      {"记事本", kTreeMoveUp, kShortcutMenu, "记事本 工具{计算器 新组{} 深层{画图}} - 空组{} - 新组{}"},
+      {kTreeSeparatorText, kTreeMoveDown, kSeparatorMenu, "记事本 工具{计算器 新组{} 深层{画图}} 空组{} - - 新组{}"},
+      {"工具", kTreeDelete, kGroupMenu, "记事本 空组{} - - 新组{}"},
+      {"新组", kTreeMoveFirst, kGroupMenu, "新组{} 记事本 空组{} - -"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::string(step.item ? step.item : "(empty space)") + " " + std::to_string(step.command));
+    EXPECT_EQ(step.menu, Command(step.item, step.command));
+    EXPECT_EQ(step.shown, Shown(tree->rootHandle));
+    EXPECT_EQ("", InStep(*tree));
+  }
+  // Rows made here carry the first flag and not the second; new groups have icon 102.
+  EXPECT_EQ(0, TheDb.Count(kSoft, "S_ID>7 and (S_FLAG & 24)<>8"));
+  EXPECT_EQ(0, TheDb.Count(kSoft, "S_ID>7 and S_FLAG=9 and S_ICO is null"));
+  EXPECT_EQ(1, TheDb.Count(kSoft, "S_ID>7 and S_FLAG=9")) << "the other went with its group";
+}
+
+TEST_F(MaintenanceTree, RenameByTypingIntoTheLabel) {
+  Command("记事本", kTreeRename, [] {
+    Sleep(300);
+    TypeText(L"写字板 2");
+    TapKey(VK_RETURN);
+  });
+  EXPECT_EQ("工具{计算器 深层{画图}} - 写字板 2 空组{}", Shown(tree->rootHandle));
+  EXPECT_EQ("", InStep(*tree));
+
+  Command("空组", kTreeRename, [] {
+    Sleep(300);
+    TapKey(VK_ESCAPE);
+  });
+  EXPECT_EQ("工具{计算器 深层{画图}} - 写字板 2 空组{}", Shown(tree->rootHandle));
+
+  // The answers to the end of an edit, Wine's repeated one included.
+  KxTreeItem separator = Find(tree->rootHandle, kTreeSeparatorText);
+  KxTreeItem group = Find(tree->rootHandle, "空组");
+  EXPECT_FALSE(tree->EndRename(separator, "文字"));
+  EXPECT_FALSE(tree->EndRename(group, nullptr));
+  EXPECT_FALSE(tree->EndRename(group, ""));
+  EXPECT_FALSE(tree->EndRename(tree->rootHandle, "菜单"));
+  EXPECT_TRUE(tree->EndRename(group, "空组"));
+  EXPECT_TRUE(tree->EndRename(group, "它's"));
+  EXPECT_STREQ("它's", TheDb.SelectText(kSoft, "S_TEXT", "S_ID=4").CStr());
+}
+
+TEST_F(MaintenanceTree, NewAndChangedShortcutsThroughTheFileDialog) {
+  KxString program = dir + "\\velix.exe";
+  ASSERT_TRUE(CopyFileA((TestBinDir() + "\\velix.exe").CStr(), program.CStr(), FALSE));
+
+  Command("记事本", kTreeNewShortcut, [] { AnswerFileDialog(""); });
+  EXPECT_EQ("工具{计算器 深层{画图}} - 记事本 空组{}", Shown(tree->rootHandle)) << "cancelled";
+
+  Command("记事本", kTreeNewShortcut, [&] { AnswerFileDialog(program); });
+  EXPECT_EQ("工具{计算器 深层{画图}} - 记事本 velix 空组{}", Shown(tree->rootHandle));
+  EXPECT_EQ("", InStep(*tree));
+  KxString where = "S_TEXT='velix'";
+  EXPECT_STREQ(program.CStr(), TheDb.SelectText(kSoft, "S_PATH", where).CStr());
+  EXPECT_EQ(kShortcutFlagItem | kShortcutFlagA, TheDb.SelectInt(kSoft, "S_FLAG", where));
+
+  // The stored icon is the program's own mark, not the shell's picture of any program.
+  KxString blob;
+  ASSERT_TRUE(TheDb.SelectBlob(kSoft, "S_ICO", where, blob));
+  OwnedIcon stored;
+  ASSERT_TRUE(BlobToIcon(blob.CStr(), blob.Length(), stored));
+  HMODULE image = LoadLibraryExA(program.CStr(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+  OwnedIcon mark(static_cast<HICON>(LoadImageA(image, MAKEINTRESOURCEA(101), IMAGE_ICON, 16, 16, 0)));
+  FreeLibrary(image);
+  SHFILEINFOA info = {};
+  SHGetFileInfoA("nowhere.exe", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+                 SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+  OwnedIcon typeIcon(info.hIcon);
+  auto pixels = [](HICON icon) {
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    RECT all = {0, 0, 16, 16};
+    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawIconEx(memory, 0, 0, icon, 16, 16, 0, NULL, DI_NORMAL);
+    std::vector<COLORREF> colours;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) colours.push_back(GetPixel(memory, x, y));
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return colours;
+  };
+  EXPECT_EQ(pixels(mark.Get()), pixels(stored.Get()));
+  EXPECT_NE(pixels(typeIcon.Get()), pixels(stored.Get()));
+
+  // A separator changed into a shortcut.
+  Command(kTreeSeparatorText, kTreeChange, [&] { AnswerFileDialog(program); });
+  EXPECT_EQ("工具{计算器 深层{画图}} velix 记事本 velix 空组{}", Shown(tree->rootHandle));
+  EXPECT_EQ("", InStep(*tree));
+}
+
+TEST_F(MaintenanceTree, DragsMoveItemsButNeverIntoTheirOwnBranch) {
+  struct Case {
+    const char* from;
+    const char* to;
+    const char* shown;
+  } cases[] = {
+      {"工具", "画图", "工具{计算器 深层{画图}} - 记事本 空组{}"},
+      {"记事本", "计算器", "工具{记事本 计算器 深层{画图}} - 空组{}"},
+      {"计算器", "空组", "工具{记事本 深层{画图}} - 空组{计算器}"},
+      {"深层", nullptr, "工具{记事本} - 空组{计算器} 深层{画图}"},
+      {kTreeSeparatorText, "记事本", "工具{- 记事本} 空组{计算器} 深层{画图}"},
+      {"深层", "工具", "工具{- 记事本 深层{画图}} 空组{计算器}"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.from) + " onto " + (k.to ? k.to : "the root"));
+    Drag(k.from, k.to);
+    EXPECT_EQ(k.shown, Shown(tree->rootHandle));
+    EXPECT_EQ("", InStep(*tree));
+  }
+}
+
+TEST_F(MaintenanceTree, FilesDroppedFromOutside) {
+  KxStringList made;
+  for (const char* name : {"a.b.c.txt", "x.y.exe", "readme.txt"}) {
+    KxString path = dir + "\\" + name;
+    ASSERT_TRUE(WriteFileBytes(path, "x"));
+    made.Add(path);
+  }
+  struct Case {
+    const char* onto;  // nullptr: the empty space below the items
+    std::vector<int> files;
+    const char* shown;
+  } cases[] = {
+      {"记事本", {0, 1}, "工具{计算器 深层{画图}} - 记事本 a x 空组{}"},
+      {"空组", {2}, "工具{计算器 深层{画图}} - 记事本 a x 空组{readme}"},
+      {nullptr, {1}, "工具{计算器 深层{画图}} - 记事本 a x 空组{readme} x"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.onto ? k.onto : "(empty space)");
+    POINT at = PointAt(k.onto);
+    ScreenToClient(tree->hwnd, &at);
+    std::string names;
+    for (int i : k.files) names += std::string(made.At(i)->CStr()) + '\0';
+    names += '\0';
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size());
+    DROPFILES* files = static_cast<DROPFILES*>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    files->pt = at;
+    memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), names.data(), names.size());
+    GlobalUnlock(drop);
+    PostMessageA(tree->hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    PumpFor(300);
+    EXPECT_EQ(k.shown, Shown(tree->rootHandle));
+    EXPECT_EQ("", InStep(*tree));
+  }
+  EXPECT_TRUE(Find(tree->rootHandle, "空组").IsExpanded());
+  EXPECT_STREQ(made.At(0)->CStr(), TheDb.SelectText(kSoft, "S_PATH", "S_TEXT='a'").CStr());
+  EXPECT_EQ(0, TheDb.Count(kSoft, "S_ID>7 and S_ICO is null")) << "each has the shell's icon";
+}
