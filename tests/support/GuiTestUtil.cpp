@@ -1,5 +1,7 @@
 #include "tests/support/GuiTestUtil.h"
 
+#include "tests/support/TestUtil.h"
+
 #include <atomic>
 #include <thread>
 
@@ -179,4 +181,27 @@ void TypeText(const wchar_t* text) {
     SendKey(0, *c, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
     PumpFor(30);
   }
+}
+
+// A 24-bit BMP, bottom-up rows padded to four bytes, for looking at.
+void SaveBmp(const Capture& c, const KxString& path) {
+  int stride = (c.width * 3 + 3) & ~3;
+  KxString bytes;
+  bytes.Resize(54 + stride * c.height);
+  unsigned char* b = reinterpret_cast<unsigned char*>(bytes.Buffer());
+  auto put = [b](int at, unsigned value, int size) {
+    for (int i = 0; i < size; ++i) b[at + i] = static_cast<unsigned char>(value >> (8 * i));
+  };
+  put(0, 0x4D42, 2);
+  put(2, static_cast<unsigned>(bytes.Length()), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<unsigned>(c.width), 4);
+  put(22, static_cast<unsigned>(c.height), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (int y = 0; y < c.height; ++y)
+    for (int x = 0; x < c.width; ++x)
+      put(54 + (c.height - 1 - y) * stride + x * 3, c.At(x, y), 3);
+  WriteFileBytes(path, bytes);
 }

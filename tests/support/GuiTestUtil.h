@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "kx/base/KxString.h"
+
 // Dispatches the thread's messages for about ms milliseconds.
 void PumpFor(int ms);
 // Dispatches messages until cond holds or timeoutMs pass.
@@ -21,6 +23,8 @@ struct Capture {
   DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Capture CaptureWindow(HWND hwnd);
+// Writes the capture as a 24-bit BMP, for looking at.
+void SaveBmp(const Capture& capture, const KxString& path);
 // COLORREF (0x00BBGGRR) to the capture's 0x00RRGGBB.
 DWORD ToPixel(COLORREF color);
 
