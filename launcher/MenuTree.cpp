@@ -171,6 +171,7 @@ bool MenuTree::Setup(KxControl* parentControl, const KxRect& rect) {
   BindRButtonDown(*this, this, &MenuTree::SelectItemAtCursor);
   BindRClick(*this, this, &MenuTree::ShowTreeMenu);
   BindItemExpanding(*this, this, &MenuTree::UpdateGroupImage);
+  BindCmd(*this, static_cast<UINT>(TVN_BEGINLABELEDITA), this, &MenuTree::OnBeginLabelEdit);
   BindEndLabelEdit(*this, this, &MenuTree::OnEndLabelEdit);
   BindBeginDrag(*this, this, &MenuTree::CanDrag);
   BindDrop(*this, this, &MenuTree::OnDrop);
@@ -289,6 +290,14 @@ int MenuTree::UpdateGroupImage(KxEvtParam& param) {
   const NMTREEVIEWA* notice = reinterpret_cast<const NMTREEVIEWA*>(param.lParam);
   ShowGroupState(KxTreeItem(notice->itemNew.hItem, this));
   return 0;
+}
+
+int MenuTree::OnBeginLabelEdit(KxEvtParam& param) {
+  // A slow second click starts an edit on any item; the root and separators have no
+  // caption of their own to change, so none opens there.
+  const NMTVDISPINFOA* info = reinterpret_cast<const NMTVDISPINFOA*>(param.lParam);
+  ItemKind kind = KindOf(KxTreeItem(info->item.hItem, this));
+  return kind == kKindGroup || kind == kKindShortcut ? FALSE : TRUE;
 }
 
 int MenuTree::OnEndLabelEdit(KxEvtParam& param) {

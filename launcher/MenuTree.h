@@ -64,6 +64,7 @@ private:
   int SelectItemAtCursor(KxEvtParam& param);
   int ShowTreeMenu(KxEvtParam& param);
   int UpdateGroupImage(KxEvtParam& param);
+  int OnBeginLabelEdit(KxEvtParam& param);
   int OnEndLabelEdit(KxEvtParam& param);
   int CanDrag(KxEvtParam& param);
   int OnDrop(KxEvtParam& param);

@@ -1,7 +1,7 @@
 // The normal run end to end: velix.exe in a scratch program directory with its tray icon,
 // the menus it opens for the tray buttons, and commands picked by key presses with their
-// effects on the kit window, the about window, the virtual desktops, Explorer and the
-// exit. The shut-down sub-menu is switched off wherever keys choose items, so that no
+// effects on the kit window, the about window, the virtual desktops, Explorer, the exit
+// and the maintenance window building the launcher menu. The shut-down sub-menu is switched off wherever keys choose items, so that no
 // slip can reach the real shut-down; its commands are tested in-process behind the seam.
 
 #include <gtest/gtest.h>
@@ -323,3 +323,87 @@ TEST_F(KitRun, ExplorerOnTheFirstDrive) {
 }
 
 }  // namespace
+
+namespace {
+
+HWND ChildOfClass(HWND parent, const char* className, const char* text) {
+  struct Search {
+    const char* className;
+    const char* text;
+    HWND found;
+  } search{className, text, NULL};
+  EnumChildWindows(
+      parent,
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        Search* s = reinterpret_cast<Search*>(lParam);
+        char name[64] = {}, caption[64] = {};
+        GetClassNameA(hwnd, name, sizeof(name));
+        GetWindowTextA(hwnd, caption, sizeof(caption));
+        if (lstrcmpiA(name, s->className) || (s->text && lstrcmpA(caption, s->text))) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void ClickAt(POINT at, bool right) {
+  PumpFor(GetDoubleClickTime() + 50);
+  MovePointerTo(at.x, at.y);
+  if (right) {
+    PressRight();
+    ReleaseRight();
+  } else {
+    PressLeft();
+    ReleaseLeft();
+  }
+}
+
+}  // namespace
+
+TEST_F(KitRun, MaintenanceWindowAddsAShortcutThatTheLauncherMenuStarts) {
+  SwitchOff(kModuleShutDown);
+  TheDb.Close();
+  KxString probe = dir + "\\velix_probe.exe";
+  ASSERT_TRUE(CopyFileA((TestBinDir() + "\\velix_probe.exe").CStr(), probe.CStr(), FALSE));
+  Start();
+
+  ASSERT_NE(nullptr, OpenMenu(WM_LBUTTONUP)) << "no launcher menu";
+  Press(VK_DOWN);  // 快捷维护
+  Press(VK_RETURN);
+  HWND maintain = NULL;
+  ASSERT_TRUE(PumpUntil([&] { return (maintain = WindowOf(pid, "KxCardClassName", "Velibox中快捷")) != NULL &&
+                                     IsWindowVisible(maintain); }, 10000));
+  HWND tree = ChildOfClass(maintain, "SysTreeView32", nullptr);
+  ASSERT_NE(nullptr, tree);
+
+  // The empty space of the tree stands for the whole menu: 新菜单 adds at its end.
+  RECT area;
+  GetWindowRect(tree, &area);
+  ClickAt(POINT{area.left + 120, area.bottom - 40}, true);
+  ASSERT_TRUE(PumpUntil([&] { return WindowOf(pid, "#32768", nullptr) != NULL; }, 5000));
+  Press(VK_DOWN);  // 新菜单
+  Press(VK_RETURN);
+  HWND dialog = NULL;
+  ASSERT_TRUE(PumpUntil([&] { return (dialog = WindowOf(pid, "#32770", "选择文件")) != NULL; }, 10000));
+  HWND name = GetDlgItem(dialog, 0x480);
+  if (!name) name = GetDlgItem(dialog, 0x47C);
+  ASSERT_NE(nullptr, name);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(probe.CStr()));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 10000));
+
+  ClickAt(CentreOf(ChildOfClass(maintain, "KxCardClassName", "关闭")), false);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(maintain); }, 5000)) << "关闭 hides the window";
+
+  ASSERT_NE(nullptr, OpenMenu(WM_LBUTTONUP));
+  Press(VK_DOWN);  // 快捷维护
+  Press(VK_DOWN);  // the new shortcut, past the separator
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitFor([&] { return FileExistsAt(dir + "\\velix-probe-out.txt"); }, 10000))
+      << "the shortcut starts the program";
+
+  ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+  EXPECT_EQ(1, TheDb.Count("KX_SOFT", "S_TEXT='velix_probe' and S_PID=0 and S_ORDERID=0 and S_FLAG=12 and "
+                                      "S_ICO is not null and S_PATH='" + probe + "'"));
+}

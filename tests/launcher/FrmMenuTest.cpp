@@ -19,25 +19,19 @@
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
 #include "tests/launcher/MenuDriver.h"
+#include "tests/launcher/ShortcutRows.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
 
-void AddRow(int id, int parentId, int orderId, int kind, const char* text, int iconId) {
-  ShortcutRecord record;
-  record.id = static_cast<short>(id);
-  record.parentId = static_cast<short>(parentId);
-  record.orderId = orderId;
-  record.kind = kind;
-  record.text = text;
+// A row with one of the program's icons (0: none).
+void AddRowWithIcon(int id, int parentId, int orderId, int kind, const char* text, int iconId) {
   HICON icon = iconId ? static_cast<HICON>(LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(iconId),
                                                        IMAGE_ICON, 16, 16, 0))
                       : NULL;
-  KxString blob = IconToBlob(icon);
+  AddRow(id, parentId, orderId, kind, text, "", icon);
   if (icon) DestroyIcon(icon);
-  ASSERT_TRUE(TheDb.ExecWithBlob(ShortcutInsertSql(record), blob.IsEmpty() ? nullptr : blob.CStr(),
-                                 blob.Length()));
 }
 
 void Click(HWND button) {
@@ -74,13 +68,13 @@ protected:
     dir = MakeScratchDir("maintenance-window");
     ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
     CreateMissingTables();
-    AddRow(1, 0, 0, kShortcutGroup, "常用工具", IDI_GROUP);
-    AddRow(2, 0, 1, kShortcutSeparator, "", 0);
-    AddRow(3, 0, 2, kShortcutItem, "网页浏览", IDI_APP);
-    AddRow(4, 1, 0, kShortcutItem, "记事本", IDI_NEWITEM);
-    AddRow(5, 1, 1, kShortcutGroup, "更多程序", IDI_GROUP);
-    AddRow(6, 5, 0, kShortcutItem, "计算器", IDI_MAINTAIN);
-    AddRow(7, 0, 3, kShortcutItem, "画图", IDI_NOTE_MANAGER);
+    AddRowWithIcon(1, 0, 0, kShortcutGroup, "常用工具", IDI_GROUP);
+    AddRowWithIcon(2, 0, 1, kShortcutSeparator, "", 0);
+    AddRowWithIcon(3, 0, 2, kShortcutItem, "网页浏览", IDI_APP);
+    AddRowWithIcon(4, 1, 0, kShortcutItem, "记事本", IDI_NEWITEM);
+    AddRowWithIcon(5, 1, 1, kShortcutGroup, "更多程序", IDI_GROUP);
+    AddRowWithIcon(6, 5, 0, kShortcutItem, "计算器", IDI_MAINTAIN);
+    AddRowWithIcon(7, 0, 3, kShortcutItem, "画图", IDI_NOTE_MANAGER);
     CommandTargets targets;
     targets.toggleMaintenance = ToggleMaintenanceForm;
     targets.destroyToolWindows = DestroyMaintenanceForm;

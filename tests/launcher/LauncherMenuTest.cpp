@@ -17,6 +17,7 @@
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
 #include "tests/launcher/MenuDriver.h"
+#include "tests/launcher/ShortcutRows.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
@@ -31,20 +32,6 @@ void ShowDriven(KxControl* owner, const std::function<void()>& script) {
 }
 
 // ---- The table and the menu as text
-
-void AddRow(int id, int parentId, int orderId, int kind, const char* text, const KxString& path,
-            HICON icon = NULL) {
-  ShortcutRecord record;
-  record.id = static_cast<short>(id);
-  record.parentId = static_cast<short>(parentId);
-  record.orderId = orderId;
-  record.kind = kind;
-  record.text = text;
-  record.path = path;
-  KxString blob = IconToBlob(icon);
-  ASSERT_TRUE(TheDb.ExecWithBlob(ShortcutInsertSql(record), blob.IsEmpty() ? nullptr : blob.CStr(),
-                                 blob.Length()));
-}
 
 void Add(ShortcutList& list, int id, int parentId, int kind, const char* text) {
   ShortcutRecord& record = list.Add(ShortcutRecord())->value;

@@ -20,22 +20,13 @@
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
 #include "tests/launcher/MenuDriver.h"
+#include "tests/launcher/ShortcutRows.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
 
 const char kSoft[] = "KX_SOFT";
-
-void AddRow(int id, int parentId, int orderId, int kind, const char* text) {
-  ShortcutRecord record;
-  record.id = static_cast<short>(id);
-  record.parentId = static_cast<short>(parentId);
-  record.orderId = orderId;
-  record.kind = kind;
-  record.text = text;
-  ASSERT_TRUE(TheDb.Exec(ShortcutInsertSql(record)));
-}
 
 KxString WhereId(LPARAM id) { return "S_ID=" + KxString::FromInt(static_cast<int>(id)); }
 
@@ -297,9 +288,13 @@ TEST_F(MaintenanceTree, RenameByTypingIntoTheLabel) {
   });
   EXPECT_EQ("工具{计算器 深层{画图}} - 写字板 2 空组{}", Shown(tree->rootHandle));
 
-  // The answers to the end of an edit, Wine's repeated one included.
+  // No edit opens on the root or a separator; the answers to the end of an edit, Wine's
+  // repeated one included.
   KxTreeItem separator = Find(tree->rootHandle, kTreeSeparatorText);
   KxTreeItem group = Find(tree->rootHandle, "空组");
+  for (const KxTreeItem& item : {separator, tree->rootHandle}) {
+    EXPECT_EQ(0, SendMessageA(tree->hwnd, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item.handle)));
+  }
   EXPECT_FALSE(tree->EndRename(separator, "文字"));
   EXPECT_FALSE(tree->EndRename(group, nullptr));
   EXPECT_FALSE(tree->EndRename(group, ""));
