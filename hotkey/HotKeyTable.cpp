@@ -1,0 +1,130 @@
+#include "hotkey/HotKeyTable.h"
+
+#include "hotkey/HotKeyCode.h"
+#include "kx/KxTaskBar.h"
+#include "launcher/CommandMenu.h"
+#include "launcher/FrmMain.h"
+#include "store/ModuleRecord.h"
+#include "store/PluginRecord.h"
+
+HotKeyTable TheHotKeys;
+
+namespace {
+
+const char kTakenTitle[] = "热键未能注册";
+const char kTakenLead[] = "以下热键已被占用或无效：";
+// A tray balloon holds a few hundred characters; further names are left to the window.
+const int kBalloonNames = 8;
+
+// The texts of the codes the last pass could not register.
+KxList<uint32_t> takenCodes;
+
+bool RegisterCode(uint32_t code, KxStringList& refused) {
+  if (TheHotKeys.Register(HotKeyEntryName(code), code)) return true;
+  KxString text = HotKeyCode(code).Text();
+  if (!refused.Contains(text)) refused.Add(text);
+  return false;
+}
+
+}  // namespace
+
+KxString HotKeyEntryName(uint32_t code) { return "HotKey" + HotKeyCode(code).Text(); }
+
+void HotKeyTable::Unregister(HotKeyEntry& entry) {
+  if (entry.id == 0) return;
+  if (entry.window && !entry.taken) UnregisterHotKey(entry.window, entry.id);
+  GlobalDeleteAtom(entry.id);
+  entry.id = 0;
+}
+
+bool HotKeyTable::Register(const KxString& name, uint32_t code) {
+  for (KxListNode<HotKeyEntry>* node = entries.Head(); node; node = node->next) {
+    if (node->value.name == name) {
+      Unregister(node->value);
+      entries.Remove(node);
+      break;
+    }
+  }
+  HotKeyEntry entry;
+  entry.name = name;
+  entry.id = GlobalAddAtomA(name.CStr());
+  entry.window = window;
+  entry.code = code;
+  // A code with modifiers and no key goes to the platform as it is, with key 0.
+  entry.taken = entry.id == 0 ||
+                !RegisterHotKey(window, entry.id, code & 0xFFFF, (code >> 16) & 0xFFFF);
+  bool registered = !entry.taken;
+  entries.Add(entry);
+  return registered;
+}
+
+void HotKeyTable::Clear() {
+  for (KxListNode<HotKeyEntry>* node = entries.Head(); node; node = node->next)
+    Unregister(node->value);
+  entries.Clear();
+}
+
+KxStringList RegisterAllHotKeys() {
+  TheHotKeys.Clear();
+  takenCodes.Clear();
+  KxStringList refused;
+  ModuleList modules;
+  LoadModules(modules);
+  for (const ModuleList::Node* node = modules.Head(); node; node = node->next) {
+    const ModuleRecord& module = node->value;
+    if (!module.HotKeyOn() || module.hotKey == 0) continue;
+    if (!RegisterCode(static_cast<uint32_t>(module.hotKey), refused))
+      takenCodes.Add(static_cast<uint32_t>(module.hotKey));
+  }
+  PluginList plugins;
+  LoadPlugins(plugins);
+  for (const PluginList::Node* node = plugins.Head(); node; node = node->next) {
+    const PluginRecord& plugin = node->value;
+    if (!(plugin.status & kPluginHotKeyOn) || plugin.hotKey == 0) continue;
+    if (!RegisterCode(static_cast<uint32_t>(plugin.hotKey), refused))
+      takenCodes.Add(static_cast<uint32_t>(plugin.hotKey));
+  }
+  if (!refused.IsEmpty()) {
+    KxString text = kTakenLead;
+    int shown = 0;
+    for (const KxListNode<KxString>* node = refused.Head(); node && shown < kBalloonNames;
+         node = node->next, ++shown)
+      text += (shown ? "、" : "") + node->value;
+    if (refused.Count() > kBalloonNames) text += "……";
+    TheTaskBar.ShowBalloon(kTakenTitle, text.CStr());
+  }
+  return refused;
+}
+
+bool IsHotKeyTaken(uint32_t code) {
+  // The entry of an equal text decides: a later code of the same text replaced it.
+  KxString name = HotKeyEntryName(code);
+  for (const KxListNode<HotKeyEntry>* node = TheHotKeys.Entries().Head(); node; node = node->next)
+    if (node->value.name == name) return node->value.taken;
+  for (const KxListNode<uint32_t>* node = takenCodes.Head(); node; node = node->next)
+    if (node->value == code) return true;
+  return false;
+}
+
+void DispatchHotKey(uint32_t code) {
+  if (TheHotKeys.Window()) SetForegroundWindow(TheHotKeys.Window());
+  ModuleRecord module;
+  if (FindModuleByHotKey(module, static_cast<int>(code), true)) {
+    switch (module.type) {
+      case kModuleExplorer:
+      case kModuleDesktop:
+        RouteCommand(module.type == kModuleExplorer && module.id == 0 ? kModuleExplorer
+                                                                       : module.type + module.id);
+        return;
+      case kModuleShutDown:
+        // The hotkey powers off at once; the menu's item of the same number restarts.
+        RouteCommand(kCommandPowerOff);
+        return;
+      default:
+        RouteCommand(module.type);
+        return;
+    }
+  }
+  PluginRecord plugin;
+  if (FindPluginByHotKey(plugin, static_cast<int>(code), true)) ShowPlugin(plugin.id);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The process-wide table of registered global hotkeys, bound to the kit window, and the
+// dispatch of WM_HOTKEY. Which action a code means is looked up in the database at every
+// press: enabled modules of KX_MODULE first, then enabled plug-ins of KX_PLUGIN.
+//
+// A combination that the platform refuses (another program holds it, or it is invalid)
+// stays in the table, marked taken, so the settings window can show it; a registration
+// pass with refusals names them in one tray balloon.
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "kx/base/KxList.h"
+#include "kx/base/KxString.h"
+
+struct HotKeyEntry {
+  KxString name;  // "HotKey" + the code's text: equal texts share one registration
+  ATOM id = 0;    // global atom of the name
+  HWND window = NULL;
+  uint32_t code = 0;
+  bool taken = false;  // RegisterHotKey refused it
+};
+
+class HotKeyTable {
+public:
+  HotKeyTable() = default;
+  HotKeyTable(const HotKeyTable&) = delete;
+  HotKeyTable& operator=(const HotKeyTable&) = delete;
+  ~HotKeyTable() { Clear(); }
+
+  void SetWindow(HWND hwnd) { window = hwnd; }
+  HWND Window() const { return window; }
+  // Replaces an entry of the same name; false when the platform refused the combination.
+  bool Register(const KxString& name, uint32_t code);
+  void Clear();
+  int Count() const { return entries.Count(); }
+  const KxList<HotKeyEntry>& Entries() const { return entries; }
+
+private:
+  static void Unregister(HotKeyEntry& entry);
+
+  HWND window = NULL;
+  KxList<HotKeyEntry> entries;
+};
+
+extern HotKeyTable TheHotKeys;
+
+// The entry name of a code: "HotKey" + its text.
+KxString HotKeyEntryName(uint32_t code);
+// Clears the table and registers every enabled module hotkey, then every enabled plug-in
+// hotkey. Returns the texts of the codes the platform refused (empty when all went in);
+// when there are any, one tray balloon names them.
+KxStringList RegisterAllHotKeys();
+// True when the last registration pass could not register this code.
+bool IsHotKeyTaken(uint32_t code);
+// The action of a pressed code: the first enabled module with it, else the first enabled
+// plug-in; nothing for an unknown code.
+void DispatchHotKey(uint32_t code);
