@@ -4,6 +4,7 @@
 #include "app/KxDialogs.h"
 #include "app/KxShell.h"
 #include "app/SingleRun.h"
+#include "hotkey/HotKeyTable.h"
 #include "kx/base/KxFile.h"
 #include "launcher/CommandMenu.h"
 #include "launcher/FrmMain.h"
@@ -103,6 +104,12 @@ int RunNormal(KxApp& app) {
   targets.toggleMaintenance = ToggleMaintenanceForm;
   targets.destroyToolWindows = DestroyMaintenanceForm;
   SetCommandTargets(&targets);
+  KitHotKeyHooks hotKeys;
+  hotKeys.bind = [](HWND kit) { TheHotKeys.SetWindow(kit); };
+  hotKeys.registerAll = [] { RegisterAllHotKeys(); };
+  hotKeys.dispatch = DispatchHotKey;
+  hotKeys.clear = [] { TheHotKeys.Clear(); };
+  SetKitHotKeyHooks(&hotKeys);
   SetMaintenanceToggle(ToggleMaintenanceWindow);
   int result = 0;
   {
@@ -118,6 +125,7 @@ int RunNormal(KxApp& app) {
     DestroyMaintenanceForm();
   }
   SetMaintenanceToggle(nullptr);
+  SetKitHotKeyHooks(nullptr);
   SetCommandTargets(nullptr);
   return result;
 }

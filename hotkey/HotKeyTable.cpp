@@ -26,13 +26,17 @@ bool RegisterCode(uint32_t code, KxStringList& refused) {
   return false;
 }
 
+// The platform's id of an entry: applications are to use ids below 0xC000 (the atom range
+// belongs to shared libraries), and the low 14 bits of a string atom tell atoms apart.
+int PlatformId(ATOM atom) { return (atom & 0x3FFF) + 1; }
+
 }  // namespace
 
 KxString HotKeyEntryName(uint32_t code) { return "HotKey" + HotKeyCode(code).Text(); }
 
 void HotKeyTable::Unregister(HotKeyEntry& entry) {
   if (entry.id == 0) return;
-  if (entry.window && !entry.taken) UnregisterHotKey(entry.window, entry.id);
+  if (entry.window && !entry.taken) UnregisterHotKey(entry.window, PlatformId(entry.id));
   GlobalDeleteAtom(entry.id);
   entry.id = 0;
 }
@@ -52,7 +56,7 @@ bool HotKeyTable::Register(const KxString& name, uint32_t code) {
   entry.code = code;
   // A code with modifiers and no key goes to the platform as it is, with key 0.
   entry.taken = entry.id == 0 ||
-                !RegisterHotKey(window, entry.id, code & 0xFFFF, (code >> 16) & 0xFFFF);
+                !RegisterHotKey(window, PlatformId(entry.id), code & 0xFFFF, (code >> 16) & 0xFFFF);
   bool registered = !entry.taken;
   entries.Add(entry);
   return registered;

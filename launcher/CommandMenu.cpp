@@ -4,8 +4,10 @@
 #include "app/KxShell.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
+#include "kx/KxTaskBar.h"
 #include "launcher/FrmAbout.h"
 #include "launcher/FrmMain.h"
+#include "launcher/LauncherMenu.h"
 #include "launcher/VendorSite.h"
 #include "store/ModuleRecord.h"
 #include "store/PluginRecord.h"
@@ -156,6 +158,10 @@ void RouteCommand(int id) {
     case kModuleAbout: ShowAbout(TheKitWindow); return;
     case kModuleExit: ExitApplication(); return;
     case kModuleMenuManage: ToggleMaintenanceWindow(); return;
+    // Reached by hotkeys only: no menu item carries these.
+    case kModuleTray: TheTaskBar.Toggle(); return;
+    case kModuleLeftMenu: ShowLauncherMenu(TheKitWindow); return;
+    case kModuleRightMenu: ShowCommandMenu(TheKitWindow); return;
     case kModuleNote: ToggleNoteManager(); return;
     case kCommandShowAllNotes: ShowAllNotes(); return;
     case kCommandNewNote: NewNote(); return;

@@ -17,6 +17,12 @@ FrmMain* TheKitWindow = nullptr;
 
 namespace {
 
+KitHotKeyHooks hotKeyHooks;
+
+}  // namespace
+
+namespace {
+
 const char kProductName[] = "Velix";
 const char kImageDialogTitle[] = "选择图形文件";
 const char kImageFilter[] = "图形(*.bmp;*.ico;*.jpg;*.gif;*.png)|*.bmp;*.ico;*.jpg;*.gif;*.png";
@@ -86,8 +92,7 @@ FrmMain::FrmMain()
 
   MoveTo(ScreenWidth() - width - 4, y);
   TheTaskBar.Add(hwnd, kProductName, IDI_APP);
-  // Global hotkeys (registration and WM_HOTKEY) are added with the hotkey module; no
-  // hotkey is registered or answered yet.
+  BindMsg(*this, WM_HOTKEY, this, &FrmMain::OnHotKey);
   BindMsg(*this, kTrayCallbackMessage, this, &FrmMain::OnTrayIcon);
   BindMsg(*this, WM_COMMAND, this, &FrmMain::OnCommand);
   BindMsg(*this, ShowRunningInstanceMessage(), this, &FrmMain::OnShowRequest);
@@ -100,9 +105,15 @@ FrmMain::FrmMain()
   ShowInTaskbar(false);
   SetFixedSize(true);
   SetKitImage("");
+
+  // After the tray icon: a pass with refused combinations says so in a balloon.
+  if (hotKeyHooks.bind) hotKeyHooks.bind(hwnd);
+  if (hotKeyHooks.registerAll) hotKeyHooks.registerAll();
 }
 
 FrmMain::~FrmMain() {
+  // The hotkeys are registered for this window; they go before it does.
+  if (hotKeyHooks.clear) hotKeyHooks.clear();
   // The icon goes with the window that receives its messages.
   TheTaskBar.Hide();
   if (TheKitWindow == this) TheKitWindow = nullptr;
@@ -237,8 +248,17 @@ void FrmMain::OnDropFiles(const KxStringList& paths) {
 
 bool FrmMain::CanClose() {
   Hide();
-  // Hotkeys are registered again here once the hotkey module exists.
+  if (hotKeyHooks.registerAll) hotKeyHooks.registerAll();
   return false;
+}
+
+int FrmMain::OnHotKey(KxEvtParam& param) {
+  if (hotKeyHooks.dispatch) hotKeyHooks.dispatch(static_cast<uint32_t>(param.lParam));
+  return 0;
+}
+
+void SetKitHotKeyHooks(const KitHotKeyHooks* hooks) {
+  hotKeyHooks = hooks ? *hooks : KitHotKeyHooks();
 }
 
 // ---- Messages

@@ -3,6 +3,8 @@
 // the tray icon and both menus, can be dragged anywhere, and grows from the shrunk state
 // (the picture alone) to the normal state (picture, title and the places below it).
 
+#include <cstdint>
+
 #include "kx/KxForm.h"
 
 class KxImageBox;
@@ -52,6 +54,7 @@ private:
   int OnShowRequest(KxEvtParam& param);
   int OnTaskbarCreated(KxEvtParam& param);
   int OnClickDelay(KxEvtParam& param);
+  int OnHotKey(KxEvtParam& param);
   void MoveKeepingOnScreen(POINT cursor);
 
   bool shrunk = true;
@@ -73,3 +76,16 @@ private:
 
 // The kit window of the run, set while one exists.
 extern FrmMain* TheKitWindow;
+
+// What the kit window does with the global hotkeys, which live above the launcher: the
+// table is bound to the window and filled when it is made, filled anew when it is closed
+// (hidden), cleared when it goes; WM_HOTKEY hands its code to dispatch. Empty hooks do
+// nothing.
+struct KitHotKeyHooks {
+  void (*bind)(HWND kit) = nullptr;
+  void (*registerAll)() = nullptr;
+  void (*dispatch)(uint32_t code) = nullptr;
+  void (*clear)() = nullptr;
+};
+// Copies hooks (nullptr empties them).
+void SetKitHotKeyHooks(const KitHotKeyHooks* hooks);

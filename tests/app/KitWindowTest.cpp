@@ -11,6 +11,7 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <iterator>
 #include <string>
 
 #include "store/KxDb.h"
@@ -406,4 +407,52 @@ TEST_F(KitRun, MaintenanceWindowAddsAShortcutThatTheLauncherMenuStarts) {
   ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
   EXPECT_EQ(1, TheDb.Count("KX_SOFT", "S_TEXT='velix_probe' and S_PID=0 and S_ORDERID=0 and S_FLAG=12 and "
                                       "S_ICO is not null and S_PATH='" + probe + "'"));
+}
+
+namespace {
+
+// A combination pressed with real key events, as a user anywhere would press it.
+void PressCombination(std::initializer_list<WORD> modifiers, WORD key) {
+  for (WORD m : modifiers) KeyDown(m);
+  TapKey(key);
+  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) KeyUp(*m);
+  PumpFor(200);
+}
+
+uint32_t Code(uint32_t modifiers, int key) { return modifiers | (static_cast<uint32_t>(key) << 16); }
+
+}  // namespace
+
+TEST_F(KitRun, GlobalHotKeysReachTheirActionsFromAnywhere) {
+  SwitchOff(kModuleShutDown);
+  ASSERT_TRUE(SaveLeftMenuModule(static_cast<int>(Code(MOD_CONTROL | MOD_ALT, 'L')), true));
+  ASSERT_TRUE(SaveDesktopModules(static_cast<int>(Code(MOD_CONTROL | MOD_ALT, 0)), true, true));
+  ASSERT_TRUE(SaveExplorerModules(static_cast<int>(Code(MOD_CONTROL | MOD_SHIFT, 0)), true, true));
+  TheDb.Close();
+  ASSERT_TRUE(GetLogicalDrives() & (1u << ('D' - 'A')));
+  ASSERT_EQ(0u, ExplorerWith(L" /e,D:")) << "an Explorer of an earlier run is still there";
+  HWND ours = CreateWindowExA(0, "STATIC", "a window of another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              100, 100, 300, 120, NULL, NULL, GetModuleHandleA(NULL), NULL);
+  Start();
+
+  PressCombination({VK_CONTROL, VK_MENU}, 'L');
+  EXPECT_TRUE(PumpUntil([&] { return WindowOf(pid, "#32768", nullptr) != NULL; }, 5000))
+      << "Ctrl+Alt+L opens the launcher menu";
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(MenuClosed());
+
+  PressCombination({VK_CONTROL, VK_MENU}, '2');
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(ours); }, 5000)) << "desktop 2";
+  PressCombination({VK_CONTROL, VK_MENU}, '1');
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(ours) != FALSE; }, 5000)) << "desktop 1 again";
+
+  PressCombination({VK_CONTROL, VK_SHIFT}, 'D');
+  DWORD explorer = 0;
+  EXPECT_TRUE(PumpUntil([&] { return (explorer = ExplorerWith(L" /e,D:")) != 0; }, 10000));
+  if (explorer) {
+    HANDLE started = OpenProcess(PROCESS_TERMINATE, FALSE, explorer);
+    TerminateProcess(started, 0);
+    CloseHandle(started);
+  }
+  DestroyWindow(ours);
 }

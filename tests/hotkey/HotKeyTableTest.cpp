@@ -1,0 +1,144 @@
+// Registration of the stored hotkeys with the real platform, a combination held by another
+// program, and the dispatch of a pressed code to the module or plug-in it names.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "hotkey/HotKeyCode.h"
+#include "hotkey/HotKeyTable.h"
+#include "kx/KxForm.h"
+#include "launcher/CommandMenu.h"
+#include "store/KxDb.h"
+#include "store/ModuleRecord.h"
+#include "store/PluginRecord.h"
+#include "store/Schema.h"
+#include "tests/support/GuiTestUtil.h"
+#include "tests/support/TestUtil.h"
+
+namespace {
+
+uint32_t CtrlAlt(int key) { return kHotKeyCtrl | kHotKeyAlt | (static_cast<uint32_t>(key) << 16); }
+
+// True when the platform lets a window of this test take the combination, that is when
+// nobody holds it; the probe gives it back at once.
+bool Free(HWND probe, uint32_t code) {
+  if (!RegisterHotKey(probe, 0xBEEF, code & 0xFFFF, code >> 16)) {
+    EXPECT_EQ(static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED), GetLastError());
+    return false;
+  }
+  UnregisterHotKey(probe, 0xBEEF);
+  return true;
+}
+
+void AddPlugin(const char* id, uint32_t code, int status) {
+  PluginRecord plugin;
+  plugin.id = id;
+  plugin.name = id;
+  plugin.hotKey = static_cast<int>(code);
+  plugin.status = status;
+  ASSERT_TRUE(InsertPlugin(plugin));
+}
+
+std::string actions;
+
+class HotKeys : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
+  void SetUp() override {
+    dir = MakeScratchDir("hotkeys");
+    ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+    CreateMissingTables();
+    ASSERT_TRUE(TheDb.Exec("delete from KX_MODULE"));
+    owner = new KxForm(nullptr, "hotkeys", KxRect{10, 10, 60, 40}, WS_POPUP);
+    probe = new KxForm(nullptr, "probe", KxRect{10, 60, 60, 40}, WS_POPUP);
+    TheHotKeys.SetWindow(owner->hwnd);
+    actions.clear();
+    CommandTargets targets;
+    targets.toggleOptions = [] { actions += "options "; };
+    targets.toggleNoteManager = [] { actions += "notes "; };
+    targets.toggleMaintenance = [] { actions += "maintenance "; };
+    targets.showPlugin = [](const KxString& id) { actions += "plugin:" + std::string(id.CStr()) + " "; };
+    SetCommandTargets(&targets);
+  }
+  void TearDown() override {
+    TheHotKeys.Clear();
+    SetCommandTargets(nullptr);
+    delete probe;
+    delete owner;
+    TheDb.Close();
+    RemoveTree(dir);
+  }
+
+  KxString dir;
+  KxForm* owner = nullptr;
+  KxForm* probe = nullptr;
+};
+
+}  // namespace
+
+TEST_F(HotKeys, EnabledRowsRegisterOnceAndACombinationHeldElsewhereIsNamed) {
+  const uint32_t f5 = CtrlAlt(VK_F5), f6 = CtrlAlt(VK_F6), f7 = CtrlAlt(VK_F7), f8 = CtrlAlt(VK_F8),
+                 f9 = CtrlAlt(VK_F9);
+  ASSERT_TRUE(SaveWndMainModule(static_cast<int>(f5), true, true));
+  ASSERT_TRUE(SaveHelpModule(static_cast<int>(f5), true, true));    // the same code again
+  ASSERT_TRUE(SaveAboutModule(static_cast<int>(f6), false, true));  // hotkey switched off
+  ASSERT_TRUE(SaveExitModule(static_cast<int>(f9), true, true));    // held by another program
+  AddPlugin("1", f7, kPluginHotKeyOn);
+  AddPlugin("2", f8, kPluginInMenu);  // hotkey switched off
+
+  HANDLE holder = StartProcess(TestBinDir() + "\\velix_hotkey_holder.exe",
+                               KxString::FromInt(static_cast<int>(f9 & 0xFFFF)) + " " +
+                                   KxString::FromInt(VK_F9), "");
+  ASSERT_NE(nullptr, holder);
+  ASSERT_TRUE(WaitFor([&] { return !Free(probe->hwnd, f9); }, 5000)) << "the holder has it";
+
+  KxStringList refused = RegisterAllHotKeys();
+  refused = RegisterAllHotKeys();  // a second pass leaves one registration per name
+  std::string names;
+  for (const KxListNode<HotKeyEntry>* node = TheHotKeys.Entries().Head(); node; node = node->next)
+    names += std::string(node->value.name.CStr()) + " ";
+  EXPECT_EQ("HotKeyCTRL+ALT+F5 HotKeyCTRL+ALT+F9 HotKeyCTRL+ALT+F7 ", names);
+  EXPECT_EQ(1, refused.Count());
+  EXPECT_TRUE(refused.Contains("CTRL+ALT+F9"));
+  EXPECT_TRUE(IsHotKeyTaken(f9));
+  EXPECT_FALSE(IsHotKeyTaken(f5));
+  EXPECT_FALSE(Free(probe->hwnd, f5));
+  EXPECT_FALSE(Free(probe->hwnd, f7));
+  EXPECT_TRUE(Free(probe->hwnd, f6));
+  EXPECT_TRUE(Free(probe->hwnd, f8));
+
+  TerminateProcess(holder, 0);
+  WaitProcess(holder, 5000, nullptr);
+  CloseHandle(holder);
+  TheHotKeys.Clear();
+  EXPECT_EQ(0, TheHotKeys.Count());
+  EXPECT_TRUE(Free(probe->hwnd, f5)) << "cleared means given back";
+
+  // The stored default of the launcher menu: Ctrl+Alt+Win and no key, registered as it is.
+  ASSERT_TRUE(SaveLeftMenuModule(static_cast<int>(kHotKeyCtrl | kHotKeyAlt | kHotKeyWin), true));
+  refused = RegisterAllHotKeys();
+  EXPECT_EQ(4, TheHotKeys.Count());
+  RecordProperty("ModifiersOnlyRefused", refused.Contains("CTRL+ALT+WIN") ? "yes" : "no");
+}
+
+TEST_F(HotKeys, APressedCodeRunsTheFirstEnabledModuleElseThePlugin) {
+  const uint32_t a = CtrlAlt('A'), b = CtrlAlt('B'), c = CtrlAlt('C'), d = CtrlAlt('D');
+  ASSERT_TRUE(SaveOptionModule(static_cast<int>(a), true));
+  AddPlugin("7", a, kPluginHotKeyOn);                             // the module wins
+  ASSERT_TRUE(SaveNoteModule(static_cast<int>(b), false, true));  // switched off
+  AddPlugin("8", b, kPluginHotKeyOn);
+  AddPlugin("9", c, kPluginInMenu);  // switched off
+  ASSERT_TRUE(SaveMenuManageModule(static_cast<int>(d), true));
+  const struct {
+    uint32_t code;
+    const char* actions;
+  } cases[] = {
+      {a, "options "}, {b, "plugin:8 "}, {c, ""}, {d, "maintenance "}, {CtrlAlt('E'), ""},
+  };
+  for (const auto& k : cases) {
+    actions.clear();
+    DispatchHotKey(k.code);
+    EXPECT_EQ(k.actions, actions) << HotKeyCode(k.code).Text().CStr();
+  }
+}
