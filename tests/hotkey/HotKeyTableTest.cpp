@@ -8,6 +8,7 @@
 #include "hotkey/HotKeyCode.h"
 #include "hotkey/HotKeyTable.h"
 #include "kx/KxForm.h"
+#include "kx/KxTaskBar.h"
 #include "launcher/CommandMenu.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
@@ -93,8 +94,12 @@ TEST_F(HotKeys, EnabledRowsRegisterOnceAndACombinationHeldElsewhereIsNamed) {
   ASSERT_NE(nullptr, holder);
   ASSERT_TRUE(WaitFor([&] { return !Free(probe->hwnd, f9); }, 5000)) << "the holder has it";
 
+  ASSERT_TRUE(TheTaskBar.Add(owner->hwnd, "hotkeys", 101));
   KxStringList refused = RegisterAllHotKeys();
   refused = RegisterAllHotKeys();  // a second pass leaves one registration per name
+  EXPECT_STREQ("热键未能注册", TheTaskBar.Data()->szInfoTitle);
+  EXPECT_STREQ("以下热键已被占用或无效：CTRL+ALT+F9", TheTaskBar.Data()->szInfo);
+  TheTaskBar.Hide();
   std::string names;
   for (const KxListNode<HotKeyEntry>* node = TheHotKeys.Entries().Head(); node; node = node->next)
     names += std::string(node->value.name.CStr()) + " ";
