@@ -1,0 +1,170 @@
+#include "hotkey/FrmOption.h"
+
+#include "app/KxApp.h"
+#include "app/KxAutostart.h"
+#include "app/KxDialogs.h"
+#include "app/resource.h"
+#include "hotkey/HotKeyTable.h"
+#include "hotkey/KxPanelModule.h"
+#include "kx/KxButton.h"
+#include "kx/KxCheckBox.h"
+#include "kx/KxEdit.h"
+#include "kx/KxGroupBox.h"
+#include "kx/KxImageBox.h"
+#include "kx/KxLabel.h"
+#include "launcher/FrmMain.h"
+#include "store/DataDirectory.h"
+#include "store/ModuleRecord.h"
+
+const char kOptionsCaption[] = "设置";
+
+namespace {
+
+struct ModuleRowSpec {
+  int type;
+  const char* caption;
+};
+const ModuleRowSpec kModuleRowSpecs[FrmOption::kModuleRows] = {
+    {kModuleDesktop, "虚拟  桌面:"}, {kModuleNote, "便      签:"},
+    {kModuleExplorer, "资源管理器:"}, {kModuleShutDown, "关      机:"},
+    {kModuleHelp, "帮      助:"},  {kModuleAbout, "关      于:"},
+    {kModuleExit, "退      出:"},
+};
+
+// The system group: two columns, filled left then right, row by row; the autostart box
+// takes the first left place.
+struct HotKeyRowSpec {
+  int type;
+  const char* caption;
+};
+const HotKeyRowSpec kHotKeyRowSpecs[FrmOption::kHotKeyRows] = {
+    {kModuleTray, "托盘显/隐"},    {kModuleLeftMenu, "系统左菜单"},
+    {kModuleRightMenu, "系统右菜单"}, {kModuleOption, "设置...   "},
+    {kModuleWndMain, "Velibox窗口"}, {kModuleMenuManage, "快捷维护  "},
+};
+const KxRect kLeftPlace = {10, 15, 260, 20};
+const KxRect kRightPlace = {275, 15, 280, 20};
+const int kPlaceStep = 23;
+const int kModuleRowTop = 16;
+const int kModuleRowStep = 30;
+const int kModuleRowHeight = 24;
+const int kSystemGroupHeight = 118;
+
+// Place i of the system group, i = 0 being the autostart box.
+KxRect SystemPlace(int i) {
+  KxRect place = (i % 2 == 0) ? kLeftPlace : kRightPlace;
+  place.y += (i / 2) * kPlaceStep;
+  return place;
+}
+
+const StoreDialogs kDialogs = {AskYesNo, ShowInfo};
+
+FrmOption* optionsWindow = nullptr;
+
+}  // namespace
+
+FrmOption::FrmOption(KxControl* owner)
+    : KxForm(owner, kOptionsCaption, KxRect{300, 240, 600, 510}, WS_OVERLAPPEDWINDOW) {
+  if (!hwnd) return;
+  SetFixedSize(true);
+  CenterOnScreen();
+  HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+  SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));
+
+  mark = new KxImageBox(this, KxRect{12, 8, 32, 32});
+  mark->LoadResource(IDB_APP);
+
+  RECT client = ClientRect();
+  moduleGroup = new KxGroupBox(this, "右键菜单－热键设置",
+                               KxRect{10, 42, client.right - 20, height - 160});
+  for (int i = 0; i < kModuleRows; ++i) {
+    KxRect place = {10, kModuleRowTop + i * kModuleRowStep, moduleGroup->width - 20,
+                    kModuleRowHeight};
+    moduleRows[i] = new KxPanelModule(kModuleRowSpecs[i].type, moduleGroup, place);
+    moduleRows[i]->SetCaption(kModuleRowSpecs[i].caption);
+  }
+  moduleGroup->Resize(moduleGroup->width,
+                      30 + kModuleRowTop + (kModuleRows - 1) * kModuleRowStep + 8);
+
+  systemGroup = new KxGroupBox(this, "系统-热键",
+                               KxRect{moduleGroup->x, moduleGroup->y + moduleGroup->height + 10,
+                                      moduleGroup->width, kSystemGroupHeight});
+  autostartBox = new KxCheckBox(systemGroup, "随系统启动", SystemPlace(0));
+  autostartBox->SetChecked(AutostartExists(""));
+  for (int i = 0; i < kHotKeyRows; ++i) {
+    hotKeyRows[i] = new KxPanelHk(kHotKeyRowSpecs[i].type, kHotKeyRowSpecs[i].caption,
+                                  systemGroup, SystemPlace(i + 1));
+  }
+
+  int lineTop = systemGroup->y + systemGroup->height + 8;
+  dataLabel = new KxLabel(this, "", KxRect{systemGroup->x, lineTop, 0, 21});
+  dataLabel->SetText("数据目录");
+  dataPath = new KxEdit(this, DbFilePath(),
+                        KxRect{dataLabel->x + dataLabel->width + 2, lineTop + 2,
+                               systemGroup->width - dataLabel->x - dataLabel->width - 88, 20});
+  dataPath->SetReadOnly(true);
+  dataPath->Enable(false);
+  changeButton =
+      new KxButton(this, "更改...", KxRect{dataPath->x + dataPath->width + 8, lineTop, 80, 24});
+  closeButton = new KxButton(this, "关闭", KxRect{changeButton->x, height - 68, 80, 25});
+
+  BindClick(*autostartBox, this, &FrmOption::OnAutostartClick);
+  BindClick(*changeButton, this, &FrmOption::OnChangeClick);
+  BindClick(*closeButton, this, &FrmOption::OnCloseClick);
+}
+
+bool FrmOption::CanClose() {
+  Hide();
+  RegisterAllHotKeys();
+  return false;
+}
+
+void FrmOption::OnShow() { RefreshLinks(); }
+
+void FrmOption::RefreshLinks() {
+  for (KxPanelModule* row : moduleRows)
+    if (row) row->RefreshLink();
+  for (KxPanelHk* row : hotKeyRows)
+    if (row) row->RefreshLink();
+}
+
+int FrmOption::OnAutostartClick(KxEvtParam&) {
+  SetAutostart("", autostartBox->IsChecked());
+  // The box shows what the Run key holds, also when the write was refused.
+  autostartBox->SetChecked(AutostartExists(""));
+  return 0;
+}
+
+int FrmOption::OnChangeClick(KxEvtParam&) {
+  if (MoveDataDirectory(hwnd, kDialogs)) dataPath->SetText(DbFilePath());
+  return 0;
+}
+
+int FrmOption::OnCloseClick(KxEvtParam&) {
+  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  return 0;
+}
+
+FrmOption* TheOptionsWindow() { return optionsWindow; }
+
+void ToggleOptionsForm() {
+  if (!optionsWindow) {
+    optionsWindow = new FrmOption(TheKitWindow);
+    if (!optionsWindow->hwnd) {
+      delete optionsWindow;
+      optionsWindow = nullptr;
+      return;
+    }
+  }
+  if (optionsWindow->IsVisible()) {
+    SendMessageA(optionsWindow->hwnd, WM_CLOSE, 0, 0);
+    return;
+  }
+  ShowWindow(optionsWindow->hwnd, SW_SHOW);
+  SetForegroundWindow(optionsWindow->hwnd);
+}
+
+void DestroyOptionsForm() {
+  delete optionsWindow;
+  optionsWindow = nullptr;
+}

@@ -1,0 +1,188 @@
+#include "hotkey/KxPanelModule.h"
+
+#include "hotkey/FrmShutCut.h"
+#include "hotkey/HotKeyTable.h"
+#include "kx/KxCheckBox.h"
+
+const char kHotKeyTakenMark[] = " (已被占用)";
+
+namespace {
+
+const COLORREF kCaptionColor = RGB(0, 128, 128);
+const int kLinkHeight = 20;
+
+// The keys a ranged kind is registered with, one row each.
+struct KeyRange {
+  int type;
+  int firstKey;
+  int count;
+  const char* suffix;
+};
+const KeyRange kRanges[] = {
+    {kModuleDesktop, '1', 9, "数字(1-8)"},
+    {kModuleExplorer, 'A', 26, "盘符(A-Z)"},
+};
+
+const KeyRange* RangeOf(int type) {
+  for (const KeyRange& range : kRanges)
+    if (range.type == type) return &range;
+  return nullptr;
+}
+
+bool IsCodeTaken(uint32_t code) { return code != 0 && IsHotKeyTaken(code); }
+
+// The top-level window a row lives in: the editor disables it while it runs.
+KxControl* FormOf(KxControl* control) {
+  while (control->parent && (GetWindowLongA(control->hwnd, GWL_STYLE) & WS_CHILD))
+    control = control->parent;
+  return control;
+}
+
+// Reads the first row of the kind into record; false when the kind has none yet.
+bool LoadKind(ModuleRecord& record, int type) {
+  record = ModuleRecord();
+  record.type = type;
+  bool found = LoadModuleOfType(record);
+  record.type = type;
+  return found;
+}
+
+}  // namespace
+
+// ---- HotKeyLink
+
+HotKeyLink::HotKeyLink(KxControl* parent, const KxRect& rect) : KxLabellink(parent, "", rect) {}
+
+void HotKeyLink::OnDraw(KxCanvas& canvas) {
+  canvas.SetBkMode(TRANSPARENT);
+  canvas.DrawText(font, taken ? kHotKeyTakenColor : textColor, GetText(), ClientRect(), format);
+}
+
+void HotKeyLink::ShowCode(const KxString& text, bool isTaken) {
+  taken = isTaken;
+  SetText(isTaken ? text + kHotKeyTakenMark : text);
+  Invalidate(false);
+}
+
+// ---- KxPanelModule
+
+KxPanelModule::KxPanelModule(int type, KxControl* parentControl, const KxRect& rect) {
+  borderStyle = 0;
+  if (!Create(parentControl, rect)) return;
+  const KeyRange* range = RangeOf(type);
+  keyFixed = range != nullptr;
+  if (range) keySuffix = range->suffix;
+
+  caption = new KxLabel(this, "", KxRect{10, 2, 70, 20});
+  caption->autoSize = false;
+  caption->textColor = kCaptionColor;
+  menuBox = new KxCheckBox(this, "右键菜单", KxRect{80, 2, 70, 20});
+  hotKeyBox = new KxCheckBox(this, "快捷键", KxRect{160, 2, 55, 20});
+  link = new HotKeyLink(this, KxRect{220, 2, 180, kLinkHeight});
+
+  if (LoadKind(record, type)) {
+    menuBox->SetChecked(record.InMenu());
+    hotKeyBox->SetChecked(record.HotKeyOn());
+    code.Set(static_cast<uint32_t>(record.hotKey));
+  } else {
+    menuBox->SetChecked(true);
+  }
+  RefreshLink();
+
+  BindClick(*menuBox, this, &KxPanelModule::OnBoxClick);
+  BindClick(*hotKeyBox, this, &KxPanelModule::OnBoxClick);
+  BindClick(*link, this, &KxPanelModule::OnLinkClick);
+}
+
+void KxPanelModule::SetCaption(const KxString& text) { caption->SetText(text); }
+
+bool KxPanelModule::IsTaken() const {
+  const KeyRange* range = RangeOf(record.type);
+  if (!keyFixed || !range) return IsCodeTaken(code.Get());
+  for (int i = 0; i < range->count; ++i) {
+    int ranged = HotKeyWithKey(static_cast<int>(code.Get()), range->firstKey + i);
+    if (IsCodeTaken(static_cast<uint32_t>(ranged))) return true;
+  }
+  return false;
+}
+
+void KxPanelModule::RefreshLink() {
+  HotKeyCode shown = code;
+  if (keyFixed) shown.SetKey(0);
+  KxString text = shown.Text();
+  if (!keySuffix.IsEmpty()) text += "+" + keySuffix;
+  link->ShowCode("(" + text + ")", IsTaken());
+}
+
+void KxPanelModule::Save() {
+  record.SetInMenu(menuBox->IsChecked());
+  record.SetHotKeyOn(hotKeyBox->IsChecked());
+  record.hotKey = static_cast<int>(code.Get());
+  SaveModule(record);
+}
+
+void KxPanelModule::EditCode() {
+  POINT at = {link->x, 0};
+  ClientToScreen(hwnd, &at);
+  at.x -= 8;
+  at.y -= 8;
+  if (!EditHotKey(FormOf(this), at, code, keyFixed)) return;
+  RefreshLink();
+  Save();
+}
+
+int KxPanelModule::OnBoxClick(KxEvtParam&) {
+  Save();
+  return 0;
+}
+
+int KxPanelModule::OnLinkClick(KxEvtParam&) {
+  EditCode();
+  return 0;
+}
+
+// ---- KxPanelHk
+
+KxPanelHk::KxPanelHk(int type, const KxString& captionText, KxControl* parentControl,
+                     const KxRect& rect) {
+  borderStyle = 0;
+  if (!Create(parentControl, rect)) return;
+  hotKeyBox = new KxCheckBox(this, captionText + " 快捷键", KxRect{0, 2, 20, 20});
+  hotKeyBox->SetAutoSize(true);
+  link = new HotKeyLink(this, KxRect{hotKeyBox->width, 2, 180, kLinkHeight});
+
+  if (LoadKind(record, type)) {
+    hotKeyBox->SetChecked(record.HotKeyOn());
+    code.Set(static_cast<uint32_t>(record.hotKey));
+  }
+  RefreshLink();
+
+  BindClick(*hotKeyBox, this, &KxPanelHk::OnBoxClick);
+  BindClick(*link, this, &KxPanelHk::OnLinkClick);
+}
+
+void KxPanelHk::RefreshLink() { link->ShowCode("(" + code.Text() + ")", IsCodeTaken(code.Get())); }
+
+void KxPanelHk::Save() {
+  record.SetHotKeyOn(hotKeyBox->IsChecked());
+  record.hotKey = static_cast<int>(code.Get());
+  SaveModule(record);
+}
+
+void KxPanelHk::EditCode() {
+  POINT at = {link->x, 0};
+  ClientToScreen(hwnd, &at);
+  if (!EditHotKey(FormOf(this), at, code, false)) return;
+  RefreshLink();
+  Save();
+}
+
+int KxPanelHk::OnBoxClick(KxEvtParam&) {
+  Save();
+  return 0;
+}
+
+int KxPanelHk::OnLinkClick(KxEvtParam&) {
+  EditCode();
+  return 0;
+}
