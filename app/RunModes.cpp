@@ -4,6 +4,7 @@
 #include "app/KxDialogs.h"
 #include "app/KxShell.h"
 #include "app/SingleRun.h"
+#include "hotkey/FrmOption.h"
 #include "hotkey/HotKeyTable.h"
 #include "kx/base/KxFile.h"
 #include "launcher/CommandMenu.h"
@@ -78,6 +79,12 @@ int RunRename(KxApp& app) {
   return 0;
 }
 
+// The maintenance and settings windows, both owned by the kit window.
+void DestroyToolWindows() {
+  DestroyMaintenanceForm();
+  DestroyOptionsForm();
+}
+
 // How long a start waits for an instance that is still ending (the hand-over after an
 // upgrade starts the new copy while the old one exits).
 const DWORD kInstanceWaitMs = 3000;
@@ -102,7 +109,8 @@ int RunNormal(KxApp& app) {
   TheDesktops = &desktops;
   CommandTargets targets;
   targets.toggleMaintenance = ToggleMaintenanceForm;
-  targets.destroyToolWindows = DestroyMaintenanceForm;
+  targets.toggleOptions = ToggleOptionsForm;
+  targets.destroyToolWindows = DestroyToolWindows;
   SetCommandTargets(&targets);
   KitHotKeyHooks hotKeys;
   hotKeys.bind = [](HWND kit) { TheHotKeys.SetWindow(kit); };
@@ -121,8 +129,8 @@ int RunNormal(KxApp& app) {
     result = MessageLoop(app, &kit);
     app.mainForm = nullptr;
     app.activeForm = nullptr;
-    // Owned by the kit window: it goes first, also when the run ended without Exit.
-    DestroyMaintenanceForm();
+    // Owned by the kit window: they go first, also when the run ended without Exit.
+    DestroyToolWindows();
   }
   SetMaintenanceToggle(nullptr);
   SetKitHotKeyHooks(nullptr);

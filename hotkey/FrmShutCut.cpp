@@ -17,6 +17,23 @@ void AddKeyChoices(KxSelectCard& select) {
   for (const char* name : kNamedChoices) select.AddItem(name);
 }
 
+// The key of a text typed into the selector: a list entry or "Space", in any case ("a" is
+// A, not the numeric pad's 1 that its character code would name); any other text names
+// no key.
+int TypedKey(const KxString& text) {
+  for (int f = 1; f <= 12; ++f)
+    if (lstrcmpiA(text.CStr(), ("F" + KxString::FromInt(f)).CStr()) == 0) return 111 + f;
+  if (text.Length() == 1) {
+    char c = text.At(0);
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) return static_cast<unsigned char>(c);
+  }
+  for (const char* name : kNamedChoices)
+    if (lstrcmpiA(text.CStr(), name) == 0) return HotKeyFromName(name);
+  if (lstrcmpiA(text.CStr(), "Space") == 0) return 32;
+  return 0;
+}
+
 }  // namespace
 
 FrmShutCut::FrmShutCut(KxControl* owner, POINT at)
@@ -54,7 +71,7 @@ HotKeyCode FrmShutCut::Result() const {
   code.SetAlt(altBox->IsChecked());
   code.SetWin(winBox->IsChecked());
   KxString text = keySelect->GetText();
-  code.SetKey(text == loadedText ? loadedKey : HotKeyFromName(text));
+  code.SetKey(text == loadedText ? loadedKey : TypedKey(text));
   return code;
 }
 

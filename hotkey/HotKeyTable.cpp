@@ -30,6 +30,13 @@ bool RegisterCode(uint32_t code, KxStringList& refused) {
 // belongs to shared libraries), and the low 14 bits of a string atom tell atoms apart.
 int PlatformId(ATOM atom) { return (atom & 0x3FFF) + 1; }
 
+// A letter or digit without any modifier (a desktop or drive row saved without them) would
+// take that key from every program; it is never registered and counts as refused.
+bool IsBareCharacter(uint32_t code) {
+  uint32_t key = (code >> 16) & 0xFF;
+  return (code & 0xF) == 0 && ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'));
+}
+
 }  // namespace
 
 KxString HotKeyEntryName(uint32_t code) { return "HotKey" + HotKeyCode(code).Text(); }
@@ -55,7 +62,7 @@ bool HotKeyTable::Register(const KxString& name, uint32_t code) {
   entry.window = window;
   entry.code = code;
   // A code with modifiers and no key goes to the platform as it is, with key 0.
-  entry.taken = entry.id == 0 ||
+  entry.taken = entry.id == 0 || IsBareCharacter(code) ||
                 !RegisterHotKey(window, PlatformId(entry.id), code & 0xFFFF, (code >> 16) & 0xFFFF);
   bool registered = !entry.taken;
   entries.Add(entry);

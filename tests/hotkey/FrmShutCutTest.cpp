@@ -56,8 +56,12 @@ TEST_F(HotKeyEditor, LoadThenResult) {
       {Code(kHotKeyAlt, 190), "", nullptr, false, Code(kHotKeyAlt, 190)},
       {Code(kHotKeyCtrl, 37), "Left", "F10", false, Code(kHotKeyCtrl, 121)},
       {Code(kHotKeyCtrl, 97), "1", "7", false, Code(kHotKeyCtrl, 55)},
-      // Typed texts go through the reverse table; one that names no key gives key 0.
+      // Typed texts name a listed key in any case; one that names none gives key 0.
       {Code(kHotKeyAlt, 0x41), "A", "Space", false, Code(kHotKeyAlt, 32)},
+      {Code(kHotKeyAlt, 0x41), "A", "x", false, Code(kHotKeyAlt, 'X')},
+      {Code(kHotKeyAlt, 0x41), "A", "esc", false, Code(kHotKeyAlt, 27)},
+      {Code(kHotKeyAlt, 0x41), "A", "f10", false, Code(kHotKeyAlt, 121)},
+      {Code(kHotKeyAlt, 0x41), "A", "x1", false, Code(kHotKeyAlt, 0)},
       {Code(kHotKeyAlt, 0x41), "A", "键", false, Code(kHotKeyAlt, 0)},
       {Code(kHotKeyAlt, 0x41), "A", "", true, Code(0xF, 0)},
       {Code(kHotKeyShift, 0), "", "Q", false, Code(kHotKeyShift, 'Q')},

@@ -121,9 +121,14 @@ TEST_F(HotKeys, EnabledRowsRegisterOnceAndACombinationHeldElsewhereIsNamed) {
   EXPECT_TRUE(Free(probe->hwnd, f5)) << "cleared means given back";
 
   // The stored default of the launcher menu: Ctrl+Alt+Win and no key, registered as it is.
+  // Desktop rows saved without modifiers would take the bare digits from every program.
   ASSERT_TRUE(SaveLeftMenuModule(static_cast<int>(kHotKeyCtrl | kHotKeyAlt | kHotKeyWin), true));
+  ASSERT_TRUE(SaveDesktopModules(0, true, true));
   refused = RegisterAllHotKeys();
-  EXPECT_EQ(4, TheHotKeys.Count());
+  EXPECT_EQ(13, TheHotKeys.Count());
+  EXPECT_EQ(9, refused.Count() - (refused.Contains("CTRL+ALT+WIN") ? 1 : 0));
+  EXPECT_TRUE(IsHotKeyTaken('5' << 16));
+  EXPECT_TRUE(Free(probe->hwnd, '5' << 16));
   RecordProperty("ModifiersOnlyRefused", refused.Contains("CTRL+ALT+WIN") ? "yes" : "no");
 }
 
