@@ -156,12 +156,7 @@ void ToggleOptionsForm() {
       return;
     }
   }
-  if (optionsWindow->IsVisible()) {
-    SendMessageA(optionsWindow->hwnd, WM_CLOSE, 0, 0);
-    return;
-  }
-  ShowWindow(optionsWindow->hwnd, SW_SHOW);
-  SetForegroundWindow(optionsWindow->hwnd);
+  optionsWindow->ToggleShown();
 }
 
 void DestroyOptionsForm() {

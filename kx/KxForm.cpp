@@ -122,6 +122,16 @@ bool KxForm::IsMaximized() const {
   return GetWindowInfo(hwnd, &info) && (info.dwStyle & WS_MAXIMIZE) != 0;
 }
 
+void KxForm::ToggleShown() {
+  if (IsVisible()) {
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    return;
+  }
+  // SW_SHOW keeps a maximised window maximised.
+  ShowWindow(hwnd, SW_SHOW);
+  SetForegroundWindow(hwnd);
+}
+
 KxPopForm::KxPopForm(KxControl* owner, const KxRect& rect, DWORD exStyle)
     : KxForm(owner, "", rect, WS_POPUP, exStyle) {}
 

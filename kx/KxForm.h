@@ -44,6 +44,9 @@ public:
   void Maximize();
   void Restore();
   bool IsMaximized() const;
+  // For a window kept for the whole run: closes it (through its close request, which may
+  // only hide it) when it is visible, otherwise shows it in its last state and in front.
+  void ToggleShown();
 
   bool keyPreview = false;  // key-downs of the thread reach the form's listener first
   bool isModal = false;

@@ -112,13 +112,7 @@ void ToggleMaintenanceForm() {
       return;
     }
   }
-  if (maintenanceWindow->IsVisible()) {
-    SendMessageA(maintenanceWindow->hwnd, WM_CLOSE, 0, 0);
-    return;
-  }
-  // SW_SHOW keeps a maximised window maximised, as its button says.
-  ShowWindow(maintenanceWindow->hwnd, SW_SHOW);
-  SetForegroundWindow(maintenanceWindow->hwnd);
+  maintenanceWindow->ToggleShown();
 }
 
 void DestroyMaintenanceForm() {
