@@ -35,6 +35,9 @@ protected:
     form = new KxForm(nullptr, "edits", KxRect{100, 100, 300, 120}, WS_POPUP | WS_VISIBLE);
     form->SetTopMost();
     SetForegroundWindow(form->hwnd);
+    // Keys go to the foreground thread: a Ctrl pressed before this window is in front is
+    // not in this thread's key state, and Ctrl+V arrives as a plain "v".
+    PumpUntil([this] { return GetForegroundWindow() == form->hwnd; }, 3000);
     edit = new KxEdit(form, "", KxRect{10, 10, 200, 22});
     BindCmd(*edit, KX_EDIT_CHANGE, &changes, &Changes::On);
     Focus(edit);
