@@ -7,30 +7,25 @@
 namespace {
 
 // The main keys a user can choose, in the order of the list.
-const char* const kNamedChoices[] = {"Esc",    "空格",     "Backspace", "Insert", "Del",
-                                     "PageUp", "PageDown", "End",       "Home"};
-
-void AddKeyChoices(KxSelectCard& select) {
-  for (int f = 1; f <= 12; ++f) select.AddItem("F" + KxString::FromInt(f));
-  for (char digit = '0'; digit <= '9'; ++digit) select.AddItem(KxString(digit, 1));
-  for (char letter = 'A'; letter <= 'Z'; ++letter) select.AddItem(KxString(letter, 1));
-  for (const char* name : kNamedChoices) select.AddItem(name);
+KxStringList KeyChoices() {
+  static const char* const kNamed[] = {"Esc",    "空格",     "Backspace", "Insert", "Del",
+                                       "PageUp", "PageDown", "End",       "Home"};
+  KxStringList choices;
+  for (int f = 1; f <= 12; ++f) choices.Add("F" + KxString::FromInt(f));
+  for (char digit = '0'; digit <= '9'; ++digit) choices.Add(KxString(digit, 1));
+  for (char letter = 'A'; letter <= 'Z'; ++letter) choices.Add(KxString(letter, 1));
+  for (const char* name : kNamed) choices.Add(name);
+  return choices;
 }
 
-// The key of a text typed into the selector: a list entry or "Space", in any case ("a" is
+// The key of a text typed into the selector: a listed key or "Space", in any case ("a" is
 // A, not the numeric pad's 1 that its character code would name); any other text names
 // no key.
 int TypedKey(const KxString& text) {
-  for (int f = 1; f <= 12; ++f)
-    if (lstrcmpiA(text.CStr(), ("F" + KxString::FromInt(f)).CStr()) == 0) return 111 + f;
-  if (text.Length() == 1) {
-    char c = text.At(0);
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')) return static_cast<unsigned char>(c);
-  }
-  for (const char* name : kNamedChoices)
-    if (lstrcmpiA(text.CStr(), name) == 0) return HotKeyFromName(name);
-  if (lstrcmpiA(text.CStr(), "Space") == 0) return 32;
+  KxStringList choices = KeyChoices();
+  choices.Add("Space");
+  for (const KxListNode<KxString>* node = choices.Head(); node; node = node->next)
+    if (lstrcmpiA(text.CStr(), node->value.CStr()) == 0) return HotKeyFromName(node->value);
   return 0;
 }
 
@@ -44,7 +39,9 @@ FrmShutCut::FrmShutCut(KxControl* owner, POINT at)
   altBox = new KxCheckBox(this, "Alt", KxRect{110, 8, 40, 20});
   winBox = new KxCheckBox(this, "Win", KxRect{150, 8, 46, 20});
   keySelect = new KxSelectCard(this, KxRect{12, 32, 80, 21});
-  AddKeyChoices(*keySelect);
+  KxStringList choices = KeyChoices();
+  for (const KxListNode<KxString>* node = choices.Head(); node; node = node->next)
+    keySelect->AddItem(node->value);
   okButton = new KxButton(this, "确定", KxRect{12, 56, 60, 20});
   cancelButton = new KxButton(this, "取消", KxRect{102, 56, 60, 20});
   Resize(winBox->x + 60, cancelButton->y + 32);

@@ -16,9 +16,6 @@ const char kTakenLead[] = "以下热键已被占用或无效：";
 // A tray balloon holds a few hundred characters; further names are left to the window.
 const int kBalloonNames = 8;
 
-// The texts of the codes the last pass could not register.
-KxList<uint32_t> takenCodes;
-
 bool RegisterCode(uint32_t code, KxStringList& refused) {
   if (TheHotKeys.Register(HotKeyEntryName(code), code)) return true;
   KxString text = HotKeyCode(code).Text();
@@ -77,23 +74,20 @@ void HotKeyTable::Clear() {
 
 KxStringList RegisterAllHotKeys() {
   TheHotKeys.Clear();
-  takenCodes.Clear();
   KxStringList refused;
   ModuleList modules;
   LoadModules(modules);
   for (const ModuleList::Node* node = modules.Head(); node; node = node->next) {
     const ModuleRecord& module = node->value;
     if (!module.HotKeyOn() || module.hotKey == 0) continue;
-    if (!RegisterCode(static_cast<uint32_t>(module.hotKey), refused))
-      takenCodes.Add(static_cast<uint32_t>(module.hotKey));
+    RegisterCode(static_cast<uint32_t>(module.hotKey), refused);
   }
   PluginList plugins;
   LoadPlugins(plugins);
   for (const PluginList::Node* node = plugins.Head(); node; node = node->next) {
     const PluginRecord& plugin = node->value;
     if (!(plugin.status & kPluginHotKeyOn) || plugin.hotKey == 0) continue;
-    if (!RegisterCode(static_cast<uint32_t>(plugin.hotKey), refused))
-      takenCodes.Add(static_cast<uint32_t>(plugin.hotKey));
+    RegisterCode(static_cast<uint32_t>(plugin.hotKey), refused);
   }
   if (!refused.IsEmpty()) {
     KxString text = kTakenLead;
@@ -108,12 +102,11 @@ KxStringList RegisterAllHotKeys() {
 }
 
 bool IsHotKeyTaken(uint32_t code) {
-  // The entry of an equal text decides: a later code of the same text replaced it.
+  // Refused entries stay in the table; the entry of an equal text decides, since a later
+  // code of the same text replaced it.
   KxString name = HotKeyEntryName(code);
   for (const KxListNode<HotKeyEntry>* node = TheHotKeys.Entries().Head(); node; node = node->next)
     if (node->value.name == name) return node->value.taken;
-  for (const KxListNode<uint32_t>* node = takenCodes.Head(); node; node = node->next)
-    if (node->value == code) return true;
   return false;
 }
 
@@ -122,10 +115,9 @@ void DispatchHotKey(uint32_t code) {
   ModuleRecord module;
   if (FindModuleByHotKey(module, static_cast<int>(code), true)) {
     switch (module.type) {
-      case kModuleExplorer:
-      case kModuleDesktop:
-        RouteCommand(module.type == kModuleExplorer && module.id == 0 ? kModuleExplorer
-                                                                       : module.type + module.id);
+      case kModuleExplorer:  // M_ID is the drive letter, or 0 for Explorer without one
+      case kModuleDesktop:   // M_ID is the desktop's index
+        RouteCommand(module.type + module.id);
         return;
       case kModuleShutDown:
         // The hotkey powers off at once; the menu's item of the same number restarts.

@@ -24,34 +24,6 @@ namespace {
 
 const UINT kTrayMessage = 2024;
 
-struct Search {
-  DWORD pid;
-  const char* className;
-  const char* text;  // nullptr: any
-  HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
-  Search* s = reinterpret_cast<Search*>(lParam);
-  char name[64] = {};
-  char text[64] = {};
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  GetClassNameA(hwnd, name, sizeof(name));
-  GetWindowTextA(hwnd, text, sizeof(text));
-  if (pid != s->pid || lstrcmpA(name, s->className) != 0) return TRUE;
-  if (s->text && lstrcmpA(text, s->text) != 0) return TRUE;
-  if (!s->text && !IsWindowVisible(hwnd)) return TRUE;
-  s->found = hwnd;
-  return FALSE;
-}
-
-HWND WindowOf(DWORD pid, const char* className, const char* text) {
-  Search s{pid, className, text, NULL};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
 bool ShellHoldsIcon(HWND window) {
   NOTIFYICONDATAA probe = {};
   probe.cbSize = sizeof(probe);
@@ -326,27 +298,6 @@ TEST_F(KitRun, ExplorerOnTheFirstDrive) {
 }  // namespace
 
 namespace {
-
-HWND ChildOfClass(HWND parent, const char* className, const char* text) {
-  struct Search {
-    const char* className;
-    const char* text;
-    HWND found;
-  } search{className, text, NULL};
-  EnumChildWindows(
-      parent,
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        Search* s = reinterpret_cast<Search*>(lParam);
-        char name[64] = {}, caption[64] = {};
-        GetClassNameA(hwnd, name, sizeof(name));
-        GetWindowTextA(hwnd, caption, sizeof(caption));
-        if (lstrcmpiA(name, s->className) || (s->text && lstrcmpA(caption, s->text))) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 void ClickAt(POINT at, bool right) {
   PumpFor(GetDoubleClickTime() + 50);

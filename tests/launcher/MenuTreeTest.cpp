@@ -88,35 +88,11 @@ KxTreeItem Find(const KxTreeItem& parent, const char* text) {
   return KxTreeItem();
 }
 
-HWND WindowOfThisProcess(const char* className, const char* title) {
-  struct Search {
-    const char* className;
-    const char* title;
-    HWND found;
-  } search{className, title, NULL};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        Search* s = reinterpret_cast<Search*>(lParam);
-        char name[64] = {}, text[64] = {};
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        GetClassNameA(hwnd, name, sizeof(name));
-        GetWindowTextA(hwnd, text, sizeof(text));
-        if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd) || lstrcmpA(name, s->className) ||
-            lstrcmpA(text, s->title))
-          return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // In the open-file dialog that the tree shows: the path typed in and confirmed, or the
 // dialog cancelled when path is empty.
 void AnswerFileDialog(const KxString& path) {
   HWND dialog = NULL;
-  ASSERT_TRUE(WaitFor([&] { return (dialog = WindowOfThisProcess("#32770", "选择文件")) != NULL; }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return (dialog = WindowOf(GetCurrentProcessId(), "#32770", "选择文件")) != NULL && IsWindowVisible(dialog); }, 10000));
   if (path.IsEmpty()) {
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     return;

@@ -162,3 +162,56 @@ int CountWindowsOf(const KxString& path, const char* className) {
   EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&state));
   return state.count;
 }
+
+namespace {
+
+struct WindowSearch {
+  DWORD pid;
+  const char* className;
+  const char* text;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam) {
+  WindowSearch* s = reinterpret_cast<WindowSearch*>(lParam);
+  char name[64] = {};
+  char text[64] = {};
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  GetClassNameA(hwnd, name, sizeof(name));
+  GetWindowTextA(hwnd, text, sizeof(text));
+  if (pid != s->pid || lstrcmpA(name, s->className) != 0) return TRUE;
+  if (s->text && lstrcmpA(text, s->text) != 0) return TRUE;
+  if (!s->text && !IsWindowVisible(hwnd)) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND WindowOf(DWORD pid, const char* className, const char* text) {
+  WindowSearch s{pid, className, text, NULL};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND ChildOfClass(HWND parent, const char* className, const char* text) {
+  struct Search {
+    const char* className;
+    const char* text;
+    HWND found;
+  } search{className, text, NULL};
+  EnumChildWindows(
+      parent,
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        Search* s = reinterpret_cast<Search*>(lParam);
+        char name[64] = {}, caption[64] = {};
+        GetClassNameA(hwnd, name, sizeof(name));
+        GetWindowTextA(hwnd, caption, sizeof(caption));
+        if (lstrcmpiA(name, s->className) || (s->text && lstrcmpA(caption, s->text))) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}

@@ -29,5 +29,11 @@ bool WaitProcess(HANDLE process, int timeoutMs, DWORD* exitCode);
 
 // Ends every process whose executable is exactly path (case-insensitive); returns how many.
 int KillProcessesOf(const KxString& path);
+// The first top-level window of process pid with this class and text; with text nullptr,
+// the first visible one of the class.
+HWND WindowOf(DWORD pid, const char* className, const char* text);
+// The first window below parent (at any depth) of this class (any case) and, unless text
+// is nullptr, this text.
+HWND ChildOfClass(HWND parent, const char* className, const char* text);
 // Top-level windows of class className that belong to processes running path.
 int CountWindowsOf(const KxString& path, const char* className);
