@@ -11,6 +11,8 @@
 #include "launcher/FrmMain.h"
 #include "launcher/FrmMenu.h"
 #include "launcher/LauncherMenu.h"
+#include "notes/FrmNoteManage.h"
+#include "notes/FrmNotePage.h"
 #include "store/Schema.h"
 #include "sysact/DesktopManager.h"
 
@@ -85,6 +87,12 @@ void DestroyToolWindows() {
   DestroyOptionsForm();
 }
 
+// The manager first, then every note window; a text being typed is written on the way.
+void DestroyNotes() {
+  DestroyNoteManagerForm();
+  TheNoteWindows.DestroyAll();
+}
+
 // How long a start waits for an instance that is still ending (the hand-over after an
 // upgrade starts the new copy while the old one exits).
 const DWORD kInstanceWaitMs = 3000;
@@ -92,7 +100,7 @@ const DWORD kInstanceWaitMs = 3000;
 // The resident program: the store comes up first (a data file that is missing or cannot
 // be read ends the run without a window, after the user was asked or told), a first use
 // on this machine switches autostart on, and then the kit window with its tray icon runs
-// until the Exit command. The sticky notes are not part of the program yet.
+// until the Exit command, with the sticky notes back where they were left.
 int RunNormal(KxApp& app) {
   SingleRun single;
   if (!single.Acquire(kInstanceWaitMs)) {
@@ -111,6 +119,10 @@ int RunNormal(KxApp& app) {
   targets.toggleMaintenance = ToggleMaintenanceForm;
   targets.toggleOptions = ToggleOptionsForm;
   targets.destroyToolWindows = DestroyToolWindows;
+  targets.toggleNoteManager = ToggleNoteManagerForm;
+  targets.showAllNotes = [] { TheNoteWindows.ShowAllNotes(); };
+  targets.newNote = [] { TheNoteWindows.NewNote(); };
+  targets.destroyNotes = DestroyNotes;
   SetCommandTargets(&targets);
   KitHotKeyHooks hotKeys;
   hotKeys.bind = [](HWND kit) { TheHotKeys.SetWindow(kit); };
@@ -125,12 +137,14 @@ int RunNormal(KxApp& app) {
     FrmMain kit;
     if (!kit.hwnd) return 0;
     ShowWindow(kit.hwnd, SW_SHOWNORMAL);
+    TheNoteWindows.LoadAll();
     app.mainForm = &kit;
     result = MessageLoop(app, &kit);
     app.mainForm = nullptr;
     app.activeForm = nullptr;
     // Owned by the kit window: they go first, also when the run ended without Exit.
     DestroyToolWindows();
+    DestroyNotes();
   }
   SetMaintenanceToggle(nullptr);
   SetKitHotKeyHooks(nullptr);

@@ -14,10 +14,10 @@
 #include <commctrl.h>
 
 #include "kx/KxControl.h"
+#include "kx/KxMessages.h"
 
-// Sent by the tree to itself as WM_NOTIFY when a dragged item is dropped on another one;
-// the handler reads dragItem and dropTarget.
-constexpr UINT KX_TVN_DROP = WM_USER + 100;
+// KX_TVN_DROP is sent by the tree to itself as WM_NOTIFY when a dragged item is dropped on
+// another one; the handler reads dragItem and dropTarget.
 
 class KxTreeView;
 

@@ -13,6 +13,7 @@
 
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
@@ -482,4 +483,121 @@ TEST_F(KitRun, AHotKeySetInTheSettingsWindowWorksOnceItCloses) {
       << "Ctrl+Alt+L opens the launcher menu";
   Press(VK_ESCAPE);
   EXPECT_TRUE(MenuClosed());
+}
+
+namespace {
+
+// The visible note windows of process pid: captionless pop-ups holding the text box.
+std::vector<HWND> NoteWindowsOf(DWORD pid) {
+  std::vector<HWND> found;
+  for (HWND w = GetTopWindow(NULL); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    char text[8] = "";
+    GetWindowTextA(w, text, sizeof text);
+    if (owner == pid && IsWindowVisible(w) && (GetWindowLongA(w, GWL_STYLE) & WS_POPUP) && !text[0] &&
+        ChildOfClass(w, "KxCardClassName", nullptr))
+      found.push_back(w);
+  }
+  return found;
+}
+
+KxString NoteText(int id) {
+  KxString bytes;
+  TheDb.SelectBlob("KX_NOTE", "N_TEXT", "N_ID=" + KxString::FromInt(id), bytes);
+  return bytes;
+}
+
+}  // namespace
+
+TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
+  SwitchOff(kModuleShutDown);
+  // A note left on a monitor that is gone, topmost.
+  ASSERT_TRUE(TheDb.Exec("insert into KX_NOTE (N_ID,N_LEFT,N_TOP,N_WIDTH,N_HEIGHT,N_FLAG,N_TEXT,N_SHOW) "
+                         "values (1,4000,-900,80,20,1,'old',1)"));
+  TheDb.Close();
+  Start();
+  std::vector<HWND> notes;
+  ASSERT_TRUE(PumpUntil([&] { return (notes = NoteWindowsOf(pid)).size() == 1; }, 5000));
+  RECT old;
+  GetWindowRect(notes[0], &old);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), old.right) << "back on the screen's right edge";
+  EXPECT_EQ(0, old.top);
+  EXPECT_TRUE(GetWindowLongA(notes[0], GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  // "新便签": 92, 90, 91, 140, desktops, 180, 181, 182. It opens in edit mode, its eight
+  // spaces selected, so typing replaces them.
+  MovePointerTo(600, 500);
+  Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN});
+  HWND note = NULL;
+  ASSERT_TRUE(PumpUntil([&] {
+    for (HWND w : NoteWindowsOf(pid)) if (w != notes[0]) note = w;
+    return note && GetForegroundWindow() == note;
+  }, 5000));
+  RECT placed;
+  GetWindowRect(note, &placed);
+  EXPECT_EQ(480, placed.left) << "120 pixels left of the cursor";
+  EXPECT_EQ(480, placed.top);
+  PumpFor(300);
+  TypeText(L"便签ab");
+  const KxString typed = "\xB1\xE3\xC7\xA9" "ab";
+  ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+  EXPECT_TRUE(WaitFor([&] { return NoteText(2) == typed; }, 5000)) << "written once typing rests; stored: " << NoteText(2).CStr();
+
+  // A click elsewhere ends editing; then the note is dragged and pinned from its menu.
+  HWND elsewhere = CreateWindowExA(0, "STATIC", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 900, 700, 200, 100,
+                                   NULL, NULL, GetModuleHandleA(NULL), NULL);
+  ClickAt(CentreOf(elsewhere), false);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowEnabled(ChildOfClass(note, "KxCardClassName", nullptr)); }, 3000))
+      << "editing ended";
+  DestroyWindow(elsewhere);
+  GetWindowRect(note, &placed);
+  POINT grip = {placed.left + 4, placed.top + 4};
+  ClickAt(grip, false);  // only the release writes the rectangle
+  PumpFor(GetDoubleClickTime() + 50);
+  PressLeft();
+  for (int step = 1; step <= 5; ++step) MovePointerTo(grip.x + 10 * step, grip.y + 6 * step);
+  PumpFor(100);
+  ReleaseLeft();
+  PumpFor(300);
+  EXPECT_TRUE(WaitFor([&] { return TheDb.SelectInt("KX_NOTE", "N_LEFT", "N_ID=2") == placed.left + 50 &&
+                                   TheDb.SelectInt("KX_NOTE", "N_TOP", "N_ID=2") == placed.top + 30; }, 3000));
+  ClickAt(POINT{grip.x + 50, grip.y + 30}, true);
+  ASSERT_TRUE(PumpUntil([&] { return WindowOf(pid, "#32768", nullptr) != NULL; }, 5000));
+  Press(VK_UP);  // 22 "总在最前"
+  Press(VK_RETURN);
+  EXPECT_TRUE(MenuClosed());
+  EXPECT_TRUE(WaitFor([&] { return TheDb.SelectInt("KX_NOTE", "N_FLAG", "N_ID=2") == 1; }, 3000));
+
+  // Editing again, killed after the idle write: the text typed by then comes back.
+  PumpFor(GetDoubleClickTime() + 50);
+  MovePointerTo(grip.x + 52, grip.y + 32);
+  PressLeft();
+  ReleaseLeft();
+  PressLeft();
+  ReleaseLeft();
+  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == note; }, 3000));
+  PumpFor(300);
+  TypeText(L"新的");
+  EXPECT_TRUE(WaitFor([&] { return NoteText(2) == "\xD0\xC2\xB5\xC4"; }, 5000)) << "the idle write";
+  TheDb.Close();
+  KillProcessesOf(exe);
+  EXPECT_TRUE(WaitProcess(process, 5000, nullptr));
+  CloseHandle(process);
+  process = NULL;
+
+  Start();
+  ASSERT_TRUE(PumpUntil([&] { return NoteWindowsOf(pid).size() == 2; }, 5000));
+  ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+  EXPECT_EQ("\xD0\xC2\xB5\xC4", NoteText(2));
+  bool found = false;
+  for (HWND w : NoteWindowsOf(pid)) {
+    RECT r;
+    GetWindowRect(w, &r);
+    if (r.left != placed.left + 50) continue;
+    found = true;
+    EXPECT_EQ(placed.top + 30, r.top);
+    EXPECT_TRUE(GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) << "pinned before the kill";
+  }
+  EXPECT_TRUE(found) << "the note is back where it was dragged";
 }

@@ -1,0 +1,741 @@
+#include "kx/KxTextBox.h"
+
+#include <string>
+#include <utility>
+
+#include "kx/KxClipboard.h"
+
+namespace {
+
+const char kBreak[] = "\r\n";
+
+// A two-byte character typed arrives as two WM_CHAR bytes; the first waits here. Only the
+// focused box receives characters, and losing the focus drops a half character.
+unsigned char pendingLead = 0;
+
+bool KeyIsDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
+
+int Min(int a, int b) { return a < b ? a : b; }
+int Max(int a, int b) { return a > b ? a : b; }
+
+bool EndsWithBreak(const KxString& s) {
+  int n = s.Length();
+  return n >= 2 && s.At(n - 2) == '\r' && s.At(n - 1) == '\n';
+}
+
+// A line's length and text without its "\r\n".
+int LengthOf(const KxString& line) { return EndsWithBreak(line) ? line.Length() - 2 : line.Length(); }
+KxString ContentOf(const KxString& line) { return line.Mid(LengthOf(line), 0); }
+
+KxString& LineAt(KxTextBox& box, int index) { return *box.lines.At(index); }
+const KxString& LineAt(const KxTextBox& box, int index) { return *box.lines.At(index); }
+int LastLine(const KxTextBox& box) { return box.lines.Count() - 1; }
+
+// What may go into the lines: tabs as four spaces, every line break as "\r\n" (a lone
+// "\r" or "\n" from another program's clipboard would otherwise end up inside a line), no
+// 0 bytes (drawing would stop at one).
+KxString Normalized(const KxString& t) {
+  std::string out;
+  out.reserve(static_cast<size_t>(t.Length()));
+  for (int i = 0; i < t.Length(); ++i) {
+    char ch = t.At(i);
+    if (ch == '\t') {
+      out += "    ";
+    } else if (ch == '\r' || ch == '\n') {
+      out += kBreak;
+      if (ch == '\r' && t.At(i + 1) == '\n') ++i;
+    } else if (ch != 0) {
+      out += ch;
+    }
+  }
+  return KxString(out.data(), static_cast<int>(out.size()));
+}
+
+// Where the caret stands after t was inserted at at.
+KxTextPos EndOf(KxTextPos at, const KxString& t) {
+  int lastBreak = -1;
+  int breaks = 0;
+  for (int i = t.Find(0, kBreak); i >= 0; i = t.Find(i + 2, kBreak)) {
+    ++breaks;
+    lastBreak = i;
+  }
+  if (breaks == 0) return KxTextPos{at.col + t.Length(), at.line};
+  return KxTextPos{t.Length() - lastBreak - 2, at.line + breaks};
+}
+
+void Ordered(KxTextSel& sel, KxTextPos a, KxTextPos b) {
+  sel.selStart = b < a ? b : a;
+  sel.selEnd = b < a ? a : b;
+}
+
+KxString TextBetween(const KxTextBox& box, KxTextPos from, KxTextPos to) {
+  if (!(from < to)) return KxString();
+  const KxString& first = LineAt(box, from.line);
+  if (from.line == to.line) return first.Mid(to.col - from.col, from.col);
+  KxString text = first.Mid(-1, from.col);
+  for (int i = from.line + 1; i < to.line; ++i) text.Append(LineAt(box, i));
+  text.Append(LineAt(box, to.line).Mid(to.col, 0));
+  return text;
+}
+
+// Opens count empty lines at index, moving the lines from there down. Moving a KxString
+// swaps it, so the empty strings added at the end travel up to index.
+bool OpenLines(KxStringList& lines, int index, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (!lines.Add(KxString())) {
+      while (i-- > 0) lines.Remove(lines.Tail());
+      return false;
+    }
+  }
+  KxListNode<KxString>* to = lines.Tail();
+  KxListNode<KxString>* from = lines.NodeAt(lines.Count() - 1 - count);
+  for (int i = lines.Count() - 1 - count; i >= index; --i) {
+    to->value = std::move(from->value);
+    to = to->prev;
+    from = from->prev;
+  }
+  return true;
+}
+
+// Removes the text between two ordered positions; the selection is left alone.
+void RemoveRange(KxTextBox& box, KxTextPos from, KxTextPos to) {
+  if (!(from < to)) return;
+  KxString& first = LineAt(box, from.line);
+  if (from.line == to.line) {
+    first.Remove(from.col, to.col - from.col);
+    return;
+  }
+  KxString rest = LineAt(box, to.line).Mid(-1, to.col);
+  first.Remove(from.col, first.Length() - from.col);
+  first.Append(rest);
+  for (int i = from.line + 1; i <= to.line; ++i) box.lines.Remove(box.lines.NodeAt(from.line + 1));
+}
+
+void DeleteRange(KxTextBox& box, KxTextPos from, KxTextPos to) {
+  RemoveRange(box, from, to);
+  box.sel.Clear();
+}
+
+// Inserts normalized text at the caret and leaves the caret after it.
+void InsertAt(KxTextBox& box, const KxString& t) {
+  KxStringList segments;
+  t.SplitKeep(kBreak, segments);
+  if (segments.IsEmpty()) return;
+  int l = box.caret.line;
+  int c = box.caret.col;
+  KxString& line = LineAt(box, l);
+  KxString tail = line.Mid(-1, c);
+  KxString* last = segments.At(segments.Count() - 1);
+  int col;
+  if (EndsWithBreak(*last)) {
+    segments.Add(tail);
+    col = 0;
+  } else {
+    col = last->Length() + (segments.Count() == 1 ? c : 0);
+    last->Append(tail);
+  }
+  int added = segments.Count() - 1;
+  if (added > 0 && !OpenLines(box.lines, l + 1, added)) return;
+  line.Remove(c, line.Length() - c);
+  line.Append(segments.Head()->value);
+  int i = l + 1;
+  for (KxListNode<KxString>* node = segments.Head()->next; node; node = node->next)
+    LineAt(box, i++) = std::move(node->value);
+  box.caret = KxTextPos{col, l + added};
+}
+
+// With a selection, the caret goes to its start and the selected text goes.
+void ReplaceSelection(KxTextBox& box, const KxString& t) {
+  if (!box.sel.IsEmpty()) {
+    box.caret = box.sel.selStart;
+    DeleteRange(box, box.sel.selStart, box.sel.selEnd);
+  }
+  if (!t.IsEmpty()) InsertAt(box, t);
+}
+
+void Changed(KxTextBox& box) {
+  box.AutoSize();
+  box.EnsureVisible();
+  box.Invalidate(false);
+}
+
+// The common end of every deletion; removed is what already went at the caret.
+void DeleteText(KxTextBox& box, const KxString& removed) {
+  KxTextUndoRecord record;
+  record.kind = 1;
+  record.pos = box.caret;
+  record.sel = box.sel;
+  if (box.sel.IsEmpty()) {
+    record.text = removed;
+    box.undo.Add(record);
+  } else {
+    record.replaced = box.SelectedText();
+    box.undo.Add(record);
+    box.caret = box.sel.selStart;
+    DeleteRange(box, box.sel.selStart, box.sel.selEnd);
+  }
+  Changed(box);
+}
+
+// The character at the caret (one or two bytes; at a line's end its "\r\n") is removed
+// and returned; the empty text at the very end.
+KxString RemoveCharAtCaret(KxTextBox& box) {
+  KxString& line = LineAt(box, box.caret.line);
+  KxString content = ContentOf(line);
+  int n = KxCharLength(content, box.caret.col);
+  if (n > 0) {
+    KxString removed = line.Mid(n, box.caret.col);
+    line.Remove(box.caret.col, n);
+    return removed;
+  }
+  if (box.caret.line >= LastLine(box)) return KxString();
+  RemoveRange(box, box.caret, KxTextPos{0, box.caret.line + 1});
+  return kBreak;
+}
+
+// The character before the caret, the previous line's "\r\n" at column 0; the caret
+// moves to where it stood.
+KxString RemoveCharBeforeCaret(KxTextBox& box) {
+  if (box.caret.col > 0) {
+    KxString content = ContentOf(LineAt(box, box.caret.line));
+    box.caret.col = KxPrevCharPos(content, box.caret.col);
+  } else if (box.caret.line > 0) {
+    --box.caret.line;
+    box.caret.col = LengthOf(LineAt(box, box.caret.line));
+  } else {
+    return KxString();
+  }
+  return RemoveCharAtCaret(box);
+}
+
+// Moves the caret; with extend (Shift) the selection runs from the anchor to it.
+void MoveCaret(KxTextBox& box, KxTextPos to, bool extend) {
+  if (extend) {
+    if (box.sel.IsEmpty()) box.sel.selAnchor = box.caret;
+    box.caret = to;
+    Ordered(box.sel, box.sel.selAnchor, box.caret);
+  } else {
+    box.caret = to;
+    box.sel.Clear();
+  }
+}
+
+// The column on another line nearest above or below the caret's.
+KxTextPos OnLine(const KxTextBox& box, int line, int col) {
+  KxString content = ContentOf(LineAt(box, line));
+  col = Min(col, content.Length());
+  if (KxIsInsideChar(content, col)) --col;
+  return KxTextPos{col, line};
+}
+
+void Measure(KxTextBox& box) {
+  KxCanvas* canvas = box.measureCanvas.get();
+  KxCanvas temporary(canvas ? nullptr : &box);
+  if (!canvas) canvas = &temporary;
+  HDC dc = canvas->Dc();
+  if (!dc) return;
+  HGDIOBJ previous = SelectObject(dc, box.font.Handle());
+  TEXTMETRICA metrics = {};
+  if (GetTextMetricsA(dc, &metrics)) {
+    box.avgCharWidth = metrics.tmAveCharWidth;
+    box.charHeight = metrics.tmHeight;
+  }
+  SelectObject(dc, previous);
+}
+
+int TextWidth(KxTextBox& box, const KxString& text) {
+  if (text.IsEmpty()) return 0;
+  if (box.measureCanvas) return box.measureCanvas->TextExtent(box.font, text).cx;
+  KxCanvas canvas(&box);
+  return canvas.TextExtent(box.font, text).cx;
+}
+
+void CountVisible(KxTextBox& box) {
+  RECT client = box.ClientRect();
+  int w = client.right - client.left - box.margin.left - box.margin.right;
+  int h = client.bottom - client.top - box.margin.top - box.margin.bottom;
+  box.visibleCols = box.avgCharWidth > 0 ? Max(w, 0) / box.avgCharWidth : 0;
+  box.visibleRows = box.charHeight > 0 ? Max(h, 0) / box.charHeight : 0;
+}
+
+// Sets one bar's range to 0 ... total - visible (none when everything fits) and its
+// position; the range only when it changed, since a new range shows or hides the bar.
+void SetBar(HWND hwnd, int bar, int total, int visible, int pos) {
+  int maximum = total > visible ? total - visible : 0;
+  SCROLLINFO now = {};
+  now.cbSize = sizeof(now);
+  now.fMask = SIF_RANGE | SIF_POS;
+  if (!GetScrollInfo(hwnd, bar, &now)) now.nMin = now.nMax = now.nPos = 0;
+  if (now.nMin != 0 || now.nMax != maximum) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_POS;
+    info.nMax = maximum;
+    info.nPos = maximum > 0 ? pos : 0;
+    SetScrollInfo(hwnd, bar, &info, TRUE);
+    if (maximum > 0) EnableScrollBar(hwnd, bar, ESB_ENABLE_BOTH);
+  } else if (now.nPos != pos) {
+    SetScrollPos(hwnd, bar, pos, TRUE);
+  }
+}
+
+// Moves one bar for a WM_VSCROLL or WM_HSCROLL request and returns its position as the
+// platform kept it.
+int ScrollBarTo(HWND hwnd, int bar, WPARAM request) {
+  SCROLLINFO info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_RANGE | SIF_POS;
+  if (!GetScrollInfo(hwnd, bar, &info)) return 0;
+  int pos = info.nPos;
+  int span = info.nMax - info.nMin;
+  switch (LOWORD(request)) {
+    case SB_LINEUP: pos -= 1; break;
+    case SB_LINEDOWN: pos += 1; break;
+    case SB_PAGEUP: pos -= span; break;
+    case SB_PAGEDOWN: pos += span; break;
+    case SB_TOP: pos = info.nMin; break;
+    case SB_BOTTOM: pos = info.nMax; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: pos = HIWORD(request); break;
+    default: break;
+  }
+  if (pos != info.nPos) SetScrollPos(hwnd, bar, pos, TRUE);
+  info.fMask = SIF_POS;
+  GetScrollInfo(hwnd, bar, &info);
+  return info.nPos;
+}
+
+// A position taken from a mouse message: the words of lParam are signed.
+POINT Signed(POINT pt) {
+  POINT p = {static_cast<short>(pt.x), static_cast<short>(pt.y)};
+  return p;
+}
+
+}  // namespace
+
+KxTextBox::KxTextBox() : KxControl(nullptr) {
+  borderStyle = 2;
+  bkColor = kxWhiteColor;
+  lines.Add(KxString());
+}
+
+KxTextBox::~KxTextBox() {
+  undo.Clear();
+  lines.Clear();
+  if (caretShown) DestroyCaret();
+  caretShown = NULL;
+  measureCanvas.reset();
+}
+
+bool KxTextBox::Create(KxControl* parentControl, const KxRect& rect) {
+  // The parent owns the box as it owns any control made with it; a box deleted first
+  // leaves the list again in the base destructor.
+  if (parentControl && !parent) parentControl->children.Add(this);
+  if (!KxControl::Create(parentControl, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, rect))
+    return false;
+  measureCanvas.reset(new KxCanvas(this));
+  Measure(*this);
+  CountVisible(*this);
+  return true;
+}
+
+KxString KxTextBox::GetClassName() const { return "KxTextBox"; }
+
+// ---- Text
+
+void KxTextBox::Clear() {
+  lines.Clear();
+  lines.Add(KxString());
+  caret = scroll = KxTextPos();
+  sel.Clear();
+  undo.Clear();
+  if (hwnd) Changed(*this);
+}
+
+void KxTextBox::SetText(const KxString& t) {
+  lines.Clear();
+  lines.Add(KxString());
+  caret = scroll = KxTextPos();
+  sel.Clear();
+  undo.Clear();
+  InsertText(t);
+}
+
+KxString KxTextBox::GetText() const { return KxString::Join(lines, ""); }
+
+void KxTextBox::InsertText(const KxString& t) {
+  // Recorded as it goes in, so that undo takes back exactly these bytes.
+  KxString text = Normalized(t);
+  if (!text.IsEmpty() || !sel.IsEmpty()) {
+    KxTextUndoRecord record;
+    record.kind = 0;
+    record.pos = caret;
+    record.text = text;
+    record.replaced = SelectedText();
+    record.sel = sel;
+    undo.Add(record);
+    ReplaceSelection(*this, text);
+  }
+  if (hwnd) Changed(*this);
+}
+
+void KxTextBox::SelectAll() {
+  sel.selStart = sel.selAnchor = KxTextPos();
+  sel.selEnd = KxTextPos{LengthOf(LineAt(*this, LastLine(*this))), LastLine(*this)};
+  if (hwnd) Invalidate(false);
+}
+
+KxString KxTextBox::SelectedText() const {
+  if (sel.IsEmpty()) return KxString();
+  return TextBetween(*this, sel.selStart, sel.selEnd);
+}
+
+void KxTextBox::Copy() { SetClipboardText(SelectedText(), hwnd); }
+
+void KxTextBox::Cut() {
+  if (sel.IsEmpty()) return;
+  Copy();
+  DeleteText(*this, KxString());
+}
+
+void KxTextBox::Paste() {
+  // An empty clipboard leaves a selection standing.
+  KxString pasted = GetClipboardText();
+  if (!pasted.IsEmpty()) InsertText(pasted);
+}
+
+void KxTextBox::Undo() {
+  const KxTextUndoRecord* r = undo.StepBack();
+  if (!r) return;
+  if (r->kind == 0) {
+    KxTextPos at = r->sel.IsEmpty() ? r->pos : r->sel.selStart;
+    RemoveRange(*this, at, EndOf(at, r->text));
+    caret = at;
+    InsertAt(*this, r->replaced);
+    caret = r->pos;
+  } else if (r->sel.IsEmpty()) {
+    caret = r->pos;
+    InsertAt(*this, r->text);
+  } else {
+    caret = r->sel.selStart;
+    InsertAt(*this, r->replaced);
+    caret = r->sel.selEnd;
+  }
+  sel = r->sel;
+  Changed(*this);
+}
+
+void KxTextBox::Redo() {
+  const KxTextUndoRecord* r = undo.StepForward();
+  if (!r) return;
+  caret = r->pos;
+  sel = r->sel;
+  if (r->kind == 0) {
+    ReplaceSelection(*this, r->text);
+  } else if (sel.IsEmpty()) {
+    RemoveRange(*this, caret, EndOf(caret, r->text));
+  } else {
+    caret = sel.selStart;
+    DeleteRange(*this, sel.selStart, sel.selEnd);
+  }
+  Changed(*this);
+}
+
+// ---- Layout
+
+void KxTextBox::AutoSize() {
+  if (!autoSize || !hwnd) return;
+  Measure(*this);
+  // A line as wide as its cells too: the text is drawn and the caret placed cell by cell,
+  // so a box narrower than the cells would cut the line and show a scroll bar.
+  int widest = 0;
+  for (const KxStringList::Node* node = lines.Head(); node; node = node->next) {
+    KxString content = ContentOf(node->value);
+    widest = Max(widest, Max(TextWidth(*this, content), content.Length() * avgCharWidth));
+  }
+  int w = Max(8, widest + margin.left + margin.right + 2);
+  int h = charHeight * lines.Count() + margin.top + margin.bottom + 2;
+  Resize(w, h);
+}
+
+void KxTextBox::EnsureVisible() {
+  // A bar that appears or goes changes the client area and so the counts the ranges
+  // rest on: go again until they hold.
+  for (int pass = 0; pass < 3; ++pass) {
+    RECT client = ClientRect();
+    if (client.right - client.left <= 0 || client.bottom - client.top <= 0) return;
+    CountVisible(*this);
+    if (visibleCols <= 0 || visibleRows <= 0) return;
+    int cols = visibleCols;
+    int rows = visibleRows;
+
+    if (caret.line < scroll.line) {
+      scroll.line = caret.line;
+    } else if (caret.line >= scroll.line + rows) {
+      scroll.line = caret.line - rows + 1;
+    }
+    int caretLineLength = LengthOf(LineAt(*this, caret.line));
+    if (caret.col < scroll.col) {
+      scroll.col = caret.col;
+    } else if (scroll.col + cols < caretLineLength && caret.col >= scroll.col + cols) {
+      scroll.col = caret.col - cols + 1;
+    }
+
+    int longest = 0;
+    for (const KxStringList::Node* node = lines.Head(); node; node = node->next)
+      longest = Max(longest, LengthOf(node->value));
+    // Never past the end of a range: the bar could not show it, and the caret stays in
+    // view (it is on a line and within a length that the range covers).
+    scroll.col = Max(0, Min(scroll.col, Max(0, longest - cols)));
+    scroll.line = Max(0, Min(scroll.line, Max(0, lines.Count() - rows)));
+
+    SetBar(hwnd, SB_HORZ, longest, cols, scroll.col);
+    SetBar(hwnd, SB_VERT, lines.Count(), rows, scroll.line);
+    CountVisible(*this);
+    if (visibleCols == cols && visibleRows == rows) return;
+  }
+}
+
+KxTextPos KxTextBox::PosFromPoint(POINT pt) const {
+  // A point in a margin counts as the nearest cell shown, not as the start of the text.
+  int dx = Max(0, static_cast<int>(pt.x) - static_cast<int>(margin.left));
+  int dy = Max(0, static_cast<int>(pt.y) - static_cast<int>(margin.top));
+  KxTextPos p;
+  p.line = charHeight > 0 ? scroll.line + dy / charHeight : scroll.line;
+  p.line = Max(0, Min(p.line, LastLine(*this)));
+  KxString content = ContentOf(LineAt(*this, p.line));
+  if (content.IsEmpty() || avgCharWidth <= 0) return p;
+  int col = scroll.col + dx / avgCharWidth;
+  if (col >= content.Length()) {
+    col = content.Length();
+  } else if (KxIsInsideChar(content, col)) {
+    ++col;
+  } else if (KxCharLength(content, col) == 1 && dx % avgCharWidth > avgCharWidth / 2) {
+    ++col;
+  }
+  p.col = col;
+  return p;
+}
+
+void KxTextBox::OnSize(const RECT&) {
+  CountVisible(*this);
+  Invalidate(false);
+}
+
+void KxTextBox::OnDraw(KxCanvas& canvas) {
+  canvas.SetBkMode(TRANSPARENT);
+  if (avgCharWidth <= 0 || charHeight <= 0) return;
+  RECT client = ClientRect();
+  int left = margin.left;
+  int top = margin.top;
+  int cols = Max(visibleCols, 0);
+  int rows = Max(visibleRows, 0);
+  int lastShown = scroll.line + rows - 1;
+
+  if (!sel.IsEmpty()) {
+    for (int l = Max(sel.selStart.line, scroll.line); l <= Min(sel.selEnd.line, lastShown); ++l) {
+      int from = l == sel.selStart.line ? sel.selStart.col : 0;
+      int to = l == sel.selEnd.line ? sel.selEnd.col : LengthOf(LineAt(*this, l));
+      from = Max(from, scroll.col);
+      to = Min(to, scroll.col + cols);
+      if (to <= from) continue;
+      int y = top + (l - scroll.line) * charHeight;
+      RECT band = {left + (from - scroll.col) * avgCharWidth, y,
+                   left + (to - scroll.col) * avgCharWidth, y + charHeight};
+      canvas.FillRect(kxTextSelectionColor, band);
+    }
+  }
+
+  // Text scrolled out to the left stays out of the margin.
+  int saved = SaveDC(canvas.Dc());
+  IntersectClipRect(canvas.Dc(), left, 0, client.right, client.bottom);
+  const KxStringList::Node* node = lines.NodeAt(scroll.line);
+  for (int k = 0; k < rows && node; ++k, node = node->next) {
+    KxString content = ContentOf(node->value);
+    int start = scroll.col;
+    if (start >= content.Length()) continue;
+    int x = left;
+    // A character cut by the left edge is drawn whole from its lead byte, half hidden,
+    // never from its second byte.
+    if (KxIsInsideChar(content, start)) {
+      --start;
+      x -= avgCharWidth;
+    }
+    int end = Min(scroll.col + cols, content.Length());
+    if (KxIsInsideChar(content, end)) ++end;
+    if (end <= start) continue;
+    RECT row = {x, top + k * charHeight, client.right, top + (k + 1) * charHeight};
+    canvas.DrawText(font, kxBlackColor, content.Mid(end - start, start), row, format);
+  }
+  RestoreDC(canvas.Dc(), saved);
+
+  if (GetFocus() == hwnd) {
+    SetCaretPos(left + (caret.col - scroll.col) * avgCharWidth,
+                top + (caret.line - scroll.line) * charHeight);
+  }
+}
+
+// ---- Focus and mouse
+
+void KxTextBox::OnSetFocus() {
+  measureCanvas.reset(new KxCanvas(this));
+  Measure(*this);
+  CountVisible(*this);
+  caret = KxTextPos();
+  pendingLead = 0;
+  if (caretShown) DestroyCaret();
+  CreateCaret(hwnd, NULL, 1, charHeight);
+  ShowCaret(hwnd);
+  SetCaretPos(margin.left, margin.top);
+  caretShown = hwnd;
+  Invalidate(false);
+}
+
+void KxTextBox::OnKillFocus() {
+  if (caretShown) DestroyCaret();
+  caretShown = NULL;
+  pendingLead = 0;
+  sel.Clear();
+  Invalidate(false);
+  measureCanvas.reset();
+}
+
+bool KxTextBox::OnSetCursor() {
+  SetCursor(LoadCursorA(NULL, IDC_IBEAM));
+  return true;
+}
+
+void KxTextBox::OnLButtonDown(WPARAM, POINT pt) {
+  if (!IsWindowEnabled(hwnd)) return;
+  sel.Clear();
+  caret = sel.selAnchor = PosFromPoint(Signed(pt));
+  EnsureVisible();
+  Invalidate(false);
+}
+
+void KxTextBox::OnLButtonDblClk(WPARAM, POINT) {
+  if (IsWindowEnabled(hwnd)) SelectAll();
+}
+
+void KxTextBox::OnLButtonUp(WPARAM, POINT) {}
+
+void KxTextBox::OnMouseMove(WPARAM, POINT pt) {
+  if (!pressed) return;
+  POINT at = Signed(pt);
+  POINT screen = at;
+  ClientToScreen(hwnd, &screen);
+  if (WindowFromPoint(screen) != hwnd) return;
+  KxTextPos p = PosFromPoint(at);
+  if (p == caret) return;
+  caret = p;
+  Ordered(sel, sel.selAnchor, caret);
+  EnsureVisible();
+  Invalidate(false);
+}
+
+// ---- Keys
+
+void KxTextBox::OnKeyDown(WPARAM key, LPARAM) {
+  if (!IsWindowEnabled(hwnd)) return;
+  if (KeyIsDown(VK_CONTROL)) {
+    // Virtual keys of letters are the capitals; the lower-case codes are other keys.
+    switch (key) {
+      case 'A': SelectAll(); break;
+      case 'C': Copy(); break;
+      case 'V': Paste(); break;
+      case 'X': Cut(); break;
+      case 'Z': Undo(); break;
+      case 'U': Redo(); break;
+      default: break;
+    }
+  } else {
+    bool shift = KeyIsDown(VK_SHIFT);
+    KxString content = ContentOf(LineAt(*this, caret.line));
+    switch (key) {
+      case VK_END:
+        MoveCaret(*this, KxTextPos{content.Length(), caret.line}, shift);
+        break;
+      case VK_HOME:
+        MoveCaret(*this, KxTextPos{0, caret.line}, shift);
+        break;
+      case VK_LEFT:
+        MoveCaret(*this, KxTextPos{KxPrevCharPos(content, caret.col), caret.line}, shift);
+        break;
+      case VK_RIGHT:
+        MoveCaret(*this, KxTextPos{KxNextCharPos(content, caret.col), caret.line}, shift);
+        break;
+      case VK_UP:
+        MoveCaret(*this, caret.line > 0 ? OnLine(*this, caret.line - 1, caret.col) : caret, shift);
+        break;
+      case VK_DOWN:
+        MoveCaret(*this, caret.line < LastLine(*this) ? OnLine(*this, caret.line + 1, caret.col) : caret,
+                  shift);
+        break;
+      case VK_DELETE:
+        if (!sel.IsEmpty()) {
+          DeleteText(*this, KxString());
+        } else {
+          KxString removed = RemoveCharAtCaret(*this);
+          if (!removed.IsEmpty()) DeleteText(*this, removed);
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  EnsureVisible();
+  Invalidate(false);
+}
+
+void KxTextBox::OnChar(WPARAM wParam, LPARAM) {
+  if (!IsWindowEnabled(hwnd) || wParam > 0xFF) return;
+  unsigned char ch = static_cast<unsigned char>(wParam);
+  if (KeyIsDown(VK_CONTROL) && ch != 10) return;
+  if (pendingLead) {
+    // The second byte of a two-byte character may be below 0x80 (0x40 to 0x7E).
+    unsigned char lead = pendingLead;
+    pendingLead = 0;
+    if (ch >= 0x40 && ch != 0x7F) {
+      char pair[2] = {static_cast<char>(lead), static_cast<char>(ch)};
+      InsertText(KxString(pair, 2));
+      return;
+    }
+  }
+  if (ch >= 0x80) {
+    pendingLead = ch;
+    return;
+  }
+  switch (ch) {
+    case 8:
+      if (!sel.IsEmpty()) {
+        DeleteText(*this, KxString());
+      } else {
+        KxString removed = RemoveCharBeforeCaret(*this);
+        if (!removed.IsEmpty()) DeleteText(*this, removed);
+      }
+      break;
+    case 9:
+      InsertText("    ");
+      break;
+    case 10:
+    case 13:
+      InsertText(kBreak);
+      break;
+    default:
+      // Other control bytes (Escape among them) have no place in the text.
+      if (ch >= 0x20) InsertText(KxString(static_cast<char>(ch), 1));
+      break;
+  }
+}
+
+// ---- Scroll bars
+
+void KxTextBox::OnVScroll(WPARAM wParam, LPARAM) {
+  scroll.line = ScrollBarTo(hwnd, SB_VERT, wParam);
+  Invalidate(false);
+}
+
+void KxTextBox::OnHScroll(WPARAM wParam, LPARAM) {
+  scroll.col = ScrollBarTo(hwnd, SB_HORZ, wParam);
+  Invalidate(false);
+}

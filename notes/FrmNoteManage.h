@@ -1,0 +1,45 @@
+#pragma once
+// The note manager: a table of every note with its number, whether it is shown, whether it
+// stays on top and its date. A double click on a row edits the note, a right click opens
+// the note's menu. One window per run, owned by the kit window; closing only hides it.
+
+#include "kx/KxForm.h"
+#include "store/NoteRecord.h"
+
+class KxTableCard;
+class KxToolBar;
+class KxGridCardRow;
+
+extern const char kNoteManagerCaption[];
+
+class FrmNoteManage : public KxForm {
+public:
+  explicit FrmNoteManage(KxControl* owner);
+
+  void OnSize(const RECT& client) override;
+  bool CanClose() override;
+
+  void AddRow(const NoteRecord& record);
+  void RemoveRow(int id);
+  void SetShownCell(int id, bool shown);
+  void SetAllShownCells(bool shown);
+  void SetTopmostCell(int id, bool topmost);
+  void SelectRow(int id);
+  // The key of the selected row, or 0.
+  int SelectedId() const;
+  int RowOf(int id) const;
+
+  KxToolBar* toolBar = nullptr;  // children of the form
+  KxTableCard* table = nullptr;
+
+private:
+  int OnCloseClick(KxEvtParam& param);
+  int OnTableDblClk(KxEvtParam& param);
+  int OnTableRButtonUp(KxEvtParam& param);
+};
+
+// The manager of this run, or nullptr before the first toggle.
+FrmNoteManage* TheNoteManager();
+void ToggleNoteManagerForm();
+// At exit; nothing when it was never made.
+void DestroyNoteManagerForm();

@@ -1,0 +1,401 @@
+#include "notes/FrmNotePage.h"
+
+#include "app/KxApp.h"
+#include "app/resource.h"
+#include "kx/KxMenu.h"
+#include "kx/base/KxTime.h"
+#include "notes/FrmNoteManage.h"
+
+NoteWindowList TheNoteWindows;
+
+namespace {
+
+const COLORREF kNoteColor = RGB(255, 255, 0);
+const COLORREF kEditFrameColor = RGB(0, 0, 255);
+const COLORREF kRestFrameColor = RGB(128, 128, 128);
+const int kNewNoteWidth = 80;
+const int kNewNoteHeight = 20;
+const int kNewNoteLeftOfCursor = 120;
+const int kNewNoteAboveCursor = 20;
+const int kNewNoteMinLeft = 8;
+const int kCloneOffsetX = 12;
+const int kCloneOffsetY = 10;
+const char kNewNoteText[] = "        ";
+// Typing that rests this long is written, so a killed process loses at most this much.
+const UINT kIdleSaveMs = 2000;
+
+enum NoteMenuId {
+  kMenuHide = 1,
+  kMenuShow = 2,
+  kMenuHideAll = 4,
+  kMenuShowAll = 5,
+  kMenuEdit = 10,
+  kMenuDelete = 11,
+  kMenuClone = 12,
+  kMenuTopmost = 22,
+};
+
+RECT DesktopRect() {
+  int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  int w = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  int h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  if (w <= 0 || h <= 0) {
+    left = top = 0;
+    w = GetSystemMetrics(SM_CXSCREEN);
+    h = GetSystemMetrics(SM_CYSCREEN);
+  }
+  return RECT{left, top, left + w, top + h};
+}
+
+NoteRecord NewRecordAt(int left, int top, int w, int h, const KxString& text) {
+  NoteRecord record;
+  record.left = left;
+  record.top = top;
+  record.width = w;
+  record.height = h;
+  record.text = text;
+  record.visible = true;
+  return record;
+}
+
+}  // namespace
+
+// ---- The note window
+
+FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}) {
+  if (!hwnd) return;
+  textBox = new KxTextBox();
+  // Create makes it one of the window's children, which the window deletes; a box that
+  // got no window is deleted at once.
+  if (!textBox->Create(this, KxRect{0, 0, 0, 0})) {
+    delete textBox;
+    textBox = nullptr;
+    return;
+  }
+  textBox->Enable(false);
+  textBox->bkColor = kNoteColor;
+  textBox->bkColorDisabled = kNoteColor;
+  textBox->frameColor = kRestFrameColor;
+  textBox->SetAutoSize(true);
+  BindMsg(*textBox, WM_SIZE, this, &FrmNotePage::OnBoxSize);
+  BindMsg(*textBox, WM_KILLFOCUS, this, &FrmNotePage::OnBoxKillFocus);
+  BindMsg(*textBox, WM_RBUTTONUP, this, &FrmNotePage::OnMenuRequest);
+  BindMsg(*textBox, WM_CHAR, this, &FrmNotePage::OnTyped);
+  BindMsg(*textBox, WM_KEYDOWN, this, &FrmNotePage::OnTyped);
+  BindMsg(*this, WM_RBUTTONUP, this, &FrmNotePage::OnMenuRequest);
+  // Bound once and started again by every key; it runs only while typing rests.
+  idleTimer = BindTimer(*this, this, &FrmNotePage::OnIdle, kIdleSaveMs);
+  KillTimer(hwnd, idleTimer);
+}
+
+FrmNotePage::~FrmNotePage() {
+  // The box goes with the window: nothing may answer its last focus change any more.
+  editing = false;
+  if (textBox) {
+    textBox->msgHandlers.Clear();
+  }
+}
+
+LRESULT FrmNotePage::WndProc(KxMsg& m) {
+  // Every top-level window hears of the end of the session: what is typed is kept.
+  if (m.msg == WM_QUERYENDSESSION) {
+    SaveTypedText();
+    return TRUE;
+  }
+  if (m.msg == WM_ENDSESSION) {
+    if (m.wParam) SaveTypedText();
+    return 0;
+  }
+  return KxPopForm::WndProc(m);
+}
+
+void FrmNotePage::OnPaint() {
+  KxPopForm::OnPaint();
+  if (textBox && textBox->hwnd) textBox->Invalidate(false);
+}
+
+void FrmNotePage::OnLButtonDown(WPARAM, POINT pt) { dragOrigin = pt; }
+
+void FrmNotePage::OnLButtonDblClk(WPARAM, POINT) { TheNoteWindows.EditNote(noteId); }
+
+void FrmNotePage::OnLButtonUp(WPARAM, POINT) {
+  RECT r = WindowRect();
+  SaveNoteBounds(noteId, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  if (FrmNoteManage* manager = TheNoteManager()) manager->SelectRow(noteId);
+}
+
+void FrmNotePage::OnMouseMove(WPARAM, POINT) {
+  if (!pressed) return;
+  POINT cursor;
+  if (!GetCursorPos(&cursor)) return;
+  RECT r = WindowRect();
+  int w = r.right - r.left;
+  int h = r.bottom - r.top;
+  int left = cursor.x - dragOrigin.x;
+  int top = cursor.y - dragOrigin.y;
+  if (!KeepsNoteReachable(left, top, w, h, DesktopRect())) return;
+  SetWindowPos(hwnd, NULL, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FrmNotePage::ShowNoteMenu() { TheNoteWindows.ShowNoteMenu(noteId, this); }
+
+void FrmNotePage::BeginEdit() {
+  if (!textBox) return;
+  editing = true;
+  textBox->Enable(true);
+  // The note may have been shown without the activation; typing needs it in front.
+  SetForegroundWindow(hwnd);
+  textBox->SetFocus();
+  textBox->frameColor = kEditFrameColor;
+  textBox->SelectAll();
+  textBox->Invalidate(false);
+}
+
+void FrmNotePage::EndEdit() {
+  if (!editing || !textBox) return;
+  // Disabling the box takes its focus away, which calls here again.
+  editing = false;
+  KillTimer(hwnd, idleTimer);
+  KxString text = textBox->GetText();
+  if (SetNoteText(noteId, text)) savedText = text;
+  textBox->frameColor = kRestFrameColor;
+  textBox->Enable(false);
+  textBox->Invalidate(false);
+}
+
+void FrmNotePage::SaveTypedText() {
+  if (!editing || !textBox) return;
+  KxString text = textBox->GetText();
+  if (text == savedText) return;
+  if (SetNoteText(noteId, text)) savedText = text;
+}
+
+void FrmNotePage::ShowPlaced() {
+  RECT r = WindowRect();
+  MonitorAreas areas;
+  LiveWorkAreas(areas);
+  RECT placed = PlaceNote(r, areas);
+  if (!EqualRect(&placed, &r)) {
+    SetWindowPos(hwnd, NULL, placed.left, placed.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  SetWindowPos(hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ShowWindow(hwnd, SW_SHOWNA);
+}
+
+int FrmNotePage::OnBoxSize(KxEvtParam&) {
+  RECT box = textBox->WindowRect();
+  SetWindowPos(hwnd, NULL, 0, 0, box.right - box.left, box.bottom - box.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return 0;
+}
+
+int FrmNotePage::OnBoxKillFocus(KxEvtParam&) {
+  EndEdit();
+  return 0;
+}
+
+int FrmNotePage::OnMenuRequest(KxEvtParam&) {
+  ShowNoteMenu();
+  return 0;
+}
+
+int FrmNotePage::OnTyped(KxEvtParam&) {
+  if (editing) SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
+  return 0;
+}
+
+int FrmNotePage::OnIdle(KxEvtParam&) {
+  KillTimer(hwnd, idleTimer);
+  SaveTypedText();
+  return 0;
+}
+
+// ---- The list and the note operations
+
+FrmNotePage* NoteWindowList::Find(int id) const {
+  for (auto* n = windows.Head(); n; n = n->next) {
+    FrmNotePage* page = n->value;
+    if (!page->deleted && page->noteId == id) return page;
+  }
+  return nullptr;
+}
+
+FrmNotePage* NoteWindowList::OpenWindow(const NoteRecord& record) {
+  FrmNotePage* page = new FrmNotePage();
+  if (!page->hwnd || !page->textBox || !page->textBox->hwnd) {
+    delete page;
+    return nullptr;
+  }
+  windows.Add(page);
+  page->noteId = record.id;
+  SetWindowPos(page->hwnd, NULL, record.left, record.top, record.width, record.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  page->textBox->SetBounds(KxRect{0, 0, record.width, record.height}, false);
+  page->topmost = (record.flags & kNoteTopmost) != 0;
+  page->textBox->SetText(record.text);
+  return page;
+}
+
+void NoteWindowList::LoadAll() {
+  if (windows.Count() > 0) return;
+  NoteList records;
+  LoadNotes(records);
+  for (auto* n = records.Head(); n; n = n->next) {
+    FrmNotePage* page = OpenWindow(n->value);
+    if (page && n->value.visible) page->ShowPlaced();
+  }
+}
+
+void NoteWindowList::AddNewNote(NoteRecord& record) {
+  if (!InsertNote(record)) return;
+  // The row starts without a text; the note's first text is stored with it.
+  SetNoteText(record.id, record.text);
+  FrmNotePage* page = OpenWindow(record);
+  if (page) {
+    page->ShowPlaced();
+    page->BeginEdit();
+  }
+  if (FrmNoteManage* manager = TheNoteManager()) manager->AddRow(record);
+}
+
+void NoteWindowList::NewNote() {
+  POINT cursor = {0, 0};
+  GetCursorPos(&cursor);
+  int left = cursor.x - kNewNoteLeftOfCursor;
+  if (left <= kNewNoteMinLeft) left = kNewNoteMinLeft;
+  NoteRecord record = NewRecordAt(left, cursor.y - kNewNoteAboveCursor, kNewNoteWidth,
+                                  kNewNoteHeight, kNewNoteText);
+  AddNewNote(record);
+}
+
+void NoteWindowList::CloneNote(int id) {
+  FrmNotePage* source = Find(id);
+  if (!source) return;
+  RECT r = source->WindowRect();
+  NoteRecord record = NewRecordAt(r.left + kCloneOffsetX, r.top + kCloneOffsetY, r.right - r.left,
+                                  r.bottom - r.top, source->textBox->GetText());
+  AddNewNote(record);
+}
+
+void NoteWindowList::EditNote(int id) {
+  if (FrmNotePage* page = Find(id)) page->BeginEdit();
+}
+
+void NoteWindowList::DeleteNote(int id) {
+  FrmNotePage* page = Find(id);
+  if (!page) return;
+  page->EndEdit();
+  ShowWindow(page->hwnd, SW_HIDE);
+  page->deleted = true;
+  ::DeleteNote(id);
+  if (FrmNoteManage* manager = TheNoteManager()) manager->RemoveRow(id);
+}
+
+void NoteWindowList::HideNote(int id) {
+  FrmNotePage* page = Find(id);
+  if (!page || !page->IsVisible()) return;
+  page->EndEdit();
+  ShowWindow(page->hwnd, SW_HIDE);
+  SetNoteShown(id, false);
+  if (FrmNoteManage* manager = TheNoteManager()) manager->SetShownCell(id, false);
+}
+
+void NoteWindowList::ShowNote(int id) {
+  FrmNotePage* page = Find(id);
+  if (!page) return;
+  page->ShowPlaced();
+  SetNoteShown(id, true);
+  if (FrmNoteManage* manager = TheNoteManager()) manager->SetShownCell(id, true);
+}
+
+void NoteWindowList::HideAllNotes() {
+  for (auto* n = windows.Head(); n; n = n->next) {
+    FrmNotePage* page = n->value;
+    if (page->IsVisible()) {
+      page->EndEdit();
+      ShowWindow(page->hwnd, SW_HIDE);
+    }
+  }
+  HideAllNotesInStore();
+  if (FrmNoteManage* manager = TheNoteManager()) manager->SetAllShownCells(false);
+}
+
+void NoteWindowList::ShowAllNotes() {
+  for (auto* n = windows.Head(); n; n = n->next) {
+    FrmNotePage* page = n->value;
+    if (!page->deleted && !page->IsVisible()) page->ShowPlaced();
+  }
+  ShowAllNotesInStore();
+  if (FrmNoteManage* manager = TheNoteManager()) manager->SetAllShownCells(true);
+}
+
+void NoteWindowList::SetTopmost(int id, bool on) {
+  FrmNotePage* page = Find(id);
+  if (!page) return;
+  page->topmost = on;
+  page->ShowPlaced();
+  if (FrmNoteManage* manager = TheNoteManager()) manager->SetTopmostCell(id, on);
+  SetNoteTopmost(id, on);
+}
+
+bool NoteWindowList::IsShown(int id) const {
+  FrmNotePage* page = Find(id);
+  return page && page->IsVisible();
+}
+
+bool NoteWindowList::IsTopmost(int id) const {
+  FrmNotePage* page = Find(id);
+  return page && page->topmost;
+}
+
+void NoteWindowList::ShowNoteMenu(int id, KxControl* owner) {
+  if (!Find(id) || !owner) return;
+  HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+  bool topmost = IsTopmost(id);
+  KxPopMenu menu;
+  if (IsShown(id)) {
+    menu.AppendItem(kMenuHide, "隐藏");
+  } else {
+    menu.AppendItem(kMenuShow, "显示");
+  }
+  menu.AppendItem(kMenuHideAll, "隐藏所有");
+  menu.AppendSeparator();
+  menu.AppendItem(kMenuShowAll, "显示所有");
+  menu.AppendSeparator();
+  menu.AppendItem(kMenuClone, "克隆");
+  menu.AppendItem(kMenuEdit, "编辑");
+  menu.AppendItem(kMenuDelete, "删除");
+  menu.AppendSeparator();
+  KxMenuItem* pin = menu.AppendItem(kMenuTopmost, topmost ? "取消最前" : "总在最前");
+  if (pin && topmost) pin->picture.LoadIconResource(resources, IDI_TOPMOST);
+
+  switch (menu.Popup(owner, true)) {
+    case kMenuHide: HideNote(id); break;
+    case kMenuShow: ShowNote(id); break;
+    case kMenuHideAll: HideAllNotes(); break;
+    case kMenuShowAll: ShowAllNotes(); break;
+    case kMenuClone: CloneNote(id); break;
+    case kMenuEdit: EditNote(id); break;
+    case kMenuDelete: DeleteNote(id); break;
+    case kMenuTopmost: SetTopmost(id, !topmost); break;
+    default: break;
+  }
+}
+
+void NoteWindowList::SaveEditedTexts() {
+  for (auto* n = windows.Head(); n; n = n->next) {
+    if (!n->value->deleted) n->value->SaveTypedText();
+  }
+}
+
+void NoteWindowList::DestroyAll() {
+  SaveEditedTexts();
+  while (windows.Count() > 0) {
+    FrmNotePage* page = windows.Head()->value;
+    windows.Remove(windows.Head());
+    delete page;
+  }
+}

@@ -1,0 +1,323 @@
+// The multi-line text box on a real window with real keyboard and pointer input: editing
+// across lines, the double-byte rules, undo and redo, the clipboard, selection by dragging,
+// the scroll bars, auto size and the disabled state.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+
+#include "kx/KxClipboard.h"
+#include "kx/KxForm.h"
+#include "kx/KxTextBox.h"
+#include "tests/support/GuiTestUtil.h"
+
+namespace {
+
+std::string S(const KxString& s) { return std::string(s.CStr(), s.Length()); }
+std::pair<int, int> P(const KxTextPos& p) { return {p.col, p.line}; }
+
+struct Sizes {
+  int On(KxEvtParam&) {
+    ++count;
+    return 0;
+  }
+  int count = 0;
+};
+
+class TextBoxes : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
+  void SetUp() override {
+    MovePointerTo(700, 600);
+    form = new KxForm(nullptr, "text boxes", KxRect{100, 100, 420, 300}, WS_POPUP | WS_VISIBLE);
+    form->SetTopMost();
+    SetForegroundWindow(form->hwnd);
+    // A Ctrl pressed before this window is in front is not in this thread's key state.
+    PumpUntil([this] { return GetForegroundWindow() == form->hwnd; }, 3000);
+    box = new KxTextBox();
+    ASSERT_TRUE(box->Create(form, KxRect{10, 10, 300, 200}));
+    box->SetFocus();
+    PumpUntil([this] { return GetFocus() == box->hwnd; }, 2000);
+  }
+  // The form owns the box.
+  void TearDown() override {
+    delete form;
+    PumpFor(20);
+  }
+  // Screen point a pixel into the cell (col, line) of the box as it is scrolled now.
+  POINT Cell(int col, int line) {
+    POINT p = {box->margin.left + (col - box->scroll.col) * box->avgCharWidth + 1,
+               box->margin.top + (line - box->scroll.line) * box->charHeight + box->charHeight / 2};
+    ClientToScreen(box->hwnd, &p);
+    return p;
+  }
+  SCROLLINFO Bar(int bar) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_POS;
+    if (!GetScrollInfo(box->hwnd, bar, &info)) info.nMin = info.nMax = info.nPos = 0;
+    return info;
+  }
+  KxForm* form = nullptr;
+  KxTextBox* box = nullptr;
+};
+
+// Space-separated steps: a key name, S-key (with Shift), C-letter (with Ctrl), or 'text
+// typed as characters (GBK in the source, typed as Unicode).
+void Play(const char* script) {
+  static const std::map<std::string, WORD> keys = {
+      {"Home", VK_HOME}, {"End", VK_END},   {"Left", VK_LEFT},    {"Right", VK_RIGHT},
+      {"Up", VK_UP},     {"Down", VK_DOWN}, {"Bksp", VK_BACK},    {"Del", VK_DELETE},
+      {"Enter", VK_RETURN}, {"Tab", VK_TAB}, {"Esc", VK_ESCAPE}};
+  std::istringstream in(script);
+  std::string step;
+  while (in >> step) {
+    if (step[0] == '\'') {
+      wchar_t typed[64] = {};
+      MultiByteToWideChar(CP_ACP, 0, step.c_str() + 1, -1, typed, 63);
+      TypeText(typed);
+    } else if (step.compare(0, 2, "C-") == 0) {
+      TapKeyWith(VK_CONTROL, static_cast<WORD>(step[2]));
+    } else if (step.compare(0, 2, "S-") == 0) {
+      TapKeyWith(VK_SHIFT, keys.at(step.substr(2)));
+    } else {
+      TapKey(keys.at(step));
+    }
+  }
+  PumpFor(30);
+}
+
+// Each case starts from SetText (the caret at the end of the text).
+TEST_F(TextBoxes, KeysAndCharactersEditLinesAndMoveTheCaret) {
+  struct Case {
+    const char* text;
+    const char* clipboard;  // nullptr: left as it is
+    const char* script;
+    const char* after;
+    std::pair<int, int> caret, selStart, selEnd;
+  } cases[] = {
+      {"abcd", nullptr, "Left Left Enter", "ab\r\ncd", {0, 1}, {0, 0}, {0, 0}},
+      {"ab\r\ncd\r\nef", nullptr, "Up Home Bksp", "abcd\r\nef", {2, 0}, {0, 0}, {0, 0}},
+      {"ab\r\ncd", nullptr, "Up End Del", "abcd", {2, 0}, {0, 0}, {0, 0}},
+      {"ab", nullptr, "Home Bksp Left", "ab", {0, 0}, {0, 0}, {0, 0}},
+      // Left and right never wrap to the neighbouring line.
+      {"ab\r\ncd", nullptr, "Home Left Up End Right", "ab\r\ncd", {2, 0}, {0, 0}, {0, 0}},
+      {"x", nullptr, "Home Tab", "    x", {4, 0}, {0, 0}, {0, 0}},
+      {"x", nullptr, "Esc", "x", {1, 0}, {0, 0}, {0, 0}},
+      {"abc\r\nabcdef", nullptr, "Up", "abc\r\nabcdef", {3, 0}, {0, 0}, {0, 0}},
+      // Up and down land before a two-byte character, never inside it.
+      {"中文\r\nabc", nullptr, "Up", "中文\r\nabc", {2, 0}, {0, 0}, {0, 0}},
+      {"abc\r\n中文", nullptr, "Up Down", "abc\r\n中文", {2, 1}, {0, 0}, {0, 0}},
+      {"a中b", nullptr, "Left Left", "a中b", {1, 0}, {0, 0}, {0, 0}},
+      {"a中b", nullptr, "Home Right Right", "a中b", {3, 0}, {0, 0}, {0, 0}},
+      // "\x81\x40" is one character whose second byte is below 0x80.
+      {"a\x81\x40", nullptr, "Left", "a\x81\x40", {1, 0}, {0, 0}, {0, 0}},
+      {"a\x81\x40" "b", nullptr, "Left Bksp", "ab", {1, 0}, {0, 0}, {0, 0}},
+      {"a中", nullptr, "Bksp", "a", {1, 0}, {0, 0}, {0, 0}},
+      {"中b", nullptr, "Home Del", "b", {0, 0}, {0, 0}, {0, 0}},
+      {"", nullptr, "'中a丂", "中a\x81\x40", {5, 0}, {0, 0}, {0, 0}},
+      {"ab\r\ncd", nullptr, "Left S-Up", "ab\r\ncd", {1, 0}, {1, 0}, {1, 1}},
+      {"ab\r\ncd", nullptr, "Left S-Up S-Right S-Right", "ab\r\ncd", {2, 0}, {2, 0}, {1, 1}},
+      {"ab\r\ncd", nullptr, "Left S-Up S-Right 'X", "abXd", {3, 0}, {0, 0}, {0, 0}},
+      {"ab\r\ncd", nullptr, "C-A Del", "", {0, 0}, {0, 0}, {0, 0}},
+      // A two-line paste at a line's end: the second line is a line of its own.
+      {"x\r\ny", "one\r\ntwo", "Up End C-V", "xone\r\ntwo\r\ny", {3, 1}, {0, 0}, {0, 0}},
+      {"", "p\nq\tr", "C-V", "p\r\nq    r", {6, 1}, {0, 0}, {0, 0}},
+      {"ab", "p\nq\tr", "Home C-V C-Z", "ab", {0, 0}, {0, 0}, {0, 0}},
+      {"ab\r\ncd", "", "Left S-Up C-V", "ab\r\ncd", {1, 0}, {1, 0}, {1, 1}},
+      {"abcd", nullptr, "Left Left Enter C-Z", "abcd", {2, 0}, {0, 0}, {0, 0}},
+      {"abcd", nullptr, "Left Left Enter C-Z C-U", "ab\r\ncd", {0, 1}, {0, 0}, {0, 0}},
+      {"ab\r\ncd", nullptr, "Home Bksp C-Z", "ab\r\ncd", {0, 1}, {0, 0}, {0, 0}},
+      {"ab\r\ncd", nullptr, "Home Bksp C-Z C-U", "abcd", {2, 0}, {0, 0}, {0, 0}},
+      {"a中\r\ncd", nullptr, "Up Bksp Del C-Z C-Z", "a中\r\ncd", {1, 0}, {0, 0}, {0, 0}},
+      // Undo of typing over a selection brings back the text and the selection.
+      {"ab\r\ncd", nullptr, "Left S-Up 'X C-Z", "ab\r\ncd", {1, 0}, {1, 0}, {1, 1}},
+      {"ab\r\ncd", nullptr, "Left S-Up 'X C-Z C-U", "aXd", {2, 0}, {0, 0}, {0, 0}},
+      {"ab\r\ncd", nullptr, "Left S-Up Del C-Z", "ab\r\ncd", {1, 1}, {1, 0}, {1, 1}},
+  };
+  for (const Case& c : cases) {
+    if (c.clipboard) {
+      ASSERT_TRUE(SetClipboardText(c.clipboard));
+    }
+    box->SetText(c.text);
+    Play(c.script);
+    SCOPED_TRACE(std::string(c.text) + " / " + c.script);
+    EXPECT_EQ(S(c.after), S(box->GetText()));
+    EXPECT_EQ(c.caret, P(box->caret));
+    EXPECT_EQ(c.selStart, P(box->sel.selStart));
+    EXPECT_EQ(c.selEnd, P(box->sel.selEnd));
+  }
+  // Cut and copy put the selected lines, breaks included, on the clipboard.
+  box->SetText("ab\r\ncd");
+  Play("Left S-Up C-X");
+  EXPECT_EQ("ad", S(box->GetText()));
+  EXPECT_EQ("b\r\nc", S(GetClipboardText()));
+  Play("C-A C-C");
+  EXPECT_EQ("ad", S(GetClipboardText()));
+}
+
+TEST_F(TextBoxes, DraggingSelectsAcrossLinesAndPaintsTheBands) {
+  box->SetText("abcdef\r\nghijkl\r\nmnopqr");
+  MovePointerTo(Cell(1, 0).x, Cell(1, 0).y);
+  PressLeft();
+  POINT to = Cell(4, 2);
+  for (int i = 0; i < 3 && P(box->caret) != std::make_pair(4, 2); ++i) {
+    MovePointerTo(to.x, to.y);
+    PumpUntil([this] { return P(box->caret) == std::make_pair(4, 2); }, 300);
+  }
+  EXPECT_EQ(std::make_pair(1, 0), P(box->sel.selStart));
+  EXPECT_EQ(std::make_pair(4, 2), P(box->sel.selEnd));
+
+  Capture shot = CaptureWindow(box->hwnd);
+  RECT r;
+  GetWindowRect(box->hwnd, &r);
+  // Pixels of the selection colour in a cell (the text drawn over it covers some).
+  auto marked = [&](int col, int line) {
+    POINT p = Cell(col, line);
+    int n = 0;
+    for (int x = 0; x < box->avgCharWidth - 1; ++x)
+      for (int y = -box->charHeight / 2; y < box->charHeight / 2; ++y)
+        n += shot.At(p.x - r.left + x, p.y - r.top + y) == ToPixel(kxTextSelectionColor);
+    return n;
+  };
+  EXPECT_GT(marked(5, 1), 0) << "a line between, in full";
+  EXPECT_GT(marked(3, 2), 0);
+  EXPECT_EQ(0, marked(5, 2)) << "the last line up to the end column";
+  EXPECT_EQ(0, marked(0, 0));
+  POINT caret;
+  GetCaretPos(&caret);
+  EXPECT_EQ(box->margin.left + 4 * box->avgCharWidth, caret.x);
+  EXPECT_EQ(box->margin.top + 2 * box->charHeight, caret.y);
+
+  // Back above where it began: the selection runs from the new point to the anchor.
+  to = Cell(0, 0);
+  for (int i = 0; i < 3 && P(box->caret) != std::make_pair(0, 0); ++i) {
+    MovePointerTo(to.x, to.y);
+    PumpUntil([this] { return P(box->caret) == std::make_pair(0, 0); }, 300);
+  }
+  ReleaseLeft();
+  EXPECT_EQ(std::make_pair(0, 0), P(box->sel.selStart));
+  EXPECT_EQ(std::make_pair(1, 0), P(box->sel.selEnd));
+}
+
+TEST_F(TextBoxes, PointerNeverStopsInsideACharacter) {
+  box->SetText("x\r\na中文b\x81\x40" "c");
+  // A click on the second half of a two-byte character goes past it.
+  POINT p = Cell(2, 1);
+  MovePointerTo(p.x, p.y);
+  PressLeft();
+  ReleaseLeft();
+  EXPECT_EQ(std::make_pair(3, 1), P(box->caret));
+  KxString line("a中文b\x81\x40" "c");
+  int previous = 0;
+  for (int x = -5; x < 12 * box->avgCharWidth; ++x) {
+    KxTextPos at = box->PosFromPoint(POINT{x, box->margin.top + box->charHeight + 1});
+    ASSERT_EQ(1, at.line);
+    ASSERT_FALSE(KxIsInsideChar(line, at.col)) << "x " << x;
+    ASSERT_GE(at.col, previous) << "x " << x;
+    previous = at.col;
+  }
+  EXPECT_EQ(line.Length(), previous);
+}
+
+TEST_F(TextBoxes, ScrollBarsCoverWhatDoesNotFit) {
+  int cols = box->visibleCols;
+  ASSERT_GT(cols, 10);
+  box->SetText(KxString('x', cols));
+  EXPECT_EQ(0, Bar(SB_HORZ).nMax) << "a line that fits needs no bar";
+  EXPECT_EQ(0, GetWindowLongA(box->hwnd, GWL_STYLE) & WS_HSCROLL);
+  box->SetText(KxString('x', cols + 5));
+  EXPECT_EQ(5, Bar(SB_HORZ).nMax);
+  EXPECT_EQ(5, Bar(SB_HORZ).nPos);
+  EXPECT_EQ(5, box->scroll.col);
+  Play("Home");
+  EXPECT_EQ(0, Bar(SB_HORZ).nPos);
+  EXPECT_EQ(0, box->scroll.col);
+
+  // Both bars: each one takes room from the other's count, and the ranges use the counts
+  // as they are with both shown.
+  box->SetText("");
+  EXPECT_EQ(0, GetWindowLongA(box->hwnd, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+  KxString text = KxString('y', cols + 5);
+  for (int i = 1; i < 40; ++i) text += "\r\nline";
+  box->SetText(text);
+  EXPECT_EQ(cols + 5 - box->visibleCols, Bar(SB_HORZ).nMax);
+  RECT client;
+  GetClientRect(box->hwnd, &client);
+  int rows = (client.bottom - box->margin.top - box->margin.bottom) / box->charHeight;
+  EXPECT_EQ(rows, box->visibleRows);
+  EXPECT_EQ(40 - rows, Bar(SB_VERT).nMax);
+  EXPECT_EQ(40 - rows, box->scroll.line) << "the caret on the last line is in view";
+  int maxLine = 40 - rows;
+
+  struct Case {
+    int code, thumb, line;
+  } cases[] = {
+      {SB_TOP, 0, 0},         {SB_LINEDOWN, 0, 1},       {SB_PAGEDOWN, 0, maxLine},
+      {SB_LINEDOWN, 0, maxLine}, {SB_LINEUP, 0, maxLine - 1}, {SB_THUMBPOSITION, 3, 3},
+      {SB_ENDSCROLL, 0, 3},   {SB_PAGEUP, 0, 0},         {SB_BOTTOM, 0, maxLine},
+      {SB_THUMBTRACK, 2, 2},
+  };
+  for (const Case& c : cases) {
+    SendMessageA(box->hwnd, WM_VSCROLL, MAKEWPARAM(c.code, c.thumb), 0);
+    EXPECT_EQ(c.line, box->scroll.line) << "code " << c.code;
+    EXPECT_EQ(c.line, Bar(SB_VERT).nPos) << "code " << c.code;
+  }
+  SendMessageA(box->hwnd, WM_HSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  EXPECT_EQ(Bar(SB_HORZ).nMax, box->scroll.col);
+  // A point in the top margin is on the first line shown, not on the text's first line.
+  EXPECT_EQ(2, box->PosFromPoint(POINT{20, 0}).line);
+  // A key brings the caret back into view.
+  Play("Up");
+  EXPECT_EQ(maxLine - 1, box->scroll.line);
+}
+
+TEST_F(TextBoxes, AutoSizeFitsEveryCell) {
+  Sizes sizes;
+  BindMsg(*box, WM_SIZE, &sizes, &Sizes::On);
+  box->SetAutoSize(true);
+  box->SetText("");
+  EXPECT_EQ(8, box->width);
+  EXPECT_EQ(box->charHeight + 6, box->height);
+  // Narrow letters take less than their cells: the box still holds every cell.
+  box->SetText("iiiiiiii");
+  EXPECT_GE(box->width, 8 * box->avgCharWidth + 6);
+  EXPECT_GE(box->visibleCols, 8);
+  EXPECT_EQ(0, GetWindowLongA(box->hwnd, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+  int before = sizes.count;
+  Play("Enter 'mmmmmmmmmmmm");
+  KxCanvas measure(box);
+  int wide = measure.TextExtent(box->font, "mmmmmmmmmmmm").cx;
+  EXPECT_EQ(std::max(wide, 12 * box->avgCharWidth) + 6, box->width);
+  EXPECT_EQ(2 * box->charHeight + 6, box->height);
+  EXPECT_GT(sizes.count, before) << "the owner hears of each growth";
+  EXPECT_EQ(0, GetWindowLongA(box->hwnd, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+}
+
+TEST_F(TextBoxes, ADisabledBoxShowsItsTextAndTakesNoInput) {
+  box->bkColorDisabled = RGB(255, 240, 160);
+  box->SetText("WWWW\r\nab");
+  Play("S-Home");
+  ASSERT_FALSE(box->sel.IsEmpty());
+  box->Enable(false);
+  PumpFor(30);
+  EXPECT_TRUE(box->sel.IsEmpty()) << "losing the focus drops the selection";
+  EXPECT_EQ(NULL, box->caretShown);
+  SendMessageA(box->hwnd, WM_CHAR, 'x', 0);
+  SendMessageA(box->hwnd, WM_KEYDOWN, VK_DELETE, 0);
+  EXPECT_EQ("WWWW\r\nab", S(box->GetText()));
+
+  Capture shot = CaptureWindow(box->hwnd);
+  EXPECT_EQ(ToPixel(box->bkColorDisabled), shot.At(shot.width / 2, shot.height - 6));
+  int ink = 0;
+  for (int x = 2; x < 4 * box->avgCharWidth + 2; ++x)
+    for (int y = 2; y < box->charHeight; ++y) ink += shot.At(x, y) != ToPixel(box->bkColorDisabled);
+  EXPECT_GT(ink, 4 * box->charHeight) << "the first line is drawn";
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+// The sticky notes on a scratch Config.db: where a stored note comes back (monitor tables
+// through the seam), every note operation with its row, window and manager cells, typing
+// kept by the idle write and by the end of editing, dragging with real input, and
+// screenshots of a note at rest, in edit mode and of the manager.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "kx/KxGridPresets.h"
+#include "notes/FrmNoteManage.h"
+#include "notes/FrmNotePage.h"
+#include "notes/NotePlacement.h"
+#include "store/KxDb.h"
+#include "store/Schema.h"
+#include "tests/support/GuiTestUtil.h"
+#include "tests/support/TestUtil.h"
+
+namespace {
+
+struct PlacementCase {
+  const char* what;
+  std::vector<RECT> monitors;
+  RECT note;
+  RECT expected;
+};
+
+TEST(NotePlacement, StoredNotesComeBackOnTheNearestMonitor) {
+  const RECT one = {0, 0, 1280, 1024};
+  const RECT oneWork = {0, 0, 1280, 984};  // a task bar below
+  const RECT right = {1280, 0, 3200, 1080};
+  const PlacementCase cases[] = {
+      {"on screen: kept", {one}, {100, 100, 180, 120}, {100, 100, 180, 120}},
+      {"beyond the right edge", {one}, {5000, 100, 5080, 120}, {1200, 100, 1280, 120}},
+      {"entirely above", {one}, {100, -300, 180, -280}, {100, 0, 180, 20}},
+      {"entirely left and below", {one}, {-500, 2000, -420, 2020}, {0, 1004, 80, 1024}},
+      {"half off the left edge: kept", {one}, {-40, 10, 40, 30}, {-40, 10, 40, 30}},
+      {"below the work area", {oneWork}, {10, 990, 90, 1010}, {10, 964, 90, 984}},
+      {"on the second monitor: kept", {one, right}, {2000, 500, 2080, 520}, {2000, 500, 2080, 520}},
+      {"right of the second monitor", {one, right}, {3500, 500, 3580, 520}, {3120, 500, 3200, 520}},
+      {"second monitor removed", {one}, {2000, 500, 2080, 520}, {1200, 500, 1280, 520}},
+      {"straddling: the larger share wins", {one, right}, {1250, 10, 1330, 30}, {1250, 10, 1330, 30}},
+  };
+  for (const PlacementCase& c : cases) {
+    MonitorAreas areas;
+    for (const RECT& m : c.monitors) areas.Add(m);
+    RECT got = PlaceNote(c.note, areas);
+    EXPECT_TRUE(EqualRect(&got, &c.expected))
+        << c.what << ": " << got.left << "," << got.top << "," << got.right << "," << got.bottom;
+  }
+
+  const RECT desktop = {0, 0, 1280, 1024};
+  struct { int left, top; bool keeps; } moves[] = {
+      {100, 100, true}, {1272, 100, true}, {1273, 100, false}, {-72, 100, true},
+      {-73, 100, false}, {100, -12, true}, {100, -13, false}, {100, 1016, true}, {100, 1017, false},
+  };
+  for (const auto& m : moves)
+    EXPECT_EQ(m.keeps, KeepsNoteReachable(m.left, m.top, 80, 20, desktop)) << m.left << "," << m.top;
+}
+
+class Notes : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
+  void SetUp() override {
+    dir = MakeScratchDir("notes");
+    ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+    CreateMissingTables();
+  }
+  void TearDown() override {
+    DestroyNoteManagerForm();
+    TheNoteWindows.DestroyAll();
+    TheDb.Close();
+    RemoveTree(dir);
+  }
+
+  static int Store(int left, int top, const KxString& text, bool shown, int flags) {
+    NoteRecord r;
+    r.left = left;
+    r.top = top;
+    r.width = 80;
+    r.height = 20;
+    EXPECT_TRUE(InsertNote(r));
+    EXPECT_TRUE(SetNoteText(r.id, text));
+    EXPECT_TRUE(SetNoteShown(r.id, shown));
+    EXPECT_TRUE(SetNoteFlags(r.id, flags));
+    return r.id;
+  }
+  static KxString StoredText(int id) {
+    KxString bytes;
+    TheDb.SelectBlob("KX_NOTE", "N_TEXT", "N_ID=" + KxString::FromInt(id), bytes);
+    return bytes;
+  }
+  static int Int(int id, const char* column) {
+    return TheDb.SelectInt("KX_NOTE", column, "N_ID=" + KxString::FromInt(id));
+  }
+  static KxString Cell(int row, int col) {
+    KxGridCardRow* r = TheNoteManager()->table->RowAt(row);
+    return r ? r->items.At(col) ? (*r->items.At(col))->text : KxString() : KxString();
+  }
+
+  KxString dir;
+};
+
+TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
+  int first = Store(100, 100, "first", true, 0);
+  int second = Store(-5000, -5000, "second", false, 0x81);  // a bit beyond the topmost one
+  TheNoteWindows.LoadAll();
+  TheNoteWindows.LoadAll();
+  ASSERT_EQ(2, TheNoteWindows.Count()) << "a second load makes no second set";
+  FrmNotePage* a = TheNoteWindows.Find(first);
+  FrmNotePage* b = TheNoteWindows.Find(second);
+  ASSERT_TRUE(a && b);
+  EXPECT_TRUE(IsWindowVisible(a->hwnd));
+  EXPECT_FALSE(IsWindowVisible(b->hwnd));
+  EXPECT_EQ("second", b->textBox->GetText());
+  EXPECT_TRUE(b->topmost);
+
+  ToggleNoteManagerForm();
+  ASSERT_NE(nullptr, TheNoteManager());
+  EXPECT_TRUE(IsWindowVisible(TheNoteManager()->hwnd));
+  ASSERT_EQ(2, TheNoteManager()->table->RowCount());
+  EXPECT_EQ("2", Cell(1, 0));
+  EXPECT_EQ("否", Cell(1, 1)) << "hidden at start-up";
+  EXPECT_EQ("是", Cell(1, 2));
+
+  // Each step, then for the second note: window shown, N_SHOW, N_FLAG, the shown and
+  // topmost cells of its row, and whether its window is topmost.
+  struct Step {
+    const char* what;
+    void (*run)(int id);
+    bool shown;
+    int showColumn;
+    int flags;
+    const char* shownCell;
+    const char* topmostCell;
+    bool topmostWindow;
+  } steps[] = {
+      {"show", [](int id) { TheNoteWindows.ShowNote(id); }, true, 1, 0x81, "是", "是", true},
+      {"topmost off keeps the other bits", [](int id) { TheNoteWindows.SetTopmost(id, false); }, true, 1, 0x80, "是", "否", false},
+      {"topmost on", [](int id) { TheNoteWindows.SetTopmost(id, true); }, true, 1, 0x81, "是", "是", true},
+      {"hide", [](int id) { TheNoteWindows.HideNote(id); }, false, 0, 0x81, "否", "是", true},
+      {"show all", [](int) { TheNoteWindows.ShowAllNotes(); }, true, 1, 0x81, "是", "是", true},
+      {"hide all", [](int) { TheNoteWindows.HideAllNotes(); }, false, 0, 0x81, "否", "是", true},
+      {"show again", [](int id) { TheNoteWindows.ShowNote(id); }, true, 1, 0x81, "是", "是", true},
+  };
+  for (const Step& s : steps) {
+    s.run(second);
+    EXPECT_EQ(s.shown, IsWindowVisible(b->hwnd) != FALSE) << s.what;
+    EXPECT_EQ(s.showColumn, Int(second, "N_SHOW")) << s.what;
+    EXPECT_EQ(s.flags, Int(second, "N_FLAG") & 0xFF) << s.what;
+    EXPECT_EQ(s.shownCell, Cell(1, 1)) << s.what;
+    EXPECT_EQ(s.topmostCell, Cell(1, 2)) << s.what;
+    EXPECT_EQ(s.topmostWindow, (GetWindowLongA(b->hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) << s.what;
+  }
+  RECT r = b->WindowRect();
+  EXPECT_TRUE(r.left >= 0 && r.top >= 0) << "the note stored far off screen came back: " << r.left << "," << r.top;
+  EXPECT_EQ("否", Cell(0, 1)) << "hide all reached the first row too";
+
+  TheNoteWindows.CloneNote(first);
+  ASSERT_EQ(3, TheNoteWindows.Count());
+  FrmNotePage* clone = TheNoteWindows.windows.Tail()->value;
+  EXPECT_EQ("first", StoredText(clone->noteId)) << "a clone's text is stored at once";
+  RECT from = a->WindowRect(), to = clone->WindowRect();
+  EXPECT_EQ(from.left + 12, to.left);
+  EXPECT_EQ(from.top + 10, to.top);
+  EXPECT_TRUE(clone->IsEditing());
+  ASSERT_EQ(3, TheNoteManager()->table->RowCount());
+  EXPECT_EQ(KxString::FromInt(clone->noteId), Cell(2, 0));
+
+  TheNoteWindows.DeleteNote(second);
+  EXPECT_FALSE(IsWindowVisible(b->hwnd));
+  EXPECT_EQ(nullptr, TheNoteWindows.Find(second)) << "a deleted note is skipped by lookups";
+  EXPECT_EQ(0, TheDb.Count("KX_NOTE", "N_ID=" + KxString::FromInt(second)));
+  EXPECT_EQ(2, TheNoteManager()->table->RowCount());
+  TheNoteWindows.ShowAllNotes();
+  EXPECT_FALSE(IsWindowVisible(b->hwnd)) << "show all skips the deleted note";
+
+  // The close box only hides; the next toggle shows the same rows.
+  PostMessageA(TheNoteManager()->hwnd, WM_CLOSE, 0, 0);
+  PumpFor(100);
+  EXPECT_FALSE(IsWindowVisible(TheNoteManager()->hwnd));
+  ToggleNoteManagerForm();
+  EXPECT_TRUE(IsWindowVisible(TheNoteManager()->hwnd));
+  EXPECT_EQ(2, TheNoteManager()->table->RowCount());
+}
+
+TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
+  int id = Store(200, 200, "", true, 0);
+  TheNoteWindows.LoadAll();
+  FrmNotePage* note = TheNoteWindows.Find(id);
+  ASSERT_NE(nullptr, note);
+  PumpFor(200);
+  Capture rest = CaptureWindow(note->hwnd);
+  SaveBmp(rest, TestBinDir() + "\\note-at-rest.bmp");
+  EXPECT_EQ(ToPixel(RGB(255, 255, 0)), rest.At(rest.width / 2, rest.height / 2));
+
+  // A double click on the disabled box reaches the note and starts editing.
+  POINT centre = CentreOf(note->hwnd);
+  PumpFor(GetDoubleClickTime() + 50);
+  MovePointerTo(centre.x, centre.y);
+  PressLeft();
+  ReleaseLeft();
+  PressLeft();
+  ReleaseLeft();
+  ASSERT_TRUE(PumpUntil([&] { return note->IsEditing() && GetFocus() == note->textBox->hwnd; }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == note->hwnd; }, 3000));
+  TypeText(L"记事");
+  TapKey(VK_RETURN);
+  EXPECT_EQ("", StoredText(id)) << "nothing is written while typing goes on";
+  EXPECT_EQ(TRUE, SendMessageA(note->hwnd, WM_QUERYENDSESSION, 0, 0));
+  EXPECT_EQ("\xBC\xC7\xCA\xC2\r\n", StoredText(id)) << "the end of the session writes";
+  TypeText(L"ab\tc");
+  const KxString typed = "\xBC\xC7\xCA\xC2\r\nab    c";
+  EXPECT_EQ(typed, note->textBox->GetText());
+  EXPECT_NE(typed, StoredText(id));
+  EXPECT_TRUE(PumpUntil([&] { return StoredText(id) == typed; }, 4000)) << "the idle write";
+  ASSERT_TRUE(TheDb.Exec("Update KX_NOTE set MODIDATE='2001-01-01'"));
+  RECT grown = note->WindowRect();
+  EXPECT_GT(grown.bottom - grown.top, 20) << "the note follows its two lines";
+  Capture editing = CaptureWindow(note->hwnd);
+  SaveBmp(editing, TestBinDir() + "\\note-editing.bmp");
+  EXPECT_EQ(ToPixel(RGB(0, 0, 255)), editing.At(0, editing.height / 2)) << "blue frame while editing";
+
+  // Focus elsewhere ends editing: written with today's date although nothing changed since
+  // the last write, box disabled again.
+  HWND other = CreateWindowExA(0, "STATIC", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 600, 200, 100,
+                               NULL, NULL, GetModuleHandleA(NULL), NULL);
+  SetForegroundWindow(other);
+  SetFocus(other);
+  ASSERT_TRUE(PumpUntil([&] { return !note->IsEditing(); }, 3000));
+  EXPECT_FALSE(IsWindowEnabled(note->textBox->hwnd));
+  EXPECT_NE("2001-01-01", TheDb.SelectText("KX_NOTE", "MODIDATE", "N_ID=" + KxString::FromInt(id)));
+  DestroyWindow(other);
+
+  // A drag by real input writes the rectangle on release; one that would leave fewer
+  // than 8 pixels on the screen does not move the note.
+  RECT before = note->WindowRect();
+  POINT grip = {before.left + 5, before.top + 5};
+  PumpFor(GetDoubleClickTime() + 50);
+  MovePointerTo(grip.x, grip.y);
+  PressLeft();
+  MovePointerTo(grip.x + 30, grip.y + 40);
+  MovePointerTo(grip.x + 60, grip.y + 80);
+  int w = GetSystemMetrics(SM_CXSCREEN);
+  MovePointerTo(w - 1, grip.y + 80);  // the note's left would stand 4 pixels from the edge
+  ReleaseLeft();
+  PumpFor(100);
+  RECT after = note->WindowRect();
+  EXPECT_EQ(before.left + 60, after.left);
+  EXPECT_EQ(before.top + 80, after.top);
+  EXPECT_EQ(after.left, Int(id, "N_LEFT"));
+  EXPECT_EQ(after.top, Int(id, "N_TOP"));
+  EXPECT_EQ(after.right - after.left, Int(id, "N_WIDTH"));
+
+  ToggleNoteManagerForm();
+  PumpFor(200);
+  SaveBmp(CaptureWindow(TheNoteManager()->hwnd), TestBinDir() + "\\note-manager.bmp");
+}
+
+}  // namespace
