@@ -515,6 +515,8 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   // A note left on a monitor that is gone, topmost.
   ASSERT_TRUE(TheDb.Exec("insert into KX_NOTE (N_ID,N_LEFT,N_TOP,N_WIDTH,N_HEIGHT,N_FLAG,N_TEXT,N_SHOW) "
                          "values (1,4000,-900,80,20,1,'old',1)"));
+  ASSERT_TRUE(SaveNoteModule(static_cast<int>(Code(MOD_CONTROL | MOD_ALT, 'N')), true, true));
+  ASSERT_TRUE(SaveExitModule(static_cast<int>(Code(MOD_CONTROL | MOD_ALT, 'Q')), true, true));
   TheDb.Close();
   Start();
   std::vector<HWND> notes;
@@ -553,8 +555,8 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   DestroyWindow(elsewhere);
   GetWindowRect(note, &placed);
   POINT grip = {placed.left + 4, placed.top + 4};
-  ClickAt(grip, false);  // only the release writes the rectangle
   PumpFor(GetDoubleClickTime() + 50);
+  MovePointerTo(grip.x, grip.y);
   PressLeft();
   for (int step = 1; step <= 5; ++step) MovePointerTo(grip.x + 10 * step, grip.y + 6 * step);
   PumpFor(100);
@@ -600,4 +602,25 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
     EXPECT_TRUE(GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) << "pinned before the kill";
   }
   EXPECT_TRUE(found) << "the note is back where it was dragged";
+
+  // The manager by its hotkey; then Exit by hotkey at once after typing writes the text.
+  HWND manager = NULL;
+  PressCombination({VK_CONTROL, VK_MENU}, 'N');
+  EXPECT_TRUE(PumpUntil([&] { return (manager = WindowOf(pid, "KxCardClassName", "便签管理")) && IsWindowVisible(manager); },
+                        5000));
+  PressCombination({VK_CONTROL, VK_MENU}, 'N');  // the topmost manager would cover the note
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(manager); }, 5000));
+  PumpFor(GetDoubleClickTime() + 50);
+  MovePointerTo(grip.x + 52, grip.y + 32);
+  PressLeft();
+  ReleaseLeft();
+  PressLeft();
+  ReleaseLeft();
+  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() != NULL &&
+                                     GetWindowLongA(GetForegroundWindow(), GWL_STYLE) & WS_POPUP; }, 3000));
+  PumpFor(300);
+  TypeText(L"再见");
+  PressCombination({VK_CONTROL, VK_MENU}, 'Q');
+  EXPECT_TRUE(Ends());
+  EXPECT_EQ("\xD4\xD9\xBC\xFB", NoteText(2)) << "written at exit, before the idle write was due";
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "kx/KxGridPresets.h"
@@ -13,6 +15,8 @@
 #include "notes/NotePlacement.h"
 #include "store/KxDb.h"
 #include "store/Schema.h"
+#include "kx/KxMenu.h"
+#include "tests/launcher/MenuDriver.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
@@ -255,6 +259,54 @@ TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
   ToggleNoteManagerForm();
   PumpFor(200);
   SaveBmp(CaptureWindow(TheNoteManager()->hwnd), TestBinDir() + "\\note-manager.bmp");
+}
+
+// The note menu by keys: its items as the note's state makes them, and what each does.
+TEST_F(Notes, NoteMenuItemsByKeys) {
+  int id = Store(300, 300, "menu", true, 0);
+  TheNoteWindows.LoadAll();
+  FrmNotePage* note = TheNoteWindows.Find(id);
+  ASSERT_NE(nullptr, note);
+  struct Row {
+    int downs;  // items below the top one, separators skipped
+    const char* items;
+    bool pinIcon;
+    std::function<bool()> done;
+  } rows[] = {
+      {7, "隐藏 隐藏所有 - 显示所有 - 克隆 编辑 删除 - 总在最前", false,
+       [&] { return note->topmost && Int(id, "N_FLAG") == 1; }},
+      {7, "隐藏 隐藏所有 - 显示所有 - 克隆 编辑 删除 - 取消最前", true,
+       [&] { return !note->topmost && Int(id, "N_FLAG") == 0; }},
+      {1, "隐藏 隐藏所有 - 显示所有 - 克隆 编辑 删除 - 总在最前", false,
+       [&] { return !IsWindowVisible(note->hwnd) && Int(id, "N_SHOW") == 0; }},
+      {1, "显示 隐藏所有 - 显示所有 - 克隆 编辑 删除 - 总在最前", false,
+       [&] { return IsWindowVisible(note->hwnd) && Int(id, "N_SHOW") == 1; }},
+      {2, "", false, [&] { return !IsWindowVisible(note->hwnd) && Int(id, "N_SHOW") == 0; }},
+      {3, "", false, [&] { return IsWindowVisible(note->hwnd) && Int(id, "N_SHOW") == 1; }},
+      {4, "", false, [&] { return TheNoteWindows.Count() == 2 && TheDb.Count("KX_NOTE", "") == 2; }},
+      {5, "", false, [&] { return note->IsEditing(); }},
+      {6, "", false, [&] { return TheNoteWindows.Find(id) == nullptr && TheDb.Count("KX_NOTE", "N_ID=" + KxString::FromInt(id)) == 0; }},
+  };
+  for (const Row& row : rows) {
+    std::string items;
+    bool pinIcon = false;
+    PumpFor(GetDoubleClickTime());
+    menudriver::Drive([&] { note->ShowNoteMenu(); }, [&] {
+      HWND window = menudriver::MenuWindows().front();
+      KxMenu* menu = KxMenu::FromHandle(reinterpret_cast<HMENU>(SendMessageA(window, 0x01E1 /* MN_GETHMENU */, 0, 0)));
+      for (auto* n = menu ? menu->items.Head() : nullptr; n; n = n->next) {
+        items += (items.empty() ? "" : " ") + std::string(n->value->text.CStr());
+        pinIcon = n->value->picture.IsPresent();
+      }
+      for (int i = 0; i < row.downs; ++i) menudriver::Tap(VK_DOWN);
+      menudriver::Tap(VK_RETURN);
+    });
+    if (row.items[0]) {
+      EXPECT_EQ(KxString(row.items).CStr(), items) << row.downs;
+      EXPECT_EQ(row.pinIcon, pinIcon) << row.downs;
+    }
+    EXPECT_TRUE(PumpUntil(row.done, 2000)) << "item " << row.downs << " after " << items;
+  }
 }
 
 }  // namespace
