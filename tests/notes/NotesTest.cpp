@@ -179,6 +179,19 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   TheNoteWindows.ShowAllNotes();
   EXPECT_FALSE(IsWindowVisible(b->hwnd)) << "show all skips the deleted note";
 
+  // A release on a note selects its row; a real double click on a row edits its note.
+  a->OnLButtonUp(0, POINT{0, 0});
+  EXPECT_EQ(0, TheNoteManager()->table->curRow);
+  POINT row = {60, TheNoteManager()->table->HeadHeight() + 10};
+  ClientToScreen(TheNoteManager()->table->hwnd, &row);
+  PumpFor(GetDoubleClickTime() + 50);
+  MovePointerTo(row.x, row.y);
+  PressLeft();
+  ReleaseLeft();
+  PressLeft();
+  ReleaseLeft();
+  EXPECT_TRUE(PumpUntil([&] { return a->IsEditing(); }, 2000));
+
   // The close box only hides; the next toggle shows the same rows.
   PostMessageA(TheNoteManager()->hwnd, WM_CLOSE, 0, 0);
   PumpFor(100);
