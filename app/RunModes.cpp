@@ -1,5 +1,7 @@
 #include "app/RunModes.h"
 
+#include <functional>
+
 #include "app/KxAutostart.h"
 #include "app/KxDialogs.h"
 #include "app/KxShell.h"
@@ -13,6 +15,8 @@
 #include "launcher/LauncherMenu.h"
 #include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
+#include "plugin/KxPanelMain.h"
+#include "plugin/UpdateCheck.h"
 #include "store/Schema.h"
 #include "sysact/DesktopManager.h"
 
@@ -59,19 +63,32 @@ int RunInstall(KxApp& app) {
   return 0;
 }
 
+// How long the rename mode waits for the instance that started it to end, and how often
+// it tries meanwhile.
+const DWORD kRenameWaitMs = 15000;
+const DWORD kRenameRetryMs = 250;
+
 // "upgrade old new": the running copy becomes new.exe in place of old.exe; autostart
 // follows the program to its new name.
 int RunRename(KxApp& app) {
-  Sleep(1000);  // the instance that started this one is still exiting
   KxString dir = ProgramDirectory();
   const KxString& oldBase = *app.args.At(1);
   const KxString& newBase = *app.args.At(2);
   if (!IsPlainBaseName(oldBase) || !IsPlainBaseName(newBase)) return 0;
   KxString oldPath = dir + "\\" + oldBase + kExeExtension;
   KxString newPath = dir + "\\" + newBase + kExeExtension;
-  if (!ReplaceFileWithCopy(newPath, app.modulePath) || !Exists(newPath)) return 0;
+  // The instance that started this one is still ending, and the file of a running
+  // program cannot be replaced or deleted: try again until it has gone.
+  auto retried = [](const std::function<bool()>& step) {
+    for (DWORD waited = 0;; waited += kRenameRetryMs) {
+      if (step()) return true;
+      if (waited >= kRenameWaitMs) return false;
+      Sleep(kRenameRetryMs);
+    }
+  };
+  if (!retried([&] { return ReplaceFileWithCopy(newPath, app.modulePath) && Exists(newPath); })) return 0;
   // The old file goes only once the new one is in place.
-  if (!SamePath(oldPath, newPath)) DeleteFileA(oldPath.CStr());
+  if (!SamePath(oldPath, newPath)) retried([&] { return DeleteFileA(oldPath.CStr()) || !Exists(oldPath); });
   if (AutostartExists(oldBase + kExeExtension)) {
     SetAutostart(oldPath, false);
     SetAutostart(newPath, true);
@@ -130,6 +147,13 @@ int RunNormal(KxApp& app) {
   hotKeys.dispatch = DispatchHotKey;
   hotKeys.clear = [] { TheHotKeys.Clear(); };
   SetKitHotKeyHooks(&hotKeys);
+  KitUpdateHooks updates;
+  updates.makePanel = MakeUpdatePanel;
+  updates.check = CheckForUpdates;
+  updates.stop = [] {
+    if (KxPanelMain* panel = TheUpdatePanel()) panel->StopDownload();
+  };
+  SetKitUpdateHooks(&updates);
   SetMaintenanceToggle(ToggleMaintenanceWindow);
   int result = 0;
   {
@@ -147,6 +171,7 @@ int RunNormal(KxApp& app) {
     DestroyNotes();
   }
   SetMaintenanceToggle(nullptr);
+  SetKitUpdateHooks(nullptr);
   SetKitHotKeyHooks(nullptr);
   SetCommandTargets(nullptr);
   return result;

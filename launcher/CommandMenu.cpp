@@ -212,7 +212,7 @@ void ShowPlugin(const KxString& pluginId) {
   if (targets.showPlugin) targets.showPlugin(pluginId);
 }
 
-void ShowHelp() { OpenFile(KxString(kVendorSiteUrl) + kHelpPagePath + kHelpPageFlag); }
+void ShowHelp() { OpenFile(VendorSiteUrl() + kHelpPagePath + kHelpPageFlag); }
 
 void ExitApplication() {
   if (TheKitWindow) TheKitWindow->StopWorkers();

@@ -3,6 +3,7 @@
 #include "app/KxApp.h"
 #include "app/SingleRun.h"
 #include "app/resource.h"
+#include "kx/KxButton.h"
 #include "kx/KxImageBox.h"
 #include "kx/KxLabel.h"
 #include "kx/KxTaskBar.h"
@@ -18,6 +19,10 @@ FrmMain* TheKitWindow = nullptr;
 namespace {
 
 KitHotKeyHooks hotKeyHooks;
+KitUpdateHooks updateHooks;
+
+// The automatic update check looks this often whether a check is due.
+const UINT kUpdateTimerMs = 600000;
 
 }  // namespace
 
@@ -87,8 +92,11 @@ FrmMain::FrmMain()
   updatePanelPlace = KxRect{10, height, 480, 76};
   pluginsLabelPlace = KxRect{12, height, 70, 20};
   pluginListPlace = KxRect{10, height + 22, 480, 10};
-  // The ten-minute update timer is started by the update check, which is not part of the
-  // program yet.
+  updateButton = new KxButton(this, "检查更新", updateButtonPlace);
+  BindClick(*updateButton, this, &FrmMain::OnUpdateClick);
+  if (updateHooks.makePanel) updatePanel = updateHooks.makePanel(this, updatePanelPlace);
+  // The first timer of the window: its id is 1.
+  updateTimer = BindTimer(*this, this, &FrmMain::OnUpdateTimer, kUpdateTimerMs);
 
   MoveTo(ScreenWidth() - width - 4, y);
   TheTaskBar.Add(hwnd, kProductName, IDI_APP);
@@ -156,10 +164,12 @@ void FrmMain::LayoutKit() {
   int targetX;
   if (shrunk) {
     title->Hide();
+    updateButton->Hide();
     picture->MoveTo(0, 0);
     targetX = ScreenWidth() - w - 4;
   } else {
     title->Show();
+    updateButton->Show();
     picture->MoveTo(10, 10);
     targetX = ScreenWidth() - kNormalWidth - 2;
   }
@@ -167,6 +177,8 @@ void FrmMain::LayoutKit() {
   pluginsLabelPlace.y = updatePanelPlace.y + updatePanelPlace.height;
   pluginListPlace.y = pluginsLabelPlace.y + pluginsLabelPlace.height;
   updateButtonPlace.y = updatePanelPlace.y - updateButtonPlace.height - 6;
+  updateButton->MoveTo(updateButtonPlace.x, updateButtonPlace.y);
+  if (updatePanel) updatePanel->MoveTo(updatePanelPlace.x, updatePanelPlace.y);
   int windowWidth = shrunk ? w : kNormalWidth;
   int windowHeight = shrunk ? h : pluginListPlace.y + pluginListPlace.height + 12;
 
@@ -196,7 +208,25 @@ void FrmMain::ToggleKitWindow() {
   }
 }
 
-void FrmMain::StopWorkers() {}
+void FrmMain::StopWorkers() {
+  if (updateHooks.stop) updateHooks.stop();
+}
+
+int FrmMain::OnUpdateClick(KxEvtParam&) {
+  if (updateHooks.check) updateHooks.check();
+  return 0;
+}
+
+int FrmMain::OnUpdateTimer(KxEvtParam&) {
+  if (IsUpdateCheckDue() && updateHooks.check) updateHooks.check();
+  // A check made stops the timer until the next start; so does a check not yet due.
+  if (!IsUpdateCheckDue()) KillTimer(hwnd, updateTimer);
+  return 0;
+}
+
+void SetKitUpdateHooks(const KitUpdateHooks* hooks) {
+  updateHooks = hooks ? *hooks : KitUpdateHooks();
+}
 
 // ---- Mouse
 

@@ -7,6 +7,7 @@
 
 #include "kx/KxForm.h"
 
+class KxButton;
 class KxImageBox;
 class KxLabel;
 
@@ -40,8 +41,8 @@ public:
   void ToggleKitSize();
   void ToggleKitWindow();
   bool IsShrunk() const { return shrunk; }
-  // Asks the download workers of the update panel and the plug-in list to stop. Those
-  // panels come with the update check and the plug-in host; until then there is none.
+  // Asks the download workers of the update panel and the plug-in list to stop. The
+  // plug-in list comes with the plug-in host; until then only the update panel has one.
   void StopWorkers();
   void LayoutKit();
 
@@ -55,6 +56,8 @@ private:
   int OnTaskbarCreated(KxEvtParam& param);
   int OnClickDelay(KxEvtParam& param);
   int OnHotKey(KxEvtParam& param);
+  int OnUpdateClick(KxEvtParam& param);
+  int OnUpdateTimer(KxEvtParam& param);
   void MoveKeepingOnScreen(POINT cursor);
 
   bool shrunk = true;
@@ -64,10 +67,12 @@ private:
   // Children of this window: the toolkit deletes them with it.
   KxLabel* title = nullptr;
   KxImageBox* picture = nullptr;
-  // The normal layout keeps room for the update button, the update panel, the plug-ins
-  // label and the plug-in list. Those controls belong to the update check and the plug-in
-  // host and are not built here; LayoutKit stacks their places so the window has its
-  // final size, and the places stay empty.
+  KxButton* updateButton = nullptr;
+  KxControl* updatePanel = nullptr;  // made by the update check's hook; a child
+  UINT updateTimer = 0;
+  // The normal layout keeps room for the plug-ins label and the plug-in list, which
+  // belong to the plug-in host and are not built here; LayoutKit stacks their places so
+  // the window has its final size, and the places stay empty.
   KxRect updateButtonPlace;
   KxRect updatePanelPlace;
   KxRect pluginsLabelPlace;
@@ -89,3 +94,15 @@ struct KitHotKeyHooks {
 };
 // Copies hooks (nullptr empties them).
 void SetKitHotKeyHooks(const KitHotKeyHooks* hooks);
+
+// What the kit window does with the update check, which lives above the launcher: the
+// panel is made in the window when it is made; the button and the ten-minute timer (while
+// a check is due) run the check; the exit stops the panel's download. Empty hooks: no
+// panel, and the button and the timer do nothing.
+struct KitUpdateHooks {
+  KxControl* (*makePanel)(KxControl* kit, const KxRect& rect) = nullptr;
+  void (*check)() = nullptr;
+  void (*stop)() = nullptr;
+};
+// Copies hooks (nullptr empties them); set them before the window is made.
+void SetKitUpdateHooks(const KitUpdateHooks* hooks);

@@ -47,7 +47,7 @@ FrmMenu::FrmMenu(KxControl* parent)
   title->font.SetWeight(FW_BOLD);
   title->font.SetQuality(5);
   helpLink = new KxLabelUrl(header, kHelpText, KxRect{0, 12, 80, 14},
-                            KxString(kVendorSiteUrl) + kHelpPagePath + kHelpPageFlag);
+                            VendorSiteUrl() + kHelpPagePath + kHelpPageFlag);
   helpLink->autoSize = false;
   panel = new KxPanel(this, KxRect{5, kPanelTop, width - 10, 400});
   panel->SetBorderStyle(0);

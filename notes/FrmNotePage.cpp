@@ -21,6 +21,8 @@ const int kNewNoteMinLeft = 8;
 const int kCloneOffsetX = 12;
 const int kCloneOffsetY = 10;
 const char kNewNoteText[] = "        ";
+// Posted to a new note: enter edit mode.
+const UINT kMsgBeginEdit = WM_APP + 30;
 // Typing that rests this long is written, so a killed process loses at most this much.
 const UINT kIdleSaveMs = 2000;
 
@@ -84,6 +86,7 @@ FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}) {
   BindMsg(*textBox, WM_CHAR, this, &FrmNotePage::OnTyped);
   BindMsg(*textBox, WM_KEYDOWN, this, &FrmNotePage::OnTyped);
   BindMsg(*this, WM_RBUTTONUP, this, &FrmNotePage::OnMenuRequest);
+  BindMsg(*this, kMsgBeginEdit, this, &FrmNotePage::OnBeginEditRequest);
   // Bound once and started again by every key; it runs only while typing rests.
   idleTimer = BindTimer(*this, this, &FrmNotePage::OnIdle, kIdleSaveMs);
   KillTimer(hwnd, idleTimer);
@@ -207,6 +210,11 @@ int FrmNotePage::OnTyped(KxEvtParam&) {
   return 0;
 }
 
+int FrmNotePage::OnBeginEditRequest(KxEvtParam&) {
+  if (!deleted) BeginEdit();
+  return 0;
+}
+
 int FrmNotePage::OnIdle(KxEvtParam&) {
   KillTimer(hwnd, idleTimer);
   SaveTypedText();
@@ -256,7 +264,10 @@ void NoteWindowList::AddNewNote(NoteRecord& record) {
   FrmNotePage* page = OpenWindow(record);
   if (page) {
     page->ShowPlaced();
-    page->BeginEdit();
+    // Edit mode once the messages already queued are handled: a menu that chose this
+    // command is still giving the activation back to its owner, which would take the
+    // focus from the new note at once.
+    PostMessageA(page->hwnd, kMsgBeginEdit, 0, 0);
   }
   if (FrmNoteManage* manager = TheNoteManager()) manager->AddRow(record);
 }

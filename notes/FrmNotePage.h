@@ -48,6 +48,7 @@ private:
   int OnMenuRequest(KxEvtParam& param);
   int OnTyped(KxEvtParam& param);
   int OnIdle(KxEvtParam& param);
+  int OnBeginEditRequest(KxEvtParam& param);
 
   bool editing = false;
   UINT idleTimer = 0;

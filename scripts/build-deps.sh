@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds SQLite, libpng and libjpeg-turbo for a MinGW target from Debian's own source
-# packages into .deps/<arch>. zlib comes ready-made from libz-mingw-w64-dev.
+# packages into .deps/<arch>. zlib comes ready-made from libz-mingw-w64-dev. libsodium
+# follows with a stamp of its own (build-sodium.sh).
 # A prefix whose stamp matches this recipe is reused as it is.
 #   usage: build-deps.sh i686|x86_64
 set -euo pipefail
@@ -34,10 +35,10 @@ intact() {
     [ -f "$prefix/lib/libjpeg.a" ] && [ -f "$prefix/include/jpeglib.h" ]
 }
 if intact; then
-  exit 0
+  exec bash "$root/scripts/build-sodium.sh" "$arch"
 fi
 
-jobs=$(nproc)
+jobs=${VELIX_DEPS_JOBS:-$(nproc)}
 mkdir -p "$src"
 cd "$src"
 
@@ -91,3 +92,4 @@ cmake_target "$jpeg_dir" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
 rm -rf "$work"
 echo "$recipe" > "$stamp"
 intact || { echo "build-deps: $arch prefix incomplete after build" >&2; exit 1; }
+exec bash "$root/scripts/build-sodium.sh" "$arch"

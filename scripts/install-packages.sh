@@ -11,6 +11,7 @@ packages=(
   libz-mingw-w64-dev googletest tcl sqlite3
   wine wine32:i386 wine64 fonts-wine fonts-wqy-microhei
   xvfb xdotool x11-apps x11-utils imagemagick locales clang libclang-rt-14-dev libpng-dev libjpeg62-turbo-dev
+  autoconf automake libtool minisign nginx
 )
 
 missing=()
@@ -50,7 +51,16 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -q
   if [ ${#missing[@]} -gt 0 ]; then
+    # The update tests run nginx with a configuration of their own; the package's own
+    # service must not start and take port 80.
+    no_services=0
+    if [ ! -e /usr/sbin/policy-rc.d ]; then
+      printf '#!/bin/sh\nexit 101\n' > /usr/sbin/policy-rc.d
+      chmod +x /usr/sbin/policy-rc.d
+      no_services=1
+    fi
     apt-get install -y -q --no-install-recommends "${missing[@]}"
+    [ $no_services -eq 1 ] && rm -f /usr/sbin/policy-rc.d
   fi
 fi
 

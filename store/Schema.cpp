@@ -1,11 +1,6 @@
 #include "store/Schema.h"
 
-#include <windows.h>
-#include <iphlpapi.h>
-
-#include <memory>
-#include <new>
-
+#include "net/KxAdapters.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/SysValues.h"
@@ -91,21 +86,7 @@ bool BootstrapStore(const StoreDialogs& dialogs) {
   return true;
 }
 
-KxString MachineIdentity() {
-  ULONG size = 0;
-  if (GetAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW || size == 0) return KxString();
-  std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
-  if (!buffer) return KxString();
-  IP_ADAPTER_INFO* adapters = reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get());
-  if (GetAdaptersInfo(adapters, &size) != NO_ERROR) return KxString();
-  // Six bytes whatever the address length: the format of row 4 is fixed.
-  KxString identity;
-  for (int i = 0; i < 6; ++i) {
-    identity += KxString::ByteToHex(adapters->Address[i]);
-    identity += " ";
-  }
-  return identity;
-}
+KxString MachineIdentity() { return FirstAdapterAddress(); }
 
 bool CheckFirstUse() {
   KxString identity = MachineIdentity();

@@ -502,6 +502,15 @@ std::vector<HWND> NoteWindowsOf(DWORD pid) {
   return found;
 }
 
+// The note's text box has the keyboard focus of its thread: typing goes there.
+bool EditingNote(HWND note) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  HWND box = ChildOfClass(note, "KxCardClassName", nullptr);
+  return box && GetForegroundWindow() == note &&
+         GetGUIThreadInfo(GetWindowThreadProcessId(note, NULL), &info) && info.hwndFocus == box;
+}
+
 KxString NoteText(int id) {
   KxString bytes;
   TheDb.SelectBlob("KX_NOTE", "N_TEXT", "N_ID=" + KxString::FromInt(id), bytes);
@@ -534,7 +543,7 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   HWND note = NULL;
   ASSERT_TRUE(PumpUntil([&] {
     for (HWND w : NoteWindowsOf(pid)) if (w != notes[0]) note = w;
-    return note && GetForegroundWindow() == note;
+    return note && EditingNote(note);
   }, 5000));
   RECT placed;
   GetWindowRect(note, &placed);
@@ -578,7 +587,7 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   ReleaseLeft();
   PressLeft();
   ReleaseLeft();
-  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == note; }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return EditingNote(note); }, 3000));
   PumpFor(300);
   TypeText(L"新的");
   EXPECT_TRUE(WaitFor([&] { return NoteText(2) == "\xD0\xC2\xB5\xC4"; }, 5000)) << "the idle write";
@@ -616,8 +625,7 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   ReleaseLeft();
   PressLeft();
   ReleaseLeft();
-  ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() != NULL &&
-                                     GetWindowLongA(GetForegroundWindow(), GWL_STYLE) & WS_POPUP; }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return EditingNote(GetForegroundWindow()); }, 3000));
   PumpFor(300);
   TypeText(L"再见");
   PressCombination({VK_CONTROL, VK_MENU}, 'Q');

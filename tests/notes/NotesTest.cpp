@@ -167,7 +167,7 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   RECT from = a->WindowRect(), to = clone->WindowRect();
   EXPECT_EQ(from.left + 12, to.left);
   EXPECT_EQ(from.top + 10, to.top);
-  EXPECT_TRUE(clone->IsEditing());
+  EXPECT_TRUE(PumpUntil([&] { return clone->IsEditing(); }, 2000));
   ASSERT_EQ(3, TheNoteManager()->table->RowCount());
   EXPECT_EQ(KxString::FromInt(clone->noteId), Cell(2, 0));
 
@@ -258,6 +258,8 @@ TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
   PressLeft();
   MovePointerTo(grip.x + 30, grip.y + 40);
   MovePointerTo(grip.x + 60, grip.y + 80);
+  // The note reads the cursor when it takes a move: let it take this one before the next.
+  PumpFor(100);
   int w = GetSystemMetrics(SM_CXSCREEN);
   MovePointerTo(w - 1, grip.y + 80);  // the note's left would stand 4 pixels from the edge
   ReleaseLeft();

@@ -1,4 +1,5 @@
-// Writes every sample the image tests make into <dir>/<format>/, the fuzz seed corpus.
+// Writes every sample the image tests make into <dir>/<format>/, and a few XML texts
+// into <dir>/xml/: the fuzz seed corpus.
 
 #include <stdio.h>
 #include <sys/stat.h>
@@ -6,6 +7,20 @@
 #include <string>
 
 #include "tests/image/samples/ImageWriters.h"
+
+namespace {
+
+// An update description as the server sends it, and the edges of the reader.
+const char* const kXmlSeeds[] = {
+    "<?xml version=\"1.0\" encoding=\"gb2312\"?><soft><main name=\"Velix\" ver=\"1.1\" "
+    "path=\"soft/velix.vlx\"><p flag=\"5\" name=\"plug\" ver=\"2\" path=\"soft/p5.vlx\"/></main></soft>",
+    "<?xml version=\"1.0\"?>\r\n<plugins>\r\n  <p id=\"1\" name=\"\xb1\xe3\xc7\xa9\">text</p>\r\n</plugins>\r\n",
+    "<a><b>t</b><c/></a><d></d>",
+    "<a><a>t</a></a><!--c--><b x=1 y=\"2/>",
+    "<?xml version=\"1.0\"",
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -23,6 +38,19 @@ int main(int argc, char** argv) {
     FILE* f = fopen((dir + "/" + s.name).c_str(), "wb");
     if (!f || fwrite(s.bytes.data(), 1, s.bytes.size(), f) != s.bytes.size()) {
       fprintf(stderr, "cannot write %s\n", s.name.c_str());
+      if (f) fclose(f);
+      return 1;
+    }
+    fclose(f);
+    written++;
+  }
+  const std::string xmlDir = root + "/xml";
+  mkdir(xmlDir.c_str(), 0755);
+  for (const char* seed : kXmlSeeds) {
+    const std::string path = xmlDir + "/seed" + std::to_string(written) + ".xml";
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f || fputs(seed, f) < 0) {
+      fprintf(stderr, "cannot write %s\n", path.c_str());
       if (f) fclose(f);
       return 1;
     }

@@ -1,0 +1,24 @@
+#include "launcher/VendorSite.h"
+
+#include "app/KxIni.h"
+#include "kx/base/KxFile.h"
+
+namespace {
+
+const char kIniName[] = "\\config.ini";
+const char kIniSection[] = "0";
+const char kIniKey[] = "SITEURL";
+const char kScheme[] = "http://";
+
+}  // namespace
+
+KxString VendorSiteUrl() {
+  KxIni ini(ProgramDirectory() + kIniName);
+  KxString site = ini.Read(kIniSection, kIniKey, "");
+  site.Trim();
+  while (site.Length() > 0 && site.At(site.Length() - 1) == '/') site = site.Mid(site.Length() - 1, 0);
+  // Only a plain web address with a host: anything else would send the requests nowhere.
+  int schemeLength = static_cast<int>(sizeof kScheme) - 1;
+  if (site.Length() <= schemeLength || site.Find(0, kScheme) != 0) return kVendorSiteUrl;
+  return site;
+}

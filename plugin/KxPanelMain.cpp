@@ -1,0 +1,194 @@
+#include "plugin/KxPanelMain.h"
+
+#include "app/KxApp.h"
+#include "app/KxDialogs.h"
+#include "app/KxShell.h"
+#include "kx/KxButton.h"
+#include "kx/KxLabel.h"
+#include "kx/base/KxFile.h"
+#include "kx/base/KxStream.h"
+#include "launcher/CommandMenu.h"
+#include "net/KxHttpFile.h"
+#include "net/KxSignature.h"
+#include "net/UpdateKey.h"
+
+namespace {
+
+// Posted by the worker: the size label in kilobytes (wParam), one progress step, the end
+// (wParam a DownloadEnd).
+constexpr UINT kMsgSize = WM_APP + 40;
+constexpr UINT kMsgStep = WM_APP + 41;
+constexpr UINT kMsgEnd = WM_APP + 42;
+
+const char kProductName[] = "Velix";
+const int kChunkBytes = 1024;
+const int kSmallestPackage = 10240;
+const char kPartSuffix[] = ".part";
+const char kSignatureSuffix[] = ".minisig";
+
+KxPanelMain* updatePanel = nullptr;
+
+KxString Kilobytes(long long bytes) { return KxString::FromInt(bytes / 1024) + "k"; }
+
+const char* UnpackRefusal(UnpackResult result) {
+  return result == UnpackResult::tooLarge ? "更新包过大" : "更新包损坏";
+}
+
+}  // namespace
+
+KxPanelMain::KxPanelMain(KxControl* parentControl, const KxRect& rect) {
+  // A child like any other: the kit window deletes it.
+  if (parentControl) parentControl->children.Add(this);
+  Create(parentControl, rect);
+  updatePanel = this;
+  titleLabel = new KxLabel(this, KxString(kProductName) + kProgramVersion, KxRect{14, 10, 70, 20});
+  titleLabel->SetTextColor(RGB(0, 128, 128));
+  versionLabel = new KxLabel(this, "", KxRect{14, 40, 100, 20});
+  hintLabel = new KxLabel(this, "点击\"检查更新\"获得最新版本信息", KxRect{114, 10, 200, 20});
+  progress = new KxProgressBar(this);
+  progress->Create(this, "", WS_CHILD, KxRect{114, 43, 78, 14});
+  sizeLabel = new KxLabel(this, "", KxRect{194, 40, 70, 20});
+  downloadButton = new KxButton(this, "下载更新", KxRect{376, 40, 62, 20});
+  downloadButton->Hide();
+  BindClick(*downloadButton, this, &KxPanelMain::OnDownloadClick);
+  BindMsg(*this, kMsgSize, this, &KxPanelMain::OnSize);
+  BindMsg(*this, kMsgStep, this, &KxPanelMain::OnStep);
+  BindMsg(*this, kMsgEnd, this, &KxPanelMain::OnEnd);
+  worker.Bind(this, &KxPanelMain::Download);
+}
+
+KxPanelMain::~KxPanelMain() {
+  if (updatePanel == this) updatePanel = nullptr;
+  // The worker's destructor waits for the body, which posts to this window at most.
+  worker.Stop();
+}
+
+void KxPanelMain::ShowEntry(const UpdateEntry& offered) {
+  entry = offered;
+  bool newer = entry.ver != kProgramVersion;
+  versionLabel->SetText(newer ? KxString("最新版本") + entry.ver : KxString("已是最新版本"));
+  if (newer) {
+    progress->Show();
+    downloadButton->Show();
+  } else {
+    progress->Hide();
+    downloadButton->Hide();
+  }
+}
+
+void KxPanelMain::StartDownload() {
+  if (worker.Handle()) return;
+  downloadButton->Enable(false);
+  progress->SetRange(1, 100);
+  downloading = entry;
+  refusal = KxString();
+  KxString name = DownloadFileName(downloading.path);
+  packagePath = name.IsEmpty() ? KxString() : ProgramDirectory() + "\\" + name + kPartSuffix;
+  if (!worker.Start(THREAD_PRIORITY_NORMAL)) {
+    sizeLabel->SetText("下载未完成");
+    downloadButton->Enable(true);
+  }
+}
+
+void KxPanelMain::StopDownload() { worker.Stop(); }
+
+int KxPanelMain::OnDownloadClick(KxEvtParam&) {
+  StartDownload();
+  return 0;
+}
+
+// The worker: the package goes to a file of its own name (".part"), and only a package
+// whose signature the update key made is kept for unpacking.
+int KxPanelMain::Download(KxEvtParam&) {
+  auto end = [this](DownloadEnd how) {
+    if (how != DownloadEnd::done && !packagePath.IsEmpty()) RemoveFile(packagePath);
+    PostMessageA(hwnd, kMsgEnd, static_cast<WPARAM>(how), 0);
+    return 0;
+  };
+  if (packagePath.IsEmpty()) return end(DownloadEnd::incomplete);
+  KxString url = SiteAddress(downloading.path);
+  long long total = 0;
+  long long expected = 0;
+  {
+    KxHttpFile http;
+    if (!http.Open(url, 80) || worker.IsStopped() || http.StatusCode() != 200)
+      return end(worker.IsStopped() ? DownloadEnd::stopped : DownloadEnd::incomplete);
+    expected = http.ContentLength();
+    if (expected <= kSmallestPackage || expected > kMaxPackageBytes) return end(DownloadEnd::incomplete);
+    PostMessageA(hwnd, kMsgSize, static_cast<WPARAM>(expected), 0);
+    KxIoFile file;
+    if (!file.OpenForWrite(packagePath)) return end(DownloadEnd::incomplete);
+    KxString chunk;
+    while (total < expected && !worker.IsStopped() && http.Receive(chunk, kChunkBytes)) {
+      if (file.Write(chunk.CStr(), chunk.Length()) != chunk.Length()) break;
+      total += chunk.Length();
+      PostMessageA(hwnd, kMsgSize, static_cast<WPARAM>(total), 0);
+      PostMessageA(hwnd, kMsgStep, 0, 0);
+    }
+    if (!file.Close()) total = -1;
+  }
+  if (worker.IsStopped()) return end(DownloadEnd::stopped);
+  if (total < expected) return end(DownloadEnd::incomplete);
+
+  KxString signature = FetchToString(url + kSignatureSuffix);
+  KxString package;
+  KxIoFile file;
+  if (!file.OpenForRead(packagePath) || !ReadAll(file, package)) return end(DownloadEnd::incomplete);
+  file.Close();
+  SignatureCheck verdict = VerifySignature(package, signature, UpdateKey());
+  if (verdict != SignatureCheck::Ok) {
+    refusal = SignatureCheckText(verdict);
+    return end(DownloadEnd::refused);
+  }
+  return end(DownloadEnd::done);
+}
+
+int KxPanelMain::OnSize(KxEvtParam& param) {
+  sizeLabel->SetText(Kilobytes(static_cast<long long>(param.wParam)));
+  return 0;
+}
+
+int KxPanelMain::OnStep(KxEvtParam&) {
+  progress->StepIt();
+  return 0;
+}
+
+int KxPanelMain::OnEnd(KxEvtParam& param) {
+  switch (static_cast<DownloadEnd>(param.wParam)) {
+    case DownloadEnd::stopped:
+      return 0;
+    case DownloadEnd::done:
+      Upgrade();
+      return 0;
+    case DownloadEnd::refused:
+      sizeLabel->SetText(refusal);
+      break;
+    case DownloadEnd::incomplete:
+      sizeLabel->SetText("下载未完成");
+      break;
+  }
+  downloadButton->Enable(true);
+  return 0;
+}
+
+// The package becomes "<name>tmp.exe" beside the program, which the rename mode puts in
+// place of this program once the run has ended. The user is told only when that happens.
+void KxPanelMain::Upgrade() {
+  KxString newBase = FileNameOf(FileNameOf(downloading.path, true), false);
+  KxString ownBase = FileNameOf(TheApp ? TheApp->modulePath : KxString(), false);
+  KxString programPath = ProgramDirectory() + "\\" + newBase + "tmp.exe";
+  UnpackResult result = UnpackResult::ok;
+  if (!UnpackPackage(packagePath, programPath, result)) {
+    sizeLabel->SetText(result == UnpackResult::ok ? KxString("下载未完成") : KxString(UnpackRefusal(result)));
+    downloadButton->Enable(true);
+    return;
+  }
+  sizeLabel->SetText("下载完成");
+  ShowInfo(KxString(kProductName) + "已更新，最新版本" + downloading.ver + "，重启应用新版本。");
+  ExitApplication();
+  LaunchFile(programPath, "upgrade " + ownBase + " " + newBase);
+}
+
+KxPanelMain* TheUpdatePanel() { return updatePanel; }
+
+KxControl* MakeUpdatePanel(KxControl* kit, const KxRect& rect) { return new KxPanelMain(kit, rect); }

@@ -1,0 +1,62 @@
+#pragma once
+// The update panel of the kit window: the running version, the latest version the site
+// offers, the download with its size and progress, and the download button. The download
+// runs on the panel's worker and reports through messages posted to the panel, so the
+// worker never touches a window; the panel verifies nothing itself but shows why a
+// package was refused.
+
+#include "app/KxThread.h"
+#include "kx/KxPanel.h"
+#include "kx/KxProgressBar.h"
+#include "plugin/UpdateCheck.h"
+
+class KxButton;
+class KxLabel;
+
+// How a download ended, as the worker reports it.
+enum class DownloadEnd {
+  done,         // complete and signed by the update key
+  incomplete,   // no connection, not 200, too small or too large, cut short, not writable
+  refused,      // the signature is missing, malformed, by another key or does not match
+  stopped,      // the run is ending
+};
+
+class KxPanelMain : public KxPanel {
+public:
+  KxPanelMain(KxControl* parent, const KxRect& rect);
+  ~KxPanelMain() override;
+
+  // Offers the entry's version when it differs from this one, or says there is none newer.
+  void ShowEntry(const UpdateEntry& entry);
+  // Starts the worker on the offered entry; nothing while a download runs.
+  void StartDownload();
+  // Asks the worker to stop; it ends quietly at its next chunk.
+  void StopDownload();
+
+  KxLabel* versionLabel = nullptr;  // children of the panel
+  KxProgressBar* progress = nullptr;
+  UpdateEntry entry;
+  KxLabel* sizeLabel = nullptr;
+  KxThread worker;
+  KxButton* downloadButton = nullptr;
+  KxLabel* titleLabel = nullptr;
+  KxLabel* hintLabel = nullptr;
+
+private:
+  int OnDownloadClick(KxEvtParam& param);
+  int Download(KxEvtParam& param);  // the worker's body
+  int OnSize(KxEvtParam& param);
+  int OnStep(KxEvtParam& param);
+  int OnEnd(KxEvtParam& param);
+  void Upgrade();
+
+  // Set on the UI thread before the worker starts; the worker only reads them.
+  UpdateEntry downloading;
+  KxString packagePath;
+  KxString refusal;  // the worker's reason for a refusal, read after its end message
+};
+
+// The panel of the kit window, once made.
+KxPanelMain* TheUpdatePanel();
+// For the kit window: makes the panel in it.
+KxControl* MakeUpdatePanel(KxControl* kit, const KxRect& rect);

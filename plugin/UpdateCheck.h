@@ -1,0 +1,54 @@
+#pragma once
+// The update check: the description of the latest versions on the vendor's site, the
+// program's own entry shown in the kit window's update panel, the plug-in entries handed
+// to the plug-in list, and the self-upgrade from a downloaded, signed package.
+
+#include "kx/base/KxList.h"
+#include "kx/base/KxString.h"
+
+constexpr char kProgramVersion[] = "1.0";
+
+// One program or plug-in file of the description. flag is "0" for the program itself and
+// the plug-in's P_ID otherwise; ver is compared only for equality; path is below the site.
+struct UpdateEntry {
+  KxString flag;
+  KxString name;
+  KxString ver;
+  KxString path;
+};
+using UpdateList = KxList<UpdateEntry>;
+
+// The largest package and the largest program it may unpack to: a server cannot fill the
+// disk or the memory through either.
+constexpr int kMaxPackageBytes = 32 * 1024 * 1024;
+constexpr int kMaxUnpackedBytes = 64 * 1024 * 1024;
+
+// The entries of a description: the program first, then its plug-ins in document order.
+// Empty when the text does not parse or the root element has no child.
+void ParseUpdateEntries(const KxString& xml, UpdateList& entries);
+// The description fetched from the site (answers other than 200 give nothing) and parsed.
+void FetchUpdateEntries(UpdateList& entries);
+
+// The site's address for a path below it ("soft/x.vlx" or "/soft/info.xml").
+KxString SiteAddress(const KxString& path);
+// The file name a download is stored under: the path's last component, when it is a plain
+// name; the empty string otherwise (nothing is downloaded then).
+KxString DownloadFileName(const KxString& path);
+
+enum class UnpackResult { ok, corrupt, tooLarge };
+// One zlib stream inflated into out, refused once the output would pass limit bytes.
+UnpackResult InflateLimited(const KxString& packed, int limit, KxString& out);
+
+// The check of the kit window's button and timer: fetch, record the date, show the
+// program's entry, hand the plug-in entries on, lay the kit window out, and start the
+// download when the published version differs from this one.
+void CheckForUpdates();
+
+// The verified package at downloaded becomes the program file at programPath (an old one
+// there is removed first); the package is deleted in every case. False, with the reason,
+// when no program file was made.
+bool UnpackPackage(const KxString& downloaded, const KxString& programPath, UnpackResult& result);
+
+// Where the plug-in entries of a check go; until the plug-in list exists nothing takes
+// them and they are dropped.
+void SetPluginEntryTarget(void (*target)(const UpdateEntry& entry));

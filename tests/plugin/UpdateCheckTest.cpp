@@ -1,0 +1,85 @@
+// The parts of the update check that take bytes from the server: the description's
+// entries, the name a download is stored under, the bounded inflate, and the site address
+// that config.ini may point elsewhere.
+
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <string>
+#include <vector>
+
+#include "kx/base/KxFile.h"
+#include "launcher/VendorSite.h"
+#include "plugin/UpdateCheck.h"
+#include "tests/support/TestUtil.h"
+
+namespace {
+
+std::string Entries(const char* xml) {
+  UpdateList entries;
+  ParseUpdateEntries(xml, entries);
+  std::string all;
+  for (auto* n = entries.Head(); n; n = n->next)
+    all += std::string("[") + n->value.flag.CStr() + "|" + n->value.name.CStr() + "|" + n->value.ver.CStr() + "|" +
+           n->value.path.CStr() + "]";
+  return all;
+}
+
+TEST(UpdateDescription, EntriesFromTheStructureAlone) {
+  struct { const char* xml; const char* entries; } cases[] = {
+      {"<?xml version=\"1.0\"?><a><b flag=\"9\" name=\"V\" ver=\"1.1\" path=\"soft/v.vlx\"/></a>", "[0|V|1.1|soft/v.vlx]"},
+      {"<a><b ver=\"2\"><p flag=\"5\" name=\"P\" ver=\"3\" path=\"soft/p.vlx\"/><q name=\"Q\"/></b><c ver=\"x\"/></a>",
+       "[0||2|][5|P|3|soft/p.vlx][|Q||]"},
+      {"<a></a>", ""},                         // a root without a child: no entries
+      {"<a><b ver=\"1\"></a>", ""},            // no end tag
+      {"<html><body>404</body></html>", "[0|||]"},  // an error page parses, but offers nothing useful
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.entries, Entries(c.xml)) << c.xml;
+}
+
+TEST(UpdateDownload, NamesAndTheBoundedInflate) {
+  struct { const char* path; const char* name; } names[] = {
+      {"soft/velix.vlx", "velix.vlx"}, {"velix-2_0.vlx", "velix-2_0.vlx"}, {"soft/", ""},
+      {"soft/..", ""}, {"soft/a b.vlx", ""}, {"soft/.hidden", ""}, {"soft\\x:y.vlx", ""},
+      {"soft/\xC4\xE3.vlx", ""},
+  };
+  for (const auto& n : names) EXPECT_EQ(std::string(n.name), DownloadFileName(n.path).CStr()) << n.path;
+
+  std::string program(300000, 'x');
+  for (size_t i = 0; i < program.size(); i += 7) program[i] = static_cast<char>(i);
+  std::vector<unsigned char> packed(compressBound(static_cast<uLong>(program.size())));
+  uLongf size = static_cast<uLongf>(packed.size());
+  ASSERT_EQ(Z_OK, compress2(packed.data(), &size, reinterpret_cast<const Bytef*>(program.data()),
+                            static_cast<uLong>(program.size()), 9));
+  KxString good(reinterpret_cast<const char*>(packed.data()), static_cast<int>(size));
+  KxString out;
+  EXPECT_EQ(UnpackResult::ok, InflateLimited(good, 300000, out));
+  EXPECT_TRUE(out == KxString(program.data(), static_cast<int>(program.size())));
+  EXPECT_EQ(UnpackResult::tooLarge, InflateLimited(good, 299999, out));
+  EXPECT_EQ(UnpackResult::corrupt, InflateLimited(good.Mid(good.Length() / 2, 0), 300000, out)) << "cut short";
+  EXPECT_EQ(UnpackResult::corrupt, InflateLimited("not a zlib stream", 300000, out));
+  EXPECT_TRUE(out.IsEmpty());
+}
+
+TEST(VendorSite, ConfigIniMayNameAnotherSite) {
+  KxString ini = ProgramDirectory() + "\\config.ini";
+  struct { const char* line; const char* site; } cases[] = {
+      {"", "http://www.velix.example"},
+      {"SITEURL=http://127.0.0.1/", "http://127.0.0.1"},
+      {"SITEURL= http://mirror.example.com ", "http://mirror.example.com"},
+      {"SITEURL=https://mirror.example.com", "http://www.velix.example"},
+      {"SITEURL=http://", "http://www.velix.example"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(WriteFileBytes(ini, KxString("[0]\r\n") + c.line + "\r\n"));
+    EXPECT_STREQ(c.site, VendorSiteUrl().CStr()) << c.line;
+  }
+  ASSERT_TRUE(WriteFileBytes(ini, "[0]\r\nSITEURL=http://127.0.0.1/\r\n"));
+  EXPECT_STREQ("http://127.0.0.1/soft/info.xml", SiteAddress("/soft/info.xml").CStr());
+  EXPECT_STREQ("http://127.0.0.1/soft/v.vlx", SiteAddress("soft/v.vlx").CStr());
+  RemoveFile(ini);
+}
+
+}  // namespace
