@@ -135,7 +135,13 @@ KxString KxHttpFile::ReadString() {
   KxString body;
   if (!body.Resize(length)) return KxString();
   // Never past the announced length: more bytes would belong to nothing we asked for.
+  // Like the header, the whole body has kNetTimeoutMs: a trickling server cannot hold
+  // the caller (the UI thread, for the update description) any longer.
+  DWORD start = GetTickCount();
   for (int got = 0; got < length;) {
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= static_cast<DWORD>(kNetTimeoutMs)) return KxString();
+    if (!socket.WaitReadable(kNetTimeoutMs - static_cast<int>(elapsed))) return KxString();
     int chunk = length - got < kBodyChunk ? length - got : kBodyChunk;
     int n = socket.ReceiveBytes(body.Buffer() + got, chunk);
     if (n <= 0) return KxString();

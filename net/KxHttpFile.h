@@ -51,8 +51,9 @@ public:
   const KxString& Url() const { return url; }
   const KxString& Header() const { return header; }
 
-  // The body after a 200 response, exactly ContentLength() bytes; empty for any other
-  // status, a missing or too large length, or a body that does not arrive whole.
+  // The body after a 200 response, exactly ContentLength() bytes within kNetTimeoutMs;
+  // empty for any other status, a missing or too large length, or a body that does not
+  // arrive whole in time.
   KxString ReadString();
   // The next part of the body, at most n bytes, for callers that store it as it comes.
   bool Receive(KxString& buffer, int n) { return socket.Receive(buffer, n); }
