@@ -15,7 +15,9 @@
 #include "launcher/LauncherMenu.h"
 #include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
+#include "plugin/KxListPlugin.h"
 #include "plugin/KxPanelMain.h"
+#include "plugin/PluginHost.h"
 #include "plugin/UpdateCheck.h"
 #include "store/Schema.h"
 #include "sysact/DesktopManager.h"
@@ -140,6 +142,7 @@ int RunNormal(KxApp& app) {
   targets.showAllNotes = [] { TheNoteWindows.ShowAllNotes(); };
   targets.newNote = [] { TheNoteWindows.NewNote(); };
   targets.destroyNotes = DestroyNotes;
+  targets.showPlugin = [](const KxString& id) { ShowPluginById(id); };
   SetCommandTargets(&targets);
   KitHotKeyHooks hotKeys;
   hotKeys.bind = [](HWND kit) { TheHotKeys.SetWindow(kit); };
@@ -149,9 +152,11 @@ int RunNormal(KxApp& app) {
   SetKitHotKeyHooks(&hotKeys);
   KitUpdateHooks updates;
   updates.makePanel = MakeUpdatePanel;
+  updates.makePluginList = MakePluginList;
   updates.check = CheckForUpdates;
   updates.stop = [] {
     if (KxPanelMain* panel = TheUpdatePanel()) panel->StopDownload();
+    if (KxListPlugin* list = ThePluginList()) list->StopWorkers();
   };
   SetKitUpdateHooks(&updates);
   SetMaintenanceToggle(ToggleMaintenanceWindow);
@@ -169,6 +174,9 @@ int RunNormal(KxApp& app) {
     // Owned by the kit window: they go first, also when the run ended without Exit.
     DestroyToolWindows();
     DestroyNotes();
+    // Every loaded plug-in is released and unloaded while the kit window it was shown
+    // with still exists.
+    ThePlugins.Clear();
   }
   SetMaintenanceToggle(nullptr);
   SetKitUpdateHooks(nullptr);
@@ -196,6 +204,11 @@ bool ReplaceFileWithCopy(const KxString& target, const KxString& source) {
 }
 
 int Run(KxApp& app) {
+  // A child run started by the plug-in host to identify a package; its quoted paths
+  // make it a form that no upgrade command line takes.
+  KxString dllPath;
+  KxString resultPath;
+  if (ParseIdentifyCommand(app.commandLine, dllPath, resultPath)) return RunIdentify(dllPath, resultPath);
   if (app.commandLine == kUpgradeSwitch) return RunInstall(app);
   // Two words name no new file: the program was started by hand, so it runs normally.
   if (app.args.Count() >= 3) return RunRename(app);

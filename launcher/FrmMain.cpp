@@ -95,6 +95,8 @@ FrmMain::FrmMain()
   updateButton = new KxButton(this, "检查更新", updateButtonPlace);
   BindClick(*updateButton, this, &FrmMain::OnUpdateClick);
   if (updateHooks.makePanel) updatePanel = updateHooks.makePanel(this, updatePanelPlace);
+  pluginsLabel = new KxLabel(this, "插件", pluginsLabelPlace);
+  if (updateHooks.makePluginList) pluginList = updateHooks.makePluginList(this, pluginListPlace);
   // The first timer of the window: its id is 1.
   updateTimer = BindTimer(*this, this, &FrmMain::OnUpdateTimer, kUpdateTimerMs);
 
@@ -176,9 +178,12 @@ void FrmMain::LayoutKit() {
   updatePanelPlace.y = picture->y + h + 6;
   pluginsLabelPlace.y = updatePanelPlace.y + updatePanelPlace.height;
   pluginListPlace.y = pluginsLabelPlace.y + pluginsLabelPlace.height;
+  if (pluginList) pluginListPlace.height = pluginList->height;
   updateButtonPlace.y = updatePanelPlace.y - updateButtonPlace.height - 6;
   updateButton->MoveTo(updateButtonPlace.x, updateButtonPlace.y);
   if (updatePanel) updatePanel->MoveTo(updatePanelPlace.x, updatePanelPlace.y);
+  pluginsLabel->MoveTo(pluginsLabelPlace.x, pluginsLabelPlace.y);
+  if (pluginList) pluginList->MoveTo(pluginListPlace.x, pluginListPlace.y);
   int windowWidth = shrunk ? w : kNormalWidth;
   int windowHeight = shrunk ? h : pluginListPlace.y + pluginListPlace.height + 12;
 

@@ -41,8 +41,7 @@ public:
   void ToggleKitSize();
   void ToggleKitWindow();
   bool IsShrunk() const { return shrunk; }
-  // Asks the download workers of the update panel and the plug-in list to stop. The
-  // plug-in list comes with the plug-in host; until then only the update panel has one.
+  // Asks the download workers of the update panel and the plug-in list to stop.
   void StopWorkers();
   void LayoutKit();
 
@@ -68,11 +67,10 @@ private:
   KxLabel* title = nullptr;
   KxImageBox* picture = nullptr;
   KxButton* updateButton = nullptr;
-  KxControl* updatePanel = nullptr;  // made by the update check's hook; a child
+  KxControl* updatePanel = nullptr;  // made by the update check's hooks; children
+  KxLabel* pluginsLabel = nullptr;
+  KxControl* pluginList = nullptr;
   UINT updateTimer = 0;
-  // The normal layout keeps room for the plug-ins label and the plug-in list, which
-  // belong to the plug-in host and are not built here; LayoutKit stacks their places so
-  // the window has its final size, and the places stay empty.
   KxRect updateButtonPlace;
   KxRect updatePanelPlace;
   KxRect pluginsLabelPlace;
@@ -101,6 +99,8 @@ void SetKitHotKeyHooks(const KitHotKeyHooks* hooks);
 // panel, and the button and the timer do nothing.
 struct KitUpdateHooks {
   KxControl* (*makePanel)(KxControl* kit, const KxRect& rect) = nullptr;
+  // The plug-in list; it grows with its rows, and the window is laid out around it.
+  KxControl* (*makePluginList)(KxControl* kit, const KxRect& rect) = nullptr;
   void (*check)() = nullptr;
   void (*stop)() = nullptr;
 };

@@ -8,9 +8,6 @@
 #include "kx/base/KxFile.h"
 #include "kx/base/KxStream.h"
 #include "launcher/CommandMenu.h"
-#include "net/KxHttpFile.h"
-#include "net/KxSignature.h"
-#include "net/UpdateKey.h"
 
 namespace {
 
@@ -21,10 +18,6 @@ constexpr UINT kMsgStep = WM_APP + 41;
 constexpr UINT kMsgEnd = WM_APP + 42;
 
 const char kProductName[] = "Velix";
-const int kChunkBytes = 1024;
-const int kSmallestPackage = 10240;
-const char kPartSuffix[] = ".part";
-const char kSignatureSuffix[] = ".minisig";
 
 KxPanelMain* updatePanel = nullptr;
 
@@ -81,9 +74,7 @@ void KxPanelMain::StartDownload() {
   downloadButton->Enable(false);
   progress->SetRange(1, 100);
   downloading = entry;
-  refusal = KxString();
-  KxString name = DownloadFileName(downloading.path);
-  packagePath = name.IsEmpty() ? KxString() : ProgramDirectory() + "\\" + name + kPartSuffix;
+  PrepareSignedDownload(job, downloading.path, hwnd, kMsgSize, kMsgStep, kMsgEnd);
   if (!worker.Start(THREAD_PRIORITY_NORMAL)) {
     sizeLabel->SetText("下载未完成");
     downloadButton->Enable(true);
@@ -97,50 +88,9 @@ int KxPanelMain::OnDownloadClick(KxEvtParam&) {
   return 0;
 }
 
-// The worker: the package goes to a file of its own name (".part"), and only a package
-// whose signature the update key made is kept for unpacking.
 int KxPanelMain::Download(KxEvtParam&) {
-  auto end = [this](DownloadEnd how) {
-    if (how != DownloadEnd::done && !packagePath.IsEmpty()) RemoveFile(packagePath);
-    PostMessageA(hwnd, kMsgEnd, static_cast<WPARAM>(how), 0);
-    return 0;
-  };
-  if (packagePath.IsEmpty()) return end(DownloadEnd::incomplete);
-  KxString url = SiteAddress(downloading.path);
-  long long total = 0;
-  long long expected = 0;
-  {
-    KxHttpFile http;
-    if (!http.Open(url, 80) || worker.IsStopped() || http.StatusCode() != 200)
-      return end(worker.IsStopped() ? DownloadEnd::stopped : DownloadEnd::incomplete);
-    expected = http.ContentLength();
-    if (expected <= kSmallestPackage || expected > kMaxPackageBytes) return end(DownloadEnd::incomplete);
-    PostMessageA(hwnd, kMsgSize, static_cast<WPARAM>(expected), 0);
-    KxIoFile file;
-    if (!file.OpenForWrite(packagePath)) return end(DownloadEnd::incomplete);
-    KxString chunk;
-    while (total < expected && !worker.IsStopped() && http.Receive(chunk, kChunkBytes)) {
-      if (file.Write(chunk.CStr(), chunk.Length()) != chunk.Length()) break;
-      total += chunk.Length();
-      PostMessageA(hwnd, kMsgSize, static_cast<WPARAM>(total), 0);
-      PostMessageA(hwnd, kMsgStep, 0, 0);
-    }
-    if (!file.Close()) total = -1;
-  }
-  if (worker.IsStopped()) return end(DownloadEnd::stopped);
-  if (total < expected) return end(DownloadEnd::incomplete);
-
-  KxString signature = FetchToString(url + kSignatureSuffix);
-  KxString package;
-  KxIoFile file;
-  if (!file.OpenForRead(packagePath) || !ReadAll(file, package)) return end(DownloadEnd::incomplete);
-  file.Close();
-  SignatureCheck verdict = VerifySignature(package, signature, UpdateKey());
-  if (verdict != SignatureCheck::Ok) {
-    refusal = SignatureCheckText(verdict);
-    return end(DownloadEnd::refused);
-  }
-  return end(DownloadEnd::done);
+  RunSignedDownload(job, worker);
+  return 0;
 }
 
 int KxPanelMain::OnSize(KxEvtParam& param) {
@@ -161,7 +111,7 @@ int KxPanelMain::OnEnd(KxEvtParam& param) {
       Upgrade();
       return 0;
     case DownloadEnd::refused:
-      sizeLabel->SetText(refusal);
+      sizeLabel->SetText(job.refusal);
       break;
     case DownloadEnd::incomplete:
       sizeLabel->SetText("下载未完成");
@@ -178,7 +128,7 @@ void KxPanelMain::Upgrade() {
   KxString ownBase = FileNameOf(TheApp ? TheApp->modulePath : KxString(), false);
   KxString programPath = ProgramDirectory() + "\\" + newBase + "tmp.exe";
   UnpackResult result = UnpackResult::ok;
-  if (!UnpackPackage(packagePath, programPath, result)) {
+  if (!UnpackPackage(job.target, programPath, result)) {
     sizeLabel->SetText(result == UnpackResult::ok ? KxString("下载未完成") : KxString(UnpackRefusal(result)));
     downloadButton->Enable(true);
     return;

@@ -1,25 +1,16 @@
 #pragma once
 // The update panel of the kit window: the running version, the latest version the site
 // offers, the download with its size and progress, and the download button. The download
-// runs on the panel's worker and reports through messages posted to the panel, so the
-// worker never touches a window; the panel verifies nothing itself but shows why a
-// package was refused.
+// runs on the panel's worker and reports through messages posted to the panel.
 
 #include "app/KxThread.h"
 #include "kx/KxPanel.h"
 #include "kx/KxProgressBar.h"
+#include "plugin/SignedDownload.h"
 #include "plugin/UpdateCheck.h"
 
 class KxButton;
 class KxLabel;
-
-// How a download ended, as the worker reports it.
-enum class DownloadEnd {
-  done,         // complete and signed by the update key
-  incomplete,   // no connection, not 200, too small or too large, cut short, not writable
-  refused,      // the signature is missing, malformed, by another key or does not match
-  stopped,      // the run is ending
-};
 
 class KxPanelMain : public KxPanel {
 public:
@@ -50,10 +41,10 @@ private:
   int OnEnd(KxEvtParam& param);
   void Upgrade();
 
-  // Set on the UI thread before the worker starts; the worker only reads them.
+  // Set on the UI thread before the worker starts; the worker reads them and writes only
+  // the refusal, which is read after its end message.
   UpdateEntry downloading;
-  KxString packagePath;
-  KxString refusal;  // the worker's reason for a refusal, read after its end message
+  SignedDownload job;
 };
 
 // The panel of the kit window, once made.

@@ -37,6 +37,36 @@ int CountProcessesNamed(const char* name) {
   return count;
 }
 
+// The visible child of parent with this text (hidden controls may share it).
+HWND VisibleChild(HWND parent, const char* text) {
+  struct Search { const char* text; HWND found; } search{text, NULL};
+  EnumChildWindows(parent, [](HWND w, LPARAM p) -> BOOL {
+    Search* s = reinterpret_cast<Search*>(p);
+    char got[128] = "";
+    GetWindowTextA(w, got, sizeof got);
+    if (!IsWindowVisible(w) || lstrcmpA(got, s->text) != 0) return TRUE;
+    s->found = w;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND SampleWindow(DWORD pid) {
+  HWND w = FindWindowA("VelixSamplePlugin", NULL);
+  DWORD owner = 0;
+  if (w) GetWindowThreadProcessId(w, &owner);
+  return w && owner == pid && IsWindowVisible(w) ? w : NULL;
+}
+
+void PressCombination(WORD a, WORD b, WORD key) {
+  KeyDown(a);
+  KeyDown(b);
+  TapKey(key);
+  KeyUp(b);
+  KeyUp(a);
+  PumpFor(200);
+}
+
 bool EndsWithMarker(const KxString& bytes) {
   int n = static_cast<int>(sizeof kMarker) - 1;
   return bytes.Length() > n && std::string(bytes.CStr() + bytes.Length() - n, n) == kMarker;
@@ -77,6 +107,35 @@ protected:
     }
   }
 
+  // The program's own entry at this version, and the sample plug-in's package.
+  static void PublishPlugin(const char* package, bool withSignature) {
+    KxString xml = "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<soft><main name=\"Velix\" ver=\"1.0\" "
+                   "path=\"soft/velix.vlx\"><p flag=\"9001\" name=\"示例插件\" ver=\"1.0\" path=\"soft/sample.vlx\"/>"
+                   "</main></soft>";
+    ASSERT_TRUE(WriteFileBytes(ServerDir() + "\\www\\soft\\info.xml", xml));
+    KxString from = ServerDir() + "\\packages\\" + package;
+    KxString to = ServerDir() + "\\www\\soft\\sample.vlx";
+    ASSERT_TRUE(CopyFileA(from.CStr(), to.CStr(), FALSE));
+    RemoveFile(to + ".minisig");
+    if (withSignature) {
+      ASSERT_TRUE(CopyFileA((from + ".minisig").CStr(), (to + ".minisig").CStr(), FALSE));
+    }
+  }
+  void Click(HWND control) {
+    ASSERT_NE(nullptr, control);
+    PumpFor(GetDoubleClickTime() + 50);
+    POINT at = CentreOf(control);
+    MovePointerTo(at.x, at.y);
+    PressLeft();
+    ReleaseLeft();
+  }
+  int PluginRows(const char* where) {
+    if (!TheDb.Open(dir + "\\Config.db")) return -1;
+    int n = TheDb.Count("KX_PLUGIN", where);
+    TheDb.Close();
+    return n;
+  }
+
   void Start() {
     TheDb.Close();
     process = StartProcess(exe, "", dir);
@@ -84,22 +143,12 @@ protected:
     pid = GetProcessId(process);
     ASSERT_TRUE(PumpUntil([&] { return (kit = WindowOf(pid, "KxCardClassName", "Velix")) && IsWindowVisible(kit); }, 15000));
   }
-  // The normal layout by a double click on the picture, then "检查更新".
+  // The normal layout (command 92, as the menu sends it), then a click on "检查更新".
   void PressCheck() {
-    POINT at = CentreOf(kit);
-    PumpFor(GetDoubleClickTime() + 50);
-    MovePointerTo(at.x, at.y);
-    PressLeft();
-    ReleaseLeft();
-    PressLeft();
-    ReleaseLeft();
-    HWND button = NULL;
-    ASSERT_TRUE(PumpUntil([&] { return (button = ChildOfClass(kit, "KxCardClassName", "检查更新")) && IsWindowVisible(button); }, 5000));
-    PumpFor(GetDoubleClickTime() + 50);
-    POINT b = CentreOf(button);
-    MovePointerTo(b.x, b.y);
-    PressLeft();
-    ReleaseLeft();
+    HWND button = VisibleChild(kit, "检查更新");
+    if (!button) PostMessageA(kit, WM_COMMAND, 92, 0);
+    ASSERT_TRUE(PumpUntil([&] { return (button = VisibleChild(kit, "检查更新")) != NULL; }, 5000));
+    Click(button);
   }
   bool ShowsText(const char* text) {
     return PumpUntil([&] { return ChildOfClass(kit, "KxCardClassName", text) != NULL; }, 15000);
@@ -204,6 +253,88 @@ TEST_F(UpdateRun, SameVersionErrorPageAndTheWeeklyTimer) {
   PostMessageA(kit, WM_TIMER, 1, 0);
   EXPECT_TRUE(WaitFor([&] { return CheckDate() == KxTime::Today(); }, 10000));
   EXPECT_TRUE(ShowsText("已是最新版本"));
+}
+
+TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
+  PublishPlugin("sample.vlx", true);
+  Start();
+  PressCheck();
+  ASSERT_TRUE(ShowsText("示例插件(未安装)"));
+  ASSERT_TRUE(ShowsText("最新版本1.0"));
+  Click(VisibleChild(kit, "下载更新"));
+  ASSERT_TRUE(PumpUntil([&] { return VisibleChild(kit, "示例插件1.0") != NULL; }, 20000)) << "installed";
+  EXPECT_EQ(1, PluginRows("P_ID='9001' and P_NAME='示例插件' and P_VER='1.0' and P_PATH='sample.vlx'"));
+  EXPECT_TRUE(FileExistsAt(dir + "\\sample.vlx"));
+  EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx.part"));
+  EXPECT_FALSE(FileExistsAt(dir + "\\tmpsample.vlx"));
+
+  // In the command menu once its box is checked: 92, 90, 91, 140, then the plug-in.
+  Click(VisibleChild(kit, "右键菜单"));
+  EXPECT_TRUE(WaitFor([&] { return PluginRows("P_ID='9001' and P_STATUS=1") == 1; }, 3000));
+  AllowSetForegroundWindow(ASFW_ANY);
+  PostMessageA(kit, 2024, 0, WM_RBUTTONUP);
+  ASSERT_TRUE(PumpUntil([&] { return WindowOf(pid, "#32768", nullptr) != NULL; }, 5000));
+  PumpFor(200);
+  for (int i = 0; i < 5; ++i) TapKey(VK_DOWN);
+  TapKey(VK_RETURN);
+  HWND shown = NULL;
+  ASSERT_TRUE(PumpUntil([&] { return (shown = SampleWindow(pid)) != NULL; }, 5000)) << "shown from the menu";
+
+  // Reinstalled while loaded: unloaded (its window goes) and shown again.
+  Click(VisibleChild(kit, "下载更新"));
+  EXPECT_TRUE(PumpUntil([&] { HWND w = SampleWindow(pid); return w && w != shown; }, 20000));
+  PostMessageA(SampleWindow(pid), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return SampleWindow(pid) == NULL; }, 5000));
+
+  // Its hotkey, registered at once when the box is checked.
+  ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+  ASSERT_TRUE(TheDb.Exec("update KX_PLUGIN set P_HK=" + KxString::FromInt(MOD_CONTROL | MOD_ALT | ('P' << 16)) +
+                         " where P_ID='9001'"));
+  TheDb.Close();
+  Click(VisibleChild(kit, "快捷键"));
+  EXPECT_TRUE(WaitFor([&] { return PluginRows("P_ID='9001' and P_STATUS=3") == 1; }, 3000));
+  PumpFor(300);
+  PressCombination(VK_CONTROL, VK_MENU, 'P');
+  EXPECT_TRUE(PumpUntil([&] { return SampleWindow(pid) != NULL; }, 5000)) << "shown by its hotkey";
+
+  // Delete, after the question: unloaded, file and row gone, the row kept as not installed.
+  PostMessageA(SampleWindow(pid), WM_CLOSE, 0, 0);  // it may cover the button
+  EXPECT_TRUE(PumpUntil([&] { return SampleWindow(pid) == NULL; }, 5000));
+  Click(VisibleChild(kit, "删除"));
+  HWND box = NULL;
+  ASSERT_TRUE(PumpUntil([&] { return (box = WindowOf(pid, "#32770", nullptr)) != NULL; }, 5000));
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(PumpUntil([&] { return VisibleChild(kit, "示例插件(未安装)") != NULL; }, 5000));
+  EXPECT_EQ(nullptr, SampleWindow(pid));
+  EXPECT_EQ(0, PluginRows("P_ID='9001'"));
+  EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx"));
+  PressCombination(VK_CONTROL, VK_MENU, 'P');
+  PumpFor(1000);
+  EXPECT_EQ(nullptr, SampleWindow(pid)) << "the hotkey is no longer registered";
+  SaveBmp(CaptureWindow(kit), TestBinDir() + "\\kit-plugin-list.bmp");
+}
+
+TEST_F(UpdateRun, RefusedPluginPackagesWriteNothing) {
+  struct { const char* package; bool signature; const char* said; } cases[] = {
+      {"sample-tampered.vlx", true, "文件与签名不符"},
+      {"sample-nosig.vlx", false, "签名缺失"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.package);
+    PublishPlugin(c.package, c.signature);
+    Start();
+    PressCheck();
+    ASSERT_TRUE(ShowsText("示例插件(未安装)"));
+    Click(VisibleChild(kit, "下载更新"));
+    EXPECT_TRUE(ShowsText(c.said));
+    EXPECT_EQ(0, PluginRows(""));
+    EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx"));
+    EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx.part"));
+    KillProcessesOf(exe);
+    WaitProcess(process, 5000, nullptr);
+    CloseHandle(process);
+    process = NULL;
+  }
 }
 
 }  // namespace

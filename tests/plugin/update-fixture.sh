@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The update server of the update tests: packages of the test build of the program, signed
 # with the test key (and one with another key), then nginx on 127.0.0.1:80 serving DIR/www.
-#   usage: update-fixture.sh start DIR PROGRAM TEST_SECRET_KEY OTHER_SECRET_KEY
+# With a plug-in DLL, its packages too (signed, tampered, unsigned).
+#   usage: update-fixture.sh start DIR PROGRAM TEST_SECRET_KEY OTHER_SECRET_KEY [PLUGIN_DLL]
 #          update-fixture.sh stop DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,16 +11,16 @@ dir=${2:?usage: update-fixture.sh start|stop DIR ...}
 if [ "$action" = stop ]; then
   exec bash "$here/nginx.sh" stop "$dir"
 fi
-program=${3:?program} key=${4:?test key} other=${5:?other key}
+program=${3:?program} key=${4:?test key} other=${5:?other key} plugin=${6:-}
 packages=$dir/packages
 rm -rf "$packages" "$dir/www"
 mkdir -p "$packages" "$dir/www/soft"
 
 # good: the program with a marker at its end, so that the upgraded file can be told apart;
 # bomb: a valid package that inflates past what the program accepts.
-python3 - "$program" "$packages" <<'PY'
+python3 - "$program" "$packages" "$plugin" <<'PY'
 import sys, zlib
-program, out = sys.argv[1], sys.argv[2]
+program, out, plugin = sys.argv[1], sys.argv[2], sys.argv[3]
 data = open(program, 'rb').read() + b'\nvelix-upgrade-marker\n'
 good = zlib.compress(data, 9)
 open(out + '/good.vlx', 'wb').write(good)
@@ -27,6 +28,13 @@ tampered = bytearray(good)
 tampered[len(tampered) // 2] ^= 0x01
 open(out + '/tampered.vlx', 'wb').write(bytes(tampered))
 open(out + '/bomb.vlx', 'wb').write(zlib.compress(b'\0' * (80 * 1024 * 1024), 9))
+if plugin:
+    # Stored rather than compressed: a package must be larger than 10240 bytes.
+    packed = zlib.compress(open(plugin, 'rb').read(), 0)
+    open(out + '/sample.vlx', 'wb').write(packed)
+    broken = bytearray(packed)
+    broken[len(broken) // 2] ^= 0x01
+    open(out + '/sample-tampered.vlx', 'wb').write(bytes(broken))
 PY
 sign() { minisign -S -s "$1" -m "$2" -x "$3" -t "velix test" >/dev/null; }
 sign "$key" "$packages/good.vlx" "$packages/good.vlx.minisig"
@@ -35,4 +43,9 @@ cp "$packages/good.vlx" "$packages/otherkey.vlx"
 sign "$other" "$packages/otherkey.vlx" "$packages/otherkey.vlx.minisig"
 sign "$key" "$packages/bomb.vlx" "$packages/bomb.vlx.minisig"
 cp "$packages/good.vlx" "$packages/nosig.vlx"
+if [ -n "$plugin" ]; then
+  sign "$key" "$packages/sample.vlx" "$packages/sample.vlx.minisig"
+  cp "$packages/sample.vlx.minisig" "$packages/sample-tampered.vlx.minisig"
+  cp "$packages/sample.vlx" "$packages/sample-nosig.vlx"
+fi
 exec bash "$here/nginx.sh" start "$dir"

@@ -1,0 +1,271 @@
+#include "plugin/KxListPlugin.h"
+
+#include "app/KxDialogs.h"
+#include "hotkey/FrmShutCut.h"
+#include "hotkey/HotKeyTable.h"
+#include "kx/KxButton.h"
+#include "kx/KxCheckBox.h"
+#include "kx/KxLabel.h"
+#include "kx/KxProgressBar.h"
+#include "kx/base/KxFile.h"
+#include "plugin/PluginHost.h"
+
+namespace {
+
+// Posted by a row's worker: the size label in bytes (wParam), one progress step, and the
+// end (1034, wParam a DownloadEnd). Posted, not sent: a row being destroyed waits for its
+// worker, which must never wait for the row's thread in turn.
+constexpr UINT kMsgSize = WM_APP + 50;
+constexpr UINT kMsgStep = WM_APP + 51;
+constexpr UINT kMsgEnd = WM_USER + 10;
+
+const char kNotInstalled[] = "(未安装)";
+const char kPackageExtension[] = ".vlx";
+const COLORREF kNameColor = RGB(0, 128, 128);
+const int kRowHeight = 64;
+
+KxListPlugin* pluginList = nullptr;
+
+KxString Kilobytes(long long bytes) { return KxString::FromInt(bytes / 1024) + "k"; }
+
+void OfferToList(const UpdateEntry& entry) {
+  if (pluginList) pluginList->OfferEntry(entry);
+}
+
+}  // namespace
+
+// ---- One row
+
+PanelPlugin::PanelPlugin(KxControl* list, const PluginRecord& pluginRecord) : record(pluginRecord) {
+  if (list) list->children.Add(this);
+  Create(list, KxRect{0, 0, list ? list->width : 0, kRowHeight});
+  hotKey.Set(static_cast<uint32_t>(record.hotKey));
+  nameLabel = new KxLabel(this, "", KxRect{10, 4, 90, 20});
+  nameLabel->SetTextColor(kNameColor);
+  stateLabel = new KxLabel(this, "", KxRect{10, 34, 90, 20});
+  menuBox = new KxCheckBox(this, "右键菜单", KxRect{110, 4, 70, 20});
+  menuBox->SetChecked((record.status & kPluginInMenu) != 0);
+  progress = new KxProgressBar(this);
+  progress->Create(this, "", WS_CHILD, KxRect{110, 37, 78, 14});
+  hotKeyBox = new KxCheckBox(this, "快捷键", KxRect{190, 4, 58, 20});
+  hotKeyBox->SetChecked((record.status & kPluginHotKeyOn) != 0);
+  sizeLabel = new KxLabel(this, "", KxRect{190, 34, 70, 20});
+  // Ends where the delete button begins: over it, the link would take the button's clicks.
+  hotKeyLink = new KxLabellink(this, "(" + hotKey.Text() + ")", KxRect{262, 4, 106, 20});
+  hotKeyLink->autoSize = false;
+  downloadButton = new KxButton(this, "下载更新", KxRect{262, 34, 62, 20});
+  downloadButton->Hide();
+  deleteButton = new KxButton(this, "删除", KxRect{372, 6, 48, 20});
+  if (record.version.IsEmpty()) deleteButton->Hide();
+  ShowName();
+  BindClick(*menuBox, this, &PanelPlugin::OnMenuBox);
+  BindClick(*hotKeyBox, this, &PanelPlugin::OnHotKeyBox);
+  BindClick(*hotKeyLink, this, &PanelPlugin::OnHotKeyLink);
+  BindClick(*downloadButton, this, &PanelPlugin::OnDownloadClick);
+  BindClick(*deleteButton, this, &PanelPlugin::OnDeleteClick);
+  BindMsg(*this, kMsgSize, this, &PanelPlugin::OnSize);
+  BindMsg(*this, kMsgStep, this, &PanelPlugin::OnStep);
+  BindMsg(*this, kMsgEnd, this, &PanelPlugin::OnEnd);
+  worker.Bind(this, &PanelPlugin::Download);
+}
+
+PanelPlugin::~PanelPlugin() { worker.Stop(); }
+
+void PanelPlugin::ShowName() { nameLabel->SetText(record.name + record.version); }
+
+void PanelPlugin::WriteStatus() {
+  record.status = (menuBox->IsChecked() ? kPluginInMenu : 0) | (hotKeyBox->IsChecked() ? kPluginHotKeyOn : 0);
+  SetPluginStatus(record.id, static_cast<unsigned int>(record.status));
+}
+
+int PanelPlugin::OnMenuBox(KxEvtParam&) {
+  WriteStatus();
+  return 0;
+}
+
+int PanelPlugin::OnHotKeyBox(KxEvtParam&) {
+  WriteStatus();
+  RegisterAllHotKeys();
+  return 0;
+}
+
+int PanelPlugin::OnHotKeyLink(KxEvtParam&) {
+  POINT at = {hotKeyLink->x - 8, -8};
+  ClientToScreen(hwnd, &at);
+  HotKeyCode code = hotKey;
+  if (!EditHotKey(this, at, code, false)) return 0;
+  hotKey = code;
+  record.hotKey = static_cast<int>(code.Get());
+  SetPluginHotKey(record.id, record.hotKey);
+  hotKeyLink->SetText("(" + hotKey.Text() + ")");
+  RegisterAllHotKeys();
+  return 0;
+}
+
+void PanelPlugin::Offer(const UpdateEntry& offered) {
+  entry = offered;
+  stateLabel->SetText(entry.ver != record.version ? KxString("最新版本") + entry.ver : KxString("已是最新版本"));
+  progress->Show();
+  downloadButton->Show();
+}
+
+int PanelPlugin::OnDownloadClick(KxEvtParam&) {
+  StartDownload();
+  return 0;
+}
+
+void PanelPlugin::StartDownload() {
+  if (worker.Handle()) return;
+  downloadButton->Enable(false);
+  progress->SetRange(1, 100);
+  PrepareSignedDownload(job, entry.path, hwnd, kMsgSize, kMsgStep, kMsgEnd);
+  if (!worker.Start(THREAD_PRIORITY_NORMAL)) {
+    sizeLabel->SetText("下载未完成");
+    downloadButton->Enable(true);
+  }
+}
+
+int PanelPlugin::Download(KxEvtParam&) {
+  RunSignedDownload(job, worker);
+  return 0;
+}
+
+int PanelPlugin::OnSize(KxEvtParam& param) {
+  sizeLabel->SetText(Kilobytes(static_cast<long long>(param.wParam)));
+  return 0;
+}
+
+int PanelPlugin::OnStep(KxEvtParam&) {
+  progress->StepIt();
+  return 0;
+}
+
+int PanelPlugin::OnEnd(KxEvtParam& param) {
+  switch (static_cast<DownloadEnd>(param.wParam)) {
+    case DownloadEnd::stopped:
+      return 0;
+    case DownloadEnd::done:
+      Install();
+      break;
+    case DownloadEnd::refused:
+      sizeLabel->SetText(job.refusal);
+      break;
+    case DownloadEnd::incomplete:
+      sizeLabel->SetText("下载未完成");
+      break;
+  }
+  downloadButton->Enable(true);
+  return 0;
+}
+
+// The signed package becomes "tmp<name>.vlx", is identified in a run of its own, and
+// only then replaces "<name>.vlx", the plug-in's file; a loaded plug-in is unloaded first
+// and shown again afterwards.
+void PanelPlugin::Install() {
+  KxString dir = ProgramDirectory();
+  KxString base = FileNameOf(FileNameOf(entry.path, true), false);
+  KxString installed = dir + "\\" + base + kPackageExtension;
+  KxString unpacked = dir + "\\tmp" + base + kPackageExtension;
+  UnpackResult unpack = UnpackResult::ok;
+  if (!UnpackPackage(job.target, unpacked, unpack)) {
+    sizeLabel->SetText(unpack == UnpackResult::tooLarge ? "更新包过大" : "下载文件损坏");
+    return;
+  }
+  PluginIdentity identity;
+  if (!IdentifyPackage(unpacked, identity)) {
+    sizeLabel->SetText("下载文件损坏");
+    RemoveFile(unpacked);
+    return;
+  }
+  bool wasLoaded = IsPluginLoaded(identity.id);
+  if (wasLoaded) UnloadPlugin(identity.id);
+  RemoveFile(installed);
+  if (!MoveFileTo(installed, unpacked)) {
+    sizeLabel->SetText("下载未完成");
+    RemoveFile(unpacked);
+    return;
+  }
+  sizeLabel->SetText("下载完成");
+  record.id = identity.id;
+  record.name = identity.name;
+  record.version = identity.version;
+  record.path = base + kPackageExtension;
+  if (!UpdatePlugin(record) || !PluginExists(record.id)) InsertPlugin(record);
+  if (wasLoaded) ShowPluginById(record.id);
+  ShowName();
+  stateLabel->SetText("已是最新版本");
+  deleteButton->Show();
+  RegisterAllHotKeys();
+}
+
+int PanelPlugin::OnDeleteClick(KxEvtParam&) {
+  DeletePlugin();
+  return 0;
+}
+
+void PanelPlugin::DeletePlugin() {
+  if (!AskYesNo("确认删除\"" + record.name + "\"")) return;
+  deleteButton->Hide();
+  UnloadPlugin(record.id);
+  if (!record.path.IsEmpty()) RemoveFile(ProgramDirectory() + "\\" + record.path);
+  ::DeletePlugin(record.id);
+  record.name = record.name + kNotInstalled;
+  record.version = KxString();
+  ShowName();
+  RegisterAllHotKeys();
+}
+
+// ---- The list
+
+KxListPlugin::KxListPlugin(KxControl* parentControl, const KxRect& rect) : KxListCard(parentControl, rect) {}
+
+KxListPlugin::~KxListPlugin() {
+  if (pluginList != this) return;
+  pluginList = nullptr;
+  SetPluginEntryTarget(nullptr);
+}
+
+PanelPlugin* KxListPlugin::AddPanel(const PluginRecord& record) {
+  PanelPlugin* panel = new PanelPlugin(this, record);
+  panels.Add(panel);
+  AddControlRow(panel);
+  // The list grows to hold every row; the kit window lays itself out around it.
+  Resize(width, RowsHeight() + HeadHeight() + 2);
+  return panel;
+}
+
+void KxListPlugin::LoadRows() {
+  PluginList records;
+  LoadPlugins(records);
+  for (auto* n = records.Head(); n; n = n->next) AddPanel(n->value);
+}
+
+PanelPlugin* KxListPlugin::RowOf(const KxString& id) const {
+  for (auto* n = panels.Head(); n; n = n->next)
+    if (n->value->record.id == id) return n->value;
+  return nullptr;
+}
+
+void KxListPlugin::OfferEntry(const UpdateEntry& entry) {
+  PanelPlugin* row = RowOf(entry.flag);
+  if (!row) {
+    PluginRecord record;
+    record.id = entry.flag;
+    record.name = entry.name + kNotInstalled;
+    row = AddPanel(record);
+  }
+  row->Offer(entry);
+}
+
+void KxListPlugin::StopWorkers() {
+  for (auto* n = panels.Head(); n; n = n->next) n->value->StopDownload();
+}
+
+KxListPlugin* ThePluginList() { return pluginList; }
+
+KxControl* MakePluginList(KxControl* kit, const KxRect& rect) {
+  pluginList = new KxListPlugin(kit, rect);
+  pluginList->LoadRows();
+  SetPluginEntryTarget(OfferToList);
+  return pluginList;
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The plug-in list of the kit window: one row per plug-in with its name and version, the
+// command-menu and hotkey boxes, the hotkey, and what the site offers for it with the
+// download and delete buttons. A row's download runs on the row's worker; the package is
+// installed on the UI thread only when its signature holds and the plug-in identifies
+// itself.
+
+#include "app/KxThread.h"
+#include "hotkey/HotKeyCode.h"
+#include "kx/KxGridPresets.h"
+#include "kx/KxPanel.h"
+#include "plugin/SignedDownload.h"
+#include "plugin/UpdateCheck.h"
+#include "store/PluginRecord.h"
+
+class KxButton;
+class KxCheckBox;
+class KxLabel;
+class KxLabellink;
+class KxProgressBar;
+
+class PanelPlugin : public KxPanel {
+public:
+  // A row of the list for the record; the list owns it.
+  PanelPlugin(KxControl* list, const PluginRecord& record);
+  ~PanelPlugin() override;
+
+  // Keeps the entry, says whether it is newer and offers its download.
+  void Offer(const UpdateEntry& entry);
+  void StartDownload();
+  void StopDownload() { worker.Stop(); }
+  // The question, then the plug-in unloaded, its file and row deleted; the row stays.
+  void DeletePlugin();
+
+  PluginRecord record;
+  HotKeyCode hotKey;
+  UpdateEntry entry;
+  KxThread worker;
+  KxLabel* nameLabel = nullptr;  // children of the row
+  KxCheckBox* menuBox = nullptr;
+  KxCheckBox* hotKeyBox = nullptr;
+  KxLabellink* hotKeyLink = nullptr;
+  KxLabel* stateLabel = nullptr;
+  KxProgressBar* progress = nullptr;
+  KxLabel* sizeLabel = nullptr;
+  KxButton* downloadButton = nullptr;
+  KxButton* deleteButton = nullptr;
+
+private:
+  int OnMenuBox(KxEvtParam& param);
+  int OnHotKeyBox(KxEvtParam& param);
+  int OnHotKeyLink(KxEvtParam& param);
+  int OnDownloadClick(KxEvtParam& param);
+  int OnDeleteClick(KxEvtParam& param);
+  int Download(KxEvtParam& param);  // the worker's body
+  int OnSize(KxEvtParam& param);
+  int OnStep(KxEvtParam& param);
+  int OnEnd(KxEvtParam& param);
+  void Install();
+  void WriteStatus();
+  void ShowName();
+
+  SignedDownload job;
+};
+
+class KxListPlugin : public KxListCard {
+public:
+  KxListPlugin(KxControl* parent, const KxRect& rect);
+  ~KxListPlugin() override;
+
+  // A row for every KX_PLUGIN row.
+  void LoadRows();
+  // The row of the entry's plug-in, made as "(未安装)" when there is none, offers it.
+  void OfferEntry(const UpdateEntry& entry);
+  void StopWorkers();
+  PanelPlugin* RowOf(const KxString& id) const;
+
+  KxList<PanelPlugin*> panels;  // children of the list, in row order
+
+private:
+  PanelPlugin* AddPanel(const PluginRecord& record);
+};
+
+// The list of the kit window, once made.
+KxListPlugin* ThePluginList();
+// For the kit window: makes the list in it, filled from KX_PLUGIN, and takes the plug-in
+// entries of every update check.
+KxControl* MakePluginList(KxControl* kit, const KxRect& rect);

@@ -1,0 +1,240 @@
+// The plug-in host against real DLLs: the sample plug-in and plug-ins broken on purpose
+// (no exports, InitPlugin giving nullptr, InitPlugin crashing) plus a file that is no DLL.
+// Identification runs in a child velix.exe, so the crashing one must leave this process
+// alive; showing loads a plug-in once, and unloading releases it before freeing it.
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "plugin/PluginHost.h"
+#include "store/KxDb.h"
+#include "store/PluginRecord.h"
+#include "store/Schema.h"
+#include "tests/support/TestUtil.h"
+
+namespace {
+
+const char kSampleDll[] = "velix_sample_plugin.dll";
+const char kSampleClass[] = "VelixSamplePlugin";
+const char kSampleTitle[] = "示例插件";
+const char kNotADll[] = "plugin-host-not-a-dll.vlx";
+
+// The host's view of the record: an integer, then six of the program's own strings.
+struct ProgramRecord {
+  int reserved;
+  KxString texts[6];
+};
+
+TEST(PluginHost, ExchangeRecordHasTheProgramsStringLayout) {
+  KxString text("示例");
+  VelixString view;
+  static_assert(sizeof view == sizeof text, "string size");
+  std::memcpy(&view, static_cast<const void*>(&text), sizeof view);
+  EXPECT_EQ(view.data, text.CStr());
+  EXPECT_EQ(view.length, text.Length());
+  EXPECT_EQ(sizeof(PluginInfo), sizeof(ProgramRecord));
+  EXPECT_EQ(offsetof(PluginInfo, extra), offsetof(ProgramRecord, texts));
+  EXPECT_EQ(offsetof(PluginInfo, helpUrl), offsetof(ProgramRecord, texts) + 5 * sizeof(KxString));
+}
+
+TEST(PluginHost, AnswerAndIdentityChecks) {
+  PluginIdentity sample{"1.0", "9001", "示例插件"};
+  PluginIdentity parsed;
+  ASSERT_TRUE(ParseIdentity(FormatIdentity(sample), parsed));
+  EXPECT_EQ(parsed.version, sample.version);
+  EXPECT_EQ(parsed.id, sample.id);
+  EXPECT_EQ(parsed.name, sample.name);
+  // Zero bytes and line ends inside a field are carried by its count.
+  PluginIdentity odd{KxString("a\n\0b", 4), "x", ""};
+  ASSERT_TRUE(ParseIdentity(FormatIdentity(odd), parsed));
+  EXPECT_EQ(parsed.version, odd.version);
+
+  KxString good = FormatIdentity(sample);
+  const KxString malformed[] = {
+      "",
+      good.Mid(good.Length() - 1, 0),              // cut short
+      good + "x",                                  // trailing bytes
+      "VELIX-PLUGIN-IDENTITY 2\n" + good.Mid(-1, 24),  // another format
+      "VELIX-PLUGIN-IDENTITY 1\n3\n1.0\n9\n9001\n0\n\n",   // a count past the end
+      "VELIX-PLUGIN-IDENTITY 1\n99999\n",                  // an absurd count
+  };
+  for (const KxString& bytes : malformed) EXPECT_FALSE(ParseIdentity(bytes, parsed)) << bytes.CStr();
+
+  struct Case {
+    KxString id;
+    KxString name;
+    bool valid;
+  } cases[] = {
+      {"9001", "示例插件", true},
+      {KxString("\x81\x5c", 2), "a", true},  // trail byte 0x5C is not a backslash
+      {"", "a", false},
+      {"..", "a", false},
+      {"a\\b", "a", false},
+      {"a/b", "a", false},
+      {"c:", "a", false},
+      {"a*", "a", false},
+      {KxString('7', 20), "a", true},
+      {KxString('7', 21), "a", false},
+      {"\x81", "a", false},  // a lead byte alone
+      {"ok", "line\r\nbreak", false},
+      {"ok", KxString('n', 81), false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsValidIdentity(PluginIdentity{"1.0", c.id, c.name}), c.valid) << c.id.CStr();
+  }
+}
+
+TEST(PluginHost, IdentifyCommandLine) {
+  struct Case {
+    const char* line;
+    const char* dll;  // nullptr: not the identify run
+    const char* result;
+  } cases[] = {
+      {"-identify \"C:\\a b\\p.vlx\" \"C:\\t\\r.tmp\"", "C:\\a b\\p.vlx", "C:\\t\\r.tmp"},
+      {"-identify C:\\p.vlx C:\\r.tmp ", "C:\\p.vlx", "C:\\r.tmp"},
+      {"-identify C:\\p.vlx", nullptr, nullptr},
+      {"-identify a b c", nullptr, nullptr},
+      {"-identify \"a\" \"\"", nullptr, nullptr},
+      {"-identifyx a b", nullptr, nullptr},
+      {"upgrade a b", nullptr, nullptr},
+      {"", nullptr, nullptr},
+  };
+  for (const Case& c : cases) {
+    KxString dll;
+    KxString result;
+    ASSERT_EQ(ParseIdentifyCommand(c.line, dll, result), c.dll != nullptr) << c.line;
+    if (c.dll) {
+      EXPECT_EQ(dll, c.dll);
+      EXPECT_EQ(result, c.result);
+    }
+  }
+}
+
+class PluginHostFiles : public ::testing::Test {
+protected:
+  void SetUp() override {
+    bin = TestBinDir();
+    ASSERT_TRUE(WriteFileBytes(bin + "\\" + kNotADll, "MZ but nothing more than text"));
+    SetIdentifyProgram(bin + "\\velix.exe");
+  }
+  void TearDown() override {
+    ThePlugins.Clear();
+    SetIdentifyProgram("");
+    DeleteFileA((bin + "\\" + kNotADll).CStr());
+  }
+  KxString bin;
+};
+
+TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) {
+  struct Case {
+    const char* file;
+    bool identified;
+  } cases[] = {
+      {kSampleDll, true},
+      {"broken_no_exports.dll", false},
+      {"broken_null_init.dll", false},
+      {"broken_crash_init.dll", false},
+      {kNotADll, false},
+      {"no-such-plugin.dll", false},
+  };
+  for (const Case& c : cases) {
+    PluginIdentity identity{"old", "old", "old"};
+    EXPECT_EQ(IdentifyPackage(bin + "\\" + c.file, identity), c.identified) << c.file;
+    if (c.identified) {
+      EXPECT_EQ(identity.version, "1.0");
+      EXPECT_EQ(identity.id, "9001");
+      EXPECT_EQ(identity.name, kSampleTitle);
+    } else {
+      EXPECT_EQ(identity.id, "old") << c.file;  // a failure leaves the record alone
+    }
+    // Identification never loads the package here.
+    EXPECT_EQ(GetModuleHandleA(c.file), nullptr) << c.file;
+  }
+}
+
+class PluginHostShow : public PluginHostFiles {
+protected:
+  void SetUp() override {
+    PluginHostFiles::SetUp();
+    dir = MakeScratchDir("plugin-host");
+    ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+    CreateMissingTables();
+    const char* rows[][2] = {{"9001", kSampleDll},
+                             {"null", "broken_null_init.dll"},
+                             {"none", "broken_no_exports.dll"},
+                             {"text", kNotADll},
+                             {"gone", "no-such-plugin.dll"}};
+    for (const auto& row : rows) {
+      PluginRecord record;
+      record.id = row[0];
+      record.path = row[1];
+      ASSERT_TRUE(InsertPlugin(record));
+    }
+  }
+  void TearDown() override {
+    PluginHostFiles::TearDown();
+    TheDb.Close();
+    RemoveTree(dir);
+  }
+  static HWND SampleWindow() { return FindWindowA(kSampleClass, kSampleTitle); }
+  KxString dir;
+};
+
+TEST_F(PluginHostShow, ShownOnceLoadedOnceAndReleasedBeforeUnloading) {
+  ASSERT_TRUE(ShowPluginById("9001"));
+  HWND window = SampleWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsWindowVisible(window));
+  HMODULE module = GetModuleHandleA(kSampleDll);
+  ASSERT_NE(module, nullptr);
+  ASSERT_NE(ThePlugins.Find("9001"), nullptr);
+  EXPECT_EQ(ThePlugins.Find("9001")->Handle(), module);
+
+  // A second show reuses the loaded plug-in and its window.
+  ShowWindow(window, SW_HIDE);
+  ASSERT_TRUE(ShowPluginById("9001"));
+  EXPECT_EQ(ThePlugins.Count(), 1);
+  EXPECT_EQ(ThePlugins.Find("9001")->Handle(), module);
+  EXPECT_EQ(SampleWindow(), window);
+  EXPECT_TRUE(IsWindowVisible(window));
+
+  // ReleasePlugin closes the window while its code is still there, then the DLL goes.
+  EXPECT_TRUE(UnloadPlugin("9001"));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(GetModuleHandleA(kSampleDll), nullptr);
+  EXPECT_EQ(ThePlugins.Count(), 0);
+  EXPECT_FALSE(UnloadPlugin("9001"));
+
+  // The end of a run releases and unloads whatever is still loaded.
+  ASSERT_TRUE(ShowPluginById("9001"));
+  window = SampleWindow();
+  ThePlugins.Clear();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(GetModuleHandleA(kSampleDll), nullptr);
+}
+
+TEST_F(PluginHostShow, PluginsThatCannotRunStayUnregistered) {
+  struct Case {
+    const char* id;
+    const char* file;
+    bool shown;
+  } cases[] = {
+      {"null", "broken_null_init.dll", true},  // shown this once, then unloaded
+      {"none", "broken_no_exports.dll", false},
+      {"text", kNotADll, false},
+      {"gone", "no-such-plugin.dll", false},
+      {"norow", nullptr, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ShowPluginById(c.id), c.shown) << c.id;
+    EXPECT_FALSE(IsPluginLoaded(c.id)) << c.id;
+    if (c.file) {
+      EXPECT_EQ(GetModuleHandleA(c.file), nullptr) << c.id;
+    }
+  }
+  EXPECT_EQ(ThePlugins.Count(), 0);
+}
+
+}  // namespace
