@@ -26,8 +26,6 @@ const int kRowHeight = 64;
 
 KxListPlugin* pluginList = nullptr;
 
-KxString Kilobytes(long long bytes) { return KxString::FromInt(bytes / 1024) + "k"; }
-
 void OfferToList(const UpdateEntry& entry) {
   if (pluginList) pluginList->OfferEntry(entry);
 }
@@ -131,7 +129,7 @@ int PanelPlugin::Download(KxEvtParam&) {
 }
 
 int PanelPlugin::OnSize(KxEvtParam& param) {
-  sizeLabel->SetText(Kilobytes(static_cast<long long>(param.wParam)));
+  sizeLabel->SetText(DownloadSizeText(static_cast<long long>(param.wParam)));
   return 0;
 }
 
@@ -148,10 +146,8 @@ int PanelPlugin::OnEnd(KxEvtParam& param) {
       Install();
       break;
     case DownloadEnd::refused:
-      sizeLabel->SetText(job.refusal);
-      break;
     case DownloadEnd::incomplete:
-      sizeLabel->SetText("下载未完成");
+      sizeLabel->SetText(DownloadFailureText(static_cast<DownloadEnd>(param.wParam), job));
       break;
   }
   downloadButton->Enable(true);

@@ -21,8 +21,6 @@ const char kProductName[] = "Velix";
 
 KxPanelMain* updatePanel = nullptr;
 
-KxString Kilobytes(long long bytes) { return KxString::FromInt(bytes / 1024) + "k"; }
-
 const char* UnpackRefusal(UnpackResult result) {
   return result == UnpackResult::tooLarge ? "更新包过大" : "更新包损坏";
 }
@@ -94,7 +92,7 @@ int KxPanelMain::Download(KxEvtParam&) {
 }
 
 int KxPanelMain::OnSize(KxEvtParam& param) {
-  sizeLabel->SetText(Kilobytes(static_cast<long long>(param.wParam)));
+  sizeLabel->SetText(DownloadSizeText(static_cast<long long>(param.wParam)));
   return 0;
 }
 
@@ -111,10 +109,8 @@ int KxPanelMain::OnEnd(KxEvtParam& param) {
       Upgrade();
       return 0;
     case DownloadEnd::refused:
-      sizeLabel->SetText(job.refusal);
-      break;
     case DownloadEnd::incomplete:
-      sizeLabel->SetText("下载未完成");
+      sizeLabel->SetText(DownloadFailureText(static_cast<DownloadEnd>(param.wParam), job));
       break;
   }
   downloadButton->Enable(true);

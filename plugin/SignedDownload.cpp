@@ -28,6 +28,12 @@ void PrepareSignedDownload(SignedDownload& job, const KxString& path, HWND notif
   job.refusal = KxString();
 }
 
+KxString DownloadSizeText(long long bytes) { return KxString::FromInt(bytes / 1024) + "k"; }
+
+KxString DownloadFailureText(DownloadEnd how, const SignedDownload& job) {
+  return how == DownloadEnd::refused ? job.refusal : KxString("下载未完成");
+}
+
 void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
   auto end = [&job](DownloadEnd how) {
     if (how != DownloadEnd::done && !job.target.IsEmpty()) RemoveFile(job.target);

@@ -32,6 +32,10 @@ struct SignedDownload {
 // last component is no plain file name.
 void PrepareSignedDownload(SignedDownload& job, const KxString& path, HWND notify, UINT sizeMessage,
                            UINT stepMessage, UINT endMessage);
+// The size label's text for a byte count ("123k"), and for an end that is neither done
+// nor stopped (why it was refused, or "下载未完成").
+KxString DownloadSizeText(long long bytes);
+KxString DownloadFailureText(DownloadEnd how, const SignedDownload& job);
 // The worker's body. Packages of 10240 bytes or less and beyond the package limit are
 // never downloaded.
 void RunSignedDownload(SignedDownload& job, const KxThread& worker);
