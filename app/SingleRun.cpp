@@ -26,6 +26,11 @@ UINT ShowRunningInstanceMessage() {
   return message;
 }
 
+UINT ExitRunningInstanceMessage() {
+  static const UINT message = RegisterWindowMessageA("VelixExitRunningInstance");
+  return message;
+}
+
 void BringRunningInstanceForward() {
   AllowSetForegroundWindow(ASFW_ANY);
   PostMessageA(HWND_BROADCAST, ShowRunningInstanceMessage(), 0, 0);

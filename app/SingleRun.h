@@ -22,5 +22,8 @@ private:
 
 // The message the running instance answers by showing its main window.
 UINT ShowRunningInstanceMessage();
+// The message the running instance answers by ending as its Exit command does (the
+// installer and the uninstaller send it before they replace or remove the program).
+UINT ExitRunningInstanceMessage();
 // Asks the running instance to come forward.
 void BringRunningInstanceForward();

@@ -8,13 +8,14 @@ namespace {
 
 const UINT kIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 const int kMaxTooltip = 64;
+const ULONGLONG kHoverBalloonPauseMs = 60000;
 
 }  // namespace
 
 KxTaskBar::~KxTaskBar() {
   if (added && data) {
     data->uFlags = 0;
-    Shell_NotifyIconA(NIM_DELETE, data);
+    notify(NIM_DELETE, data);
   }
   added = false;
   ReleaseData();
@@ -47,7 +48,7 @@ bool KxTaskBar::Add(HWND window, const char* tooltip, int iconId) {
   data->uCallbackMessage = kTrayCallbackMessage;
   data->hIcon = icon;
   lstrcpyA(data->szTip, tooltip);
-  added = Shell_NotifyIconA(NIM_ADD, data) != FALSE;
+  added = notify(NIM_ADD, data) != FALSE;
   hidden = false;
   return added;
 }
@@ -55,14 +56,15 @@ bool KxTaskBar::Add(HWND window, const char* tooltip, int iconId) {
 void KxTaskBar::Hide() {
   if (!added || hidden) return;
   data->uFlags = 0;
-  Shell_NotifyIconA(NIM_DELETE, data);
+  notify(NIM_DELETE, data);
   hidden = true;
+  hoverBalloonUp = false;
 }
 
 void KxTaskBar::Show() {
   if (!added || !hidden) return;
   data->uFlags = kIconFlags;
-  Shell_NotifyIconA(NIM_ADD, data);
+  notify(NIM_ADD, data);
   hidden = false;
 }
 
@@ -81,11 +83,28 @@ bool KxTaskBar::ShowBalloon(const char* title, const char* text) {
   lstrcpynA(data->szInfo, text, sizeof(data->szInfo));
   data->uTimeout = 3;
   data->uFlags |= NIF_INFO;
-  return Shell_NotifyIconA(NIM_MODIFY, data) != FALSE;
+  return notify(NIM_MODIFY, data) != FALSE;
+}
+
+bool KxTaskBar::ShowHoverBalloon(const char* title, const char* text) {
+  ULONGLONG now = clock();
+  if (hoverBalloonUp) return false;
+  if (hoverBalloonRaised && now - hoverBalloonAt < kHoverBalloonPauseMs) return false;
+  if (!ShowBalloon(title, text)) return false;
+  hoverBalloonUp = true;
+  hoverBalloonRaised = true;
+  hoverBalloonAt = now;
+  return true;
+}
+
+bool KxTaskBar::IsBalloonGone(LPARAM callback) {
+  return callback == NIN_BALLOONHIDE || callback == NIN_BALLOONTIMEOUT || callback == NIN_BALLOONUSERCLICK;
 }
 
 void KxTaskBar::Restore() {
+  // A re-created taskbar shows no balloon of ours any more.
+  hoverBalloonUp = false;
   if (!added || hidden) return;
   data->uFlags = kIconFlags;
-  Shell_NotifyIconA(NIM_ADD, data);
+  notify(NIM_ADD, data);
 }

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
+
 constexpr UINT kTrayCallbackMessage = 2024;
 
 class KxTaskBar {
@@ -24,7 +26,19 @@ public:
   bool IsHidden() const { return hidden; }
   bool IsAdded() const { return added; }
   void Toggle();
+  // A balloon that tells the user something: always raised.
   bool ShowBalloon(const char* title, const char* text);
+  // The balloon of a mouse move over the icon. The shell raises one for every move, and
+  // newer shells keep each as a notification; so it is raised at most once until the
+  // shell reports that one gone (BalloonGone), and not again within a minute.
+  bool ShowHoverBalloon(const char* title, const char* text);
+  // The callback's lParam told that a balloon closed, timed out or was clicked.
+  void BalloonGone() { hoverBalloonUp = false; }
+  static bool IsBalloonGone(LPARAM callback);
+
+  // Seams for tests: the shell call and the millisecond clock.
+  std::function<BOOL(DWORD, NOTIFYICONDATAA*)> notify = Shell_NotifyIconA;
+  std::function<ULONGLONG()> clock = GetTickCount64;
   // Puts the icon back after the shell re-created the taskbar (it forgets all icons then).
   void Restore();
 
@@ -38,6 +52,9 @@ private:
   HICON icon = NULL;
   bool ownsIcon = false;
   bool hidden = false;
+  bool hoverBalloonUp = false;
+  bool hoverBalloonRaised = false;
+  ULONGLONG hoverBalloonAt = 0;
 };
 
 // The process-wide tray icon.

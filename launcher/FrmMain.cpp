@@ -106,6 +106,7 @@ FrmMain::FrmMain()
   BindMsg(*this, kTrayCallbackMessage, this, &FrmMain::OnTrayIcon);
   BindMsg(*this, WM_COMMAND, this, &FrmMain::OnCommand);
   BindMsg(*this, ShowRunningInstanceMessage(), this, &FrmMain::OnShowRequest);
+  BindMsg(*this, ExitRunningInstanceMessage(), this, &FrmMain::OnExitRequest);
   // The shell forgets every icon when it re-creates the taskbar.
   BindMsg(*this, RegisterWindowMessageA("TaskbarCreated"), this, &FrmMain::OnTaskbarCreated);
   clickTimer = BindTimer(*this, this, &FrmMain::OnClickDelay, GetDoubleClickTime());
@@ -299,9 +300,13 @@ void SetKitHotKeyHooks(const KitHotKeyHooks* hooks) {
 // ---- Messages
 
 int FrmMain::OnTrayIcon(KxEvtParam& param) {
+  if (KxTaskBar::IsBalloonGone(param.lParam)) {
+    TheTaskBar.BalloonGone();
+    return 0;
+  }
   switch (param.lParam) {
     case kTrayMouseMove:
-      TheTaskBar.ShowBalloon(kProductName, kProductName);
+      TheTaskBar.ShowHoverBalloon(kProductName, kProductName);
       break;
     case kTrayLeftUp:
       ShowLauncherMenu(this);
@@ -324,6 +329,11 @@ int FrmMain::OnCommand(KxEvtParam& param) {
 int FrmMain::OnShowRequest(KxEvtParam&) {
   ShowWindow(hwnd, SW_SHOWNORMAL);
   SetForegroundWindow(hwnd);
+  return 0;
+}
+
+int FrmMain::OnExitRequest(KxEvtParam&) {
+  ExitApplication();
   return 0;
 }
 

@@ -52,6 +52,7 @@ private:
   int OnTrayIcon(KxEvtParam& param);
   int OnCommand(KxEvtParam& param);
   int OnShowRequest(KxEvtParam& param);
+  int OnExitRequest(KxEvtParam& param);
   int OnTaskbarCreated(KxEvtParam& param);
   int OnClickDelay(KxEvtParam& param);
   int OnHotKey(KxEvtParam& param);

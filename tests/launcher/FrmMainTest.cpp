@@ -364,3 +364,43 @@ TEST_F(KitWindow, CloseHidesAndTheShellAndASecondStartBringThingsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// Mouse moves over the icon raise one balloon until the shell reports it gone, and none
+// within a minute of the last; balloons that tell something are never held back.
+TEST_F(KitWindow, HoverBalloonsDoNotPileUp) {
+  Start();
+  int raised = 0;
+  ULONGLONG now = 1000000;
+  auto realNotify = TheTaskBar.notify;
+  TheTaskBar.notify = [&](DWORD action, NOTIFYICONDATAA* data) {
+    if (action == NIM_MODIFY && (data->uFlags & NIF_INFO)) ++raised;
+    return realNotify(action, data);
+  };
+  TheTaskBar.clock = [&] { return now; };
+  struct Step {
+    LPARAM callback;  // 0: an informative balloon instead
+    ULONGLONG laterMs;
+    int raises;
+  } steps[] = {
+      {WM_MOUSEMOVE, 0, 1},          {WM_MOUSEMOVE, 0, 0},        {WM_MOUSEMOVE, 70000, 0},
+      {NIN_BALLOONTIMEOUT, 0, 0},    {WM_MOUSEMOVE, 0, 1},        {NIN_BALLOONHIDE, 0, 0},
+      {WM_MOUSEMOVE, 59000, 0},      {WM_MOUSEMOVE, 1000, 1},     {0, 0, 1},
+      {NIN_BALLOONUSERCLICK, 0, 0},  {WM_MOUSEMOVE, 60000, 1},
+  };
+  for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i) {
+    now += steps[i].laterMs;
+    int before = raised;
+    if (steps[i].callback) {
+      SendMessageA(kit->hwnd, 2024, 0, steps[i].callback);
+    } else {
+      EXPECT_TRUE(TheTaskBar.ShowBalloon("热键", "冲突"));
+    }
+    EXPECT_EQ(steps[i].raises, raised - before) << "step " << i;
+  }
+  TheTaskBar.notify = realNotify;
+  TheTaskBar.clock = GetTickCount64;
+}
+
+}  // namespace
