@@ -1,0 +1,196 @@
+// The installer and the uninstaller as a user runs them: silently and by keys, with
+// Velix running from the installed folder; and the portable zip unpacked.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "tests/support/GuiTestUtil.h"
+#include "tests/support/TestUtil.h"
+
+namespace {
+
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velix";
+
+KxString Dist(const char* name) { return TestBinDir() + "\\..\\dist\\" + name; }
+
+// A string value of HKEY_CURRENT_USER; empty when it is missing.
+KxString UserValue(const char* key, const char* name) {
+  char value[1024] = {};
+  DWORD size = sizeof(value);
+  if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, NULL, value, &size) != ERROR_SUCCESS) return "";
+  return value;
+}
+
+bool UserKeyExists(const char* key) {
+  HKEY opened;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  RegCloseKey(opened);
+  return true;
+}
+
+KxString StartMenuLink() {
+  char programs[MAX_PATH] = {};
+  SHGetFolderPathA(NULL, CSIDL_PROGRAMS, NULL, SHGFP_TYPE_CURRENT, programs);
+  return KxString(programs) + "\\Velix.lnk";
+}
+
+// The uninstaller's question: a dialog of that process with a "no" button.
+HWND QuestionOf(DWORD pid) {
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } search = {pid, NULL};
+  EnumWindows(
+      [](HWND hwnd, LPARAM param) -> BOOL {
+        Search* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        char name[16] = {};
+        GetClassNameA(hwnd, name, sizeof(name));
+        if (owner == s->pid && lstrcmpA(name, "#32770") == 0 && IsWindowVisible(hwnd) && GetDlgItem(hwnd, IDNO)) {
+          s->found = hwnd;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool HasFocusIn(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info) && info.hwndActive == window &&
+         GetForegroundWindow() == window;
+}
+
+class Installer : public ::testing::Test {
+protected:
+  void SetUp() override {
+    dir = MakeScratchDir("installer") + "\\Velix";
+    exe = dir + "\\velix.exe";
+  }
+  void TearDown() override {
+    KillProcessesOf(exe);
+    if (FileExistsAt(dir + "\\uninstall.exe")) RunUninstaller("/S");
+    RemoveTree(dir);
+  }
+
+  DWORD Run(const KxString& program, const KxString& args) {
+    HANDLE process = StartProcess(program, args, "");
+    DWORD code = 1000;
+    EXPECT_TRUE(WaitProcess(process, 60000, &code)) << program.CStr() << " did not end";
+    if (process) CloseHandle(process);
+    return code;
+  }
+  DWORD Install() { return Run(Dist("velix-1.0-setup.exe"), "/S /D=" + dir); }
+  // In place, so that the caller can wait for it.
+  DWORD RunUninstaller(const KxString& args) { return Run(dir + "\\uninstall.exe", args + " _?=" + dir); }
+
+  // Velix from the installed folder, once its kit window is up.
+  HANDLE StartVelix() {
+    HANDLE process = StartProcess(exe, "", dir);
+    DWORD pid = GetProcessId(process);
+    EXPECT_TRUE(WaitFor([&] { return WindowOf(pid, "KxCardClassName", "Velix") != NULL; }, 20000))
+        << "no kit window from the installed program";
+    return process;
+  }
+
+  void ExpectInstalled() {
+    for (const char* name : {"\\velix.exe", "\\uninstall.exe"})
+      EXPECT_TRUE(FileExistsAt(dir + name)) << name;
+    EXPECT_TRUE(FileExistsAt(StartMenuLink()));
+    EXPECT_EQ(exe, UserValue(kRunKey, "velix.exe"));
+    EXPECT_EQ("Velix", UserValue(kUninstallKey, "DisplayName"));
+    EXPECT_EQ("1.0", UserValue(kUninstallKey, "DisplayVersion"));
+    EXPECT_EQ("\"" + dir + "\\uninstall.exe\"", UserValue(kUninstallKey, "UninstallString"));
+  }
+  void ExpectUninstalled() {
+    EXPECT_FALSE(FileExistsAt(exe));
+    EXPECT_FALSE(FileExistsAt(StartMenuLink()));
+    EXPECT_EQ("", UserValue(kRunKey, "velix.exe"));
+    EXPECT_FALSE(UserKeyExists(kUninstallKey));
+  }
+
+  KxString dir;
+  KxString exe;
+};
+
+TEST_F(Installer, SilentInstallOverARunningCopyAndSilentUninstallKeepTheData) {
+  ASSERT_EQ(0u, Install());
+  ExpectInstalled();
+  HANDLE velix = StartVelix();
+  KxString db = dir + "\\Config.db";
+  ASSERT_TRUE(FileExistsAt(db));
+
+  // Installing again ends the running program by its exit request, not by force.
+  ASSERT_EQ(0u, Install());
+  DWORD code = 1000;
+  EXPECT_TRUE(WaitProcess(velix, 10000, &code));
+  EXPECT_EQ(0u, code) << "the running program must end the way its Exit command ends it";
+  CloseHandle(velix);
+  ExpectInstalled();
+  EXPECT_TRUE(FileExistsAt(db));
+
+  velix = StartVelix();
+  EXPECT_EQ(0u, RunUninstaller("/S"));
+  code = 1000;
+  EXPECT_TRUE(WaitProcess(velix, 10000, &code));
+  EXPECT_EQ(0u, code);
+  CloseHandle(velix);
+  ExpectUninstalled();
+  EXPECT_TRUE(FileExistsAt(db)) << "a silent uninstall keeps the data";
+}
+
+TEST_F(Installer, AnsweringNoByKeysRemovesTheData) {
+  ASSERT_EQ(0u, Install());
+  HANDLE velix = StartVelix();
+  ASSERT_TRUE(WriteFileBytes(dir + "\\config.ini", "[0]\r\nDBPATH=\r\n"));
+
+  HANDLE uninstaller = StartProcess(dir + "\\uninstall.exe", "_?=" + dir, "");
+  ASSERT_NE(nullptr, uninstaller);
+  HWND question = NULL;
+  ASSERT_TRUE(WaitFor([&] { return (question = QuestionOf(GetProcessId(uninstaller))) != NULL; }, 20000));
+  // The question comes before anything happens: the program still runs.
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(velix, 0));
+  SetForegroundWindow(question);
+  ASSERT_TRUE(WaitFor([&] { return HasFocusIn(question); }, 5000));
+  TapKey('N');
+  DWORD code = 1000;
+  EXPECT_TRUE(WaitProcess(uninstaller, 60000, &code));
+  EXPECT_EQ(0u, code);
+  CloseHandle(uninstaller);
+  EXPECT_TRUE(WaitProcess(velix, 10000, NULL));
+  CloseHandle(velix);
+
+  ExpectUninstalled();
+  EXPECT_FALSE(FileExistsAt(dir + "\\Config.db"));
+  EXPECT_FALSE(FileExistsAt(dir + "\\config.ini"));
+}
+
+// The zip as a user unpacks it (the build unpacks it beside itself): the program that
+// was tested, and the plug-in SDK whose sample the program accepts as a plug-in.
+TEST(PortableZip, HoldsTheTestedProgramAndAWorkingSample) {
+  KxString unpacked = Dist("portable");
+  for (const char* name : {"\\velix.exe", "\\sdk\\VelixPlugin.h", "\\sdk\\sample\\SamplePlugin.cpp",
+                           "\\sdk\\sample\\velix_sample_plugin.dll"})
+    EXPECT_TRUE(FileExistsAt(unpacked + name)) << name;
+  EXPECT_TRUE(ReadFileBytes(unpacked + "\\velix.exe") == ReadFileBytes(TestBinDir() + "\\velix.exe"));
+
+  KxString result = MakeScratchDir("portable") + "\\identity.txt";
+  HANDLE child = StartProcess(unpacked + "\\velix.exe",
+                              "-identify \"" + unpacked + "\\sdk\\sample\\velix_sample_plugin.dll\" \"" + result + "\"",
+                              unpacked);
+  DWORD code = 1000;
+  ASSERT_TRUE(WaitProcess(child, 20000, &code));
+  CloseHandle(child);
+  EXPECT_EQ(0u, code);
+  KxString identity = ReadFileBytes(result);
+  EXPECT_EQ(0, identity.Find(0, "VELIX-PLUGIN-IDENTITY 1\n"));
+  EXPECT_GT(identity.Find(0, "9001"), 0);
+}
+
+}  // namespace
