@@ -126,14 +126,17 @@ int RunNormal(KxApp& app) {
     BringRunningInstanceForward();
     return 0;
   }
+  // Before anything that can stop the start: windows a killed or crashed run left hidden
+  // come back even when the data file cannot be opened. Outlives the kit window: every
+  // window still hidden on another desktop is shown again when the run ends, also by a
+  // crash.
+  DesktopManager desktops;
+  TheDesktops = &desktops;
+  DesktopCrashGuard crashGuard(desktops);
   const StoreDialogs dialogs = {AskYesNo, ShowInfo};
   if (!BootstrapStore(dialogs)) return 0;
   if (CheckFirstUse()) SetAutostart("", true);
 
-  // Outlives the kit window: every window still hidden on another desktop is shown again
-  // when the run ends.
-  DesktopManager desktops;
-  TheDesktops = &desktops;
   CommandTargets targets;
   targets.toggleMaintenance = ToggleMaintenanceForm;
   targets.toggleOptions = ToggleOptionsForm;

@@ -128,8 +128,10 @@ void FrmNotePage::OnLButtonUp(WPARAM, POINT) {
   if (FrmNoteManage* manager = TheNoteManager()) manager->SelectRow(noteId);
 }
 
-void FrmNotePage::OnMouseMove(WPARAM, POINT) {
-  if (!pressed) return;
+void FrmNotePage::OnMouseMove(WPARAM keys, POINT) {
+  // Only a move with the button held drags: a press whose release went elsewhere (the
+  // capture taken by a menu or another window) must not leave the note on the pointer.
+  if (!pressed || !(keys & MK_LBUTTON)) return;
   POINT cursor;
   if (!GetCursorPos(&cursor)) return;
   RECT r = WindowRect();

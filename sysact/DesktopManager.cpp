@@ -1,17 +1,184 @@
 #include "sysact/DesktopManager.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 DesktopManager* TheDesktops = nullptr;
 
+const char kStoreKey[] = "Software\\Velix";
+const char kStoreValue[] = "HiddenWindows";
+
 namespace {
 
 const char* const kExcludedClasses[] = {"BaseBar", "SysShadow", "#32768"};
+const char kSessionClass[] = "VelixDesktopSession";
+// Longer than any window class name.
+const int kMaxClassName = 256;
+
+// ---- The store's text
+
+// Digits of [begin, end) as a number in the given base; false for an empty run, a
+// non-digit or more than fits.
+bool ParseNumber(const char* begin, const char* end, int base, unsigned long long limit,
+                 unsigned long long& value) {
+  if (begin == end) return false;
+  value = 0;
+  for (const char* p = begin; p < end; ++p) {
+    int digit = -1;
+    if (*p >= '0' && *p <= '9') digit = *p - '0';
+    else if (base == 16 && *p >= 'A' && *p <= 'F') digit = *p - 'A' + 10;
+    else if (base == 16 && *p >= 'a' && *p <= 'f') digit = *p - 'a' + 10;
+    if (digit < 0 || value > (limit - digit) / base) return false;
+    value = value * base + digit;
+  }
+  return true;
+}
+
+bool ParseLine(const char* begin, const char* end, StoredWindow& window) {
+  const char* handleEnd = static_cast<const char*>(std::memchr(begin, ' ', end - begin));
+  if (!handleEnd) return false;
+  const char* pidEnd = static_cast<const char*>(std::memchr(handleEnd + 1, ' ', end - handleEnd - 1));
+  if (!pidEnd) return false;
+  unsigned long long handle = 0;
+  unsigned long long pid = 0;
+  if (!ParseNumber(begin, handleEnd, 16, static_cast<uintptr_t>(-1), handle) || handle == 0) return false;
+  if (!ParseNumber(handleEnd + 1, pidEnd, 10, 0xFFFFFFFFull, pid)) return false;
+  const char* name = pidEnd + 1;
+  if (name == end || end - name >= kMaxClassName) return false;
+  for (const char* p = name; p < end; ++p)
+    if (static_cast<unsigned char>(*p) < 0x20) return false;
+  window.hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(handle));
+  window.processId = static_cast<DWORD>(pid);
+  window.className = KxString(name, static_cast<int>(end - name));
+  return true;
+}
+
+// ---- The store in the registry
+
+void WriteStore(const KxString& text) {
+  HKEY key = NULL;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) !=
+      ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key, kStoreValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.CStr()),
+                 static_cast<DWORD>(text.Length() + 1));
+  RegCloseKey(key);
+}
+
+// Allocates nothing of ours: a crashing process calls it.
+void ClearStore() {
+  HKEY key = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegDeleteValueA(key, kStoreValue);
+  RegCloseKey(key);
+}
+
+// The stored text; empty when there is none, or when it is not a string or too long.
+KxString ReadStore() {
+  KxString text;
+  HKEY key = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return text;
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExA(key, kStoreValue, NULL, &type, NULL, &size) == ERROR_SUCCESS && type == REG_SZ &&
+      size <= static_cast<DWORD>(kStoreMaxBytes) + 1 && text.Resize(static_cast<int>(size))) {
+    DWORD got = size;
+    if (RegQueryValueExA(key, kStoreValue, NULL, &type, reinterpret_cast<BYTE*>(text.Buffer()), &got) !=
+            ERROR_SUCCESS ||
+        got > size) {
+      text = "";
+    } else {
+      int length = static_cast<int>(got);
+      while (length > 0 && text.At(length - 1) == 0) --length;
+      text.Resize(length);
+    }
+  }
+  RegCloseKey(key);
+  return text;
+}
+
+// Shows what the store names, as far as each window is still the one stored: alive, still
+// hidden, still top-level, of the same process and class. Async: a hung program must not
+// hold up the start.
+void ShowLeftHidden() {
+  for (const StoredWindow& stored : ParseStoredWindows(ReadStore())) {
+    HWND hwnd = stored.hwnd;
+    if (!IsWindow(hwnd) || IsWindowVisible(hwnd) || GetAncestor(hwnd, GA_PARENT) != GetDesktopWindow()) continue;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(hwnd, &processId);
+    if (processId != stored.processId || StoredClassName(hwnd) != stored.className) continue;
+    ShowWindowAsync(hwnd, SW_SHOW);
+  }
+  ClearStore();
+}
+
+// ---- The crash filter
+
+DesktopManager* volatile crashGuarded = nullptr;
+LPTOP_LEVEL_EXCEPTION_FILTER crashPrevious = nullptr;
+
+LONG WINAPI ShowAllOnCrash(EXCEPTION_POINTERS* info) {
+  // Taken once: a second crash, or one inside ShowAllNow, goes straight on.
+  DesktopManager* desktops = static_cast<DesktopManager*>(
+      InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&crashGuarded), nullptr));
+  if (desktops) desktops->ShowAllNow();
+  return crashPrevious ? crashPrevious(info) : EXCEPTION_CONTINUE_SEARCH;
+}
 
 }  // namespace
 
+KxString FormatStoredWindows(const std::vector<StoredWindow>& windows) {
+  KxString text;
+  for (const StoredWindow& window : windows) {
+    char head[48];
+    std::snprintf(head, sizeof(head), "%llX %lu ",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window.hwnd)),
+                  static_cast<unsigned long>(window.processId));
+    int lineLength = static_cast<int>(std::strlen(head)) + window.className.Length();
+    if (text.Length() + 1 + lineLength > kStoreMaxBytes) break;
+    if (!text.IsEmpty()) text += "\n";
+    text += head;
+    text += window.className;
+  }
+  return text;
+}
+
+std::vector<StoredWindow> ParseStoredWindows(const KxString& text) {
+  std::vector<StoredWindow> windows;
+  if (text.Length() > kStoreMaxBytes) return windows;
+  const char* p = text.CStr();
+  const char* end = p + text.Length();
+  while (p < end) {
+    const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    if (!lineEnd) lineEnd = end;
+    StoredWindow window;
+    if (ParseLine(p, lineEnd, window)) windows.push_back(window);
+    p = lineEnd + 1;
+  }
+  return windows;
+}
+
+KxString StoredClassName(HWND hwnd) {
+  char name[kMaxClassName] = {};
+  GetClassNameA(hwnd, name, sizeof(name));
+  int length = 0;
+  while (name[length] && static_cast<unsigned char>(name[length]) >= 0x20) ++length;
+  return KxString(name, length);
+}
+
 DesktopManager::DesktopManager()
-    : taskbarWindow(FindWindowA("Shell_TrayWnd", NULL)), desktopWindow(FindWindowA("Progman", NULL)) {}
+    : taskbarWindow(FindWindowA("Shell_TrayWnd", NULL)), desktopWindow(FindWindowA("Progman", NULL)) {
+  ShowLeftHidden();
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = SessionProc;
+  wc.hInstance = GetModuleHandleA(NULL);
+  wc.lpszClassName = kSessionClass;
+  RegisterClassA(&wc);  // already there for a second manager of the process
+  sessionWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kSessionClass, "", WS_POPUP, 0, 0, 0, 0, NULL, NULL,
+                                  GetModuleHandleA(NULL), NULL);
+  if (sessionWindow) SetWindowLongPtrA(sessionWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
 
 DesktopManager::~DesktopManager() {
   for (std::vector<HWND>& slot : slots) {
@@ -19,11 +186,32 @@ DesktopManager::~DesktopManager() {
       if (IsWindow(hwnd)) ShowWindow(hwnd, SW_SHOW);
     slot.clear();
   }
+  ClearStore();
+  if (sessionWindow) DestroyWindow(sessionWindow);
   if (TheDesktops == this) TheDesktops = nullptr;
 }
 
+void DesktopManager::ShowAllNow() {
+  for (std::vector<HWND>& slot : slots) {
+    for (HWND hwnd : slot)
+      if (IsWindow(hwnd)) ShowWindowAsync(hwnd, SW_SHOW);
+    slot.clear();
+  }
+  ClearStore();
+}
+
+LRESULT CALLBACK DesktopManager::SessionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_QUERYENDSESSION) return TRUE;
+  if (msg == WM_ENDSESSION) {
+    DesktopManager* manager = reinterpret_cast<DesktopManager*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (wParam && manager) manager->ShowAllNow();
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
 bool DesktopManager::Excluded(HWND hwnd) const {
-  if (hwnd == taskbarWindow || hwnd == desktopWindow) return true;
+  if (hwnd == taskbarWindow || hwnd == desktopWindow || hwnd == sessionWindow) return true;
   char name[260] = {};
   GetClassNameA(hwnd, name, sizeof(name));
   for (const char* excluded : kExcludedClasses)
@@ -45,4 +233,29 @@ void DesktopManager::SwitchDesktop(int index) {
   for (HWND hwnd : slots[current])
     if (IsWindow(hwnd)) ShowWindow(hwnd, SW_SHOW);
   slots[current].clear();
+  SaveHidden();
+}
+
+void DesktopManager::SaveHidden() const {
+  std::vector<StoredWindow> hidden;
+  for (const std::vector<HWND>& slot : slots) {
+    for (HWND hwnd : slot) {
+      DWORD processId = 0;
+      if (!IsWindow(hwnd) || !GetWindowThreadProcessId(hwnd, &processId)) continue;
+      hidden.push_back(StoredWindow{hwnd, processId, StoredClassName(hwnd)});
+    }
+  }
+  if (hidden.empty()) ClearStore();
+  else WriteStore(FormatStoredWindows(hidden));
+}
+
+DesktopCrashGuard::DesktopCrashGuard(DesktopManager& desktops) {
+  crashGuarded = &desktops;
+  crashPrevious = SetUnhandledExceptionFilter(ShowAllOnCrash);
+}
+
+DesktopCrashGuard::~DesktopCrashGuard() {
+  SetUnhandledExceptionFilter(crashPrevious);
+  crashPrevious = nullptr;
+  crashGuarded = nullptr;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sysact/DesktopManager.h"
+#include "tests/support/GuiTestUtil.h"
 
 namespace {
 
@@ -29,6 +30,37 @@ bool Contains(const std::vector<HWND>& list, HWND hwnd) {
   return false;
 }
 
+// ---- The registry store, read and written raw
+
+bool StoreExists() {
+  return RegGetValueA(HKEY_CURRENT_USER, kStoreKey, kStoreValue, RRF_RT_ANY, NULL, NULL, NULL) == ERROR_SUCCESS;
+}
+
+// The windows the store names; none when there is no value.
+std::vector<HWND> StoredHandles() {
+  char text[kStoreMaxBytes + 1] = {};
+  DWORD size = sizeof(text);
+  std::vector<HWND> handles;
+  if (RegGetValueA(HKEY_CURRENT_USER, kStoreKey, kStoreValue, RRF_RT_REG_SZ, NULL, text, &size) == ERROR_SUCCESS) {
+    for (const StoredWindow& window : ParseStoredWindows(text)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(window.hwnd, &pid);
+      EXPECT_EQ(pid, window.processId);
+      EXPECT_EQ(StoredClassName(window.hwnd), window.className);
+      handles.push_back(window.hwnd);
+    }
+  }
+  return handles;
+}
+
+void PutStore(DWORD type, const KxString& bytes) {
+  HKEY key = NULL;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL));
+  EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, kStoreValue, 0, type, reinterpret_cast<const BYTE*>(bytes.CStr()),
+                                          static_cast<DWORD>(bytes.Length() + 1)));
+  RegCloseKey(key);
+}
+
 TEST(Desktops, SwitchingAwayAndBackHidesAndRestoresInOrder) {
   HWND first = MakeWindow("first", true);
   HWND second = MakeWindow("second", true);
@@ -47,6 +79,7 @@ TEST(Desktops, SwitchingAwayAndBackHidesAndRestoresInOrder) {
     EXPECT_TRUE(Contains(onZero, second));
     EXPECT_FALSE(Contains(onZero, invisible));
     EXPECT_FALSE(Contains(onZero, FindWindowA("Shell_TrayWnd", NULL)));
+    EXPECT_EQ(onZero, StoredHandles()) << "the store follows every switch";
 
     HWND third = MakeWindow("third", true);
     desktops.SwitchDesktop(0);
@@ -56,6 +89,7 @@ TEST(Desktops, SwitchingAwayAndBackHidesAndRestoresInOrder) {
     EXPECT_FALSE(IsWindowVisible(invisible)) << "an invisible window is left alone";
     EXPECT_TRUE(desktops.Remembered(0).empty());
     EXPECT_TRUE(Contains(desktops.Remembered(1), third));
+    EXPECT_EQ(desktops.Remembered(1), StoredHandles());
 
     desktops.SwitchDesktop(8);  // out of range
     desktops.SwitchDesktop(-1);
@@ -64,6 +98,7 @@ TEST(Desktops, SwitchingAwayAndBackHidesAndRestoresInOrder) {
   }
   // The manager's end shows what other desktops still held.
   EXPECT_TRUE(IsWindowVisible(FindWindowA("VelixDesktopTestWindow", "third")));
+  EXPECT_FALSE(StoreExists()) << "nothing hidden, nothing stored";
   DestroyWindow(first);
   DestroyWindow(second);
   DestroyWindow(invisible);
@@ -79,6 +114,125 @@ TEST(Desktops, AWindowClosedWhileHiddenIsSkipped) {
   desktops.SwitchDesktop(0);
   EXPECT_TRUE(IsWindowVisible(kept));
   DestroyWindow(kept);
+}
+
+TEST(DesktopStore, TextRoundTripsAndAnythingElseIsSkipped) {
+  std::vector<StoredWindow> windows = {{HWND(0x7FFFFFFE), 0xFFFFFFFFu, "Class With Spaces"}, {HWND(0x10), 0, "\xc4\xe3"}};
+  KxString text = FormatStoredWindows(windows);
+  EXPECT_EQ(KxString("7FFFFFFE 4294967295 Class With Spaces\n10 0 \xc4\xe3"), text);
+  EXPECT_EQ(text, FormatStoredWindows(ParseStoredWindows(text)));
+
+  // Each bad line between two good ones: only the good ones come out.
+  const KxString badLines[] = {
+      "",          "garbage",           "1A 5",      "1A 5 ",     "0 5 Cls",       "G1 5 Cls",
+      "1A -5 Cls", "1A 4294967296 Cls", "1A  5 Cls", " 1A 5 Cls", "1A 5 Cls\tTab", "1A 5 Cls\r",
+      "1FFFFFFFFFFFFFFFF 5 Cls", "1A 5x Cls", KxString("1A 5 ") + KxString('x', 256),
+  };
+  for (const KxString& bad : badLines)
+    EXPECT_EQ("B 1 Good\nC 2 Good", FormatStoredWindows(ParseStoredWindows("B 1 Good\n" + bad + "\nC 2 Good")))
+        << "[" << bad.CStr() << "]";
+
+  // The cap: a long list is cut to whole lines within it; longer text is not read at all.
+  KxString capped = FormatStoredWindows(std::vector<StoredWindow>(5000, {HWND(0x12345678), 4321, "Cls"}));
+  EXPECT_GT(capped.Length(), kStoreMaxBytes - 20);
+  EXPECT_EQ(capped, FormatStoredWindows(ParseStoredWindows(capped)));
+  EXPECT_TRUE(ParseStoredWindows(capped + "\n1 1 " + KxString('x', 20)).empty());
+}
+
+TEST(Desktops, AStartShowsWhatADeadRunLeftHiddenWhileItIsStillTheSameWindow) {
+  struct Case {
+    const char* title;
+    bool destroyed;
+    DWORD pidOffset;
+    const char* otherClass;
+    bool shown;
+  } cases[] = {
+      {"matching", false, 0, nullptr, true},
+      {"destroyed since", true, 0, nullptr, false},
+      {"another process", false, 1, nullptr, false},
+      {"another class", false, 0, "Edit", false},
+  };
+  std::vector<HWND> windows;
+  std::vector<StoredWindow> stored;
+  for (const Case& c : cases) {
+    HWND hwnd = MakeWindow(c.title, false);
+    windows.push_back(hwnd);
+    stored.push_back({hwnd, GetCurrentProcessId() + c.pidOffset,
+                      c.otherClass ? KxString(c.otherClass) : StoredClassName(hwnd)});
+    if (c.destroyed) DestroyWindow(hwnd);
+  }
+  PutStore(REG_SZ, FormatStoredWindows(stored) + "\nnot a line\n");
+  {
+    DesktopManager desktops;
+    PumpFor(100);
+    EXPECT_FALSE(StoreExists()) << "read once";
+    for (size_t i = 0; i < windows.size(); ++i)
+      EXPECT_EQ(cases[i].shown, IsWindowVisible(windows[i]) != FALSE) << cases[i].title;
+  }
+  for (HWND hwnd : windows) ShowWindow(hwnd, SW_HIDE);
+
+  // A value of the wrong type or too long is not read, and goes.
+  KxString matching = FormatStoredWindows({stored[0]});
+  for (DWORD type : {DWORD(REG_BINARY), DWORD(REG_SZ)}) {
+    PutStore(type, type == REG_SZ ? matching + "\n" + KxString('x', kStoreMaxBytes) : matching);
+    DesktopManager desktops;
+    PumpFor(100);
+    EXPECT_FALSE(IsWindowVisible(windows[0])) << type;
+    EXPECT_FALSE(StoreExists()) << type;
+  }
+  for (HWND hwnd : windows) DestroyWindow(hwnd);
+}
+
+LONG WINAPI EarlierFilter(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
+
+TEST(Desktops, TheEndOfTheSessionAndACrashShowEverythingAtOnce) {
+  struct Way {
+    const char* name;
+    LONG (*end)(DesktopManager&);
+    LONG result;
+  } ways[] = {
+      {"end of session",
+       [](DesktopManager&) {
+         HWND session = FindWindowA("VelixDesktopSession", NULL);
+         EXPECT_FALSE(IsWindowVisible(session));
+         EXPECT_EQ(TRUE, SendMessageA(session, WM_QUERYENDSESSION, 0, 0));
+         SendMessageA(session, WM_ENDSESSION, FALSE, 0);
+         EXPECT_FALSE(IsWindowVisible(FindWindowA("VelixDesktopTestWindow", "ours"))) << "cancelled: nothing";
+         return LONG(SendMessageA(session, WM_ENDSESSION, TRUE, 0));
+       },
+       0},
+      {"crash",
+       [](DesktopManager& desktops) {
+         LPTOP_LEVEL_EXCEPTION_FILTER outer = SetUnhandledExceptionFilter(EarlierFilter);
+         LONG result = EXCEPTION_CONTINUE_EXECUTION;
+         {
+           DesktopCrashGuard guard(desktops);
+           LPTOP_LEVEL_EXCEPTION_FILTER installed = SetUnhandledExceptionFilter(NULL);
+           SetUnhandledExceptionFilter(installed);
+           EXCEPTION_RECORD record = {};
+           record.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
+           CONTEXT context = {};
+           EXCEPTION_POINTERS pointers = {&record, &context};
+           result = installed(&pointers);
+         }
+         EXPECT_EQ(&EarlierFilter, SetUnhandledExceptionFilter(outer)) << "the earlier filter is back";
+         return result;
+       },
+       EXCEPTION_EXECUTE_HANDLER},
+  };
+  for (const Way& way : ways) {
+    HWND ours = MakeWindow("ours", true);
+    DesktopManager desktops;
+    desktops.SwitchDesktop(5);
+    ASSERT_FALSE(IsWindowVisible(ours)) << way.name;
+    ASSERT_TRUE(StoreExists()) << way.name;
+    LONG result = way.end(desktops);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(ours) != FALSE; }, 2000)) << way.name;
+    EXPECT_FALSE(StoreExists()) << way.name;
+    EXPECT_TRUE(desktops.Remembered(0).empty()) << way.name;
+    EXPECT_EQ(way.result, result) << way.name << ": a crash passes on to the earlier filter";
+    DestroyWindow(ours);
+  }
 }
 
 }  // namespace
