@@ -19,6 +19,7 @@
 #include "plugin/KxPanelMain.h"
 #include "plugin/PluginHost.h"
 #include "plugin/UpdateCheck.h"
+#include "store/DataDirectory.h"
 #include "store/Schema.h"
 #include "sysact/DesktopManager.h"
 
@@ -135,6 +136,9 @@ int RunNormal(KxApp& app) {
   DesktopCrashGuard crashGuard(desktops);
   const StoreDialogs dialogs = {AskYesNo, ShowInfo};
   if (!BootstrapStore(dialogs)) return 0;
+  // The day's copy of a store that opened cleanly; one that cannot be written costs
+  // nothing but itself.
+  BackupStore(KxTime());
   if (CheckFirstUse()) SetAutostart("", true);
 
   CommandTargets targets;

@@ -209,6 +209,10 @@ Section "Uninstall"
   ${If} $5 == "remove"
     Delete "$3\Config.db"
     Delete "$3\Config.db-journal"
+    ; The daily copies, and unreadable files that a restore kept aside.
+    Delete "$3\Backup\Config-*.db"
+    RMDir "$3\Backup"
+    Delete "$3\Config.db.damaged-*"
     Delete "$INSTDIR\config.ini"
     ; Plug-ins that Velix downloaded, and what an interrupted download left.
     Delete "$INSTDIR\*.dll"

@@ -118,11 +118,21 @@ void FrmNotePage::OnPaint() {
   if (textBox && textBox->hwnd) textBox->Invalidate(false);
 }
 
-void FrmNotePage::OnLButtonDown(WPARAM, POINT pt) { dragOrigin = pt; }
+void FrmNotePage::OnLButtonDown(WPARAM, POINT pt) {
+  dragOrigin = pt;
+  dragging = true;
+}
 
 void FrmNotePage::OnLButtonDblClk(WPARAM, POINT) { TheNoteWindows.EditNote(noteId); }
 
 void FrmNotePage::OnLButtonUp(WPARAM, POINT) {
+  // The note ends where the button went up: the release carries that position, whatever
+  // the moves before it said.
+  if (dragging) {
+    dragging = false;
+    DWORD at = GetMessagePos();
+    DragTo(POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))});
+  }
   RECT r = WindowRect();
   SaveNoteBounds(noteId, r.left, r.top, r.right - r.left, r.bottom - r.top);
   if (FrmNoteManage* manager = TheNoteManager()) manager->SelectRow(noteId);
@@ -131,14 +141,18 @@ void FrmNotePage::OnLButtonUp(WPARAM, POINT) {
 void FrmNotePage::OnMouseMove(WPARAM keys, POINT) {
   // Only a move with the button held drags: a press whose release went elsewhere (the
   // capture taken by a menu or another window) must not leave the note on the pointer.
-  if (!pressed || !(keys & MK_LBUTTON)) return;
+  if (!pressed || !dragging || !(keys & MK_LBUTTON)) return;
   POINT cursor;
-  if (!GetCursorPos(&cursor)) return;
+  if (GetCursorPos(&cursor)) DragTo(cursor);
+}
+
+void FrmNotePage::DragTo(POINT cursor) {
   RECT r = WindowRect();
   int w = r.right - r.left;
   int h = r.bottom - r.top;
   int left = cursor.x - dragOrigin.x;
   int top = cursor.y - dragOrigin.y;
+  if (left == r.left && top == r.top) return;
   if (!KeepsNoteReachable(left, top, w, h, DesktopRect())) return;
   SetWindowPos(hwnd, NULL, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

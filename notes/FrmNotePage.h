@@ -40,7 +40,10 @@ public:
   bool deleted = false;
   bool topmost = false;
   KxTextBox* textBox = nullptr;  // a child: the window deletes it
+  // Where the press was, relative to the note's top-left corner; and whether a drag runs.
   POINT dragOrigin = {0, 0};
+  bool dragging = false;
+  void DragTo(POINT cursor);
 
 private:
   int OnBoxSize(KxEvtParam& param);

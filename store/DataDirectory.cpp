@@ -2,6 +2,7 @@
 
 #include "kx/base/KxFile.h"
 #include "kx/base/KxFileDialog.h"
+#include "store/Backup.h"
 #include "store/KxDb.h"
 
 const char kDbFileName[] = "Config.db";
@@ -26,6 +27,15 @@ KxString MissingFileQuestion(const KxString& path) {
 
 KxString UnreadableFileMessage(const KxString& path) {
   return "数据文件无法读取:" + path + " 它已损坏或不是数据文件,程序将退出,文件保持原样.";
+}
+
+KxString RestoreQuestion(const KxString& path, const KxString& backup) {
+  return "数据文件无法读取:" + path + " 它已损坏或不是数据文件. 找到 " + BackupDateText(backup) +
+         " 的备份:" + backup + " 点击\"是\"用这份备份恢复数据(损坏的文件改名保留在原处),点击\"否\"退出程序,文件保持原样.";
+}
+
+KxString NotRestoredMessage(const KxString& path) {
+  return "未能用备份恢复数据文件:" + path + " 请查看目录是否可写入,程序将退出,文件保持原样.";
 }
 
 KxString UncreatableFileMessage(const KxString& path) {
@@ -57,6 +67,9 @@ KxString ReadIniValue(const KxString& path, const char* section, const char* key
 }
 
 KxString DbFileIn(const KxString& dir) { return dir + "\\" + kDbFileName; }
+
+// The file TheDb was opened on by OpenStore; the day's copy goes beside it.
+KxString openedPath;
 
 // A file the user offers as the database must be one before the store switches to it.
 bool IsReadableDatabaseFile(const KxString& path) {
@@ -93,12 +106,41 @@ bool OpenStore(const StoreDialogs& dialogs) {
     path = DbFileIn(ProgramDirectory());
   }
   bool existed = FileExists(path);
-  if (TheDb.Open(path)) return true;
-  Tell(dialogs, existed ? UnreadableFileMessage(path) : UncreatableFileMessage(path));
-  return false;
+  if (TheDb.Open(path)) {
+    openedPath = path;
+    return true;
+  }
+  if (!existed) {
+    Tell(dialogs, UncreatableFileMessage(path));
+    return false;
+  }
+  // An unreadable file: the newest copy that passes the check is offered by its date.
+  KxString backup;
+  if (!NewestGoodBackup(BackupDirectoryOf(ParentDirectory(path)), backup)) {
+    Tell(dialogs, UnreadableFileMessage(path));
+    return false;
+  }
+  if (!Ask(dialogs, RestoreQuestion(path, backup))) return false;
+  KxString damaged;
+  if (!RestoreBackup(path, backup, KxTime(), damaged)) {
+    Tell(dialogs, NotRestoredMessage(path));
+    return false;
+  }
+  if (!TheDb.Open(path)) {
+    Tell(dialogs, UnreadableFileMessage(path));
+    return false;
+  }
+  openedPath = path;
+  return true;
 }
 
 void CloseStore() { TheDb.Close(); }
+
+bool BackupStore(const KxTime& today) {
+  if (!TheDb.IsOpen() || openedPath.IsEmpty()) return false;
+  BackupResult result = BackupDaily(TheDb.Connection(), BackupDirectoryOf(ParentDirectory(openedPath)), today);
+  return result == BackupResult::kWritten || result == BackupResult::kAlreadyToday;
+}
 
 bool MoveDataDirectory(HWND owner, const StoreDialogs& dialogs) {
   KxString chosen = ChooseFolder(DataDirectory(), owner);
@@ -145,6 +187,7 @@ bool MoveDataDirectoryTo(const KxString& chosenFolder, const StoreDialogs& dialo
     if (renamed) MoveFileTo(oldFile, newFile);
     Tell(dialogs, kNotMoved);
   }
-  OpenStore(dialogs);
+  // The copies stay where they were made; the new directory starts a set of its own at once.
+  if (OpenStore(dialogs) && moved) BackupStore(KxTime());
   return moved;
 }

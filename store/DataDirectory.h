@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "kx/base/KxString.h"
+#include "kx/base/KxTime.h"
 
 // The questions and messages the store needs from the user interface; the application
 // passes its two message boxes. A missing question counts as No, a missing message
@@ -29,9 +30,14 @@ KxString DbFilePath();
 // Opens TheDb on DbFilePath. When a data directory is configured but holds no Config.db,
 // the user chooses between a new file in the program directory (DBPATH is then cleared)
 // and ending the program (false). A file that cannot be opened is reported to the user by
-// its path and left untouched (false).
+// its path and left untouched (false); when a copy in Backup\ beside it passes the check,
+// the user is offered the newest one instead, and "是" puts it in place (the unreadable
+// file is kept, renamed with a time stamp) and opens it.
 bool OpenStore(const StoreDialogs& dialogs);
 void CloseStore();
+// The day's copy of the open store into Backup\ beside it (see store/Backup.h). True when
+// today's copy exists afterwards.
+bool BackupStore(const KxTime& today);
 
 // The options window's action: the user picks a folder and Config.db moves there. True
 // when the data directory changed; the window then shows DbFilePath(). Every other

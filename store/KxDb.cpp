@@ -8,9 +8,6 @@
 
 KxDb TheDb;
 
-namespace {
-
-// SQLite takes file names in UTF-8; the program's paths are GBK.
 KxString AnsiToUtf8(const KxString& ansi) {
   if (ansi.IsEmpty()) return KxString();
   int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi.CStr(), ansi.Length(), NULL, 0);
@@ -25,6 +22,8 @@ KxString AnsiToUtf8(const KxString& ansi) {
   WideCharToMultiByte(CP_UTF8, 0, wideChars, wideLength, utf8.Buffer(), utf8Length, NULL, NULL);
   return utf8;
 }
+
+namespace {
 
 // sqlite3_open accepts any file; the schema read is the first that looks inside it.
 bool IsReadableDatabase(sqlite3* handle) {

@@ -10,6 +10,9 @@ struct sqlite3_stmt;
 
 class KxQuery;
 
+// SQLite takes file names in UTF-8; the program's paths are GBK.
+KxString AnsiToUtf8(const KxString& ansi);
+
 class KxDb {
 public:
   KxDb() = default;

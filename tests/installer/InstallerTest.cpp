@@ -67,6 +67,17 @@ bool HasFocusIn(HWND window) {
          GetForegroundWindow() == window;
 }
 
+int CountFiles(const KxString& pattern) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern.CStr(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do ++count;
+  while (FindNextFileA(search, &found));
+  FindClose(search);
+  return count;
+}
+
 class Installer : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -143,6 +154,7 @@ TEST_F(Installer, SilentInstallOverARunningCopyAndSilentUninstallKeepTheData) {
   CloseHandle(velix);
   ExpectUninstalled();
   EXPECT_TRUE(FileExistsAt(db)) << "a silent uninstall keeps the data";
+  EXPECT_EQ(1, CountFiles(dir + "\\Backup\\Config-*.db")) << "and the day's copy";
 }
 
 TEST_F(Installer, AnsweringNoByKeysRemovesTheData) {
@@ -169,6 +181,7 @@ TEST_F(Installer, AnsweringNoByKeysRemovesTheData) {
   ExpectUninstalled();
   EXPECT_FALSE(FileExistsAt(dir + "\\Config.db"));
   EXPECT_FALSE(FileExistsAt(dir + "\\config.ini"));
+  EXPECT_FALSE(FileExistsAt(dir + "\\Backup"));
 }
 
 // The zip as a user unpacks it (the build unpacks it beside itself): the program that

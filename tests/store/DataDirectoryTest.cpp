@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/Backup.h"
 #include "store/DataDirectory.h"
 #include "store/KxDb.h"
 #include "tests/store/StoreTestUtil.h"
@@ -156,6 +157,7 @@ TEST_F(StoreFiles, MoveWithinTheDriveTakesTheDatabaseAlong) {
   EXPECT_TRUE(RawDbPath() == to);
   EXPECT_TRUE(DbFilePath() == to + "\\Config.db");
   EXPECT_FALSE(FileExistsAt(from + "\\Config.db"));
+  EXPECT_EQ(1u, ListBackups(to + "\\Backup").size()) << "the new directory starts its copies at once";
   ASSERT_TRUE(TheDb.IsOpen());
   EXPECT_TRUE(TheDb.Exec("Insert Into MARK (T) values('后')"));
   EXPECT_EQ(2, TheDb.Count("MARK", ""));

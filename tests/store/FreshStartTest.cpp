@@ -6,9 +6,11 @@
 
 #include <string>
 
+#include "store/Backup.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
 #include "tests/store/StoreTestUtil.h"
+#include "tests/support/GuiTestUtil.h"
 
 using namespace storetest;
 
@@ -183,6 +185,64 @@ TEST_F(FreshStart, DataFileThatCannotBeReadIsReportedAndKept) {
   EXPECT_TRUE(ReadFileBytes(db) == text);
   EXPECT_FALSE(FileExistsAt(db + "-journal"));
   EXPECT_FALSE(ReadRunValue("velix.exe").found);
+}
+
+// A truncated Config.db with two copies, the newer one damaged as well: the question names
+// the good one, and the answer is given by keys.
+TEST_F(FreshStart, AnUnreadableFileIsOfferedTheNewestGoodBackup) {
+  WriteRunValue("velix.exe", RunValue{});
+  RunOnce();
+  const KxString backups = dir + "\\Backup";
+  std::vector<KxString> made = ListBackups(backups);
+  ASSERT_EQ(1u, made.size()) << "the start copies the store";
+  const KxString good = backups + "\\Config-20200101.db";
+  const KxString bad = backups + "\\Config-20200105.db";
+  ASSERT_TRUE(MoveFileA(made[0].CStr(), good.CStr()));
+  {
+    KxDb copy;
+    ASSERT_TRUE(copy.Open(good));
+    ASSERT_TRUE(copy.Exec("insert into KX_NOTE (N_ID,N_LEFT,N_TOP,N_WIDTH,N_HEIGHT,N_FLAG,N_TEXT,N_SHOW) "
+                          "values (7,100,100,80,20,0,'备份里的便签',0)"));
+  }
+  const KxString truncated = ReadFileBytes(db).Mid(1500, 0);
+  ASSERT_TRUE(WriteFileBytes(bad, truncated));
+  for (WORD key : {WORD('N'), WORD('Y')}) {
+    SCOPED_TRACE(key == 'Y' ? "是" : "否");
+    ASSERT_TRUE(WriteFileBytes(db, truncated));
+    HANDLE process = StartProcess(exe, "", dir);
+    HWND box = NULL;
+    ASSERT_TRUE(WaitFor([&] { return (box = WindowOf(process, "#32770")) != NULL && IsWindowVisible(box); }, 15000));
+    std::string texts = BoxTexts(box);
+    EXPECT_EQ(0u, texts.find("询问|")) << texts;
+    EXPECT_NE(std::string::npos, texts.find("数据文件无法读取:" + std::string(db.CStr()))) << texts;
+    EXPECT_NE(std::string::npos, texts.find("找到 2020-01-01 的备份:" + std::string(good.CStr()))) << texts;
+    SetForegroundWindow(box);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == box; }, 5000));
+    TapKey(key);
+    if (key == 'N') {
+      EXPECT_TRUE(WaitProcess(process, 15000, nullptr));
+      EXPECT_TRUE(ReadFileBytes(db) == truncated) << "否 leaves the file as it was";
+      EXPECT_EQ(2u, ListBackups(backups).size());
+    } else {
+      HWND kit = NULL;
+      ASSERT_TRUE(WaitFor([&] { return (kit = WindowOf(process, "KxCardClassName")) != NULL; }, 15000));
+      KxDb restored;
+      ASSERT_TRUE(restored.Open(db));
+      EXPECT_EQ("备份里的便签", restored.SelectText("KX_NOTE", "N_TEXT", "N_ID=7"));
+      restored.Close();
+      PostMessageA(kit, WM_COMMAND, kModuleExit, 0);
+      DWORD code = 0xDEAD;
+      EXPECT_TRUE(WaitProcess(process, 15000, &code));
+      EXPECT_EQ(0u, code);
+    }
+    CloseHandle(process);
+  }
+  // The unreadable file is kept beside the restored one.
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((db + ".damaged-*").CStr(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, search);
+  FindClose(search);
+  EXPECT_TRUE(ReadFileBytes(dir + "\\" + found.cFileName) == truncated);
 }
 
 TEST_F(FreshStart, MissingConfiguredFileAnsweredNoEndsTheRun) {

@@ -94,14 +94,19 @@ static POINT lastPointer = {0, 0};
 void MovePointerTo(int x, int y) {
   lastPointer.x = x;
   lastPointer.y = y;
-  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
-  // Under Wine the pointer reaches the X server a little later; wait until the system
-  // reports it where it was sent, so that what follows sees the new position.
-  PumpUntil([x, y] {
+  auto arrived = [x, y] {
     POINT now;
     return GetCursorPos(&now) && now.x == x && now.y == y;
-  }, 1000);
-  PumpFor(30);
+  };
+  // Under Wine the pointer reaches the X server a little later, and a late echo of an
+  // earlier position can still take it back: wait until the system reports it where it
+  // was sent and it stays there, sending it again when it was taken back.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y);
+    PumpUntil(arrived, 1000);
+    PumpFor(30);
+    if (arrived()) return;
+  }
 }
 
 void PressLeft() {

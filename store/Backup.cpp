@@ -1,0 +1,179 @@
+#include "store/Backup.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "kx/base/KxFile.h"
+#include "sqlite3.h"
+#include "store/KxDb.h"
+
+namespace {
+
+const char kBackupFolder[] = "\\Backup";
+const char kNamePrefix[] = "Config-";
+const char kNameSuffix[] = ".db";
+const int kDateDigits = 8;
+const char kPartSuffix[] = ".part";
+
+bool IsBackupName(const char* name) {
+  const int prefix = sizeof(kNamePrefix) - 1;
+  const int suffix = sizeof(kNameSuffix) - 1;
+  if (lstrlenA(name) != prefix + kDateDigits + suffix) return false;
+  if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name, prefix, kNamePrefix, prefix) != CSTR_EQUAL) return false;
+  for (int i = prefix; i < prefix + kDateDigits; ++i)
+    if (name[i] < '0' || name[i] > '9') return false;
+  return lstrcmpiA(name + prefix + kDateDigits, kNameSuffix) == 0;
+}
+
+KxString FileNameOf(const KxString& path) {
+  int slash = path.FindLast('\\');
+  return slash < 0 ? path : path.Mid(path.Length() - slash - 1, slash + 1);
+}
+
+KxString TwoDigits(int value) {
+  char text[8];
+  std::snprintf(text, sizeof(text), "%02d", value % 100);
+  return text;
+}
+
+KxString Stamp(const KxTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%04u%02u%02u-%02u%02u%02u", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  return text;
+}
+
+// The whole database through the backup API into a new file at target.
+bool WriteCopy(sqlite3* source, const KxString& target) {
+  KxString utf8 = AnsiToUtf8(target);
+  if (utf8.IsEmpty()) return false;
+  sqlite3* copy = nullptr;
+  if (sqlite3_open_v2(utf8.CStr(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    sqlite3_close(copy);
+    return false;
+  }
+  sqlite3_backup* backup = sqlite3_backup_init(copy, "main", source, "main");
+  bool done = backup && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+  if (backup) done = sqlite3_backup_finish(backup) == SQLITE_OK && done;
+  return sqlite3_close(copy) == SQLITE_OK && done;
+}
+
+// Moves what stands at path aside to aside (nothing there is fine).
+bool MoveAside(const KxString& path, const KxString& aside) {
+  if (!FileExists(path)) return true;
+  return MoveFileExA(path.CStr(), aside.CStr(), MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+}  // namespace
+
+KxString BackupDirectoryOf(const KxString& dataDir) { return dataDir + kBackupFolder; }
+
+KxString BackupFileName(const KxTime& day) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%s%04u%02u%02u%s", kNamePrefix, day.year, day.month, day.day, kNameSuffix);
+  return text;
+}
+
+std::vector<KxString> ListBackups(const KxString& dir) {
+  std::vector<KxString> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "\\" + kNamePrefix + "*" + kNameSuffix).CStr(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsBackupName(found.cFileName))
+        names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  // The date is the only part that differs, and its digits sort as the days do.
+  std::sort(names.begin(), names.end(), [](const KxString& a, const KxString& b) {
+    return lstrcmpiA(a.CStr(), b.CStr()) > 0;
+  });
+  std::vector<KxString> paths;
+  for (const KxString& name : names) paths.push_back(dir + "\\" + name);
+  return paths;
+}
+
+KxString BackupDateText(const KxString& path) {
+  KxString name = FileNameOf(path);
+  if (!IsBackupName(name.CStr())) return KxString();
+  const int at = sizeof(kNamePrefix) - 1;
+  return name.Mid(4, at) + "-" + name.Mid(2, at + 4) + "-" + name.Mid(2, at + 6);
+}
+
+bool PassesQuickCheck(sqlite3* db) {
+  if (!db) return false;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr) != SQLITE_OK) return false;
+  // One row "ok" and nothing else; a damaged file answers with rows naming the damage.
+  bool ok = sqlite3_step(statement) == SQLITE_ROW;
+  const unsigned char* answer = ok ? sqlite3_column_text(statement, 0) : nullptr;
+  ok = answer && lstrcmpA(reinterpret_cast<const char*>(answer), "ok") == 0 &&
+       sqlite3_step(statement) == SQLITE_DONE;
+  sqlite3_finalize(statement);
+  return ok;
+}
+
+bool IsHealthyDatabaseFile(const KxString& path) {
+  KxString utf8 = AnsiToUtf8(path);
+  if (utf8.IsEmpty() || !FileExists(path)) return false;
+  sqlite3* db = nullptr;
+  bool healthy = sqlite3_open_v2(utf8.CStr(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+                 PassesQuickCheck(db);
+  sqlite3_close(db);
+  return healthy;
+}
+
+BackupResult BackupDaily(sqlite3* db, const KxString& dir, const KxTime& today) {
+  KxString target = dir + "\\" + BackupFileName(today);
+  if (FileExists(target)) return BackupResult::kAlreadyToday;
+  if (!PassesQuickCheck(db)) return BackupResult::kNotHealthy;
+  if (!IsDirectory(dir) && !CreateDirectoryA(dir.CStr(), NULL)) return BackupResult::kFailed;
+  KxString part = target + kPartSuffix;
+  RemoveFile(part);
+  if (!WriteCopy(db, part) || !MoveFileExA(part.CStr(), target.CStr(), MOVEFILE_WRITE_THROUGH)) {
+    RemoveFile(part);
+    return BackupResult::kFailed;
+  }
+  std::vector<KxString> copies = ListBackups(dir);
+  for (size_t i = kBackupsKept; i < copies.size(); ++i) RemoveFile(copies[i]);
+  return BackupResult::kWritten;
+}
+
+bool NewestGoodBackup(const KxString& dir, KxString& path) {
+  for (const KxString& copy : ListBackups(dir)) {
+    if (IsHealthyDatabaseFile(copy)) {
+      path = copy;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool RestoreBackup(const KxString& dbPath, const KxString& backupPath, const KxTime& now,
+                   KxString& damagedPath) {
+  KxString damaged = dbPath + ".damaged-" + Stamp(now);
+  for (int n = 2; FileExists(damaged) || FileExists(damaged + "-journal"); ++n)
+    damaged = dbPath + ".damaged-" + Stamp(now) + "-" + TwoDigits(n);
+  const char* const sidecars[] = {"-journal", "-wal", "-shm"};
+  if (!MoveAside(dbPath, damaged)) return false;
+  int movedSidecars = 0;
+  for (const char* sidecar : sidecars) {
+    if (!MoveAside(dbPath + sidecar, damaged + sidecar)) break;
+    ++movedSidecars;
+  }
+  KxString incoming = dbPath + ".restoring";
+  RemoveFile(incoming);
+  bool restored = movedSidecars == 3 && CopyFileA(backupPath.CStr(), incoming.CStr(), FALSE) &&
+                  MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH);
+  if (!restored) {
+    RemoveFile(incoming);
+    for (int i = 0; i < movedSidecars; ++i) MoveAside(damaged + sidecars[i], dbPath + sidecars[i]);
+    MoveAside(damaged, dbPath);
+    return false;
+  }
+  damagedPath = damaged;
+  return true;
+}

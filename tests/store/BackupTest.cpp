@@ -1,0 +1,102 @@
+// The daily copies of Config.db over a week of starts, and putting a copy back in place of
+// an unreadable file.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/Backup.h"
+#include "tests/store/StoreTestUtil.h"
+
+using namespace storetest;
+
+namespace {
+
+KxTime Day(int day) {
+  KxTime t;
+  t.year = 2026;
+  t.month = 12;
+  t.day = static_cast<unsigned short>(day);
+  t.hour = 9;
+  t.minute = 5;
+  t.second = 7;
+  return t;
+}
+
+KxString Names(const std::vector<KxString>& paths) {
+  KxString names;
+  for (const KxString& path : paths) names += path.Mid(-1, path.FindLast('\\') + 1) + " ";
+  return names;
+}
+
+// What a damaged file looks like: the first part of a real one.
+void Truncate(const KxString& path) { ASSERT_TRUE(WriteFileBytes(path, ReadFileBytes(path).Mid(1500, 0))); }
+
+TEST(Backup, AWeekOfStartsKeepsTheNewestSevenValidCopies) {
+  KxString dir = MakeScratchDir("backup-week");
+  KxString backups = BackupDirectoryOf(dir);
+  KxDb db;
+  ASSERT_TRUE(db.Open(dir + "\\Config.db"));
+  ASSERT_TRUE(db.Exec("create table T (A integer, B text)"));
+  for (int day = 1; day <= 8; ++day) {
+    ASSERT_TRUE(db.Exec("insert into T values (" + KxString::FromInt(day) + ",'第" + KxString::FromInt(day) + "天')"));
+    EXPECT_EQ(BackupResult::kWritten, BackupDaily(db.Connection(), backups, Day(day))) << day;
+    EXPECT_EQ(BackupResult::kAlreadyToday, BackupDaily(db.Connection(), backups, Day(day))) << day;
+  }
+  EXPECT_EQ(KxString("Config-20261208.db Config-20261207.db Config-20261206.db Config-20261205.db "
+                     "Config-20261204.db Config-20261203.db Config-20261202.db "),
+            Names(ListBackups(backups)));
+  EXPECT_FALSE(FileExistsAt(backups + "\\Config-20261208.db.part"));
+
+  // A copy is a database of its own with the rows of its day.
+  KxDb copy;
+  ASSERT_TRUE(copy.Open(backups + "\\Config-20261205.db"));
+  EXPECT_EQ((std::vector<std::string>{"1|第1天", "2|第2天", "3|第3天", "4|第4天", "5|第5天"}),
+            Rows(copy, "select A || '|' || B from T order by A"));
+  copy.Close();
+  EXPECT_EQ("2026-12-05", BackupDateText(backups + "\\Config-20261205.db"));
+
+  // A damaged newest copy is passed over; files of other names are not copies.
+  Truncate(backups + "\\Config-20261208.db");
+  ASSERT_TRUE(WriteFileBytes(backups + "\\Config-2026120.db", "x"));
+  KxString good;
+  ASSERT_TRUE(NewestGoodBackup(backups, good));
+  EXPECT_EQ(backups + "\\Config-20261207.db", good);
+  EXPECT_EQ(7u, ListBackups(backups).size());
+  db.Close();
+  RemoveTree(dir);
+}
+
+TEST(Backup, ACopyTakesThePlaceOfAnUnreadableFileWhichIsKept) {
+  KxString dir = MakeScratchDir("backup-restore");
+  KxString path = dir + "\\Config.db";
+  KxDb db;
+  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.Exec("create table T (A integer)"));
+  ASSERT_TRUE(db.Exec("insert into T values (42)"));
+  ASSERT_EQ(BackupResult::kWritten, BackupDaily(db.Connection(), BackupDirectoryOf(dir), Day(3)));
+  db.Close();
+  Truncate(path);
+  KxString damagedBytes = ReadFileBytes(path);
+  EXPECT_FALSE(IsHealthyDatabaseFile(path));
+  EXPECT_FALSE(db.Open(path));
+  ASSERT_TRUE(WriteFileBytes(path + "-journal", "a journal of the damaged file"));
+
+  KxString damaged;
+  ASSERT_TRUE(RestoreBackup(path, BackupDirectoryOf(dir) + "\\Config-20261203.db", Day(9), damaged));
+  EXPECT_EQ(path + ".damaged-20261209-090507", damaged);
+  EXPECT_TRUE(ReadFileBytes(damaged) == damagedBytes);
+  EXPECT_TRUE(FileExistsAt(damaged + "-journal")) << "the journal goes with the file it belongs to";
+  EXPECT_FALSE(FileExistsAt(path + "-journal"));
+  ASSERT_TRUE(db.Open(path));
+  EXPECT_EQ(42, db.SelectInt("T", "A", ""));
+  db.Close();
+
+  // A copy that cannot be read leaves everything as it was.
+  KxString again;
+  EXPECT_FALSE(RestoreBackup(path, dir + "\\missing.db", Day(9), again));
+  EXPECT_TRUE(IsHealthyDatabaseFile(path));
+  EXPECT_TRUE(FileExistsAt(damaged)) << "the earlier damaged file is never overwritten";
+  RemoveTree(dir);
+}
+
+}  // namespace
