@@ -32,12 +32,6 @@ KxString FileNameOf(const KxString& path) {
   return slash < 0 ? path : path.Mid(path.Length() - slash - 1, slash + 1);
 }
 
-KxString TwoDigits(int value) {
-  char text[8];
-  std::snprintf(text, sizeof(text), "%02d", value % 100);
-  return text;
-}
-
 KxString Stamp(const KxTime& t) {
   char text[32];
   std::snprintf(text, sizeof(text), "%04u%02u%02u-%02u%02u%02u", t.year, t.month, t.day, t.hour, t.minute,
@@ -156,7 +150,7 @@ bool RestoreBackup(const KxString& dbPath, const KxString& backupPath, const KxT
                    KxString& damagedPath) {
   KxString damaged = dbPath + ".damaged-" + Stamp(now);
   for (int n = 2; FileExists(damaged) || FileExists(damaged + "-journal"); ++n)
-    damaged = dbPath + ".damaged-" + Stamp(now) + "-" + TwoDigits(n);
+    damaged = dbPath + ".damaged-" + Stamp(now) + "-" + KxString::FromInt(n);
   const char* const sidecars[] = {"-journal", "-wal", "-shm"};
   if (!MoveAside(dbPath, damaged)) return false;
   int movedSidecars = 0;

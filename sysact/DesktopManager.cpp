@@ -181,20 +181,17 @@ DesktopManager::DesktopManager()
 }
 
 DesktopManager::~DesktopManager() {
-  for (std::vector<HWND>& slot : slots) {
-    for (HWND hwnd : slot)
-      if (IsWindow(hwnd)) ShowWindow(hwnd, SW_SHOW);
-    slot.clear();
-  }
-  ClearStore();
+  ShowRemembered(ShowWindow);
   if (sessionWindow) DestroyWindow(sessionWindow);
   if (TheDesktops == this) TheDesktops = nullptr;
 }
 
-void DesktopManager::ShowAllNow() {
+void DesktopManager::ShowAllNow() { ShowRemembered(ShowWindowAsync); }
+
+void DesktopManager::ShowRemembered(BOOL(WINAPI* show)(HWND, int)) {
   for (std::vector<HWND>& slot : slots) {
     for (HWND hwnd : slot)
-      if (IsWindow(hwnd)) ShowWindowAsync(hwnd, SW_SHOW);
+      if (IsWindow(hwnd)) show(hwnd, SW_SHOW);
     slot.clear();
   }
   ClearStore();

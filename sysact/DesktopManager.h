@@ -60,6 +60,9 @@ private:
   static BOOL CALLBACK Collect(HWND hwnd, LPARAM self);
   static LRESULT CALLBACK SessionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   bool Excluded(HWND hwnd) const;
+  // Shows every remembered window that still exists with show, forgets them all and
+  // clears the store.
+  void ShowRemembered(BOOL(WINAPI* show)(HWND, int));
   // The store holds every window hidden on any desktop; nothing hidden, no value.
   void SaveHidden() const;
 
