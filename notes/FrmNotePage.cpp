@@ -199,9 +199,13 @@ void FrmNotePage::ShowPlaced() {
     SetWindowPos(hwnd, NULL, placed.left, placed.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  ApplyZOrder();
+  ShowWindow(hwnd, SW_SHOWNA);
+}
+
+void FrmNotePage::ApplyZOrder() {
   SetWindowPos(hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ShowWindow(hwnd, SW_SHOWNA);
 }
 
 int FrmNotePage::OnBoxSize(KxEvtParam&) {
@@ -260,6 +264,7 @@ FrmNotePage* NoteWindowList::OpenWindow(const NoteRecord& record) {
   page->textBox->SetBounds(KxRect{0, 0, record.width, record.height}, false);
   page->topmost = (record.flags & kNoteTopmost) != 0;
   page->textBox->SetText(record.text);
+  page->savedText = record.text;
   return page;
 }
 
@@ -278,13 +283,12 @@ void NoteWindowList::AddNewNote(NoteRecord& record) {
   // The row starts without a text; the note's first text is stored with it.
   SetNoteText(record.id, record.text);
   FrmNotePage* page = OpenWindow(record);
-  if (page) {
-    page->ShowPlaced();
-    // Edit mode once the messages already queued are handled: a menu that chose this
-    // command is still giving the activation back to its owner, which would take the
-    // focus from the new note at once.
-    PostMessageA(page->hwnd, kMsgBeginEdit, 0, 0);
-  }
+  if (!page) return;  // the row stays and comes back with the next start
+  page->ShowPlaced();
+  // Edit mode once the messages already queued are handled: a menu that chose this
+  // command is still giving the activation back to its owner, which would take the
+  // focus from the new note at once.
+  PostMessageA(page->hwnd, kMsgBeginEdit, 0, 0);
   if (FrmNoteManage* manager = TheNoteManager()) manager->AddRow(record);
 }
 
@@ -308,7 +312,11 @@ void NoteWindowList::CloneNote(int id) {
 }
 
 void NoteWindowList::EditNote(int id) {
-  if (FrmNotePage* page = Find(id)) page->BeginEdit();
+  FrmNotePage* page = Find(id);
+  if (!page) return;
+  // From the manager's row of a hidden note: typing into an unseen window helps nobody.
+  if (!page->IsVisible()) ShowNote(id);
+  page->BeginEdit();
 }
 
 void NoteWindowList::DeleteNote(int id) {
@@ -363,7 +371,12 @@ void NoteWindowList::SetTopmost(int id, bool on) {
   FrmNotePage* page = Find(id);
   if (!page) return;
   page->topmost = on;
-  page->ShowPlaced();
+  // A hidden note stays hidden: its row and N_SHOW say so.
+  if (page->IsVisible()) {
+    page->ShowPlaced();
+  } else {
+    page->ApplyZOrder();
+  }
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetTopmostCell(id, on);
   SetNoteTopmost(id, on);
 }

@@ -35,6 +35,8 @@ public:
   bool IsEditing() const { return editing; }
   // Clamped to the monitor nearest to it, in the Z-order of the topmost flag, and shown.
   void ShowPlaced();
+  // The Z-order of the topmost flag, shown or not.
+  void ApplyZOrder();
 
   int noteId = 0;
   bool deleted = false;
@@ -56,6 +58,8 @@ private:
   bool editing = false;
   UINT idleTimer = 0;
   KxString savedText;  // the text as last written to the store
+
+  friend class NoteWindowList;
 };
 
 // The process-wide list of note windows and the note operations.

@@ -107,7 +107,7 @@ protected:
 
 TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   int first = Store(100, 100, "first", true, 0);
-  int second = Store(-5000, -5000, "second", false, 0x81);  // a bit beyond the topmost one
+  int second = Store(-5000, -5000, "second", false, 0x181);  // bits beyond the topmost one
   TheNoteWindows.LoadAll();
   TheNoteWindows.LoadAll();
   ASSERT_EQ(2, TheNoteWindows.Count()) << "a second load makes no second set";
@@ -139,19 +139,21 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
     const char* topmostCell;
     bool topmostWindow;
   } steps[] = {
-      {"show", [](int id) { TheNoteWindows.ShowNote(id); }, true, 1, 0x81, "是", "是", true},
-      {"topmost off keeps the other bits", [](int id) { TheNoteWindows.SetTopmost(id, false); }, true, 1, 0x80, "是", "否", false},
-      {"topmost on", [](int id) { TheNoteWindows.SetTopmost(id, true); }, true, 1, 0x81, "是", "是", true},
-      {"hide", [](int id) { TheNoteWindows.HideNote(id); }, false, 0, 0x81, "否", "是", true},
-      {"show all", [](int) { TheNoteWindows.ShowAllNotes(); }, true, 1, 0x81, "是", "是", true},
-      {"hide all", [](int) { TheNoteWindows.HideAllNotes(); }, false, 0, 0x81, "否", "是", true},
-      {"show again", [](int id) { TheNoteWindows.ShowNote(id); }, true, 1, 0x81, "是", "是", true},
+      {"show", [](int id) { TheNoteWindows.ShowNote(id); }, true, 1, 0x181, "是", "是", true},
+      {"topmost off keeps the other bits", [](int id) { TheNoteWindows.SetTopmost(id, false); }, true, 1, 0x180, "是", "否", false},
+      {"topmost on", [](int id) { TheNoteWindows.SetTopmost(id, true); }, true, 1, 0x181, "是", "是", true},
+      {"hide", [](int id) { TheNoteWindows.HideNote(id); }, false, 0, 0x181, "否", "是", true},
+      {"topmost off while hidden", [](int id) { TheNoteWindows.SetTopmost(id, false); }, false, 0, 0x180, "否", "否", false},
+      {"topmost on while hidden", [](int id) { TheNoteWindows.SetTopmost(id, true); }, false, 0, 0x181, "否", "是", true},
+      {"show all", [](int) { TheNoteWindows.ShowAllNotes(); }, true, 1, 0x181, "是", "是", true},
+      {"hide all", [](int) { TheNoteWindows.HideAllNotes(); }, false, 0, 0x181, "否", "是", true},
+      {"show again", [](int id) { TheNoteWindows.ShowNote(id); }, true, 1, 0x181, "是", "是", true},
   };
   for (const Step& s : steps) {
     s.run(second);
     EXPECT_EQ(s.shown, IsWindowVisible(b->hwnd) != FALSE) << s.what;
     EXPECT_EQ(s.showColumn, Int(second, "N_SHOW")) << s.what;
-    EXPECT_EQ(s.flags, Int(second, "N_FLAG") & 0xFF) << s.what;
+    EXPECT_EQ(s.flags, Int(second, "N_FLAG")) << s.what;
     EXPECT_EQ(s.shownCell, Cell(1, 1)) << s.what;
     EXPECT_EQ(s.topmostCell, Cell(1, 2)) << s.what;
     EXPECT_EQ(s.topmostWindow, (GetWindowLongA(b->hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) << s.what;
@@ -170,6 +172,15 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   EXPECT_TRUE(PumpUntil([&] { return clone->IsEditing(); }, 2000));
   ASSERT_EQ(3, TheNoteManager()->table->RowCount());
   EXPECT_EQ(KxString::FromInt(clone->noteId), Cell(2, 0));
+
+  // Editing the hidden first note from its row shows it; its whole text cleared is written
+  // like any other change (the end of the session here).
+  TheNoteWindows.EditNote(first);
+  EXPECT_TRUE(IsWindowVisible(a->hwnd));
+  EXPECT_EQ("是", Cell(0, 1));
+  a->textBox->SetText("");
+  SendMessageA(a->hwnd, WM_QUERYENDSESSION, 0, 0);
+  EXPECT_EQ("", StoredText(first));
 
   TheNoteWindows.DeleteNote(second);
   EXPECT_FALSE(IsWindowVisible(b->hwnd));
