@@ -183,7 +183,7 @@ int RunNormal(KxApp& app) {
     DestroyNotes();
     // Every loaded plug-in is released and unloaded while the kit window it was shown
     // with still exists.
-    ThePlugins.Clear();
+    UnloadAllPlugins();
   }
   SetMaintenanceToggle(nullptr);
   SetKitUpdateHooks(nullptr);

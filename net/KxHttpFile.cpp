@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -41,21 +42,58 @@ KxString PathOfUrl(const KxString& url) {
   return slash < 0 ? KxString() : url.Mid(-1, slash);
 }
 
-KxString ResolveHost(const KxString& host) {
+namespace {
+
+// One name lookup on a thread of its own, so that the caller can stop waiting for it. The
+// last of the two to let go frees it: a lookup given up on ends alone.
+struct Lookup {
+  LONG holders = 2;
+  KxString name;
+  KxString dotted;  // empty until found
+
+  void LetGo() {
+    if (InterlockedDecrement(&holders) == 0) delete this;
+  }
+  static DWORD WINAPI Run(LPVOID self) {
+    Lookup* lookup = static_cast<Lookup*>(self);
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) == 0) {
+      const hostent* entry = gethostbyname(lookup->name.CStr());
+      if (entry && entry->h_addrtype == AF_INET && entry->h_length == 4 && entry->h_addr_list &&
+          entry->h_addr_list[0]) {
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(entry->h_addr_list[0]);
+        for (int i = 0; i < 4; ++i) {
+          if (i > 0) lookup->dotted += ".";
+          lookup->dotted += KxString::FromInt(bytes[i]);
+        }
+      }
+      WSACleanup();
+    }
+    lookup->LetGo();
+    return 0;
+  }
+};
+
+}  // namespace
+
+KxString ResolveHost(const KxString& host, int timeoutMs) {
   // An empty name would resolve to this machine.
   if (IsDottedAddress(host) || host.IsEmpty() || HasControlBytes(host)) return host;
-  const hostent* entry = gethostbyname(host.CStr());
-  if (!entry || entry->h_addrtype != AF_INET || entry->h_length != 4 || !entry->h_addr_list ||
-      !entry->h_addr_list[0]) {
+  Lookup* lookup = new (std::nothrow) Lookup;
+  if (!lookup) return host;
+  lookup->name = host;
+  HANDLE thread = CreateThread(nullptr, 0, &Lookup::Run, lookup, 0, nullptr);
+  if (!thread) {
+    delete lookup;
     return host;
   }
-  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(entry->h_addr_list[0]);
   KxString dotted;
-  for (int i = 0; i < 4; ++i) {
-    if (i > 0) dotted += ".";
-    dotted += KxString::FromInt(bytes[i]);
+  if (WaitForSingleObject(thread, timeoutMs > 0 ? static_cast<DWORD>(timeoutMs) : 0) == WAIT_OBJECT_0) {
+    dotted = lookup->dotted;
   }
-  return dotted;
+  CloseHandle(thread);
+  lookup->LetGo();
+  return dotted.IsEmpty() ? host : dotted;
 }
 
 KxString HttpRequestText(const KxString& host, const KxString& path,
@@ -104,23 +142,28 @@ bool KxHttpFile::Open(const KxString& url, int port, const KxString& referer,
   this->url = url;
   header = KxString();
   if (HasControlBytes(url) || HasControlBytes(referer) || HasControlBytes(cookie)) return false;
+  opened = GetTickCount();
   KxString host = HostOfUrl(url);
-  if (!socket.Connect(ResolveHost(host), port)) return false;
+  KxString address = ResolveHost(host, RemainingMs());
+  if (!socket.Connect(address, port, RemainingMs())) return false;
   socket.SetTimeouts();
   if (socket.Send(HttpRequestText(host, PathOfUrl(url), referer, cookie))) ReadHeader();
   return true;
 }
 
+int KxHttpFile::RemainingMs() const {
+  DWORD elapsed = GetTickCount() - opened;
+  return elapsed >= static_cast<DWORD>(kNetTimeoutMs) ? 0 : kNetTimeoutMs - static_cast<int>(elapsed);
+}
+
 // Byte by byte, so that nothing of the body is taken with the header. A server that
-// trickles bytes cannot stretch the header past kNetTimeoutMs in all.
+// trickles bytes cannot stretch it past the time Open began.
 void KxHttpFile::ReadHeader() {
   char bytes[kHttpHeaderLimit];
   int count = 0;
-  DWORD start = GetTickCount();
   while (count < kHttpHeaderLimit) {
-    DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= static_cast<DWORD>(kNetTimeoutMs)) break;
-    if (!socket.WaitReadable(kNetTimeoutMs - static_cast<int>(elapsed))) break;
+    int remaining = RemainingMs();
+    if (remaining == 0 || !socket.WaitReadable(remaining)) break;
     if (socket.ReceiveBytes(bytes + count, 1) != 1) break;
     ++count;
     if (count > 3 && std::memcmp(bytes + count - 4, kHeaderEnd, 4) == 0) break;
@@ -135,13 +178,11 @@ KxString KxHttpFile::ReadString() {
   KxString body;
   if (!body.Resize(length)) return KxString();
   // Never past the announced length: more bytes would belong to nothing we asked for.
-  // Like the header, the whole body has kNetTimeoutMs: a trickling server cannot hold
-  // the caller (the UI thread, for the update description) any longer.
-  DWORD start = GetTickCount();
+  // The body shares the time of the whole request: a slow name, connect or trickling
+  // server cannot hold the caller (the UI thread, for the update description) any longer.
   for (int got = 0; got < length;) {
-    DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= static_cast<DWORD>(kNetTimeoutMs)) return KxString();
-    if (!socket.WaitReadable(kNetTimeoutMs - static_cast<int>(elapsed))) return KxString();
+    int remaining = RemainingMs();
+    if (remaining == 0 || !socket.WaitReadable(remaining)) return KxString();
     int chunk = length - got < kBodyChunk ? length - got : kBodyChunk;
     int n = socket.ReceiveBytes(body.Buffer() + got, chunk);
     if (n <= 0) return KxString();

@@ -1,8 +1,9 @@
 #pragma once
 // A small HTTP/1.1 client for the update server: one GET per object, the response header
 // read whole, the body to a string or chunk by chunk by the caller. Plain HTTP only: no
-// redirects, no chunked bodies, no proxy. Blocking; every stage gives up after
-// kNetTimeoutMs.
+// redirects, no chunked bodies, no proxy. Blocking, but the name, the connect, the header
+// and a body read into a string share one kNetTimeoutMs from Open on; each chunk a caller
+// receives itself has its own.
 
 #include "kx/base/KxString.h"
 #include "net/KxSocket.h"
@@ -17,9 +18,9 @@ constexpr int kHttpStringLimit = 8 * 1024 * 1024;
 KxString HostOfUrl(const KxString& url);
 KxString PathOfUrl(const KxString& url);
 // A dotted address is returned as it is; a name becomes the dotted address of its first
-// IPv4 address; an unknown name (or an empty one) is returned unchanged, so that the
-// connect then fails. Needs Winsock started (a live KxSocket).
-KxString ResolveHost(const KxString& host);
+// IPv4 address; an unknown name (or an empty one, or one that takes longer than
+// timeoutMs) is returned unchanged, so that the connect then fails.
+KxString ResolveHost(const KxString& host, int timeoutMs = kNetTimeoutMs);
 // The request the client sends; referer and cookie lines only when they are not empty.
 KxString HttpRequestText(const KxString& host, const KxString& path,
                          const KxString& referer, const KxString& cookie);
@@ -51,17 +52,20 @@ public:
   const KxString& Url() const { return url; }
   const KxString& Header() const { return header; }
 
-  // The body after a 200 response, exactly ContentLength() bytes within kNetTimeoutMs;
-  // empty for any other status, a missing or too large length, or a body that does not
-  // arrive whole in time.
+  // The body after a 200 response, exactly ContentLength() bytes, whole within the time
+  // Open began; empty for any other status, a missing or too large length, or a body
+  // that does not arrive whole in time.
   KxString ReadString();
   // The next part of the body, at most n bytes, for callers that store it as it comes.
   bool Receive(KxString& buffer, int n) { return socket.Receive(buffer, n); }
 
 private:
   void ReadHeader();
+  // What is left of kNetTimeoutMs since Open began; 0 once it is spent.
+  int RemainingMs() const;
 
   KxSocket socket;
+  unsigned long opened = 0;  // GetTickCount at Open
   KxString url;
   KxString header;
 };

@@ -95,7 +95,7 @@ void KxSocket::Close() {
   handle = 0;
 }
 
-bool KxSocket::Connect(const KxString& address, int port) {
+bool KxSocket::Connect(const KxString& address, int port, int timeoutMs) {
   unsigned char bytes[4];
   if (!ParseDottedAddress(address, bytes) || port < 0 || port > 65535) return false;
   Close();
@@ -106,12 +106,12 @@ bool KxSocket::Connect(const KxString& address, int port) {
   to.sin_family = AF_INET;
   to.sin_port = htons(static_cast<u_short>(port));
   CopyMemory(&to.sin_addr, bytes, 4);
-  // Non-blocking for the connect alone, so that a silent address costs kNetTimeoutMs and
-  // not the system's own connect time-out.
+  // Non-blocking for the connect alone, so that a silent address costs timeoutMs and not
+  // the system's own connect time-out.
   bool connected = SetBlocking(s, false);
   if (connected && WSAConnect(s, reinterpret_cast<const sockaddr*>(&to), sizeof(to), nullptr,
                               nullptr, nullptr, nullptr) == SOCKET_ERROR) {
-    connected = WSAGetLastError() == WSAEWOULDBLOCK && WaitConnected(s, kNetTimeoutMs);
+    connected = WSAGetLastError() == WSAEWOULDBLOCK && timeoutMs > 0 && WaitConnected(s, timeoutMs);
   }
   if (!connected || !SetBlocking(s, true)) {
     closesocket(s);

@@ -27,8 +27,8 @@ public:
   bool IsOpen() const { return handle != 0; }
 
   // A dotted address only; a connection that is neither made nor refused within
-  // kNetTimeoutMs fails. A socket opened before is closed first.
-  bool Connect(const KxString& address, int port);
+  // timeoutMs fails. A socket opened before is closed first.
+  bool Connect(const KxString& address, int port, int timeoutMs = kNetTimeoutMs);
   // Send and receive time-outs of kNetTimeoutMs.
   bool SetTimeouts();
   // The whole text; false when the connection takes less than all of it.

@@ -164,29 +164,31 @@ void PanelPlugin::Install() {
   KxString unpacked = dir + "\\tmp" + base + kPackageExtension;
   UnpackResult unpack = UnpackResult::ok;
   if (!UnpackPackage(job.target, unpacked, unpack)) {
-    sizeLabel->SetText(unpack == UnpackResult::tooLarge ? "更新包过大" : "下载文件损坏");
+    sizeLabel->SetText(unpack == UnpackResult::tooLarge ? "插件包过大" : "下载文件损坏");
     return;
   }
+  // The package must be the plug-in it was offered as: another id would take over this
+  // row, or another plug-in's.
   PluginIdentity identity;
-  if (!IdentifyPackage(unpacked, identity)) {
-    sizeLabel->SetText("下载文件损坏");
+  bool identified = IdentifyPackage(unpacked, identity);
+  if (!identified || identity.id != record.id) {
     RemoveFile(unpacked);
+    sizeLabel->SetText(identified ? "插件标识不符" : "下载文件损坏");
     return;
   }
-  bool wasLoaded = IsPluginLoaded(identity.id);
-  if (wasLoaded) UnloadPlugin(identity.id);
+  bool wasLoaded = IsPluginLoaded(record.id);
+  UnloadPlugin(record.id);  // also one loaded outside the registry: its file must go
   RemoveFile(installed);
   if (!MoveFileTo(installed, unpacked)) {
-    sizeLabel->SetText("下载未完成");
     RemoveFile(unpacked);
+    sizeLabel->SetText("下载未完成");
     return;
   }
   sizeLabel->SetText("下载完成");
-  record.id = identity.id;
   record.name = identity.name;
   record.version = identity.version;
   record.path = base + kPackageExtension;
-  if (!UpdatePlugin(record) || !PluginExists(record.id)) InsertPlugin(record);
+  if (!(PluginExists(record.id) ? UpdatePlugin(record) : InsertPlugin(record))) sizeLabel->SetText("插件未能记录");
   if (wasLoaded) ShowPluginById(record.id);
   ShowName();
   stateLabel->SetText("已是最新版本");
@@ -208,6 +210,7 @@ void PanelPlugin::DeletePlugin() {
   record.name = record.name + kNotInstalled;
   record.version = KxString();
   ShowName();
+  if (!entry.ver.IsEmpty()) Offer(entry);  // offered again, now as not installed
   RegisterAllHotKeys();
 }
 

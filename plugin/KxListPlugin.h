@@ -35,7 +35,6 @@ public:
   PluginRecord record;
   HotKeyCode hotKey;
   UpdateEntry entry;
-  KxThread worker;
   KxLabel* nameLabel = nullptr;  // children of the row
   KxCheckBox* menuBox = nullptr;
   KxCheckBox* hotKeyBox = nullptr;
@@ -61,6 +60,10 @@ private:
   void ShowName();
 
   SignedDownload job;
+
+public:
+  // Declared last, so destroyed first: its destructor waits for the body, which uses job.
+  KxThread worker;
 };
 
 class KxListPlugin : public KxListCard {

@@ -28,7 +28,6 @@ public:
   KxProgressBar* progress = nullptr;
   UpdateEntry entry;
   KxLabel* sizeLabel = nullptr;
-  KxThread worker;
   KxButton* downloadButton = nullptr;
   KxLabel* titleLabel = nullptr;
   KxLabel* hintLabel = nullptr;
@@ -45,6 +44,11 @@ private:
   // the refusal, which is read after its end message.
   UpdateEntry downloading;
   SignedDownload job;
+
+public:
+  // Declared last, so destroyed first: its destructor waits for the body, which uses the
+  // members above.
+  KxThread worker;
 };
 
 // The panel of the kit window, once made.

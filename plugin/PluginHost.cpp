@@ -19,6 +19,9 @@ const char kIdentifySwitch[] = "-identify";
 
 namespace {
 
+// Plug-ins shown although their InitPlugin gave nullptr: loaded, not registered.
+PluginRegistry unregistered;
+
 const char kIdentityHeader[] = "VELIX-PLUGIN-IDENTITY 1\n";
 // No field of a usable identity comes near this; it bounds what a parse accepts.
 const int kMaxFieldBytes = 4096;
@@ -261,16 +264,15 @@ PluginLibrary* PluginRegistry::Add(const KxString& id, std::unique_ptr<PluginLib
   return library.release();
 }
 
-bool PluginRegistry::Remove(const KxString& id) {
+std::unique_ptr<PluginLibrary> PluginRegistry::Take(const KxString& id) {
   for (KxListNode<Entry>* node = entries.Head(); node; node = node->next) {
     if (node->value.id == id) {
-      PluginLibrary* library = node->value.library;
+      std::unique_ptr<PluginLibrary> library(node->value.library);
       entries.Remove(node);
-      delete library;
-      return true;
+      return library;
     }
   }
-  return false;
+  return nullptr;
 }
 
 void PluginRegistry::Clear() {
@@ -287,23 +289,23 @@ void PluginRegistry::Clear() {
 
 bool ShowPluginById(const KxString& id, void* mainWindow) {
   PluginLibrary* library = ThePlugins.Find(id);
-  // A plug-in whose InitPlugin fails is shown this once and unloaded right after.
-  std::unique_ptr<PluginLibrary> once;
   if (!library) {
-    KxString path = GetPluginPath(id);
-    if (path.IsEmpty()) return false;
-    std::unique_ptr<PluginLibrary> loaded(new (std::nothrow) PluginLibrary);
-    if (!loaded || !loaded->Load(ProgramDirectory() + "\\" + path)) return false;
-    HostRecord host;
-    if (loaded->Init(&host.info)) {
-      library = ThePlugins.Add(id, std::move(loaded));
-    } else {
-      once = std::move(loaded);
-      library = once.get();
+    library = unregistered.Find(id);
+    if (!library) {
+      KxString path = GetPluginPath(id);
+      if (path.IsEmpty()) return false;
+      std::unique_ptr<PluginLibrary> loaded(new (std::nothrow) PluginLibrary);
+      if (!loaded || !loaded->Load(ProgramDirectory() + "\\" + path)) return false;
+      library = unregistered.Add(id, std::move(loaded));
+      if (!library) return false;
     }
+    HostRecord host;
+    if (library->Init(&host.info)) library = ThePlugins.Add(id, unregistered.Take(id));
     if (!library) return false;
   }
-  return library->Show(mainWindow);
+  if (library->Show(mainWindow)) return true;
+  unregistered.Remove(id);  // nothing shown: nothing needs its code
+  return false;
 }
 
 bool ShowPluginById(const KxString& id) {
@@ -312,7 +314,15 @@ bool ShowPluginById(const KxString& id) {
 
 bool IsPluginLoaded(const KxString& id) { return ThePlugins.Find(id) != nullptr; }
 
-bool UnloadPlugin(const KxString& id) { return ThePlugins.Remove(id); }
+bool UnloadPlugin(const KxString& id) {
+  bool registered = ThePlugins.Remove(id);
+  return unregistered.Remove(id) || registered;
+}
+
+void UnloadAllPlugins() {
+  ThePlugins.Clear();
+  unregistered.Clear();
+}
 
 // ---- Identify
 

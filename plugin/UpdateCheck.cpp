@@ -107,13 +107,15 @@ UnpackResult InflateLimited(const KxString& packed, int limit, KxString& out) {
 void CheckForUpdates() {
   UpdateList entries;
   FetchUpdateEntries(entries);
-  if (entries.Count() == 0) return;
+  // Any page that parses has entries: one whose program entry names no version or no
+  // package (a portal's or a mirror's page answered with 200) describes nothing.
+  if (entries.Count() == 0 || entries.Head()->value.ver.IsEmpty() || entries.Head()->value.path.IsEmpty()) return;
   SetUpdateCheckDate();
   const UpdateEntry& program = entries.Head()->value;
   KxPanelMain* panel = TheUpdatePanel();
   if (panel) panel->ShowEntry(program);
   for (auto* n = entries.Head()->next; n; n = n->next)
-    if (pluginEntryTarget) pluginEntryTarget(n->value);
+    if (pluginEntryTarget && !n->value.flag.IsEmpty() && !n->value.path.IsEmpty()) pluginEntryTarget(n->value);
   if (TheKitWindow) TheKitWindow->LayoutKit();
   if (panel && program.ver != kProgramVersion) panel->StartDownload();
 }

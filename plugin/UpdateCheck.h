@@ -41,7 +41,9 @@ UnpackResult InflateLimited(const KxString& packed, int limit, KxString& out);
 
 // The check of the kit window's button and timer: fetch, record the date, show the
 // program's entry, hand the plug-in entries on, lay the kit window out, and start the
-// download when the published version differs from this one.
+// download when the published version differs from this one. A description whose
+// program entry lacks its version or path is ignored; so are plug-in entries without
+// flag or path.
 void CheckForUpdates();
 
 // The verified package at downloaded becomes the program file at programPath (an old one

@@ -445,32 +445,6 @@ TEST_F(KitRun, GlobalHotKeysReachTheirActionsFromAnywhere) {
   DestroyWindow(ours);
 }
 
-namespace {
-
-// The visible top-level window of process pid that holds a child with this text.
-HWND TopLevelWithChild(DWORD pid, const char* childText) {
-  struct Search {
-    DWORD pid;
-    const char* childText;
-    HWND found;
-  } search{pid, childText, NULL};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
-        Search* s = reinterpret_cast<Search*>(lParam);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner != s->pid || !IsWindowVisible(hwnd) ||
-            !ChildOfClass(hwnd, "KxCardClassName", s->childText))
-          return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-}  // namespace
-
 TEST_F(KitRun, AHotKeySetInTheSettingsWindowWorksOnceItCloses) {
   SwitchOff(kModuleShutDown);
   const uint32_t ctrlAltO = Code(MOD_CONTROL | MOD_ALT, 'O');

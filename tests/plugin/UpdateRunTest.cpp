@@ -100,6 +100,8 @@ protected:
     KxString xml = KxString("<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<soft><main name=\"Velix\" ver=\"") + ver +
                    "\" path=\"soft/velix.vlx\"><p flag=\"7\" name=\"x\" ver=\"1\" path=\"soft/x.vlx\"/></main></soft>";
     ASSERT_TRUE(WriteFileBytes(ServerDir() + "\\www\\soft\\info.xml", xml));
+    RemoveFile(ServerDir() + "\\www\\soft\\velix.vlx");
+    if (!package) return;
     KxString from = ServerDir() + "\\packages\\" + package;
     ASSERT_TRUE(CopyFileA(from.CStr(), (ServerDir() + "\\www\\soft\\velix.vlx").CStr(), FALSE));
     if (withSignature) {
@@ -108,10 +110,10 @@ protected:
   }
 
   // The program's own entry at this version, and the sample plug-in's package.
-  static void PublishPlugin(const char* package, bool withSignature) {
-    KxString xml = "<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<soft><main name=\"Velix\" ver=\"1.0\" "
-                   "path=\"soft/velix.vlx\"><p flag=\"9001\" name=\"示例插件\" ver=\"1.0\" path=\"soft/sample.vlx\"/>"
-                   "</main></soft>";
+  static void PublishPlugin(const char* package, bool withSignature, const char* flag = "9001") {
+    KxString xml = KxString("<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<soft><main name=\"Velix\" ver=\"1.0\" "
+                            "path=\"soft/velix.vlx\"><p flag=\"") + flag +
+                   "\" name=\"示例插件\" ver=\"1.0\" path=\"soft/sample.vlx\"/></main></soft>";
     ASSERT_TRUE(WriteFileBytes(ServerDir() + "\\www\\soft\\info.xml", xml));
     KxString from = ServerDir() + "\\packages\\" + package;
     KxString to = ServerDir() + "\\www\\soft\\sample.vlx";
@@ -201,9 +203,10 @@ TEST_F(UpdateRun, RefusedPackagesLeaveTheProgramAsItWasAndSayWhy) {
       {"nosig.vlx", false, "签名缺失"},
       {"otherkey.vlx", true, "签名密钥不符"},
       {"bomb.vlx", true, "更新包过大"},
+      {nullptr, false, "下载未完成"},  // the package's path answers 404
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.package);
+    SCOPED_TRACE(c.said);
     RemoveFile(ServerDir() + "\\www\\soft\\velix.vlx.minisig");
     Publish("1.1", c.package, c.signature);
     Start();
@@ -223,12 +226,19 @@ TEST_F(UpdateRun, RefusedPackagesLeaveTheProgramAsItWasAndSayWhy) {
 }
 
 TEST_F(UpdateRun, SameVersionErrorPageAndTheWeeklyTimer) {
-  // An error page where the description should be: nothing changes, no date is written.
+  // No description: a 404 whose page would offer 1.1, or a 200 page that is no
+  // description. Nothing changes, no date is written.
   Start();
-  PressCheck();
-  PumpFor(1500);
-  EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "已是最新版本"));
-  EXPECT_EQ("", CheckDate());
+  for (const char* page : {static_cast<const char*>(nullptr), "<html><body><h1>maintenance</h1></body></html>"}) {
+    if (page) {
+      ASSERT_TRUE(WriteFileBytes(ServerDir() + "\\www\\soft\\info.xml", page));
+    }
+    PressCheck();
+    PumpFor(1500);
+    EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "已是最新版本")) << (page ? page : "404");
+    EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "最新版本1.1")) << (page ? page : "404");
+    EXPECT_EQ("", CheckDate()) << (page ? page : "404");
+  }
 
   // The same version: no download offered; the check is dated.
   Publish("1.0", "good.vlx", true);
@@ -239,6 +249,12 @@ TEST_F(UpdateRun, SameVersionErrorPageAndTheWeeklyTimer) {
   EXPECT_EQ(KxTime::Today(), CheckDate());
   PumpFor(300);
   SaveBmp(CaptureWindow(kit), TestBinDir() + "\\kit-update-panel.bmp");
+  // Checked today: the timer's tick does not look for the new version published since.
+  Publish("1.1", "good.vlx", true);
+  PostMessageA(kit, WM_TIMER, 1, 0);
+  PumpFor(1500);
+  EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "最新版本1.1")) << "checked again before a week passed";
+  Publish("1.0", "good.vlx", true);
   KillProcessesOf(exe);
   WaitProcess(process, 5000, nullptr);
   CloseHandle(process);
@@ -286,11 +302,22 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   PostMessageA(SampleWindow(pid), WM_CLOSE, 0, 0);
   EXPECT_TRUE(PumpUntil([&] { return SampleWindow(pid) == NULL; }, 5000));
 
-  // Its hotkey, registered at once when the box is checked.
-  ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
-  ASSERT_TRUE(TheDb.Exec("update KX_PLUGIN set P_HK=" + KxString::FromInt(MOD_CONTROL | MOD_ALT | ('P' << 16)) +
-                         " where P_ID='9001'"));
-  TheDb.Close();
+  // Its hotkey, set through the row's link and registered at once when the box is checked.
+  Click(VisibleChild(kit, "(未设置)"));
+  HWND editor = NULL;
+  ASSERT_TRUE(PumpUntil([&] { return (editor = TopLevelWithChild(pid, "取消")) != NULL; }, 5000));
+  Click(ChildOfClass(editor, "KxCardClassName", "Ctrl"));
+  Click(ChildOfClass(editor, "KxCardClassName", "Alt"));
+  POINT keyBox = {40, 42};
+  ClientToScreen(editor, &keyBox);
+  PumpFor(GetDoubleClickTime() + 50);
+  MovePointerTo(keyBox.x, keyBox.y);
+  PressLeft();
+  ReleaseLeft();
+  TypeText(L"P");
+  Click(ChildOfClass(editor, "KxCardClassName", "确定"));
+  EXPECT_TRUE(PumpUntil([&] { return VisibleChild(kit, "(CTRL+ALT+P)") != NULL; }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return PluginRows(("P_ID='9001' and P_HK=" + KxString::FromInt(MOD_CONTROL | MOD_ALT | ('P' << 16))).CStr()) == 1; }, 3000));
   Click(VisibleChild(kit, "快捷键"));
   EXPECT_TRUE(WaitFor([&] { return PluginRows("P_ID='9001' and P_STATUS=3") == 1; }, 3000));
   PumpFor(300);
@@ -303,32 +330,37 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   Click(VisibleChild(kit, "删除"));
   HWND box = NULL;
   ASSERT_TRUE(PumpUntil([&] { return (box = WindowOf(pid, "#32770", nullptr)) != NULL; }, 5000));
+  EXPECT_NE(nullptr, ChildOfClass(box, "Static", "确认删除\"示例插件\""));
   PostMessageA(box, WM_COMMAND, IDYES, 0);
   EXPECT_TRUE(PumpUntil([&] { return VisibleChild(kit, "示例插件(未安装)") != NULL; }, 5000));
   EXPECT_EQ(nullptr, SampleWindow(pid));
   EXPECT_EQ(0, PluginRows("P_ID='9001'"));
   EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx"));
-  PressCombination(VK_CONTROL, VK_MENU, 'P');
-  PumpFor(1000);
-  EXPECT_EQ(nullptr, SampleWindow(pid)) << "the hotkey is no longer registered";
+  ASSERT_TRUE(RegisterHotKey(NULL, 1, MOD_CONTROL | MOD_ALT, 'P')) << "the hotkey is no longer registered";
+  UnregisterHotKey(NULL, 1);
   SaveBmp(CaptureWindow(kit), TestBinDir() + "\\kit-plugin-list.bmp");
 }
 
 TEST_F(UpdateRun, RefusedPluginPackagesWriteNothing) {
-  struct { const char* package; bool signature; const char* said; } cases[] = {
-      {"sample-tampered.vlx", true, "文件与签名不符"},
-      {"sample-nosig.vlx", false, "签名缺失"},
+  struct { const char* package; bool signature; const char* flag; const char* said; } cases[] = {
+      {"sample-tampered.vlx", true, "9001", "文件与签名不符"},
+      {"sample-nosig.vlx", false, "9001", "签名缺失"},
+      {"sample-raw.vlx", true, "9001", "下载文件损坏"},  // signed, but no zlib stream
+      {"crashing.vlx", true, "9001", "下载文件损坏"},    // its InitPlugin crashes
+      {"sample.vlx", true, "9002", "插件标识不符"},      // offered as another plug-in
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.package);
-    PublishPlugin(c.package, c.signature);
+    PublishPlugin(c.package, c.signature, c.flag);
     Start();
     PressCheck();
     ASSERT_TRUE(ShowsText("示例插件(未安装)"));
     Click(VisibleChild(kit, "下载更新"));
     EXPECT_TRUE(ShowsText(c.said));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "still running";
     EXPECT_EQ(0, PluginRows(""));
     EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx"));
+    EXPECT_FALSE(FileExistsAt(dir + "\\tmpsample.vlx"));
     EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx.part"));
     KillProcessesOf(exe);
     WaitProcess(process, 5000, nullptr);

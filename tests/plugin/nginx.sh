@@ -41,6 +41,9 @@ http {
   server {
     listen 127.0.0.1:80;
     root $dir/www;
+    # A missing file answers 404 with a body that parses as a description offering a
+    # new version: only the status may keep the program from taking it.
+    error_page 404 /missing.xml;
   }
 }
 CONF

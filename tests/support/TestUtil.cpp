@@ -215,3 +215,24 @@ HWND ChildOfClass(HWND parent, const char* className, const char* text) {
       reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
+
+HWND TopLevelWithChild(DWORD pid, const char* childText) {
+  struct Search {
+    DWORD pid;
+    const char* childText;
+    HWND found;
+  } search{pid, childText, NULL};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lParam) -> BOOL {
+        Search* s = reinterpret_cast<Search*>(lParam);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner != s->pid || !IsWindowVisible(hwnd) ||
+            !ChildOfClass(hwnd, "KxCardClassName", s->childText))
+          return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}

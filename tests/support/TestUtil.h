@@ -35,5 +35,7 @@ HWND WindowOf(DWORD pid, const char* className, const char* text);
 // The first window below parent (at any depth) of this class (any case) and, unless text
 // is nullptr, this text.
 HWND ChildOfClass(HWND parent, const char* className, const char* text);
+// The visible top-level window of process pid that holds a KxCard child with this text.
+HWND TopLevelWithChild(DWORD pid, const char* childText);
 // Top-level windows of class className that belong to processes running path.
 int CountWindowsOf(const KxString& path, const char* className);
