@@ -171,6 +171,21 @@ SignatureCheck VerifySignature(const void* file, size_t fileSize, const KxString
   return SignatureCheck::Ok;
 }
 
+SignatureCheck VerifySignedFile(const KxString& file, const KxString& signature,
+                                const MinisignPublicKey& key, const KxString& fileName) {
+  KxString comment;
+  SignatureCheck result = VerifySignature(file, signature, key, &comment);
+  if (result != SignatureCheck::Ok) return result;
+  KxString wanted = "file:" + fileName;
+  for (int start = 0; start <= comment.Length();) {
+    int tab = comment.Find(start, "\t");
+    int end = tab < 0 ? comment.Length() : tab;
+    if (comment.Mid(end - start, start) == wanted) return SignatureCheck::Ok;
+    start = end + 1;
+  }
+  return SignatureCheck::OtherFile;
+}
+
 const char* SignatureCheckText(SignatureCheck result) {
   switch (result) {
     case SignatureCheck::Ok: return "签名有效";
@@ -179,6 +194,7 @@ const char* SignatureCheckText(SignatureCheck result) {
     case SignatureCheck::OtherKey: return "签名密钥不符";
     case SignatureCheck::Mismatch: return "文件与签名不符";
     case SignatureCheck::BadTrustedComment: return "签名注释被改动";
+    case SignatureCheck::OtherFile: return "签名文件名不符";
   }
   return "签名无效";
 }

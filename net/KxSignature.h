@@ -33,6 +33,7 @@ enum class SignatureCheck {
   OtherKey,           // made with another key (its key id differs)
   Mismatch,           // the signature does not fit the file: changed file or forged signature
   BadTrustedComment,  // the trusted comment was changed after signing
+  OtherFile,          // valid, but made for a file of another name
 };
 
 // Signature texts longer than this are Malformed (minisign's trusted comment is < 8 KiB).
@@ -53,6 +54,13 @@ inline SignatureCheck VerifySignature(const KxString& file, const KxString& sign
   return VerifySignature(file.CStr(), static_cast<size_t>(file.Length()), signature, key,
                          trustedComment);
 }
+
+// VerifySignature, and then the trusted comment must name the file: one of its
+// tab-separated fields is "file:" + fileName, as minisign writes it by default
+// ("timestamp:...\tfile:NAME\thashed"). A signature of one file of the site then cannot be
+// handed out beside another (a plug-in package as the program, say): OtherFile.
+SignatureCheck VerifySignedFile(const KxString& file, const KxString& signature,
+                                const MinisignPublicKey& key, const KxString& fileName);
 
 // The short text a label shows for a result (GBK): "签名缺失", "文件与签名不符", ...
 const char* SignatureCheckText(SignatureCheck result);

@@ -20,6 +20,7 @@ void PrepareSignedDownload(SignedDownload& job, const KxString& path, HWND notif
                            UINT stepMessage, UINT endMessage) {
   KxString name = DownloadFileName(path);
   job.url = SiteAddress(path);
+  job.name = name;
   job.target = name.IsEmpty() ? KxString() : ProgramDirectory() + "\\" + name + kPartSuffix;
   job.notify = notify;
   job.sizeMessage = sizeMessage;
@@ -68,7 +69,7 @@ void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
   KxIoFile file;
   if (!file.OpenForRead(job.target) || !ReadAll(file, package)) return end(DownloadEnd::incomplete);
   file.Close();
-  SignatureCheck verdict = VerifySignature(package, signature, UpdateKey());
+  SignatureCheck verdict = VerifySignedFile(package, signature, UpdateKey(), job.name);
   if (verdict != SignatureCheck::Ok) {
     job.refusal = SignatureCheckText(verdict);
     return end(DownloadEnd::refused);

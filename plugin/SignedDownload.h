@@ -1,7 +1,7 @@
 #pragma once
 // The download of a package from the site on a worker thread: the body goes to a file of
 // its own (".part" beside the program), and only a package whose signature (the same path
-// + ".minisig") the update key made is kept. Progress and the end are posted to a window,
+// + ".minisig") the update key made for a file of that name is kept. Progress and the end are posted to a window,
 // so the worker never touches one. The update panel and the plug-in rows share it.
 
 #include <windows.h>
@@ -19,6 +19,7 @@ enum class DownloadEnd {
 
 struct SignedDownload {
   KxString url;       // the package on the site
+  KxString name;      // its file name there, which its signature must name
   KxString target;    // where it is stored; removed again unless the end is done
   HWND notify = NULL;  // receives the messages below
   UINT sizeMessage = 0;  // wParam: bytes expected, then bytes so far

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -122,12 +123,22 @@ TEST(KxSignatureTest, ChecksFilesAgainstMinisignSignatures) {
     }
   }
 
+  // The trusted comment must name the file as the site names it, field by field.
+  for (const auto& named : std::initializer_list<std::pair<const char*, R>>{
+           {"payload.bin", R::Ok}, {"other.bin", R::OtherFile}, {"payload.bi", R::OtherFile},
+           {"", R::OtherFile}}) {
+    EXPECT_EQ(static_cast<int>(VerifySignedFile(Bytes(payload), Bytes(hashed), testKey, named.first)),
+              static_cast<int>(named.second)) << named.first;
+  }
+  EXPECT_EQ(static_cast<int>(VerifySignedFile(Bytes(tampered), Bytes(hashed), testKey, "payload.bin")),
+            static_cast<int>(R::Mismatch));
+
   // Each refusal has a text of its own for the label.
   std::set<std::string> texts;
-  for (R r : {R::Missing, R::Malformed, R::OtherKey, R::Mismatch, R::BadTrustedComment}) {
+  for (R r : {R::Missing, R::Malformed, R::OtherKey, R::Mismatch, R::BadTrustedComment, R::OtherFile}) {
     texts.insert(SignatureCheckText(r));
   }
-  EXPECT_EQ(texts.size(), 5u);
+  EXPECT_EQ(texts.size(), 6u);
   EXPECT_EQ(texts.count(""), 0u);
 }
 

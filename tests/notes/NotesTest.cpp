@@ -174,12 +174,12 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   EXPECT_EQ(KxString::FromInt(clone->noteId), Cell(2, 0));
 
   // Editing the hidden first note from its row shows it; its whole text cleared is written
-  // like any other change (the end of the session here).
+  // like any other change (the session's end here).
   TheNoteWindows.EditNote(first);
   EXPECT_TRUE(IsWindowVisible(a->hwnd));
   EXPECT_EQ("是", Cell(0, 1));
   a->textBox->SetText("");
-  SendMessageA(a->hwnd, WM_QUERYENDSESSION, 0, 0);
+  SendMessageA(a->hwnd, WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ("", StoredText(first));
 
   TheNoteWindows.DeleteNote(second);
@@ -259,6 +259,10 @@ TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
   EXPECT_FALSE(IsWindowEnabled(note->textBox->hwnd));
   EXPECT_NE("2001-01-01", TheDb.SelectText("KX_NOTE", "MODIDATE", "N_ID=" + KxString::FromInt(id)));
   DestroyWindow(other);
+  PumpFor(200);
+  Capture done = CaptureWindow(note->hwnd);
+  SaveBmp(done, TestBinDir() + "\\note-at-rest-text.bmp");
+  EXPECT_NE(ToPixel(RGB(0, 0, 255)), done.At(0, done.height / 2)) << "no blue frame at rest";
 
   // A drag by real input writes the rectangle on release; one that would leave fewer
   // than 8 pixels on the screen does not move the note.

@@ -41,20 +41,23 @@ if plugin:
 if crashing:
     open(out + '/crashing.vlx', 'wb').write(zlib.compress(open(crashing, 'rb').read(), 0))
 PY
-sign() { minisign -S -s "$1" -m "$2" -x "$3" -t "velix test" >/dev/null; }
-sign "$key" "$packages/good.vlx" "$packages/good.vlx.minisig"
+# The trusted comment names the file as the site serves it (soft/velix.vlx, soft/sample.vlx),
+# in the form minisign gives by default.
+tab=$'\t'
+sign() { minisign -S -s "$1" -m "$2" -x "$2.minisig" -t "timestamp:0${tab}file:$3${tab}hashed" >/dev/null; }
+sign "$key" "$packages/good.vlx" velix.vlx
 cp "$packages/good.vlx.minisig" "$packages/tampered.vlx.minisig"
 cp "$packages/good.vlx" "$packages/otherkey.vlx"
-sign "$other" "$packages/otherkey.vlx" "$packages/otherkey.vlx.minisig"
-sign "$key" "$packages/bomb.vlx" "$packages/bomb.vlx.minisig"
+sign "$other" "$packages/otherkey.vlx" velix.vlx
+sign "$key" "$packages/bomb.vlx" velix.vlx
 cp "$packages/good.vlx" "$packages/nosig.vlx"
 if [ -n "$plugin" ]; then
-  sign "$key" "$packages/sample.vlx" "$packages/sample.vlx.minisig"
+  sign "$key" "$packages/sample.vlx" sample.vlx
   cp "$packages/sample.vlx.minisig" "$packages/sample-tampered.vlx.minisig"
   cp "$packages/sample.vlx" "$packages/sample-nosig.vlx"
-  sign "$key" "$packages/sample-raw.vlx" "$packages/sample-raw.vlx.minisig"
+  sign "$key" "$packages/sample-raw.vlx" sample.vlx
 fi
 if [ -n "$crashing" ]; then
-  sign "$key" "$packages/crashing.vlx" "$packages/crashing.vlx.minisig"
+  sign "$key" "$packages/crashing.vlx" sample.vlx
 fi
 exec bash "$here/nginx.sh" start "$dir"
