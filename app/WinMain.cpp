@@ -15,9 +15,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
   KxApp* app = new KxApp(instance, commandLine);
   KxRegisterCardClass(instance);
-  Run(*app);
+  // The identify run's result reaches the plug-in host that started it.
+  int result = Run(*app);
   KxUnregisterCardClass(instance);
   KxCardRegistry::Clear();
   delete app;
-  return 0;
+  return result;
 }

@@ -131,15 +131,22 @@ TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) 
   struct Case {
     const char* file;
     bool identified;
+    DWORD childExit;  // the identify run's own exit code
   } cases[] = {
-      {kSampleDll, true},
-      {"broken_no_exports.dll", false},
-      {"broken_null_init.dll", false},
-      {"broken_crash_init.dll", false},
-      {kNotADll, false},
-      {"no-such-plugin.dll", false},
+      {kSampleDll, true, 0},
+      {"broken_no_exports.dll", false, 1},
+      {"broken_null_init.dll", false, 1},
+      {"broken_crash_init.dll", false, EXCEPTION_ACCESS_VIOLATION},
+      {kNotADll, false, 1},
+      {"no-such-plugin.dll", false, 1},
   };
   for (const Case& c : cases) {
+    HANDLE child = StartProcess(bin + "\\velix.exe", "-identify " + bin + "\\" + c.file + " " + bin + "\\answer.txt", bin);
+    DWORD code = 0;
+    EXPECT_TRUE(WaitProcess(child, 15000, &code)) << c.file;
+    EXPECT_EQ(c.childExit, code) << c.file;
+    if (child) CloseHandle(child);
+    DeleteFileA((bin + "\\answer.txt").CStr());
     PluginIdentity identity{"old", "old", "old"};
     EXPECT_EQ(IdentifyPackage(bin + "\\" + c.file, identity), c.identified) << c.file;
     if (c.identified) {
