@@ -12,7 +12,8 @@ using MonitorAreas = KxList<RECT>;
 // The work areas of the attached monitors, primary first.
 void LiveWorkAreas(MonitorAreas& areas);
 // The area that shares the most pixels with r; when none touches it, the one nearest to it.
-// An empty list gives the primary screen's rectangle.
+// This is MonitorFromRect's MONITOR_DEFAULTTONEAREST rule, kept here so that tests can hand
+// in monitors. An empty list gives the primary screen's rectangle.
 RECT NearestArea(const RECT& r, const MonitorAreas& areas);
 // Moves a note lying wholly beyond an edge of area back onto it: past the right (bottom)
 // edge its right (bottom) edge comes to that edge, before the left (top) edge its left (top)
