@@ -5,6 +5,7 @@
 
 #include "app/KxApp.h"
 #include "kx/base/KxFile.h"
+#include "kx/base/KxStream.h"
 #include "launcher/VendorSite.h"
 #include "store/PluginRecord.h"
 
@@ -106,25 +107,17 @@ void AppendField(KxString& out, const KxString& field) {
   out.Append("\n");
 }
 
-bool ReadWholeFile(const KxString& path, KxString& bytes) {
-  HANDLE file = CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD size = GetFileSize(file, NULL);
-  bool ok = size != INVALID_FILE_SIZE && size <= 4 * kMaxFieldBytes && bytes.Resize(static_cast<int>(size));
-  DWORD read = 0;
-  if (ok && size > 0) ok = ReadFile(file, bytes.Buffer(), size, &read, NULL) && read == size;
-  CloseHandle(file);
-  return ok;
+// The child's answer; a file larger than any usable answer is not read (the plug-in's
+// own code ran in the child and may have written anything there).
+bool ReadAnswer(const KxString& path, KxString& bytes) {
+  KxIoFile file;
+  return file.OpenForRead(path) && file.Size() <= 4 * kMaxFieldBytes && ReadAll(file, bytes);
 }
 
-bool WriteWholeFile(const KxString& path, const KxString& bytes) {
-  HANDLE file = CreateFileA(path.CStr(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(file, bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, NULL) &&
-            written == static_cast<DWORD>(bytes.Length());
-  ok = CloseHandle(file) && ok;
-  return ok;
+bool WriteAnswer(const KxString& path, const KxString& bytes) {
+  KxIoFile file;
+  bool written = file.OpenForWrite(path) && WriteText(file, bytes);
+  return file.Close() && written;
 }
 
 // A path of the identify command line at pos: in double quotes (GBK trail bytes are never
@@ -390,7 +383,7 @@ int RunIdentify(const KxString& dllPath, const KxString& resultPath) {
   SetUnhandledExceptionFilter(EndOnCrash);
   PluginIdentity identity;
   if (!IdentifyInProcess(dllPath, identity)) return 1;
-  return WriteWholeFile(resultPath, FormatIdentity(identity)) ? 0 : 2;
+  return WriteAnswer(resultPath, FormatIdentity(identity)) ? 0 : 2;
 }
 
 void SetIdentifyProgram(const KxString& exePath) { identifyProgram = exePath; }
@@ -402,7 +395,7 @@ bool IdentifyPackage(const KxString& dllPath, PluginIdentity& identity) {
   KxString line = "\"" + exe + "\" " + kIdentifySwitch + " \"" + dllPath + "\" \"" + resultPath + "\"";
   PluginIdentity found;
   KxString answer;
-  bool ok = RunChild(exe, line) && ReadWholeFile(resultPath, answer) && ParseIdentity(answer, found) &&
+  bool ok = RunChild(exe, line) && ReadAnswer(resultPath, answer) && ParseIdentity(answer, found) &&
             IsValidIdentity(found);
   DeleteFileA(resultPath.CStr());
   if (ok) identity = found;

@@ -145,6 +145,13 @@ protected:
     pid = GetProcessId(process);
     ASSERT_TRUE(PumpUntil([&] { return (kit = WindowOf(pid, "KxCardClassName", "Velix")) && IsWindowVisible(kit); }, 15000));
   }
+  // Ends the run started last (killed, as a user's taskkill would).
+  void Stop() {
+    KillProcessesOf(exe);
+    WaitProcess(process, 5000, nullptr);
+    if (process) CloseHandle(process);
+    process = NULL;
+  }
   // The normal layout (command 92, as the menu sends it), then a click on "检查更新".
   void PressCheck() {
     HWND button = VisibleChild(kit, "检查更新");
@@ -219,10 +226,7 @@ TEST_F(UpdateRun, RefusedPackagesLeaveTheProgramAsItWasAndSayWhy) {
     EXPECT_TRUE(ReadFileBytes(exe) == original);
     EXPECT_FALSE(FileExistsAt(dir + "\\velix.vlx.part"));
     EXPECT_FALSE(FileExistsAt(dir + "\\velixtmp.exe"));
-    KillProcessesOf(exe);
-    WaitProcess(process, 5000, nullptr);
-    CloseHandle(process);
-    process = NULL;
+    Stop();
   }
 }
 
@@ -256,10 +260,7 @@ TEST_F(UpdateRun, SameVersionErrorPageAndTheWeeklyTimer) {
   PumpFor(1500);
   EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "最新版本1.1")) << "checked again before a week passed";
   Publish("1.0", "good.vlx", true);
-  KillProcessesOf(exe);
-  WaitProcess(process, 5000, nullptr);
-  CloseHandle(process);
-  process = NULL;
+  Stop();
 
   // Eight days since the last check: the timer's tick runs a check, which dates it today.
   ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
@@ -370,10 +371,7 @@ TEST_F(UpdateRun, RefusedPluginPackagesWriteNothing) {
     EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx"));
     EXPECT_FALSE(FileExistsAt(dir + "\\tmpsample.vlx"));
     EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx.part"));
-    KillProcessesOf(exe);
-    WaitProcess(process, 5000, nullptr);
-    CloseHandle(process);
-    process = NULL;
+    Stop();
   }
 }
 
