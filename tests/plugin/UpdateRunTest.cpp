@@ -131,6 +131,14 @@ protected:
     PressLeft();
     ReleaseLeft();
   }
+  // The kit window's control with this text once it shows and takes input: the program
+  // may still be between showing a row and showing its buttons.
+  void ClickShown(const char* text) {
+    HWND control = NULL;
+    EXPECT_TRUE(PumpUntil([&] { return (control = VisibleChild(kit, text)) != NULL && IsWindowEnabled(control); }, 5000))
+        << text;
+    Click(control);
+  }
   int PluginRows(const char* where) {
     if (!TheDb.Open(dir + "\\Config.db")) return -1;
     int n = TheDb.Count("KX_PLUGIN", where);
@@ -286,7 +294,7 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   PressCheck();
   ASSERT_TRUE(ShowsText("示例插件(未安装)"));
   ASSERT_TRUE(ShowsText("最新版本1.0"));
-  Click(VisibleChild(kit, "下载更新"));
+  ClickShown("下载更新");
   ASSERT_TRUE(PumpUntil([&] { return VisibleChild(kit, "示例插件1.0") != NULL; }, 20000)) << "installed";
   EXPECT_EQ(1, PluginRows("P_ID='9001' and P_NAME='示例插件' and P_VER='1.0' and P_PATH='sample.vlx'"));
   EXPECT_TRUE(FileExistsAt(dir + "\\sample.vlx"));
@@ -294,7 +302,7 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   EXPECT_FALSE(FileExistsAt(dir + "\\tmpsample.vlx"));
 
   // In the command menu once its box is checked: 92, 90, 91, 140, then the plug-in.
-  Click(VisibleChild(kit, "右键菜单"));
+  ClickShown("右键菜单");
   EXPECT_TRUE(WaitFor([&] { return PluginRows("P_ID='9001' and P_STATUS=1") == 1; }, 3000));
   AllowSetForegroundWindow(ASFW_ANY);
   PostMessageA(kit, 2024, 0, WM_RBUTTONUP);
@@ -306,13 +314,13 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   ASSERT_TRUE(PumpUntil([&] { return (shown = SampleWindow(pid)) != NULL; }, 5000)) << "shown from the menu";
 
   // Reinstalled while loaded: unloaded (its window goes) and shown again.
-  Click(VisibleChild(kit, "下载更新"));
+  ClickShown("下载更新");
   EXPECT_TRUE(PumpUntil([&] { HWND w = SampleWindow(pid); return w && w != shown; }, 20000));
   PostMessageA(SampleWindow(pid), WM_CLOSE, 0, 0);
   EXPECT_TRUE(PumpUntil([&] { return SampleWindow(pid) == NULL; }, 5000));
 
   // Its hotkey, set through the row's link and registered at once when the box is checked.
-  Click(VisibleChild(kit, "(未设置)"));
+  ClickShown("(未设置)");
   HWND editor = NULL;
   ASSERT_TRUE(PumpUntil([&] { return (editor = TopLevelWithChild(pid, "取消")) != NULL; }, 5000));
   Click(ChildOfClass(editor, "KxCardClassName", "Ctrl"));
@@ -327,7 +335,7 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   Click(ChildOfClass(editor, "KxCardClassName", "确定"));
   EXPECT_TRUE(PumpUntil([&] { return VisibleChild(kit, "(CTRL+ALT+P)") != NULL; }, 5000));
   EXPECT_TRUE(WaitFor([&] { return PluginRows(("P_ID='9001' and P_HK=" + KxString::FromInt(MOD_CONTROL | MOD_ALT | ('P' << 16))).CStr()) == 1; }, 3000));
-  Click(VisibleChild(kit, "快捷键"));
+  ClickShown("快捷键");
   EXPECT_TRUE(WaitFor([&] { return PluginRows("P_ID='9001' and P_STATUS=3") == 1; }, 3000));
   PumpFor(300);
   PressCombination(VK_CONTROL, VK_MENU, 'P');
@@ -336,7 +344,7 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   // Delete, after the question: unloaded, file and row gone, the row kept as not installed.
   PostMessageA(SampleWindow(pid), WM_CLOSE, 0, 0);  // it may cover the button
   EXPECT_TRUE(PumpUntil([&] { return SampleWindow(pid) == NULL; }, 5000));
-  Click(VisibleChild(kit, "删除"));
+  ClickShown("删除");
   HWND box = NULL;
   ASSERT_TRUE(PumpUntil([&] { return (box = WindowOf(pid, "#32770", nullptr)) != NULL; }, 5000));
   EXPECT_NE(nullptr, ChildOfClass(box, "Static", "确认删除\"示例插件\""));
@@ -364,7 +372,7 @@ TEST_F(UpdateRun, RefusedPluginPackagesWriteNothing) {
     Start();
     PressCheck();
     ASSERT_TRUE(ShowsText("示例插件(未安装)"));
-    Click(VisibleChild(kit, "下载更新"));
+    ClickShown("下载更新");
     EXPECT_TRUE(ShowsText(c.said));
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "still running";
     EXPECT_EQ(0, PluginRows(""));
