@@ -272,9 +272,18 @@ TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
   MovePointerTo(grip.x, grip.y);
   PressLeft();
   MovePointerTo(grip.x + 30, grip.y + 40);
-  MovePointerTo(grip.x + 60, grip.y + 80);
   // The note reads the cursor when it takes a move: let it take this one before the next.
-  PumpFor(100);
+  // Under Wine a late echo of the first move can still take the pointer, and the note
+  // with it, back; the move is sent again until the note stays where it was sent.
+  auto atTarget = [&] {
+    RECT r = note->WindowRect();
+    return r.left == before.left + 60 && r.top == before.top + 80;
+  };
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    MovePointerTo(grip.x + 60, grip.y + 80);
+    PumpFor(150);
+    if (atTarget()) break;
+  }
   int w = GetSystemMetrics(SM_CXSCREEN);
   MovePointerTo(w - 1, grip.y + 80);  // the note's left would stand 4 pixels from the edge
   ReleaseLeft();
