@@ -114,8 +114,9 @@ FrmOption::FrmOption(KxControl* owner)
 }
 
 bool FrmOption::CanClose() {
-  Hide();
+  // The combinations set here work from the moment the window is gone.
   RegisterAllHotKeys();
+  Hide();
   return false;
 }
 

@@ -283,8 +283,8 @@ void FrmMain::OnDropFiles(const KxStringList& paths) {
 }
 
 bool FrmMain::CanClose() {
-  Hide();
   if (hotKeyHooks.registerAll) hotKeyHooks.registerAll();
+  Hide();
   return false;
 }
 

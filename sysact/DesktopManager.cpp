@@ -225,6 +225,9 @@ BOOL CALLBACK DesktopManager::Collect(HWND hwnd, LPARAM self) {
 void DesktopManager::SwitchDesktop(int index) {
   if (index < 0 || index >= kCount || index == current) return;
   EnumWindows(Collect, reinterpret_cast<LPARAM>(this));
+  // The store names the windows before they are hidden: a run killed half-way through
+  // the switch still leaves them to the next start, which shows only those still hidden.
+  SaveHidden();
   for (HWND hwnd : slots[current]) ShowWindow(hwnd, SW_HIDE);
   current = index;
   for (HWND hwnd : slots[current])
