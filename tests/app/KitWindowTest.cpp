@@ -11,6 +11,7 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -407,6 +408,19 @@ void PressCombination(std::initializer_list<WORD> modifiers, WORD key) {
   PumpFor(200);
 }
 
+// Under Wine, keys sent by SendInput never pass through the X server, and when the X focus
+// moves (a window shown, hidden or brought forward) Wine sets its modifier state from the
+// server's keymap: a held Ctrl or Alt is released, and a combination pressed at that moment
+// arrives without it. So it is pressed again while its effect has not shown. On Windows
+// held modifiers stay held.
+bool PressCombinationUntil(std::initializer_list<WORD> modifiers, WORD key, const std::function<bool()>& done) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    PressCombination(modifiers, key);
+    if (PumpUntil(done, 3000)) return true;
+  }
+  return false;
+}
+
 uint32_t Code(uint32_t modifiers, int key) { return modifiers | (static_cast<uint32_t>(key) << 16); }
 
 }  // namespace
@@ -423,17 +437,16 @@ TEST_F(KitRun, GlobalHotKeysReachTheirActionsFromAnywhere) {
                               100, 100, 300, 120, NULL, NULL, GetModuleHandleA(NULL), NULL);
   Start();
 
-  PressCombination({VK_CONTROL, VK_MENU}, 'L');
-  EXPECT_TRUE(PumpUntil([&] { return WindowOf(pid, "#32768", nullptr) != NULL; }, 5000))
+  EXPECT_TRUE(PressCombinationUntil({VK_CONTROL, VK_MENU}, 'L', [&] { return WindowOf(pid, "#32768", nullptr) != NULL; }))
       << "Ctrl+Alt+L opens the launcher menu";
   Press(VK_ESCAPE);
   EXPECT_TRUE(MenuClosed());
 
-  PressCombination({VK_CONTROL, VK_MENU}, '2');
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(ours); }, 5000)) << "desktop 2";
-  PressCombination({VK_CONTROL, VK_MENU}, '1');
-  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(ours) != FALSE; }, 5000)) << "desktop 1 again";
+  EXPECT_TRUE(PressCombinationUntil({VK_CONTROL, VK_MENU}, '2', [&] { return !IsWindowVisible(ours); })) << "desktop 2";
+  EXPECT_TRUE(PressCombinationUntil({VK_CONTROL, VK_MENU}, '1', [&] { return IsWindowVisible(ours) != FALSE; }))
+      << "desktop 1 again";
 
+  // Pressed once: a second Explorer would outlive the test.
   PressCombination({VK_CONTROL, VK_SHIFT}, 'D');
   DWORD explorer = 0;
   EXPECT_TRUE(PumpUntil([&] { return (explorer = ExplorerWith(L" /e,D:")) != 0; }, 10000));
@@ -463,10 +476,10 @@ TEST_F(KitRun, AHotKeySetInTheSettingsWindowWorksOnceItCloses) {
   // (Keys pressed while the menu's last key is still being taken in can get lost.)
   PumpUntil([&] { return GetForegroundWindow() == settings; }, 3000);
   PumpFor(500);
-  PressCombination({VK_CONTROL, VK_MENU}, 'O');
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(settings); }, 5000)) << "Ctrl+Alt+O hides it";
-  PressCombination({VK_CONTROL, VK_MENU}, 'O');
-  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(settings) != FALSE; }, 5000)) << "and shows it";
+  EXPECT_TRUE(PressCombinationUntil({VK_CONTROL, VK_MENU}, 'O', [&] { return !IsWindowVisible(settings); }))
+      << "Ctrl+Alt+O hides it";
+  ASSERT_TRUE(PressCombinationUntil({VK_CONTROL, VK_MENU}, 'O', [&] { return IsWindowVisible(settings) != FALSE; }))
+      << "and shows it";
 
   // The launcher menu's row, Ctrl+Alt+Win from the first start, becomes Ctrl+Alt+L.
   HWND link = ChildOfClass(settings, "KxCardClassName", "(CTRL+ALT+WIN)");
@@ -488,8 +501,7 @@ TEST_F(KitRun, AHotKeySetInTheSettingsWindowWorksOnceItCloses) {
   EXPECT_EQ(nullptr, WindowOf(pid, "#32768", nullptr)) << "not before the window closes";
   ClickAt(CentreOf(ChildOfClass(settings, "KxCardClassName", "关闭")), false);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(settings); }, 5000));
-  PressCombination({VK_CONTROL, VK_MENU}, 'L');
-  EXPECT_TRUE(PumpUntil([&] { return WindowOf(pid, "#32768", nullptr) != NULL; }, 5000))
+  EXPECT_TRUE(PressCombinationUntil({VK_CONTROL, VK_MENU}, 'L', [&] { return WindowOf(pid, "#32768", nullptr) != NULL; }))
       << "Ctrl+Alt+L opens the launcher menu";
   Press(VK_ESCAPE);
   EXPECT_TRUE(MenuClosed());
@@ -525,6 +537,25 @@ KxString NoteText(int id) {
   KxString bytes;
   TheDb.SelectBlob("KX_NOTE", "N_TEXT", "N_ID=" + KxString::FromInt(id), bytes);
   return bytes;
+}
+
+// A right click at a point opens a menu of process pid. On a loaded CI machine a click on
+// a note once opened none, for a cause not seen here: it is sent again, up to three times,
+// and a failure says where the pointer was and whose window lay under it.
+testing::AssertionResult RightClickOpensMenu(DWORD pid, POINT at) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    ClickAt(at, true);
+    if (PumpUntil([&] { return WindowOf(pid, "#32768", nullptr) != NULL; }, 2000)) return testing::AssertionSuccess();
+  }
+  POINT now = {};
+  GetCursorPos(&now);
+  HWND under = WindowFromPoint(now);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(under, &owner);
+  char name[64] = "";
+  GetClassNameA(under, name, sizeof name);
+  return testing::AssertionFailure() << "no menu; the pointer at " << now.x << "," << now.y << " over a " << name
+                                     << (owner == pid ? " of the program" : " of another process");
 }
 
 }  // namespace
@@ -589,8 +620,7 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   PumpFor(300);
   EXPECT_TRUE(WaitFor([&] { return TheDb.SelectInt("KX_NOTE", "N_LEFT", "N_ID=2") == placed.left + 50 &&
                                    TheDb.SelectInt("KX_NOTE", "N_TOP", "N_ID=2") == placed.top + 30; }, 3000));
-  ClickAt(POINT{grip.x + 50, grip.y + 30}, true);
-  ASSERT_TRUE(PumpUntil([&] { return WindowOf(pid, "#32768", nullptr) != NULL; }, 5000));
+  ASSERT_TRUE(RightClickOpensMenu(pid, POINT{grip.x + 50, grip.y + 30}));
   Press(VK_UP);  // 22 "总在最前"
   Press(VK_RETURN);
   EXPECT_TRUE(MenuClosed());
@@ -630,11 +660,11 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
 
   // The manager by its hotkey; then Exit by hotkey at once after typing writes the text.
   HWND manager = NULL;
-  PressCombination({VK_CONTROL, VK_MENU}, 'N');
-  EXPECT_TRUE(PumpUntil([&] { return (manager = WindowOf(pid, "KxCardClassName", "便签管理")) && IsWindowVisible(manager); },
-                        5000));
-  PressCombination({VK_CONTROL, VK_MENU}, 'N');  // the topmost manager would cover the note
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(manager); }, 5000));
+  EXPECT_TRUE(PressCombinationUntil({VK_CONTROL, VK_MENU}, 'N', [&] {
+    return (manager = WindowOf(pid, "KxCardClassName", "便签管理")) && IsWindowVisible(manager);
+  }));
+  // The topmost manager would cover the note.
+  EXPECT_TRUE(PressCombinationUntil({VK_CONTROL, VK_MENU}, 'N', [&] { return !IsWindowVisible(manager); }));
   PumpFor(GetDoubleClickTime() + 50);
   MovePointerTo(grip.x + 52, grip.y + 32);
   PressLeft();
