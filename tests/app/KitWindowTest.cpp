@@ -11,8 +11,6 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
-#include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -399,27 +397,6 @@ TEST_F(KitRun, MaintenanceWindowAddsAShortcutThatTheLauncherMenuStarts) {
 }
 
 namespace {
-
-// A combination pressed with real key events, as a user anywhere would press it.
-void PressCombination(std::initializer_list<WORD> modifiers, WORD key) {
-  for (WORD m : modifiers) KeyDown(m);
-  TapKey(key);
-  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) KeyUp(*m);
-  PumpFor(200);
-}
-
-// Under Wine, keys sent by SendInput never pass through the X server, and when the X focus
-// moves (a window shown, hidden or brought forward) Wine sets its modifier state from the
-// server's keymap: a held Ctrl or Alt is released, and a combination pressed at that moment
-// arrives without it. So it is pressed again while its effect has not shown. On Windows
-// held modifiers stay held.
-bool PressCombinationUntil(std::initializer_list<WORD> modifiers, WORD key, const std::function<bool()>& done) {
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    PressCombination(modifiers, key);
-    if (PumpUntil(done, 3000)) return true;
-  }
-  return false;
-}
 
 uint32_t Code(uint32_t modifiers, int key) { return modifiers | (static_cast<uint32_t>(key) << 16); }
 

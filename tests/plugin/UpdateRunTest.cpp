@@ -58,15 +58,6 @@ HWND SampleWindow(DWORD pid) {
   return w && owner == pid && IsWindowVisible(w) ? w : NULL;
 }
 
-void PressCombination(WORD a, WORD b, WORD key) {
-  KeyDown(a);
-  KeyDown(b);
-  TapKey(key);
-  KeyUp(b);
-  KeyUp(a);
-  PumpFor(200);
-}
-
 bool EndsWithMarker(const KxString& bytes) {
   int n = static_cast<int>(sizeof kMarker) - 1;
   return bytes.Length() > n && std::string(bytes.CStr() + bytes.Length() - n, n) == kMarker;
@@ -338,7 +329,7 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   ClickShown("快捷键");
   EXPECT_TRUE(WaitFor([&] { return PluginRows("P_ID='9001' and P_STATUS=3") == 1; }, 3000));
   PumpFor(300);
-  PressCombination(VK_CONTROL, VK_MENU, 'P');
+  PressCombination({VK_CONTROL, VK_MENU}, 'P');
   EXPECT_TRUE(PumpUntil([&] { return SampleWindow(pid) != NULL; }, 5000)) << "shown by its hotkey";
 
   // Delete, after the question: unloaded, file and row gone, the row kept as not installed.

@@ -3,6 +3,7 @@
 #include "tests/support/TestUtil.h"
 
 #include <atomic>
+#include <iterator>
 #include <thread>
 
 void PumpFor(int ms) {
@@ -178,6 +179,21 @@ void TapKeyWith(WORD modifier, WORD vk) {
   KeyDown(modifier);
   TapKey(vk);
   KeyUp(modifier);
+}
+
+void PressCombination(std::initializer_list<WORD> modifiers, WORD key) {
+  for (WORD m : modifiers) KeyDown(m);
+  TapKey(key);
+  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) KeyUp(*m);
+  PumpFor(200);
+}
+
+bool PressCombinationUntil(std::initializer_list<WORD> modifiers, WORD key, const std::function<bool()>& done) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    PressCombination(modifiers, key);
+    if (PumpUntil(done, 3000)) return true;
+  }
+  return false;
 }
 
 void TypeText(const wchar_t* text) {

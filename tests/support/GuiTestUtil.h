@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "kx/base/KxString.h"
@@ -48,5 +49,14 @@ void KeyUp(WORD vk);
 // Down and up of vk; with a modifier (VK_CONTROL, VK_SHIFT), vk is pressed while it is held.
 void TapKey(WORD vk);
 void TapKeyWith(WORD modifier, WORD vk);
+// A combination pressed with real key events, as a user anywhere would press it: the
+// modifiers held in order, key tapped, the modifiers released in reverse order.
+void PressCombination(std::initializer_list<WORD> modifiers, WORD key);
+// Under Wine, keys sent by SendInput never pass through the X server, and when the X focus
+// moves (a window shown, hidden or brought forward) Wine sets its modifier state from the
+// server's keymap: a held Ctrl or Alt is released, and a combination pressed at that moment
+// arrives without it. So it is pressed again, up to three times, while done does not hold
+// within 3 s of a press. On Windows held modifiers stay held.
+bool PressCombinationUntil(std::initializer_list<WORD> modifiers, WORD key, const std::function<bool()>& done);
 // Types each character as a Unicode key event; an ANSI window receives its code-page bytes.
 void TypeText(const wchar_t* text);
