@@ -44,7 +44,7 @@ HWND QuestionOf(DWORD pid) {
     HWND found;
   } search = {pid, NULL};
   EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
+      [](HWND hwnd, LPARAM param) CALLBACK -> BOOL {
         Search* s = reinterpret_cast<Search*>(param);
         DWORD owner = 0;
         GetWindowThreadProcessId(hwnd, &owner);

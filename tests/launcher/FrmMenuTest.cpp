@@ -48,7 +48,7 @@ void Click(HWND button) {
 int TopLevelCount() {
   int count = 0;
   EnumWindows(
-      [](HWND hwnd, LPARAM counter) -> BOOL {
+      [](HWND hwnd, LPARAM counter) CALLBACK -> BOOL {
         char text[64] = {};
         DWORD pid = 0;
         GetWindowThreadProcessId(hwnd, &pid);

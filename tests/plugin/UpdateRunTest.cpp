@@ -40,7 +40,7 @@ int CountProcessesNamed(const char* name) {
 // The visible child of parent with this text (hidden controls may share it).
 HWND VisibleChild(HWND parent, const char* text) {
   struct Search { const char* text; HWND found; } search{text, NULL};
-  EnumChildWindows(parent, [](HWND w, LPARAM p) -> BOOL {
+  EnumChildWindows(parent, [](HWND w, LPARAM p) CALLBACK -> BOOL {
     Search* s = reinterpret_cast<Search*>(p);
     char got[128] = "";
     GetWindowTextA(w, got, sizeof got);

@@ -203,7 +203,7 @@ HWND ChildOfClass(HWND parent, const char* className, const char* text) {
   } search{className, text, NULL};
   EnumChildWindows(
       parent,
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
+      [](HWND hwnd, LPARAM lParam) CALLBACK -> BOOL {
         Search* s = reinterpret_cast<Search*>(lParam);
         char name[64] = {}, caption[64] = {};
         GetClassNameA(hwnd, name, sizeof(name));
@@ -223,7 +223,7 @@ HWND TopLevelWithChild(DWORD pid, const char* childText) {
     HWND found;
   } search{pid, childText, NULL};
   EnumWindows(
-      [](HWND hwnd, LPARAM lParam) -> BOOL {
+      [](HWND hwnd, LPARAM lParam) CALLBACK -> BOOL {
         Search* s = reinterpret_cast<Search*>(lParam);
         DWORD owner = 0;
         GetWindowThreadProcessId(hwnd, &owner);
