@@ -23,6 +23,10 @@ KxTaskBar::~KxTaskBar() {
   icon = NULL;
 }
 
+// The shell takes the whole record of its own version (the 508-byte form since Windows
+// Vista in a 32-bit program), as cbSize says.
+static_assert(sizeof(NOTIFYICONDATAA) == (sizeof(void*) == 4 ? 508 : 528), "NOTIFYICONDATAA layout");
+
 void KxTaskBar::ReleaseData() {
   delete data;
   data = nullptr;

@@ -17,7 +17,7 @@ deps=$root/.deps
 prefix=$deps/$arch
 src=$deps/src
 toolchain=$root/cmake/$triple.cmake
-recipe="recipe 4; sqlite3 libpng1.6 libjpeg-turbo from $(. /etc/os-release && echo "$VERSION_CODENAME")"
+recipe="recipe 5; sqlite3 libpng1.6 libjpeg-turbo from $(. /etc/os-release && echo "$VERSION_CODENAME")"
 # Each function and datum in a section of its own, so that a program's link keeps only
 # what it calls (--gc-sections). No exception passes through these C libraries, so the
 # 32-bit build leaves out their unwind tables; 64-bit Windows needs them even so, since its
@@ -42,7 +42,10 @@ jobs=${VELIX_DEPS_JOBS:-$(nproc)}
 mkdir -p "$src"
 cd "$src"
 
-# One unpacked source tree per package, shared by both targets.
+# One unpacked source tree per package, shared by both targets. The two targets may build
+# at the same time: whoever comes first fetches and prepares, the other waits for it.
+exec {src_lock}>"$deps/.src.lock"
+flock "$src_lock"
 fetch() {
   local pkg=$1 glob=$2
   if ! ls -d $glob >/dev/null 2>&1; then
@@ -64,12 +67,15 @@ if [ ! -f "$src/sqlite-amalgamation/sqlite3.c" ]; then
   mkdir -p "$src/sqlite-amalgamation"
   (cd "$src/sqlite-amalgamation" && "$sqlite_dir/configure" >/dev/null && make -j"$jobs" sqlite3.c >/dev/null)
 fi
+flock -u "$src_lock"
 work=$deps/work-$arch
 rm -rf "$work"; mkdir -p "$work"
 # Besides the defaults: no extension loading (a program that loads no SQLite extensions
 # should not be able to), no JSON, shared cache, progress callbacks or deprecated calls, and
-# no memory statistics; none of these is used.
-"$triple-gcc-posix" -O2 $lean_flags -DSQLITE_THREADSAFE=1 -DSQLITE_DEFAULT_FOREIGN_KEYS=0 \
+# no memory statistics; none of these is used. Optimised for size: SQLite is two fifths of
+# the program, and Velix runs a few dozen short statements at start and after an edit, where
+# -Os costs nothing one could measure (-O2 made it 255 KB larger).
+"$triple-gcc-posix" -Os $lean_flags -DSQLITE_THREADSAFE=1 -DSQLITE_DEFAULT_FOREIGN_KEYS=0 \
   -DSQLITE_OMIT_LOAD_EXTENSION -DSQLITE_OMIT_JSON -DSQLITE_OMIT_SHARED_CACHE \
   -DSQLITE_OMIT_PROGRESS_CALLBACK -DSQLITE_OMIT_DEPRECATED -DSQLITE_DEFAULT_MEMSTATUS=0 \
   -c "$src/sqlite-amalgamation/sqlite3.c" -o "$work/sqlite3.o"

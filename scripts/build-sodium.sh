@@ -35,6 +35,10 @@ fi
 
 mkdir -p "$src"
 cd "$src"
+# The source tree is shared by both targets, which may build at the same time: whoever comes
+# first fetches and prepares it, the other waits (the lock of build-deps.sh).
+exec {src_lock}>"$deps/.src.lock"
+flock "$src_lock"
 if ! ls -d libsodium-[0-9]*/ >/dev/null 2>&1; then
   apt-get source -q libsodium >/dev/null
 fi
@@ -58,6 +62,7 @@ run() {
 if [ ! -x "$sodium_dir/configure" ]; then
   (cd "$sodium_dir" && run autoreconf -fi)
 fi
+flock -u "$src_lock"
 
 # Minimal: the high-level functions only, which include Ed25519 signatures and BLAKE2b.
 # No stack protector (MinGW's would need libssp, and no other part of the program uses it)

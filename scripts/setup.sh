@@ -10,17 +10,18 @@ velix_need_root() {
   fi
 }
 
-# velix_build ARCH [TARGET...]: configure .build/ARCH when needed and build. Only the tree
-# of the bench's architecture (wine-env.sh) has test programs; the other one builds the
-# product alone.
+# velix_build ARCH [TARGET...]: configure .build/ARCH when needed and build. Both trees have
+# the test programs; only the tree of the bench's architecture (wine-env.sh) registers them
+# with CTest, the other one compiles and links them only.
 velix_build() {
   local arch=$1; shift
   local dir=$velix_root/.build/$arch
-  local tests=OFF
-  [ "$arch" = "${VELIX_BENCH_ARCH:-i686}" ] && tests=ON
+  local run=OFF
+  [ "$arch" = "${VELIX_BENCH_ARCH:-i686}" ] && run=ON
   bash "$velix_root/scripts/build-deps.sh" "$arch"
-  if [ ! -f "$dir/build.ninja" ] || ! grep -qx "VELIX_TESTS:BOOL=$tests" "$dir/CMakeCache.txt"; then
-    cmake -S "$velix_root" -B "$dir" -G Ninja -DVELIX_TESTS=$tests \
+  if [ ! -f "$dir/build.ninja" ] || ! grep -qx "VELIX_TESTS:BOOL=ON" "$dir/CMakeCache.txt" ||
+     ! grep -qx "VELIX_TESTS_RUN:BOOL=$run" "$dir/CMakeCache.txt"; then
+    cmake -S "$velix_root" -B "$dir" -G Ninja -DVELIX_TESTS=ON -DVELIX_TESTS_RUN=$run \
       -DCMAKE_TOOLCHAIN_FILE="$velix_root/cmake/$arch-w64-mingw32.cmake" >/dev/null
   fi
   if [ $# -gt 0 ]; then

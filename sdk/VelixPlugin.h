@@ -76,6 +76,7 @@ VELIX_STATIC_ASSERT(offsetof(PluginInfo, extra) == VELIX_POINTER_SLOT, "PluginIn
 VELIX_STATIC_ASSERT(offsetof(PluginInfo, helpUrl) == VELIX_POINTER_SLOT + 5 * sizeof(VelixString),
                     "PluginInfo layout");
 VELIX_STATIC_ASSERT(sizeof(PluginInfo) == VELIX_POINTER_SLOT + 6 * sizeof(VelixString), "PluginInfo layout");
+VELIX_STATIC_ASSERT(sizeof(PluginInfo) == (sizeof(void*) == 4 ? 52 : 104), "PluginInfo layout");
 
 /* The three exports as Velix calls them. */
 typedef PluginInfo*(__cdecl* VelixInitPluginProc)(PluginInfo* host);

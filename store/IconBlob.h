@@ -19,6 +19,7 @@
 
 constexpr int kIconBlobFixedBytes = 64;
 constexpr int kIconBitmapHeaderBytes = 24;
+static_assert(kIconBlobFixedBytes == 4 * 4 + 2 * kIconBitmapHeaderBytes, "icon blob layout");
 // Largest icon side accepted from a blob; a monochrome icon's mask is twice as high.
 constexpr int kIconBlobMaxSide = 256;
 
@@ -31,6 +32,7 @@ struct IconBitmapHeader {
   uint16_t bitsPixel = 0;
   uint32_t bits = 0;  // a pointer on the machine that wrote it; meaningless when read back
 };
+static_assert(sizeof(IconBitmapHeader) == kIconBitmapHeaderBytes, "one field per stored field");
 
 struct IconBlobParts {
   int32_t xHotspot = 0;

@@ -63,6 +63,8 @@ KxString WithoutTrailingBackslash(const KxString& path) {
 namespace {
 
 using OpenFileNameCall = BOOL(WINAPI*)(OPENFILENAMEA*);
+// The record with the fields of Windows 2000 and later, as lStructSize says.
+static_assert(sizeof(OPENFILENAMEA) == (sizeof(void*) == 4 ? 88 : 152), "OPENFILENAMEA layout");
 
 // The common dialog library is loaded at the first dialog, not at the program's start:
 // it brings the printing libraries with it, and most runs never open a file dialog. It

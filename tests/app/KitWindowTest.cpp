@@ -613,7 +613,8 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   ASSERT_TRUE(PumpUntil([&] { return EditingNote(note); }, 3000));
   PumpFor(300);
   TypeText(L"新的");
-  EXPECT_TRUE(WaitFor([&] { return NoteText(2) == "\xD0\xC2\xB5\xC4"; }, 5000)) << "the idle write";
+  EXPECT_TRUE(WaitFor([&] { return NoteText(2) == "\xD0\xC2\xB5\xC4"; }, 5000))
+      << "the idle write; stored: " << NoteText(2).CStr();
   TheDb.Close();
   KillProcessesOf(exe);
   EXPECT_TRUE(WaitProcess(process, 5000, nullptr));

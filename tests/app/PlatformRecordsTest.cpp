@@ -1,17 +1,30 @@
-// The record sizes the program passes to the platform are those of the 32-bit build.
+// The record sizes the program passes to the platform are the ones Windows defines for the
+// build's architecture: a packing or header mistake shows here first.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shellapi.h>
 
-TEST(PlatformRecords, SizesOfThe32BitBuild) {
-  if (sizeof(void*) != 4) GTEST_SKIP() << "sizes are fixed for the 32-bit program";
-  EXPECT_EQ(48u, sizeof(WNDCLASSEXA));
-  EXPECT_EQ(60u, sizeof(SHELLEXECUTEINFOA));
-  EXPECT_EQ(508u, sizeof(NOTIFYICONDATAA));
-  EXPECT_EQ(24u, sizeof(BITMAP));
-  EXPECT_EQ(148u, sizeof(OSVERSIONINFOA));
-  EXPECT_EQ(8u, sizeof(INITCOMMONCONTROLSEX));
+TEST(PlatformRecords, SizesOfTheBuildsArchitecture) {
+  const bool is32 = sizeof(void*) == 4;
+  struct Case {
+    const char* record;
+    size_t size;
+    size_t size32;
+    size_t size64;
+  } cases[] = {
+      {"WNDCLASSEXA", sizeof(WNDCLASSEXA), 48, 80},
+      {"SHELLEXECUTEINFOA", sizeof(SHELLEXECUTEINFOA), 60, 112},
+      {"NOTIFYICONDATAA", sizeof(NOTIFYICONDATAA), 508, 528},
+      {"BITMAP", sizeof(BITMAP), 24, 32},
+      {"OSVERSIONINFOA", sizeof(OSVERSIONINFOA), 148, 148},
+      {"INITCOMMONCONTROLSEX", sizeof(INITCOMMONCONTROLSEX), 8, 8},
+      {"OPENFILENAMEA", sizeof(OPENFILENAMEA), 88, 152},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(is32 ? c.size32 : c.size64, c.size) << c.record;
+  }
 }

@@ -19,7 +19,11 @@ namespace {
 const char kSampleDll[] = "velix_sample_plugin.dll";
 const char kSampleClass[] = "VelixSamplePlugin";
 const char kSampleTitle[] = "示例插件";
-const char kNotADll[] = "plugin-host-not-a-dll.vlx";
+// A file that is no DLL, beside the program as plug-ins are; each test process writes its
+// own, since CTest runs this program's cases side by side.
+KxString NotADllName() {
+  return "plugin-host-not-a-dll-" + KxString::FromInt(static_cast<int>(GetCurrentProcessId())) + ".vlx";
+}
 
 // The host's view of the record: an integer, then six of the program's own strings.
 struct ProgramRecord {
@@ -116,15 +120,19 @@ class PluginHostFiles : public ::testing::Test {
 protected:
   void SetUp() override {
     bin = TestBinDir();
-    ASSERT_TRUE(WriteFileBytes(bin + "\\" + kNotADll, "MZ but nothing more than text"));
+    scratch = MakeScratchDir("plugin-host-files");
+    ASSERT_TRUE(WriteFileBytes(bin + "\\" + notADll, "MZ but nothing more than text"));
     SetIdentifyProgram(bin + "\\velix.exe");
   }
   void TearDown() override {
     UnloadAllPlugins();
     SetIdentifyProgram("");
-    DeleteFileA((bin + "\\" + kNotADll).CStr());
+    DeleteFileA((bin + "\\" + notADll).CStr());
+    RemoveTree(scratch);
   }
+  const KxString notADll = NotADllName();
   KxString bin;
+  KxString scratch;
 };
 
 TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) {
@@ -137,16 +145,18 @@ TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) 
       {"broken_no_exports.dll", false, 1},
       {"broken_null_init.dll", false, 1},
       {"broken_crash_init.dll", false, EXCEPTION_ACCESS_VIOLATION},
-      {kNotADll, false, 1},
+      {nullptr, false, 1},  // the file that is no DLL
       {"no-such-plugin.dll", false, 1},
   };
-  for (const Case& c : cases) {
-    HANDLE child = StartProcess(bin + "\\velix.exe", "-identify " + bin + "\\" + c.file + " " + bin + "\\answer.txt", bin);
+  for (Case c : cases) {
+    if (!c.file) c.file = notADll.CStr();
+    const KxString answer = scratch + "\\answer.txt";
+    HANDLE child = StartProcess(bin + "\\velix.exe", "-identify " + bin + "\\" + c.file + " " + answer, bin);
     DWORD code = 0;
     EXPECT_TRUE(WaitProcess(child, 15000, &code)) << c.file;
     EXPECT_EQ(c.childExit, code) << c.file;
     if (child) CloseHandle(child);
-    DeleteFileA((bin + "\\answer.txt").CStr());
+    DeleteFileA(answer.CStr());
     PluginIdentity identity{"old", "old", "old"};
     EXPECT_EQ(IdentifyPackage(bin + "\\" + c.file, identity), c.identified) << c.file;
     if (c.identified) {
@@ -171,7 +181,7 @@ protected:
     const char* rows[][2] = {{"9001", kSampleDll},
                              {"null", "broken_null_init.dll"},
                              {"none", "broken_no_exports.dll"},
-                             {"text", kNotADll},
+                             {"text", notADll.CStr()},
                              {"gone", "no-such-plugin.dll"}};
     for (const auto& row : rows) {
       PluginRecord record;
@@ -230,7 +240,7 @@ TEST_F(PluginHostShow, PluginsThatCannotRunStayUnregistered) {
   } cases[] = {
       {"null", "broken_null_init.dll", true},
       {"none", "broken_no_exports.dll", false},
-      {"text", kNotADll, false},
+      {"text", notADll.CStr(), false},
       {"gone", "no-such-plugin.dll", false},
       {"norow", nullptr, false},
   };

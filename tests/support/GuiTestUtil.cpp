@@ -175,16 +175,38 @@ void TapKey(WORD vk) {
   KeyUp(vk);
 }
 
+namespace {
+
+// The modifiers down in order, key down and up, the modifiers up in reverse order, all in
+// one SendInput call. Under Wine, a thread that dispatches while its window has just been
+// activated can meet the X server's focus report and release every modifier it holds (see
+// PressCombinationUntil); no thread dispatches anything in the middle of one call, so the
+// combination arrives whole, as a user's does.
+void SendCombination(std::initializer_list<WORD> modifiers, WORD key) {
+  std::vector<INPUT> inputs;
+  auto add = [&inputs](WORD vk, DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = flags;
+    inputs.push_back(input);
+  };
+  for (WORD m : modifiers) add(m, 0);
+  add(key, 0);
+  add(key, KEYEVENTF_KEYUP);
+  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) add(*m, KEYEVENTF_KEYUP);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+}  // namespace
+
 void TapKeyWith(WORD modifier, WORD vk) {
-  KeyDown(modifier);
-  TapKey(vk);
-  KeyUp(modifier);
+  SendCombination({modifier}, vk);
+  PumpFor(60);
 }
 
 void PressCombination(std::initializer_list<WORD> modifiers, WORD key) {
-  for (WORD m : modifiers) KeyDown(m);
-  TapKey(key);
-  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) KeyUp(*m);
+  SendCombination(modifiers, key);
   PumpFor(200);
 }
 

@@ -50,13 +50,16 @@ void KeyUp(WORD vk);
 void TapKey(WORD vk);
 void TapKeyWith(WORD modifier, WORD vk);
 // A combination pressed with real key events, as a user anywhere would press it: the
-// modifiers held in order, key tapped, the modifiers released in reverse order.
+// modifiers held in order, key tapped, the modifiers released in reverse order. The keys
+// of a combination go in one input call (TapKeyWith's too): under Wine, keys sent by
+// SendInput never pass through the X server, and a thread that dispatches while the X focus
+// moves (a window shown, hidden or brought forward) sets its modifier state from the
+// server's keymap, which releases a held Ctrl or Alt. Nothing is dispatched in the middle
+// of one call. On Windows held modifiers stay held.
 void PressCombination(std::initializer_list<WORD> modifiers, WORD key);
-// Under Wine, keys sent by SendInput never pass through the X server, and when the X focus
-// moves (a window shown, hidden or brought forward) Wine sets its modifier state from the
-// server's keymap: a held Ctrl or Alt is released, and a combination pressed at that moment
-// arrives without it. So it is pressed again, up to three times, while done does not hold
-// within 3 s of a press. On Windows held modifiers stay held.
+// PressCombination, pressed again, up to three times, while done does not hold within 3 s
+// of a press: for a combination that another process receives at the moment one of its
+// windows is shown or hidden, where the release above can still fall between two keys.
 bool PressCombinationUntil(std::initializer_list<WORD> modifiers, WORD key, const std::function<bool()>& done);
 // Types each character as a Unicode key event; an ANSI window receives its code-page bytes.
 void TypeText(const wchar_t* text);

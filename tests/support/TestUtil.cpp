@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <cstdlib>
+
 KxString TestBinDir() {
   char buffer[MAX_PATH] = {};
   GetModuleFileNameA(NULL, buffer, MAX_PATH);
@@ -30,14 +32,30 @@ bool RemoveTree(const KxString& dir) {
   return RemoveDirectoryA(dir.CStr()) != 0;
 }
 
-KxString MakeScratchDir(const char* name) {
+namespace {
+
+// %TEMP%\velix-tests\<process id>: CTest runs the cases of one program in processes of
+// their own, some of them side by side, so a folder named by the test alone would be shared.
+KxString OwnScratchRoot() {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   KxString base(temp);
   if (!base.IsEmpty() && base.At(base.Length() - 1) == '\\') base.Resize(base.Length() - 1);
   base += "\\velix-tests";
   CreateDirectoryA(base.CStr(), NULL);
-  KxString dir = base + "\\" + name;
+  return base + "\\" + KxString::FromInt(static_cast<int>(GetCurrentProcessId()));
+}
+
+void RemoveOwnScratchRoot() { RemoveTree(OwnScratchRoot()); }
+
+}  // namespace
+
+KxString MakeScratchDir(const char* name) {
+  static const bool removedAtExit = std::atexit(RemoveOwnScratchRoot) == 0;
+  (void)removedAtExit;
+  KxString root = OwnScratchRoot();
+  CreateDirectoryA(root.CStr(), NULL);
+  KxString dir = root + "\\" + name;
   RemoveTree(dir);
   CreateDirectoryA(dir.CStr(), NULL);
   return dir;

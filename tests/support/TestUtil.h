@@ -10,7 +10,8 @@
 // Folder of the running test program: velix.exe and the probe programs sit beside it.
 KxString TestBinDir();
 
-// A fresh, empty folder %TEMP%\velix-tests\<name> (an old one is removed first).
+// A fresh, empty folder %TEMP%\velix-tests\<process id>\<name> (an old one is removed
+// first); the process removes its folders when it exits.
 KxString MakeScratchDir(const char* name);
 bool RemoveTree(const KxString& dir);
 

@@ -119,12 +119,6 @@ TEST(KxFileDialogTest, FolderPathRules) {
   }
 }
 
-#ifndef _WIN64
-TEST(KxFileDialogTest, OpenFileRecordHasTheClassicSize) {
-  EXPECT_EQ(sizeof(OPENFILENAMEA), 88u);
-}
-#endif
-
 TEST(KxFileDialogTest, ShowOpenReturnsTheTypedFile) {
   KxString dir = MakeScratchDir("kxdialog-open");
   KxString path = dir + "\\picture.png";
