@@ -14,17 +14,22 @@ if velix_can_run_32bit; then machine="runs 32-bit programs"; else machine="runs 
 summary="test: this machine $machine; the $bench_arch suite runs, the $other_arch test programs are compiled only"
 echo "$summary"
 
-# The other tree (its dependencies, the product and the test programs) builds in the
-# background at idle priority while the bench's tree builds and its tests run: the tests
-# mostly wait on windows and timers, and the idle class never takes the processor from them.
+# The other tree builds in the background at idle priority: its dependencies (mostly
+# serial configure steps) beside the bench's, its product and test programs while the
+# bench's tests run, which mostly wait on windows and timers. Two compilers at once would
+# only slow the bench's own build down: the two processors may be one core's two threads.
 other_log=$velix_root/.build/$other_arch.log
 mkdir -p "$velix_root/.build"
+: > "$other_log"
 idle=(nice -n 19)
 chrt --idle 0 true 2>/dev/null && idle=(chrt --idle 0)
-# A session of its own, so that an early end of this script stops the whole build with it.
-setsid "${idle[@]}" bash -c 'source "$1/scripts/setup.sh" && velix_build "$2"' _ "$velix_root" \
-  "$other_arch" > "$other_log" 2>&1 &
-other_pid=$!
+other_pid=""
+# Each in a session of its own, so that an early end of this script stops it with it.
+in_background() {
+  setsid "${idle[@]}" bash -c 'source "$1/scripts/setup.sh" && "${@:2}"' _ "$velix_root" "$@" \
+    >> "$other_log" 2>&1 &
+  other_pid=$!
+}
 stop_all() {
   if [ -n "$other_pid" ]; then
     kill -- "-$other_pid" 2>/dev/null || true
@@ -32,8 +37,16 @@ stop_all() {
   velix_stop_bench
 }
 trap stop_all EXIT
+other_failed() {
+  tail -n 60 "$other_log" >&2
+  echo "test: the $other_arch tree did not build (whole log: $other_log)" >&2
+  exit 1
+}
 
+in_background bash "$velix_root/scripts/build-deps.sh" "$other_arch"
 velix_build "$bench_arch"
+wait "$other_pid" || other_failed
+in_background velix_build "$other_arch"
 
 velix_ensure_display
 velix_prepare_prefix
@@ -44,14 +57,8 @@ tests_status=0
 ctest --test-dir "$velix_root/.build/$bench_arch" --output-on-failure -j"$(nproc)" "$@" ||
   tests_status=$?
 
-other_status=0
-wait "$other_pid" || other_status=$?
+wait "$other_pid" || other_failed
 other_pid=""
-if [ "$other_status" -ne 0 ]; then
-  tail -n 60 "$other_log" >&2
-  echo "test: the $other_arch tree did not build (whole log: $other_log)" >&2
-  exit 1
-fi
 
 # The other build's program is checked with the same shipped-binary check as the bench's.
 other_exe=$velix_root/.build/$other_arch/bin/velix.exe

@@ -177,11 +177,10 @@ void TapKey(WORD vk) {
 
 namespace {
 
-// The modifiers down in order, key down and up, the modifiers up in reverse order, all in
-// one SendInput call. Under Wine, a thread that dispatches while its window has just been
-// activated can meet the X server's focus report and release every modifier it holds (see
-// PressCombinationUntil); no thread dispatches anything in the middle of one call, so the
-// combination arrives whole, as a user's does.
+// The modifier down, key down and up, the modifier up, all in one SendInput call. Under
+// Wine, a thread that dispatches while its window has just been activated can meet the X
+// server's focus report and release every modifier it holds; no thread dispatches anything
+// in the middle of one call, so the combination arrives whole, as a user's does.
 void SendCombination(std::initializer_list<WORD> modifiers, WORD key) {
   std::vector<INPUT> inputs;
   auto add = [&inputs](WORD vk, DWORD flags) {
@@ -206,7 +205,9 @@ void TapKeyWith(WORD modifier, WORD vk) {
 }
 
 void PressCombination(std::initializer_list<WORD> modifiers, WORD key) {
-  SendCombination(modifiers, key);
+  for (WORD m : modifiers) KeyDown(m);
+  TapKey(key);
+  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) KeyUp(*m);
   PumpFor(200);
 }
 

@@ -46,20 +46,25 @@ POINT CentreOf(HWND hwnd);
 // call pumps messages briefly afterwards, as the pointer helpers do.
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);
-// Down and up of vk; with a modifier (VK_CONTROL, VK_SHIFT), vk is pressed while it is held.
+// Down and up of vk.
 void TapKey(WORD vk);
+// vk pressed while modifier (VK_CONTROL, VK_SHIFT) is held, for this thread's focus window:
+// the four key events go in one input call. Under Wine, keys sent by SendInput never pass
+// through the X server, and a thread that dispatches while the X focus moves (a window
+// shown, hidden or brought forward) sets its modifier state from the server's keymap, which
+// releases a held Ctrl or Shift; nothing is dispatched in the middle of one call. On
+// Windows held modifiers stay held.
 void TapKeyWith(WORD modifier, WORD vk);
-// A combination pressed with real key events, as a user anywhere would press it: the
-// modifiers held in order, key tapped, the modifiers released in reverse order. The keys
-// of a combination go in one input call (TapKeyWith's too): under Wine, keys sent by
-// SendInput never pass through the X server, and a thread that dispatches while the X focus
-// moves (a window shown, hidden or brought forward) sets its modifier state from the
-// server's keymap, which releases a held Ctrl or Alt. Nothing is dispatched in the middle
-// of one call. On Windows held modifiers stay held.
+// A global combination pressed with real key events, as a user anywhere would press it:
+// the modifiers held in order, key tapped, the modifiers released in reverse order, with a
+// pause after each event as a person's fingers make. Not in one call: the hotkey message
+// is posted and read before input still queued, so the program that opens a menu for it
+// would meet the Alt press inside the menu, which closes it.
 void PressCombination(std::initializer_list<WORD> modifiers, WORD key);
 // PressCombination, pressed again, up to three times, while done does not hold within 3 s
-// of a press: for a combination that another process receives at the moment one of its
-// windows is shown or hidden, where the release above can still fall between two keys.
+// of a press: under Wine the release of held modifiers described at TapKeyWith can fall
+// between two of the keys when the receiving program's window is shown or hidden at that
+// moment, and the key then arrives bare.
 bool PressCombinationUntil(std::initializer_list<WORD> modifiers, WORD key, const std::function<bool()>& done);
 // Types each character as a Unicode key event; an ANSI window receives its code-page bytes.
 void TypeText(const wchar_t* text);
