@@ -43,13 +43,17 @@ mkdir -p "$src"
 cd "$src"
 
 # One unpacked source tree per package, shared by both targets. The two targets may build
-# at the same time: whoever comes first fetches and prepares, the other waits for it.
+# at the same time: whoever comes first fetches and prepares, the other waits for it. A
+# step counts as done only by the mark written after it, so one cut off half-way (a test
+# run that ended early stops its builds) is done again.
 exec {src_lock}>"$deps/.src.lock"
 flock "$src_lock"
 fetch() {
   local pkg=$1 glob=$2
-  if ! ls -d $glob >/dev/null 2>&1; then
+  if [ ! -f "$src/.fetched-$pkg" ] || ! ls -d $glob >/dev/null 2>&1; then
+    rm -rf $glob
     apt-get source -q "$pkg" >/dev/null
+    touch "$src/.fetched-$pkg"
   fi
   ls -d $glob | head -n 1
 }
@@ -62,10 +66,11 @@ mkdir -p "$prefix/lib" "$prefix/include"
 
 # SQLite: the amalgamation is made natively once (a cross configure cannot run its
 # helper programs), then compiled as one file for the target.
-if [ ! -f "$src/sqlite-amalgamation/sqlite3.c" ]; then
+if [ ! -f "$src/sqlite-amalgamation/.made" ]; then
   rm -rf "$src/sqlite-amalgamation"
   mkdir -p "$src/sqlite-amalgamation"
   (cd "$src/sqlite-amalgamation" && "$sqlite_dir/configure" >/dev/null && make -j"$jobs" sqlite3.c >/dev/null)
+  touch "$src/sqlite-amalgamation/.made"
 fi
 flock -u "$src_lock"
 work=$deps/work-$arch

@@ -36,11 +36,14 @@ fi
 mkdir -p "$src"
 cd "$src"
 # The source tree is shared by both targets, which may build at the same time: whoever comes
-# first fetches and prepares it, the other waits (the lock of build-deps.sh).
+# first fetches and prepares it, the other waits (the lock of build-deps.sh). As there, a
+# step counts as done only by the mark written after it.
 exec {src_lock}>"$deps/.src.lock"
 flock "$src_lock"
-if ! ls -d libsodium-[0-9]*/ >/dev/null 2>&1; then
+if [ ! -f "$src/.fetched-libsodium" ] || ! ls -d libsodium-[0-9]*/ >/dev/null 2>&1; then
+  rm -rf libsodium-[0-9]*/
   apt-get source -q libsodium >/dev/null
+  touch "$src/.fetched-libsodium"
 fi
 sodium_dir=$src/$(ls -d libsodium-[0-9]*/ | head -n 1)
 sodium_dir=${sodium_dir%/}
@@ -59,8 +62,9 @@ run() {
 # Debian's source package carries no configure script: autoreconf makes it once in the
 # shared source tree (autogen.sh would fetch config.guess from the network); each target
 # then builds out of tree.
-if [ ! -x "$sodium_dir/configure" ]; then
+if [ ! -f "$sodium_dir/.reconfigured" ]; then
   (cd "$sodium_dir" && run autoreconf -fi)
+  touch "$sodium_dir/.reconfigured"
 fi
 flock -u "$src_lock"
 

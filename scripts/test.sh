@@ -11,7 +11,9 @@ source "$velix_root/scripts/wine-env.sh"
 bench_arch=$VELIX_BENCH_ARCH
 if [ "$bench_arch" = i686 ]; then other_arch=x86_64; else other_arch=i686; fi
 if velix_can_run_32bit; then machine="runs 32-bit programs"; else machine="runs no 32-bit programs"; fi
-summary="test: this machine $machine; the $bench_arch suite runs, the $other_arch test programs are compiled only"
+chosen="the $bench_arch suite runs"
+[ -n "${velix_bench_arch_forced:-}" ] && chosen="the $bench_arch suite runs (VELIX_BENCH_ARCH)"
+summary="test: this machine $machine; $chosen, the $other_arch test programs are compiled only"
 echo "$summary"
 
 # The other tree builds in the background at idle priority: its dependencies (mostly
@@ -24,15 +26,17 @@ mkdir -p "$velix_root/.build"
 idle=(nice -n 19)
 chrt --idle 0 true 2>/dev/null && idle=(chrt --idle 0)
 other_pid=""
-# Each in a session of its own, so that an early end of this script stops it with it.
+# Each in a session (and so a process group) of its own, which stop_all ends as a whole when
+# this script ends early; a build of the same tree started meanwhile waits for its lock.
 in_background() {
-  setsid "${idle[@]}" bash -c 'source "$1/scripts/setup.sh" && "${@:2}"' _ "$velix_root" "$@" \
-    >> "$other_log" 2>&1 &
+  setsid -w "${idle[@]}" bash -c 'set -euo pipefail; source "$1/scripts/setup.sh"; "${@:2}"' \
+    _ "$velix_root" "$@" >> "$other_log" 2>&1 &
   other_pid=$!
 }
 stop_all() {
   if [ -n "$other_pid" ]; then
     kill -- "-$other_pid" 2>/dev/null || true
+    wait "$other_pid" 2>/dev/null || true
   fi
   velix_stop_bench
 }

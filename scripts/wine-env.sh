@@ -12,6 +12,7 @@ velix_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 velix_can_run_32bit() {
   [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
+velix_bench_arch_forced=${VELIX_BENCH_ARCH:+yes}
 if [ -z "${VELIX_BENCH_ARCH:-}" ]; then
   if velix_can_run_32bit; then VELIX_BENCH_ARCH=i686; else VELIX_BENCH_ARCH=x86_64; fi
 fi

@@ -69,7 +69,7 @@ typedef struct PluginInfo {
 #else
 #define VELIX_STATIC_ASSERT _Static_assert
 #endif
-/* A record of this layout is 52 bytes in a 32-bit program. */
+/* A record of this layout is 52 bytes in a 32-bit program (104 in a 64-bit one). */
 VELIX_STATIC_ASSERT(sizeof(VelixString) == 2 * VELIX_POINTER_SLOT, "VelixString layout");
 VELIX_STATIC_ASSERT(offsetof(VelixString, length) == sizeof(void*), "VelixString layout");
 VELIX_STATIC_ASSERT(offsetof(PluginInfo, extra) == VELIX_POINTER_SLOT, "PluginInfo layout");

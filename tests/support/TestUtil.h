@@ -11,7 +11,7 @@
 KxString TestBinDir();
 
 // A fresh, empty folder %TEMP%\velix-tests\<process id>\<name> (an old one is removed
-// first); the process removes its folders when it exits.
+// first); a process that ends normally removes its folders (a killed one leaves them).
 KxString MakeScratchDir(const char* name);
 bool RemoveTree(const KxString& dir);
 
