@@ -171,19 +171,54 @@ SignatureCheck VerifySignature(const void* file, size_t fileSize, const KxString
   return SignatureCheck::Ok;
 }
 
-SignatureCheck VerifySignedFile(const KxString& file, const KxString& signature,
-                                const MinisignPublicKey& key, const KxString& fileName) {
-  KxString comment;
-  SignatureCheck result = VerifySignature(file, signature, key, &comment);
-  if (result != SignatureCheck::Ok) return result;
-  KxString wanted = "file:" + fileName;
+namespace {
+
+// Calls visit with each tab-separated field of the comment until it says true.
+template <typename Visit>
+bool AnyCommentField(const KxString& comment, Visit visit) {
   for (int start = 0; start <= comment.Length();) {
     int tab = comment.Find(start, "\t");
     int end = tab < 0 ? comment.Length() : tab;
-    if (comment.Mid(end - start, start) == wanted) return SignatureCheck::Ok;
+    if (visit(comment.Mid(end - start, start))) return true;
     start = end + 1;
   }
-  return SignatureCheck::OtherFile;
+  return false;
+}
+
+}  // namespace
+
+SignatureCheck VerifySignedFile(const KxString& file, const KxString& signature,
+                                const MinisignPublicKey& key, const KxString& fileName,
+                                KxString* trustedComment) {
+  KxString comment;
+  SignatureCheck result = VerifySignature(file, signature, key, &comment);
+  if (result != SignatureCheck::Ok) return result;
+  const KxString wanted = "file:" + fileName;
+  if (!AnyCommentField(comment, [&wanted](const KxString& field) { return field == wanted; })) {
+    return SignatureCheck::OtherFile;
+  }
+  if (trustedComment) *trustedComment = comment;
+  return SignatureCheck::Ok;
+}
+
+bool SignatureTimestamp(const KxString& trustedComment, long long& seconds) {
+  static const char kField[] = "timestamp:";
+  const int prefix = static_cast<int>(sizeof kField - 1);
+  KxString digits;
+  bool found = AnyCommentField(trustedComment, [&](const KxString& field) {
+    if (field.Length() < prefix || std::memcmp(field.CStr(), kField, prefix) != 0) return false;
+    digits = field.Mid(-1, prefix);
+    return true;
+  });
+  if (!found || digits.IsEmpty() || digits.Length() > 18) return false;
+  long long value = 0;
+  for (int i = 0; i < digits.Length(); ++i) {
+    const char c = digits.At(i);
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  seconds = value;
+  return true;
 }
 
 const char* SignatureCheckText(SignatureCheck result) {

@@ -59,8 +59,15 @@ inline SignatureCheck VerifySignature(const KxString& file, const KxString& sign
 // tab-separated fields is "file:" + fileName, as minisign writes it by default
 // ("timestamp:...\tfile:NAME\thashed"). A signature of one file of the site then cannot be
 // handed out beside another (a plug-in package as the program, say): OtherFile.
+// On Ok, trustedComment (may be nullptr) receives the trusted comment.
 SignatureCheck VerifySignedFile(const KxString& file, const KxString& signature,
-                                const MinisignPublicKey& key, const KxString& fileName);
+                                const MinisignPublicKey& key, const KxString& fileName,
+                                KxString* trustedComment = nullptr);
+
+// The time a signature was made, from its trusted comment's field "timestamp:" + seconds
+// since 1970 in decimal (minisign's default comment). False when the comment has no such
+// field or it is not a plain number of at most 18 digits.
+bool SignatureTimestamp(const KxString& trustedComment, long long& seconds);
 
 // The short text a label shows for a result (GBK): "签名缺失", "文件与签名不符", ...
 const char* SignatureCheckText(SignatureCheck result);

@@ -56,6 +56,8 @@ struct HostRecord {
   }
 };
 
+}  // namespace
+
 bool HasControlByte(const KxString& text) {
   for (int i = 0; i < text.Length(); ++i) {
     unsigned char c = static_cast<unsigned char>(text.At(i));
@@ -65,7 +67,7 @@ bool HasControlByte(const KxString& text) {
 }
 
 // The id names files and rows: nothing that reaches another folder or a device.
-bool IsPlainId(const KxString& id) {
+bool IsPlainPluginId(const KxString& id) {
   if (id.IsEmpty() || id.Length() > kMaxPluginIdBytes || HasControlByte(id)) return false;
   if (id == "." || id == "..") return false;
   static const char kForbidden[] = "\\/:*?\"<>|";
@@ -82,6 +84,8 @@ bool IsPlainId(const KxString& id) {
   }
   return true;
 }
+
+namespace {
 
 // One field of the answer at pos: decimal count, "\n", the bytes, "\n".
 bool ParseField(const KxString& bytes, int& pos, KxString& field) {
@@ -320,7 +324,7 @@ void UnloadAllPlugins() {
 // ---- Identify
 
 bool IsValidIdentity(const PluginIdentity& identity) {
-  return IsPlainId(identity.id) && identity.version.Length() <= kMaxPluginVersionBytes &&
+  return IsPlainPluginId(identity.id) && identity.version.Length() <= kMaxPluginVersionBytes &&
          identity.name.Length() <= kMaxPluginNameBytes && !HasControlByte(identity.version) &&
          !HasControlByte(identity.name);
 }

@@ -98,10 +98,14 @@ constexpr int kMaxPluginIdBytes = 20;
 constexpr int kMaxPluginVersionBytes = 20;
 constexpr int kMaxPluginNameBytes = 80;
 
-// The identity is usable: an id of 1 to 20 bytes without control bytes or any of
-// \ / : * ? " < > | (walked by characters, as GBK trail bytes may be 0x5C or 0x7C), not
-// "." or "..", and version and name within their lengths and without control bytes.
+// The id rule: 1 to 20 bytes without control bytes or any of \ / : * ? " < > | (walked
+// by characters, as GBK trail bytes may be 0x5C or 0x7C), not "." or "..".
+bool IsPlainPluginId(const KxString& id);
+// The identity is usable: a plain id, and version and name within their lengths and
+// without control bytes.
 bool IsValidIdentity(const PluginIdentity& identity);
+// Whether text holds a byte below 0x20 or 0x7F.
+bool HasControlByte(const KxString& text);
 
 // The child run's answer: "VELIX-PLUGIN-IDENTITY 1\n", then version, id and name, each
 // as its decimal byte count, "\n", the bytes and "\n". Parse is false for anything else,

@@ -10,12 +10,16 @@
 #include "launcher/VendorSite.h"
 #include "net/KxHttpFile.h"
 #include "net/KxXml.h"
+#include "net/UpdateKey.h"
 #include "plugin/KxPanelMain.h"
+#include "plugin/PluginHost.h"
 #include "store/SysValues.h"
 
 namespace {
 
 const char kDescriptionPath[] = "/soft/info.xml";
+const char kDescriptionName[] = "info.xml";
+const char kSignatureSuffix[] = ".minisig";
 
 void (*pluginEntryTarget)(const UpdateEntry& entry) = nullptr;
 
@@ -26,6 +30,17 @@ UpdateEntry EntryOf(const KxXmlElement& element, const KxString& flag) {
   entry.ver = XmlAttribute(element, "ver");
   entry.path = XmlAttribute(element, "path");
   return entry;
+}
+
+bool IsVersionText(const KxString& ver) {
+  if (ver.IsEmpty() || ver.Length() > kMaxEntryVersionBytes) return false;
+  for (int i = 0; i < ver.Length(); ++i)
+    if (!((ver.At(i) >= '0' && ver.At(i) <= '9') || ver.At(i) == '.')) return false;
+  return true;
+}
+
+bool Counts(const UpdateEntry& entry) {
+  return IsVersionText(entry.ver) && entry.name.Length() <= kMaxEntryNameBytes && !HasControlByte(entry.name);
 }
 
 bool IsPlainNameChar(char c) {
@@ -43,13 +58,40 @@ void ParseUpdateEntries(const KxString& xml, UpdateList& entries) {
   const KxXmlElement* program = root && root->children.Count() > 0 ? &root->children.Head()->value : nullptr;
   if (!program) return;
   // The program's flag is "0" whatever the file says.
-  entries.Add(EntryOf(*program, "0"));
-  for (auto* n = program->children.Head(); n; n = n->next)
-    entries.Add(EntryOf(n->value, XmlAttribute(n->value, "flag")));
+  UpdateEntry own = EntryOf(*program, "0");
+  if (!Counts(own)) return;
+  entries.Add(own);
+  int plugins = 0;
+  for (auto* n = program->children.Head(); n && plugins < kMaxPluginEntries; n = n->next) {
+    UpdateEntry entry = EntryOf(n->value, XmlAttribute(n->value, "flag"));
+    if (!Counts(entry) || !IsPlainPluginId(entry.flag) || entry.flag == "0") continue;
+    bool taken = false;
+    for (auto* e = entries.Head()->next; e && !taken; e = e->next) taken = e->value.flag == entry.flag;
+    if (taken) continue;
+    entries.Add(entry);
+    ++plugins;
+  }
 }
 
-void FetchUpdateEntries(UpdateList& entries) {
-  ParseUpdateEntries(FetchToString(SiteAddress(kDescriptionPath)), entries);
+bool IsDescriptionTaken(const KxString& xml, const KxString& signature, const MinisignPublicKey& key,
+                        long long newestTaken, long long& signedAt) {
+  KxString comment;
+  long long at = 0;
+  if (VerifySignedFile(xml, signature, key, kDescriptionName, &comment) != SignatureCheck::Ok ||
+      !SignatureTimestamp(comment, at) || at < newestTaken) {
+    return false;
+  }
+  signedAt = at;
+  return true;
+}
+
+void FetchUpdateEntries(UpdateList& entries, long long& signedAt) {
+  entries.Clear();
+  KxString xml = FetchToString(SiteAddress(kDescriptionPath));
+  if (xml.IsEmpty()) return;
+  KxString signature = FetchToString(SiteAddress(KxString(kDescriptionPath) + kSignatureSuffix));
+  if (!IsDescriptionTaken(xml, signature, UpdateKey(), GetDescriptionTime(), signedAt)) return;
+  ParseUpdateEntries(xml, entries);
 }
 
 KxString SiteAddress(const KxString& path) {
@@ -106,10 +148,13 @@ UnpackResult InflateLimited(const KxString& packed, int limit, KxString& out) {
 
 void CheckForUpdates() {
   UpdateList entries;
-  FetchUpdateEntries(entries);
-  // Any page that parses has entries: one whose program entry names no version or no
-  // package (a portal's or a mirror's page answered with 200) describes nothing.
-  if (entries.Count() == 0 || entries.Head()->value.ver.IsEmpty() || entries.Head()->value.path.IsEmpty()) return;
+  long long signedAt = 0;
+  FetchUpdateEntries(entries, signedAt);
+  // A description whose program entry names no package describes nothing.
+  if (entries.Count() == 0 || entries.Head()->value.path.IsEmpty()) return;
+  // An older description is never taken again: nobody on the way can bring back what a
+  // newer one withdrew, an old program version above all.
+  if (signedAt > GetDescriptionTime()) SetDescriptionTime(signedAt);
   SetUpdateCheckDate();
   const UpdateEntry& program = entries.Head()->value;
   KxPanelMain* panel = TheUpdatePanel();

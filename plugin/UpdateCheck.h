@@ -5,11 +5,13 @@
 
 #include "kx/base/KxList.h"
 #include "kx/base/KxString.h"
+#include "net/KxSignature.h"
 
 constexpr char kProgramVersion[] = "1.0";
 
 // One program or plug-in file of the description. flag is "0" for the program itself and
 // the plug-in's P_ID otherwise; ver is compared only for equality; path is below the site.
+// The description is signed, so each of them is the vendor's word.
 struct UpdateEntry {
   KxString flag;
   KxString name;
@@ -23,11 +25,27 @@ using UpdateList = KxList<UpdateEntry>;
 constexpr int kMaxPackageBytes = 32 * 1024 * 1024;
 constexpr int kMaxUnpackedBytes = 64 * 1024 * 1024;
 
+// What a description may hold: more plug-in entries are ignored.
+constexpr int kMaxPluginEntries = 64;
+constexpr int kMaxEntryNameBytes = 80;
+constexpr int kMaxEntryVersionBytes = 20;
+
 // The entries of a description: the program first, then its plug-ins in document order.
-// Empty when the text does not parse or the root element has no child.
+// An entry counts only with a version of 1 to 20 digits and dots and a name of at most 80
+// bytes without control bytes; a plug-in's also with a flag by the plug-in id rule, not
+// taken already, and only the first 64 such. Empty when the text does not parse, the root
+// element has no child or the program's entry does not count.
 void ParseUpdateEntries(const KxString& xml, UpdateList& entries);
-// The description fetched from the site (answers other than 200 give nothing) and parsed.
-void FetchUpdateEntries(UpdateList& entries);
+
+// A description is taken only with a valid signature by key made for "info.xml" whose
+// trusted comment carries a time not older than newestTaken (the time of the last one
+// taken); signedAt receives that time.
+bool IsDescriptionTaken(const KxString& xml, const KxString& signature, const MinisignPublicKey& key,
+                        long long newestTaken, long long& signedAt);
+// The description and its signature fetched from the site (answers other than 200 give
+// nothing), checked against the newest time in KX_SYS and parsed; signedAt receives the
+// description's time. Empty when anything fails: as if there were no answer.
+void FetchUpdateEntries(UpdateList& entries, long long& signedAt);
 
 // The site's address for a path below it ("soft/x.vlx" or "/soft/info.xml").
 KxString SiteAddress(const KxString& path);

@@ -52,6 +52,25 @@ bool IsUpdateCheckDueAt(const KxString& storedDate, const KxTime& now) {
   return KxTime::IsBefore(stored, limit);
 }
 
+long long GetDescriptionTime() {
+  KxString text = GetSysValue(kSysDescriptionTime);
+  if (text.IsEmpty() || text.Length() > 18) return 0;
+  long long value = 0;
+  for (int i = 0; i < text.Length(); ++i) {
+    if (text.At(i) < '0' || text.At(i) > '9') return 0;
+    value = value * 10 + (text.At(i) - '0');
+  }
+  return value;
+}
+
+bool SetDescriptionTime(long long seconds) {
+  KxString value = KxString::FromInt(seconds);
+  if (TheDb.Exists(kSysTable, WhereId(kSysDescriptionTime))) {
+    return TheDb.UpdateText(kSysTable, "Value", value, WhereId(kSysDescriptionTime));
+  }
+  return InsertSysValue(kSysDescriptionTime, value, "update description time");
+}
+
 bool GetKitImage(KxString& buffer) {
   if (!TheDb.Exists(kDataTable, kKitImageWhere)) return false;
   return TheDb.SelectBlob(kDataTable, "DATA", kKitImageWhere, buffer);

@@ -10,6 +10,8 @@ class KxTime;
 constexpr int kSysDbVersion = 1;
 constexpr int kSysMachineIdentity = 4;
 constexpr int kSysUpdateCheckDate = 5;
+// The signing time (seconds since 1970, decimal) of the newest update description taken.
+constexpr int kSysDescriptionTime = 6;
 
 // Days after the last update check before the next one is due.
 constexpr int kUpdateCheckDays = 7;
@@ -29,6 +31,10 @@ bool SetUpdateCheckDate();
 // date counts as today, so it is not due.
 bool IsUpdateCheckDue();
 bool IsUpdateCheckDueAt(const KxString& storedDate, const KxTime& now);
+
+// Row 6: 0 when it is missing or holds no plain number; the setter creates it on first use.
+long long GetDescriptionTime();
+bool SetDescriptionTime(long long seconds);
 
 // The picture bytes of the kit window into buffer; false, buffer unchanged, when none is
 // stored.

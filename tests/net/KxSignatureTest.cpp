@@ -142,6 +142,34 @@ TEST(KxSignatureTest, ChecksFilesAgainstMinisignSignatures) {
   EXPECT_EQ(texts.count(""), 0u);
 }
 
+TEST(KxSignatureTest, TheSigningTimeFromTheTrustedComment) {
+  // The comment minisign writes by default, and the fixture's, carry a time.
+  const std::string hashed = Fixture("payload.bin.minisig");
+  KxString comment;
+  ASSERT_EQ(static_cast<int>(VerifySignature(Bytes(Fixture("payload.bin")), Bytes(hashed), UpdateKey(), &comment)),
+            static_cast<int>(SignatureCheck::Ok));
+  long long seconds = -1;
+  EXPECT_TRUE(SignatureTimestamp(comment, seconds)) << comment.CStr();
+  EXPECT_GT(seconds, 1600000000);
+  struct { const char* comment; bool found; long long seconds; } cases[] = {
+      {"timestamp:1800000000\tfile:info.xml\thashed", true, 1800000000},
+      {"file:info.xml\ttimestamp:7", true, 7},
+      {"file:info.xml\thashed", false, 0},
+      {"timestamp:\tfile:info.xml", false, 0},
+      {"timestamp:18e8\tfile:info.xml", false, 0},
+      {"timestamp:-5", false, 0},
+      {"timestamp:1234567890123456789", false, 0},  // 19 digits
+      {"the timestamp:5", false, 0},
+  };
+  for (const auto& c : cases) {
+    long long got = -1;
+    EXPECT_EQ(c.found, SignatureTimestamp(c.comment, got)) << c.comment;
+    if (c.found) {
+      EXPECT_EQ(c.seconds, got) << c.comment;
+    }
+  }
+}
+
 TEST(KxSignatureTest, ReadsPublicKeysAsTheBuildCompilesThem) {
   // The parser and the build's key generator must agree on the test key's bytes.
   const std::string pub = Fixture("test.pub");

@@ -26,17 +26,32 @@ std::string Entries(const char* xml) {
   return all;
 }
 
-TEST(UpdateDescription, EntriesFromTheStructureAlone) {
-  struct { const char* xml; const char* entries; } cases[] = {
+TEST(UpdateDescription, EntriesFromTheStructureAloneWithinTheirBounds) {
+  std::string longName(81, 'n');
+  std::string many = "<a><b ver=\"1\">";
+  for (int i = 1; i <= 70; ++i) many += "<p flag=\"" + std::to_string(i) + "\" ver=\"1\" path=\"p\"/>";
+  many += "</b></a>";
+  std::string first64;
+  for (int i = 1; i <= 64; ++i) first64 += "[" + std::to_string(i) + "||1|p]";
+  struct { std::string xml; std::string entries; } cases[] = {
       {"<?xml version=\"1.0\"?><a><b flag=\"9\" name=\"V\" ver=\"1.1\" path=\"soft/v.vlx\"/></a>", "[0|V|1.1|soft/v.vlx]"},
       {"<a><b ver=\"2\"><p flag=\"5\" name=\"P\" ver=\"3\" path=\"soft/p.vlx\"/><q name=\"Q\"/></b><c ver=\"x\"/></a>",
-       "[0||2|][5|P|3|soft/p.vlx][|Q||]"},
+       "[0||2|][5|P|3|soft/p.vlx]"},  // an entry without flag or version counts not
       {"<a></a>", ""},                         // a root without a child: no entries
       {"<a><b ver=\"1\"></a>", ""},            // no end tag
-      {"<html><body>404</body></html>", "[0|||]"},  // an error page parses, but offers nothing useful
+      {"<html><body>404</body></html>", ""},   // an error page parses, but the program entry does not count
       {"", ""},
+      // Versions of digits and dots, 20 bytes at most; names of 80 bytes at most; flags by
+      // the plug-in id rule, each once; the program's own entry must count.
+      {"<a><b ver=\"1.0 beta\"/></a>", ""},
+      {"<a><b ver=\"123456789012345678901\"/></a>", ""},
+      {"<a><b ver=\"1\" name=\"" + longName + "\"/></a>", ""},
+      {"<a><b ver=\"1\"><p flag=\"a/b\" ver=\"1\"/><p flag=\"0\" ver=\"1\"/><p flag=\"x\" ver=\"1,0\"/>"
+       "<p flag=\"x\" ver=\"2\" name=\"a\tb\"/><p flag=\"x\" ver=\"3\"/><p flag=\"x\" ver=\"4\"/></b></a>",
+       "[0||1|][x||3|]"},
+      {many, "[0||1|]" + first64},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.entries, Entries(c.xml)) << c.xml;
+  for (const auto& c : cases) EXPECT_EQ(c.entries, Entries(c.xml.c_str())) << c.xml;
 }
 
 TEST(UpdateDownload, NamesAndTheBoundedInflate) {

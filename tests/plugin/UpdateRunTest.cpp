@@ -76,6 +76,7 @@ protected:
     CreateMissingTables();
     CheckFirstUse();
     RemoveFile(ServerDir() + "\\www\\soft\\info.xml");
+    RemoveFile(ServerDir() + "\\www\\soft\\info.xml.minisig");
     RemoveFile(ServerDir() + "\\www\\soft\\velix.vlx");
     RemoveFile(ServerDir() + "\\www\\soft\\velix.vlx.minisig");
   }
@@ -87,10 +88,20 @@ protected:
     RemoveTree(dir);
   }
 
+  // One of the fixture's descriptions as the site's info.xml, with its signature unless it
+  // has none.
+  static void PublishDescription(const KxString& desc) {
+    KxString from = ServerDir() + "\\packages\\" + desc;
+    KxString to = ServerDir() + "\\www\\soft\\info.xml";
+    ASSERT_TRUE(CopyFileA(from.CStr(), to.CStr(), FALSE)) << desc.CStr();
+    RemoveFile(to + ".minisig");
+    if (FileExistsAt(from + ".minisig")) {
+      ASSERT_TRUE(CopyFileA((from + ".minisig").CStr(), (to + ".minisig").CStr(), FALSE));
+    }
+  }
+  // The program's entry at ver (with one plug-in entry), and the program package.
   static void Publish(const char* ver, const char* package, bool withSignature) {
-    KxString xml = KxString("<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<soft><main name=\"Velix\" ver=\"") + ver +
-                   "\" path=\"soft/velix.vlx\"><p flag=\"7\" name=\"x\" ver=\"1\" path=\"soft/x.vlx\"/></main></soft>";
-    ASSERT_TRUE(WriteFileBytes(ServerDir() + "\\www\\soft\\info.xml", xml));
+    PublishDescription(KxString("desc-") + ver + ".xml");
     RemoveFile(ServerDir() + "\\www\\soft\\velix.vlx");
     if (!package) return;
     KxString from = ServerDir() + "\\packages\\" + package;
@@ -102,10 +113,7 @@ protected:
 
   // The program's own entry at this version, and the sample plug-in's package.
   static void PublishPlugin(const char* package, bool withSignature, const char* flag = "9001") {
-    KxString xml = KxString("<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n<soft><main name=\"Velix\" ver=\"1.0\" "
-                            "path=\"soft/velix.vlx\"><p flag=\"") + flag +
-                   "\" name=\"示例插件\" ver=\"1.0\" path=\"soft/sample.vlx\"/></main></soft>";
-    ASSERT_TRUE(WriteFileBytes(ServerDir() + "\\www\\soft\\info.xml", xml));
+    PublishDescription(KxString("desc-plugin-") + flag + ".xml");
     KxString from = ServerDir() + "\\packages\\" + package;
     KxString to = ServerDir() + "\\www\\soft\\sample.vlx";
     ASSERT_TRUE(CopyFileA(from.CStr(), to.CStr(), FALSE));
@@ -162,11 +170,27 @@ protected:
     return PumpUntil([&] { return ChildOfClass(kit, "KxCardClassName", text) != NULL; }, 15000);
   }
   // Read while the program may be writing: an open that finds the file busy reads nothing.
-  KxString CheckDate() {
+  KxString SysValue(int id) {
     if (!TheDb.Open(dir + "\\Config.db")) return KxString();
-    KxString date = GetSysValue(kSysUpdateCheckDate);
+    KxString value = GetSysValue(id);
     TheDb.Close();
-    return date;
+    return value;
+  }
+  KxString CheckDate() { return SysValue(kSysUpdateCheckDate); }
+  // How often the site was asked for the description, from nginx's access log: proof that
+  // a check ran when it is to change nothing.
+  static int DescriptionRequests() {
+    KxString log = ReadFileBytes(ServerDir() + "\\logs\\access.log");
+    int count = 0;
+    for (int at = log.Find(0, "GET /soft/info.xml "); at >= 0; at = log.Find(at + 1, "GET /soft/info.xml ")) ++count;
+    return count;
+  }
+  // PressCheck, then waits until the site was asked and the answer had time to show.
+  void CheckAndWait() {
+    int before = DescriptionRequests();
+    PressCheck();
+    EXPECT_TRUE(WaitFor([&] { return DescriptionRequests() > before; }, 10000)) << "a check ran";
+    PumpFor(1000);
   }
 
   KxString dir, exe, original;
@@ -227,6 +251,39 @@ TEST_F(UpdateRun, RefusedPackagesLeaveTheProgramAsItWasAndSayWhy) {
     EXPECT_FALSE(FileExistsAt(dir + "\\velixtmp.exe"));
     Stop();
   }
+}
+
+// The description is the vendor's word only when signed as info.xml, and never older than
+// one taken before: otherwise nothing changes, as when the site does not answer.
+TEST_F(UpdateRun, ADescriptionIsTakenOnlySignedAndNeverOlder) {
+  PublishDescription("desc-1.0.xml");
+  Start();
+  PressCheck();
+  ASSERT_TRUE(ShowsText("已是最新版本"));
+  EXPECT_TRUE(WaitFor([&] { return SysValue(kSysDescriptionTime) == "1800000000"; }, 3000)) << "its time is kept";
+  struct { const char* desc; const char* offer; } attacks[] = {
+      {"desc-unsigned.xml", "最新版本1.1"},
+      {"desc-other-file.xml", "最新版本1.1"},  // a valid signature of another file
+      {"desc-other-key.xml", "最新版本1.1"},
+      {"desc-older.xml", "最新版本0.9"},       // replayed from a day before
+  };
+  for (const auto& a : attacks) {
+    SCOPED_TRACE(a.desc);
+    PublishDescription(a.desc);
+    CheckAndWait();
+    EXPECT_EQ(nullptr, ChildOfClass(kit, "KxCardClassName", a.offer));
+    EXPECT_EQ(nullptr, WindowOf(pid, "#32770", nullptr)) << "no message";
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "still running";
+    EXPECT_EQ("1800000000", SysValue(kSysDescriptionTime));
+  }
+  // Signed, with ten thousand plug-in entries: the first 64 are offered, no more.
+  PublishDescription("desc-many.xml");
+  PressCheck();
+  EXPECT_TRUE(ShowsText("p64(未安装)"));
+  PumpFor(500);
+  EXPECT_EQ(nullptr, ChildOfClass(kit, "KxCardClassName", "p65(未安装)"));
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "still running";
+  EXPECT_TRUE(ReadFileBytes(exe) == original);
 }
 
 TEST_F(UpdateRun, SameVersionErrorPageAndTheWeeklyTimer) {

@@ -2,7 +2,9 @@
 # The update server of the update tests: packages of the test build of the program, signed
 # with the test key (and one with another key), then nginx on 127.0.0.1:80 serving DIR/www.
 # With a plug-in DLL, its packages too (signed, tampered, unsigned, signed but no zlib
-# stream), and with a second DLL whose InitPlugin crashes, its signed package.
+# stream), and with a second DLL whose InitPlugin crashes, its signed package. The
+# descriptions the tests publish (desc-*.xml) are signed as info.xml, the site's name for
+# them, with a time in the trusted comment; a few are signed wrongly on purpose.
 #   usage: update-fixture.sh start DIR PROGRAM TEST_SECRET_KEY OTHER_SECRET_KEY [PLUGIN_DLL CRASHING_DLL]
 #          update-fixture.sh stop DIR
 set -euo pipefail
@@ -40,11 +42,39 @@ if plugin:
     open(out + '/sample-raw.vlx', 'wb').write(open(plugin, 'rb').read())
 if crashing:
     open(out + '/crashing.vlx', 'wb').write(zlib.compress(open(crashing, 'rb').read(), 0))
+
+def description(ver, plugins):
+    rows = ''.join('<p flag="%s" name="%s" ver="%s" path="%s"/>' % p for p in plugins)
+    text = ('<?xml version="1.0" encoding="gb2312"?>\r\n<soft><main name="Velix" ver="%s" '
+            'path="soft/velix.vlx">%s</main></soft>' % (ver, rows))
+    return text.encode('gbk')
+for ver in ('1.0', '1.1', '0.9'):
+    open(out + '/desc-%s.xml' % ver, 'wb').write(description(ver, [('7', 'x', '1', 'soft/x.vlx')]))
+for flag in ('9001', '9002'):
+    open(out + '/desc-plugin-%s.xml' % flag, 'wb').write(
+        description('1.0', [(flag, '示例插件', '1.0', 'soft/sample.vlx')]))
+# Two plug-ins offered under one package path; ten thousand plug-in entries.
+open(out + '/desc-same-path.xml', 'wb').write(description(
+    '1.0', [('9001', '示例插件', '1.0', 'soft/sample.vlx'), ('9002', '另一插件', '1.0', 'soft/sample.vlx')]))
+open(out + '/desc-many.xml', 'wb').write(description(
+    '1.0', [(str(i), 'p%d' % i, '1.0', 'soft/p%d.vlx' % i) for i in range(1, 10001)]))
 PY
 # The trusted comment names the file as the site serves it (soft/velix.vlx, soft/sample.vlx),
 # in the form minisign gives by default.
 tab=$'\t'
-sign() { minisign -S -s "$1" -m "$2" -x "$2.minisig" -t "timestamp:0${tab}file:$3${tab}hashed" >/dev/null; }
+sign() {
+  minisign -S -s "$1" -m "$2" -x "$2.minisig" -t "timestamp:${4:-0}${tab}file:$3${tab}hashed" >/dev/null
+}
+# Descriptions: signed at one time, except one older and the wrongly signed ones.
+now=1800000000
+for desc in "$packages"/desc-*.xml; do sign "$key" "$desc" info.xml "$now"; done
+cp "$packages/desc-0.9.xml" "$packages/desc-older.xml"
+sign "$key" "$packages/desc-older.xml" info.xml $((now - 86400))
+cp "$packages/desc-1.1.xml" "$packages/desc-other-file.xml"
+sign "$key" "$packages/desc-other-file.xml" velix.vlx "$now"
+cp "$packages/desc-1.1.xml" "$packages/desc-other-key.xml"
+sign "$other" "$packages/desc-other-key.xml" info.xml "$now"
+cp "$packages/desc-1.1.xml" "$packages/desc-unsigned.xml"
 sign "$key" "$packages/good.vlx" velix.vlx
 cp "$packages/good.vlx.minisig" "$packages/tampered.vlx.minisig"
 cp "$packages/good.vlx" "$packages/otherkey.vlx"
