@@ -1,5 +1,7 @@
 #include "plugin/KxListPlugin.h"
 
+#include <utility>
+
 #include "app/KxDialogs.h"
 #include "hotkey/FrmShutCut.h"
 #include "hotkey/HotKeyTable.h"
@@ -116,11 +118,26 @@ void PanelPlugin::StartDownload() {
   if (worker.Handle()) return;
   downloadButton->Enable(false);
   progress->SetRange(1, 100);
-  PrepareSignedDownload(job, entry.path, hwnd, kMsgSize, kMsgStep, kMsgEnd);
+  downloading = entry;
+  if (!claim.Claim({InstalledFile(), UnpackedFile()})) {
+    sizeLabel->SetText(kDownloadFileBusyText);
+    downloadButton->Enable(true);
+    return;
+  }
+  PrepareSignedDownload(job, downloading.path, hwnd, kMsgSize, kMsgStep, kMsgEnd);
   if (!worker.Start(THREAD_PRIORITY_NORMAL)) {
+    claim.Release();
     sizeLabel->SetText("下载未完成");
     downloadButton->Enable(true);
   }
+}
+
+KxString PanelPlugin::InstalledFile() const {
+  return ProgramDirectory() + "\\" + FileNameOf(FileNameOf(downloading.path, true), false) + kPackageExtension;
+}
+
+KxString PanelPlugin::UnpackedFile() const {
+  return ProgramDirectory() + "\\tmp" + FileNameOf(FileNameOf(downloading.path, true), false) + kPackageExtension;
 }
 
 int PanelPlugin::Download(KxEvtParam&) {
@@ -141,6 +158,7 @@ int PanelPlugin::OnStep(KxEvtParam&) {
 int PanelPlugin::OnEnd(KxEvtParam& param) {
   switch (static_cast<DownloadEnd>(param.wParam)) {
     case DownloadEnd::stopped:
+      claim.Release();
       return 0;
     case DownloadEnd::done:
       Install();
@@ -150,6 +168,7 @@ int PanelPlugin::OnEnd(KxEvtParam& param) {
       sizeLabel->SetText(DownloadFailureText(static_cast<DownloadEnd>(param.wParam), job));
       break;
   }
+  claim.Release();
   downloadButton->Enable(true);
   return 0;
 }
@@ -158,12 +177,12 @@ int PanelPlugin::OnEnd(KxEvtParam& param) {
 // only then replaces "<name>.vlx", the plug-in's file; a loaded plug-in is unloaded first
 // and shown again afterwards.
 void PanelPlugin::Install() {
-  KxString dir = ProgramDirectory();
-  KxString base = FileNameOf(FileNameOf(entry.path, true), false);
-  KxString installed = dir + "\\" + base + kPackageExtension;
-  KxString unpacked = dir + "\\tmp" + base + kPackageExtension;
+  KxString base = FileNameOf(FileNameOf(downloading.path, true), false);
+  KxString installed = InstalledFile();
+  KxString unpacked = UnpackedFile();
   UnpackResult unpack = UnpackResult::ok;
-  if (!UnpackPackage(job.target, unpacked, unpack)) {
+  KxString package = std::move(job.package);
+  if (!UnpackPackage(package, unpacked, unpack)) {
     sizeLabel->SetText(unpack == UnpackResult::tooLarge ? "插件包过大" : "下载文件损坏");
     return;
   }

@@ -58,8 +58,16 @@ private:
   void Install();
   void WriteStatus();
   void ShowName();
+  // The package's files beside the program: "<name>.vlx" and "tmp<name>.vlx".
+  KxString InstalledFile() const;
+  KxString UnpackedFile() const;
 
+  // Set on the UI thread before the worker starts: the entry as it was offered then (a
+  // later check may offer another), and the job, whose refusal and package the worker
+  // writes and the end message hands back.
+  UpdateEntry downloading;
   SignedDownload job;
+  DownloadFileClaim claim;  // the package's files, from the start of the download to the install
 
 public:
   // Declared last, so destroyed first: its destructor waits for the body, which uses job.

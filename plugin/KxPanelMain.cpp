@@ -1,5 +1,7 @@
 #include "plugin/KxPanelMain.h"
 
+#include <utility>
+
 #include "app/KxApp.h"
 #include "app/KxDialogs.h"
 #include "app/KxShell.h"
@@ -72,11 +74,21 @@ void KxPanelMain::StartDownload() {
   downloadButton->Enable(false);
   progress->SetRange(1, 100);
   downloading = entry;
+  if (!claim.Claim({UpgradeFile()})) {
+    sizeLabel->SetText(kDownloadFileBusyText);
+    downloadButton->Enable(true);
+    return;
+  }
   PrepareSignedDownload(job, downloading.path, hwnd, kMsgSize, kMsgStep, kMsgEnd);
   if (!worker.Start(THREAD_PRIORITY_NORMAL)) {
+    claim.Release();
     sizeLabel->SetText("下载未完成");
     downloadButton->Enable(true);
   }
+}
+
+KxString KxPanelMain::UpgradeFile() const {
+  return ProgramDirectory() + "\\" + FileNameOf(FileNameOf(downloading.path, true), false) + "tmp.exe";
 }
 
 void KxPanelMain::StopDownload() { worker.Stop(); }
@@ -104,15 +116,18 @@ int KxPanelMain::OnStep(KxEvtParam&) {
 int KxPanelMain::OnEnd(KxEvtParam& param) {
   switch (static_cast<DownloadEnd>(param.wParam)) {
     case DownloadEnd::stopped:
+      claim.Release();
       return 0;
     case DownloadEnd::done:
       Upgrade();
+      claim.Release();
       return 0;
     case DownloadEnd::refused:
     case DownloadEnd::incomplete:
       sizeLabel->SetText(DownloadFailureText(static_cast<DownloadEnd>(param.wParam), job));
       break;
   }
+  claim.Release();
   downloadButton->Enable(true);
   return 0;
 }
@@ -122,9 +137,10 @@ int KxPanelMain::OnEnd(KxEvtParam& param) {
 void KxPanelMain::Upgrade() {
   KxString newBase = FileNameOf(FileNameOf(downloading.path, true), false);
   KxString ownBase = FileNameOf(TheApp ? TheApp->modulePath : KxString(), false);
-  KxString programPath = ProgramDirectory() + "\\" + newBase + "tmp.exe";
+  KxString programPath = UpgradeFile();
   UnpackResult result = UnpackResult::ok;
-  if (!UnpackPackage(job.target, programPath, result)) {
+  KxString package = std::move(job.package);
+  if (!UnpackPackage(package, programPath, result)) {
     sizeLabel->SetText(result == UnpackResult::ok ? KxString("下载未完成") : KxString(UnpackRefusal(result)));
     downloadButton->Enable(true);
     return;

@@ -39,11 +39,14 @@ private:
   int OnStep(KxEvtParam& param);
   int OnEnd(KxEvtParam& param);
   void Upgrade();
+  // "<name>tmp.exe" beside the program, for the package being downloaded.
+  KxString UpgradeFile() const;
 
   // Set on the UI thread before the worker starts; the worker reads them and writes only
-  // the refusal, which is read after its end message.
+  // the refusal and the package, which are read after its end message.
   UpdateEntry downloading;
   SignedDownload job;
+  DownloadFileClaim claim;  // the upgrade file, from the start of the download to its use
 
 public:
   // Declared last, so destroyed first: its destructor waits for the body, which uses the

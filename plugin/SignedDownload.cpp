@@ -1,7 +1,5 @@
 #include "plugin/SignedDownload.h"
 
-#include "kx/base/KxFile.h"
-#include "kx/base/KxStream.h"
 #include "net/KxHttpFile.h"
 #include "net/KxSignature.h"
 #include "net/UpdateKey.h"
@@ -12,21 +10,58 @@ namespace {
 const int kChunkBytes = 1024;
 const int kSmallestPackage = 10240;
 const char kSignatureSuffix[] = ".minisig";
-const char kPartSuffix[] = ".part";
+
+// Every name claimed by a download in progress (UI thread only).
+KxStringList& ClaimedNames() {
+  static KxStringList names;
+  return names;
+}
+
+bool IsClaimed(const KxString& path) {
+  for (auto* n = ClaimedNames().Head(); n; n = n->next)
+    if (lstrcmpiA(n->value.CStr(), path.CStr()) == 0) return true;
+  return false;
+}
 
 }  // namespace
 
+const char kDownloadFileBusyText[] = "文件正被使用";
+
+bool DownloadFileClaim::Claim(std::initializer_list<KxString> paths) {
+  Release();
+  for (const KxString& path : paths)
+    if (IsClaimed(path)) return false;
+  for (const KxString& path : paths) {
+    if (!ClaimedNames().Add(path) || !held.Add(path)) {
+      Release();
+      return false;
+    }
+  }
+  return true;
+}
+
+void DownloadFileClaim::Release() {
+  for (auto* mine = held.Head(); mine; mine = mine->next) {
+    for (auto* n = ClaimedNames().Head(); n; n = n->next) {
+      if (n->value == mine->value) {
+        ClaimedNames().Remove(n);
+        break;
+      }
+    }
+  }
+  held.Clear();
+}
+
 void PrepareSignedDownload(SignedDownload& job, const KxString& path, HWND notify, UINT sizeMessage,
                            UINT stepMessage, UINT endMessage) {
-  KxString name = DownloadFileName(path);
   job.url = SiteAddress(path);
-  job.name = name;
-  job.target = name.IsEmpty() ? KxString() : ProgramDirectory() + "\\" + name + kPartSuffix;
+  job.name = DownloadFileName(path);
   job.notify = notify;
   job.sizeMessage = sizeMessage;
   job.stepMessage = stepMessage;
   job.endMessage = endMessage;
   job.refusal = KxString();
+  job.package = KxString();
 }
 
 KxString DownloadSizeText(long long bytes) { return KxString::FromInt(bytes / 1024) + "k"; }
@@ -37,39 +72,36 @@ KxString DownloadFailureText(DownloadEnd how, const SignedDownload& job) {
 
 void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
   auto end = [&job](DownloadEnd how) {
-    if (how != DownloadEnd::done && !job.target.IsEmpty()) RemoveFile(job.target);
+    if (how != DownloadEnd::done) job.package = KxString();
     PostMessageA(job.notify, job.endMessage, static_cast<WPARAM>(how), 0);
   };
-  if (job.target.IsEmpty()) return end(DownloadEnd::incomplete);
-  long long total = 0;
-  long long expected = 0;
+  job.package = KxString();
+  if (job.name.IsEmpty()) return end(DownloadEnd::incomplete);
+  int total = 0;
+  int expected = 0;
   {
     KxHttpFile http;
     if (!http.Open(job.url, 80) || worker.IsStopped() || http.StatusCode() != 200)
       return end(worker.IsStopped() ? DownloadEnd::stopped : DownloadEnd::incomplete);
-    expected = http.ContentLength();
-    if (expected <= kSmallestPackage || expected > kMaxPackageBytes) return end(DownloadEnd::incomplete);
+    long long length = http.ContentLength();
+    if (length <= kSmallestPackage || length > kMaxPackageBytes) return end(DownloadEnd::incomplete);
+    expected = static_cast<int>(length);
     PostMessageA(job.notify, job.sizeMessage, static_cast<WPARAM>(expected), 0);
-    KxIoFile file;
-    if (!file.OpenForWrite(job.target)) return end(DownloadEnd::incomplete);
+    if (!job.package.Resize(expected)) return end(DownloadEnd::incomplete);
     KxString chunk;
     while (total < expected && !worker.IsStopped() && http.Receive(chunk, kChunkBytes)) {
-      if (file.Write(chunk.CStr(), chunk.Length()) != chunk.Length()) break;
-      total += chunk.Length();
+      int take = chunk.Length() < expected - total ? chunk.Length() : expected - total;
+      CopyMemory(job.package.Buffer() + total, chunk.CStr(), take);
+      total += take;
       PostMessageA(job.notify, job.sizeMessage, static_cast<WPARAM>(total), 0);
       PostMessageA(job.notify, job.stepMessage, 0, 0);
     }
-    if (!file.Close()) total = -1;
   }
   if (worker.IsStopped()) return end(DownloadEnd::stopped);
   if (total < expected) return end(DownloadEnd::incomplete);
 
   KxString signature = FetchToString(job.url + kSignatureSuffix);
-  KxString package;
-  KxIoFile file;
-  if (!file.OpenForRead(job.target) || !ReadAll(file, package)) return end(DownloadEnd::incomplete);
-  file.Close();
-  SignatureCheck verdict = VerifySignedFile(package, signature, UpdateKey(), job.name);
+  SignatureCheck verdict = VerifySignedFile(job.package, signature, UpdateKey(), job.name);
   if (verdict != SignatureCheck::Ok) {
     job.refusal = SignatureCheckText(verdict);
     return end(DownloadEnd::refused);

@@ -1,36 +1,39 @@
 #pragma once
-// The download of a package from the site on a worker thread: the body goes to a file of
-// its own (".part" beside the program), and only a package whose signature (the same path
-// + ".minisig") the update key made for a file of that name is kept. Progress and the end are posted to a window,
-// so the worker never touches one. The update panel and the plug-in rows share it.
+// The download of a package from the site on a worker thread: the body is read into memory
+// and kept only when its signature (the same path + ".minisig") is the update key's, made for
+// a file of that name. The bytes checked are the bytes used: the caller unpacks the job's
+// buffer, never a file another download could rewrite. Progress and the end are posted to a
+// window, so the worker never touches one. The update panel and the plug-in rows share it.
 
 #include <windows.h>
 
+#include <initializer_list>
+
 #include "app/KxThread.h"
+#include "kx/base/KxList.h"
 #include "kx/base/KxString.h"
 
 // How a download ended; as the end message's wParam, 1 is success and 0 failure.
 enum class DownloadEnd {
-  incomplete = 0,  // no connection, not 200, too small or too large, cut short, not writable
-  done = 1,        // complete and signed by the update key
+  incomplete = 0,  // no connection, not 200, too small or too large, cut short, no memory
+  done = 1,        // complete and signed by the update key: package holds it
   refused = 2,     // the signature is missing, malformed, by another key or does not match
   stopped = 3,     // the run is ending
 };
 
 struct SignedDownload {
-  KxString url;       // the package on the site
-  KxString name;      // its file name there, which its signature must name
-  KxString target;    // where it is stored; removed again unless the end is done
+  KxString url;        // the package on the site
+  KxString name;       // its file name there, which its signature must name
   HWND notify = NULL;  // receives the messages below
   UINT sizeMessage = 0;  // wParam: bytes expected, then bytes so far
   UINT stepMessage = 0;  // one chunk more
   UINT endMessage = 0;   // wParam: a DownloadEnd
   KxString refusal;    // the reason of a refusal, set before the end message is posted
+  KxString package;    // the signed bytes once the end is done; read after the end message
 };
 
-// Sets the job up for the package at path below the site: stored as "<name>.part" beside
-// the program, or no target at all (the download then ends incomplete) when the path's
-// last component is no plain file name.
+// Sets the job up for the package at path below the site. Without a plain file name as the
+// path's last component the download ends incomplete.
 void PrepareSignedDownload(SignedDownload& job, const KxString& path, HWND notify, UINT sizeMessage,
                            UINT stepMessage, UINT endMessage);
 // The size label's text for a byte count ("123k"), and for an end that is neither done
@@ -40,3 +43,25 @@ KxString DownloadFailureText(DownloadEnd how, const SignedDownload& job);
 // The worker's body. Packages of 10240 bytes or less and beyond the package limit are
 // never downloaded.
 void RunSignedDownload(SignedDownload& job, const KxThread& worker);
+
+// The files a download writes and uses beside the program, claimed by its owner from the
+// start of the download until it has used them (UI thread only). A claim fails, and the
+// download is then refused, while another owner holds one of the names (case does not
+// count): two entries of one description may name the same package.
+class DownloadFileClaim {
+public:
+  DownloadFileClaim() = default;
+  DownloadFileClaim(const DownloadFileClaim&) = delete;
+  DownloadFileClaim& operator=(const DownloadFileClaim&) = delete;
+  ~DownloadFileClaim() { Release(); }
+
+  bool Claim(std::initializer_list<KxString> paths);
+  void Release();
+  bool IsHeld() const { return held.Count() > 0; }
+
+private:
+  KxStringList held;
+};
+
+// The label's text for a download refused because another one uses its files.
+extern const char kDownloadFileBusyText[];

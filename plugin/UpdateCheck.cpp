@@ -165,17 +165,8 @@ void CheckForUpdates() {
   if (panel && program.ver != kProgramVersion) panel->StartDownload();
 }
 
-bool UnpackPackage(const KxString& downloaded, const KxString& programPath, UnpackResult& result) {
+bool UnpackPackage(const KxString& packed, const KxString& programPath, UnpackResult& result) {
   RemoveFile(programPath);
-  KxIoFile in;
-  KxString packed;
-  bool read = in.OpenForRead(downloaded) && ReadAll(in, packed);
-  in.Close();
-  RemoveFile(downloaded);
-  if (!read) {
-    result = UnpackResult::corrupt;
-    return false;
-  }
   KxString program;
   result = InflateLimited(packed, kMaxUnpackedBytes, program);
   if (result != UnpackResult::ok) return false;

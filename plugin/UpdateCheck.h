@@ -64,10 +64,9 @@ UnpackResult InflateLimited(const KxString& packed, int limit, KxString& out);
 // flag or path.
 void CheckForUpdates();
 
-// The verified package at downloaded becomes the program file at programPath (an old one
-// there is removed first); the package is deleted in every case. False, with the reason,
-// when no program file was made.
-bool UnpackPackage(const KxString& downloaded, const KxString& programPath, UnpackResult& result);
+// The verified package bytes become the file at path (an old one there is removed first).
+// False, with the reason, when no file was made.
+bool UnpackPackage(const KxString& packed, const KxString& path, UnpackResult& result);
 
 // Where the plug-in entries of a check go; until the plug-in list exists nothing takes
 // them and they are dropped.

@@ -406,6 +406,33 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   SaveBmp(CaptureWindow(kit), TestBinDir() + "\\kit-plugin-list.bmp");
 }
 
+// Two plug-ins offered under one package path: the second download, started while the
+// first runs, is refused, since the two would write and use the same files.
+TEST_F(UpdateRun, TwoEntriesOfOnePackageNeverShareItsFiles) {
+  PublishDescription("desc-same-path.xml");
+  Start();
+  PressCheck();
+  ASSERT_TRUE(ShowsText("示例插件(未安装)"));
+  ASSERT_TRUE(ShowsText("另一插件(未安装)"));
+  HWND first = GetParent(ChildOfClass(kit, "KxCardClassName", "示例插件(未安装)"));
+  HWND second = GetParent(ChildOfClass(kit, "KxCardClassName", "另一插件(未安装)"));
+  ASSERT_NE(first, second);
+  Click(ChildOfClass(first, "KxCardClassName", "下载更新"));
+  Click(ChildOfClass(second, "KxCardClassName", "下载更新"));
+  EXPECT_TRUE(PumpUntil([&] { return ChildOfClass(second, "KxCardClassName", "文件正被使用") != NULL; }, 3000));
+  EXPECT_EQ(nullptr, ChildOfClass(first, "KxCardClassName", "示例插件1.0")) << "the first was still running";
+  ASSERT_TRUE(PumpUntil([&] { return VisibleChild(kit, "示例插件1.0") != NULL; }, 20000)) << "the first installed";
+  const KxString installed = ReadFileBytes(dir + "\\sample.vlx");
+  // Once the first has ended, the second runs; its package is the other plug-in.
+  Click(ChildOfClass(second, "KxCardClassName", "下载更新"));
+  EXPECT_TRUE(PumpUntil([&] { return ChildOfClass(second, "KxCardClassName", "插件标识不符") != NULL; }, 20000));
+  EXPECT_EQ(1, PluginRows("P_ID='9001'"));
+  EXPECT_EQ(0, PluginRows("P_ID='9002'"));
+  EXPECT_TRUE(ReadFileBytes(dir + "\\sample.vlx") == installed);
+  EXPECT_FALSE(FileExistsAt(dir + "\\tmpsample.vlx"));
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "still running";
+}
+
 TEST_F(UpdateRun, RefusedPluginPackagesWriteNothing) {
   struct { const char* package; bool signature; const char* flag; const char* said; } cases[] = {
       {"sample-tampered.vlx", true, "9001", "文件与签名不符"},

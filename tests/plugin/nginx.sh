@@ -44,6 +44,8 @@ http {
     # A missing file answers 404 with a body that parses as a description offering a
     # new version: only the status may keep the program from taking it.
     error_page 404 /missing.xml;
+    # Slow enough that a second download can be started while the first runs.
+    location /soft/slow/ { limit_rate 30k; }
   }
 }
 CONF

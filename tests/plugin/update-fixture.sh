@@ -55,7 +55,7 @@ for flag in ('9001', '9002'):
         description('1.0', [(flag, '示例插件', '1.0', 'soft/sample.vlx')]))
 # Two plug-ins offered under one package path; ten thousand plug-in entries.
 open(out + '/desc-same-path.xml', 'wb').write(description(
-    '1.0', [('9001', '示例插件', '1.0', 'soft/sample.vlx'), ('9002', '另一插件', '1.0', 'soft/sample.vlx')]))
+    '1.0', [('9001', '示例插件', '1.0', 'soft/slow/sample.vlx'), ('9002', '另一插件', '1.0', 'soft/slow/sample.vlx')]))
 open(out + '/desc-many.xml', 'wb').write(description(
     '1.0', [(str(i), 'p%d' % i, '1.0', 'soft/p%d.vlx' % i) for i in range(1, 10001)]))
 PY
@@ -89,5 +89,9 @@ if [ -n "$plugin" ]; then
 fi
 if [ -n "$crashing" ]; then
   sign "$key" "$packages/crashing.vlx" sample.vlx
+fi
+if [ -n "$plugin" ]; then
+  mkdir -p "$dir/www/soft/slow"
+  cp "$packages/sample.vlx" "$packages/sample.vlx.minisig" "$dir/www/soft/slow/"
 fi
 exec bash "$here/nginx.sh" start "$dir"
