@@ -177,6 +177,21 @@ KxString MakeResultFile() {
   return file;
 }
 
+// Waits up to ms for process, handling messages sent to this thread and repainting its
+// windows meanwhile (sent messages are handled inside PeekMessage itself).
+DWORD WaitAnswering(HANDLE process, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= ms) return WAIT_TIMEOUT;
+    DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, ms - elapsed, QS_SENDMESSAGE | QS_PAINT);
+    if (woken != WAIT_OBJECT_0 + 1) return woken;
+    MSG msg;
+    PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    while (PeekMessageA(&msg, NULL, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+}
+
 // Runs commandLine and waits for it; true when it ended by itself with exit code 0.
 bool RunChild(const KxString& exe, const KxString& commandLine) {
   KxString line = commandLine;
@@ -188,7 +203,7 @@ bool RunChild(const KxString& exe, const KxString& commandLine) {
   }
   CloseHandle(process.hThread);
   DWORD exitCode = 1;
-  if (WaitForSingleObject(process.hProcess, kIdentifyTimeoutMs) != WAIT_OBJECT_0) {
+  if (WaitAnswering(process.hProcess, kIdentifyTimeoutMs) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 1);
     WaitForSingleObject(process.hProcess, 5000);
   } else if (!GetExitCodeProcess(process.hProcess, &exitCode)) {

@@ -127,7 +127,10 @@ int RunIdentify(const KxString& dllPath, const KxString& resultPath);
 
 // Identifies a package in a child run of the identify program (by default this process's
 // own executable), given kIdentifyTimeoutMs before it is killed. A crash, a time-out, a
-// non-zero exit, a missing or malformed answer or an invalid identity give false.
+// non-zero exit, a missing or malformed answer or an invalid identity give false. While it
+// waits, the calling thread keeps answering: messages sent to its windows are handled and
+// they are repainted, while input and posted messages stay queued until the wait is over,
+// so nothing a user does runs in the middle of an install.
 constexpr DWORD kIdentifyTimeoutMs = 10000;
 bool IdentifyPackage(const KxString& dllPath, PluginIdentity& identity);
 // The executable that runs the identify mode; empty puts this process's own back.

@@ -1,5 +1,6 @@
 // Plug-ins that fail in one way each, chosen by BROKEN_KIND when compiled:
-// 1 exports nothing, 2 InitPlugin gives nullptr, 3 InitPlugin writes through a null pointer.
+// 1 exports nothing, 2 InitPlugin gives nullptr, 3 InitPlugin writes through a null pointer,
+// 4 InitPlugin never returns.
 
 #include <windows.h>
 
@@ -16,6 +17,7 @@ volatile int* nowhere = nullptr;
 
 VELIX_PLUGIN_EXPORT PluginInfo* __cdecl InitPlugin(PluginInfo* host) {
   if (BROKEN_KIND == 3) *nowhere = 1;
+  while (BROKEN_KIND == 4) Sleep(1000);
   (void)host;
   return nullptr;
 }

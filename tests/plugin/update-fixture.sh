@@ -2,10 +2,11 @@
 # The update server of the update tests: packages of the test build of the program, signed
 # with the test key (and one with another key), then nginx on 127.0.0.1:80 serving DIR/www.
 # With a plug-in DLL, its packages too (signed, tampered, unsigned, signed but no zlib
-# stream), and with a second DLL whose InitPlugin crashes, its signed package. The
+# stream), with a second DLL whose InitPlugin crashes and a third whose InitPlugin never
+# returns, their signed packages. The
 # descriptions the tests publish (desc-*.xml) are signed as info.xml, the site's name for
 # them, with a time in the trusted comment; a few are signed wrongly on purpose.
-#   usage: update-fixture.sh start DIR PROGRAM TEST_SECRET_KEY OTHER_SECRET_KEY [PLUGIN_DLL CRASHING_DLL]
+#   usage: update-fixture.sh start DIR PROGRAM TEST_SECRET_KEY OTHER_SECRET_KEY [PLUGIN_DLL CRASHING_DLL HANGING_DLL]
 #          update-fixture.sh stop DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,7 +15,7 @@ dir=${2:?usage: update-fixture.sh start|stop DIR ...}
 if [ "$action" = stop ]; then
   exec bash "$here/nginx.sh" stop "$dir"
 fi
-program=${3:?program} key=${4:?test key} other=${5:?other key} plugin=${6:-} crashing=${7:-}
+program=${3:?program} key=${4:?test key} other=${5:?other key} plugin=${6:-} crashing=${7:-} hanging=${8:-}
 packages=$dir/packages
 rm -rf "$packages" "$dir/www"
 mkdir -p "$packages" "$dir/www/soft"
@@ -22,9 +23,9 @@ printf '<soft><main flag="0" name="Velix" ver="1.1" path="soft/velix.vlx"/></sof
 
 # good: the program with a marker at its end, so that the upgraded file can be told apart;
 # bomb: a valid package that inflates past what the program accepts.
-python3 - "$program" "$packages" "$plugin" "$crashing" <<'PY'
+python3 - "$program" "$packages" "$plugin" "$crashing" "$hanging" <<'PY'
 import sys, zlib
-program, out, plugin, crashing = sys.argv[1:5]
+program, out, plugin, crashing, hanging = sys.argv[1:6]
 data = open(program, 'rb').read() + b'\nvelix-upgrade-marker\n'
 good = zlib.compress(data, 9)
 open(out + '/good.vlx', 'wb').write(good)
@@ -42,6 +43,8 @@ if plugin:
     open(out + '/sample-raw.vlx', 'wb').write(open(plugin, 'rb').read())
 if crashing:
     open(out + '/crashing.vlx', 'wb').write(zlib.compress(open(crashing, 'rb').read(), 0))
+if hanging:
+    open(out + '/hanging.vlx', 'wb').write(zlib.compress(open(hanging, 'rb').read(), 0))
 
 def description(ver, plugins):
     rows = ''.join('<p flag="%s" name="%s" ver="%s" path="%s"/>' % p for p in plugins)
@@ -89,6 +92,9 @@ if [ -n "$plugin" ]; then
 fi
 if [ -n "$crashing" ]; then
   sign "$key" "$packages/crashing.vlx" sample.vlx
+fi
+if [ -n "$hanging" ]; then
+  sign "$key" "$packages/hanging.vlx" sample.vlx
 fi
 if [ -n "$plugin" ]; then
   mkdir -p "$dir/www/soft/slow"
