@@ -2,13 +2,40 @@
 
 KxApp* TheApp = nullptr;
 
+void SplitCommandLine(const KxString& line, KxStringList& args) {
+  args.Clear();
+  KxString word;
+  bool inWord = false;
+  bool quoted = false;
+  for (int i = 0; i < line.Length(); ++i) {
+    char c = line.At(i);
+    if (static_cast<unsigned char>(c) >= 0x81 && i + 1 < line.Length()) {
+      // Both bytes of a double-byte character belong to the word; neither is a blank or quote.
+      word.Append(line.CStr() + i, 2);
+      ++i;
+      inWord = true;
+    } else if (c == '"') {
+      quoted = !quoted;
+      inWord = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (inWord) args.Add(word);
+      word = KxString();
+      inWord = false;
+    } else {
+      word.Append(&c, 1);
+      inWord = true;
+    }
+  }
+  if (inWord) args.Add(word);
+}
+
 KxApp::KxApp(HINSTANCE instance, const char* line)
     : hInstance(instance), resourceInstance(instance), threadId(GetCurrentThreadId()) {
   char path[MAX_PATH] = {};
   DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
   modulePath = KxString(path, length < MAX_PATH ? static_cast<int>(length) : 0);
   commandLine = line;
-  commandLine.Split(" ", args);
+  SplitCommandLine(commandLine, args);
   TheApp = this;
   KxSetFormHost(this);
 }

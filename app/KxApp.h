@@ -29,8 +29,13 @@ public:
   DWORD threadId;                // the user-interface thread
   KxString modulePath;
   KxString commandLine;
-  KxStringList args;             // commandLine split at every blank
+  KxStringList args;             // commandLine split as SplitCommandLine does
 };
+
+// The words of a command line: blanks and tabs separate them, except between quotes; the
+// quotes themselves are dropped ("" is an empty word). No file name holds a quote, so none
+// is escaped.
+void SplitCommandLine(const KxString& line, KxStringList& args);
 
 // The process-wide application object, set while one exists.
 extern KxApp* TheApp;

@@ -2,6 +2,7 @@
 
 #include "app/KxApp.h"
 #include "app/KxRegistry.h"
+#include "app/KxShell.h"
 #include "kx/base/KxFile.h"
 
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -25,7 +26,8 @@ bool SetAutostart(const KxString& path, bool on) {
   if (name.IsEmpty()) return false;
   KxRegistry run;
   if (!run.Open(kRunKey, KEY_ALL_ACCESS)) return false;
-  return on ? run.WriteString(name, target) : run.DeleteValue(name);
+  // Quoted, so that the shell never reads "C:\\Program" of "C:\\Program Files\\..." as the program.
+  return on ? run.WriteString(name, QuotedArgument(target)) : run.DeleteValue(name);
 }
 
 bool AutostartExists(const KxString& name) {

@@ -1,6 +1,7 @@
 #pragma once
 // Autostart through the current user's Run key. A Run value is named by the program file's
-// name with its extension and holds the program's full path.
+// name with its extension and holds the program's full path in quotes. Only the name is
+// read back, so values written by hand or by older copies without quotes count alike.
 
 #include "kx/base/KxString.h"
 

@@ -4,6 +4,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <string>
+
 #include "kx/base/KxFile.h"
 
 void LaunchFile(const KxString& path, const KxString& parameters) {
@@ -19,37 +21,46 @@ void OpenFile(const KxString& path) {
   ShellExecuteA(NULL, "open", path.CStr(), "", "", SW_SHOWNORMAL);
 }
 
-bool ScheduleSelfDelete(const KxString& modulePath) {
-  char shortPath[MAX_PATH] = {};
-  DWORD shortLength = GetShortPathNameA(modulePath.CStr(), shortPath, MAX_PATH);
-  bool haveShort = shortLength > 0 && shortLength < MAX_PATH;
-  KxString deletedPath =
-      haveShort ? KxString(shortPath, static_cast<int>(shortLength)) : modulePath;
-  // Without a short name the long one goes in quotes, so a blank cannot split it.
-  KxString target = haveShort ? deletedPath : "\"" + deletedPath + "\"";
+KxString QuotedArgument(const KxString& argument) { return "\"" + argument + "\""; }
 
+namespace {
+
+// The shell reads the name from its environment inside quotes: a name is never part of the
+// command text, so "&", "%", "^" or "(" in it are only characters of the name.
+const char kDeletedVariable[] = "VELIX_DELETED_FILE";
+
+}  // namespace
+
+bool ScheduleSelfDelete(const KxString& modulePath) {
+  // The shell by its full path: a bare name would be looked for in the program's folder first.
+  char systemDir[MAX_PATH] = {};
+  UINT systemLength = GetSystemDirectoryA(systemDir, MAX_PATH);
+  if (systemLength == 0 || systemLength >= MAX_PATH) return false;
   char shell[MAX_PATH] = {};
   DWORD shellLength = GetEnvironmentVariableA("COMSPEC", shell, MAX_PATH);
   KxString shellPath = shellLength > 0 && shellLength < MAX_PATH
                            ? KxString(shell, static_cast<int>(shellLength))
-                           : KxString("cmd.exe");
-  KxString parameters = "/c del " + target + " > nul";
+                           : KxString(systemDir) + "\\cmd.exe";
+  // /d: no AutoRun commands of the user's; /v:off: "!" is no variable even where the
+  // user's settings turn delayed expansion on.
+  std::string command = (QuotedArgument(shellPath) + " /d /v:off /c del /f \"%" + kDeletedVariable + "%\" > nul").CStr();
+  if (!SetEnvironmentVariableA(kDeletedVariable, modulePath.CStr())) return false;
 
-  SHELLEXECUTEINFOA info = {};
-  info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
-  info.hwnd = NULL;
-  info.lpVerb = "Open";
-  info.lpFile = shellPath.CStr();
-  info.lpParameters = parameters.CStr();
-  info.lpDirectory = NULL;
-  info.nShow = SW_HIDE;
-  if (!ShellExecuteExA(&info)) return false;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION started = {};
+  // Started in the system folder, the shell holds no handle on the program's.
+  BOOL ok = CreateProcessA(shellPath.CStr(), &command[0], NULL, NULL, FALSE, CREATE_NO_WINDOW | IDLE_PRIORITY_CLASS,
+                           NULL, systemDir, &startup, &started);
+  SetEnvironmentVariableA(kDeletedVariable, NULL);
+  if (!ok) return false;
 
-  if (info.hProcess) SetPriorityClass(info.hProcess, IDLE_PRIORITY_CLASS);
   SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
-  SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, deletedPath.CStr(), NULL);
-  if (info.hProcess) CloseHandle(info.hProcess);
+  SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, modulePath.CStr(), NULL);
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
   return true;
 }

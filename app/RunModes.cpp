@@ -49,7 +49,7 @@ bool IsPlainBaseName(const KxString& name) {
       return false;
     }
   }
-  return name != "." && name != "..";
+  return name != "." && name != ".." && !IsDeviceName(name);
 }
 
 bool Exists(const KxString& path) {

@@ -149,7 +149,7 @@ Section "Velix"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\velix.exe" "" "$INSTDIR\velix.exe" 0
-  WriteRegStr HKCU "${RUN_KEY}" "velix.exe" "$INSTDIR\velix.exe"
+  WriteRegStr HKCU "${RUN_KEY}" "velix.exe" '"$INSTDIR\velix.exe"'
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"

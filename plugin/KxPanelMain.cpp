@@ -148,7 +148,7 @@ void KxPanelMain::Upgrade() {
   sizeLabel->SetText("下载完成");
   ShowInfo(KxString(kProductName) + "已更新，最新版本" + downloading.ver + "，重启应用新版本。");
   ExitApplication();
-  LaunchFile(programPath, "upgrade " + ownBase + " " + newBase);
+  LaunchFile(programPath, "upgrade " + QuotedArgument(ownBase) + " " + QuotedArgument(newBase));
 }
 
 KxPanelMain* TheUpdatePanel() { return updatePanel; }

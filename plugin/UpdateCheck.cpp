@@ -110,7 +110,7 @@ KxString DownloadFileName(const KxString& path) {
     return KxString();
   for (int i = 0; i < name.Length(); ++i)
     if (!IsPlainNameChar(name.At(i))) return KxString();
-  return name;
+  return IsDeviceName(name) ? KxString() : name;
 }
 
 UnpackResult InflateLimited(const KxString& packed, int limit, KxString& out) {

@@ -5,6 +5,9 @@
 #include <io.h>
 #include <stdio.h>
 
+#include <cstring>
+#include <initializer_list>
+
 namespace {
 
 bool HasWildcard(const KxString& path) {
@@ -106,4 +109,20 @@ bool MoveFileTo(const KxString& target, const KxString& source) {
 bool RenameIfDifferent(const KxString& target, const KxString& source) {
   if (target == source) return false;
   return MoveFileTo(target, source);
+}
+
+bool IsDeviceName(const KxString& fileName) {
+  int dot = fileName.Find(0, ".");
+  int end = dot >= 0 ? dot : fileName.Length();
+  while (end > 0 && fileName.At(end - 1) == ' ') --end;
+  char stem[8] = {};
+  if (end < 3 || end > 7) return false;
+  for (int i = 0; i < end; ++i) {
+    char c = fileName.At(i);
+    stem[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (lstrcmpA(stem, device) == 0) return true;
+  return end == 4 && (std::memcmp(stem, "COM", 3) == 0 || std::memcmp(stem, "LPT", 3) == 0) &&
+         stem[3] >= '0' && stem[3] <= '9';
 }

@@ -33,3 +33,8 @@ bool RenameIfDifferent(const KxString& target, const KxString& source);
 // Position of the last byte equal to ch that is a character of its own (not the second
 // byte of a double-byte character), or -1. ch must be an ASCII byte.
 int FindLastChar(const KxString& text, char ch);
+
+// A name Windows takes for a device whatever folder it is in: CON, PRN, AUX, NUL, CONIN$,
+// CONOUT$, COM0-9 and LPT0-9, in any case, with any extension, blanks before the first dot
+// included ("nul .txt"). Such a name opens the device, never a file.
+bool IsDeviceName(const KxString& fileName);

@@ -42,7 +42,7 @@ TEST_F(AppFixture, ConstructionFillsTheSharedFields) {
   EXPECT_EQ(nullptr, app.mainForm);
 }
 
-TEST_F(AppFixture, CommandLineSplitsAtEveryBlank) {
+TEST_F(AppFixture, CommandLineSplitsAtBlanksOutsideQuotes) {
   struct Case {
     const char* line;
     int count;
@@ -52,8 +52,13 @@ TEST_F(AppFixture, CommandLineSplitsAtEveryBlank) {
       {"upgrade", 1, nullptr},
       {"upgrade ", 1, nullptr},
       {"upgrade a", 2, "a"},
-      {"upgrade  a b", 4, ""},
+      {"upgrade  a b", 3, "a"},
       {"x a b", 3, "a"},
+      {"upgrade \"velix & me\" \"new 100%\"", 3, "velix & me"},
+      {"upgrade \"\" b", 3, ""},
+      {"upgrade\t\"a\"b\" c\"", 2, "ab c"},
+      {"upgrade \"a b", 2, "a b"},
+      {"upgrade \"工具 禱\" z", 3, "工具 禱"},
   };
   for (const Case& c : cases) {
     KxStringList args = Args(c.line);

@@ -61,7 +61,9 @@ private:
   RawValue saved;
 };
 
-void ExpectRunValue(const char* name, const KxString& data) {
+// The path as the value holds it: in quotes.
+void ExpectRunValue(const char* name, const KxString& path) {
+  KxString data = "\"" + path + "\"";
   RawValue value = ReadRun(name);
   ASSERT_TRUE(value.found) << name;
   EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type) << name;

@@ -140,7 +140,7 @@ TEST_F(RunModes, RenameReplacesOldAndMovesAutostart) {
   ASSERT_TRUE(run.Open(kRunKey, KEY_QUERY_VALUE));
   KxString data;
   EXPECT_TRUE(run.ReadString("b.exe", data));
-  EXPECT_TRUE(data == newPath) << data.CStr();
+  EXPECT_TRUE(data == "\"" + newPath + "\"") << data.CStr();
   EXPECT_TRUE(WaitFor([&] { return HasMainWindow(newPath); }, 15000));
   EXPECT_TRUE(Gone(download));
 }

@@ -114,7 +114,7 @@ protected:
     for (const char* name : {"\\velix.exe", "\\uninstall.exe"})
       EXPECT_TRUE(FileExistsAt(dir + name)) << name;
     EXPECT_TRUE(FileExistsAt(StartMenuLink()));
-    EXPECT_EQ(exe, UserValue(kRunKey, "velix.exe"));
+    EXPECT_EQ("\"" + exe + "\"", UserValue(kRunKey, "velix.exe"));
     EXPECT_EQ("Velix", UserValue(kUninstallKey, "DisplayName"));
     EXPECT_EQ("1.0", UserValue(kUninstallKey, "DisplayVersion"));
     EXPECT_EQ("\"" + dir + "\\uninstall.exe\"", UserValue(kUninstallKey, "UninstallString"));

@@ -58,7 +58,7 @@ TEST(UpdateDownload, NamesAndTheBoundedInflate) {
   struct { const char* path; const char* name; } names[] = {
       {"soft/velix.vlx", "velix.vlx"}, {"velix-2_0.vlx", "velix-2_0.vlx"}, {"soft/", ""},
       {"soft/..", ""}, {"soft/a b.vlx", ""}, {"soft/.hidden", ""}, {"soft\\x:y.vlx", ""},
-      {"soft/\xC4\xE3.vlx", ""},
+      {"soft/\xC4\xE3.vlx", ""}, {"soft/COM1.vlx", ""}, {"soft/nul.vlx", ""}, {"soft/com10.vlx", "com10.vlx"},
   };
   for (const auto& n : names) EXPECT_EQ(std::string(n.name), DownloadFileName(n.path).CStr()) << n.path;
 

@@ -223,6 +223,38 @@ TEST_F(UpdateRun, NewerAndOlderVersionsReplaceTheProgramThroughTheRenameMode) {
   }
 }
 
+// Blanks, "&" and "^" in the program's folder and name: the rename mode's
+// command line and the self-delete keep each name whole.
+TEST_F(UpdateRun, AFolderAndNameThatAShellWouldSplitUpgradeAndTheCopyGoes) {
+  KxString odd = dir + "\\Velix & 工具^";
+  KxString oddExe = odd + "\\velix & me.exe";
+  KxString renamed = odd + "\\velix.exe";
+  struct Cleanup {
+    KxString a, b;
+    ~Cleanup() {
+      KillProcessesOf(a);
+      KillProcessesOf(b);
+    }
+  } cleanup{renamed, odd + "\\velixtmp.exe"};
+  TheDb.Close();
+  ASSERT_TRUE(CreateDirectoryA(odd.CStr(), NULL));
+  for (const char* name : {"\\config.ini", "\\Config.db"})
+    ASSERT_TRUE(CopyFileA((dir + name).CStr(), (odd + name).CStr(), FALSE)) << name;
+  ASSERT_TRUE(CopyFileA(exe.CStr(), oddExe.CStr(), FALSE));
+  exe = oddExe;
+  Publish("1.1", "good.vlx", true);
+  Start();
+  PressCheck();
+  HWND box = NULL;
+  ASSERT_TRUE(PumpUntil([&] { return (box = WindowOf(pid, "#32770", nullptr)) != NULL; }, 20000)) << "the message";
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitProcess(process, 15000, nullptr)) << "the old run ends";
+  EXPECT_TRUE(WaitFor([&] { return EndsWithMarker(ReadFileBytes(renamed)); }, 15000)) << "velix.exe is the new one";
+  EXPECT_TRUE(WaitFor([&] { return CountWindowsOf(renamed, "KxCardClassName") >= 1; }, 15000)) << "and runs";
+  EXPECT_TRUE(WaitFor([&] { return !FileExistsAt(odd + "\\velixtmp.exe"); }, 15000)) << "the copy deleted itself";
+  EXPECT_FALSE(FileExistsAt(oddExe)) << "the old name went";
+}
+
 TEST_F(UpdateRun, RefusedPackagesLeaveTheProgramAsItWasAndSayWhy) {
   struct Case {
     const char* package;

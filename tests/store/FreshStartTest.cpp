@@ -166,7 +166,7 @@ TEST_F(FreshStart, FirstStartLeavesExactlyTheFormatAndTheSecondAddsNothing) {
     RunValue run = ReadRunValue("velix.exe");
     if (start == 1) {
       EXPECT_TRUE(run.found) << "a first use switches autostart on";
-      EXPECT_EQ(std::string(exe.CStr()), run.data);
+      EXPECT_EQ("\"" + std::string(exe.CStr()) + "\"", run.data);
       WriteRunValue("velix.exe", RunValue{});
       RunOnce();
     } else {

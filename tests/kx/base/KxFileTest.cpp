@@ -51,6 +51,19 @@ TEST(KxFileTest, PathParts) {
   }
 }
 
+TEST(KxFileTest, DeviceNames) {
+  struct Case {
+    const char* name;
+    bool device;
+  } cases[] = {
+      {"CON", true}, {"con.vlx", true}, {"Nul .txt", true}, {"aux.tar.gz", true}, {"PRN", true},
+      {"COM1.vlx", true}, {"lpt9", true}, {"COM0.exe", true}, {"conout$.x", true},
+      {"COM10.vlx", false}, {"COMA", false}, {"CONSOLE.vlx", false}, {"xcon", false},
+      {"LPT", false}, {"", false}, {".con", false}, {"velix", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.device, IsDeviceName(c.name)) << c.name;
+}
+
 TEST(KxFileTest, SystemDirectoriesExistenceAndDirectoryTests) {
   EXPECT_TRUE(FileExists(ProgramDirectory() + "\\kxbase_tests.exe"));
   EXPECT_TRUE(IsDirectory(WindowsDirectory()));
