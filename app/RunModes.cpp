@@ -1,6 +1,7 @@
 #include "app/RunModes.h"
 
 #include <functional>
+#include <string>
 
 #include "app/KxAutostart.h"
 #include "app/KxDialogs.h"
@@ -9,6 +10,7 @@
 #include "hotkey/FrmOption.h"
 #include "hotkey/HotKeyTable.h"
 #include "kx/base/KxFile.h"
+#include "kx/base/KxSystemLibrary.h"
 #include "launcher/CommandMenu.h"
 #include "launcher/FrmMain.h"
 #include "launcher/FrmMenu.h"
@@ -20,6 +22,8 @@
 #include "plugin/PluginHost.h"
 #include "plugin/UpdateCheck.h"
 #include "store/DataDirectory.h"
+#include "store/KxDb.h"
+#include "store/PluginRecord.h"
 #include "store/Schema.h"
 #include "sysact/DesktopManager.h"
 
@@ -28,6 +32,7 @@ namespace {
 const char kUpgradeSwitch[] = "upgrade";
 const char kInstalledName[] = "\\velix.exe";
 const char kExeExtension[] = ".exe";
+const char kProductName[] = "Velix";
 
 bool SamePath(const KxString& a, const KxString& b) {
   char fullA[MAX_PATH] = {};
@@ -98,6 +103,83 @@ int RunRename(KxApp& app) {
   }
   LaunchFile(newPath, "");
   ScheduleSelfDelete(app.modulePath);
+  return 0;
+}
+
+const char kRemoveOwnFilesSwitch[] = "-remove-own-files";
+
+bool EndsWithNoCase(const KxString& text, const char* end) {
+  int n = lstrlenA(end);
+  return text.Length() >= n && lstrcmpiA(text.CStr() + text.Length() - n, end) == 0;
+}
+
+// The product name in a program file's version resource. The version library is no DLL
+// the system maps for every process, so it comes from the system folder.
+KxString ProductNameOf(const KxString& path) {
+  using SizeCall = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+  using InfoCall = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+  using QueryCall = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+  static HMODULE library = LoadSystemLibrary("version.dll");
+  if (!library) return KxString();
+  auto size = reinterpret_cast<SizeCall>(reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoSizeA")));
+  auto info = reinterpret_cast<InfoCall>(reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoA")));
+  auto query = reinterpret_cast<QueryCall>(reinterpret_cast<void*>(GetProcAddress(library, "VerQueryValueA")));
+  if (!size || !info || !query) return KxString();
+  DWORD handle = 0;
+  DWORD bytes = size(path.CStr(), &handle);
+  if (bytes == 0 || bytes > 1024 * 1024) return KxString();
+  std::string block(bytes, '\0');
+  if (!info(path.CStr(), 0, bytes, &block[0])) return KxString();
+  WORD* translation = nullptr;
+  UINT length = 0;
+  if (!query(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&translation), &length) ||
+      length < 2 * sizeof(WORD))
+    return KxString();
+  char key[64];
+  wsprintfA(key, "\\StringFileInfo\\%04x%04x\\ProductName", translation[0], translation[1]);
+  char* name = nullptr;
+  if (!query(block.data(), key, reinterpret_cast<LPVOID*>(&name), &length) || !name || length == 0) return KxString();
+  return KxString(name, static_cast<int>(lstrlenA(name)));
+}
+
+// Every file of the program directory matching pattern whose long name also passes
+// keep (the pattern alone would match short names too: "*.vlx" finds "a.vlxx").
+void RemoveMatching(const KxString& dir, const char* pattern, const std::function<bool(const KxString&)>& keep) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "\\" + pattern).CStr(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    KxString name(found.cFileName);
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && keep(name)) RemoveFile(dir + "\\" + name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+// For the uninstaller, which may run in a folder the user shares with other programs:
+// removes only what Velix put beside itself. That is the plug-ins the data file names, the
+// staging copies of plug-in downloads ("tmp<name>.vlx"), the downloads an older version
+// left unfinished ("<name>.vlx.part"), and downloaded programs ("<name>tmp.exe") that are
+// Velix by their version resource. The program and the uninstaller are the uninstaller's.
+int RunRemoveOwnFiles() {
+  KxString dir = ProgramDirectory();
+  KxString db = DbFilePath();
+  // Opening a missing file would make an empty one.
+  if (FileExists(db) && TheDb.Open(db)) {
+    PluginList plugins;
+    LoadPlugins(plugins);
+    TheDb.Close();
+    for (auto* n = plugins.Head(); n; n = n->next) {
+      const KxString& name = n->value.path;
+      if (IsPlainBaseName(name) && EndsWithNoCase(name, ".vlx")) RemoveFile(dir + "\\" + name);
+    }
+  }
+  RemoveMatching(dir, "tmp*.vlx", [](const KxString& name) {
+    return lstrcmpiA(name.Mid(3, 0).CStr(), "tmp") == 0 && EndsWithNoCase(name, ".vlx");
+  });
+  RemoveMatching(dir, "*.vlx.part", [](const KxString& name) { return EndsWithNoCase(name, ".vlx.part"); });
+  RemoveMatching(dir, "*tmp.exe", [&](const KxString& name) {
+    return EndsWithNoCase(name, "tmp.exe") && ProductNameOf(dir + "\\" + name) == kProductName;
+  });
   return 0;
 }
 
@@ -217,6 +299,7 @@ int Run(KxApp& app) {
   KxString resultPath;
   if (ParseIdentifyCommand(app.commandLine, dllPath, resultPath)) return RunIdentify(dllPath, resultPath);
   if (app.commandLine == kUpgradeSwitch) return RunInstall(app);
+  if (app.commandLine == kRemoveOwnFilesSwitch) return RunRemoveOwnFiles();
   // Two words name no new file: the program was started by hand, so it runs normally.
   if (app.args.Count() >= 3) return RunRename(app);
   return RunNormal(app);

@@ -1,4 +1,5 @@
-// Process entry: common controls, the application object, the window class, one run mode.
+// Process entry: the DLL search, common controls, the application object, the window class,
+// one run mode.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -6,8 +7,11 @@
 #include "app/KxApp.h"
 #include "app/RunModes.h"
 #include "kx/KxCard.h"
+#include "kx/base/KxSystemLibrary.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  // Before anything can load a DLL by its name: none is taken from the program's folder.
+  RestrictDllSearchToSystem();
   INITCOMMONCONTROLSEX controls = {};
   controls.dwSize = sizeof(controls);
   controls.dwICC = ICC_TREEVIEW_CLASSES;

@@ -1,8 +1,13 @@
 # Checks one shipped program as a user's Windows would meet it:
 #   - every DLL in its import table is part of Windows (a DLL that Wine happens to carry,
 #     such as zlib1.dll, is not: only the import table shows the difference);
+#   - and is one that Windows never looks for beside the program: a KnownDLL, mapped by the
+#     system for every process from the system folder, or the common controls, which the
+#     program's manifest binds side by side. Any other Windows DLL is loaded from the system
+#     folder at its first use instead (LoadSystemLibrary);
 #   - it is no larger than MAX_BYTES (2 MiB unless given);
 #   - it carries no debug sections but a .gnu_debuglink, and the debug file is beside it.
+# The imports that remain are listed, each with why it is safe.
 #   usage: cmake -DOBJDUMP=<objdump> -DFILE=<program> [-DMAX_BYTES=<n>] -P CheckShipped.cmake
 
 cmake_minimum_required(VERSION 3.16)
@@ -15,6 +20,12 @@ set(windowsDlls
   secur32.dll setupapi.dll shell32.dll shfolder.dll shlwapi.dll user32.dll userenv.dll
   uxtheme.dll version.dll winhttp.dll wininet.dll winmm.dll winspool.drv ws2_32.dll
   wsock32.dll mswsock.dll)
+# Windows 7's KnownDLLs (HKLM\System\CurrentControlSet\Control\Session Manager\KnownDLLs);
+# later versions keep these. ntdll.dll is mapped into every process before any search.
+set(knownDlls
+  advapi32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ntdll.dll ole32.dll
+  oleaut32.dll psapi.dll rpcrt4.dll setupapi.dll shell32.dll shlwapi.dll user32.dll
+  wininet.dll ws2_32.dll)
 
 if(NOT DEFINED MAX_BYTES)
   set(MAX_BYTES 2097152)
@@ -45,12 +56,20 @@ string(REGEX MATCHALL "DLL Name: [^\r\n]+" dllLines "${privateHeaders}")
 if(NOT dllLines)
   list(APPEND problems "no import table found")
 endif()
+file(STRINGS "${FILE}" commonControlsBinding REGEX "Microsoft\\.Windows\\.Common-Controls" LIMIT_COUNT 1)
+set(safeImports "")
 foreach(line IN LISTS dllLines)
   string(REGEX REPLACE "DLL Name: " "" dll "${line}")
   string(STRIP "${dll}" dll)
   string(TOLOWER "${dll}" lowerDll)
   if(NOT lowerDll IN_LIST windowsDlls)
     list(APPEND problems "imports ${dll}, which is not part of Windows")
+  elseif(lowerDll IN_LIST knownDlls)
+    list(APPEND safeImports "${dll} (a KnownDLL)")
+  elseif(lowerDll STREQUAL "comctl32.dll" AND commonControlsBinding)
+    list(APPEND safeImports "${dll} (bound side by side by the manifest)")
+  else()
+    list(APPEND problems "imports ${dll}, which Windows looks for beside the program first; load it from the system folder at first use")
   endif()
 endforeach()
 
@@ -72,4 +91,5 @@ if(problems)
   list(JOIN problems "; " text)
   message(FATAL_ERROR "${name}: ${text}")
 endif()
-message(STATUS "${name}: ${size} bytes, Windows DLLs only, debug information in ${name}.debug")
+list(JOIN safeImports ", " importText)
+message(STATUS "${name}: ${size} bytes, debug information in ${name}.debug; imports ${importText}")

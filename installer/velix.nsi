@@ -192,6 +192,12 @@ Section "Uninstall"
   ${If} $3 == ""
     StrCpy $3 "$INSTDIR"
   ${EndIf}
+  ; The plug-ins and download leftovers that Velix put here are removed by the program,
+  ; which knows their names: the folder may hold other programs' files.
+  ${If} $5 == "remove"
+  ${AndIf} ${FileExists} "$INSTDIR\velix.exe"
+    ExecWait '"$INSTDIR\velix.exe" -remove-own-files'
+  ${EndIf}
 
   Push "$INSTDIR\velix.exe"
   Call un.DeletePatiently
@@ -214,9 +220,6 @@ Section "Uninstall"
     RMDir "$3\Backup"
     Delete "$3\Config.db.damaged-*"
     Delete "$INSTDIR\config.ini"
-    ; Plug-ins that Velix downloaded, and what an interrupted download left.
-    Delete "$INSTDIR\*.dll"
-    Delete "$INSTDIR\*.vlx"
     ${If} $3 != "$INSTDIR"
       RMDir "$3"
     ${EndIf}

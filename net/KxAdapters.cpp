@@ -8,12 +8,29 @@
 #include <memory>
 #include <new>
 
+#include "kx/base/KxSystemLibrary.h"
+
 namespace {
 
 // The system's fixed-size text fields, read no further than their size.
 template <size_t N>
 KxString FieldText(const char (&field)[N]) {
   return KxString(field, static_cast<int>(strnlen(field, N)));
+}
+
+using GetAdaptersInfoCall = ULONG(WINAPI*)(IP_ADAPTER_INFO*, ULONG*);
+
+// The helper library is not one the system maps for every process, so an import of it
+// would be looked for beside the program first: it is loaded from the system folder at
+// the first use and stays loaded.
+GetAdaptersInfoCall AdaptersInfoFunction() {
+  static GetAdaptersInfoCall call = [] {
+    HMODULE library = LoadSystemLibrary("iphlpapi.dll");
+    return library ? reinterpret_cast<GetAdaptersInfoCall>(
+                         reinterpret_cast<void*>(GetProcAddress(library, "GetAdaptersInfo")))
+                   : nullptr;
+  }();
+  return call;
 }
 
 }  // namespace
@@ -29,12 +46,14 @@ KxString AdapterAddressText(const unsigned char* bytes) {
 
 void ListAdapters(KxAdapterList& list) {
   list.Clear();
+  GetAdaptersInfoCall getAdaptersInfo = AdaptersInfoFunction();
+  if (!getAdaptersInfo) return;
   ULONG size = 0;
-  if (GetAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW || size == 0) return;
+  if (getAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW || size == 0) return;
   std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
   if (!buffer) return;
   IP_ADAPTER_INFO* adapters = reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get());
-  if (GetAdaptersInfo(adapters, &size) != NO_ERROR) return;
+  if (getAdaptersInfo(adapters, &size) != NO_ERROR) return;
   for (const IP_ADAPTER_INFO* a = adapters; a; a = a->Next) {
     KxAdapterInfo info;
     info.name = FieldText(a->AdapterName);

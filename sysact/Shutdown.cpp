@@ -1,9 +1,11 @@
 #include "sysact/Shutdown.h"
 
+#include "kx/base/KxSystemLibrary.h"
+
 namespace {
 
 bool PlatformShellDialog() {
-  HMODULE shell = LoadLibraryA("shell32");
+  HMODULE shell = LoadSystemLibrary("shell32.dll");
   if (!shell) return false;
   // Ordinal 60 is the shell's exit-Windows dialog; it takes the owner window.
   using DialogProc = void(WINAPI*)(HWND);

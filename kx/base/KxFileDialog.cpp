@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "kx/base/KxFile.h"
+#include "kx/base/KxSystemLibrary.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ static_assert(sizeof(OPENFILENAMEA) == (sizeof(void*) == 4 ? 88 : 152), "OPENFIL
 // stays loaded from then on.
 OpenFileNameCall OpenFileNameFunction() {
   static OpenFileNameCall call = [] {
-    HMODULE library = LoadLibraryA("comdlg32.dll");
+    HMODULE library = LoadSystemLibrary("comdlg32.dll");
     return library ? reinterpret_cast<OpenFileNameCall>(
                          reinterpret_cast<void*>(GetProcAddress(library, "GetOpenFileNameA")))
                    : nullptr;
@@ -97,8 +98,9 @@ bool KxOpenFileDialog::ShowOpen(HWND owner, bool mustExist) {
   request.lpstrDefExt = OrNull(defaultExtension);
   request.lpstrInitialDir = OrNull(initialDirectory);
   request.lpstrTitle = OrNull(title);
-  request.Flags = 0;
-  if (mustExist) request.Flags = OFN_FILEMUSTEXIST | (refuseReadOnly ? OFN_NOREADONLYRETURN : 0);
+  // The dialog would otherwise leave the process in the last folder browsed.
+  request.Flags = OFN_NOCHANGEDIR;
+  if (mustExist) request.Flags |= OFN_FILEMUSTEXIST | (refuseReadOnly ? OFN_NOREADONLYRETURN : 0);
   OpenFileNameCall getOpenFileName = OpenFileNameFunction();
   if (!getOpenFileName || !getOpenFileName(&request)) return false;
 

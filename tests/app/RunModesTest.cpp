@@ -185,6 +185,37 @@ TEST_F(RunModes, RenameRefusesNamesOutsideTheProgramDirectory) {
   EXPECT_TRUE(FileExistsAt(download));
 }
 
+// A DLL beside the program named as one of Windows' own is never loaded, although the
+// first use reads the network adapters through that library. Wine prefers its own copies
+// of system DLLs; told to prefer files for this program (a key Windows does not read), it
+// searches as Windows does and would load this one.
+TEST_F(RunModes, ADllBesideTheProgramNamedAsASystemOneIsNeverLoaded) {
+  const char kOverrides[] = "Software\\Wine\\AppDefaults\\velix-dll-search.exe";
+  KxString exe = dir + "\\velix-dll-search.exe";
+  struct Cleanup {
+    const char* key;
+    KxString exe;
+    ~Cleanup() {
+      KillProcessesOf(exe);
+      SetAutostart(exe, false);
+      RegDeleteTreeA(HKEY_CURRENT_USER, key);
+    }
+  } cleanup{kOverrides, exe};
+  HKEY overrides = NULL;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, (KxString(kOverrides) + "\\DllOverrides").CStr(), 0,
+                                           NULL, 0, KEY_SET_VALUE, NULL, &overrides, NULL));
+  static const char kPreferFile[] = "native,builtin";
+  LONG written = RegSetValueExA(overrides, "iphlpapi", 0, REG_SZ, reinterpret_cast<const BYTE*>(kPreferFile),
+                                sizeof kPreferFile);
+  RegCloseKey(overrides);
+  ASSERT_EQ(ERROR_SUCCESS, written);
+  ASSERT_TRUE(WriteFileBytes(exe, product));
+  ASSERT_TRUE(CopyFileA((TestBinDir() + "\\planted\\iphlpapi.dll").CStr(), (dir + "\\iphlpapi.dll").CStr(), FALSE));
+  ASSERT_TRUE(DeleteFileA((dir + "\\Config.db").CStr()));
+  ExpectNormalRun(exe, "", dir);
+  EXPECT_FALSE(FileExistsAt(dir + "\\planted-loaded.txt"));
+}
+
 // ---- The replacement step on its own, in this process
 
 class ReplaceStep : public ::testing::Test {

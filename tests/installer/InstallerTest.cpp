@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "store/KxDb.h"
+#include "store/PluginRecord.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
@@ -157,10 +159,32 @@ TEST_F(Installer, SilentInstallOverARunningCopyAndSilentUninstallKeepTheData) {
   EXPECT_EQ(1, CountFiles(dir + "\\Backup\\Config-*.db")) << "and the day's copy";
 }
 
-TEST_F(Installer, AnsweringNoByKeysRemovesTheData) {
+// In a folder shared with other programs, only what Velix put there goes.
+TEST_F(Installer, AnsweringNoByKeysRemovesTheDataAndOnlyVelixFiles) {
   ASSERT_EQ(0u, Install());
   HANDLE velix = StartVelix();
   ASSERT_TRUE(WriteFileBytes(dir + "\\config.ini", "[0]\r\nDBPATH=\r\n"));
+  ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+  PluginRecord plugin;
+  plugin.id = "9001";
+  plugin.path = "sample.vlx";
+  EXPECT_TRUE(InsertPlugin(plugin));
+  TheDb.Close();
+  struct File {
+    const char* name;
+    bool ownedByVelix;
+  } files[] = {
+      {"sample.vlx", true}, {"tmpsample.vlx", true}, {"sample.vlx.part", true}, {"velixtmp.exe", true},
+      {"other.dll", false}, {"other.vlx", false}, {"setuptmp.exe", false}, {"notes.txt", false},
+  };
+  for (const File& f : files) {
+    KxString path = dir + "\\" + f.name;
+    bool written = lstrcmpA(f.name, "velixtmp.exe") == 0 ? CopyFileA(exe.CStr(), path.CStr(), FALSE) != 0
+                   : lstrcmpA(f.name, "setuptmp.exe") == 0
+                       ? CopyFileA((TestBinDir() + "\\velix_probe.exe").CStr(), path.CStr(), FALSE) != 0
+                       : WriteFileBytes(path, f.name);
+    ASSERT_TRUE(written) << f.name;
+  }
 
   HANDLE uninstaller = StartProcess(dir + "\\uninstall.exe", "_?=" + dir, "");
   ASSERT_NE(nullptr, uninstaller);
@@ -182,6 +206,7 @@ TEST_F(Installer, AnsweringNoByKeysRemovesTheData) {
   EXPECT_FALSE(FileExistsAt(dir + "\\Config.db"));
   EXPECT_FALSE(FileExistsAt(dir + "\\config.ini"));
   EXPECT_FALSE(FileExistsAt(dir + "\\Backup"));
+  for (const File& f : files) EXPECT_EQ(!f.ownedByVelix, FileExistsAt(dir + "\\" + f.name)) << f.name;
 }
 
 // The zip as a user unpacks it (the build unpacks it beside itself): the program that

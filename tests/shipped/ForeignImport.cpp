@@ -1,5 +1,13 @@
-// A program that imports zlib from its DLL: the shipped-binary check must refuse it.
+// A program that imports zlib from its DLL, and a Windows DLL that is not a KnownDLL:
+// the shipped-binary check must refuse both.
 
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
 #include <zlib.h>
 
-int main() { return zlibVersion()[0] == '1' ? 0 : 1; }
+int main() {
+  ULONG size = 0;
+  GetAdaptersInfo(nullptr, &size);
+  return zlibVersion()[0] == '1' ? 0 : 1;
+}

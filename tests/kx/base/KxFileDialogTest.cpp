@@ -8,6 +8,7 @@
 #include <functional>
 #include <thread>
 
+#include "kx/base/KxFile.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -135,11 +136,13 @@ TEST(KxFileDialogTest, ShowOpenReturnsTheTypedFile) {
     SetDlgItemTextA(window, edt1, path.CStr());
     PressButton(window, IDOK);
   });
+  KxString before = CurrentDirectory();
   bool confirmed = dialog.ShowOpen(NULL, true);
   ASSERT_TRUE(driver.Join());
   EXPECT_TRUE(confirmed);
   EXPECT_EQ(dialog.fileName, path);
   EXPECT_EQ(dialog.filterIndex, 2);
+  EXPECT_EQ(before, CurrentDirectory()) << "the dialog keeps the current folder";
   RemoveTree(dir);
 }
 
