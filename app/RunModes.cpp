@@ -119,11 +119,12 @@ KxString ProductNameOf(const KxString& path) {
   using SizeCall = DWORD(WINAPI*)(LPCSTR, LPDWORD);
   using InfoCall = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
   using QueryCall = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
-  static HMODULE library = LoadSystemLibrary("version.dll");
-  if (!library) return KxString();
-  auto size = reinterpret_cast<SizeCall>(reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoSizeA")));
-  auto info = reinterpret_cast<InfoCall>(reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoA")));
-  auto query = reinterpret_cast<QueryCall>(reinterpret_cast<void*>(GetProcAddress(library, "VerQueryValueA")));
+  static auto size = reinterpret_cast<SizeCall>(
+      reinterpret_cast<void*>(SystemLibraryFunction("version.dll", "GetFileVersionInfoSizeA")));
+  static auto info =
+      reinterpret_cast<InfoCall>(reinterpret_cast<void*>(SystemLibraryFunction("version.dll", "GetFileVersionInfoA")));
+  static auto query =
+      reinterpret_cast<QueryCall>(reinterpret_cast<void*>(SystemLibraryFunction("version.dll", "VerQueryValueA")));
   if (!size || !info || !query) return KxString();
   DWORD handle = 0;
   DWORD bytes = size(path.CStr(), &handle);

@@ -24,12 +24,8 @@ using GetAdaptersInfoCall = ULONG(WINAPI*)(IP_ADAPTER_INFO*, ULONG*);
 // would be looked for beside the program first: it is loaded from the system folder at
 // the first use and stays loaded.
 GetAdaptersInfoCall AdaptersInfoFunction() {
-  static GetAdaptersInfoCall call = [] {
-    HMODULE library = LoadSystemLibrary("iphlpapi.dll");
-    return library ? reinterpret_cast<GetAdaptersInfoCall>(
-                         reinterpret_cast<void*>(GetProcAddress(library, "GetAdaptersInfo")))
-                   : nullptr;
-  }();
+  static GetAdaptersInfoCall call = reinterpret_cast<GetAdaptersInfoCall>(
+      reinterpret_cast<void*>(SystemLibraryFunction("iphlpapi.dll", "GetAdaptersInfo")));
   return call;
 }
 

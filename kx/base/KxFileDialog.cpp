@@ -71,12 +71,8 @@ static_assert(sizeof(OPENFILENAMEA) == (sizeof(void*) == 4 ? 88 : 152), "OPENFIL
 // it brings the printing libraries with it, and most runs never open a file dialog. It
 // stays loaded from then on.
 OpenFileNameCall OpenFileNameFunction() {
-  static OpenFileNameCall call = [] {
-    HMODULE library = LoadSystemLibrary("comdlg32.dll");
-    return library ? reinterpret_cast<OpenFileNameCall>(
-                         reinterpret_cast<void*>(GetProcAddress(library, "GetOpenFileNameA")))
-                   : nullptr;
-  }();
+  static OpenFileNameCall call = reinterpret_cast<OpenFileNameCall>(
+      reinterpret_cast<void*>(SystemLibraryFunction("comdlg32.dll", "GetOpenFileNameA")));
   return call;
 }
 

@@ -16,6 +16,11 @@ HMODULE LoadSystemLibrary(const char* fileName) {
   return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+FARPROC SystemLibraryFunction(const char* fileName, const char* function) {
+  HMODULE library = LoadSystemLibrary(fileName);
+  return library ? GetProcAddress(library, function) : NULL;
+}
+
 bool RestrictDllSearchToSystem() {
   using SetDirectoriesCall = BOOL(WINAPI*)(DWORD);
   HMODULE kernel = GetModuleHandleA("kernel32.dll");

@@ -9,6 +9,10 @@
 // current folder; the DLLs it imports are looked for in the system folder first as well.
 // NULL when it cannot be loaded.
 HMODULE LoadSystemLibrary(const char* fileName);
+// The export function of the system DLL fileName, loaded as above and kept loaded; NULL
+// when the DLL or the export is missing. Callers keep the answer (a static), so the DLL
+// is loaded once.
+FARPROC SystemLibraryFunction(const char* fileName, const char* function);
 
 // From here on a DLL loaded by name alone (ours or one a system DLL loads on its own) comes
 // from the system folder only. SetDefaultDllDirectories is looked up, never imported:
