@@ -22,6 +22,10 @@ public:
   void HostQuit() override;
 
   bool quitRequested = false;
+  // Set while the thread waits for another process handling only sent messages and
+  // painting: a sent message must then start nothing that runs a message loop of its own
+  // (a menu, a dialog), which would dispatch the input the wait holds back.
+  bool answeringOnly = false;
   KxForm* mainForm = nullptr;    // the main kit window; owner of the message boxes
   KxForm* activeForm = nullptr;  // kept up to date by the forms on WM_ACTIVATE
   HINSTANCE hInstance;

@@ -8,13 +8,15 @@
 
 #include "kx/base/KxFile.h"
 
-void LaunchFile(const KxString& path, const KxString& parameters) {
-  if (GetFileAttributesA(path.CStr()) == INVALID_FILE_ATTRIBUTES) return;
+bool LaunchFile(const KxString& path, const KxString& parameters) {
+  if (GetFileAttributesA(path.CStr()) == INVALID_FILE_ATTRIBUTES) return false;
   char saved[MAX_PATH] = {};
   DWORD savedLength = GetCurrentDirectoryA(MAX_PATH, saved);
   SetCurrentDirectoryA(ParentDirectory(path).CStr());
-  ShellExecuteA(NULL, "open", path.CStr(), parameters.CStr(), "", SW_SHOWNORMAL);
+  HINSTANCE started = ShellExecuteA(NULL, "open", path.CStr(), parameters.CStr(), "", SW_SHOWNORMAL);
   if (savedLength > 0 && savedLength < MAX_PATH) SetCurrentDirectoryA(saved);
+  // Values above 32 mean success.
+  return reinterpret_cast<INT_PTR>(started) > 32;
 }
 
 void OpenFile(const KxString& path) {
@@ -32,15 +34,13 @@ const char kDeletedVariable[] = "VELIX_DELETED_FILE";
 }  // namespace
 
 bool ScheduleSelfDelete(const KxString& modulePath) {
-  // The shell by its full path: a bare name would be looked for in the program's folder first.
+  // The system's own shell by its full path: a bare name would be looked for in the
+  // program's folder first, and COMSPEC may name another shell, which reads the line below
+  // by other rules.
   char systemDir[MAX_PATH] = {};
   UINT systemLength = GetSystemDirectoryA(systemDir, MAX_PATH);
   if (systemLength == 0 || systemLength >= MAX_PATH) return false;
-  char shell[MAX_PATH] = {};
-  DWORD shellLength = GetEnvironmentVariableA("COMSPEC", shell, MAX_PATH);
-  KxString shellPath = shellLength > 0 && shellLength < MAX_PATH
-                           ? KxString(shell, static_cast<int>(shellLength))
-                           : KxString(systemDir) + "\\cmd.exe";
+  KxString shellPath = KxString(systemDir) + "\\cmd.exe";
   // /d: no AutoRun commands of the user's; /v:off: "!" is no variable even where the
   // user's settings turn delayed expansion on.
   std::string command = (QuotedArgument(shellPath) + " /d /v:off /c del /f \"%" + kDeletedVariable + "%\" > nul").CStr();

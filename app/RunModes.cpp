@@ -1,5 +1,6 @@
 #include "app/RunModes.h"
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -47,8 +48,8 @@ bool IsPlainBaseName(const KxString& name) {
   if (name.IsEmpty()) return false;
   // Walk by characters: the second byte of a double-byte character may be 0x5C.
   for (int i = 0; i < name.Length(); ++i) {
-    unsigned char c = static_cast<unsigned char>(name.At(i));
-    if (c >= 0x81) {
+    char c = name.At(i);
+    if (IsDBCSLeadByte(static_cast<BYTE>(c))) {
       ++i;
     } else if (c == '\\' || c == '/' || c == ':') {
       return false;
@@ -140,7 +141,7 @@ KxString ProductNameOf(const KxString& path) {
   wsprintfA(key, "\\StringFileInfo\\%04x%04x\\ProductName", translation[0], translation[1]);
   char* name = nullptr;
   if (!query(block.data(), key, reinterpret_cast<LPVOID*>(&name), &length) || !name || length == 0) return KxString();
-  return KxString(name, static_cast<int>(lstrlenA(name)));
+  return KxString(name, static_cast<int>(strnlen(name, length)));
 }
 
 // Every file of the program directory matching pattern whose long name also passes
@@ -301,7 +302,7 @@ int Run(KxApp& app) {
   if (ParseIdentifyCommand(app.commandLine, dllPath, resultPath)) return RunIdentify(dllPath, resultPath);
   if (app.commandLine == kUpgradeSwitch) return RunInstall(app);
   if (app.commandLine == kRemoveOwnFilesSwitch) return RunRemoveOwnFiles();
-  // Two words name no new file: the program was started by hand, so it runs normally.
-  if (app.args.Count() >= 3) return RunRename(app);
+  // Anything else, two words or a file dropped on the program, is a start by hand.
+  if (app.args.Count() == 3 && *app.args.At(0) == kUpgradeSwitch) return RunRename(app);
   return RunNormal(app);
 }

@@ -5,6 +5,9 @@
 #     system for every process from the system folder, or the common controls, which the
 #     program's manifest binds side by side. Any other Windows DLL is loaded from the system
 #     folder at its first use instead (LoadSystemLibrary);
+#   - it imports no function that Windows 7 forwards to a DLL that is no KnownDLL (advapi32's
+#     SystemFunction036, 040 and 041 go to cryptbase.dll): the loader would look for that
+#     DLL beside the program too;
 #   - it is no larger than MAX_BYTES (2 MiB unless given);
 #   - it carries no debug sections but a .gnu_debuglink, and the debug file is beside it.
 # The imports that remain are listed, each with why it is safe.
@@ -26,6 +29,10 @@ set(knownDlls
   advapi32.dll comdlg32.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll ntdll.dll ole32.dll
   oleaut32.dll psapi.dll rpcrt4.dll setupapi.dll shell32.dll shlwapi.dll user32.dll
   wininet.dll ws2_32.dll)
+
+# Imports that Windows 7 forwards out of a KnownDLL into one that is not, as DLL:FUNCTION.
+set(forwardedImports
+  advapi32.dll:SystemFunction036 advapi32.dll:SystemFunction040 advapi32.dll:SystemFunction041)
 
 if(NOT DEFINED MAX_BYTES)
   set(MAX_BYTES 2097152)
@@ -56,7 +63,19 @@ string(REGEX MATCHALL "DLL Name: [^\r\n]+" dllLines "${privateHeaders}")
 if(NOT dllLines)
   list(APPEND problems "no import table found")
 endif()
-file(STRINGS "${FILE}" commonControlsBinding REGEX "Microsoft\\.Windows\\.Common-Controls" LIMIT_COUNT 1)
+# The common controls are bound side by side only by a manifest among the resources.
+set(commonControlsBinding FALSE)
+if(sectionHeaders MATCHES "\\.rsrc +([0-9a-f]+) +[0-9a-f]+ +[0-9a-f]+ +([0-9a-f]+)")
+  math(EXPR resourceBytes "0x${CMAKE_MATCH_1}")
+  math(EXPR resourceOffset "0x${CMAKE_MATCH_2}")
+  file(READ "${FILE}" resources OFFSET ${resourceOffset} LIMIT ${resourceBytes} HEX)
+  set(binding "Microsoft.Windows.Common-Controls")
+  string(HEX "${binding}" bindingHex)
+  string(FIND "${resources}" "${bindingHex}" at)
+  if(NOT at EQUAL -1)
+    set(commonControlsBinding TRUE)
+  endif()
+endif()
 set(safeImports "")
 foreach(line IN LISTS dllLines)
   string(REGEX REPLACE "DLL Name: " "" dll "${line}")
@@ -70,6 +89,22 @@ foreach(line IN LISTS dllLines)
     list(APPEND safeImports "${dll} (bound side by side by the manifest)")
   else()
     list(APPEND problems "imports ${dll}, which Windows looks for beside the program first; load it from the system folder at first use")
+  endif()
+endforeach()
+
+# The import table lists each DLL's functions below its name.
+string(REPLACE "\n" ";" headerLines "${privateHeaders}")
+set(importingDll "")
+foreach(line IN LISTS headerLines)
+  if(line MATCHES "DLL Name: ([^\r]+)")
+    string(STRIP "${CMAKE_MATCH_1}" importingDll)
+    string(TOLOWER "${importingDll}" importingDll)
+  elseif(importingDll AND line MATCHES "^\t[0-9a-f]+\t +[0-9]+ +([A-Za-z0-9_@]+)")
+    if("${importingDll}:${CMAKE_MATCH_1}" IN_LIST forwardedImports)
+      list(APPEND problems "imports ${CMAKE_MATCH_1} from ${importingDll}, which Windows 7 forwards to a DLL looked for beside the program")
+    endif()
+  elseif(line MATCHES "^[ \t]*$")
+    set(importingDll "")
   endif()
 endforeach()
 

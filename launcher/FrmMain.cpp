@@ -304,6 +304,9 @@ int FrmMain::OnTrayIcon(KxEvtParam& param) {
     TheTaskBar.BalloonGone();
     return 0;
   }
+  // The shell sends the icon's clicks: one during a wait of the plug-in host would open a
+  // menu inside it.
+  if (TheApp && TheApp->answeringOnly && param.lParam != kTrayMouseMove) return 0;
   switch (param.lParam) {
     case kTrayMouseMove:
       TheTaskBar.ShowHoverBalloon(kProductName, kProductName);

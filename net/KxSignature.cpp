@@ -1,8 +1,12 @@
 #include "net/KxSignature.h"
 
+#include <windows.h>
+
 #include <sodium.h>
 
 #include <cstring>
+
+#include "kx/base/KxSystemLibrary.h"
 
 namespace {
 
@@ -219,6 +223,27 @@ bool SignatureTimestamp(const KxString& trustedComment, long long& seconds) {
   }
   seconds = value;
   return true;
+}
+
+// libsodium's random source calls advapi32's SystemFunction036 (RtlGenRandom). Windows 7's
+// advapi32 forwards it to cryptbase.dll, which is no KnownDLL: imported, it would have the
+// loader look for cryptbase.dll beside the program before the program's first line runs.
+// This definition takes the import's place and finds the function at its first call, when
+// the DLL search is kept to the system folder. Checking signatures never calls it.
+extern "C" BOOLEAN WINAPI SystemFunction036(PVOID buffer, ULONG length) {
+  using RandomCall = BOOLEAN(WINAPI*)(PVOID, ULONG);
+  static RandomCall call = reinterpret_cast<RandomCall>(
+      reinterpret_cast<void*>(SystemLibraryFunction("advapi32.dll", "SystemFunction036")));
+  return call ? call(buffer, length) : FALSE;
+}
+
+KxString PackageDigest(const KxString& bytes) {
+  unsigned char digest[32];
+  crypto_generichash(digest, sizeof digest, reinterpret_cast<const unsigned char*>(bytes.CStr()),
+                     static_cast<unsigned long long>(bytes.Length()), nullptr, 0);
+  KxString text;
+  for (unsigned char b : digest) text += KxString::ByteToHex(b);
+  return text;
 }
 
 const char* SignatureCheckText(SignatureCheck result) {

@@ -69,6 +69,10 @@ SignatureCheck VerifySignedFile(const KxString& file, const KxString& signature,
 // field or it is not a plain number of at most 18 digits.
 bool SignatureTimestamp(const KxString& trustedComment, long long& seconds);
 
+// The BLAKE2b-256 digest of bytes in 64 lower-case hex digits, as `b2sum -l 256` prints it:
+// the signed description names each package by it.
+KxString PackageDigest(const KxString& bytes);
+
 // The short text a label shows for a result (GBK): "签名缺失", "文件与签名不符", ...
 const char* SignatureCheckText(SignatureCheck result);
 

@@ -32,6 +32,15 @@ void OfferToList(const UpdateEntry& entry) {
   if (pluginList) pluginList->OfferEntry(entry);
 }
 
+// Some row other than id's names fileName as its plug-in's file (case does not count).
+bool IsAnotherPluginsFile(const KxString& id, const KxString& fileName) {
+  PluginList plugins;
+  LoadPlugins(plugins);
+  for (auto* n = plugins.Head(); n; n = n->next)
+    if (n->value.id != id && lstrcmpiA(n->value.path.CStr(), fileName.CStr()) == 0) return true;
+  return false;
+}
+
 }  // namespace
 
 // ---- One row
@@ -124,7 +133,7 @@ void PanelPlugin::StartDownload() {
     downloadButton->Enable(true);
     return;
   }
-  PrepareSignedDownload(job, downloading.path, hwnd, kMsgSize, kMsgStep, kMsgEnd);
+  PrepareSignedDownload(job, downloading.path, downloading.digest, hwnd, kMsgSize, kMsgStep, kMsgEnd);
   if (!worker.Start(THREAD_PRIORITY_NORMAL)) {
     claim.Release();
     sizeLabel->SetText("下载未完成");
@@ -195,6 +204,12 @@ void PanelPlugin::Install() {
     sizeLabel->SetText(identified ? "插件标识不符" : "下载文件损坏");
     return;
   }
+  // Another installed plug-in's file is never replaced, whatever the description says.
+  if (IsAnotherPluginsFile(record.id, base + kPackageExtension)) {
+    RemoveFile(unpacked);
+    sizeLabel->SetText(kDownloadFileBusyText);
+    return;
+  }
   bool wasLoaded = IsPluginLoaded(record.id);
   UnloadPlugin(record.id);  // also one loaded outside the registry: its file must go
   RemoveFile(installed);
@@ -207,7 +222,13 @@ void PanelPlugin::Install() {
   record.name = identity.name;
   record.version = identity.version;
   record.path = base + kPackageExtension;
-  if (!(PluginExists(record.id) ? UpdatePlugin(record) : InsertPlugin(record))) sizeLabel->SetText("插件未能记录");
+  bool known = PluginExists(record.id);
+  if (!(known ? UpdatePlugin(record) : InsertPlugin(record))) {
+    // A file no row names would stay for good: a new plug-in's goes again.
+    if (!known) RemoveFile(installed);
+    sizeLabel->SetText("插件未能记录");
+    return;
+  }
   if (wasLoaded) ShowPluginById(record.id);
   ShowName();
   stateLabel->SetText("已是最新版本");

@@ -79,7 +79,7 @@ void KxPanelMain::StartDownload() {
     downloadButton->Enable(true);
     return;
   }
-  PrepareSignedDownload(job, downloading.path, hwnd, kMsgSize, kMsgStep, kMsgEnd);
+  PrepareSignedDownload(job, downloading.path, downloading.digest, hwnd, kMsgSize, kMsgStep, kMsgEnd);
   if (!worker.Start(THREAD_PRIORITY_NORMAL)) {
     claim.Release();
     sizeLabel->SetText("下载未完成");
@@ -147,8 +147,15 @@ void KxPanelMain::Upgrade() {
   }
   sizeLabel->SetText("下载完成");
   ShowInfo(KxString(kProductName) + "已更新，最新版本" + downloading.ver + "，重启应用新版本。");
+  // The new copy waits for this run to end before it takes the program's place; a copy
+  // that does not start leaves this run going.
+  if (!LaunchFile(programPath, "upgrade " + QuotedArgument(ownBase) + " " + QuotedArgument(newBase))) {
+    RemoveFile(programPath);
+    sizeLabel->SetText("新版本未能启动");
+    downloadButton->Enable(true);
+    return;
+  }
   ExitApplication();
-  LaunchFile(programPath, "upgrade " + QuotedArgument(ownBase) + " " + QuotedArgument(newBase));
 }
 
 KxPanelMain* TheUpdatePanel() { return updatePanel; }

@@ -180,6 +180,15 @@ KxString MakeResultFile() {
 // Waits up to ms for process, handling messages sent to this thread and repainting its
 // windows meanwhile (sent messages are handled inside PeekMessage itself).
 DWORD WaitAnswering(HANDLE process, DWORD ms) {
+  struct Mark {
+    bool saved = TheApp ? TheApp->answeringOnly : false;
+    Mark() {
+      if (TheApp) TheApp->answeringOnly = true;
+    }
+    ~Mark() {
+      if (TheApp) TheApp->answeringOnly = saved;
+    }
+  } mark;
   const DWORD start = GetTickCount();
   for (;;) {
     const DWORD elapsed = GetTickCount() - start;

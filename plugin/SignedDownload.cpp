@@ -26,6 +26,7 @@ bool IsClaimed(const KxString& path) {
 }  // namespace
 
 const char kDownloadFileBusyText[] = "文件正被使用";
+const char kNotTheDescribedPackageText[] = "更新包与说明不符";
 
 bool DownloadFileClaim::Claim(std::initializer_list<KxString> paths) {
   Release();
@@ -52,10 +53,11 @@ void DownloadFileClaim::Release() {
   held.Clear();
 }
 
-void PrepareSignedDownload(SignedDownload& job, const KxString& path, HWND notify, UINT sizeMessage,
-                           UINT stepMessage, UINT endMessage) {
+void PrepareSignedDownload(SignedDownload& job, const KxString& path, const KxString& digest, HWND notify,
+                           UINT sizeMessage, UINT stepMessage, UINT endMessage) {
   job.url = SiteAddress(path);
   job.name = DownloadFileName(path);
+  job.digest = digest;
   job.notify = notify;
   job.sizeMessage = sizeMessage;
   job.stepMessage = stepMessage;
@@ -73,7 +75,12 @@ KxString DownloadFailureText(DownloadEnd how, const SignedDownload& job) {
 void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
   auto end = [&job](DownloadEnd how) {
     if (how != DownloadEnd::done) job.package = KxString();
-    PostMessageA(job.notify, job.endMessage, static_cast<WPARAM>(how), 0);
+    // The end must arrive: its owner holds the files until then. A queue full of another
+    // window's messages gets a few seconds to drain.
+    for (int tries = 0; !PostMessageA(job.notify, job.endMessage, static_cast<WPARAM>(how), 0) && tries < 100 &&
+                        IsWindow(job.notify);
+         ++tries)
+      Sleep(50);
   };
   job.package = KxString();
   if (job.name.IsEmpty()) return end(DownloadEnd::incomplete);
@@ -89,12 +96,17 @@ void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
     PostMessageA(job.notify, job.sizeMessage, static_cast<WPARAM>(expected), 0);
     if (!job.package.Resize(expected)) return end(DownloadEnd::incomplete);
     KxString chunk;
+    // Progress goes out once per percent, one step each: a hundred steps fill the bar, and
+    // a large package never floods the window's queue (it holds 10,000 messages).
+    int percent = 0;
     while (total < expected && !worker.IsStopped() && http.Receive(chunk, kChunkBytes)) {
       int take = chunk.Length() < expected - total ? chunk.Length() : expected - total;
       CopyMemory(job.package.Buffer() + total, chunk.CStr(), take);
       total += take;
+      int reached = static_cast<int>(static_cast<long long>(total) * 100 / expected);
+      if (reached == percent) continue;
       PostMessageA(job.notify, job.sizeMessage, static_cast<WPARAM>(total), 0);
-      PostMessageA(job.notify, job.stepMessage, 0, 0);
+      for (; percent < reached; ++percent) PostMessageA(job.notify, job.stepMessage, 0, 0);
     }
   }
   if (worker.IsStopped()) return end(DownloadEnd::stopped);
@@ -104,6 +116,11 @@ void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
   SignatureCheck verdict = VerifySignedFile(job.package, signature, UpdateKey(), job.name);
   if (verdict != SignatureCheck::Ok) {
     job.refusal = SignatureCheckText(verdict);
+    return end(DownloadEnd::refused);
+  }
+  // Signed, but perhaps an older release served at the same path.
+  if (job.digest.IsEmpty() || PackageDigest(job.package) != job.digest) {
+    job.refusal = kNotTheDescribedPackageText;
     return end(DownloadEnd::refused);
   }
   end(DownloadEnd::done);

@@ -17,25 +17,28 @@
 enum class DownloadEnd {
   incomplete = 0,  // no connection, not 200, too small or too large, cut short, no memory
   done = 1,        // complete and signed by the update key: package holds it
-  refused = 2,     // the signature is missing, malformed, by another key or does not match
+  refused = 2,     // the signature is missing, malformed, by another key or does not match,
+                   // or the signed bytes are not the package the description names
   stopped = 3,     // the run is ending
 };
 
 struct SignedDownload {
   KxString url;        // the package on the site
   KxString name;       // its file name there, which its signature must name
+  KxString digest;     // the PackageDigest the description gives; no other bytes are kept
   HWND notify = NULL;  // receives the messages below
   UINT sizeMessage = 0;  // wParam: bytes expected, then bytes so far
-  UINT stepMessage = 0;  // one chunk more
+  UINT stepMessage = 0;  // one percent more
   UINT endMessage = 0;   // wParam: a DownloadEnd
   KxString refusal;    // the reason of a refusal, set before the end message is posted
   KxString package;    // the signed bytes once the end is done; read after the end message
 };
 
-// Sets the job up for the package at path below the site. Without a plain file name as the
-// path's last component the download ends incomplete.
-void PrepareSignedDownload(SignedDownload& job, const KxString& path, HWND notify, UINT sizeMessage,
-                           UINT stepMessage, UINT endMessage);
+// Sets the job up for the package at path below the site whose digest the description
+// gives. Without a plain file name as the path's last component the download ends
+// incomplete.
+void PrepareSignedDownload(SignedDownload& job, const KxString& path, const KxString& digest, HWND notify,
+                           UINT sizeMessage, UINT stepMessage, UINT endMessage);
 // The size label's text for a byte count ("123k"), and for an end that is neither done
 // nor stopped (why it was refused, or "下载未完成").
 KxString DownloadSizeText(long long bytes);
@@ -65,3 +68,5 @@ private:
 
 // The label's text for a download refused because another one uses its files.
 extern const char kDownloadFileBusyText[];
+// The label's text for signed bytes that are not the package the description names.
+extern const char kNotTheDescribedPackageText[];

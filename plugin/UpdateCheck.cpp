@@ -29,6 +29,14 @@ UpdateEntry EntryOf(const KxXmlElement& element, const KxString& flag) {
   entry.name = XmlAttribute(element, "name");
   entry.ver = XmlAttribute(element, "ver");
   entry.path = XmlAttribute(element, "path");
+  // 64 lower-case hex digits, as b2sum prints them.
+  KxString digest = XmlAttribute(element, "hash");
+  bool hex = digest.Length() == 64;
+  for (int i = 0; i < digest.Length() && hex; ++i) {
+    char c = digest.At(i);
+    hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+  }
+  if (hex) entry.digest = digest;
   return entry;
 }
 
@@ -154,7 +162,8 @@ void CheckForUpdates() {
   if (entries.Count() == 0 || entries.Head()->value.path.IsEmpty()) return;
   // An older description is never taken again: nobody on the way can bring back what a
   // newer one withdrew, an old program version above all.
-  if (signedAt > GetDescriptionTime()) SetDescriptionTime(signedAt);
+  // A time that cannot be kept would leave the floor behind: then the answer is not taken.
+  if (signedAt > GetDescriptionTime() && !SetDescriptionTime(signedAt)) return;
   SetUpdateCheckDate();
   const UpdateEntry& program = entries.Head()->value;
   KxPanelMain* panel = TheUpdatePanel();

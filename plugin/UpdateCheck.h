@@ -10,13 +10,16 @@
 constexpr char kProgramVersion[] = "1.0";
 
 // One program or plug-in file of the description. flag is "0" for the program itself and
-// the plug-in's P_ID otherwise; ver is compared only for equality; path is below the site.
-// The description is signed, so each of them is the vendor's word.
+// the plug-in's P_ID otherwise; ver is compared only for equality; path is below the site;
+// digest names the one package the vendor offers there, so that no other signed package
+// (an older release at the same path) passes for it. The description is signed, so each
+// of them is the vendor's word.
 struct UpdateEntry {
   KxString flag;
   KxString name;
   KxString ver;
   KxString path;
+  KxString digest;  // the package's PackageDigest (attribute "hash"); empty when missing or malformed
 };
 using UpdateList = KxList<UpdateEntry>;
 

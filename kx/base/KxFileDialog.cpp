@@ -94,11 +94,18 @@ bool KxOpenFileDialog::ShowOpen(HWND owner, bool mustExist) {
   request.lpstrDefExt = OrNull(defaultExtension);
   request.lpstrInitialDir = OrNull(initialDirectory);
   request.lpstrTitle = OrNull(title);
-  // The dialog would otherwise leave the process in the last folder browsed.
+  // The dialog would otherwise leave the process in the last folder browsed. The flag is
+  // documented as ineffective for the open dialog on Windows, so the folder is put back
+  // by hand as well.
   request.Flags = OFN_NOCHANGEDIR;
   if (mustExist) request.Flags |= OFN_FILEMUSTEXIST | (refuseReadOnly ? OFN_NOREADONLYRETURN : 0);
   OpenFileNameCall getOpenFileName = OpenFileNameFunction();
-  if (!getOpenFileName || !getOpenFileName(&request)) return false;
+  if (!getOpenFileName) return false;
+  char current[MAX_PATH] = {};
+  DWORD currentLength = GetCurrentDirectoryA(MAX_PATH, current);
+  BOOL chosen = getOpenFileName(&request);
+  if (currentLength > 0 && currentLength < MAX_PATH) SetCurrentDirectoryA(current);
+  if (!chosen) return false;
 
   fileName = KxString(name, lstrlenA(name));
   filterIndex = static_cast<int>(request.nFilterIndex);

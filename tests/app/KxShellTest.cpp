@@ -61,7 +61,7 @@ TEST(KxShell, LaunchFileStartsInTheFilesFolderWithTheParameters) {
   KxString report = root + "\\report.txt";
   ASSERT_TRUE(SetCurrentDirectoryA(callerDir.CStr()));
 
-  LaunchFile(probe, "\"" + report + "\" alpha  \"b c\"");
+  EXPECT_TRUE(LaunchFile(probe, "\"" + report + "\" alpha  \"b c\""));
   EXPECT_STREQ(callerDir.CStr(), CurrentDirectory().CStr());
 
   ProbeReport seen;
@@ -76,7 +76,7 @@ TEST(KxShell, LaunchFileOfAMissingFileDoesNothing) {
   KxString report = root + "\\report.txt";
   ASSERT_TRUE(SetCurrentDirectoryA(root.CStr()));
 
-  LaunchFile(root + "\\sub\\velix_probe.exe", "\"" + report + "\"");
+  EXPECT_FALSE(LaunchFile(root + "\\sub\\velix_probe.exe", "\"" + report + "\""));
   EXPECT_STREQ(root.CStr(), CurrentDirectory().CStr());
   Sleep(1000);
   EXPECT_FALSE(FileExistsAt(report));

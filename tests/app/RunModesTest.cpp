@@ -120,11 +120,13 @@ TEST_F(RunModes, InstalledProgramStartedWithUpgradeDoesNotRemoveItself) {
 
 TEST_F(RunModes, UpgradeWordVariantsRunTheNormalMode) {
   // A trailing blank splits into one word; the switch is case-sensitive; two words name
-  // no target; a single word is, for example, a file dropped on the program.
-  for (const char* args : {"upgrade ", "Upgrade", "upgrade a", "", "C:\\some\\file.txt"}) {
+  // no target, three without the switch and four are no rename either; a single word is,
+  // for example, a file dropped on the program.
+  for (const char* args : {"upgrade ", "Upgrade", "upgrade a", "", "C:\\some\\file.txt", "x a b", "upgrade a b c"}) {
     ExpectNormalRun(download, args, dir);
     EXPECT_FALSE(FileExistsAt(dir + "\\velix.exe")) << "[" << args << "]";
     EXPECT_FALSE(FileExistsAt(dir + "\\a.exe")) << "[" << args << "]";
+    EXPECT_FALSE(FileExistsAt(dir + "\\b.exe")) << "[" << args << "]";
   }
 }
 
@@ -147,8 +149,7 @@ TEST_F(RunModes, RenameReplacesOldAndMovesAutostart) {
 
 TEST_F(RunModes, RenameWithoutAutostartWritesNoRunValue) {
   ASSERT_TRUE(WriteFileBytes(dir + "\\a.exe", kOldContent));
-  // Any first word selects the mode once there are three.
-  EXPECT_EQ(0u, RunDownload("x a b"));
+  EXPECT_EQ(0u, RunDownload("upgrade a b"));
   EXPECT_TRUE(ReadFileBytes(dir + "\\b.exe") == product);
   EXPECT_FALSE(AutostartExists("a.exe"));
   EXPECT_FALSE(AutostartExists("b.exe"));

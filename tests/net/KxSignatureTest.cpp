@@ -170,6 +170,12 @@ TEST(KxSignatureTest, TheSigningTimeFromTheTrustedComment) {
   }
 }
 
+// The digest the description gives for a package is what b2sum -l 256 prints.
+TEST(KxSignatureTest, PackageDigestsAsB2sumPrintsThem) {
+  EXPECT_STREQ("0e5751c026e543b2e8ab2eb06099daa1d1e5df47778f7787faab45cdf12fe3a8", PackageDigest("").CStr());
+  EXPECT_STREQ("bddd813c634239723171ef3fee98579b94964e3bb1cb3e427262c8c068d52319", PackageDigest("abc").CStr());
+}
+
 TEST(KxSignatureTest, ReadsPublicKeysAsTheBuildCompilesThem) {
   // The parser and the build's key generator must agree on the test key's bytes.
   const std::string pub = Fixture("test.pub");

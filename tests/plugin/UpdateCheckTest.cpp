@@ -22,7 +22,7 @@ std::string Entries(const char* xml) {
   std::string all;
   for (auto* n = entries.Head(); n; n = n->next)
     all += std::string("[") + n->value.flag.CStr() + "|" + n->value.name.CStr() + "|" + n->value.ver.CStr() + "|" +
-           n->value.path.CStr() + "]";
+           n->value.path.CStr() + (n->value.digest.IsEmpty() ? "" : "|#") + n->value.digest.CStr() + "]";
   return all;
 }
 
@@ -33,7 +33,12 @@ TEST(UpdateDescription, EntriesFromTheStructureAloneWithinTheirBounds) {
   many += "</b></a>";
   std::string first64;
   for (int i = 1; i <= 64; ++i) first64 += "[" + std::to_string(i) + "||1|p]";
+  const std::string digest(64, 'a');
   struct { std::string xml; std::string entries; } cases[] = {
+      // A package digest of 64 lower-case hex digits, or none.
+      {"<a><b ver=\"1\" hash=\"" + digest + "\"><p flag=\"5\" ver=\"1\" hash=\"" + std::string(64, 'A') +
+           "\"/><p flag=\"6\" ver=\"1\" hash=\"" + std::string(63, 'a') + "\"/></b></a>",
+       "[0||1||#" + digest + "][5||1|][6||1|]"},
       {"<?xml version=\"1.0\"?><a><b flag=\"9\" name=\"V\" ver=\"1.1\" path=\"soft/v.vlx\"/></a>", "[0|V|1.1|soft/v.vlx]"},
       {"<a><b ver=\"2\"><p flag=\"5\" name=\"P\" ver=\"3\" path=\"soft/p.vlx\"/><q name=\"Q\"/></b><c ver=\"x\"/></a>",
        "[0||2|][5|P|3|soft/p.vlx]"},  // an entry without flag or version counts not

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "kx/KxTaskBar.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxTime.h"
 #include "store/KxDb.h"
@@ -111,9 +112,10 @@ protected:
     }
   }
 
-  // The program's own entry at this version, and the sample plug-in's package.
-  static void PublishPlugin(const char* package, bool withSignature, const char* flag = "9001") {
-    PublishDescription(KxString("desc-plugin-") + flag + ".xml");
+  // The program's own entry at this version and a plug-in's (desc-plugin-<desc>.xml), and
+  // a package at the plug-in's path.
+  static void PublishPlugin(const char* package, bool withSignature, const char* desc = "9001") {
+    PublishDescription(KxString("desc-plugin-") + desc + ".xml");
     KxString from = ServerDir() + "\\packages\\" + package;
     KxString to = ServerDir() + "\\www\\soft\\sample.vlx";
     ASSERT_TRUE(CopyFileA(from.CStr(), to.CStr(), FALSE));
@@ -260,18 +262,20 @@ TEST_F(UpdateRun, RefusedPackagesLeaveTheProgramAsItWasAndSayWhy) {
     const char* package;
     bool signature;
     const char* said;
+    const char* desc;
   } cases[] = {
-      {"tampered.vlx", true, "文件与签名不符"},
-      {"nosig.vlx", false, "签名缺失"},
-      {"otherkey.vlx", true, "签名密钥不符"},
-      {"bomb.vlx", true, "更新包过大"},
-      {nullptr, false, "下载未完成"},  // the package's path answers 404
-      {"sample.vlx", true, "签名文件名不符"},  // a signed plug-in package served as the program
+      {"tampered.vlx", true, "文件与签名不符", "1.1"},
+      {"nosig.vlx", false, "签名缺失", "1.1"},
+      {"otherkey.vlx", true, "签名密钥不符", "1.1"},
+      {"bomb.vlx", true, "更新包过大", "bomb"},  // the package described, but too large unpacked
+      {nullptr, false, "下载未完成", "1.1"},  // the package's path answers 404
+      {"sample.vlx", true, "签名文件名不符", "1.1"},  // a signed plug-in package served as the program
+      {"older.vlx", true, "更新包与说明不符", "1.1"},  // another signed release at the same path
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.said);
     RemoveFile(ServerDir() + "\\www\\soft\\velix.vlx.minisig");
-    Publish("1.1", c.package, c.signature);
+    Publish(c.desc, c.package, c.signature);
     Start();
     PressCheck();
     EXPECT_TRUE(ShowsText(c.said));
@@ -466,21 +470,30 @@ TEST_F(UpdateRun, TwoEntriesOfOnePackageNeverShareItsFiles) {
 }
 
 TEST_F(UpdateRun, RefusedPluginPackagesWriteNothing) {
-  struct { const char* package; bool signature; const char* flag; const char* said; } cases[] = {
+  // desc: which description (desc-plugin-<desc>.xml) offers the package.
+  struct { const char* package; bool signature; const char* desc; const char* said; } cases[] = {
       {"sample-tampered.vlx", true, "9001", "文件与签名不符"},
       {"sample-nosig.vlx", false, "9001", "签名缺失"},
-      {"sample-raw.vlx", true, "9001", "下载文件损坏"},  // signed, but no zlib stream
-      {"crashing.vlx", true, "9001", "下载文件损坏"},    // its InitPlugin crashes
-      {"hanging.vlx", true, "9001", "下载文件损坏"},     // its InitPlugin never returns
-      {"sample.vlx", true, "9002", "插件标识不符"},      // offered as another plug-in
+      {"sample-raw.vlx", true, "sample-raw", "下载文件损坏"},  // signed, but no zlib stream
+      {"crashing.vlx", true, "crashing", "下载文件损坏"},      // its InitPlugin crashes
+      {"hanging.vlx", true, "hanging", "下载文件损坏"},        // its InitPlugin never returns
+      {"sample.vlx", true, "9002", "插件标识不符"},            // offered as another plug-in
+      {"crashing.vlx", true, "9001", "更新包与说明不符"},      // signed, but not the package described
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.package);
-    PublishPlugin(c.package, c.signature, c.flag);
+    PublishPlugin(c.package, c.signature, c.desc);
     Start();
     PressCheck();
     ASSERT_TRUE(ShowsText("示例插件(未安装)"));
     ClickShown("下载更新");
+    if (lstrcmpA(c.package, "hanging.vlx") == 0) {
+      // A click on the tray icon, which the shell sends, opens no menu inside the wait.
+      PumpFor(1000);
+      DWORD_PTR result = 0;
+      EXPECT_TRUE(SendMessageTimeoutA(kit, kTrayCallbackMessage, 0, WM_RBUTTONUP, SMTO_NORMAL, 2000, &result));
+      EXPECT_EQ(nullptr, WindowOf(pid, "#32768", nullptr)) << "no menu";
+    }
     // The kit window answers throughout, the ten seconds a hanging plug-in is given included.
     int unanswered = 0;
     EXPECT_TRUE(PumpUntil([&] {

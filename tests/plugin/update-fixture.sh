@@ -24,11 +24,13 @@ printf '<soft><main flag="0" name="Velix" ver="1.1" path="soft/velix.vlx"/></sof
 # good: the program with a marker at its end, so that the upgraded file can be told apart;
 # bomb: a valid package that inflates past what the program accepts.
 python3 - "$program" "$packages" "$plugin" "$crashing" "$hanging" <<'PY'
-import sys, zlib
+import hashlib, sys, zlib
 program, out, plugin, crashing, hanging = sys.argv[1:6]
 data = open(program, 'rb').read() + b'\nvelix-upgrade-marker\n'
 good = zlib.compress(data, 9)
 open(out + '/good.vlx', 'wb').write(good)
+# older: another release of the program, signed as well but not the one described.
+open(out + '/older.vlx', 'wb').write(zlib.compress(open(program, 'rb').read(), 9))
 tampered = bytearray(good)
 tampered[len(tampered) // 2] ^= 0x01
 open(out + '/tampered.vlx', 'wb').write(bytes(tampered))
@@ -46,21 +48,35 @@ if crashing:
 if hanging:
     open(out + '/hanging.vlx', 'wb').write(zlib.compress(open(hanging, 'rb').read(), 0))
 
-def description(ver, plugins):
-    rows = ''.join('<p flag="%s" name="%s" ver="%s" path="%s"/>' % p for p in plugins)
+# Each entry names its package by the BLAKE2b-256 digest of the file served (b2sum -l 256).
+def digest(name):
+    path = out + '/' + name
+    try:
+        return hashlib.blake2b(open(path, 'rb').read(), digest_size=32).hexdigest()
+    except FileNotFoundError:
+        return '0' * 64
+def description(ver, plugins, package='good.vlx'):
+    rows = ''.join('<p flag="%s" name="%s" ver="%s" path="%s" hash="%s"/>' % (f, n, v, p, digest(k))
+                   for f, n, v, p, k in plugins)
     text = ('<?xml version="1.0" encoding="gb2312"?>\r\n<soft><main name="Velix" ver="%s" '
-            'path="soft/velix.vlx">%s</main></soft>' % (ver, rows))
+            'path="soft/velix.vlx" hash="%s">%s</main></soft>' % (ver, digest(package), rows))
     return text.encode('gbk')
 for ver in ('1.0', '1.1', '0.9'):
-    open(out + '/desc-%s.xml' % ver, 'wb').write(description(ver, [('7', 'x', '1', 'soft/x.vlx')]))
+    open(out + '/desc-%s.xml' % ver, 'wb').write(description(ver, [('7', 'x', '1', 'soft/x.vlx', 'x.vlx')]))
+open(out + '/desc-bomb.xml', 'wb').write(description('1.1', [], 'bomb.vlx'))
 for flag in ('9001', '9002'):
     open(out + '/desc-plugin-%s.xml' % flag, 'wb').write(
-        description('1.0', [(flag, '示例插件', '1.0', 'soft/sample.vlx')]))
+        description('1.0', [(flag, '示例插件', '1.0', 'soft/sample.vlx', 'sample.vlx')]))
+# The plug-in packages refused after their signature: each one the description names.
+for package in ('sample-raw', 'crashing', 'hanging'):
+    open(out + '/desc-plugin-%s.xml' % package, 'wb').write(
+        description('1.0', [('9001', '示例插件', '1.0', 'soft/sample.vlx', package + '.vlx')]))
 # Two plug-ins offered under one package path; ten thousand plug-in entries.
 open(out + '/desc-same-path.xml', 'wb').write(description(
-    '1.0', [('9001', '示例插件', '1.0', 'soft/slow/sample.vlx'), ('9002', '另一插件', '1.0', 'soft/slow/sample.vlx')]))
+    '1.0', [('9001', '示例插件', '1.0', 'soft/slow/sample.vlx', 'sample.vlx'),
+            ('9002', '另一插件', '1.0', 'soft/slow/sample.vlx', 'sample.vlx')]))
 open(out + '/desc-many.xml', 'wb').write(description(
-    '1.0', [(str(i), 'p%d' % i, '1.0', 'soft/p%d.vlx' % i) for i in range(1, 10001)]))
+    '1.0', [(str(i), 'p%d' % i, '1.0', 'soft/p%d.vlx' % i, 'p.vlx') for i in range(1, 10001)]))
 PY
 # The trusted comment names the file as the site serves it (soft/velix.vlx, soft/sample.vlx),
 # in the form minisign gives by default.
@@ -83,6 +99,7 @@ cp "$packages/good.vlx.minisig" "$packages/tampered.vlx.minisig"
 cp "$packages/good.vlx" "$packages/otherkey.vlx"
 sign "$other" "$packages/otherkey.vlx" velix.vlx
 sign "$key" "$packages/bomb.vlx" velix.vlx
+sign "$key" "$packages/older.vlx" velix.vlx
 cp "$packages/good.vlx" "$packages/nosig.vlx"
 if [ -n "$plugin" ]; then
   sign "$key" "$packages/sample.vlx" sample.vlx
