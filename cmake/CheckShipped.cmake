@@ -88,7 +88,7 @@ foreach(line IN LISTS dllLines)
   elseif(lowerDll STREQUAL "comctl32.dll" AND commonControlsBinding)
     list(APPEND safeImports "${dll} (bound side by side by the manifest)")
   else()
-    list(APPEND problems "imports ${dll}, which Windows looks for beside the program first; load it from the system folder at first use")
+    list(APPEND problems "imports ${dll}, which Windows looks for beside the program first (load it from the system folder at first use)")
   endif()
 endforeach()
 
@@ -123,6 +123,8 @@ elseif(NOT EXISTS "${FILE}.debug")
 endif()
 
 if(problems)
+  # In a fixed order, whichever order the linker gave the imports.
+  list(SORT problems)
   list(JOIN problems "; " text)
   message(FATAL_ERROR "${name}: ${text}")
 endif()

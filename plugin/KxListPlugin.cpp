@@ -28,8 +28,8 @@ const int kRowHeight = 64;
 
 KxListPlugin* pluginList = nullptr;
 
-void OfferToList(const UpdateEntry& entry) {
-  if (pluginList) pluginList->OfferEntry(entry);
+void OfferToList(const UpdateList& plugins) {
+  if (pluginList) pluginList->OfferEntries(plugins);
 }
 
 // Some row other than id's names fileName as its plug-in's file (case does not count).
@@ -111,6 +111,12 @@ int PanelPlugin::OnHotKeyLink(KxEvtParam&) {
   return 0;
 }
 
+void PanelPlugin::Withdraw() {
+  entry = UpdateEntry();
+  stateLabel->SetText("");
+  downloadButton->Hide();
+}
+
 void PanelPlugin::Offer(const UpdateEntry& offered) {
   entry = offered;
   stateLabel->SetText(entry.ver != record.version ? KxString("最新版本") + entry.ver : KxString("已是最新版本"));
@@ -124,11 +130,18 @@ int PanelPlugin::OnDownloadClick(KxEvtParam&) {
 }
 
 void PanelPlugin::StartDownload() {
-  if (worker.Handle()) return;
+  // The claim is held until the end message has been handled: a worker that has just ended
+  // still owns job until then.
+  if (worker.Handle() || claim.IsHeld() || entry.path.IsEmpty()) return;
   downloadButton->Enable(false);
   progress->SetRange(1, 100);
+  progress->SetPosition(progress->minimum);
   downloading = entry;
-  if (!claim.Claim({InstalledFile(), UnpackedFile()})) {
+  // Neither the plug-in's file nor its staging copy may be another installed plug-in's.
+  KxString fileName = FileNameOf(InstalledFile(), true);
+  KxString stagingName = FileNameOf(UnpackedFile(), true);
+  if (IsAnotherPluginsFile(record.id, fileName) || IsAnotherPluginsFile(record.id, stagingName) ||
+      !claim.Claim({InstalledFile(), UnpackedFile()})) {
     sizeLabel->SetText(kDownloadFileBusyText);
     downloadButton->Enable(true);
     return;
@@ -218,17 +231,20 @@ void PanelPlugin::Install() {
     sizeLabel->SetText("下载未完成");
     return;
   }
-  sizeLabel->SetText("下载完成");
-  record.name = identity.name;
-  record.version = identity.version;
-  record.path = base + kPackageExtension;
+  PluginRecord updated = record;
+  updated.name = identity.name;
+  updated.version = identity.version;
+  updated.path = base + kPackageExtension;
   bool known = PluginExists(record.id);
-  if (!(known ? UpdatePlugin(record) : InsertPlugin(record))) {
+  if (!(known ? UpdatePlugin(updated) : InsertPlugin(updated))) {
     // A file no row names would stay for good: a new plug-in's goes again.
     if (!known) RemoveFile(installed);
     sizeLabel->SetText("插件未能记录");
+    if (wasLoaded && known) ShowPluginById(record.id);
     return;
   }
+  record = updated;
+  sizeLabel->SetText("下载完成");
   if (wasLoaded) ShowPluginById(record.id);
   ShowName();
   stateLabel->SetText("已是最新版本");
@@ -285,15 +301,24 @@ PanelPlugin* KxListPlugin::RowOf(const KxString& id) const {
   return nullptr;
 }
 
-void KxListPlugin::OfferEntry(const UpdateEntry& entry) {
-  PanelPlugin* row = RowOf(entry.flag);
-  if (!row) {
-    PluginRecord record;
-    record.id = entry.flag;
-    record.name = entry.name + kNotInstalled;
-    row = AddPanel(record);
+void KxListPlugin::OfferEntries(const UpdateList& plugins) {
+  // A row the description no longer names keeps its plug-in but offers no download: what
+  // it offered before is withdrawn.
+  for (auto* n = panels.Head(); n; n = n->next) {
+    bool named = false;
+    for (auto* e = plugins.Head(); e && !named; e = e->next) named = e->value.flag == n->value->record.id;
+    if (!named) n->value->Withdraw();
   }
-  row->Offer(entry);
+  for (auto* e = plugins.Head(); e; e = e->next) {
+    PanelPlugin* row = RowOf(e->value.flag);
+    if (!row) {
+      PluginRecord record;
+      record.id = e->value.flag;
+      record.name = e->value.name + kNotInstalled;
+      row = AddPanel(record);
+    }
+    row->Offer(e->value);
+  }
 }
 
 void KxListPlugin::StopWorkers() {

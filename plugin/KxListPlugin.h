@@ -27,6 +27,8 @@ public:
 
   // Keeps the entry, says whether it is newer and offers its download.
   void Offer(const UpdateEntry& entry);
+  // Forgets the entry offered before and hides its download.
+  void Withdraw();
   void StartDownload();
   void StopDownload() { worker.Stop(); }
   // The question, then the plug-in unloaded, its file and row deleted; the row stays.
@@ -82,7 +84,9 @@ public:
   // A row for every KX_PLUGIN row.
   void LoadRows();
   // The row of the entry's plug-in, made as "(未安装)" when there is none, offers it.
-  void OfferEntry(const UpdateEntry& entry);
+  // The plug-in entries of a taken description: each offered on its row (made when
+  // missing), and rows it does not name withdrawn.
+  void OfferEntries(const UpdateList& plugins);
   void StopWorkers();
   PanelPlugin* RowOf(const KxString& id) const;
 

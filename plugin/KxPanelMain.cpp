@@ -70,9 +70,12 @@ void KxPanelMain::ShowEntry(const UpdateEntry& offered) {
 }
 
 void KxPanelMain::StartDownload() {
-  if (worker.Handle()) return;
+  // The claim is held until the end message has been handled: a worker that has just ended
+  // still owns job until then.
+  if (worker.Handle() || claim.IsHeld()) return;
   downloadButton->Enable(false);
   progress->SetRange(1, 100);
+  progress->SetPosition(progress->minimum);
   downloading = entry;
   if (!claim.Claim({UpgradeFile()})) {
     sizeLabel->SetText(kDownloadFileBusyText);

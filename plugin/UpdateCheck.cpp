@@ -21,7 +21,7 @@ const char kDescriptionPath[] = "/soft/info.xml";
 const char kDescriptionName[] = "info.xml";
 const char kSignatureSuffix[] = ".minisig";
 
-void (*pluginEntryTarget)(const UpdateEntry& entry) = nullptr;
+void (*pluginEntryTarget)(const UpdateList& plugins) = nullptr;
 
 UpdateEntry EntryOf(const KxXmlElement& element, const KxString& flag) {
   UpdateEntry entry;
@@ -98,7 +98,10 @@ void FetchUpdateEntries(UpdateList& entries, long long& signedAt) {
   KxString xml = FetchToString(SiteAddress(kDescriptionPath));
   if (xml.IsEmpty()) return;
   KxString signature = FetchToString(SiteAddress(KxString(kDescriptionPath) + kSignatureSuffix));
-  if (!IsDescriptionTaken(xml, signature, UpdateKey(), GetDescriptionTime(), signedAt)) return;
+  // A floor that cannot be read takes nothing: it might let an older description in.
+  long long newestTaken = 0;
+  if (!GetDescriptionTime(newestTaken)) return;
+  if (!IsDescriptionTaken(xml, signature, UpdateKey(), newestTaken, signedAt)) return;
   ParseUpdateEntries(xml, entries);
 }
 
@@ -161,15 +164,17 @@ void CheckForUpdates() {
   // A description whose program entry names no package describes nothing.
   if (entries.Count() == 0 || entries.Head()->value.path.IsEmpty()) return;
   // An older description is never taken again: nobody on the way can bring back what a
-  // newer one withdrew, an old program version above all.
-  // A time that cannot be kept would leave the floor behind: then the answer is not taken.
-  if (signedAt > GetDescriptionTime() && !SetDescriptionTime(signedAt)) return;
+  // newer one withdrew, an old program version above all. A time that cannot be kept
+  // would leave the floor behind: then the answer is not taken.
+  if (!SetDescriptionTime(signedAt)) return;
   SetUpdateCheckDate();
   const UpdateEntry& program = entries.Head()->value;
   KxPanelMain* panel = TheUpdatePanel();
   if (panel) panel->ShowEntry(program);
+  UpdateList plugins;
   for (auto* n = entries.Head()->next; n; n = n->next)
-    if (pluginEntryTarget && !n->value.flag.IsEmpty() && !n->value.path.IsEmpty()) pluginEntryTarget(n->value);
+    if (!n->value.flag.IsEmpty() && !n->value.path.IsEmpty()) plugins.Add(n->value);
+  if (pluginEntryTarget) pluginEntryTarget(plugins);
   if (TheKitWindow) TheKitWindow->LayoutKit();
   if (panel && program.ver != kProgramVersion) panel->StartDownload();
 }
@@ -186,4 +191,4 @@ bool UnpackPackage(const KxString& packed, const KxString& programPath, UnpackRe
   return written && FileExists(programPath);
 }
 
-void SetPluginEntryTarget(void (*target)(const UpdateEntry& entry)) { pluginEntryTarget = target; }
+void SetPluginEntryTarget(void (*target)(const UpdateList& plugins)) { pluginEntryTarget = target; }

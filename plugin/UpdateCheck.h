@@ -71,6 +71,6 @@ void CheckForUpdates();
 // False, with the reason, when no file was made.
 bool UnpackPackage(const KxString& packed, const KxString& path, UnpackResult& result);
 
-// Where the plug-in entries of a check go; until the plug-in list exists nothing takes
-// them and they are dropped.
-void SetPluginEntryTarget(void (*target)(const UpdateEntry& entry));
+// Where the plug-in entries of a taken description go, all at once: what they do not name
+// is no longer offered. Until the plug-in list exists nothing takes them.
+void SetPluginEntryTarget(void (*target)(const UpdateList& plugins));

@@ -52,15 +52,18 @@ bool IsUpdateCheckDueAt(const KxString& storedDate, const KxTime& now) {
   return KxTime::IsBefore(stored, limit);
 }
 
-long long GetDescriptionTime() {
+bool GetDescriptionTime(long long& seconds) {
+  seconds = 0;
+  if (!TheDb.Exists(kSysTable, WhereId(kSysDescriptionTime))) return true;
   KxString text = GetSysValue(kSysDescriptionTime);
-  if (text.IsEmpty() || text.Length() > 18) return 0;
+  if (text.IsEmpty() || text.Length() > 18) return false;
   long long value = 0;
   for (int i = 0; i < text.Length(); ++i) {
-    if (text.At(i) < '0' || text.At(i) > '9') return 0;
+    if (text.At(i) < '0' || text.At(i) > '9') return false;
     value = value * 10 + (text.At(i) - '0');
   }
-  return value;
+  seconds = value;
+  return true;
 }
 
 bool SetDescriptionTime(long long seconds) {

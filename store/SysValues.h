@@ -33,7 +33,9 @@ bool IsUpdateCheckDue();
 bool IsUpdateCheckDueAt(const KxString& storedDate, const KxTime& now);
 
 // Row 6: 0 when it is missing or holds no plain number; the setter creates it on first use.
-long long GetDescriptionTime();
+// False when row 6 is there but holds no plain number of at most 18 digits (or cannot be
+// read): the floor is then unknown. No row yet is 0, the lowest floor.
+bool GetDescriptionTime(long long& seconds);
 bool SetDescriptionTime(long long seconds);
 
 // The picture bytes of the kit window into buffer; false, buffer unchanged, when none is

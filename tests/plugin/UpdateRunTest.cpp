@@ -181,12 +181,14 @@ protected:
   KxString CheckDate() { return SysValue(kSysUpdateCheckDate); }
   // How often the site was asked for the description, from nginx's access log: proof that
   // a check ran when it is to change nothing.
-  static int DescriptionRequests() {
+  static int Requests(const char* path) {
     KxString log = ReadFileBytes(ServerDir() + "\\logs\\access.log");
+    KxString request = KxString("GET ") + path + " ";
     int count = 0;
-    for (int at = log.Find(0, "GET /soft/info.xml "); at >= 0; at = log.Find(at + 1, "GET /soft/info.xml ")) ++count;
+    for (int at = log.Find(0, request); at >= 0; at = log.Find(at + 1, request)) ++count;
     return count;
   }
+  static int DescriptionRequests() { return Requests("/soft/info.xml"); }
   // PressCheck, then waits until the site was asked and the answer had time to show.
   void CheckAndWait() {
     int before = DescriptionRequests();
@@ -459,14 +461,36 @@ TEST_F(UpdateRun, TwoEntriesOfOnePackageNeverShareItsFiles) {
   EXPECT_EQ(nullptr, ChildOfClass(first, "KxCardClassName", "示例插件1.0")) << "the first was still running";
   ASSERT_TRUE(PumpUntil([&] { return VisibleChild(kit, "示例插件1.0") != NULL; }, 20000)) << "the first installed";
   const KxString installed = ReadFileBytes(dir + "\\sample.vlx");
-  // Once the first has ended, the second runs; its package is the other plug-in.
+  // Once the first is installed, its file is that plug-in's: the second never downloads.
+  int downloads = Requests("/soft/slow/sample.vlx");
   Click(ChildOfClass(second, "KxCardClassName", "下载更新"));
-  EXPECT_TRUE(PumpUntil([&] { return ChildOfClass(second, "KxCardClassName", "插件标识不符") != NULL; }, 20000));
+  PumpFor(2000);
+  EXPECT_NE(nullptr, ChildOfClass(second, "KxCardClassName", "文件正被使用"));
+  EXPECT_EQ(downloads, Requests("/soft/slow/sample.vlx"));
   EXPECT_EQ(1, PluginRows("P_ID='9001'"));
   EXPECT_EQ(0, PluginRows("P_ID='9002'"));
   EXPECT_TRUE(ReadFileBytes(dir + "\\sample.vlx") == installed);
   EXPECT_FALSE(FileExistsAt(dir + "\\tmpsample.vlx"));
   EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "still running";
+}
+
+// A plug-in that a newer description no longer names is offered no more: its package,
+// still signed and still matching the old entry, cannot be fetched through its row.
+TEST_F(UpdateRun, APluginTheNextDescriptionDropsIsNoLongerOffered) {
+  PublishPlugin("sample.vlx", true);
+  Start();
+  PressCheck();
+  ASSERT_TRUE(ShowsText("示例插件(未安装)"));
+  HWND row = GetParent(ChildOfClass(kit, "KxCardClassName", "示例插件(未安装)"));
+  auto offersDownload = [&] {
+    HWND button = ChildOfClass(row, "KxCardClassName", "下载更新");
+    return button != NULL && IsWindowVisible(button);
+  };
+  ASSERT_TRUE(PumpUntil(offersDownload, 5000));
+  PublishDescription("desc-1.0.xml");  // names another plug-in only
+  CheckAndWait();
+  EXPECT_TRUE(ShowsText("x(未安装)"));
+  EXPECT_FALSE(offersDownload()) << "the dropped plug-in's download is withdrawn";
 }
 
 TEST_F(UpdateRun, RefusedPluginPackagesWriteNothing) {

@@ -356,6 +356,19 @@ TEST_F(RecordStore, SystemValuesAndTheKitPicture) {
   EXPECT_EQ(Rows("Select Value||':'||Ms as r from KX_SYS where ID=5"),
             (Texts{std::string(KxTime::Today().CStr()) + ":check update date"}));
 
+  // The description-time floor: none yet is 0; a value that is no plain number is unknown.
+  long long floor = -1;
+  EXPECT_TRUE(GetDescriptionTime(floor));
+  EXPECT_EQ(0, floor);
+  for (const char* stored : {"x", "", "1234567890123456789"}) {
+    ASSERT_TRUE(TheDb.Exec(KxString("delete from KX_SYS where ID=6")));
+    ASSERT_TRUE(InsertSysValue(kSysDescriptionTime, stored, "update description time"));
+    EXPECT_FALSE(GetDescriptionTime(floor)) << stored;
+  }
+  ASSERT_TRUE(SetDescriptionTime(1800000000));
+  EXPECT_TRUE(GetDescriptionTime(floor));
+  EXPECT_EQ(1800000000, floor);
+
   KxString picture("stays");
   EXPECT_FALSE(GetKitImage(picture));
   EXPECT_EQ(picture, "stays");
