@@ -176,6 +176,7 @@ void FrmNotePage::EndEdit() {
   // Disabling the box takes its focus away, which calls here again.
   editing = false;
   KillTimer(hwnd, idleTimer);
+  writeDue = false;
   KxString text = textBox->GetText();
   if (SetNoteText(noteId, text)) savedText = text;
   textBox->frameColor = kRestFrameColor;
@@ -225,8 +226,13 @@ int FrmNotePage::OnMenuRequest(KxEvtParam&) {
   return 0;
 }
 
+// The first key not yet written starts the timer and later keys leave it running: typing
+// that never pauses is written every two seconds all the same.
 int FrmNotePage::OnTyped(KxEvtParam&) {
-  if (editing) SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
+  if (editing && !writeDue) {
+    SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
+    writeDue = true;
+  }
   return 0;
 }
 
@@ -237,6 +243,7 @@ int FrmNotePage::OnBeginEditRequest(KxEvtParam&) {
 
 int FrmNotePage::OnIdle(KxEvtParam&) {
   KillTimer(hwnd, idleTimer);
+  writeDue = false;
   SaveTypedText();
   return 0;
 }

@@ -57,6 +57,7 @@ private:
 
   bool editing = false;
   UINT idleTimer = 0;
+  bool writeDue = false;  // the timer runs for typing not yet written
   KxString savedText;  // the text as last written to the store
 
   friend class NoteWindowList;

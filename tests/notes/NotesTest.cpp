@@ -242,6 +242,15 @@ TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
   EXPECT_EQ(typed, note->textBox->GetText());
   EXPECT_NE(typed, StoredText(id));
   EXPECT_TRUE(PumpUntil([&] { return StoredText(id) == typed; }, 4000)) << "the idle write";
+  // Typing that never pauses is written within two seconds of its first key all the same.
+  const DWORD started = GetTickCount();
+  while (StoredText(id) == typed && GetTickCount() - started < 3500) {
+    TypeText(L"x");
+    PumpFor(150);
+  }
+  EXPECT_NE(typed, StoredText(id)) << "written while typing goes on";
+  for (int i = 0; i < 40 && note->textBox->GetText() != typed; ++i) TapKey(VK_BACK);
+  EXPECT_TRUE(PumpUntil([&] { return StoredText(id) == typed; }, 4000));
   ASSERT_TRUE(TheDb.Exec("Update KX_NOTE set MODIDATE='2001-01-01'"));
   RECT grown = note->WindowRect();
   EXPECT_GT(grown.bottom - grown.top, 20) << "the note follows its two lines";
