@@ -1,5 +1,7 @@
 #include "store/DataDirectory.h"
 
+#include <windows.h>
+
 #include "kx/base/KxFile.h"
 #include "kx/base/KxFileDialog.h"
 #include "store/Backup.h"
@@ -38,6 +40,16 @@ KxString NotRestoredMessage(const KxString& path) {
   return "未能用备份恢复数据文件:" + path + " 请查看目录是否可写入,程序将退出,文件保持原样.";
 }
 
+KxString MissingWithBackupQuestion(const KxString& path, const KxString& backup) {
+  return "找不到数据文件:" + path + " 找到 " + BackupDateText(backup) + " 的备份:" + backup +
+         " 点击\"是\"用这份备份恢复数据,点击\"否\"生成新的空数据文件.";
+}
+
+KxString MissingWithLeftoversQuestion(const KxString& path) {
+  return "找不到数据文件:" + path +
+         " 旁边只有无法读取的旧数据文件(保持原样). 点击\"是\"生成新的空数据文件,点击\"否\"退出程序.";
+}
+
 KxString UncreatableFileMessage(const KxString& path) {
   return "无法创建数据文件:" + path + " 请查看目录是否可写入,程序将退出.";
 }
@@ -71,6 +83,32 @@ KxString DbFileIn(const KxString& dir) { return dir + "\\" + kDbFileName; }
 // The file TheDb was opened on by OpenStore; the day's copy goes beside it.
 KxString openedPath;
 
+// Files a restore or an earlier run left beside path: a damaged file kept aside, a copy that
+// never took its place.
+bool HasLeftovers(const KxString& path) {
+  if (FileExists(path + ".restoring")) return true;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + ".damaged-*").CStr(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
+// Before a new, empty file is made in place of a missing one: a good backup beside it is
+// offered first, and leftovers that cannot be read are named. A fresh folder asks nothing.
+// False ends the run; true when the file is back from a backup or may be created.
+bool SettleMissingFile(const KxString& path, const StoreDialogs& dialogs) {
+  KxString backup;
+  if (NewestGoodBackup(BackupDirectoryOf(ParentDirectory(path)), backup)) {
+    if (!Ask(dialogs, MissingWithBackupQuestion(path, backup))) return true;
+    KxString damaged;
+    if (RestoreBackup(path, backup, KxTime(), damaged)) return true;
+    Tell(dialogs, NotRestoredMessage(path));
+    return false;
+  }
+  return !HasLeftovers(path) || Ask(dialogs, MissingWithLeftoversQuestion(path));
+}
+
 // A file the user offers as the database must be one before the store switches to it.
 bool IsReadableDatabaseFile(const KxString& path) {
   KxDb probe;
@@ -96,6 +134,7 @@ KxString DbFilePath() { return DbFileIn(DataDirectory()); }
 
 bool OpenStore(const StoreDialogs& dialogs) {
   KxString path = DbFilePath();
+  FinishInterruptedRestore(path, KxTime());
   if (!FileExists(path)) {
     // A missing file in the program directory is the first start: no question.
     if (ParentDirectory(path) != ProgramDirectory() && !Ask(dialogs, MissingFileQuestion(path))) {
@@ -104,6 +143,7 @@ bool OpenStore(const StoreDialogs& dialogs) {
     SetDataDirectory("");
     // The new file goes where the user was told, even if config.ini could not be written.
     path = DbFileIn(ProgramDirectory());
+    if (!FileExists(path) && !SettleMissingFile(path, dialogs)) return false;
   }
   bool existed = FileExists(path);
   if (TheDb.Open(path)) {

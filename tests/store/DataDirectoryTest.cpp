@@ -96,6 +96,55 @@ TEST_F(StoreFiles, OpenStoreFindsOrCreatesTheFile) {
   TheDb.Close();
 }
 
+// A missing file with a good backup or unreadable leftovers beside it is never silently
+// replaced by an empty one.
+TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
+  const KxString db = ProgramDirectoryFiles::Db();
+  const KxString backups = ProgramDirectory() + "\\Backup";
+  struct {
+    bool backup, damaged, answer, opened;
+    const char* mark;   // MARK's text once opened: the backup's, or none in a new file
+    const char* asked;  // the question's first words after the path
+  } cases[] = {
+      {true, false, true, true, "备份", " 找到 "},
+      {true, true, false, true, nullptr, " 找到 "},
+      {false, true, false, false, nullptr, " 旁边只有"},
+      {false, true, true, true, nullptr, " 旁边只有"},
+      {false, false, false, true, nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.backup << c.damaged << c.answer);
+    if (c.backup) {
+      MakeDataFile(from, "备份");
+      KxDb copy;
+      ASSERT_TRUE(copy.Open(from + "\\Config.db"));
+      KxTime day;
+      ASSERT_EQ(BackupResult::kWritten, BackupDaily(copy.Connection(), backups, day));
+      copy.Close();
+    }
+    if (c.damaged) {
+      ASSERT_TRUE(WriteFileBytes(db + ".damaged-20261201-000000", "not a database"));
+    }
+    EXPECT_EQ(c.opened, OpenStore(Dialogs::Answering(c.answer)));
+    if (c.asked) {
+      ASSERT_EQ(1u, Dialogs::asked.size());
+      EXPECT_EQ(0u, Dialogs::asked[0].find("找不到数据文件:" + std::string(db.CStr()) + c.asked));
+    } else {
+      EXPECT_TRUE(Dialogs::asked.empty());
+    }
+    EXPECT_EQ(c.opened, FileExistsAt(db));
+    if (c.opened) {
+      EXPECT_EQ(c.mark ? c.mark : "", std::string(TheDb.SelectText("MARK", "T", "").CStr()));
+    }
+    TheDb.Close();
+    DeleteFileA(db.CStr());
+    DeleteFileA((db + ".damaged-20261201-000000").CStr());
+    RemoveTree(backups);
+    RemoveTree(from);
+    CreateDirectoryA(from.CStr(), NULL);
+  }
+}
+
 TEST_F(StoreFiles, MissingConfiguredFileAsksTheUser) {
   DeleteFileA(ProgramDirectoryFiles::Db().CStr());
   const KxString configured = to + "\\Config.db";
