@@ -112,8 +112,22 @@ TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
       {false, true, true, true, nullptr, " 旁边只有"},
       {false, false, false, true, nullptr, nullptr},
   };
+  // Before each case and after the last, also when an assertion ended one early.
+  struct Cleanup {
+    KxString db, backups;
+    void operator()() const {
+      TheDb.Close();
+      DeleteFileA(db.CStr());
+      DeleteFileA((db + ".damaged-20261201-000000").CStr());
+      RemoveTree(backups);
+    }
+    ~Cleanup() { (*this)(); }
+  } cleanup{db, backups};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.backup << c.damaged << c.answer);
+    cleanup();
+    RemoveTree(from);
+    CreateDirectoryA(from.CStr(), NULL);
     if (c.backup) {
       MakeDataFile(from, "备份");
       KxDb copy;
@@ -136,12 +150,6 @@ TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
     if (c.opened) {
       EXPECT_EQ(c.mark ? c.mark : "", std::string(TheDb.SelectText("MARK", "T", "").CStr()));
     }
-    TheDb.Close();
-    DeleteFileA(db.CStr());
-    DeleteFileA((db + ".damaged-20261201-000000").CStr());
-    RemoveTree(backups);
-    RemoveTree(from);
-    CreateDirectoryA(from.CStr(), NULL);
   }
 }
 
