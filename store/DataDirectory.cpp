@@ -40,6 +40,10 @@ KxString NotRestoredMessage(const KxString& path) {
   return "未能用备份恢复数据文件:" + path + " 请查看目录是否可写入,程序将退出,文件保持原样.";
 }
 
+KxString BusyFileMessage(const KxString& path) {
+  return "数据文件正被其它程序使用或无法访问:" + path + " 请稍后再启动,程序将退出,文件保持原样.";
+}
+
 KxString MissingWithBackupQuestion(const KxString& path, const KxString& backup) {
   return "找不到数据文件:" + path + " 找到 " + BackupDateText(backup) + " 的备份:" + backup +
          " 点击\"是\"用这份备份恢复数据,点击\"否\"生成新的空数据文件.";
@@ -152,6 +156,11 @@ bool OpenStore(const StoreDialogs& dialogs) {
   }
   if (!existed) {
     Tell(dialogs, UncreatableFileMessage(path));
+    return false;
+  }
+  // Busy or locked is not damaged: the file stays as it is, and so does everything else.
+  if (!TheDb.OpenFoundDamage()) {
+    Tell(dialogs, BusyFileMessage(path));
     return false;
   }
   // An unreadable file: the newest copy that passes the check is offered by its date.

@@ -153,6 +153,39 @@ TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
   }
 }
 
+// A file another program holds or locks is busy, not damaged: the run ends with a word,
+// nothing is offered, renamed or restored.
+TEST_F(StoreFiles, ABusyFileIsNotTakenForADamagedOne) {
+  const KxString db = ProgramDirectoryFiles::Db();
+  MakeDataFile(ProgramDirectory(), "原样");
+  const KxString bytes = ReadFileBytes(db);
+  const std::string said = "数据文件正被其它程序使用或无法访问:" + std::string(db.CStr());
+  for (bool exclusiveHandle : {false, true}) {
+    SCOPED_TRACE(exclusiveHandle ? "held without sharing" : "locked by SQLite");
+    KxDb other;
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (exclusiveHandle) {
+      held = CreateFileA(db.CStr(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+      ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    } else {
+      ASSERT_TRUE(other.Open(db));
+      ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
+      ASSERT_TRUE(other.Exec("Insert Into MARK (T) values('x')"));
+    }
+    EXPECT_FALSE(OpenStore(Dialogs::Answering(true)));
+    EXPECT_TRUE(Dialogs::asked.empty());
+    ASSERT_EQ(1u, Dialogs::told.size());
+    EXPECT_EQ(0u, Dialogs::told[0].find(said));
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    if (other.IsOpen()) other.Rollback();
+    other.Close();
+    EXPECT_TRUE(ReadFileBytes(db) == bytes);
+    EXPECT_TRUE(ListBackups(ProgramDirectory() + "\\Backup").empty());
+  }
+  ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+  EXPECT_EQ("原样", std::string(TheDb.SelectText("MARK", "T", "").CStr()));
+}
+
 TEST_F(StoreFiles, MissingConfiguredFileAsksTheUser) {
   DeleteFileA(ProgramDirectoryFiles::Db().CStr());
   const KxString configured = to + "\\Config.db";
