@@ -14,6 +14,9 @@ namespace {
 const char kIniName[] = "\\config.ini";
 const char kIniSection[] = "0";
 const char kIniKey[] = "DBPATH";
+// Written before a move's rename and removed once DBPATH names the new folder: a start
+// that finds it finishes or undoes the move. Older versions ignore it.
+const char kIniMoveKey[] = "MOVETO";
 const int kIniReadStep = 512;
 
 const char kNoDirectory[] = "您选择的目录不存在或不能访问,请选择其它目录!";
@@ -130,13 +133,43 @@ KxString DataDirectory() {
   return trimmed.IsEmpty() ? ProgramDirectory() : value;
 }
 
-bool SetDataDirectory(const KxString& dir) {
-  return WritePrivateProfileStringA(kIniSection, kIniKey, dir.CStr(), ConfigIniPath().CStr()) != 0;
+namespace {
+
+int moveStopsAfter = 0;
+
+// One key of config.ini, flushed to the disk before the call returns (value nullptr
+// deletes the key).
+bool WriteIniDurably(const char* key, const char* value) {
+  KxString ini = ConfigIniPath();
+  if (!WritePrivateProfileStringA(kIniSection, key, value, ini.CStr())) return false;
+  WritePrivateProfileStringA(NULL, NULL, NULL, ini.CStr());  // the system's cache goes out
+  HANDLE file = CreateFileA(ini.CStr(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  if (file == INVALID_HANDLE_VALUE) return value == nullptr;
+  bool flushed = FlushFileBuffers(file) != FALSE;
+  CloseHandle(file);
+  return flushed;
+}
+
+}  // namespace
+
+void SetMoveInterruption(int afterStep) { moveStopsAfter = afterStep; }
+
+bool SetDataDirectory(const KxString& dir) { return WriteIniDurably(kIniKey, dir.CStr()); }
+
+bool FinishInterruptedMove() {
+  KxString target = ReadIniValue(ConfigIniPath(), kIniSection, kIniMoveKey);
+  if (target.IsEmpty()) return false;
+  // The rename takes the file away from the old folder: while it is still there, the move
+  // had not happened.
+  bool finished = !FileExists(DbFilePath()) && FileExists(DbFileIn(target)) && SetDataDirectory(target);
+  WriteIniDurably(kIniMoveKey, nullptr);
+  return finished;
 }
 
 KxString DbFilePath() { return DbFileIn(DataDirectory()); }
 
 bool OpenStore(const StoreDialogs& dialogs) {
+  FinishInterruptedMove();
   KxString path = DbFilePath();
   FinishInterruptedRestore(path, KxTime());
   if (!FileExists(path)) {
@@ -214,11 +247,11 @@ bool MoveDataDirectoryTo(const KxString& chosenFolder, const StoreDialogs& dialo
 
   KxString oldFile = DbFileIn(current);
   KxString newFile = DbFileIn(chosen);
+  bool overwrite = false;
   if (FileExists(newFile)) {
-    bool overwrite = Ask(dialogs, kOverwriteQuestion);
-    // A file that stays where the user wanted it replaced, or that is offered as the
-    // database but is none, would leave the program on the wrong file or on none.
-    if (overwrite ? !RemoveFile(newFile) : !IsReadableDatabaseFile(newFile)) {
+    overwrite = Ask(dialogs, kOverwriteQuestion);
+    // A file offered as the database but none would leave the program on no file.
+    if (!overwrite && !IsReadableDatabaseFile(newFile)) {
       Tell(dialogs, kNotMoved);
       return false;
     }
@@ -229,11 +262,25 @@ bool MoveDataDirectoryTo(const KxString& chosenFolder, const StoreDialogs& dialo
     Tell(dialogs, kNotMoved);
     return false;
   }
-  bool renamed = !FileExists(newFile) && MoveFileTo(newFile, oldFile);
-  bool moved = FileExists(newFile) && SetDataDirectory(chosen);
+  // The target's own file is replaced by the rename itself, never deleted before it: a
+  // rename to another drive fails and leaves both files as they were. The intent goes to
+  // config.ini first, so that a kill at any step leaves a state the next start settles.
+  bool adopted = FileExists(newFile) && !overwrite;
+  bool renamed = false;
+  bool moved = false;
+  if (adopted) {
+    moved = SetDataDirectory(chosen);
+  } else if (WriteIniDurably(kIniMoveKey, chosen.CStr())) {
+    if (moveStopsAfter == 1) return false;
+    renamed = MoveFileExA(oldFile.CStr(), newFile.CStr(),
+                          MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) != FALSE;
+    if (renamed && moveStopsAfter == 2) return false;
+    moved = renamed && SetDataDirectory(chosen);
+    if (moved || !renamed) WriteIniDurably(kIniMoveKey, nullptr);
+  }
   if (!moved) {
     // config.ini still names the old directory: the file goes back there.
-    if (renamed) MoveFileTo(oldFile, newFile);
+    if (renamed && MoveFileTo(oldFile, newFile)) WriteIniDurably(kIniMoveKey, nullptr);
     Tell(dialogs, kNotMoved);
   }
   // The copies stay where they were made; the new directory starts a set of its own at once.

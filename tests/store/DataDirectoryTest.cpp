@@ -255,6 +255,42 @@ TEST_F(StoreFiles, MoveWithinTheDriveTakesTheDatabaseAlong) {
   EXPECT_TRUE(MarkerIn(to + "\\Config.db") == "数据");
 }
 
+// A kill at any step of a move leaves a state the next start settles: the data in the
+// folder config.ini names, whether the move went through or not; a target's own file
+// stays until the rename replaces it.
+TEST_F(StoreFiles, AMoveCutShortAnywhereIsSettledByTheNextStart) {
+  struct { int stopAfter; bool targetFile; const char* movedTo; } cases[] = {
+      {1, false, "from"}, {2, false, "to"}, {1, true, "from"}, {2, true, "to"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.stopAfter << c.targetFile);
+    TheDb.Close();
+    RemoveTree(from);
+    RemoveTree(to);
+    CreateDirectoryA(from.CStr(), NULL);
+    CreateDirectoryA(to.CStr(), NULL);
+    MakeDataFile(from, "数据");
+    if (c.targetFile) MakeDataFile(to, "目标");
+    ProgramDirectoryFiles::WriteIni(from);
+    ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+    SetMoveInterruption(c.stopAfter);
+    EXPECT_FALSE(MoveDataDirectoryTo(to, Dialogs::Answering(true)));
+    SetMoveInterruption(0);
+    TheDb.Close();  // the kill
+
+    ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+    EXPECT_TRUE(Dialogs::asked.empty());
+    EXPECT_TRUE(RawDbPath() == (std::string(c.movedTo) == "to" ? to : from)) << RawDbPath().CStr();
+    EXPECT_EQ("数据", std::string(TheDb.SelectText("MARK", "T", "").CStr()));
+    TheDb.Close();
+    if (std::string(c.movedTo) == "from" && c.targetFile) {
+      EXPECT_TRUE(MarkerIn(to + "\\Config.db") == "目标") << "the target's own file stays until the rename";
+    }
+    char moveTo[16] = {};
+    GetPrivateProfileStringA("0", "MOVETO", "", moveTo, sizeof moveTo, ProgramDirectoryFiles::Ini().CStr());
+    EXPECT_STREQ("", moveTo) << "settled";
+  }
+}
+
 TEST_F(StoreFiles, MoveToAnotherDriveFailsAndKeepsTheOldFile) {
   const KxString other = "D:\\velix-datadir-move";
   RemoveTree(other);
