@@ -1,8 +1,19 @@
 #include "kx/KxForm.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "kx/base/KxModal.h"
+
 namespace {
 
 KxFormHost* formHost = nullptr;
+
+// The forms whose ShowModal is running, innermost last.
+std::vector<KxForm*>& RunningModals() {
+  static std::vector<KxForm*> forms;
+  return forms;
+}
 
 void RedrawFrame(HWND hwnd) {
   SetWindowPos(hwnd, NULL, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
@@ -49,6 +60,8 @@ LRESULT KxForm::WndProc(KxMsg& m) {
 }
 
 int KxForm::ShowModal() {
+  KxModalRun run;
+  RunningModals().push_back(this);
   isModal = true;
   Show();
   HWND owner = parent ? parent->hwnd : NULL;
@@ -74,7 +87,14 @@ int KxForm::ShowModal() {
   if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
   Hide();
   if (owner) EnableWindow(owner, TRUE);
+  std::vector<KxForm*>& running = RunningModals();
+  running.erase(std::remove(running.begin(), running.end(), this), running.end());
   return modalResult;
+}
+
+void KxEndModalForms() {
+  for (KxForm* form : RunningModals())
+    if (form->modalResult == 2) form->EndModal(3);
 }
 
 void KxForm::EndModal(int result) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/CommandMenu.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
@@ -433,6 +434,51 @@ TEST_F(KitRun, GlobalHotKeysReachTheirActionsFromAnywhere) {
     CloseHandle(started);
   }
   DestroyWindow(ours);
+}
+
+// The Exit hotkey while a modal window is up: a dialog of ours closes and the run ends; a
+// system dialog is waited for, and the run ends once it is closed. Nothing is touched after
+// it was freed, so the run ends with 0.
+TEST_F(KitRun, TheExitHotKeyDuringEveryModalEndsTheRunCleanly) {
+  SwitchOff(kModuleShutDown);
+  ASSERT_TRUE(SaveExitModule(static_cast<int>(Code(MOD_CONTROL | MOD_ALT, 'Q')), true, true));
+  TheDb.Close();
+  struct {
+    const char* modal;
+    bool waits;  // a system dialog: the exit waits until it is closed
+  } cases[] = {{"关于...", false}, {"选择图形文件", true}, {"hotkey editor", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.modal);
+    Start();
+    HWND modal = NULL;
+    if (lstrcmpA(c.modal, "hotkey editor") == 0) {
+      Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN});  // "设置..."
+      HWND settings = NULL;
+      ASSERT_TRUE(PumpUntil([&] { return (settings = WindowOf(pid, "KxCardClassName", "设置")) != NULL &&
+                                         IsWindowVisible(settings); }, 10000));
+      HWND link = ChildOfClass(settings, "KxCardClassName", "(CTRL+ALT+WIN)");
+      ASSERT_NE(nullptr, link);
+      ClickAt(CentreOf(link), false);
+      ASSERT_TRUE(PumpUntil([&] { return (modal = TopLevelWithChild(pid, "取消")) != NULL; }, 5000));
+    } else {
+      PostMessageA(kit, WM_COMMAND, c.waits ? kCommandKitImage : kModuleAbout, 0);
+      ASSERT_TRUE(PumpUntil([&] {
+        modal = WindowOf(pid, c.waits ? "#32770" : "KxCardClassName", c.modal);
+        return modal != NULL && IsWindowVisible(modal);
+      }, 10000));
+    }
+    PumpFor(300);
+    PressCombination({VK_CONTROL, VK_MENU}, 'Q');
+    if (c.waits) {
+      PumpFor(1500);
+      EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "the exit waits for the system dialog";
+      PostMessageA(modal, WM_COMMAND, IDCANCEL, 0);
+    }
+    EXPECT_TRUE(Ends()) << "ended with 0";
+    KillProcessesOf(exe);  // one that did not end would hold the one-instance lock
+    CloseHandle(process);
+    process = NULL;
+  }
 }
 
 TEST_F(KitRun, AHotKeySetInTheSettingsWindowWorksOnceItCloses) {
