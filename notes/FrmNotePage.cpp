@@ -65,7 +65,8 @@ NoteRecord NewRecordAt(int left, int top, int w, int h, const KxString& text) {
 
 // ---- The note window
 
-FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}) {
+// A tool window: Windows gives an unowned popup a taskbar button and an Alt+Tab entry.
+FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}, WS_EX_TOOLWINDOW) {
   if (!hwnd) return;
   textBox = new KxTextBox();
   // Create makes it one of the window's children, which the window deletes; a box that

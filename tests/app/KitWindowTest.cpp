@@ -363,6 +363,7 @@ TEST_F(KitRun, MaintenanceWindowAddsAShortcutThatTheLauncherMenuStarts) {
   HWND maintain = NULL;
   ASSERT_TRUE(PumpUntil([&] { return (maintain = WindowOf(pid, "KxCardClassName", "Velibox中快捷")) != NULL &&
                                      IsWindowVisible(maintain); }, 10000));
+  EXPECT_TRUE(GetWindowLongA(maintain, GWL_EXSTYLE) & WS_EX_APPWINDOW) << "a taskbar button";
   HWND tree = ChildOfClass(maintain, "SysTreeView32", nullptr);
   ASSERT_NE(nullptr, tree);
 
@@ -495,6 +496,9 @@ TEST_F(KitRun, AHotKeySetInTheSettingsWindowWorksOnceItCloses) {
   HWND settings = NULL;
   ASSERT_TRUE(PumpUntil([&] { return (settings = WindowOf(pid, "KxCardClassName", "设置")) != NULL &&
                                      IsWindowVisible(settings); }, 10000));
+  // A real window a user switches to: a taskbar button (Wine draws none; the style asks).
+  EXPECT_TRUE(GetWindowLongA(settings, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  EXPECT_TRUE(GetWindowLongA(kit, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "the kit window has none";
   // Its own hotkey closes and opens it; the plug-in with the same code is not reached.
   // (Keys pressed while the menu's last key is still being taken in can get lost.)
   PumpUntil([&] { return GetForegroundWindow() == settings; }, 3000);
@@ -599,6 +603,8 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), old.right) << "back on the screen's right edge";
   EXPECT_EQ(0, old.top);
   EXPECT_TRUE(GetWindowLongA(notes[0], GWL_EXSTYLE) & WS_EX_TOPMOST);
+  // No taskbar button or Alt+Tab entry for a note, which Windows gives an unowned popup.
+  EXPECT_TRUE(GetWindowLongA(notes[0], GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
 
   // "新便签": 92, 90, 91, 140, desktops, 180, 181, 182. It opens in edit mode, its eight
   // spaces selected, so typing replaces them.
