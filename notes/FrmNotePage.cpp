@@ -1,6 +1,7 @@
 #include "notes/FrmNotePage.h"
 
 #include "app/KxApp.h"
+#include "app/KxDialogs.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
 #include "kx/base/KxTime.h"
@@ -23,6 +24,13 @@ const int kCloneOffsetY = 10;
 const char kNewNoteText[] = "        ";
 // Posted to a new note: enter edit mode.
 const UINT kMsgBeginEdit = WM_APP + 30;
+// Posted when the end of editing could not write the text: the box is shown from the loop,
+// not from inside the focus change.
+const UINT kMsgTextNotStored = WM_APP + 31;
+const char kTextNotStored[] =
+    "便签的文字未能写入数据文件,程序退出时会再试一次. 请查看数据文件所在的目录是否可写入.";
+const char kChangeNotStored[] =
+    "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
 // Typing that rests this long is written, so a killed process loses at most this much.
 const UINT kIdleSaveMs = 2000;
 
@@ -88,6 +96,7 @@ FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}, WS_EX_TOOLWI
   BindMsg(*textBox, WM_KEYDOWN, this, &FrmNotePage::OnTyped);
   BindMsg(*this, WM_RBUTTONUP, this, &FrmNotePage::OnMenuRequest);
   BindMsg(*this, kMsgBeginEdit, this, &FrmNotePage::OnBeginEditRequest);
+  BindMsg(*this, kMsgTextNotStored, this, &FrmNotePage::OnTextNotStored);
   // Bound once and started again by every key; it runs only while typing rests.
   idleTimer = BindTimer(*this, this, &FrmNotePage::OnIdle, kIdleSaveMs);
   KillTimer(hwnd, idleTimer);
@@ -179,14 +188,19 @@ void FrmNotePage::EndEdit() {
   KillTimer(hwnd, idleTimer);
   writeDue = false;
   KxString text = textBox->GetText();
-  if (SetNoteText(noteId, text)) savedText = text;
+  if (SetNoteText(noteId, text)) {
+    savedText = text;
+  } else {
+    PostMessageA(hwnd, kMsgTextNotStored, 0, 0);
+  }
   textBox->frameColor = kRestFrameColor;
   textBox->Enable(false);
   textBox->Invalidate(false);
 }
 
+// Also after editing: a text whose write failed is tried again here.
 void FrmNotePage::SaveTypedText() {
-  if (!editing || !textBox) return;
+  if (!textBox) return;
   KxString text = textBox->GetText();
   if (text == savedText) return;
   if (SetNoteText(noteId, text)) savedText = text;
@@ -234,6 +248,11 @@ int FrmNotePage::OnTyped(KxEvtParam&) {
     SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
     writeDue = true;
   }
+  return 0;
+}
+
+int FrmNotePage::OnTextNotStored(KxEvtParam&) {
+  ShowInfo(kTextNotStored);
   return 0;
 }
 
@@ -331,9 +350,12 @@ void NoteWindowList::DeleteNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page) return;
   page->EndEdit();
+  if (!::DeleteNote(id)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   ShowWindow(page->hwnd, SW_HIDE);
   page->deleted = true;
-  ::DeleteNote(id);
   if (FrmNoteManage* manager = TheNoteManager()) manager->RemoveRow(id);
 }
 
@@ -341,20 +363,30 @@ void NoteWindowList::HideNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page || !page->IsVisible()) return;
   page->EndEdit();
+  if (!SetNoteShown(id, false)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   ShowWindow(page->hwnd, SW_HIDE);
-  SetNoteShown(id, false);
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetShownCell(id, false);
 }
 
 void NoteWindowList::ShowNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page) return;
+  if (!SetNoteShown(id, true)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   page->ShowPlaced();
-  SetNoteShown(id, true);
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetShownCell(id, true);
 }
 
 void NoteWindowList::HideAllNotes() {
+  if (!HideAllNotesInStore()) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   for (auto* n = windows.Head(); n; n = n->next) {
     FrmNotePage* page = n->value;
     if (page->IsVisible()) {
@@ -362,22 +394,28 @@ void NoteWindowList::HideAllNotes() {
       ShowWindow(page->hwnd, SW_HIDE);
     }
   }
-  HideAllNotesInStore();
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetAllShownCells(false);
 }
 
 void NoteWindowList::ShowAllNotes() {
+  if (!ShowAllNotesInStore()) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   for (auto* n = windows.Head(); n; n = n->next) {
     FrmNotePage* page = n->value;
     if (!page->deleted && !page->IsVisible()) page->ShowPlaced();
   }
-  ShowAllNotesInStore();
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetAllShownCells(true);
 }
 
 void NoteWindowList::SetTopmost(int id, bool on) {
   FrmNotePage* page = Find(id);
   if (!page) return;
+  if (!SetNoteTopmost(id, on)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   page->topmost = on;
   // A hidden note stays hidden: its row and N_SHOW say so.
   if (page->IsVisible()) {
@@ -386,7 +424,6 @@ void NoteWindowList::SetTopmost(int id, bool on) {
     page->ApplyZOrder();
   }
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetTopmostCell(id, on);
-  SetNoteTopmost(id, on);
 }
 
 bool NoteWindowList::IsShown(int id) const {

@@ -54,6 +54,7 @@ private:
   int OnTyped(KxEvtParam& param);
   int OnIdle(KxEvtParam& param);
   int OnBeginEditRequest(KxEvtParam& param);
+  int OnTextNotStored(KxEvtParam& param);
 
   bool editing = false;
   UINT idleTimer = 0;

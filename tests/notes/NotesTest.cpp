@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kx/KxGridPresets.h"
@@ -210,6 +212,75 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   ToggleNoteManagerForm();
   EXPECT_TRUE(IsWindowVisible(TheNoteManager()->hwnd));
   EXPECT_EQ(2, TheNoteManager()->table->RowCount());
+}
+
+// The texts of the message boxes this thread shows while run runs, each answered with OK.
+std::vector<std::string> BoxesDuring(const std::function<void()>& run) {
+  std::vector<std::string> texts;
+  std::atomic<bool> done{false};
+  const DWORD thread = GetCurrentThreadId();
+  std::thread answerer([&] {
+    while (!done) {
+      HWND box = NULL;
+      EnumThreadWindows(thread, [](HWND w, LPARAM found) CALLBACK -> BOOL {
+        char className[16] = {};
+        GetClassNameA(w, className, sizeof className);
+        if (lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = w;
+        return FALSE;
+      }, reinterpret_cast<LPARAM>(&box));
+      if (box) {
+        char text[512] = {};
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        texts.push_back(text);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        while (IsWindow(box) && IsWindowVisible(box)) Sleep(20);
+      }
+      Sleep(50);
+    }
+  });
+  run();
+  PumpFor(500);  // a box posted for later
+  done = true;
+  answerer.join();
+  return texts;
+}
+
+// A write that fails is said, and the note shows what is stored; a text that could not be
+// written when editing ended is written at exit.
+TEST_F(Notes, FailedWritesAreSaidAndTheNoteShowsWhatIsStored) {
+  int id = Store(100, 100, "stored", true, kNoteTopmost);
+  TheNoteWindows.LoadAll();
+  FrmNotePage* page = TheNoteWindows.Find(id);
+  ASSERT_NE(nullptr, page);
+  KxDb locker;  // another connection holds the file: every write of TheDb fails
+  ASSERT_TRUE(locker.Open(dir + "\\Config.db"));
+  ASSERT_TRUE(locker.Exec("BEGIN EXCLUSIVE"));
+  const std::string notStored = "便签的更改未能写入数据文件";
+  struct { const char* what; void (*run)(int id); } changes[] = {
+      {"hide", [](int i) { TheNoteWindows.HideNote(i); }},
+      {"topmost off", [](int i) { TheNoteWindows.SetTopmost(i, false); }},
+      {"hide all", [](int) { TheNoteWindows.HideAllNotes(); }},
+      {"delete", [](int i) { TheNoteWindows.DeleteNote(i); }},
+  };
+  for (const auto& c : changes) {
+    std::vector<std::string> said = BoxesDuring([&] { c.run(id); });
+    ASSERT_EQ(1u, said.size()) << c.what;
+    EXPECT_EQ(0u, said[0].find(notStored)) << c.what;
+    EXPECT_TRUE(IsWindowVisible(page->hwnd)) << c.what;
+    EXPECT_TRUE(page->topmost) << c.what;
+    EXPECT_EQ(page, TheNoteWindows.Find(id)) << c.what;
+  }
+  page->BeginEdit();
+  page->textBox->SetText("typed");
+  std::vector<std::string> said = BoxesDuring([&] { page->EndEdit(); });
+  ASSERT_EQ(1u, said.size());
+  EXPECT_EQ(0u, said[0].find("便签的文字未能写入数据文件"));
+  locker.Rollback();
+  locker.Close();
+  EXPECT_EQ("stored", StoredText(id));
+  TheNoteWindows.DestroyAll();
+  EXPECT_EQ("typed", StoredText(id)) << "tried again at exit";
 }
 
 TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
