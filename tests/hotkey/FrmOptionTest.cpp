@@ -287,6 +287,22 @@ TEST_F(OptionsWindow, BoxClicksWriteTheRows) {
   }
   EXPECT_EQ(0, TheHotKeys.Count()) << "nothing registered before the window closes";
 
+  // A click whose write fails is said, and the box shows what is stored.
+  {
+    KxDb locker;  // another connection holds the file
+    ASSERT_TRUE(locker.Open(dir + "\\Config.db"));
+    ASSERT_TRUE(locker.Exec("BEGIN EXCLUSIVE"));
+    KxCheckBox* menuBox = w->moduleRows[1]->menuBox;
+    const bool stored = menuBox->IsChecked();
+    std::vector<std::string> said =
+        BoxesDuring([&] { DriveWhilePumping([&] { ClickScreen(CentreOf(menuBox->hwnd)); }); });
+    ASSERT_EQ(1u, said.size());
+    EXPECT_EQ(0u, said[0].find("设置未能写入数据文件"));
+    EXPECT_EQ(stored, menuBox->IsChecked());
+    locker.Rollback();
+  }
+  EXPECT_EQ(0, RowsOf(180)[0].flags) << "unchanged";
+
   // Autostart follows the box at once, both ways.
   bool before = AutostartExists("");
   HWND autostart = w->autostartBox->hwnd;

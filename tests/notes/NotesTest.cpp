@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "kx/KxGridPresets.h"
@@ -212,38 +210,6 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   ToggleNoteManagerForm();
   EXPECT_TRUE(IsWindowVisible(TheNoteManager()->hwnd));
   EXPECT_EQ(2, TheNoteManager()->table->RowCount());
-}
-
-// The texts of the message boxes this thread shows while run runs, each answered with OK.
-std::vector<std::string> BoxesDuring(const std::function<void()>& run) {
-  std::vector<std::string> texts;
-  std::atomic<bool> done{false};
-  const DWORD thread = GetCurrentThreadId();
-  std::thread answerer([&] {
-    while (!done) {
-      HWND box = NULL;
-      EnumThreadWindows(thread, [](HWND w, LPARAM found) CALLBACK -> BOOL {
-        char className[16] = {};
-        GetClassNameA(w, className, sizeof className);
-        if (lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = w;
-        return FALSE;
-      }, reinterpret_cast<LPARAM>(&box));
-      if (box) {
-        char text[512] = {};
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        texts.push_back(text);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        while (IsWindow(box) && IsWindowVisible(box)) Sleep(20);
-      }
-      Sleep(50);
-    }
-  });
-  run();
-  PumpFor(500);  // a box posted for later
-  done = true;
-  answerer.join();
-  return texts;
 }
 
 // A write that fails is said, and the note shows what is stored; a text that could not be
