@@ -262,9 +262,15 @@ TEST_F(KitRun, DesktopSwitchesHideAndShowAndTheExitRestoresEverything) {
                               100, 100, 300, 120, NULL, NULL, GetModuleHandleA(NULL), NULL);
   ASSERT_NE(nullptr, ours);
   Start();
+  // The note manager, a tool window of the program, follows its own state on every desktop.
+  PostMessageA(kit, WM_COMMAND, kModuleNote, 0);
+  HWND manager = NULL;
+  ASSERT_TRUE(PumpUntil([&] { return (manager = WindowOf(pid, "KxCardClassName", "便签管理")) != NULL &&
+                                     IsWindowVisible(manager); }, 5000));
 
   Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN});  // desktop 2
   EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(ours) && !IsWindowVisible(kit); }, 3000));
+  EXPECT_TRUE(IsWindowVisible(manager)) << "not parked";
   Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT});  // hidden kit: 90, 140, desktops; desktop 1
   EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(ours) && IsWindowVisible(kit); }, 3000));
 
