@@ -66,10 +66,10 @@ int KxForm::ShowModal() {
   Show();
   HWND owner = parent ? parent->hwnd : NULL;
   if (owner) EnableWindow(owner, FALSE);
-  MSG msg;
-  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-    // The message that ends the run (the WM_CLOSE posted by EndModal) is dropped.
-    if (modalResult != 2) break;
+  MSG msg = {};
+  // The result is looked at before each wait: a run ended while an inner one went on (both
+  // ended by an exit) returns at once instead of waiting for some later message.
+  while (modalResult == 2 && GetMessageA(&msg, NULL, 0, 0) > 0) {
     TranslateMessage(&msg);
     KxEvt* listener = nullptr;
     bool routed = msg.hwnd == hwnd ||
@@ -85,6 +85,10 @@ int KxForm::ShowModal() {
     if (modalResult != 2 && !IsWindowVisible(hwnd)) break;
   }
   if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+  // The WM_CLOSE that EndModal posted has done its part; every other message stays queued.
+  MSG ending;
+  while (PeekMessageA(&ending, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+  }
   Hide();
   if (owner) EnableWindow(owner, TRUE);
   std::vector<KxForm*>& running = RunningModals();

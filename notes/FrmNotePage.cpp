@@ -6,6 +6,7 @@
 #include "kx/KxMenu.h"
 #include "kx/base/KxTime.h"
 #include "notes/FrmNoteManage.h"
+#include "store/DataDirectory.h"
 
 NoteWindowList TheNoteWindows;
 
@@ -29,6 +30,19 @@ const UINT kMsgBeginEdit = WM_APP + 30;
 const UINT kMsgTextNotStored = WM_APP + 31;
 const char kTextNotStored[] =
     "便签的文字未能写入数据文件,程序退出时会再试一次. 请查看数据文件所在的目录是否可写入.";
+// Beside the data file: the texts the end of a run could not store.
+const char kUnsavedSuffix[] = ".unsaved-notes.txt";
+
+bool AppendFileBytes(const KxString& path, const KxString& bytes) {
+  HANDLE file = CreateFileA(path.CStr(), FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, NULL) &&
+            written == static_cast<DWORD>(bytes.Length()) && FlushFileBuffers(file);
+  CloseHandle(file);
+  return ok;
+}
 const char kChangeNotStored[] =
     "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
 // Typing that rests this long is written, so a killed process loses at most this much.
@@ -192,6 +206,7 @@ void FrmNotePage::EndEdit() {
     savedText = text;
   } else {
     PostMessageA(hwnd, kMsgTextNotStored, 0, 0);
+    RetryWriteSoon();
   }
   textBox->frameColor = kRestFrameColor;
   textBox->Enable(false);
@@ -199,11 +214,18 @@ void FrmNotePage::EndEdit() {
 }
 
 // Also after editing: a text whose write failed is tried again here.
-void FrmNotePage::SaveTypedText() {
-  if (!textBox) return;
+bool FrmNotePage::SaveTypedText() {
+  if (!textBox) return true;
   KxString text = textBox->GetText();
-  if (text == savedText) return;
-  if (SetNoteText(noteId, text)) savedText = text;
+  if (text == savedText) return true;
+  if (!SetNoteText(noteId, text)) return false;
+  savedText = text;
+  return true;
+}
+
+void FrmNotePage::RetryWriteSoon() {
+  SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
+  writeDue = true;
 }
 
 void FrmNotePage::ShowPlaced() {
@@ -264,7 +286,7 @@ int FrmNotePage::OnBeginEditRequest(KxEvtParam&) {
 int FrmNotePage::OnIdle(KxEvtParam&) {
   KillTimer(hwnd, idleTimer);
   writeDue = false;
-  SaveTypedText();
+  if (!SaveTypedText()) RetryWriteSoon();
   return 0;
 }
 
@@ -306,11 +328,19 @@ void NoteWindowList::LoadAll() {
 }
 
 void NoteWindowList::AddNewNote(NoteRecord& record) {
-  if (!InsertNote(record)) return;
-  // The row starts without a text; the note's first text is stored with it.
-  SetNoteText(record.id, record.text);
+  if (!InsertNote(record)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
+  // The row starts without a text; the note's first text is stored with it, or tried
+  // again until it is.
+  bool texted = SetNoteText(record.id, record.text);
   FrmNotePage* page = OpenWindow(record);
   if (!page) return;  // the row stays and comes back with the next start
+  if (!texted) {
+    page->savedText = KxString();
+    page->RetryWriteSoon();
+  }
   page->ShowPlaced();
   // Edit mode once the messages already queued are handled: a menu that chose this
   // command is still giving the activation back to its owner, which would take the
@@ -470,10 +500,16 @@ void NoteWindowList::ShowNoteMenu(int id, KxControl* owner) {
   }
 }
 
+// At the end of the run: a text that still cannot be written goes to a file beside the
+// data file, so that the words are not lost with the window.
 void NoteWindowList::SaveEditedTexts() {
+  KxString unsaved;
   for (auto* n = windows.Head(); n; n = n->next) {
-    if (!n->value->deleted) n->value->SaveTypedText();
+    FrmNotePage* page = n->value;
+    if (page->deleted || page->SaveTypedText()) continue;
+    unsaved += "便签 " + KxString::FromInt(page->noteId) + ":\r\n" + page->textBox->GetText() + "\r\n\r\n";
   }
+  if (!unsaved.IsEmpty()) AppendFileBytes(DbFilePath() + kUnsavedSuffix, unsaved);
 }
 
 void NoteWindowList::DestroyAll() {

@@ -160,6 +160,29 @@ KxString DamagedName(const KxString& dbPath, const KxTime& now) {
   return damaged;
 }
 
+// The newest "<dbPath>.damaged-..." file that has no side files beside it; empty when none.
+KxString NewestBareDamaged(const KxString& dbPath) {
+  KxString newest;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dbPath + ".damaged-*").CStr(), &found);
+  if (search == INVALID_HANDLE_VALUE) return newest;
+  const KxString dir = ParentDirectory(dbPath);
+  do {
+    KxString path = dir + "\\" + found.cFileName;
+    bool sidecar = false;
+    for (const char* suffix : kSidecars) {
+      int n = lstrlenA(suffix);
+      sidecar = sidecar || (path.Length() > n && lstrcmpiA(path.CStr() + path.Length() - n, suffix) == 0);
+    }
+    bool bare = true;
+    for (const char* suffix : kSidecars) bare = bare && !FileExists(path + suffix);
+    // Stamps sort as the times do.
+    if (!sidecar && bare && lstrcmpiA(path.CStr(), newest.CStr()) > 0) newest = path;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return newest;
+}
+
 // Copies source to target and flushes it, so that the copy is whole on the disk before
 // anything else is moved.
 bool CopyDurably(const KxString& source, const KxString& target) {
@@ -218,9 +241,11 @@ bool FinishInterruptedRestore(const KxString& dbPath, const KxTime& now) {
     return false;
   }
   if (!IsHealthyDatabaseFile(incoming)) return false;
-  // Side files left beside the missing file are the damaged file's: a journal would
-  // otherwise be played into the copy.
-  KxString damaged = DamagedName(dbPath, now);
+  // Side files left beside the missing file are the damaged file's: they join it (the
+  // newest damaged file without side files of its own), and a journal is never played
+  // into the copy.
+  KxString damaged = NewestBareDamaged(dbPath);
+  if (damaged.IsEmpty()) damaged = DamagedName(dbPath, now);
   for (const char* sidecar : kSidecars)
     if (!MoveAside(dbPath + sidecar, damaged + sidecar)) return false;
   return MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH) != FALSE;

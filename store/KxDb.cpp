@@ -25,9 +25,13 @@ KxString AnsiToUtf8(const KxString& ansi) {
 
 namespace {
 
+// Only what keeps the file from being read for now counts as no damage; anything else
+// (not a database, corrupt, a read error) is damage, and a restore offered for it keeps
+// the file.
 bool IsDamage(int rc) {
   rc &= 0xFF;  // the primary code of an extended one
-  return rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT;
+  return rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE && rc != SQLITE_BUSY && rc != SQLITE_LOCKED &&
+         rc != SQLITE_CANTOPEN && rc != SQLITE_READONLY && rc != SQLITE_PERM && rc != SQLITE_NOMEM;
 }
 
 // sqlite3_open accepts any file; the schema read is the first that looks inside it.
@@ -35,7 +39,8 @@ bool IsDamage(int rc) {
 bool IsReadableDatabase(sqlite3* handle, bool& damaged) {
   static const char kProbe[] = "SELECT name FROM sqlite_master";
   sqlite3_stmt* statement = nullptr;
-  int rc = sqlite3_prepare(handle, kProbe, static_cast<int>(sizeof(kProbe) - 1), &statement, nullptr);
+  // prepare_v2: a failed step then reports its own code, not a bare SQLITE_ERROR.
+  int rc = sqlite3_prepare_v2(handle, kProbe, static_cast<int>(sizeof(kProbe) - 1), &statement, nullptr);
   if (rc != SQLITE_OK || !statement) {
     damaged = IsDamage(rc);
     return false;
@@ -94,7 +99,13 @@ bool KxDb::Exec(const KxString& sql) {
 }
 
 bool KxDb::Begin() { return Exec("BEGIN"); }
-bool KxDb::Commit() { return Exec("COMMIT"); }
+// A COMMIT that fails (a reader still holds the file) leaves the transaction open, and every
+// later write would then land in it and vanish with the connection: it is rolled back.
+bool KxDb::Commit() {
+  if (Exec("COMMIT")) return true;
+  Exec("ROLLBACK");
+  return false;
+}
 bool KxDb::Rollback() { return Exec("ROLLBACK"); }
 
 bool KxDb::ExecWithBlob(const KxString& sql, const void* data, int size) {

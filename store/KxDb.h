@@ -32,6 +32,7 @@ public:
 
   bool Exec(const KxString& sql);
   bool Begin();
+  // False, with the transaction rolled back, when the commit fails.
   bool Commit();
   bool Rollback();
   // Gives the pages SQLite keeps cached back to the heap; the next reads load them again.

@@ -13,6 +13,7 @@
 #include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
 #include "notes/NotePlacement.h"
+#include "store/DataDirectory.h"
 #include "store/KxDb.h"
 #include "store/Schema.h"
 #include "kx/KxMenu.h"
@@ -243,10 +244,20 @@ TEST_F(Notes, FailedWritesAreSaidAndTheNoteShowsWhatIsStored) {
   ASSERT_EQ(1u, said.size());
   EXPECT_EQ(0u, said[0].find("便签的文字未能写入数据文件"));
   locker.Rollback();
-  locker.Close();
-  EXPECT_EQ("stored", StoredText(id));
+  EXPECT_TRUE(PumpUntil([&] { return StoredText(id) == "typed"; }, 5000)) << "tried again during the run";
+
+  // A text the end of the run cannot store goes to a file beside the data file.
+  const KxString unsaved = DbFilePath() + ".unsaved-notes.txt";
+  DeleteFileA(unsaved.CStr());
+  page->BeginEdit();
+  page->textBox->SetText("later");
+  ASSERT_TRUE(locker.Exec("BEGIN EXCLUSIVE"));
   TheNoteWindows.DestroyAll();
-  EXPECT_EQ("typed", StoredText(id)) << "tried again at exit";
+  locker.Rollback();
+  locker.Close();
+  EXPECT_EQ("typed", StoredText(id));
+  EXPECT_NE(-1, ReadFileBytes(unsaved).Find(0, "later")) << unsaved.CStr();
+  DeleteFileA(unsaved.CStr());
 }
 
 TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {

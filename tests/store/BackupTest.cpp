@@ -129,6 +129,7 @@ TEST(Backup, ARestoreCutShortAnywhereIsUndoneOrFinishedByTheNextStart) {
       db.Close();
       EXPECT_TRUE(ReadFileBytes(path + ".damaged-20261209-090507") == damagedBytes);
       EXPECT_FALSE(FileExistsAt(path + "-journal")) << "no journal is played into the copy";
+      EXPECT_TRUE(FileExistsAt(path + ".damaged-20261209-090507-journal")) << "it stays with its file";
     } else {
       EXPECT_TRUE(ReadFileBytes(path) == damagedBytes);
       EXPECT_TRUE(FileExistsAt(path + "-journal"));
