@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "app/KxApp.h"
-#include "kx/base/KxModal.h"
 
 namespace {
 
@@ -42,7 +41,6 @@ public:
 
 private:
   HHOOK hook;
-  KxModalRun run;  // a box is a modal run while it is up
 };
 
 }  // namespace

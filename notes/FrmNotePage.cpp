@@ -1,12 +1,10 @@
 #include "notes/FrmNotePage.h"
 
 #include "app/KxApp.h"
-#include "app/KxDialogs.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
 #include "kx/base/KxTime.h"
 #include "notes/FrmNoteManage.h"
-#include "store/DataDirectory.h"
 
 NoteWindowList TheNoteWindows;
 
@@ -25,26 +23,6 @@ const int kCloneOffsetY = 10;
 const char kNewNoteText[] = "        ";
 // Posted to a new note: enter edit mode.
 const UINT kMsgBeginEdit = WM_APP + 30;
-// Posted when the end of editing could not write the text: the box is shown from the loop,
-// not from inside the focus change.
-const UINT kMsgTextNotStored = WM_APP + 31;
-const char kTextNotStored[] =
-    "便签的文字未能写入数据文件,程序退出时会再试一次. 请查看数据文件所在的目录是否可写入.";
-// Beside the data file: the texts the end of a run could not store.
-const char kUnsavedSuffix[] = ".unsaved-notes.txt";
-
-bool AppendFileBytes(const KxString& path, const KxString& bytes) {
-  HANDLE file = CreateFileA(path.CStr(), FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, NULL);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(file, bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, NULL) &&
-            written == static_cast<DWORD>(bytes.Length()) && FlushFileBuffers(file);
-  CloseHandle(file);
-  return ok;
-}
-const char kChangeNotStored[] =
-    "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
 // Typing that rests this long is written, so a killed process loses at most this much.
 const UINT kIdleSaveMs = 2000;
 
@@ -87,8 +65,7 @@ NoteRecord NewRecordAt(int left, int top, int w, int h, const KxString& text) {
 
 // ---- The note window
 
-// A tool window: Windows gives an unowned popup a taskbar button and an Alt+Tab entry.
-FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}, WS_EX_TOOLWINDOW) {
+FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}) {
   if (!hwnd) return;
   textBox = new KxTextBox();
   // Create makes it one of the window's children, which the window deletes; a box that
@@ -110,7 +87,6 @@ FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}, WS_EX_TOOLWI
   BindMsg(*textBox, WM_KEYDOWN, this, &FrmNotePage::OnTyped);
   BindMsg(*this, WM_RBUTTONUP, this, &FrmNotePage::OnMenuRequest);
   BindMsg(*this, kMsgBeginEdit, this, &FrmNotePage::OnBeginEditRequest);
-  BindMsg(*this, kMsgTextNotStored, this, &FrmNotePage::OnTextNotStored);
   // Bound once and started again by every key; it runs only while typing rests.
   idleTimer = BindTimer(*this, this, &FrmNotePage::OnIdle, kIdleSaveMs);
   KillTimer(hwnd, idleTimer);
@@ -200,32 +176,18 @@ void FrmNotePage::EndEdit() {
   // Disabling the box takes its focus away, which calls here again.
   editing = false;
   KillTimer(hwnd, idleTimer);
-  writeDue = false;
   KxString text = textBox->GetText();
-  if (SetNoteText(noteId, text)) {
-    savedText = text;
-  } else {
-    PostMessageA(hwnd, kMsgTextNotStored, 0, 0);
-    RetryWriteSoon();
-  }
+  if (SetNoteText(noteId, text)) savedText = text;
   textBox->frameColor = kRestFrameColor;
   textBox->Enable(false);
   textBox->Invalidate(false);
 }
 
-// Also after editing: a text whose write failed is tried again here.
-bool FrmNotePage::SaveTypedText() {
-  if (!textBox) return true;
+void FrmNotePage::SaveTypedText() {
+  if (!editing || !textBox) return;
   KxString text = textBox->GetText();
-  if (text == savedText) return true;
-  if (!SetNoteText(noteId, text)) return false;
-  savedText = text;
-  return true;
-}
-
-void FrmNotePage::RetryWriteSoon() {
-  SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
-  writeDue = true;
+  if (text == savedText) return;
+  if (SetNoteText(noteId, text)) savedText = text;
 }
 
 void FrmNotePage::ShowPlaced() {
@@ -263,18 +225,8 @@ int FrmNotePage::OnMenuRequest(KxEvtParam&) {
   return 0;
 }
 
-// The first key not yet written starts the timer and later keys leave it running: typing
-// that never pauses is written every two seconds all the same.
 int FrmNotePage::OnTyped(KxEvtParam&) {
-  if (editing && !writeDue) {
-    SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
-    writeDue = true;
-  }
-  return 0;
-}
-
-int FrmNotePage::OnTextNotStored(KxEvtParam&) {
-  ShowInfo(kTextNotStored);
+  if (editing) SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
   return 0;
 }
 
@@ -285,8 +237,7 @@ int FrmNotePage::OnBeginEditRequest(KxEvtParam&) {
 
 int FrmNotePage::OnIdle(KxEvtParam&) {
   KillTimer(hwnd, idleTimer);
-  writeDue = false;
-  if (!SaveTypedText()) RetryWriteSoon();
+  SaveTypedText();
   return 0;
 }
 
@@ -328,19 +279,11 @@ void NoteWindowList::LoadAll() {
 }
 
 void NoteWindowList::AddNewNote(NoteRecord& record) {
-  if (!InsertNote(record)) {
-    ShowInfo(kChangeNotStored);
-    return;
-  }
-  // The row starts without a text; the note's first text is stored with it, or tried
-  // again until it is.
-  bool texted = SetNoteText(record.id, record.text);
+  if (!InsertNote(record)) return;
+  // The row starts without a text; the note's first text is stored with it.
+  SetNoteText(record.id, record.text);
   FrmNotePage* page = OpenWindow(record);
   if (!page) return;  // the row stays and comes back with the next start
-  if (!texted) {
-    page->savedText = KxString();
-    page->RetryWriteSoon();
-  }
   page->ShowPlaced();
   // Edit mode once the messages already queued are handled: a menu that chose this
   // command is still giving the activation back to its owner, which would take the
@@ -380,12 +323,9 @@ void NoteWindowList::DeleteNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page) return;
   page->EndEdit();
-  if (!::DeleteNote(id)) {
-    ShowInfo(kChangeNotStored);
-    return;
-  }
   ShowWindow(page->hwnd, SW_HIDE);
   page->deleted = true;
+  ::DeleteNote(id);
   if (FrmNoteManage* manager = TheNoteManager()) manager->RemoveRow(id);
 }
 
@@ -393,30 +333,20 @@ void NoteWindowList::HideNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page || !page->IsVisible()) return;
   page->EndEdit();
-  if (!SetNoteShown(id, false)) {
-    ShowInfo(kChangeNotStored);
-    return;
-  }
   ShowWindow(page->hwnd, SW_HIDE);
+  SetNoteShown(id, false);
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetShownCell(id, false);
 }
 
 void NoteWindowList::ShowNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page) return;
-  if (!SetNoteShown(id, true)) {
-    ShowInfo(kChangeNotStored);
-    return;
-  }
   page->ShowPlaced();
+  SetNoteShown(id, true);
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetShownCell(id, true);
 }
 
 void NoteWindowList::HideAllNotes() {
-  if (!HideAllNotesInStore()) {
-    ShowInfo(kChangeNotStored);
-    return;
-  }
   for (auto* n = windows.Head(); n; n = n->next) {
     FrmNotePage* page = n->value;
     if (page->IsVisible()) {
@@ -424,28 +354,22 @@ void NoteWindowList::HideAllNotes() {
       ShowWindow(page->hwnd, SW_HIDE);
     }
   }
+  HideAllNotesInStore();
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetAllShownCells(false);
 }
 
 void NoteWindowList::ShowAllNotes() {
-  if (!ShowAllNotesInStore()) {
-    ShowInfo(kChangeNotStored);
-    return;
-  }
   for (auto* n = windows.Head(); n; n = n->next) {
     FrmNotePage* page = n->value;
     if (!page->deleted && !page->IsVisible()) page->ShowPlaced();
   }
+  ShowAllNotesInStore();
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetAllShownCells(true);
 }
 
 void NoteWindowList::SetTopmost(int id, bool on) {
   FrmNotePage* page = Find(id);
   if (!page) return;
-  if (!SetNoteTopmost(id, on)) {
-    ShowInfo(kChangeNotStored);
-    return;
-  }
   page->topmost = on;
   // A hidden note stays hidden: its row and N_SHOW say so.
   if (page->IsVisible()) {
@@ -454,6 +378,7 @@ void NoteWindowList::SetTopmost(int id, bool on) {
     page->ApplyZOrder();
   }
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetTopmostCell(id, on);
+  SetNoteTopmost(id, on);
 }
 
 bool NoteWindowList::IsShown(int id) const {
@@ -500,16 +425,10 @@ void NoteWindowList::ShowNoteMenu(int id, KxControl* owner) {
   }
 }
 
-// At the end of the run: a text that still cannot be written goes to a file beside the
-// data file, so that the words are not lost with the window.
 void NoteWindowList::SaveEditedTexts() {
-  KxString unsaved;
   for (auto* n = windows.Head(); n; n = n->next) {
-    FrmNotePage* page = n->value;
-    if (page->deleted || page->SaveTypedText()) continue;
-    unsaved += "便签 " + KxString::FromInt(page->noteId) + ":\r\n" + page->textBox->GetText() + "\r\n\r\n";
+    if (!n->value->deleted) n->value->SaveTypedText();
   }
-  if (!unsaved.IsEmpty()) AppendFileBytes(DbFilePath() + kUnsavedSuffix, unsaved);
 }
 
 void NoteWindowList::DestroyAll() {

@@ -76,7 +76,7 @@ RangeRow ExplorerRow(int i) {
 bool SaveRange(int type, int count, RangeRow (*rowAt)(int), int code, bool hotKeyOn,
                bool inMenu) {
   bool update = ModuleKindExists(type);
-  if (!TheDb.Begin()) return false;
+  TheDb.Begin();
   for (int i = 0; i < count; ++i) {
     RangeRow row = rowAt(i);
     int keyed = HotKeyWithKey(code, row.key);
