@@ -1,5 +1,6 @@
 #include "plugin/KxListPlugin.h"
 
+#include <initializer_list>
 #include <utility>
 
 #include "app/KxDialogs.h"
@@ -32,12 +33,16 @@ void OfferToList(const UpdateList& plugins) {
   if (pluginList) pluginList->OfferEntries(plugins);
 }
 
-// Some row other than id's names fileName as its plug-in's file (case does not count).
-bool IsAnotherPluginsFile(const KxString& id, const KxString& fileName) {
+// Some row other than id's names one of fileNames as its plug-in's file (case does not
+// count). One read of the table for all names.
+bool IsAnotherPluginsFile(const KxString& id, std::initializer_list<KxString> fileNames) {
   PluginList plugins;
   LoadPlugins(plugins);
-  for (auto* n = plugins.Head(); n; n = n->next)
-    if (n->value.id != id && lstrcmpiA(n->value.path.CStr(), fileName.CStr()) == 0) return true;
+  for (auto* n = plugins.Head(); n; n = n->next) {
+    if (n->value.id == id) continue;
+    for (const KxString& name : fileNames)
+      if (lstrcmpiA(n->value.path.CStr(), name.CStr()) == 0) return true;
+  }
   return false;
 }
 
@@ -138,9 +143,7 @@ void PanelPlugin::StartDownload() {
   progress->SetPosition(progress->minimum);
   downloading = entry;
   // Neither the plug-in's file nor its staging copy may be another installed plug-in's.
-  KxString fileName = FileNameOf(InstalledFile(), true);
-  KxString stagingName = FileNameOf(UnpackedFile(), true);
-  if (IsAnotherPluginsFile(record.id, fileName) || IsAnotherPluginsFile(record.id, stagingName) ||
+  if (IsAnotherPluginsFile(record.id, {FileNameOf(InstalledFile(), true), FileNameOf(UnpackedFile(), true)}) ||
       !claim.Claim({InstalledFile(), UnpackedFile()})) {
     sizeLabel->SetText(kDownloadFileBusyText);
     downloadButton->Enable(true);
@@ -218,7 +221,7 @@ void PanelPlugin::Install() {
     return;
   }
   // Another installed plug-in's file is never replaced, whatever the description says.
-  if (IsAnotherPluginsFile(record.id, base + kPackageExtension)) {
+  if (IsAnotherPluginsFile(record.id, {base + kPackageExtension})) {
     RemoveFile(unpacked);
     sizeLabel->SetText(kDownloadFileBusyText);
     return;
