@@ -2,7 +2,16 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstdlib>
+
+namespace {
+
+// A test program that hangs is ended by CTest: what it printed up to then must already
+// be written, and a piped stdout is otherwise held in a buffer until the exit.
+const int kUnbufferedOutput = setvbuf(stdout, NULL, _IONBF, 0);
+
+}  // namespace
 
 KxString TestBinDir() {
   char buffer[MAX_PATH] = {};

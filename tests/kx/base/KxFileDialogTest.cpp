@@ -19,6 +19,7 @@ const char kBackslashTrail[] = "禱";
 
 struct DialogSearch {
   DWORD thread;
+  HWND skip;
   HWND found;
 };
 
@@ -26,39 +27,74 @@ BOOL CALLBACK FindDialogOf(HWND window, LPARAM param) {
   DialogSearch* search = reinterpret_cast<DialogSearch*>(param);
   char className[16] = {};
   GetClassNameA(window, className, sizeof(className));
-  if (GetWindowThreadProcessId(window, NULL) == search->thread && IsWindowVisible(window) &&
-      lstrcmpA(className, "#32770") == 0) {
+  if (window != search->skip && GetWindowThreadProcessId(window, NULL) == search->thread &&
+      IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0) {
     search->found = window;
     return FALSE;
   }
   return TRUE;
 }
 
+// A visible dialog box of the thread other than skip, or NULL.
+HWND DialogOfThread(DWORD thread, HWND skip) {
+  DialogSearch search = {thread, skip, NULL};
+  EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BOOL CALLBACK CollectStaticText(HWND window, LPARAM param) {
+  char className[16] = {};
+  char text[512] = {};
+  GetClassNameA(window, className, sizeof(className));
+  if (lstrcmpiA(className, "Static") == 0 && GetWindowTextA(window, text, sizeof(text)) > 0)
+    *reinterpret_cast<KxString*>(param) += KxString(" \"") + text + "\"";
+  return TRUE;
+}
+
+// What a dialog that did not close shows: its file-name box and any box it put up.
+KxString StuckDialogState(HWND dialog, DWORD thread) {
+  char name[MAX_PATH] = {};
+  if (!GetDlgItemTextA(dialog, cmb13, name, sizeof(name))) GetDlgItemTextA(dialog, edt1, name, sizeof(name));
+  KxString state = KxString("the dialog stayed open; its file name box holds \"") + name + "\"";
+  if (HWND box = DialogOfThread(thread, dialog)) {
+    state += ", and it shows a box:";
+    EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&state));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  }
+  return state;
+}
+
 // Runs act on the first dialog box the calling thread shows, from a second thread,
-// while the calling thread sits in the dialog's modal loop.
+// while the calling thread sits in the dialog's modal loop. A dialog that act does not
+// close within a generous time is described and cancelled, so the test fails with what
+// it showed instead of waiting forever in the modal loop.
 class DialogDriver {
 public:
   explicit DialogDriver(std::function<void(HWND)> act)
       : worker([this, act, owner = GetCurrentThreadId()] {
-          DialogSearch search = {owner, NULL};
-          found = WaitFor(
-              [&] {
-                EnumWindows(FindDialogOf, reinterpret_cast<LPARAM>(&search));
-                return search.found != NULL;
-              },
-              10000);
+          HWND dialog = NULL;
+          found = WaitFor([&] { return (dialog = DialogOfThread(owner, NULL)) != NULL; }, 60000);
           if (!found) return;
           Sleep(300);  // let the dialog finish filling itself
-          act(search.found);
+          act(dialog);
+          if (WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 20000)) return;
+          stuck = StuckDialogState(dialog, owner);
+          Sleep(500);
+          PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         }) {}
   ~DialogDriver() { Join(); }
+  // Whether the dialog came and did what act asked of it.
   bool Join() {
     if (worker.joinable()) worker.join();
-    return found;
+    if (stuck.Length() > 0) ADD_FAILURE() << stuck.CStr();
+    bool done = found && stuck.Length() == 0;
+    stuck = "";
+    return done;
   }
 
 private:
   bool found = false;
+  KxString stuck;
   std::thread worker;
 };
 
@@ -76,6 +112,13 @@ KxString SelectedFolderLabel(HWND dialog) {
   item.cchTextMax = MAX_PATH;
   if (!item.hItem || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return "";
   return KxString(text);
+}
+
+// How many items the explorer layout's file list shows, or -1 without one.
+int FileListCount(HWND dialog) {
+  HWND view = FindWindowExA(dialog, NULL, "SHELLDLL_DefView", NULL);
+  HWND list = view ? FindWindowExA(view, NULL, "SysListView32", NULL) : NULL;
+  return list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : -1;
 }
 
 }  // namespace
@@ -131,6 +174,8 @@ TEST(KxFileDialogTest, ShowOpenReturnsTheTypedFile) {
   dialog.initialDirectory = dir;
   dialog.title = "选择图形文件";
   DialogDriver driver([&](HWND window) {
+    // Typed only once the folder is listed: filling the list may set the name box.
+    WaitFor([&] { return FileListCount(window) != 0; }, 10000);
     // The file-name box is a combo box in the explorer layout and an edit otherwise.
     SetDlgItemTextA(window, cmb13, path.CStr());
     SetDlgItemTextA(window, edt1, path.CStr());
