@@ -8,7 +8,14 @@ demo=$1
 out=$2
 "$here/scripts/wine-exec" "$demo" &
 runner=$!
-trap 'kill $runner 2>/dev/null || true; wait $runner 2>/dev/null || true' EXIT
+# The program is ended on the Windows side: wine-exec runs Wine as a child, so ending the
+# script alone would leave the window on the screen for the tests that come after.
+stop_program() {
+  "$here/scripts/wine-exec" taskkill /f /im "$(basename "$demo")" >/dev/null 2>&1 ||
+    pkill -KILL -P "$runner" 2>/dev/null || true
+  wait "$runner" 2>/dev/null || true
+}
+trap stop_program EXIT
 "$here/scripts/screenshot.sh" "Kx demo" "$out" >/dev/null
 
 pixel() { convert "$out" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:; }

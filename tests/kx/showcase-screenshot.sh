@@ -9,7 +9,14 @@ showcase=$1
 out=$2
 "$here/scripts/wine-exec" "$showcase" &
 runner=$!
-trap 'kill $runner 2>/dev/null || true; wait $runner 2>/dev/null || true' EXIT
+# The program is ended on the Windows side: wine-exec runs Wine as a child, so ending the
+# script alone would leave the window on the screen for the tests that come after.
+stop_program() {
+  "$here/scripts/wine-exec" taskkill /f /im "$(basename "$showcase")" >/dev/null 2>&1 ||
+    pkill -KILL -P "$runner" 2>/dev/null || true
+  wait "$runner" 2>/dev/null || true
+}
+trap stop_program EXIT
 "$here/scripts/screenshot.sh" "Kx showcase" "$out" >/dev/null
 # The tip is a window of its own, which a capture of the form leaves black; capture it
 # too and lay it over the form where it stands on the screen.

@@ -2,6 +2,7 @@
 
 #include "tests/support/TestUtil.h"
 
+#include <algorithm>
 #include <atomic>
 #include <iterator>
 #include <thread>
@@ -32,6 +33,42 @@ bool PumpUntil(const std::function<bool()>& cond, int timeoutMs) {
   }
 }
 
+namespace {
+
+// The screen's pixels in r, the alpha byte cleared.
+std::vector<DWORD> ScreenPixels(const RECT& r) {
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(NULL);
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ previous = SelectObject(memory, dib);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const DWORD* source = static_cast<const DWORD*>(bits);
+  std::vector<DWORD> pixels(source, source + static_cast<size_t>(width) * height);
+  for (DWORD& p : pixels) p &= 0x00FFFFFF;
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  DeleteObject(dib);
+  ReleaseDC(NULL, screen);
+  return pixels;
+}
+
+bool AllBlack(const std::vector<DWORD>& pixels) {
+  return std::all_of(pixels.begin(), pixels.end(), [](DWORD p) { return p == 0; });
+}
+
+}  // namespace
+
 Capture CaptureWindow(HWND hwnd) {
   Capture capture;
   RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -41,28 +78,9 @@ Capture CaptureWindow(HWND hwnd) {
   capture.width = r.right - r.left;
   capture.height = r.bottom - r.top;
   if (capture.width <= 0 || capture.height <= 0) return capture;
-
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = capture.width;
-  info.bmiHeader.biHeight = -capture.height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC screen = GetDC(NULL);
-  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-  HDC memory = CreateCompatibleDC(screen);
-  HGDIOBJ previous = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, capture.width, capture.height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const DWORD* source = static_cast<const DWORD*>(bits);
-  capture.pixels.assign(source, source + static_cast<size_t>(capture.width) * capture.height);
-  for (DWORD& p : capture.pixels) p &= 0x00FFFFFF;
-  SelectObject(memory, previous);
-  DeleteDC(memory);
-  DeleteObject(dib);
-  ReleaseDC(NULL, screen);
+  // Wine's display server shows a window some time after ShowWindow, and until then the
+  // screen holds black where it stands: read again until something else is there.
+  PumpUntil([&] { return !AllBlack(capture.pixels = ScreenPixels(r)); }, 2000);
   return capture;
 }
 
