@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/KxApp.h"
+#include "kx/base/KxModal.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ public:
 
 private:
   HHOOK hook;
+  KxModalRun run;  // a box is a modal run while it is up
 };
 
 }  // namespace

@@ -185,6 +185,18 @@ int RunRemoveOwnFiles() {
   return 0;
 }
 
+// The program's notes and tool windows follow their own shown state on every desktop; the
+// kit window is parked like any other window.
+bool KeepsOwnState(HWND hwnd) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(hwnd, &processId);
+  if (processId != GetCurrentProcessId()) return false;
+  if (TheApp && TheApp->mainForm && hwnd == TheApp->mainForm->hwnd) return false;
+  char className[32] = {};
+  GetClassNameA(hwnd, className, sizeof className);
+  return lstrcmpA(className, "KxCardClassName") == 0;
+}
+
 // The maintenance and settings windows, both owned by the kit window.
 void DestroyToolWindows() {
   DestroyMaintenanceForm();
@@ -217,6 +229,7 @@ int RunNormal(KxApp& app) {
   // crash.
   DesktopManager desktops;
   TheDesktops = &desktops;
+  desktops.SetKeepsOwnState(KeepsOwnState);
   DesktopCrashGuard crashGuard(desktops);
   const StoreDialogs dialogs = {AskYesNo, ShowInfo};
   if (!BootstrapStore(dialogs)) return 0;

@@ -64,7 +64,7 @@ FrmOption* optionsWindow = nullptr;
 }  // namespace
 
 FrmOption::FrmOption(KxControl* owner)
-    : KxForm(owner, kOptionsCaption, KxRect{300, 240, 600, 510}, WS_OVERLAPPEDWINDOW) {
+    : KxForm(owner, kOptionsCaption, KxRect{300, 240, 600, 510}, WS_OVERLAPPEDWINDOW, WS_EX_APPWINDOW) {
   if (!hwnd) return;
   SetFixedSize(true);
   CenterOnScreen();

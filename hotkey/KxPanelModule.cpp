@@ -1,5 +1,6 @@
 #include "hotkey/KxPanelModule.h"
 
+#include "app/KxDialogs.h"
 #include "hotkey/FrmShutCut.h"
 #include "hotkey/HotKeyTable.h"
 #include "kx/KxCheckBox.h"
@@ -7,6 +8,8 @@
 const char kHotKeyTakenMark[] = " (已被占用)";
 
 namespace {
+
+const char kSettingNotStored[] = "设置未能写入数据文件,保持原来的设置. 请查看数据文件所在的目录是否可写入.";
 
 const COLORREF kCaptionColor = RGB(0, 128, 128);
 const int kLinkHeight = 20;
@@ -114,11 +117,22 @@ void KxPanelModule::RefreshLink() {
   link->ShowCode("(" + text + ")", IsTaken());
 }
 
+// A row shows what is stored: a change that cannot be written is said, and the row goes
+// back to the stored values.
 void KxPanelModule::Save() {
-  record.SetInMenu(menuBox->IsChecked());
-  record.SetHotKeyOn(hotKeyBox->IsChecked());
-  record.hotKey = static_cast<int>(code.Get());
-  SaveModule(record);
+  ModuleRecord changed = record;
+  changed.SetInMenu(menuBox->IsChecked());
+  changed.SetHotKeyOn(hotKeyBox->IsChecked());
+  changed.hotKey = static_cast<int>(code.Get());
+  if (SaveModule(changed)) {
+    record = changed;
+  } else {
+    menuBox->SetChecked(record.InMenu());
+    hotKeyBox->SetChecked(record.HotKeyOn());
+    code.Set(static_cast<uint32_t>(record.hotKey));
+    ShowInfo(kSettingNotStored);
+  }
+  RefreshLink();
 }
 
 void KxPanelModule::EditCode() {
@@ -127,7 +141,6 @@ void KxPanelModule::EditCode() {
   at.x -= 8;
   at.y -= 8;
   if (!EditHotKey(FormOf(this), at, code, keyFixed)) return;
-  RefreshLink();
   Save();
 }
 
@@ -164,16 +177,23 @@ KxPanelHk::KxPanelHk(int type, const KxString& captionText, KxControl* parentCon
 void KxPanelHk::RefreshLink() { link->ShowCode("(" + code.Text() + ")", IsCodeTaken(code.Get())); }
 
 void KxPanelHk::Save() {
-  record.SetHotKeyOn(hotKeyBox->IsChecked());
-  record.hotKey = static_cast<int>(code.Get());
-  SaveModule(record);
+  ModuleRecord changed = record;
+  changed.SetHotKeyOn(hotKeyBox->IsChecked());
+  changed.hotKey = static_cast<int>(code.Get());
+  if (SaveModule(changed)) {
+    record = changed;
+  } else {
+    hotKeyBox->SetChecked(record.HotKeyOn());
+    code.Set(static_cast<uint32_t>(record.hotKey));
+    ShowInfo(kSettingNotStored);
+  }
+  RefreshLink();
 }
 
 void KxPanelHk::EditCode() {
   POINT at = {link->x, 0};
   ClientToScreen(hwnd, &at);
   if (!EditHotKey(FormOf(this), at, code, false)) return;
-  RefreshLink();
   Save();
 }
 

@@ -1,8 +1,19 @@
 #include "kx/KxForm.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "kx/base/KxModal.h"
+
 namespace {
 
 KxFormHost* formHost = nullptr;
+
+// The forms whose ShowModal is running, innermost last.
+std::vector<KxForm*>& RunningModals() {
+  static std::vector<KxForm*> forms;
+  return forms;
+}
 
 void RedrawFrame(HWND hwnd) {
   SetWindowPos(hwnd, NULL, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
@@ -49,14 +60,16 @@ LRESULT KxForm::WndProc(KxMsg& m) {
 }
 
 int KxForm::ShowModal() {
+  KxModalRun run;
+  RunningModals().push_back(this);
   isModal = true;
   Show();
   HWND owner = parent ? parent->hwnd : NULL;
   if (owner) EnableWindow(owner, FALSE);
-  MSG msg;
-  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
-    // The message that ends the run (the WM_CLOSE posted by EndModal) is dropped.
-    if (modalResult != 2) break;
+  MSG msg = {};
+  // The result is looked at before each wait: a run ended while an inner one went on (both
+  // ended by an exit) returns at once instead of waiting for some later message.
+  while (modalResult == 2 && GetMessageA(&msg, NULL, 0, 0) > 0) {
     TranslateMessage(&msg);
     KxEvt* listener = nullptr;
     bool routed = msg.hwnd == hwnd ||
@@ -72,9 +85,20 @@ int KxForm::ShowModal() {
     if (modalResult != 2 && !IsWindowVisible(hwnd)) break;
   }
   if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+  // The WM_CLOSE that EndModal posted has done its part; every other message stays queued.
+  MSG ending;
+  while (PeekMessageA(&ending, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+  }
   Hide();
   if (owner) EnableWindow(owner, TRUE);
+  std::vector<KxForm*>& running = RunningModals();
+  running.erase(std::remove(running.begin(), running.end(), this), running.end());
   return modalResult;
+}
+
+void KxEndModalForms() {
+  for (KxForm* form : RunningModals())
+    if (form->modalResult == 2) form->EndModal(3);
 }
 
 void KxForm::EndModal(int result) {

@@ -34,7 +34,8 @@ public:
   virtual void OnClose() {}
   virtual void OnActivate() {}
 
-  // Runs a modal loop until EndModal, the close box (result 3) or WM_QUIT.
+  // Runs a modal loop until EndModal, the close box (result 3) or WM_QUIT. It counts as a
+  // modal run (kx/base/KxModal.h) while it goes on.
   int ShowModal();
   void EndModal(int result);
   void SetIcon(HICON icon);
@@ -59,3 +60,6 @@ public:
   KxPopForm(KxControl* owner, const KxRect& rect, DWORD exStyle = 0);
   void ShowAt(POINT at);
 };
+
+// Ends every modal run of our forms going on now as if its close box was pressed (result 3).
+void KxEndModalForms();

@@ -4,6 +4,7 @@
 
 #include "kx/KxCanvas.h"
 #include "kx/KxControl.h"
+#include "kx/base/KxModal.h"
 
 namespace {
 
@@ -183,7 +184,11 @@ int KxMenu::Popup(KxControl* owner, bool returnCommand) {
   POINT at = {0, 0};
   GetCursorPos(&at);
   UINT flags = returnCommand ? (TPM_NONOTIFY | TPM_RETURNCMD) : 0;
-  int result = TrackPopupMenu(hmenu, flags, at.x, at.y, 0, ownerWindow, NULL);
+  int result = 0;
+  {
+    KxModalRun run;
+    result = TrackPopupMenu(hmenu, flags, at.x, at.y, 0, ownerWindow, NULL);
+  }
   // Lets the menu close properly when the user clicks elsewhere.
   PostMessageA(ownerWindow, WM_NULL, 0, 0);
   return result;

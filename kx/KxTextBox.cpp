@@ -359,6 +359,8 @@ void KxTextBox::SetText(const KxString& t) {
   sel.Clear();
   undo.Clear();
   InsertText(t);
+  // Undo goes back to this text, never below it.
+  undo.Clear();
 }
 
 KxString KxTextBox::GetText() const { return KxString::Join(lines, ""); }

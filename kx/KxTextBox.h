@@ -81,7 +81,7 @@ public:
   KxTextPos PosFromPoint(POINT pt) const;
   void SetAutoSize(bool value) { autoSize = value; }
 
-  UINT format = DT_VCENTER | DT_SINGLELINE;
+  UINT format = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;  // "&" is text, never a mnemonic
   std::unique_ptr<KxCanvas> measureCanvas;  // GetDC of the own window, for measuring
   HWND caretShown = NULL;                   // the window that owns the created caret
   bool autoSize = false;

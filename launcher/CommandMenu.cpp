@@ -5,6 +5,7 @@
 #include "app/resource.h"
 #include "kx/KxMenu.h"
 #include "kx/KxTaskBar.h"
+#include "kx/base/KxModal.h"
 #include "launcher/FrmAbout.h"
 #include "launcher/FrmMain.h"
 #include "launcher/LauncherMenu.h"
@@ -214,7 +215,24 @@ void ShowPlugin(const KxString& pluginId) {
 
 void ShowHelp() { OpenFile(VendorSiteUrl() + kHelpPagePath + kHelpPageFlag); }
 
+namespace {
+
+// The exit asked for during a modal run, once the last run has returned to the loop.
+void ExitAfterModalRuns() {
+  if (TheKitWindow) PostMessageA(TheKitWindow->hwnd, WM_COMMAND, kModuleExit, 0);
+}
+
+}  // namespace
+
 void ExitApplication() {
+  // A modal run (a dialog or menu of ours, a message box, a file dialog) and the code
+  // waiting for it still use the windows an exit frees: our own dialogs are closed now,
+  // and the exit itself runs once the last run has returned.
+  if (KxModalDepth() > 0) {
+    KxEndModalForms();
+    KxAfterModalRuns(ExitAfterModalRuns);
+    return;
+  }
   if (TheKitWindow) TheKitWindow->StopWorkers();
   if (targets.destroyToolWindows) targets.destroyToolWindows();
   if (targets.destroyNotes) targets.destroyNotes();

@@ -12,6 +12,7 @@
 #include "kx/base/KxStream.h"
 #include "launcher/CommandMenu.h"
 #include "launcher/LauncherMenu.h"
+#include "store/DataDirectory.h"
 #include "store/SysValues.h"
 
 FrmMain* TheKitWindow = nullptr;
@@ -223,10 +224,12 @@ int FrmMain::OnUpdateClick(KxEvtParam&) {
   return 0;
 }
 
+// Every ten minutes while the program runs: the day's copy of the store once a day has
+// begun that has none (a PC that is never logged off gets its copies too), and the update
+// check once a week.
 int FrmMain::OnUpdateTimer(KxEvtParam&) {
+  BackupStore(KxTime());
   if (IsUpdateCheckDue() && updateHooks.check) updateHooks.check();
-  // A check made stops the timer until the next start; so does a check not yet due.
-  if (!IsUpdateCheckDue()) KillTimer(hwnd, updateTimer);
   return 0;
 }
 

@@ -30,7 +30,7 @@ FrmMenu* maintenanceWindow = nullptr;
 
 FrmMenu::FrmMenu(KxControl* parent)
     : KxForm(parent, kMaintenanceCaption, KxRect{300, 200, 540, 600}, WS_OVERLAPPEDWINDOW,
-             WS_EX_TOPMOST) {
+             WS_EX_TOPMOST | WS_EX_APPWINDOW) {
   if (!hwnd) return;
   HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
   SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));

@@ -1,10 +1,12 @@
 #include "notes/FrmNotePage.h"
 
 #include "app/KxApp.h"
+#include "app/KxDialogs.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
 #include "kx/base/KxTime.h"
 #include "notes/FrmNoteManage.h"
+#include "store/DataDirectory.h"
 
 NoteWindowList TheNoteWindows;
 
@@ -23,6 +25,26 @@ const int kCloneOffsetY = 10;
 const char kNewNoteText[] = "        ";
 // Posted to a new note: enter edit mode.
 const UINT kMsgBeginEdit = WM_APP + 30;
+// Posted when the end of editing could not write the text: the box is shown from the loop,
+// not from inside the focus change.
+const UINT kMsgTextNotStored = WM_APP + 31;
+const char kTextNotStored[] =
+    "便签的文字未能写入数据文件,程序退出时会再试一次. 请查看数据文件所在的目录是否可写入.";
+// Beside the data file: the texts the end of a run could not store.
+const char kUnsavedSuffix[] = ".unsaved-notes.txt";
+
+bool AppendFileBytes(const KxString& path, const KxString& bytes) {
+  HANDLE file = CreateFileA(path.CStr(), FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, NULL) &&
+            written == static_cast<DWORD>(bytes.Length()) && FlushFileBuffers(file);
+  CloseHandle(file);
+  return ok;
+}
+const char kChangeNotStored[] =
+    "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
 // Typing that rests this long is written, so a killed process loses at most this much.
 const UINT kIdleSaveMs = 2000;
 
@@ -65,7 +87,8 @@ NoteRecord NewRecordAt(int left, int top, int w, int h, const KxString& text) {
 
 // ---- The note window
 
-FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}) {
+// A tool window: Windows gives an unowned popup a taskbar button and an Alt+Tab entry.
+FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}, WS_EX_TOOLWINDOW) {
   if (!hwnd) return;
   textBox = new KxTextBox();
   // Create makes it one of the window's children, which the window deletes; a box that
@@ -87,6 +110,7 @@ FrmNotePage::FrmNotePage() : KxPopForm(nullptr, KxRect{0, 0, 0, 0}) {
   BindMsg(*textBox, WM_KEYDOWN, this, &FrmNotePage::OnTyped);
   BindMsg(*this, WM_RBUTTONUP, this, &FrmNotePage::OnMenuRequest);
   BindMsg(*this, kMsgBeginEdit, this, &FrmNotePage::OnBeginEditRequest);
+  BindMsg(*this, kMsgTextNotStored, this, &FrmNotePage::OnTextNotStored);
   // Bound once and started again by every key; it runs only while typing rests.
   idleTimer = BindTimer(*this, this, &FrmNotePage::OnIdle, kIdleSaveMs);
   KillTimer(hwnd, idleTimer);
@@ -176,18 +200,32 @@ void FrmNotePage::EndEdit() {
   // Disabling the box takes its focus away, which calls here again.
   editing = false;
   KillTimer(hwnd, idleTimer);
+  writeDue = false;
   KxString text = textBox->GetText();
-  if (SetNoteText(noteId, text)) savedText = text;
+  if (SetNoteText(noteId, text)) {
+    savedText = text;
+  } else {
+    PostMessageA(hwnd, kMsgTextNotStored, 0, 0);
+    RetryWriteSoon();
+  }
   textBox->frameColor = kRestFrameColor;
   textBox->Enable(false);
   textBox->Invalidate(false);
 }
 
-void FrmNotePage::SaveTypedText() {
-  if (!editing || !textBox) return;
+// Also after editing: a text whose write failed is tried again here.
+bool FrmNotePage::SaveTypedText() {
+  if (!textBox) return true;
   KxString text = textBox->GetText();
-  if (text == savedText) return;
-  if (SetNoteText(noteId, text)) savedText = text;
+  if (text == savedText) return true;
+  if (!SetNoteText(noteId, text)) return false;
+  savedText = text;
+  return true;
+}
+
+void FrmNotePage::RetryWriteSoon() {
+  SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
+  writeDue = true;
 }
 
 void FrmNotePage::ShowPlaced() {
@@ -225,8 +263,18 @@ int FrmNotePage::OnMenuRequest(KxEvtParam&) {
   return 0;
 }
 
+// The first key not yet written starts the timer and later keys leave it running: typing
+// that never pauses is written every two seconds all the same.
 int FrmNotePage::OnTyped(KxEvtParam&) {
-  if (editing) SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
+  if (editing && !writeDue) {
+    SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
+    writeDue = true;
+  }
+  return 0;
+}
+
+int FrmNotePage::OnTextNotStored(KxEvtParam&) {
+  ShowInfo(kTextNotStored);
   return 0;
 }
 
@@ -237,7 +285,8 @@ int FrmNotePage::OnBeginEditRequest(KxEvtParam&) {
 
 int FrmNotePage::OnIdle(KxEvtParam&) {
   KillTimer(hwnd, idleTimer);
-  SaveTypedText();
+  writeDue = false;
+  if (!SaveTypedText()) RetryWriteSoon();
   return 0;
 }
 
@@ -279,11 +328,19 @@ void NoteWindowList::LoadAll() {
 }
 
 void NoteWindowList::AddNewNote(NoteRecord& record) {
-  if (!InsertNote(record)) return;
-  // The row starts without a text; the note's first text is stored with it.
-  SetNoteText(record.id, record.text);
+  if (!InsertNote(record)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
+  // The row starts without a text; the note's first text is stored with it, or tried
+  // again until it is.
+  bool texted = SetNoteText(record.id, record.text);
   FrmNotePage* page = OpenWindow(record);
   if (!page) return;  // the row stays and comes back with the next start
+  if (!texted) {
+    page->savedText = KxString();
+    page->RetryWriteSoon();
+  }
   page->ShowPlaced();
   // Edit mode once the messages already queued are handled: a menu that chose this
   // command is still giving the activation back to its owner, which would take the
@@ -323,9 +380,12 @@ void NoteWindowList::DeleteNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page) return;
   page->EndEdit();
+  if (!::DeleteNote(id)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   ShowWindow(page->hwnd, SW_HIDE);
   page->deleted = true;
-  ::DeleteNote(id);
   if (FrmNoteManage* manager = TheNoteManager()) manager->RemoveRow(id);
 }
 
@@ -333,20 +393,30 @@ void NoteWindowList::HideNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page || !page->IsVisible()) return;
   page->EndEdit();
+  if (!SetNoteShown(id, false)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   ShowWindow(page->hwnd, SW_HIDE);
-  SetNoteShown(id, false);
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetShownCell(id, false);
 }
 
 void NoteWindowList::ShowNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page) return;
+  if (!SetNoteShown(id, true)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   page->ShowPlaced();
-  SetNoteShown(id, true);
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetShownCell(id, true);
 }
 
 void NoteWindowList::HideAllNotes() {
+  if (!HideAllNotesInStore()) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   for (auto* n = windows.Head(); n; n = n->next) {
     FrmNotePage* page = n->value;
     if (page->IsVisible()) {
@@ -354,22 +424,28 @@ void NoteWindowList::HideAllNotes() {
       ShowWindow(page->hwnd, SW_HIDE);
     }
   }
-  HideAllNotesInStore();
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetAllShownCells(false);
 }
 
 void NoteWindowList::ShowAllNotes() {
+  if (!ShowAllNotesInStore()) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   for (auto* n = windows.Head(); n; n = n->next) {
     FrmNotePage* page = n->value;
     if (!page->deleted && !page->IsVisible()) page->ShowPlaced();
   }
-  ShowAllNotesInStore();
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetAllShownCells(true);
 }
 
 void NoteWindowList::SetTopmost(int id, bool on) {
   FrmNotePage* page = Find(id);
   if (!page) return;
+  if (!SetNoteTopmost(id, on)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
   page->topmost = on;
   // A hidden note stays hidden: its row and N_SHOW say so.
   if (page->IsVisible()) {
@@ -378,7 +454,6 @@ void NoteWindowList::SetTopmost(int id, bool on) {
     page->ApplyZOrder();
   }
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetTopmostCell(id, on);
-  SetNoteTopmost(id, on);
 }
 
 bool NoteWindowList::IsShown(int id) const {
@@ -425,10 +500,16 @@ void NoteWindowList::ShowNoteMenu(int id, KxControl* owner) {
   }
 }
 
+// At the end of the run: a text that still cannot be written goes to a file beside the
+// data file, so that the words are not lost with the window.
 void NoteWindowList::SaveEditedTexts() {
+  KxString unsaved;
   for (auto* n = windows.Head(); n; n = n->next) {
-    if (!n->value->deleted) n->value->SaveTypedText();
+    FrmNotePage* page = n->value;
+    if (page->deleted || page->SaveTypedText()) continue;
+    unsaved += "便签 " + KxString::FromInt(page->noteId) + ":\r\n" + page->textBox->GetText() + "\r\n\r\n";
   }
+  if (!unsaved.IsEmpty()) AppendFileBytes(DbFilePath() + kUnsavedSuffix, unsaved);
 }
 
 void NoteWindowList::DestroyAll() {

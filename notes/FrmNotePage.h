@@ -31,7 +31,10 @@ public:
   // Nothing while the note is not being edited.
   void EndEdit();
   // Writes the text while editing goes on, when it differs from what was last written.
-  void SaveTypedText();
+  // True when the text is stored (written now, or nothing to write).
+  bool SaveTypedText();
+  // A write that failed is tried again by the idle timer until it succeeds.
+  void RetryWriteSoon();
   bool IsEditing() const { return editing; }
   // Clamped to the monitor nearest to it, in the Z-order of the topmost flag, and shown.
   void ShowPlaced();
@@ -54,9 +57,11 @@ private:
   int OnTyped(KxEvtParam& param);
   int OnIdle(KxEvtParam& param);
   int OnBeginEditRequest(KxEvtParam& param);
+  int OnTextNotStored(KxEvtParam& param);
 
   bool editing = false;
   UINT idleTimer = 0;
+  bool writeDue = false;  // the timer runs for typing not yet written
   KxString savedText;  // the text as last written to the store
 
   friend class NoteWindowList;

@@ -146,28 +146,107 @@ bool NewestGoodBackup(const KxString& dir, KxString& path) {
   return false;
 }
 
-bool RestoreBackup(const KxString& dbPath, const KxString& backupPath, const KxTime& now,
-                   KxString& damagedPath) {
+namespace {
+
+const char* const kSidecars[] = {"-journal", "-wal", "-shm"};
+const char kRestoringSuffix[] = ".restoring";
+int restoreStopsAfter = 0;
+
+// A name beside dbPath for what a restore moves aside, never one already taken.
+KxString DamagedName(const KxString& dbPath, const KxTime& now) {
   KxString damaged = dbPath + ".damaged-" + Stamp(now);
   for (int n = 2; FileExists(damaged) || FileExists(damaged + "-journal"); ++n)
     damaged = dbPath + ".damaged-" + Stamp(now) + "-" + KxString::FromInt(n);
-  const char* const sidecars[] = {"-journal", "-wal", "-shm"};
-  if (!MoveAside(dbPath, damaged)) return false;
+  return damaged;
+}
+
+// The newest "<dbPath>.damaged-..." file that has no side files beside it; empty when none.
+KxString NewestBareDamaged(const KxString& dbPath) {
+  KxString newest;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dbPath + ".damaged-*").CStr(), &found);
+  if (search == INVALID_HANDLE_VALUE) return newest;
+  const KxString dir = ParentDirectory(dbPath);
+  do {
+    KxString path = dir + "\\" + found.cFileName;
+    bool sidecar = false;
+    for (const char* suffix : kSidecars) {
+      int n = lstrlenA(suffix);
+      sidecar = sidecar || (path.Length() > n && lstrcmpiA(path.CStr() + path.Length() - n, suffix) == 0);
+    }
+    bool bare = true;
+    for (const char* suffix : kSidecars) bare = bare && !FileExists(path + suffix);
+    // Stamps sort as the times do.
+    if (!sidecar && bare && lstrcmpiA(path.CStr(), newest.CStr()) > 0) newest = path;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return newest;
+}
+
+// Copies source to target and flushes it, so that the copy is whole on the disk before
+// anything else is moved.
+bool CopyDurably(const KxString& source, const KxString& target) {
+  if (!CopyFileA(source.CStr(), target.CStr(), FALSE)) return false;
+  HANDLE file = CreateFileA(target.CStr(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool flushed = FlushFileBuffers(file) != FALSE;
+  CloseHandle(file);
+  return flushed;
+}
+
+}  // namespace
+
+void SetRestoreInterruption(int afterStep) { restoreStopsAfter = afterStep; }
+
+// In this order, so that a kill at any point leaves the old state or one that the next
+// start completes (FinishInterruptedRestore): 1 the copy goes in whole beside the file as
+// ".restoring", 2 the file and 3 its side files go aside, 4 the copy takes its name.
+bool RestoreBackup(const KxString& dbPath, const KxString& backupPath, const KxTime& now,
+                   KxString& damagedPath) {
+  KxString incoming = dbPath + kRestoringSuffix;
+  RemoveFile(incoming);
+  if (!CopyDurably(backupPath, incoming)) {
+    RemoveFile(incoming);
+    return false;
+  }
+  if (restoreStopsAfter == 1) return false;
+  KxString damaged = DamagedName(dbPath, now);
+  if (!MoveAside(dbPath, damaged)) {
+    RemoveFile(incoming);
+    return false;
+  }
+  if (restoreStopsAfter == 2) return false;
   int movedSidecars = 0;
-  for (const char* sidecar : sidecars) {
+  for (const char* sidecar : kSidecars) {
     if (!MoveAside(dbPath + sidecar, damaged + sidecar)) break;
     ++movedSidecars;
   }
-  KxString incoming = dbPath + ".restoring";
-  RemoveFile(incoming);
-  bool restored = movedSidecars == 3 && CopyFileA(backupPath.CStr(), incoming.CStr(), FALSE) &&
-                  MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH);
-  if (!restored) {
-    RemoveFile(incoming);
-    for (int i = 0; i < movedSidecars; ++i) MoveAside(damaged + sidecars[i], dbPath + sidecars[i]);
+  if (movedSidecars == 3 && restoreStopsAfter == 3) return false;
+  if (movedSidecars < 3 || !MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH)) {
+    for (int i = 0; i < movedSidecars; ++i) MoveAside(damaged + kSidecars[i], dbPath + kSidecars[i]);
     MoveAside(damaged, dbPath);
+    RemoveFile(incoming);
     return false;
   }
   damagedPath = damaged;
   return true;
+}
+
+bool FinishInterruptedRestore(const KxString& dbPath, const KxTime& now) {
+  KxString incoming = dbPath + kRestoringSuffix;
+  if (!FileExists(incoming)) return false;
+  if (FileExists(dbPath)) {
+    // Cut short before the file went aside: nothing was replaced, the copy goes.
+    RemoveFile(incoming);
+    return false;
+  }
+  if (!IsHealthyDatabaseFile(incoming)) return false;
+  // Side files left beside the missing file are the damaged file's: they join it (the
+  // newest damaged file without side files of its own), and a journal is never played
+  // into the copy.
+  KxString damaged = NewestBareDamaged(dbPath);
+  if (damaged.IsEmpty()) damaged = DamagedName(dbPath, now);
+  for (const char* sidecar : kSidecars)
+    if (!MoveAside(dbPath + sidecar, damaged + sidecar)) return false;
+  return MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH) != FALSE;
 }

@@ -36,9 +36,18 @@ BackupResult BackupDaily(sqlite3* db, const KxString& dir, const KxTime& today);
 // The newest copy in dir that passes the quick check; false when none does.
 bool NewestGoodBackup(const KxString& dir, KxString& path);
 
-// Puts the copy backupPath in place of the unreadable dbPath. dbPath (and a journal beside
-// it, which would otherwise be played into the copy) is first renamed beside itself with
-// the time stamp now, "Config.db.damaged-YYYYMMDD-HHMMSS"; nothing is deleted. False when
-// a step fails: dbPath is then back as it was. damagedPath gets the renamed file's path.
+// Puts the copy backupPath in place of the unreadable dbPath. The copy first goes in whole
+// beside it ("Config.db.restoring"); then dbPath (and a journal beside it, which would
+// otherwise be played into the copy) is renamed beside itself with the time stamp now,
+// "Config.db.damaged-YYYYMMDD-HHMMSS"; nothing is deleted. False when a step fails: dbPath
+// is then back as it was. damagedPath gets the renamed file's path.
 bool RestoreBackup(const KxString& dbPath, const KxString& backupPath, const KxTime& now,
                    KxString& damagedPath);
+// What a start does before it opens dbPath: a restore that a kill cut short is finished
+// (a whole ".restoring" copy beside a missing file takes its place; side files still there
+// go aside with the stamp now) or undone (a copy beside a file still in place is deleted).
+// True when it put a copy in place.
+bool FinishInterruptedRestore(const KxString& dbPath, const KxTime& now);
+// For tests: the next restores stop dead after step 1 (the copy is in beside the file), 2
+// (the file is aside) or 3 (its side files too), as a kill there would; 0 runs them through.
+void SetRestoreInterruption(int afterStep);

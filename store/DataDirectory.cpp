@@ -1,5 +1,7 @@
 #include "store/DataDirectory.h"
 
+#include <windows.h>
+
 #include "kx/base/KxFile.h"
 #include "kx/base/KxFileDialog.h"
 #include "store/Backup.h"
@@ -12,6 +14,9 @@ namespace {
 const char kIniName[] = "\\config.ini";
 const char kIniSection[] = "0";
 const char kIniKey[] = "DBPATH";
+// Written before a move's rename and removed once DBPATH names the new folder: a start
+// that finds it finishes or undoes the move. Older versions ignore it.
+const char kIniMoveKey[] = "MOVETO";
 const int kIniReadStep = 512;
 
 const char kNoDirectory[] = "您选择的目录不存在或不能访问,请选择其它目录!";
@@ -36,6 +41,20 @@ KxString RestoreQuestion(const KxString& path, const KxString& backup) {
 
 KxString NotRestoredMessage(const KxString& path) {
   return "未能用备份恢复数据文件:" + path + " 请查看目录是否可写入,程序将退出,文件保持原样.";
+}
+
+KxString BusyFileMessage(const KxString& path) {
+  return "数据文件正被其它程序使用或无法访问:" + path + " 请稍后再启动,程序将退出,文件保持原样.";
+}
+
+KxString MissingWithBackupQuestion(const KxString& path, const KxString& backup) {
+  return "找不到数据文件:" + path + " 找到 " + BackupDateText(backup) + " 的备份:" + backup +
+         " 点击\"是\"用这份备份恢复数据,点击\"否\"生成新的空数据文件.";
+}
+
+KxString MissingWithLeftoversQuestion(const KxString& path) {
+  return "找不到数据文件:" + path +
+         " 旁边只有无法读取的旧数据文件(保持原样). 点击\"是\"生成新的空数据文件,点击\"否\"退出程序.";
 }
 
 KxString UncreatableFileMessage(const KxString& path) {
@@ -71,6 +90,32 @@ KxString DbFileIn(const KxString& dir) { return dir + "\\" + kDbFileName; }
 // The file TheDb was opened on by OpenStore; the day's copy goes beside it.
 KxString openedPath;
 
+// Files a restore or an earlier run left beside path: a damaged file kept aside, a copy that
+// never took its place.
+bool HasLeftovers(const KxString& path) {
+  if (FileExists(path + ".restoring")) return true;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + ".damaged-*").CStr(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
+// Before a new, empty file is made in place of a missing one: a good backup beside it is
+// offered first, and leftovers that cannot be read are named. A fresh folder asks nothing.
+// False ends the run; true when the file is back from a backup or may be created.
+bool SettleMissingFile(const KxString& path, const StoreDialogs& dialogs) {
+  KxString backup;
+  if (NewestGoodBackup(BackupDirectoryOf(ParentDirectory(path)), backup)) {
+    if (!Ask(dialogs, MissingWithBackupQuestion(path, backup))) return true;
+    KxString damaged;
+    if (RestoreBackup(path, backup, KxTime(), damaged)) return true;
+    Tell(dialogs, NotRestoredMessage(path));
+    return false;
+  }
+  return !HasLeftovers(path) || Ask(dialogs, MissingWithLeftoversQuestion(path));
+}
+
 // A file the user offers as the database must be one before the store switches to it.
 bool IsReadableDatabaseFile(const KxString& path) {
   KxDb probe;
@@ -88,14 +133,45 @@ KxString DataDirectory() {
   return trimmed.IsEmpty() ? ProgramDirectory() : value;
 }
 
-bool SetDataDirectory(const KxString& dir) {
-  return WritePrivateProfileStringA(kIniSection, kIniKey, dir.CStr(), ConfigIniPath().CStr()) != 0;
+namespace {
+
+int moveStopsAfter = 0;
+
+// One key of config.ini, flushed to the disk before the call returns (value nullptr
+// deletes the key).
+bool WriteIniDurably(const char* key, const char* value) {
+  KxString ini = ConfigIniPath();
+  if (!WritePrivateProfileStringA(kIniSection, key, value, ini.CStr())) return false;
+  WritePrivateProfileStringA(NULL, NULL, NULL, ini.CStr());  // the system's cache goes out
+  HANDLE file = CreateFileA(ini.CStr(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  if (file == INVALID_HANDLE_VALUE) return value == nullptr;
+  bool flushed = FlushFileBuffers(file) != FALSE;
+  CloseHandle(file);
+  return flushed;
+}
+
+}  // namespace
+
+void SetMoveInterruption(int afterStep) { moveStopsAfter = afterStep; }
+
+bool SetDataDirectory(const KxString& dir) { return WriteIniDurably(kIniKey, dir.CStr()); }
+
+bool FinishInterruptedMove() {
+  KxString target = ReadIniValue(ConfigIniPath(), kIniSection, kIniMoveKey);
+  if (target.IsEmpty()) return false;
+  // The rename takes the file away from the old folder: while it is still there, the move
+  // had not happened.
+  bool finished = !FileExists(DbFilePath()) && FileExists(DbFileIn(target)) && SetDataDirectory(target);
+  WriteIniDurably(kIniMoveKey, nullptr);
+  return finished;
 }
 
 KxString DbFilePath() { return DbFileIn(DataDirectory()); }
 
 bool OpenStore(const StoreDialogs& dialogs) {
+  FinishInterruptedMove();
   KxString path = DbFilePath();
+  FinishInterruptedRestore(path, KxTime());
   if (!FileExists(path)) {
     // A missing file in the program directory is the first start: no question.
     if (ParentDirectory(path) != ProgramDirectory() && !Ask(dialogs, MissingFileQuestion(path))) {
@@ -104,6 +180,7 @@ bool OpenStore(const StoreDialogs& dialogs) {
     SetDataDirectory("");
     // The new file goes where the user was told, even if config.ini could not be written.
     path = DbFileIn(ProgramDirectory());
+    if (!FileExists(path) && !SettleMissingFile(path, dialogs)) return false;
   }
   bool existed = FileExists(path);
   if (TheDb.Open(path)) {
@@ -112,6 +189,11 @@ bool OpenStore(const StoreDialogs& dialogs) {
   }
   if (!existed) {
     Tell(dialogs, UncreatableFileMessage(path));
+    return false;
+  }
+  // Busy or locked is not damaged: the file stays as it is, and so does everything else.
+  if (!TheDb.OpenFoundDamage()) {
+    Tell(dialogs, BusyFileMessage(path));
     return false;
   }
   // An unreadable file: the newest copy that passes the check is offered by its date.
@@ -165,11 +247,11 @@ bool MoveDataDirectoryTo(const KxString& chosenFolder, const StoreDialogs& dialo
 
   KxString oldFile = DbFileIn(current);
   KxString newFile = DbFileIn(chosen);
+  bool overwrite = false;
   if (FileExists(newFile)) {
-    bool overwrite = Ask(dialogs, kOverwriteQuestion);
-    // A file that stays where the user wanted it replaced, or that is offered as the
-    // database but is none, would leave the program on the wrong file or on none.
-    if (overwrite ? !RemoveFile(newFile) : !IsReadableDatabaseFile(newFile)) {
+    overwrite = Ask(dialogs, kOverwriteQuestion);
+    // A file offered as the database but none would leave the program on no file.
+    if (!overwrite && !IsReadableDatabaseFile(newFile)) {
       Tell(dialogs, kNotMoved);
       return false;
     }
@@ -180,11 +262,25 @@ bool MoveDataDirectoryTo(const KxString& chosenFolder, const StoreDialogs& dialo
     Tell(dialogs, kNotMoved);
     return false;
   }
-  bool renamed = !FileExists(newFile) && MoveFileTo(newFile, oldFile);
-  bool moved = FileExists(newFile) && SetDataDirectory(chosen);
+  // The target's own file is replaced by the rename itself, never deleted before it: a
+  // rename to another drive fails and leaves both files as they were. The intent goes to
+  // config.ini first, so that a kill at any step leaves a state the next start settles.
+  bool adopted = FileExists(newFile) && !overwrite;
+  bool renamed = false;
+  bool moved = false;
+  if (adopted) {
+    moved = SetDataDirectory(chosen);
+  } else if (WriteIniDurably(kIniMoveKey, chosen.CStr())) {
+    if (moveStopsAfter == 1) return false;
+    renamed = MoveFileExA(oldFile.CStr(), newFile.CStr(),
+                          MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) != FALSE;
+    if (renamed && moveStopsAfter == 2) return false;
+    moved = renamed && SetDataDirectory(chosen);
+    if (moved || !renamed) WriteIniDurably(kIniMoveKey, nullptr);
+  }
   if (!moved) {
     // config.ini still names the old directory: the file goes back there.
-    if (renamed) MoveFileTo(oldFile, newFile);
+    if (renamed && MoveFileTo(oldFile, newFile)) WriteIniDurably(kIniMoveKey, nullptr);
     Tell(dialogs, kNotMoved);
   }
   // The copies stay where they were made; the new directory starts a set of its own at once.

@@ -39,6 +39,14 @@ void CloseStore();
 // today's copy exists afterwards.
 bool BackupStore(const KxTime& today);
 
+// What a start does before it opens the store: a move that a kill cut short (config.ini
+// still holds its MOVETO) is finished when the file has left the old folder for the new
+// one, and undone otherwise. True when it finished one.
+bool FinishInterruptedMove();
+// For tests: the next moves stop dead after step 1 (the intent is in config.ini) or 2
+// (the file is renamed), as a kill there would; 0 runs them through.
+void SetMoveInterruption(int afterStep);
+
 // The options window's action: the user picks a folder and Config.db moves there. True
 // when the data directory changed; the window then shows DbFilePath(). Every other
 // outcome is told to the user and leaves the old file and DBPATH in place.

@@ -25,16 +25,29 @@ KxString AnsiToUtf8(const KxString& ansi) {
 
 namespace {
 
+// Only what keeps the file from being read for now counts as no damage; anything else
+// (not a database, corrupt, a read error) is damage, and a restore offered for it keeps
+// the file.
+bool IsDamage(int rc) {
+  rc &= 0xFF;  // the primary code of an extended one
+  return rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE && rc != SQLITE_BUSY && rc != SQLITE_LOCKED &&
+         rc != SQLITE_CANTOPEN && rc != SQLITE_READONLY && rc != SQLITE_PERM && rc != SQLITE_NOMEM;
+}
+
 // sqlite3_open accepts any file; the schema read is the first that looks inside it.
-bool IsReadableDatabase(sqlite3* handle) {
+// damaged tells a file that is no database from one that is busy or locked for now.
+bool IsReadableDatabase(sqlite3* handle, bool& damaged) {
   static const char kProbe[] = "SELECT name FROM sqlite_master";
   sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare(handle, kProbe, static_cast<int>(sizeof(kProbe) - 1), &statement,
-                      nullptr) != SQLITE_OK || !statement) {
+  // prepare_v2: a failed step then reports its own code, not a bare SQLITE_ERROR.
+  int rc = sqlite3_prepare_v2(handle, kProbe, static_cast<int>(sizeof(kProbe) - 1), &statement, nullptr);
+  if (rc != SQLITE_OK || !statement) {
+    damaged = IsDamage(rc);
     return false;
   }
-  int rc = sqlite3_step(statement);
+  rc = sqlite3_step(statement);
   sqlite3_finalize(statement);
+  damaged = IsDamage(rc);
   return rc == SQLITE_ROW || rc == SQLITE_DONE;
 }
 
@@ -50,15 +63,18 @@ KxDb::~KxDb() { Close(); }
 
 bool KxDb::Open(const KxString& path) {
   if (connection) return true;
+  openFoundDamage = false;
   // An empty name would open a private temporary database whose writes vanish.
   KxString utf8 = AnsiToUtf8(path);
   if (utf8.IsEmpty()) return false;
   sqlite3* handle = nullptr;
-  if (sqlite3_open(utf8.CStr(), &handle) != SQLITE_OK) {
+  int rc = sqlite3_open(utf8.CStr(), &handle);
+  if (rc != SQLITE_OK) {
+    openFoundDamage = IsDamage(rc);
     if (handle) sqlite3_close(handle);
     return false;
   }
-  if (!IsReadableDatabase(handle)) {
+  if (!IsReadableDatabase(handle, openFoundDamage)) {
     sqlite3_close(handle);
     return false;
   }
@@ -83,7 +99,13 @@ bool KxDb::Exec(const KxString& sql) {
 }
 
 bool KxDb::Begin() { return Exec("BEGIN"); }
-bool KxDb::Commit() { return Exec("COMMIT"); }
+// A COMMIT that fails (a reader still holds the file) leaves the transaction open, and every
+// later write would then land in it and vanish with the connection: it is rolled back.
+bool KxDb::Commit() {
+  if (Exec("COMMIT")) return true;
+  Exec("ROLLBACK");
+  return false;
+}
 bool KxDb::Rollback() { return Exec("ROLLBACK"); }
 
 bool KxDb::ExecWithBlob(const KxString& sql, const void* data, int size) {

@@ -23,12 +23,16 @@ public:
   // True at once when a connection is already open. A file that exists but is no
   // readable database (not a database, truncated, damaged) is refused and left as it is.
   bool Open(const KxString& path);
+  // After an Open that failed: true when the file itself is no database or damaged, false
+  // when it could not be read for now (another program holds or locks it, no access).
+  bool OpenFoundDamage() const { return openFoundDamage; }
   // False when SQLite keeps the connection (statements still open): it then stays open.
   bool Close();
   bool IsOpen() const { return connection != nullptr; }
 
   bool Exec(const KxString& sql);
   bool Begin();
+  // False, with the transaction rolled back, when the commit fails.
   bool Commit();
   bool Rollback();
   // Gives the pages SQLite keeps cached back to the heap; the next reads load them again.
@@ -59,6 +63,7 @@ public:
   sqlite3* Connection() const { return connection; }
 
 private:
+  bool openFoundDamage = false;
   sqlite3* connection = nullptr;
 };
 

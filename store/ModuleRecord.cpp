@@ -76,7 +76,7 @@ RangeRow ExplorerRow(int i) {
 bool SaveRange(int type, int count, RangeRow (*rowAt)(int), int code, bool hotKeyOn,
                bool inMenu) {
   bool update = ModuleKindExists(type);
-  TheDb.Begin();
+  if (!TheDb.Begin()) return false;
   for (int i = 0; i < count; ++i) {
     RangeRow row = rowAt(i);
     int keyed = HotKeyWithKey(code, row.key);

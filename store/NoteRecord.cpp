@@ -81,9 +81,10 @@ bool SaveNoteBounds(int id, int left, int top, int width, int height) {
 }
 
 bool SetNoteText(int id, const KxString& text) {
-  bool dated = TheDb.UpdateText(kTable, "MODIDATE", KxTime::Today(), WhereId(id));
-  bool stored = TheDb.UpdateBlob(kTable, "N_TEXT", text.CStr(), text.Length(), WhereId(id));
-  return dated && stored;
+  // One statement: the text and its date are written together or not at all.
+  KxString sql = KxString("Update ") + kTable + " set MODIDATE=" + SqlQuote(KxTime::Today()) +
+                 ",N_TEXT=? where " + WhereId(id);
+  return TheDb.ExecWithBlob(sql, text.CStr(), text.Length());
 }
 
 int GetNoteFlags(int id) { return TheDb.SelectInt(kTable, "N_FLAG", WhereId(id)); }

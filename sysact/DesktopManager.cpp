@@ -113,6 +113,13 @@ void ShowLeftHidden() {
   ClearStore();
 }
 
+// Another thread's window asynchronously: a synchronous call waits for that thread, and a
+// hung program would hold up the switch or the exit. This thread's own windows at once.
+BOOL WINAPI ShowWithoutWaiting(HWND hwnd, int command) {
+  if (GetWindowThreadProcessId(hwnd, NULL) == GetCurrentThreadId()) return ShowWindow(hwnd, command);
+  return ShowWindowAsync(hwnd, command);
+}
+
 // ---- The crash filter
 
 DesktopManager* volatile crashGuarded = nullptr;
@@ -181,7 +188,7 @@ DesktopManager::DesktopManager()
 }
 
 DesktopManager::~DesktopManager() {
-  ShowRemembered(ShowWindow);
+  ShowRemembered(ShowWithoutWaiting);
   if (sessionWindow) DestroyWindow(sessionWindow);
   if (TheDesktops == this) TheDesktops = nullptr;
 }
@@ -209,6 +216,7 @@ LRESULT CALLBACK DesktopManager::SessionProc(HWND hwnd, UINT msg, WPARAM wParam,
 
 bool DesktopManager::Excluded(HWND hwnd) const {
   if (hwnd == taskbarWindow || hwnd == desktopWindow || hwnd == sessionWindow) return true;
+  if (keepsOwnState && keepsOwnState(hwnd)) return true;
   char name[260] = {};
   GetClassNameA(hwnd, name, sizeof(name));
   for (const char* excluded : kExcludedClasses)
@@ -228,10 +236,10 @@ void DesktopManager::SwitchDesktop(int index) {
   // The store names the windows before they are hidden: a run killed half-way through
   // the switch still leaves them to the next start, which shows only those still hidden.
   SaveHidden();
-  for (HWND hwnd : slots[current]) ShowWindow(hwnd, SW_HIDE);
+  for (HWND hwnd : slots[current]) ShowWithoutWaiting(hwnd, SW_HIDE);
   current = index;
   for (HWND hwnd : slots[current])
-    if (IsWindow(hwnd)) ShowWindow(hwnd, SW_SHOW);
+    if (IsWindow(hwnd)) ShowWithoutWaiting(hwnd, SW_SHOW);
   slots[current].clear();
   SaveHidden();
 }

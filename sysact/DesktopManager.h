@@ -55,6 +55,9 @@ public:
   // Shows every remembered window with ShowWindowAsync, which waits on no other thread,
   // forgets them and clears the store: for the end of the session and for a crash.
   void ShowAllNow();
+  // Windows for which keepsOwnState answers true are never parked: they follow their own
+  // shown state on every desktop (the program's notes and tool windows).
+  void SetKeepsOwnState(bool (*test)(HWND hwnd)) { keepsOwnState = test; }
 
 private:
   static BOOL CALLBACK Collect(HWND hwnd, LPARAM self);
@@ -72,6 +75,7 @@ private:
   HWND desktopWindow;
   // Never shown: a top-level window of ours only so that WM_ENDSESSION reaches the manager.
   HWND sessionWindow = NULL;
+  bool (*keepsOwnState)(HWND hwnd) = nullptr;
 };
 
 // For the life of the guard, an unhandled exception shows every window the manager hides

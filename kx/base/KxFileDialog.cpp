@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "kx/base/KxFile.h"
+#include "kx/base/KxModal.h"
 #include "kx/base/KxSystemLibrary.h"
 
 namespace {
@@ -103,7 +104,11 @@ bool KxOpenFileDialog::ShowOpen(HWND owner, bool mustExist) {
   if (!getOpenFileName) return false;
   char current[MAX_PATH] = {};
   DWORD currentLength = GetCurrentDirectoryA(MAX_PATH, current);
-  BOOL chosen = getOpenFileName(&request);
+  BOOL chosen = FALSE;
+  {
+    KxModalRun run;
+    chosen = getOpenFileName(&request);
+  }
   if (currentLength > 0 && currentLength < MAX_PATH) SetCurrentDirectoryA(current);
   if (!chosen) return false;
 
@@ -126,7 +131,11 @@ KxString ChooseFolder(const KxString& initial, HWND owner) {
   request.lParam = start.IsEmpty() ? 0 : reinterpret_cast<LPARAM>(start.CStr());
 
   ComApartment com;
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&request);
+  LPITEMIDLIST chosen = nullptr;
+  {
+    KxModalRun run;
+    chosen = SHBrowseForFolderA(&request);
+  }
   if (!chosen) return KxString();
   char path[kFolderPathBytes] = {};
   BOOL isFolder = SHGetPathFromIDListA(chosen, path);

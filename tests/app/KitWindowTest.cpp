@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/CommandMenu.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
@@ -261,9 +262,15 @@ TEST_F(KitRun, DesktopSwitchesHideAndShowAndTheExitRestoresEverything) {
                               100, 100, 300, 120, NULL, NULL, GetModuleHandleA(NULL), NULL);
   ASSERT_NE(nullptr, ours);
   Start();
+  // The note manager, a tool window of the program, follows its own state on every desktop.
+  PostMessageA(kit, WM_COMMAND, kModuleNote, 0);
+  HWND manager = NULL;
+  ASSERT_TRUE(PumpUntil([&] { return (manager = WindowOf(pid, "KxCardClassName", "便签管理")) != NULL &&
+                                     IsWindowVisible(manager); }, 5000));
 
   Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN});  // desktop 2
   EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(ours) && !IsWindowVisible(kit); }, 3000));
+  EXPECT_TRUE(IsWindowVisible(manager)) << "not parked";
   Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT});  // hidden kit: 90, 140, desktops; desktop 1
   EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(ours) && IsWindowVisible(kit); }, 3000));
 
@@ -362,6 +369,7 @@ TEST_F(KitRun, MaintenanceWindowAddsAShortcutThatTheLauncherMenuStarts) {
   HWND maintain = NULL;
   ASSERT_TRUE(PumpUntil([&] { return (maintain = WindowOf(pid, "KxCardClassName", "Velibox中快捷")) != NULL &&
                                      IsWindowVisible(maintain); }, 10000));
+  EXPECT_TRUE(GetWindowLongA(maintain, GWL_EXSTYLE) & WS_EX_APPWINDOW) << "a taskbar button";
   HWND tree = ChildOfClass(maintain, "SysTreeView32", nullptr);
   ASSERT_NE(nullptr, tree);
 
@@ -435,6 +443,51 @@ TEST_F(KitRun, GlobalHotKeysReachTheirActionsFromAnywhere) {
   DestroyWindow(ours);
 }
 
+// The Exit hotkey while a modal window is up: a dialog of ours closes and the run ends; a
+// system dialog is waited for, and the run ends once it is closed. Nothing is touched after
+// it was freed, so the run ends with 0.
+TEST_F(KitRun, TheExitHotKeyDuringEveryModalEndsTheRunCleanly) {
+  SwitchOff(kModuleShutDown);
+  ASSERT_TRUE(SaveExitModule(static_cast<int>(Code(MOD_CONTROL | MOD_ALT, 'Q')), true, true));
+  TheDb.Close();
+  struct {
+    const char* modal;
+    bool waits;  // a system dialog: the exit waits until it is closed
+  } cases[] = {{"关于...", false}, {"选择图形文件", true}, {"hotkey editor", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.modal);
+    Start();
+    HWND modal = NULL;
+    if (lstrcmpA(c.modal, "hotkey editor") == 0) {
+      Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN});  // "设置..."
+      HWND settings = NULL;
+      ASSERT_TRUE(PumpUntil([&] { return (settings = WindowOf(pid, "KxCardClassName", "设置")) != NULL &&
+                                         IsWindowVisible(settings); }, 10000));
+      HWND link = ChildOfClass(settings, "KxCardClassName", "(CTRL+ALT+WIN)");
+      ASSERT_NE(nullptr, link);
+      ClickAt(CentreOf(link), false);
+      ASSERT_TRUE(PumpUntil([&] { return (modal = TopLevelWithChild(pid, "取消")) != NULL; }, 5000));
+    } else {
+      PostMessageA(kit, WM_COMMAND, c.waits ? kCommandKitImage : kModuleAbout, 0);
+      ASSERT_TRUE(PumpUntil([&] {
+        modal = WindowOf(pid, c.waits ? "#32770" : "KxCardClassName", c.modal);
+        return modal != NULL && IsWindowVisible(modal);
+      }, 10000));
+    }
+    PumpFor(300);
+    PressCombination({VK_CONTROL, VK_MENU}, 'Q');
+    if (c.waits) {
+      PumpFor(1500);
+      EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "the exit waits for the system dialog";
+      PostMessageA(modal, WM_COMMAND, IDCANCEL, 0);
+    }
+    EXPECT_TRUE(Ends()) << "ended with 0";
+    KillProcessesOf(exe);  // one that did not end would hold the one-instance lock
+    CloseHandle(process);
+    process = NULL;
+  }
+}
+
 TEST_F(KitRun, AHotKeySetInTheSettingsWindowWorksOnceItCloses) {
   SwitchOff(kModuleShutDown);
   const uint32_t ctrlAltO = Code(MOD_CONTROL | MOD_ALT, 'O');
@@ -449,6 +502,9 @@ TEST_F(KitRun, AHotKeySetInTheSettingsWindowWorksOnceItCloses) {
   HWND settings = NULL;
   ASSERT_TRUE(PumpUntil([&] { return (settings = WindowOf(pid, "KxCardClassName", "设置")) != NULL &&
                                      IsWindowVisible(settings); }, 10000));
+  // A real window a user switches to: a taskbar button (Wine draws none; the style asks).
+  EXPECT_TRUE(GetWindowLongA(settings, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  EXPECT_TRUE(GetWindowLongA(kit, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) << "the kit window has none";
   // Its own hotkey closes and opens it; the plug-in with the same code is not reached.
   // (Keys pressed while the menu's last key is still being taken in can get lost.)
   PumpUntil([&] { return GetForegroundWindow() == settings; }, 3000);
@@ -553,6 +609,8 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), old.right) << "back on the screen's right edge";
   EXPECT_EQ(0, old.top);
   EXPECT_TRUE(GetWindowLongA(notes[0], GWL_EXSTYLE) & WS_EX_TOPMOST);
+  // No taskbar button or Alt+Tab entry for a note, which Windows gives an unowned popup.
+  EXPECT_TRUE(GetWindowLongA(notes[0], GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
 
   // "新便签": 92, 90, 91, 140, desktops, 180, 181, 182. It opens in edit mode, its eight
   // spaces selected, so typing replaces them.

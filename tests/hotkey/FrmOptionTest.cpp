@@ -287,6 +287,37 @@ TEST_F(OptionsWindow, BoxClicksWriteTheRows) {
   }
   EXPECT_EQ(0, TheHotKeys.Count()) << "nothing registered before the window closes";
 
+  // A click whose write fails is said, and the box shows what is stored: another connection
+  // holds the file for writing, or only reads it, so that a ranged kind's commit fails.
+  struct { const char* lock; KxCheckBox* box; int type; } locked[] = {
+      {"BEGIN EXCLUSIVE", w->moduleRows[1]->menuBox, 180},
+      {"BEGIN; SELECT count(*) FROM KX_MODULE", w->moduleRows[0]->menuBox, 400},
+  };
+  for (const auto& c : locked) {
+    SCOPED_TRACE(c.lock);
+    const int storedFlags = RowsOf(c.type)[0].flags;
+    const bool stored = c.box->IsChecked();
+    KxDb locker;
+    ASSERT_TRUE(locker.Open(dir + "\\Config.db"));
+    ASSERT_TRUE(locker.Exec(c.lock));
+    std::vector<std::string> said =
+        BoxesDuring([&] { DriveWhilePumping([&] { ClickScreen(CentreOf(c.box->hwnd)); }); });
+    locker.Rollback();
+    locker.Close();
+    ASSERT_EQ(1u, said.size());
+    EXPECT_EQ(0u, said[0].find("设置未能写入数据文件"));
+    EXPECT_EQ(stored, c.box->IsChecked());
+    EXPECT_EQ(storedFlags, RowsOf(c.type)[0].flags) << "unchanged";
+  }
+  // The next write is committed: no transaction was left open by the failed one.
+  DriveWhilePumping([&] { ClickScreen(CentreOf(w->moduleRows[1]->menuBox->hwnd)); });
+  PumpFor(100);
+  KxDb fresh;
+  ASSERT_TRUE(fresh.Open(dir + "\\Config.db"));
+  EXPECT_EQ(RowsOf(180)[0].flags, fresh.SelectInt("KX_MODULE", "M_FLAG", "M_TYPE=180"));
+  EXPECT_NE(0, fresh.SelectInt("KX_MODULE", "M_FLAG", "M_TYPE=180")) << "seen by another connection";
+  fresh.Close();
+
   // Autostart follows the box at once, both ways.
   bool before = AutostartExists("");
   HWND autostart = w->autostartBox->hwnd;

@@ -131,6 +131,8 @@ TEST_F(TextBoxes, KeysAndCharactersEditLinesAndMoveTheCaret) {
       {"ab", "p\nq\tr", "Home C-V C-Z", "ab", {0, 0}, {0, 0}, {0, 0}},
       {"ab\r\ncd", "", "Left S-Up C-V", "ab\r\ncd", {1, 0}, {1, 0}, {1, 1}},
       {"abcd", nullptr, "Left Left Enter C-Z", "abcd", {2, 0}, {0, 0}, {0, 0}},
+      // Undo stops at the text that was set.
+      {"ab", nullptr, "'c C-Z C-Z C-Z", "ab", {2, 0}, {0, 0}, {0, 0}},
       {"abcd", nullptr, "Left Left Enter C-Z C-U", "ab\r\ncd", {0, 1}, {0, 0}, {0, 0}},
       {"ab\r\ncd", nullptr, "Home Bksp C-Z", "ab\r\ncd", {0, 1}, {0, 0}, {0, 0}},
       {"ab\r\ncd", nullptr, "Home Bksp C-Z C-U", "abcd", {2, 0}, {0, 0}, {0, 0}},
@@ -159,6 +161,28 @@ TEST_F(TextBoxes, KeysAndCharactersEditLinesAndMoveTheCaret) {
   EXPECT_EQ("b\r\nc", S(GetClipboardText()));
   Play("C-A C-C");
   EXPECT_EQ("ad", S(GetClipboardText()));
+}
+
+// "&" is a character like any other, never a mnemonic prefix: "&&" would otherwise draw
+// as one "&", and the text would end short of its cells.
+TEST_F(TextBoxes, AmpersandsAreDrawnInTheirOwnCells) {
+  box->SetText("&&&&&&&&");
+  PumpFor(100);
+  Capture shot = CaptureWindow(box->hwnd);
+  RECT r;
+  GetWindowRect(box->hwnd, &r);
+  POINT blank = Cell(20, 0);
+  const auto background = shot.At(blank.x - r.left, blank.y - r.top);
+  auto inked = [&](int col) {
+    POINT p = Cell(col, 0);
+    int n = 0;
+    for (int x = 0; x < box->avgCharWidth - 1; ++x)
+      for (int y = -box->charHeight / 2; y < box->charHeight / 2; ++y)
+        n += shot.At(p.x - r.left + x, p.y - r.top + y) != background;
+    return n;
+  };
+  EXPECT_GT(inked(5), 0);
+  EXPECT_GT(inked(6), 0);
 }
 
 TEST_F(TextBoxes, DraggingSelectsAcrossLinesAndPaintsTheBands) {

@@ -13,6 +13,7 @@
 #include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
 #include "notes/NotePlacement.h"
+#include "store/DataDirectory.h"
 #include "store/KxDb.h"
 #include "store/Schema.h"
 #include "kx/KxMenu.h"
@@ -212,6 +213,53 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   EXPECT_EQ(2, TheNoteManager()->table->RowCount());
 }
 
+// A write that fails is said, and the note shows what is stored; a text that could not be
+// written when editing ended is written at exit.
+TEST_F(Notes, FailedWritesAreSaidAndTheNoteShowsWhatIsStored) {
+  int id = Store(100, 100, "stored", true, kNoteTopmost);
+  TheNoteWindows.LoadAll();
+  FrmNotePage* page = TheNoteWindows.Find(id);
+  ASSERT_NE(nullptr, page);
+  KxDb locker;  // another connection holds the file: every write of TheDb fails
+  ASSERT_TRUE(locker.Open(dir + "\\Config.db"));
+  ASSERT_TRUE(locker.Exec("BEGIN EXCLUSIVE"));
+  const std::string notStored = "便签的更改未能写入数据文件";
+  struct { const char* what; void (*run)(int id); } changes[] = {
+      {"hide", [](int i) { TheNoteWindows.HideNote(i); }},
+      {"topmost off", [](int i) { TheNoteWindows.SetTopmost(i, false); }},
+      {"hide all", [](int) { TheNoteWindows.HideAllNotes(); }},
+      {"delete", [](int i) { TheNoteWindows.DeleteNote(i); }},
+  };
+  for (const auto& c : changes) {
+    std::vector<std::string> said = BoxesDuring([&] { c.run(id); });
+    ASSERT_EQ(1u, said.size()) << c.what;
+    EXPECT_EQ(0u, said[0].find(notStored)) << c.what;
+    EXPECT_TRUE(IsWindowVisible(page->hwnd)) << c.what;
+    EXPECT_TRUE(page->topmost) << c.what;
+    EXPECT_EQ(page, TheNoteWindows.Find(id)) << c.what;
+  }
+  page->BeginEdit();
+  page->textBox->SetText("typed");
+  std::vector<std::string> said = BoxesDuring([&] { page->EndEdit(); });
+  ASSERT_EQ(1u, said.size());
+  EXPECT_EQ(0u, said[0].find("便签的文字未能写入数据文件"));
+  locker.Rollback();
+  EXPECT_TRUE(PumpUntil([&] { return StoredText(id) == "typed"; }, 5000)) << "tried again during the run";
+
+  // A text the end of the run cannot store goes to a file beside the data file.
+  const KxString unsaved = DbFilePath() + ".unsaved-notes.txt";
+  DeleteFileA(unsaved.CStr());
+  page->BeginEdit();
+  page->textBox->SetText("later");
+  ASSERT_TRUE(locker.Exec("BEGIN EXCLUSIVE"));
+  TheNoteWindows.DestroyAll();
+  locker.Rollback();
+  locker.Close();
+  EXPECT_EQ("typed", StoredText(id));
+  EXPECT_NE(-1, ReadFileBytes(unsaved).Find(0, "later")) << unsaved.CStr();
+  DeleteFileA(unsaved.CStr());
+}
+
 TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
   int id = Store(200, 200, "", true, 0);
   TheNoteWindows.LoadAll();
@@ -242,6 +290,15 @@ TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
   EXPECT_EQ(typed, note->textBox->GetText());
   EXPECT_NE(typed, StoredText(id));
   EXPECT_TRUE(PumpUntil([&] { return StoredText(id) == typed; }, 4000)) << "the idle write";
+  // Typing that never pauses is written within two seconds of its first key all the same.
+  const DWORD started = GetTickCount();
+  while (StoredText(id) == typed && GetTickCount() - started < 3500) {
+    TypeText(L"x");
+    PumpFor(150);
+  }
+  EXPECT_NE(typed, StoredText(id)) << "written while typing goes on";
+  for (int i = 0; i < 40 && note->textBox->GetText() != typed; ++i) TapKey(VK_BACK);
+  EXPECT_TRUE(PumpUntil([&] { return StoredText(id) == typed; }, 4000));
   ASSERT_TRUE(TheDb.Exec("Update KX_NOTE set MODIDATE='2001-01-01'"));
   RECT grown = note->WindowRect();
   EXPECT_GT(grown.bottom - grown.top, 20) << "the note follows its two lines";

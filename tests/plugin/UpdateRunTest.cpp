@@ -14,6 +14,7 @@
 #include "kx/KxTaskBar.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxTime.h"
+#include "store/Backup.h"
 #include "store/KxDb.h"
 #include "store/Schema.h"
 #include "store/SysValues.h"
@@ -348,9 +349,14 @@ TEST_F(UpdateRun, SameVersionErrorPageAndTheWeeklyTimer) {
   EXPECT_EQ(KxTime::Today(), CheckDate());
   PumpFor(300);
   SaveBmp(CaptureWindow(kit), TestBinDir() + "\\kit-update-panel.bmp");
+  // A day that began while the program ran, with no copy yet: the next tick makes it.
+  const KxString todaysCopy = dir + "\\Backup\\" + BackupFileName(KxTime());
+  ASSERT_TRUE(FileExistsAt(todaysCopy)) << "the start made one";
+  ASSERT_TRUE(DeleteFileA(todaysCopy.CStr()));
   // Checked today: the timer's tick does not look for the new version published since.
   Publish("1.1", "good.vlx", true);
   PostMessageA(kit, WM_TIMER, 1, 0);
+  EXPECT_TRUE(WaitFor([&] { return FileExistsAt(todaysCopy); }, 5000)) << "the day's copy";
   PumpFor(1500);
   EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "最新版本1.1")) << "checked again before a week passed";
   Publish("1.0", "good.vlx", true);

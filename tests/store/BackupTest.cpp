@@ -99,4 +99,43 @@ TEST(Backup, ACopyTakesThePlaceOfAnUnreadableFileWhichIsKept) {
   RemoveTree(dir);
 }
 
+// A kill at any step of a restore leaves, once the next start has looked, either the
+// unreadable file as it was or the copy in its place; the unreadable file is never lost.
+TEST(Backup, ARestoreCutShortAnywhereIsUndoneOrFinishedByTheNextStart) {
+  struct { int stopAfter; bool finished; } cases[] = {{1, false}, {2, true}, {3, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stopAfter);
+    KxString dir = MakeScratchDir("backup-cut-short");
+    KxString path = dir + "\\Config.db";
+    KxDb db;
+    ASSERT_TRUE(db.Open(path));
+    ASSERT_TRUE(db.Exec("create table T (A integer)"));
+    ASSERT_TRUE(db.Exec("insert into T values (42)"));
+    ASSERT_EQ(BackupResult::kWritten, BackupDaily(db.Connection(), BackupDirectoryOf(dir), Day(3)));
+    db.Close();
+    Truncate(path);
+    const KxString damagedBytes = ReadFileBytes(path);
+    ASSERT_TRUE(WriteFileBytes(path + "-journal", "a journal of the damaged file"));
+
+    SetRestoreInterruption(c.stopAfter);
+    KxString damaged;
+    EXPECT_FALSE(RestoreBackup(path, BackupDirectoryOf(dir) + "\\Config-20261203.db", Day(9), damaged));
+    SetRestoreInterruption(0);
+    EXPECT_EQ(c.finished, FinishInterruptedRestore(path, Day(10)));
+    EXPECT_FALSE(FileExistsAt(path + ".restoring"));
+    if (c.finished) {
+      ASSERT_TRUE(db.Open(path));
+      EXPECT_EQ(42, db.SelectInt("T", "A", ""));
+      db.Close();
+      EXPECT_TRUE(ReadFileBytes(path + ".damaged-20261209-090507") == damagedBytes);
+      EXPECT_FALSE(FileExistsAt(path + "-journal")) << "no journal is played into the copy";
+      EXPECT_TRUE(FileExistsAt(path + ".damaged-20261209-090507-journal")) << "it stays with its file";
+    } else {
+      EXPECT_TRUE(ReadFileBytes(path) == damagedBytes);
+      EXPECT_TRUE(FileExistsAt(path + "-journal"));
+    }
+    RemoveTree(dir);
+  }
+}
+
 }  // namespace

@@ -96,6 +96,101 @@ TEST_F(StoreFiles, OpenStoreFindsOrCreatesTheFile) {
   TheDb.Close();
 }
 
+// A missing file with a good backup or unreadable leftovers beside it is never silently
+// replaced by an empty one.
+TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
+  const KxString db = ProgramDirectoryFiles::Db();
+  const KxString backups = ProgramDirectory() + "\\Backup";
+  struct {
+    bool backup, damaged, answer, opened;
+    const char* mark;   // MARK's text once opened: the backup's, or none in a new file
+    const char* asked;  // the question's first words after the path
+  } cases[] = {
+      {true, false, true, true, "备份", " 找到 "},
+      {true, true, false, true, nullptr, " 找到 "},
+      {false, true, false, false, nullptr, " 旁边只有"},
+      {false, true, true, true, nullptr, " 旁边只有"},
+      {false, false, false, true, nullptr, nullptr},
+  };
+  // Before each case and after the last, also when an assertion ended one early.
+  struct Cleanup {
+    KxString db, backups;
+    void operator()() const {
+      TheDb.Close();
+      DeleteFileA(db.CStr());
+      DeleteFileA((db + ".damaged-20261201-000000").CStr());
+      RemoveTree(backups);
+    }
+    ~Cleanup() { (*this)(); }
+  } cleanup{db, backups};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.backup << c.damaged << c.answer);
+    cleanup();
+    RemoveTree(from);
+    CreateDirectoryA(from.CStr(), NULL);
+    if (c.backup) {
+      MakeDataFile(from, "备份");
+      KxDb copy;
+      ASSERT_TRUE(copy.Open(from + "\\Config.db"));
+      KxTime day;
+      ASSERT_EQ(BackupResult::kWritten, BackupDaily(copy.Connection(), backups, day));
+      copy.Close();
+    }
+    if (c.damaged) {
+      ASSERT_TRUE(WriteFileBytes(db + ".damaged-20261201-000000", "not a database"));
+    }
+    EXPECT_EQ(c.opened, OpenStore(Dialogs::Answering(c.answer)));
+    if (c.asked) {
+      ASSERT_EQ(1u, Dialogs::asked.size());
+      EXPECT_EQ(0u, Dialogs::asked[0].find("找不到数据文件:" + std::string(db.CStr()) + c.asked));
+    } else {
+      EXPECT_TRUE(Dialogs::asked.empty());
+    }
+    EXPECT_EQ(c.opened, FileExistsAt(db));
+    if (c.opened) {
+      EXPECT_EQ(c.mark ? c.mark : "", std::string(TheDb.SelectText("MARK", "T", "").CStr()));
+    }
+  }
+}
+
+// A file another program holds or locks is busy, not damaged: the run ends with a word,
+// nothing is offered, renamed or restored.
+TEST_F(StoreFiles, ABusyFileIsNotTakenForADamagedOne) {
+  const KxString db = ProgramDirectoryFiles::Db();
+  MakeDataFile(ProgramDirectory(), "原样");
+  const KxString bytes = ReadFileBytes(db);
+  const std::string said = "数据文件正被其它程序使用或无法访问:" + std::string(db.CStr());
+  for (bool exclusiveHandle : {false, true}) {
+    SCOPED_TRACE(exclusiveHandle ? "held without sharing" : "locked by SQLite");
+    KxDb other;
+    struct Held {
+      HANDLE handle = INVALID_HANDLE_VALUE;
+      ~Held() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+      }
+    } held;
+    if (exclusiveHandle) {
+      held.handle = CreateFileA(db.CStr(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+      ASSERT_NE(INVALID_HANDLE_VALUE, held.handle);
+    } else {
+      ASSERT_TRUE(other.Open(db));
+      ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
+      ASSERT_TRUE(other.Exec("Insert Into MARK (T) values('x')"));
+    }
+    EXPECT_FALSE(OpenStore(Dialogs::Answering(true)));
+    if (held.handle != INVALID_HANDLE_VALUE) CloseHandle(held.handle);
+    held.handle = INVALID_HANDLE_VALUE;
+    if (other.IsOpen()) other.Rollback();
+    other.Close();
+    EXPECT_TRUE(Dialogs::asked.empty());
+    ASSERT_EQ(1u, Dialogs::told.size());
+    EXPECT_EQ(0u, Dialogs::told[0].find(said));
+    EXPECT_TRUE(ReadFileBytes(db) == bytes);
+  }
+  ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+  EXPECT_EQ("原样", std::string(TheDb.SelectText("MARK", "T", "").CStr()));
+}
+
 TEST_F(StoreFiles, MissingConfiguredFileAsksTheUser) {
   DeleteFileA(ProgramDirectoryFiles::Db().CStr());
   const KxString configured = to + "\\Config.db";
@@ -163,6 +258,42 @@ TEST_F(StoreFiles, MoveWithinTheDriveTakesTheDatabaseAlong) {
   EXPECT_EQ(2, TheDb.Count("MARK", ""));
   TheDb.Close();
   EXPECT_TRUE(MarkerIn(to + "\\Config.db") == "数据");
+}
+
+// A kill at any step of a move leaves a state the next start settles: the data in the
+// folder config.ini names, whether the move went through or not; a target's own file
+// stays until the rename replaces it.
+TEST_F(StoreFiles, AMoveCutShortAnywhereIsSettledByTheNextStart) {
+  struct { int stopAfter; bool targetFile; const char* movedTo; } cases[] = {
+      {1, false, "from"}, {2, false, "to"}, {1, true, "from"}, {2, true, "to"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.stopAfter << c.targetFile);
+    TheDb.Close();
+    RemoveTree(from);
+    RemoveTree(to);
+    CreateDirectoryA(from.CStr(), NULL);
+    CreateDirectoryA(to.CStr(), NULL);
+    MakeDataFile(from, "数据");
+    if (c.targetFile) MakeDataFile(to, "目标");
+    ProgramDirectoryFiles::WriteIni(from);
+    ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+    SetMoveInterruption(c.stopAfter);
+    EXPECT_FALSE(MoveDataDirectoryTo(to, Dialogs::Answering(true)));
+    SetMoveInterruption(0);
+    TheDb.Close();  // the kill
+
+    ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+    EXPECT_TRUE(Dialogs::asked.empty());
+    EXPECT_TRUE(RawDbPath() == (std::string(c.movedTo) == "to" ? to : from)) << RawDbPath().CStr();
+    EXPECT_EQ("数据", std::string(TheDb.SelectText("MARK", "T", "").CStr()));
+    TheDb.Close();
+    if (std::string(c.movedTo) == "from" && c.targetFile) {
+      EXPECT_TRUE(MarkerIn(to + "\\Config.db") == "目标") << "the target's own file stays until the rename";
+    }
+    char moveTo[16] = {};
+    GetPrivateProfileStringA("0", "MOVETO", "", moveTo, sizeof moveTo, ProgramDirectoryFiles::Ini().CStr());
+    EXPECT_STREQ("", moveTo) << "settled";
+  }
 }
 
 TEST_F(StoreFiles, MoveToAnotherDriveFailsAndKeepsTheOldFile) {

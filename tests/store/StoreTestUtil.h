@@ -126,6 +126,17 @@ private:
     RemoveDirectoryA(Ini().CStr());
     DeleteFileA(Db().CStr());
     DeleteFileA((Db() + "-journal").CStr());
+    // What a restore, a failed test or the end of a run may have left beside it.
+    for (const char* suffix : {".restoring", ".unsaved-notes.txt"}) DeleteFileA((Db() + suffix).CStr());
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((Db() + ".damaged-*").CStr(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        DeleteFileA((ProgramDirectory() + "\\" + found.cFileName).CStr());
+      } while (FindNextFileA(search, &found));
+      FindClose(search);
+    }
+    RemoveTree(ProgramDirectory() + "\\Backup");
   }
 };
 

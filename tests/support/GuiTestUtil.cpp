@@ -267,3 +267,34 @@ void SaveBmp(const Capture& c, const KxString& path) {
       put(54 + (c.height - 1 - y) * stride + x * 3, c.At(x, y), 3);
   WriteFileBytes(path, bytes);
 }
+
+std::vector<std::string> BoxesDuring(const std::function<void()>& run) {
+  std::vector<std::string> texts;
+  std::atomic<bool> done{false};
+  const DWORD thread = GetCurrentThreadId();
+  std::thread answerer([&] {
+    while (!done) {
+      HWND box = NULL;
+      EnumThreadWindows(thread, [](HWND w, LPARAM found) CALLBACK -> BOOL {
+        char className[16] = {};
+        GetClassNameA(w, className, sizeof className);
+        if (lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = w;
+        return FALSE;
+      }, reinterpret_cast<LPARAM>(&box));
+      if (box) {
+        char text[512] = {};
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        texts.push_back(text);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        while (IsWindow(box) && IsWindowVisible(box)) Sleep(20);
+      }
+      Sleep(50);
+    }
+  });
+  run();
+  PumpFor(500);  // a box posted for later
+  done = true;
+  answerer.join();
+  return texts;
+}

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "kx/base/KxString.h"
@@ -68,3 +69,6 @@ void PressCombination(std::initializer_list<WORD> modifiers, WORD key);
 bool PressCombinationUntil(std::initializer_list<WORD> modifiers, WORD key, const std::function<bool()>& done);
 // Types each character as a Unicode key event; an ANSI window receives its code-page bytes.
 void TypeText(const wchar_t* text);
+// The texts of the message boxes this thread shows while run runs (and in half a second
+// after, for a box posted for later), each answered with OK from another thread.
+std::vector<std::string> BoxesDuring(const std::function<void()>& run);
