@@ -7,13 +7,16 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 showcase=$1
 out=$2
-"$here/scripts/wine-exec" "$showcase" &
+# Wine itself, not wine-exec: that would start the program again when it ends at once
+# without a word, as a program ended by taskkill does.
+source "$here/scripts/wine-env.sh"
+wine "$showcase" &
 runner=$!
-# The program is ended on the Windows side: wine-exec runs Wine as a child, so ending the
-# script alone would leave the window on the screen for the tests that come after.
+# The program is ended on the Windows side, so that its window does not stay on the
+# screen for the tests that come after.
 stop_program() {
   "$here/scripts/wine-exec" taskkill /f /im "$(basename "$showcase")" >/dev/null 2>&1 ||
-    pkill -KILL -P "$runner" 2>/dev/null || true
+    kill -KILL "$runner" 2>/dev/null || true
   wait "$runner" 2>/dev/null || true
 }
 trap stop_program EXIT

@@ -69,18 +69,27 @@ bool AllBlack(const std::vector<DWORD>& pixels) {
 
 }  // namespace
 
+// Wine's display server shows a window some time after ShowWindow, and until then the
+// screen holds black where it stands. The top-level window is waited for, not hwnd
+// itself: a control may be painted black on purpose.
+void WaitUntilOnScreen(HWND hwnd) {
+  HWND root = GetAncestor(hwnd, GA_ROOT);
+  RECT r;
+  if (!root || !GetWindowRect(root, &r) || r.right <= r.left || r.bottom <= r.top) return;
+  PumpUntil([&] { return !AllBlack(ScreenPixels(r)); }, 2000);
+}
+
 Capture CaptureWindow(HWND hwnd) {
   Capture capture;
   RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
   PumpFor(30);
+  WaitUntilOnScreen(hwnd);
   RECT r;
   if (!GetWindowRect(hwnd, &r)) return capture;
   capture.width = r.right - r.left;
   capture.height = r.bottom - r.top;
   if (capture.width <= 0 || capture.height <= 0) return capture;
-  // Wine's display server shows a window some time after ShowWindow, and until then the
-  // screen holds black where it stands: read again until something else is there.
-  PumpUntil([&] { return !AllBlack(capture.pixels = ScreenPixels(r)); }, 2000);
+  capture.pixels = ScreenPixels(r);
   return capture;
 }
 

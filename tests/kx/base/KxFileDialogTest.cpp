@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <atomic>
+#include <cstdio>
 #include <functional>
 #include <thread>
 
@@ -73,18 +75,21 @@ public:
   explicit DialogDriver(std::function<void(HWND)> act)
       : worker([this, act, owner = GetCurrentThreadId()] {
           HWND dialog = NULL;
-          found = WaitFor([&] { return (dialog = DialogOfThread(owner, NULL)) != NULL; }, 60000);
+          found = WaitFor([&] { return (dialog = DialogOfThread(owner, NULL)) != NULL || returned; }, 60000) &&
+                  dialog != NULL;
           if (!found) return;
           Sleep(300);  // let the dialog finish filling itself
           act(dialog);
           if (WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 20000)) return;
           stuck = StuckDialogState(dialog, owner);
+          fprintf(stderr, "%s\n", stuck.CStr());
           Sleep(500);
           PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         }) {}
   ~DialogDriver() { Join(); }
   // Whether the dialog came and did what act asked of it.
   bool Join() {
+    returned = true;  // the dialog call has returned: a dialog not seen by now never comes
     if (worker.joinable()) worker.join();
     if (stuck.Length() > 0) ADD_FAILURE() << stuck.CStr();
     bool done = found && stuck.Length() == 0;
@@ -94,6 +99,7 @@ public:
 
 private:
   bool found = false;
+  std::atomic<bool> returned{false};
   KxString stuck;
   std::thread worker;
 };
