@@ -31,6 +31,20 @@ KxString Names(const std::vector<KxString>& paths) {
 // What a damaged file looks like: the first part of a real one.
 void Truncate(const KxString& path) { ASSERT_TRUE(WriteFileBytes(path, ReadFileBytes(path).Mid(1500, 0))); }
 
+// dir\Config.db holding 42 in T, copied on day 3 and then cut short. Returns the cut
+// file's bytes.
+KxString DamagedFileWithACopy(const KxString& dir) {
+  const KxString path = dir + "\\Config.db";
+  KxDb db;
+  EXPECT_TRUE(db.Open(path));
+  EXPECT_TRUE(db.Exec("create table T (A integer)"));
+  EXPECT_TRUE(db.Exec("insert into T values (42)"));
+  EXPECT_EQ(BackupResult::kWritten, BackupDaily(db.Connection(), BackupDirectoryOf(dir), Day(3)));
+  db.Close();
+  Truncate(path);
+  return ReadFileBytes(path);
+}
+
 TEST(Backup, AWeekOfStartsKeepsTheNewestSevenValidCopies) {
   KxString dir = MakeScratchDir("backup-week");
   KxString backups = BackupDirectoryOf(dir);
@@ -69,15 +83,9 @@ TEST(Backup, AWeekOfStartsKeepsTheNewestSevenValidCopies) {
 TEST(Backup, ACopyTakesThePlaceOfAnUnreadableFileWhichIsKept) {
   KxString dir = MakeScratchDir("backup-restore");
   KxString path = dir + "\\Config.db";
-  KxDb db;
-  ASSERT_TRUE(db.Open(path));
-  ASSERT_TRUE(db.Exec("create table T (A integer)"));
-  ASSERT_TRUE(db.Exec("insert into T values (42)"));
-  ASSERT_EQ(BackupResult::kWritten, BackupDaily(db.Connection(), BackupDirectoryOf(dir), Day(3)));
-  db.Close();
-  Truncate(path);
-  KxString damagedBytes = ReadFileBytes(path);
+  KxString damagedBytes = DamagedFileWithACopy(dir);
   EXPECT_FALSE(IsHealthyDatabaseFile(path));
+  KxDb db;
   EXPECT_FALSE(db.Open(path));
   ASSERT_TRUE(WriteFileBytes(path + "-journal", "a journal of the damaged file"));
 
@@ -107,15 +115,9 @@ TEST(Backup, ARestoreCutShortAnywhereIsUndoneOrFinishedByTheNextStart) {
     SCOPED_TRACE(c.stopAfter);
     KxString dir = MakeScratchDir("backup-cut-short");
     KxString path = dir + "\\Config.db";
-    KxDb db;
-    ASSERT_TRUE(db.Open(path));
-    ASSERT_TRUE(db.Exec("create table T (A integer)"));
-    ASSERT_TRUE(db.Exec("insert into T values (42)"));
-    ASSERT_EQ(BackupResult::kWritten, BackupDaily(db.Connection(), BackupDirectoryOf(dir), Day(3)));
-    db.Close();
-    Truncate(path);
-    const KxString damagedBytes = ReadFileBytes(path);
+    const KxString damagedBytes = DamagedFileWithACopy(dir);
     ASSERT_TRUE(WriteFileBytes(path + "-journal", "a journal of the damaged file"));
+    KxDb db;
 
     SetRestoreInterruption(c.stopAfter);
     KxString damaged;
