@@ -109,11 +109,6 @@ int RunRename(KxApp& app) {
 
 const char kRemoveOwnFilesSwitch[] = "-remove-own-files";
 
-bool EndsWithNoCase(const KxString& text, const char* end) {
-  int n = lstrlenA(end);
-  return text.Length() >= n && lstrcmpiA(text.CStr() + text.Length() - n, end) == 0;
-}
-
 // The product name in a program file's version resource. The version library is no DLL
 // the system maps for every process, so it comes from the system folder.
 KxString ProductNameOf(const KxString& path) {

@@ -170,10 +170,7 @@ KxString NewestBareDamaged(const KxString& dbPath) {
   do {
     KxString path = dir + "\\" + found.cFileName;
     bool sidecar = false;
-    for (const char* suffix : kSidecars) {
-      int n = lstrlenA(suffix);
-      sidecar = sidecar || (path.Length() > n && lstrcmpiA(path.CStr() + path.Length() - n, suffix) == 0);
-    }
+    for (const char* suffix : kSidecars) sidecar = sidecar || EndsWithNoCase(path, suffix);
     bool bare = true;
     for (const char* suffix : kSidecars) bare = bare && !FileExists(path + suffix);
     // Stamps sort as the times do.
@@ -186,12 +183,7 @@ KxString NewestBareDamaged(const KxString& dbPath) {
 // Copies source to target and flushes it, so that the copy is whole on the disk before
 // anything else is moved.
 bool CopyDurably(const KxString& source, const KxString& target) {
-  if (!CopyFileA(source.CStr(), target.CStr(), FALSE)) return false;
-  HANDLE file = CreateFileA(target.CStr(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool flushed = FlushFileBuffers(file) != FALSE;
-  CloseHandle(file);
-  return flushed;
+  return CopyFileTo(target, source) && FlushToDisk(target);
 }
 
 }  // namespace

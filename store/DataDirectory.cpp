@@ -138,16 +138,12 @@ namespace {
 int moveStopsAfter = 0;
 
 // One key of config.ini, flushed to the disk before the call returns (value nullptr
-// deletes the key).
+// deletes the key; no one waits on a deletion's flush).
 bool WriteIniDurably(const char* key, const char* value) {
   KxString ini = ConfigIniPath();
   if (!WritePrivateProfileStringA(kIniSection, key, value, ini.CStr())) return false;
   WritePrivateProfileStringA(NULL, NULL, NULL, ini.CStr());  // the system's cache goes out
-  HANDLE file = CreateFileA(ini.CStr(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-  if (file == INVALID_HANDLE_VALUE) return value == nullptr;
-  bool flushed = FlushFileBuffers(file) != FALSE;
-  CloseHandle(file);
-  return flushed;
+  return FlushToDisk(ini) || value == nullptr;
 }
 
 }  // namespace

@@ -95,6 +95,19 @@ bool IsDirectory(const KxString& path) {
 
 bool RemoveFile(const KxString& path) { return remove(path.CStr()) == 0; }
 
+bool FlushToDisk(const KxString& path) {
+  HANDLE file = CreateFileA(path.CStr(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool flushed = FlushFileBuffers(file) != FALSE;
+  CloseHandle(file);
+  return flushed;
+}
+
+bool EndsWithNoCase(const KxString& text, const char* end) {
+  int n = lstrlenA(end);
+  return text.Length() >= n && lstrcmpiA(text.CStr() + text.Length() - n, end) == 0;
+}
+
 bool CopyFileTo(const KxString& target, const KxString& source) {
   return CopyFileA(source.CStr(), target.CStr(), FALSE) != 0;
 }

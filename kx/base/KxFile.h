@@ -30,6 +30,13 @@ bool MoveFileTo(const KxString& target, const KxString& source);
 // False when the two paths are the same bytes; otherwise MoveFileTo.
 bool RenameIfDifferent(const KxString& target, const KxString& source);
 
+// The bytes written to the file reach the disk before this returns; false when it cannot
+// be opened or flushed.
+bool FlushToDisk(const KxString& path);
+
+// text ends with end, ASCII letters compared in either case.
+bool EndsWithNoCase(const KxString& text, const char* end);
+
 // Position of the last byte equal to ch that is a character of its own (not the second
 // byte of a double-byte character), or -1. ch must be an ASCII byte.
 int FindLastChar(const KxString& text, char ch);
