@@ -32,7 +32,12 @@ const char kTextNotStored[] =
     "便签的文字未能写入数据文件,程序退出时会再试一次. 请查看数据文件所在的目录是否可写入.";
 // Beside the data file: the texts the end of a run could not store.
 const char kUnsavedSuffix[] = ".unsaved-notes.txt";
+const char kChangeNotStored[] =
+    "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
+// Typing that rests this long is written, so a killed process loses at most this much.
+const UINT kIdleSaveMs = 2000;
 
+// bytes at the end of path (made when missing), on the disk before this returns.
 bool AppendFileBytes(const KxString& path, const KxString& bytes) {
   HANDLE file = CreateFileA(path.CStr(), FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, NULL);
@@ -43,10 +48,6 @@ bool AppendFileBytes(const KxString& path, const KxString& bytes) {
   CloseHandle(file);
   return ok;
 }
-const char kChangeNotStored[] =
-    "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
-// Typing that rests this long is written, so a killed process loses at most this much.
-const UINT kIdleSaveMs = 2000;
 
 enum NoteMenuId {
   kMenuHide = 1,
