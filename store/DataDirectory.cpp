@@ -52,6 +52,11 @@ KxString MissingWithBackupQuestion(const KxString& path, const KxString& backup)
          " 点击\"是\"用这份备份恢复数据,点击\"否\"生成新的空数据文件.";
 }
 
+KxString EmptyWithBackupQuestion(const KxString& path, const KxString& backup) {
+  return "数据文件是空的(0 字节):" + path + " 找到 " + BackupDateText(backup) + " 的备份:" + backup +
+         " 点击\"是\"用这份备份恢复数据(空文件保留在旁边),点击\"否\"从空数据文件开始.";
+}
+
 KxString MissingWithLeftoversQuestion(const KxString& path) {
   return "找不到数据文件:" + path +
          " 旁边只有无法读取的旧数据文件(保持原样). 点击\"是\"生成新的空数据文件,点击\"否\"退出程序.";
@@ -101,19 +106,34 @@ bool HasLeftovers(const KxString& path) {
   return true;
 }
 
+// The newest good copy beside path, offered with the question made for it; offered says
+// whether there was one. False only when the copy was wanted and could not be put back.
+bool OfferBackup(const KxString& path, KxString (*question)(const KxString&, const KxString&),
+                 const StoreDialogs& dialogs, bool& offered) {
+  KxString backup;
+  offered = NewestGoodBackup(BackupDirectoryOf(ParentDirectory(path)), backup);
+  if (!offered || !Ask(dialogs, question(path, backup))) return true;
+  KxString damaged;
+  if (RestoreBackup(path, backup, KxTime(), damaged)) return true;
+  Tell(dialogs, NotRestoredMessage(path));
+  return false;
+}
+
 // Before a new, empty file is made in place of a missing one: a good backup beside it is
 // offered first, and leftovers that cannot be read are named. A fresh folder asks nothing.
 // False ends the run; true when the file is back from a backup or may be created.
 bool SettleMissingFile(const KxString& path, const StoreDialogs& dialogs) {
-  KxString backup;
-  if (NewestGoodBackup(BackupDirectoryOf(ParentDirectory(path)), backup)) {
-    if (!Ask(dialogs, MissingWithBackupQuestion(path, backup))) return true;
-    KxString damaged;
-    if (RestoreBackup(path, backup, KxTime(), damaged)) return true;
-    Tell(dialogs, NotRestoredMessage(path));
-    return false;
-  }
-  return !HasLeftovers(path) || Ask(dialogs, MissingWithLeftoversQuestion(path));
+  bool offered = false;
+  if (!OfferBackup(path, MissingWithBackupQuestion, dialogs, offered)) return false;
+  return offered || !HasLeftovers(path) || Ask(dialogs, MissingWithLeftoversQuestion(path));
+}
+
+// A file of no bytes opens as an empty store, yet holds nothing of the user's (a power cut
+// or another program cut it): a good copy beside it is offered before it is taken as new.
+bool IsEmptyFile(const KxString& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  return GetFileAttributesExA(path.CStr(), GetFileExInfoStandard, &data) &&
+         !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeLow == 0 && data.nFileSizeHigh == 0;
 }
 
 // A file the user offers as the database must be one before the store switches to it.
@@ -178,6 +198,8 @@ bool OpenStore(const StoreDialogs& dialogs) {
     path = DbFileIn(ProgramDirectory());
     if (!FileExists(path) && !SettleMissingFile(path, dialogs)) return false;
   }
+  bool offered = false;
+  if (IsEmptyFile(path) && !OfferBackup(path, EmptyWithBackupQuestion, dialogs, offered)) return false;
   bool existed = FileExists(path);
   if (TheDb.Open(path)) {
     openedPath = path;

@@ -153,6 +153,65 @@ TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
   }
 }
 
+// A file of no bytes is never silently taken as a new store while a good copy is there;
+// a restore keeps it beside the copy.
+TEST_F(StoreFiles, AnEmptyFileIsOfferedTheCopyFirst) {
+  const KxString db = ProgramDirectoryFiles::Db();
+  const KxString backups = ProgramDirectory() + "\\Backup";
+  struct {
+    bool backup, answer;
+    const char* mark;  // MARK's text once opened
+    bool asked, keptAside;
+  } cases[] = {
+      {true, true, "备份", true, true},
+      {true, false, "", true, false},
+      {false, true, "", false, false},
+  };
+  struct Cleanup {
+    KxString db, backups;
+    void operator()() const {
+      TheDb.Close();
+      DeleteFileA(db.CStr());
+      WIN32_FIND_DATAA found;
+      HANDLE search = FindFirstFileA((db + ".damaged-*").CStr(), &found);
+      if (search != INVALID_HANDLE_VALUE) {
+        do DeleteFileA((ParentDirectory(db) + "\\" + found.cFileName).CStr());
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+      }
+      RemoveTree(backups);
+    }
+    ~Cleanup() { (*this)(); }
+  } cleanup{db, backups};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.backup << c.answer);
+    cleanup();
+    RemoveTree(from);
+    CreateDirectoryA(from.CStr(), NULL);
+    if (c.backup) {
+      MakeDataFile(from, "备份");
+      KxDb copy;
+      ASSERT_TRUE(copy.Open(from + "\\Config.db"));
+      ASSERT_EQ(BackupResult::kWritten, BackupDaily(copy.Connection(), backups, KxTime()));
+      copy.Close();
+    }
+    ASSERT_TRUE(WriteFileBytes(db, ""));
+    EXPECT_TRUE(OpenStore(Dialogs::Answering(c.answer)));
+    ASSERT_EQ(c.asked ? 1u : 0u, Dialogs::asked.size());
+    if (c.asked) {
+      EXPECT_EQ(0u, Dialogs::asked[0].find("数据文件是空的(0 字节):" + std::string(db.CStr())));
+    }
+    EXPECT_EQ(c.mark, std::string(TheDb.SelectText("MARK", "T", "").CStr()));
+    WIN32_FIND_DATAA found;
+    HANDLE aside = FindFirstFileA((db + ".damaged-*").CStr(), &found);
+    EXPECT_EQ(c.keptAside, aside != INVALID_HANDLE_VALUE);
+    if (aside != INVALID_HANDLE_VALUE) {
+      EXPECT_EQ(0u, found.nFileSizeLow) << "the empty file itself";
+      FindClose(aside);
+    }
+  }
+}
+
 // A file another program holds or locks is busy, not damaged: the run ends with a word,
 // nothing is offered, renamed or restored.
 TEST_F(StoreFiles, ABusyFileIsNotTakenForADamagedOne) {
