@@ -54,7 +54,7 @@ KxString MissingWithBackupQuestion(const KxString& path, const KxString& backup)
 
 KxString EmptyWithBackupQuestion(const KxString& path, const KxString& backup) {
   return "数据文件是空的(0 字节):" + path + " 找到 " + BackupDateText(backup) + " 的备份:" + backup +
-         " 点击\"是\"用这份备份恢复数据(空文件保留在旁边),点击\"否\"从空数据文件开始.";
+         " 点击\"是\"用这份备份恢复数据(空文件改名保留在原处),点击\"否\"使用空数据文件(原有设置不会出现,备份保持原样).";
 }
 
 KxString MissingWithLeftoversQuestion(const KxString& path) {
@@ -136,6 +136,16 @@ bool IsEmptyFile(const KxString& path) {
          !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeLow == 0 && data.nFileSizeHigh == 0;
 }
 
+// Another program has the file open in a way that keeps it from being renamed: a program
+// still writing it, most likely. Such a file is busy, not empty.
+bool IsHeldElsewhere(const KxString& path) {
+  HANDLE file = CreateFileA(path.CStr(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(file);
+  return false;
+}
+
 // A file the user offers as the database must be one before the store switches to it.
 bool IsReadableDatabaseFile(const KxString& path) {
   KxDb probe;
@@ -198,8 +208,14 @@ bool OpenStore(const StoreDialogs& dialogs) {
     path = DbFileIn(ProgramDirectory());
     if (!FileExists(path) && !SettleMissingFile(path, dialogs)) return false;
   }
-  bool offered = false;
-  if (IsEmptyFile(path) && !OfferBackup(path, EmptyWithBackupQuestion, dialogs, offered)) return false;
+  if (IsEmptyFile(path)) {
+    if (IsHeldElsewhere(path)) {
+      Tell(dialogs, BusyFileMessage(path));
+      return false;
+    }
+    bool offered = false;
+    if (!OfferBackup(path, EmptyWithBackupQuestion, dialogs, offered)) return false;
+  }
   bool existed = FileExists(path);
   if (TheDb.Open(path)) {
     openedPath = path;

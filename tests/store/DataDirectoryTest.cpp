@@ -75,6 +75,37 @@ protected:
     ASSERT_TRUE(db.Exec("create table MARK (T VARCHAR(40))"));
     ASSERT_TRUE(db.Exec(KxString("Insert Into MARK (T) values(") + SqlQuote(text) + ")"));
   }
+  // A good copy, marked "备份", in the program directory's backups.
+  void MakeBackup() {
+    RemoveTree(from);
+    CreateDirectoryA(from.CStr(), NULL);
+    MakeDataFile(from, "备份");
+    KxDb copy;
+    ASSERT_TRUE(copy.Open(from + "\\Config.db"));
+    ASSERT_EQ(BackupResult::kWritten, BackupDaily(copy.Connection(), Backups(), KxTime()));
+  }
+  static KxString Backups() { return ProgramDirectory() + "\\Backup"; }
+  // The program directory's data file, what restores put beside it and its backups.
+  struct Leftovers {
+    void operator()() const {
+      TheDb.Close();
+      const KxString db = ProgramDirectoryFiles::Db();
+      DeleteFileA(db.CStr());
+      for (const KxString& aside : DamagedBeside(db)) DeleteFileA(aside.CStr());
+      RemoveTree(Backups());
+    }
+    ~Leftovers() { (*this)(); }
+  };
+  static std::vector<KxString> DamagedBeside(const KxString& db) {
+    std::vector<KxString> found;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((db + ".damaged-*").CStr(), &data);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do found.push_back(ParentDirectory(db) + "\\" + data.cFileName);
+    while (FindNextFileA(search, &data));
+    FindClose(search);
+    return found;
+  }
   ProgramDirectoryFiles files;
   KxString from, to;
 };
@@ -100,7 +131,6 @@ TEST_F(StoreFiles, OpenStoreFindsOrCreatesTheFile) {
 // replaced by an empty one.
 TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
   const KxString db = ProgramDirectoryFiles::Db();
-  const KxString backups = ProgramDirectory() + "\\Backup";
   struct {
     bool backup, damaged, answer, opened;
     const char* mark;   // MARK's text once opened: the backup's, or none in a new file
@@ -113,29 +143,11 @@ TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
       {false, false, false, true, nullptr, nullptr},
   };
   // Before each case and after the last, also when an assertion ended one early.
-  struct Cleanup {
-    KxString db, backups;
-    void operator()() const {
-      TheDb.Close();
-      DeleteFileA(db.CStr());
-      DeleteFileA((db + ".damaged-20261201-000000").CStr());
-      RemoveTree(backups);
-    }
-    ~Cleanup() { (*this)(); }
-  } cleanup{db, backups};
+  Leftovers cleanup;
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.backup << c.damaged << c.answer);
     cleanup();
-    RemoveTree(from);
-    CreateDirectoryA(from.CStr(), NULL);
-    if (c.backup) {
-      MakeDataFile(from, "备份");
-      KxDb copy;
-      ASSERT_TRUE(copy.Open(from + "\\Config.db"));
-      KxTime day;
-      ASSERT_EQ(BackupResult::kWritten, BackupDaily(copy.Connection(), backups, day));
-      copy.Close();
-    }
+    if (c.backup) MakeBackup();
     if (c.damaged) {
       ASSERT_TRUE(WriteFileBytes(db + ".damaged-20261201-000000", "not a database"));
     }
@@ -157,57 +169,41 @@ TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
 // a restore keeps it beside the copy.
 TEST_F(StoreFiles, AnEmptyFileIsOfferedTheCopyFirst) {
   const KxString db = ProgramDirectoryFiles::Db();
-  const KxString backups = ProgramDirectory() + "\\Backup";
   struct {
-    bool backup, answer;
+    bool backup, held, answer, opened;
     const char* mark;  // MARK's text once opened
-    bool asked, keptAside;
+    const char* said;  // the first words of the question or message
+    bool keptAside;
   } cases[] = {
-      {true, true, "备份", true, true},
-      {true, false, "", true, false},
-      {false, true, "", false, false},
+      {true, false, true, true, "备份", "数据文件是空的(0 字节):", true},
+      {true, false, false, true, "", "数据文件是空的(0 字节):", false},
+      {false, false, true, true, "", nullptr, false},
+      {true, true, true, false, nullptr, "数据文件正被其它程序使用或无法访问:", false},
   };
-  struct Cleanup {
-    KxString db, backups;
-    void operator()() const {
-      TheDb.Close();
-      DeleteFileA(db.CStr());
-      WIN32_FIND_DATAA found;
-      HANDLE search = FindFirstFileA((db + ".damaged-*").CStr(), &found);
-      if (search != INVALID_HANDLE_VALUE) {
-        do DeleteFileA((ParentDirectory(db) + "\\" + found.cFileName).CStr());
-        while (FindNextFileA(search, &found));
-        FindClose(search);
-      }
-      RemoveTree(backups);
-    }
-    ~Cleanup() { (*this)(); }
-  } cleanup{db, backups};
+  Leftovers cleanup;
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.backup << c.answer);
+    SCOPED_TRACE(testing::Message() << c.backup << c.held << c.answer);
     cleanup();
-    RemoveTree(from);
-    CreateDirectoryA(from.CStr(), NULL);
-    if (c.backup) {
-      MakeDataFile(from, "备份");
-      KxDb copy;
-      ASSERT_TRUE(copy.Open(from + "\\Config.db"));
-      ASSERT_EQ(BackupResult::kWritten, BackupDaily(copy.Connection(), backups, KxTime()));
-      copy.Close();
-    }
+    if (c.backup) MakeBackup();
     ASSERT_TRUE(WriteFileBytes(db, ""));
-    EXPECT_TRUE(OpenStore(Dialogs::Answering(c.answer)));
-    ASSERT_EQ(c.asked ? 1u : 0u, Dialogs::asked.size());
-    if (c.asked) {
-      EXPECT_EQ(0u, Dialogs::asked[0].find("数据文件是空的(0 字节):" + std::string(db.CStr())));
+    HANDLE held = c.held ? CreateFileA(db.CStr(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) : INVALID_HANDLE_VALUE;
+    EXPECT_EQ(c.opened, OpenStore(Dialogs::Answering(c.answer)));
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    const std::vector<std::string>& said = c.held ? Dialogs::told : Dialogs::asked;
+    ASSERT_EQ(c.said ? 1u : 0u, said.size());
+    if (c.said) {
+      EXPECT_EQ(0u, said[0].find(c.said + std::string(db.CStr())));
     }
-    EXPECT_EQ(c.mark, std::string(TheDb.SelectText("MARK", "T", "").CStr()));
-    WIN32_FIND_DATAA found;
-    HANDLE aside = FindFirstFileA((db + ".damaged-*").CStr(), &found);
-    EXPECT_EQ(c.keptAside, aside != INVALID_HANDLE_VALUE);
-    if (aside != INVALID_HANDLE_VALUE) {
-      EXPECT_EQ(0u, found.nFileSizeLow) << "the empty file itself";
-      FindClose(aside);
+    if (c.mark) {
+      EXPECT_EQ(c.mark, std::string(TheDb.SelectText("MARK", "T", "").CStr()));
+    }
+    std::vector<KxString> aside = DamagedBeside(db);
+    ASSERT_EQ(c.keptAside ? 1u : 0u, aside.size());
+    if (c.keptAside) {
+      EXPECT_TRUE(ReadFileBytes(aside[0]).IsEmpty()) << "the empty file itself";
+    }
+    if (!c.opened) {
+      EXPECT_TRUE(FileExistsAt(db) && ReadFileBytes(db).IsEmpty()) << "a held file stays as it is";
     }
   }
 }
