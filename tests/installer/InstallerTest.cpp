@@ -168,7 +168,9 @@ TEST_F(Installer, AnsweringNoByKeysRemovesTheDataAndOnlyVelixFiles) {
   PluginRecord plugin;
   plugin.id = "9001";
   plugin.path = "sample.vlx";
-  EXPECT_TRUE(InsertPlugin(plugin));
+  // The running program may be reading the file (its day's copy at the start): the row
+  // goes in once it lets go.
+  EXPECT_TRUE(WaitFor([&] { return InsertPlugin(plugin); }, 10000));
   TheDb.Close();
   struct File {
     const char* name;
