@@ -6,8 +6,39 @@
 
 DesktopManager* TheDesktops = nullptr;
 
-const char kStoreKey[] = "Software\\Velix";
-const char kStoreValue[] = "HiddenWindows";
+const char kStoreKey[] = "Software\\Velix\\HiddenWindows";
+
+namespace {
+
+// Where earlier versions kept the store: a value that outlived a restart of the system and
+// was shared by every session of the user. Its handles mean nothing now; it is removed.
+const char kOldStoreKey[] = "Software\\Velix";
+const char kOldStoreValue[] = "HiddenWindows";
+
+// Filled once, before any store call: a crashing process reads it without allocating.
+char storeValue[16] = "";
+
+}  // namespace
+
+const char* StoreValueName() {
+  if (!storeValue[0]) {
+    DWORD session = 0;
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) session = 0;
+    wsprintfA(storeValue, "%lu", static_cast<unsigned long>(session));
+  }
+  return storeValue;
+}
+
+ULONGLONG ProcessCreationTime(DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (!process) return 0;
+  FILETIME created = {}, exited = {}, kernel = {}, user = {};
+  ULONGLONG time = 0;
+  if (GetProcessTimes(process, &created, &exited, &kernel, &user))
+    time = (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+  CloseHandle(process);
+  return time;
+}
 
 namespace {
 
@@ -35,21 +66,31 @@ bool ParseNumber(const char* begin, const char* end, int base, unsigned long lon
   return true;
 }
 
+// The end of the field that starts at begin: the next blank, or null when there is none.
+const char* FieldEnd(const char* begin, const char* end) {
+  return static_cast<const char*>(std::memchr(begin, ' ', end - begin));
+}
+
 bool ParseLine(const char* begin, const char* end, StoredWindow& window) {
-  const char* handleEnd = static_cast<const char*>(std::memchr(begin, ' ', end - begin));
+  const char* handleEnd = FieldEnd(begin, end);
   if (!handleEnd) return false;
-  const char* pidEnd = static_cast<const char*>(std::memchr(handleEnd + 1, ' ', end - handleEnd - 1));
+  const char* pidEnd = FieldEnd(handleEnd + 1, end);
   if (!pidEnd) return false;
+  const char* createdEnd = FieldEnd(pidEnd + 1, end);
+  if (!createdEnd) return false;
   unsigned long long handle = 0;
   unsigned long long pid = 0;
+  unsigned long long created = 0;
   if (!ParseNumber(begin, handleEnd, 16, static_cast<uintptr_t>(-1), handle) || handle == 0) return false;
   if (!ParseNumber(handleEnd + 1, pidEnd, 10, 0xFFFFFFFFull, pid)) return false;
-  const char* name = pidEnd + 1;
+  if (!ParseNumber(pidEnd + 1, createdEnd, 16, ~0ull, created)) return false;
+  const char* name = createdEnd + 1;
   if (name == end || end - name >= kMaxClassName) return false;
   for (const char* p = name; p < end; ++p)
     if (static_cast<unsigned char>(*p) < 0x20) return false;
   window.hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(handle));
   window.processId = static_cast<DWORD>(pid);
+  window.processCreated = created;
   window.className = KxString(name, static_cast<int>(end - name));
   return true;
 }
@@ -58,10 +99,10 @@ bool ParseLine(const char* begin, const char* end, StoredWindow& window) {
 
 void WriteStore(const KxString& text) {
   HKEY key = NULL;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) !=
-      ERROR_SUCCESS)
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, NULL, REG_OPTION_VOLATILE, KEY_SET_VALUE, NULL, &key,
+                      NULL) != ERROR_SUCCESS)
     return;
-  RegSetValueExA(key, kStoreValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.CStr()),
+  RegSetValueExA(key, storeValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.CStr()),
                  static_cast<DWORD>(text.Length() + 1));
   RegCloseKey(key);
 }
@@ -70,7 +111,14 @@ void WriteStore(const KxString& text) {
 void ClearStore() {
   HKEY key = NULL;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueA(key, kStoreValue);
+  RegDeleteValueA(key, storeValue);
+  RegCloseKey(key);
+}
+
+void ClearOldStore() {
+  HKEY key = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kOldStoreKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegDeleteValueA(key, kOldStoreValue);
   RegCloseKey(key);
 }
 
@@ -81,10 +129,10 @@ KxString ReadStore() {
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return text;
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(key, kStoreValue, NULL, &type, NULL, &size) == ERROR_SUCCESS && type == REG_SZ &&
+  if (RegQueryValueExA(key, storeValue, NULL, &type, NULL, &size) == ERROR_SUCCESS && type == REG_SZ &&
       size <= static_cast<DWORD>(kStoreMaxBytes) + 1 && text.Resize(static_cast<int>(size))) {
     DWORD got = size;
-    if (RegQueryValueExA(key, kStoreValue, NULL, &type, reinterpret_cast<BYTE*>(text.Buffer()), &got) !=
+    if (RegQueryValueExA(key, storeValue, NULL, &type, reinterpret_cast<BYTE*>(text.Buffer()), &got) !=
             ERROR_SUCCESS ||
         got > size) {
       text = "";
@@ -99,18 +147,21 @@ KxString ReadStore() {
 }
 
 // Shows what the store names, as far as each window is still the one stored: alive, still
-// hidden, still top-level, of the same process and class. Async: a hung program must not
-// hold up the start.
+// hidden, still top-level, of the same process (id and start time) and class. Async: a hung
+// program must not hold up the start.
 void ShowLeftHidden() {
   for (const StoredWindow& stored : ParseStoredWindows(ReadStore())) {
     HWND hwnd = stored.hwnd;
     if (!IsWindow(hwnd) || IsWindowVisible(hwnd) || GetAncestor(hwnd, GA_PARENT) != GetDesktopWindow()) continue;
     DWORD processId = 0;
     GetWindowThreadProcessId(hwnd, &processId);
-    if (processId != stored.processId || StoredClassName(hwnd) != stored.className) continue;
-    ShowWindowAsync(hwnd, SW_SHOW);
+    if (processId != stored.processId || ProcessCreationTime(processId) != stored.processCreated ||
+        StoredClassName(hwnd) != stored.className)
+      continue;
+    ShowWindowAsync(hwnd, SW_SHOWNA);
   }
   ClearStore();
+  ClearOldStore();
 }
 
 // Another thread's window asynchronously: a synchronous call waits for that thread, and a
@@ -138,10 +189,11 @@ LONG WINAPI ShowAllOnCrash(EXCEPTION_POINTERS* info) {
 KxString FormatStoredWindows(const std::vector<StoredWindow>& windows) {
   KxString text;
   for (const StoredWindow& window : windows) {
-    char head[48];
-    std::snprintf(head, sizeof(head), "%llX %lu ",
+    char head[64];
+    std::snprintf(head, sizeof(head), "%llX %lu %llX ",
                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window.hwnd)),
-                  static_cast<unsigned long>(window.processId));
+                  static_cast<unsigned long>(window.processId),
+                  static_cast<unsigned long long>(window.processCreated));
     int lineLength = static_cast<int>(std::strlen(head)) + window.className.Length();
     if (text.Length() + 1 + lineLength > kStoreMaxBytes) break;
     if (!text.IsEmpty()) text += "\n";
@@ -176,6 +228,7 @@ KxString StoredClassName(HWND hwnd) {
 
 DesktopManager::DesktopManager()
     : taskbarWindow(FindWindowA("Shell_TrayWnd", NULL)), desktopWindow(FindWindowA("Progman", NULL)) {
+  StoreValueName();
   ShowLeftHidden();
   WNDCLASSA wc = {};
   wc.lpfnWndProc = SessionProc;
@@ -198,7 +251,7 @@ void DesktopManager::ShowAllNow() { ShowRemembered(ShowWindowAsync); }
 void DesktopManager::ShowRemembered(BOOL(WINAPI* show)(HWND, int)) {
   for (std::vector<HWND>& slot : slots) {
     for (HWND hwnd : slot)
-      if (IsWindow(hwnd)) show(hwnd, SW_SHOW);
+      if (IsWindow(hwnd)) show(hwnd, SW_SHOWNA);
     slot.clear();
   }
   ClearStore();
@@ -224,9 +277,22 @@ bool DesktopManager::Excluded(HWND hwnd) const {
   return false;
 }
 
+bool DesktopManager::RememberedElsewhere(HWND hwnd) const {
+  for (int index = 0; index < kCount; ++index) {
+    if (index == current) continue;
+    for (HWND remembered : slots[index])
+      if (remembered == hwnd) return true;
+  }
+  return false;
+}
+
 BOOL CALLBACK DesktopManager::Collect(HWND hwnd, LPARAM self) {
   DesktopManager* manager = reinterpret_cast<DesktopManager*>(self);
-  if (!manager->Excluded(hwnd) && IsWindowVisible(hwnd)) manager->slots[manager->current].push_back(hwnd);
+  // A window remembered for another desktop is still visible when its program has not yet
+  // done the last switch's asynchronous hide, or when it showed itself since: either way it
+  // stays that desktop's.
+  if (!manager->Excluded(hwnd) && IsWindowVisible(hwnd) && !manager->RememberedElsewhere(hwnd))
+    manager->slots[manager->current].push_back(hwnd);
   return TRUE;
 }
 
@@ -239,7 +305,7 @@ void DesktopManager::SwitchDesktop(int index) {
   for (HWND hwnd : slots[current]) ShowWithoutWaiting(hwnd, SW_HIDE);
   current = index;
   for (HWND hwnd : slots[current])
-    if (IsWindow(hwnd)) ShowWithoutWaiting(hwnd, SW_SHOW);
+    if (IsWindow(hwnd)) ShowWithoutWaiting(hwnd, SW_SHOWNA);
   slots[current].clear();
   SaveHidden();
 }
@@ -250,7 +316,7 @@ void DesktopManager::SaveHidden() const {
     for (HWND hwnd : slot) {
       DWORD processId = 0;
       if (!IsWindow(hwnd) || !GetWindowThreadProcessId(hwnd, &processId)) continue;
-      hidden.push_back(StoredWindow{hwnd, processId, StoredClassName(hwnd)});
+      hidden.push_back(StoredWindow{hwnd, processId, ProcessCreationTime(processId), StoredClassName(hwnd)});
     }
   }
   if (hidden.empty()) ClearStore();

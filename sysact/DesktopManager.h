@@ -1,12 +1,16 @@
 #pragma once
 // Eight virtual desktops made of remembered window sets: leaving a desktop hides every
 // visible top-level window (except the shell's own) and remembers it there; coming back
-// shows them again. Whatever is still hidden when the manager goes is shown again.
+// shows them again, without activating any. Whatever is still hidden when the manager goes is shown again.
 //
 // A run can also end without the destructor: killed, crashed, or cut off by the end of
 // the session. So the hidden set is kept in the registry after every switch, and the
 // next run's manager shows again what a dead run left hidden. The end of the session and
 // a crash (through DesktopCrashGuard) show everything before the process goes.
+//
+// A window belongs to one desktop at a time: a window that shows itself while it is
+// remembered for another desktop stays remembered there only, and is left alone until
+// that desktop is shown.
 
 #include <windows.h>
 
@@ -14,16 +18,21 @@
 
 #include "kx/base/KxString.h"
 
-// One window in the registry store: its handle, the process that owned it and its class,
-// so that a handle value reused by another window is never shown by mistake.
+// One window in the registry store: its handle, the process that owned it, that process's
+// creation time and the window's class, so that a handle or process id reused by another
+// window or program is never shown by mistake.
 struct StoredWindow {
   HWND hwnd;
   DWORD processId;
+  ULONGLONG processCreated;  // FILETIME as one number; 0 where it could not be read
   KxString className;
 };
 
-// The store's text: one "handle(hex) process-id(decimal) class" line a window, joined by
-// '\n'. Format stops before kStoreMaxBytes; Parse skips any line that is not exactly that
+// When the process started, as GetProcessTimes gives it; 0 when it cannot be asked.
+ULONGLONG ProcessCreationTime(DWORD processId);
+
+// The store's text: one "handle(hex) process-id(decimal) creation-time(hex) class" line a
+// window, joined by '\n'. Format stops before kStoreMaxBytes; Parse skips any line that is not exactly that
 // form and gives nothing for text longer than the cap.
 const int kStoreMaxBytes = 32 * 1024;
 KxString FormatStoredWindows(const std::vector<StoredWindow>& windows);
@@ -33,9 +42,12 @@ std::vector<StoredWindow> ParseStoredWindows(const KxString& text);
 // cannot carry.
 KxString StoredClassName(HWND hwnd);
 
-// Where the store lives: HKEY_CURRENT_USER\Software\Velix, value "HiddenWindows" (REG_SZ).
+// Where the store lives: the volatile key HKEY_CURRENT_USER\Software\Velix\HiddenWindows,
+// which no restart of the system keeps, one REG_SZ value a log-on session, named by the
+// session id in decimal: two sessions of one user never read each other's windows.
 extern const char kStoreKey[];
-extern const char kStoreValue[];
+// This process's session id as the store's value name.
+const char* StoreValueName();
 
 class DesktopManager {
 public:
@@ -63,6 +75,8 @@ private:
   static BOOL CALLBACK Collect(HWND hwnd, LPARAM self);
   static LRESULT CALLBACK SessionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   bool Excluded(HWND hwnd) const;
+  // Whether hwnd is remembered for a desktop other than the current one.
+  bool RememberedElsewhere(HWND hwnd) const;
   // Shows every remembered window that still exists with show, forgets them all and
   // clears the store.
   void ShowRemembered(BOOL(WINAPI* show)(HWND, int));

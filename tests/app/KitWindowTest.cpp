@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "launcher/CommandMenu.h"
+#include "sysact/DesktopManager.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
@@ -309,8 +310,8 @@ TEST_F(KitRun, DesktopWindowsHiddenByAKilledRunComeBackAtTheNextStart) {
     if (!closedMeanwhile) {
       EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(ours) != FALSE; }, 5000)) << "the start shows it";
     }
-    EXPECT_NE(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, "Software\\Velix", "HiddenWindows", RRF_RT_ANY,
-                                          NULL, NULL, NULL))
+    EXPECT_NE(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, kStoreKey, StoreValueName(), RRF_RT_ANY, NULL, NULL,
+                                          NULL))
         << "and clears the store";
     Choose({VK_UP});  // 170 exit
     EXPECT_TRUE(Ends()) << "the run after the kill is a normal one";

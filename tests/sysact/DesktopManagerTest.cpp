@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "sysact/DesktopManager.h"
@@ -32,8 +33,8 @@ bool Contains(const std::vector<HWND>& list, HWND hwnd) {
 
 // ---- The registry store, read and written raw
 
-bool StoreExists() {
-  return RegGetValueA(HKEY_CURRENT_USER, kStoreKey, kStoreValue, RRF_RT_ANY, NULL, NULL, NULL) == ERROR_SUCCESS;
+bool StoreExists(const char* value = StoreValueName()) {
+  return RegGetValueA(HKEY_CURRENT_USER, kStoreKey, value, RRF_RT_ANY, NULL, NULL, NULL) == ERROR_SUCCESS;
 }
 
 // The windows the store names; none when there is no value.
@@ -41,11 +42,13 @@ std::vector<HWND> StoredHandles() {
   char text[kStoreMaxBytes + 1] = {};
   DWORD size = sizeof(text);
   std::vector<HWND> handles;
-  if (RegGetValueA(HKEY_CURRENT_USER, kStoreKey, kStoreValue, RRF_RT_REG_SZ, NULL, text, &size) == ERROR_SUCCESS) {
+  if (RegGetValueA(HKEY_CURRENT_USER, kStoreKey, StoreValueName(), RRF_RT_REG_SZ, NULL, text, &size) ==
+      ERROR_SUCCESS) {
     for (const StoredWindow& window : ParseStoredWindows(text)) {
       DWORD pid = 0;
       GetWindowThreadProcessId(window.hwnd, &pid);
       EXPECT_EQ(pid, window.processId);
+      EXPECT_EQ(ProcessCreationTime(pid), window.processCreated);
       EXPECT_EQ(StoredClassName(window.hwnd), window.className);
       handles.push_back(window.hwnd);
     }
@@ -53,12 +56,17 @@ std::vector<HWND> StoredHandles() {
   return handles;
 }
 
-void PutStore(DWORD type, const KxString& bytes) {
+void PutValue(const char* keyName, DWORD options, const char* value, DWORD type, const KxString& bytes) {
   HKEY key = NULL;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL));
-  EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, kStoreValue, 0, type, reinterpret_cast<const BYTE*>(bytes.CStr()),
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExA(HKEY_CURRENT_USER, keyName, 0, NULL, options, KEY_SET_VALUE, NULL, &key, NULL));
+  EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, value, 0, type, reinterpret_cast<const BYTE*>(bytes.CStr()),
                                           static_cast<DWORD>(bytes.Length() + 1)));
   RegCloseKey(key);
+}
+
+void PutStore(DWORD type, const KxString& bytes, const char* value = StoreValueName()) {
+  PutValue(kStoreKey, REG_OPTION_VOLATILE, value, type, bytes);
 }
 
 TEST(Desktops, SwitchingAwayAndBackHidesAndRestoresInOrder) {
@@ -105,38 +113,60 @@ TEST(Desktops, SwitchingAwayAndBackHidesAndRestoresInOrder) {
   DestroyWindow(FindWindowA("VelixDesktopTestWindow", "third"));
 }
 
-TEST(Desktops, AWindowClosedWhileHiddenIsSkipped) {
+TEST(Desktops, AWindowClosedWhileHiddenIsSkippedAndOneThatShowsItselfStaysWithItsDesktop) {
   HWND gone = MakeWindow("gone", true);
   HWND kept = MakeWindow("kept", true);
   DesktopManager desktops;
   desktops.SwitchDesktop(3);
   DestroyWindow(gone);
+  ShowWindow(kept, SW_SHOW);  // its program shows it while it is parked
+  desktops.SwitchDesktop(4);
+  EXPECT_TRUE(desktops.Remembered(3).empty()) << "still desktop 0's, nowhere else";
+  EXPECT_TRUE(Contains(desktops.Remembered(0), kept));
   desktops.SwitchDesktop(0);
   EXPECT_TRUE(IsWindowVisible(kept));
+  for (int index = 0; index < DesktopManager::kCount; ++index) EXPECT_TRUE(desktops.Remembered(index).empty());
   DestroyWindow(kept);
 }
 
 TEST(DesktopStore, TextRoundTripsAndAnythingElseIsSkipped) {
-  std::vector<StoredWindow> windows = {{HWND(0x7FFFFFFE), 0xFFFFFFFFu, "Class With Spaces"}, {HWND(0x10), 0, "\xc4\xe3"}};
+  std::vector<StoredWindow> windows = {{HWND(0x7FFFFFFE), 0xFFFFFFFFu, 0x1DB0000ABCDEF12ull, "Class With Spaces"},
+                                      {HWND(0x10), 0, 0, "\xc4\xe3"}};
   KxString text = FormatStoredWindows(windows);
-  EXPECT_EQ(KxString("7FFFFFFE 4294967295 Class With Spaces\n10 0 \xc4\xe3"), text);
+  EXPECT_EQ(KxString("7FFFFFFE 4294967295 1DB0000ABCDEF12 Class With Spaces\n10 0 0 \xc4\xe3"), text);
   EXPECT_EQ(text, FormatStoredWindows(ParseStoredWindows(text)));
 
   // Each bad line between two good ones: only the good ones come out.
   const KxString badLines[] = {
-      "",          "garbage",           "1A 5",      "1A 5 ",     "0 5 Cls",       "G1 5 Cls",
-      "1A -5 Cls", "1A 4294967296 Cls", "1A  5 Cls", " 1A 5 Cls", "1A 5 Cls\tTab", "1A 5 Cls\r",
-      "1FFFFFFFFFFFFFFFF 5 Cls", "1A 5x Cls", KxString("1A 5 ") + KxString('x', 256),
+      "",
+      "garbage",
+      "1A 5 0",
+      "1A 5 0 ",
+      "1A 5 Cls",  // the form of earlier versions
+      "0 5 0 Cls",
+      "G1 5 0 Cls",
+      "1A -5 0 Cls",
+      "1A 4294967296 0 Cls",
+      "1A 5 G 0 Cls",
+      "1A 5 10000000000000000 Cls",
+      "1A  5 0 Cls",
+      " 1A 5 0 Cls",
+      "1A 5 0 Cls\tTab",
+      "1A 5 0 Cls\r",
+      "1FFFFFFFFFFFFFFFF 5 0 Cls",
+      "1A 5x 0 Cls",
+      KxString("1A 5 0 ") + KxString('x', 256),
   };
   for (const KxString& bad : badLines)
-    EXPECT_EQ("B 1 Good\nC 2 Good", FormatStoredWindows(ParseStoredWindows("B 1 Good\n" + bad + "\nC 2 Good")))
+    EXPECT_EQ("B 1 0 Good\nC 2 FF Good",
+              FormatStoredWindows(ParseStoredWindows("B 1 0 Good\n" + bad + "\nC 2 FF Good")))
         << "[" << bad.CStr() << "]";
 
   // The cap: a long list is cut to whole lines within it; longer text is not read at all.
-  KxString capped = FormatStoredWindows(std::vector<StoredWindow>(5000, {HWND(0x12345678), 4321, "Cls"}));
+  KxString capped = FormatStoredWindows(std::vector<StoredWindow>(5000, {HWND(0x12345678), 4321, 0x1DB, "Cls"}));
   EXPECT_GT(capped.Length(), kStoreMaxBytes - 20);
   EXPECT_EQ(capped, FormatStoredWindows(ParseStoredWindows(capped)));
-  EXPECT_TRUE(ParseStoredWindows(capped + "\n1 1 " + KxString('x', 20)).empty());
+  EXPECT_TRUE(ParseStoredWindows(capped + "\n1 1 1 " + KxString('x', 20)).empty());
 }
 
 TEST(Desktops, AStartShowsWhatADeadRunLeftHiddenWhileItIsStillTheSameWindow) {
@@ -144,13 +174,15 @@ TEST(Desktops, AStartShowsWhatADeadRunLeftHiddenWhileItIsStillTheSameWindow) {
     const char* title;
     bool destroyed;
     DWORD pidOffset;
+    ULONGLONG startOffset;
     const char* otherClass;
     bool shown;
   } cases[] = {
-      {"matching", false, 0, nullptr, true},
-      {"destroyed since", true, 0, nullptr, false},
-      {"another process", false, 1, nullptr, false},
-      {"another class", false, 0, "Edit", false},
+      {"matching", false, 0, 0, nullptr, true},
+      {"destroyed since", true, 0, 0, nullptr, false},
+      {"another process", false, 1, 0, nullptr, false},
+      {"the same id, another start", false, 0, 1, nullptr, false},
+      {"another class", false, 0, 0, "Edit", false},
   };
   std::vector<HWND> windows;
   std::vector<StoredWindow> stored;
@@ -158,9 +190,19 @@ TEST(Desktops, AStartShowsWhatADeadRunLeftHiddenWhileItIsStillTheSameWindow) {
     HWND hwnd = MakeWindow(c.title, false);
     windows.push_back(hwnd);
     stored.push_back({hwnd, GetCurrentProcessId() + c.pidOffset,
+                      ProcessCreationTime(GetCurrentProcessId()) + c.startOffset,
                       c.otherClass ? KxString(c.otherClass) : StoredClassName(hwnd)});
     if (c.destroyed) DestroyWindow(hwnd);
   }
+  ASSERT_NE(0u, stored[0].processCreated);
+  // Another session's windows, and the store of earlier versions, which a restart kept.
+  char otherSession[16];
+  wsprintfA(otherSession, "%lu", std::strtoul(StoreValueName(), nullptr, 10) + 1);
+  HWND elsewhere = MakeWindow("another session's", false);
+  PutStore(REG_SZ, FormatStoredWindows({{elsewhere, stored[0].processId, stored[0].processCreated,
+                                         StoredClassName(elsewhere)}}),
+           otherSession);
+  PutValue("Software\\Velix", 0, "HiddenWindows", REG_SZ, "10 1 Cls");
   PutStore(REG_SZ, FormatStoredWindows(stored) + "\nnot a line\n");
   {
     DesktopManager desktops;
@@ -169,7 +211,22 @@ TEST(Desktops, AStartShowsWhatADeadRunLeftHiddenWhileItIsStillTheSameWindow) {
     for (size_t i = 0; i < windows.size(); ++i)
       EXPECT_EQ(cases[i].shown, IsWindowVisible(windows[i]) != FALSE) << cases[i].title;
   }
-  for (HWND hwnd : windows) ShowWindow(hwnd, SW_HIDE);
+  EXPECT_TRUE(StoreExists(otherSession)) << "another session's store is its own";
+  EXPECT_FALSE(IsWindowVisible(elsewhere));
+  DestroyWindow(elsewhere);
+  EXPECT_NE(ERROR_SUCCESS,
+            RegGetValueA(HKEY_CURRENT_USER, "Software\\Velix", "HiddenWindows", RRF_RT_ANY, NULL, NULL, NULL));
+  // What was stored for this session, no restart keeps: the key is volatile, and so a lasting
+  // key under it cannot be made.
+  HKEY lasting = NULL;
+  EXPECT_EQ(ERROR_CHILD_MUST_BE_VOLATILE,
+            RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Velix\\HiddenWindows\\lasting", 0, NULL,
+                            REG_OPTION_NON_VOLATILE, KEY_READ, NULL, &lasting, NULL));
+  HKEY store = NULL;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, KEY_SET_VALUE, &store));
+  RegDeleteValueA(store, otherSession);
+  RegCloseKey(store);
+  ShowWindow(windows[0], SW_HIDE);
 
   // A value of the wrong type or too long is not read, and goes.
   KxString matching = FormatStoredWindows({stored[0]});
