@@ -10,7 +10,13 @@ namespace {
 const char kInfoCaption[] = "提示";
 const char kQuestionCaption[] = "询问";
 
-HWND BoxOwner() { return TheApp && TheApp->mainForm ? TheApp->mainForm->hwnd : NULL; }
+// The window the person works in owns the box, so that it takes no input while the box is
+// up; without one of ours active, the main form's window.
+HWND BoxOwner() {
+  HWND active = GetActiveWindow();
+  if (active && IsWindowVisible(active)) return active;
+  return TheApp && TheApp->mainForm ? TheApp->mainForm->hwnd : NULL;
+}
 
 // Wine creates the box without WS_EX_TOPMOST although MB_TOPMOST asks for it, so a topmost
 // window of ours could cover it. While a box runs, a thread hook raises our boxes to the
@@ -33,7 +39,8 @@ LRESULT CALLBACK RaiseBox(int code, WPARAM wParam, LPARAM lParam) {
 
 class BoxHook {
 public:
-  BoxHook() : hook(SetWindowsHookExA(WH_CBT, RaiseBox, NULL, GetCurrentThreadId())) {}
+  // answer: what the box gives when an exit ends it, the one that changes nothing.
+  explicit BoxHook(WORD answer) : hook(SetWindowsHookExA(WH_CBT, RaiseBox, NULL, GetCurrentThreadId())), run(answer) {}
   BoxHook(const BoxHook&) = delete;
   BoxHook& operator=(const BoxHook&) = delete;
   ~BoxHook() {
@@ -42,18 +49,18 @@ public:
 
 private:
   HHOOK hook;
-  KxModalRun run;  // a box is a modal run while it is up
+  KxDialogRun run;  // a box is a modal run while it is up
 };
 
 }  // namespace
 
 void ShowInfo(const KxString& text) {
-  BoxHook raise;
+  BoxHook raise(IDOK);
   MessageBoxA(BoxOwner(), text.CStr(), kInfoCaption, MB_TOPMOST | MB_ICONINFORMATION);
 }
 
 bool AskYesNo(const KxString& text) {
-  BoxHook raise;
+  BoxHook raise(IDNO);
   return MessageBoxA(BoxOwner(), text.CStr(), kQuestionCaption,
                      MB_TOPMOST | MB_ICONQUESTION | MB_YESNO) == IDYES;
 }

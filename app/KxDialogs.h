@@ -1,6 +1,7 @@
 #pragma once
-// The two message boxes the whole program uses: topmost, owned by the main form's window
-// when there is one.
+// The two message boxes the whole program uses: topmost, owned by the active window of the
+// thread, else by the main form's window when there is one. An exit answers them with OK
+// and No.
 
 #include "kx/base/KxString.h"
 

@@ -1,19 +1,10 @@
 #include "kx/KxForm.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "kx/base/KxModal.h"
 
 namespace {
 
 KxFormHost* formHost = nullptr;
-
-// The forms whose ShowModal is running, innermost last.
-std::vector<KxForm*>& RunningModals() {
-  static std::vector<KxForm*> forms;
-  return forms;
-}
 
 void RedrawFrame(HWND hwnd) {
   SetWindowPos(hwnd, NULL, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
@@ -60,8 +51,13 @@ LRESULT KxForm::WndProc(KxMsg& m) {
 }
 
 int KxForm::ShowModal() {
-  KxModalRun run;
-  RunningModals().push_back(this);
+  // Ended from outside (an exit) as the close box ends it.
+  KxModalRun run(
+      [](void* self) {
+        KxForm* form = static_cast<KxForm*>(self);
+        if (form->modalResult == 2) form->EndModal(3);
+      },
+      this);
   isModal = true;
   Show();
   HWND owner = parent ? parent->hwnd : NULL;
@@ -91,14 +87,7 @@ int KxForm::ShowModal() {
   }
   Hide();
   if (owner) EnableWindow(owner, TRUE);
-  std::vector<KxForm*>& running = RunningModals();
-  running.erase(std::remove(running.begin(), running.end(), this), running.end());
   return modalResult;
-}
-
-void KxEndModalForms() {
-  for (KxForm* form : RunningModals())
-    if (form->modalResult == 2) form->EndModal(3);
 }
 
 void KxForm::EndModal(int result) {

@@ -61,5 +61,3 @@ public:
   void ShowAt(POINT at);
 };
 
-// Ends every modal run of our forms going on now as if its close box was pressed (result 3).
-void KxEndModalForms();

@@ -186,7 +186,8 @@ int KxMenu::Popup(KxControl* owner, bool returnCommand) {
   UINT flags = returnCommand ? (TPM_NONOTIFY | TPM_RETURNCMD) : 0;
   int result = 0;
   {
-    KxModalRun run;
+    // Ended from outside (an exit) as a click elsewhere ends it.
+    KxModalRun run([](void*) { EndMenu(); });
     result = TrackPopupMenu(hmenu, flags, at.x, at.y, 0, ownerWindow, NULL);
   }
   // Lets the menu close properly when the user clicks elsewhere.

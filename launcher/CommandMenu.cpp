@@ -226,10 +226,11 @@ void ExitAfterModalRuns() {
 
 void ExitApplication() {
   // A modal run (a dialog or menu of ours, a message box, a file dialog) and the code
-  // waiting for it still use the windows an exit frees: our own dialogs are closed now,
-  // and the exit itself runs once the last run has returned.
+  // waiting for it still use the windows an exit frees: each is ended now with the answer
+  // that changes nothing (closed, No, cancelled), and the exit itself runs once the last
+  // run has returned.
   if (KxModalDepth() > 0) {
-    KxEndModalForms();
+    KxEndModalRuns();
     KxAfterModalRuns(ExitAfterModalRuns);
     return;
   }

@@ -106,7 +106,7 @@ bool KxOpenFileDialog::ShowOpen(HWND owner, bool mustExist) {
   DWORD currentLength = GetCurrentDirectoryA(MAX_PATH, current);
   BOOL chosen = FALSE;
   {
-    KxModalRun run;
+    KxDialogRun run(IDCANCEL);  // an exit cancels it
     chosen = getOpenFileName(&request);
   }
   if (currentLength > 0 && currentLength < MAX_PATH) SetCurrentDirectoryA(current);
@@ -133,7 +133,7 @@ KxString ChooseFolder(const KxString& initial, HWND owner) {
   ComApartment com;
   LPITEMIDLIST chosen = nullptr;
   {
-    KxModalRun run;
+    KxDialogRun run(IDCANCEL);  // an exit cancels it
     chosen = SHBrowseForFolderA(&request);
   }
   if (!chosen) return KxString();

@@ -7,6 +7,7 @@
 
 #include "app/KxApp.h"
 #include "app/KxDialogs.h"
+#include "kx/base/KxModal.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -172,7 +173,7 @@ TEST(KxDialogs, AskYesNoIsTrueOnlyForYes) {
   }
 }
 
-TEST(KxDialogs, TheMainFormsWindowOwnsTheBoxes) {
+TEST(KxDialogs, TheActiveWindowElseTheMainFormsWindowOwnsTheBoxes) {
   KxApp app(GetModuleHandleA(NULL), "");
   KxRegisterCardClass(GetModuleHandleA(NULL));  // false when another test registered it
   KxRect rect;
@@ -197,6 +198,63 @@ TEST(KxDialogs, TheMainFormsWindowOwnsTheBoxes) {
       seen = watcher.Finish();
     }
     EXPECT_EQ(form.hwnd, seen.owner);
+
+    // A window of ours the person works in, such as the settings window, takes no input
+    // while the box it brought up is there.
+    KxForm working(nullptr, "设置", rect, WS_OVERLAPPEDWINDOW);
+    working.Show();
+    SetActiveWindow(working.hwnd);
+    std::atomic<bool> disabled{false};
+    {
+      BoxWatcher watcher("提示", "x", IDOK);
+      std::thread look([&] {
+        WaitFor([&] { return !IsWindowEnabled(working.hwnd); }, 5000);
+        disabled = !IsWindowEnabled(working.hwnd);
+      });
+      ShowInfo("x");
+      seen = watcher.Finish();
+      look.join();
+    }
+    EXPECT_EQ(working.hwnd, seen.owner);
+    EXPECT_TRUE(disabled);
+    EXPECT_TRUE(IsWindowEnabled(working.hwnd)) << "and takes it again after";
     app.mainForm = nullptr;
+  }
+}
+
+VOID CALLBACK EndRunsOnTick(HWND, UINT, UINT_PTR, DWORD) {
+  if (KxModalDepth() > 0) KxEndModalRuns();
+}
+
+// An exit ends a box with the answer that changes nothing, from inside the box's own run,
+// where the exit's hotkey or request arrives.
+TEST(KxDialogs, AnExitAnswersOkAndNo) {
+  struct {
+    const char* caption;
+    bool (*show)();
+  } boxes[] = {
+      {"提示", [] { ShowInfo("x"); return true; }},
+      {"询问", [] { return AskYesNo("x"); }},
+  };
+  for (const auto& box : boxes) {
+    std::atomic<bool> up{false};
+    std::atomic<bool> ended{false};
+    std::thread look([&] {
+      FindBox find{box.caption, NULL};
+      up = WaitFor([&] {
+        EnumWindows(FindOwnBox, reinterpret_cast<LPARAM>(&find));
+        return find.box != NULL;
+      }, 10000);
+      ended = WaitFor([&] { return !IsWindow(find.box); }, 5000);
+      if (!ended) PostMessageA(find.box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);  // not to hang
+    });
+    UINT_PTR timer = SetTimer(NULL, 0, 200, EndRunsOnTick);
+    bool answer = box.show();
+    KillTimer(NULL, timer);
+    look.join();
+    EXPECT_TRUE(up) << box.caption;
+    EXPECT_TRUE(ended) << box.caption;
+    EXPECT_EQ(lstrcmpA(box.caption, "提示") == 0, answer) << box.caption;
+    EXPECT_EQ(0, KxModalDepth());
   }
 }

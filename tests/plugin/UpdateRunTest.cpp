@@ -433,11 +433,26 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   PressCombination({VK_CONTROL, VK_MENU}, 'P');
   EXPECT_TRUE(PumpUntil([&] { return SampleWindow(pid) != NULL; }, 5000)) << "shown by its hotkey";
 
-  // Delete, after the question: unloaded, file and row gone, the row kept as not installed.
+  // The installer's exit request while the question is up: answered No, the run ends
+  // cleanly and the plug-in stays.
   PostMessageA(SampleWindow(pid), WM_CLOSE, 0, 0);  // it may cover the button
   EXPECT_TRUE(PumpUntil([&] { return SampleWindow(pid) == NULL; }, 5000));
   ClickShown("删除");
   HWND box = NULL;
+  ASSERT_TRUE(PumpUntil([&] { return (box = WindowOf(pid, "#32770", nullptr)) != NULL; }, 5000));
+  PostMessageA(kit, RegisterWindowMessageA("VelixExitRunningInstance"), 0, 0);
+  DWORD code = 0xDEAD;
+  EXPECT_TRUE(PumpUntil([&] { return WaitProcess(process, 0, &code); }, 10000));
+  EXPECT_EQ(0u, code);
+  EXPECT_EQ(1, PluginRows("P_ID='9001'"));
+  EXPECT_TRUE(FileExistsAt(dir + "\\sample.vlx"));
+  Stop();
+
+  // Delete, after the question: unloaded, file and row gone, the row kept as not installed.
+  Start();
+  PressCheck();
+  ASSERT_TRUE(ShowsText("示例插件1.0"));
+  ClickShown("删除");
   ASSERT_TRUE(PumpUntil([&] { return (box = WindowOf(pid, "#32770", nullptr)) != NULL; }, 5000));
   EXPECT_NE(nullptr, ChildOfClass(box, "Static", "确认删除\"示例插件\""));
   PostMessageA(box, WM_COMMAND, IDYES, 0);
