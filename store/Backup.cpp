@@ -27,11 +27,6 @@ bool IsBackupName(const char* name) {
   return lstrcmpiA(name + prefix + kDateDigits, kNameSuffix) == 0;
 }
 
-KxString FileNameOf(const KxString& path) {
-  int slash = path.FindLast('\\');
-  return slash < 0 ? path : path.Mid(path.Length() - slash - 1, slash + 1);
-}
-
 KxString Stamp(const KxTime& t) {
   char text[32];
   std::snprintf(text, sizeof(text), "%04u%02u%02u-%02u%02u%02u", t.year, t.month, t.day, t.hour, t.minute,
@@ -91,7 +86,7 @@ std::vector<KxString> ListBackups(const KxString& dir) {
 }
 
 KxString BackupDateText(const KxString& path) {
-  KxString name = FileNameOf(path);
+  KxString name = FileNameOf(path, true);
   if (!IsBackupName(name.CStr())) return KxString();
   const int at = sizeof(kNamePrefix) - 1;
   return name.Mid(4, at) + "-" + name.Mid(2, at + 4) + "-" + name.Mid(2, at + 6);
@@ -120,7 +115,7 @@ bool IsHealthyDatabaseFile(const KxString& path) {
   return healthy;
 }
 
-BackupResult BackupDaily(sqlite3* db, const KxString& dir, const KxTime& today) {
+BackupResult BackupDaily(sqlite3* db, const KxString& dir, const KxTime& today, const KxString& kept) {
   KxString target = dir + "\\" + BackupFileName(today);
   if (FileExists(target)) return BackupResult::kAlreadyToday;
   if (!PassesQuickCheck(db)) return BackupResult::kNotHealthy;
@@ -132,7 +127,8 @@ BackupResult BackupDaily(sqlite3* db, const KxString& dir, const KxTime& today) 
     return BackupResult::kFailed;
   }
   std::vector<KxString> copies = ListBackups(dir);
-  for (size_t i = kBackupsKept; i < copies.size(); ++i) RemoveFile(copies[i]);
+  for (size_t i = kBackupsKept; i < copies.size(); ++i)
+    if (kept.IsEmpty() || lstrcmpiA(FileNameOf(copies[i], true).CStr(), kept.CStr()) != 0) RemoveFile(copies[i]);
   return BackupResult::kWritten;
 }
 
@@ -152,13 +148,7 @@ const char* const kSidecars[] = {"-journal", "-wal", "-shm"};
 const char kRestoringSuffix[] = ".restoring";
 int restoreStopsAfter = 0;
 
-// A name beside dbPath for what a restore moves aside, never one already taken.
-KxString DamagedName(const KxString& dbPath, const KxTime& now) {
-  KxString damaged = dbPath + ".damaged-" + Stamp(now);
-  for (int n = 2; FileExists(damaged) || FileExists(damaged + "-journal"); ++n)
-    damaged = dbPath + ".damaged-" + Stamp(now) + "-" + KxString::FromInt(n);
-  return damaged;
-}
+KxString DamagedName(const KxString& dbPath, const KxTime& now) { return AsideName(dbPath, "damaged", now); }
 
 // The newest "<dbPath>.damaged-..." file that has no side files beside it; empty when none.
 KxString NewestBareDamaged(const KxString& dbPath) {
@@ -188,6 +178,24 @@ bool CopyDurably(const KxString& source, const KxString& target) {
 
 }  // namespace
 
+KxString AsideName(const KxString& dbPath, const char* why, const KxTime& now) {
+  const KxString stem = dbPath + "." + why + "-" + Stamp(now);
+  KxString aside = stem;
+  for (int n = 2; FileExists(aside) || FileExists(aside + "-journal"); ++n) aside = stem + "-" + KxString::FromInt(n);
+  return aside;
+}
+
+bool MoveSideFiles(const KxString& from, const KxString& to) {
+  int moved = 0;
+  for (const char* sidecar : kSidecars) {
+    if (!MoveAside(from + sidecar, to + sidecar)) break;
+    ++moved;
+  }
+  if (moved == 3) return true;
+  for (int i = 0; i < moved; ++i) MoveAside(to + kSidecars[i], from + kSidecars[i]);
+  return false;
+}
+
 void SetRestoreInterruption(int afterStep) { restoreStopsAfter = afterStep; }
 
 // In this order, so that a kill at any point leaves the old state or one that the next
@@ -208,14 +216,10 @@ bool RestoreBackup(const KxString& dbPath, const KxString& backupPath, const KxT
     return false;
   }
   if (restoreStopsAfter == 2) return false;
-  int movedSidecars = 0;
-  for (const char* sidecar : kSidecars) {
-    if (!MoveAside(dbPath + sidecar, damaged + sidecar)) break;
-    ++movedSidecars;
-  }
-  if (movedSidecars == 3 && restoreStopsAfter == 3) return false;
-  if (movedSidecars < 3 || !MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH)) {
-    for (int i = 0; i < movedSidecars; ++i) MoveAside(damaged + kSidecars[i], dbPath + kSidecars[i]);
+  bool sidecarsMoved = MoveSideFiles(dbPath, damaged);
+  if (sidecarsMoved && restoreStopsAfter == 3) return false;
+  if (!sidecarsMoved || !MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH)) {
+    if (sidecarsMoved) MoveSideFiles(damaged, dbPath);
     MoveAside(damaged, dbPath);
     RemoveFile(incoming);
     return false;
@@ -238,7 +242,5 @@ bool FinishInterruptedRestore(const KxString& dbPath, const KxTime& now) {
   // into the copy.
   KxString damaged = NewestBareDamaged(dbPath);
   if (damaged.IsEmpty()) damaged = DamagedName(dbPath, now);
-  for (const char* sidecar : kSidecars)
-    if (!MoveAside(dbPath + sidecar, damaged + sidecar)) return false;
-  return MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH) != FALSE;
+  return MoveSideFiles(dbPath, damaged) && MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH);
 }

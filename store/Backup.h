@@ -30,11 +30,21 @@ bool IsHealthyDatabaseFile(const KxString& path);
 enum class BackupResult { kWritten, kAlreadyToday, kNotHealthy, kFailed };
 // The day's copy: nothing when dir already holds one for today or db fails the quick
 // check; otherwise the copy is written under a temporary name, renamed when complete, and
-// every copy but the newest seven is deleted. A failure leaves no partial copy.
-BackupResult BackupDaily(sqlite3* db, const KxString& dir, const KxTime& today);
+// every copy but the newest seven and the one named kept (a file name in dir) is deleted.
+// A failure leaves no partial copy.
+BackupResult BackupDaily(sqlite3* db, const KxString& dir, const KxTime& today, const KxString& kept = KxString());
 
 // The newest copy in dir that passes the quick check; false when none does.
 bool NewestGoodBackup(const KxString& dir, KxString& path);
+
+// A name beside dbPath for a file moved aside, "<dbPath>.<why>-YYYYMMDD-HHMMSS" with the
+// time now, and a number after it when that name or its journal is taken.
+KxString AsideName(const KxString& dbPath, const char* why, const KxTime& now);
+// Renames SQLite's side files of the database file from ("-journal", "-wal", "-shm", as far
+// as they are there) to the same names beside to. A journal left beside a file would be
+// played into it, whatever file it came from. False, with every one put back, when one
+// cannot be moved.
+bool MoveSideFiles(const KxString& from, const KxString& to);
 
 // Puts the copy backupPath in place of the unreadable dbPath. The copy first goes in whole
 // beside it ("Config.db.restoring"); then dbPath (and a journal beside it, which would

@@ -6,6 +6,7 @@
 #include "kx/base/KxFileDialog.h"
 #include "store/Backup.h"
 #include "store/KxDb.h"
+#include "store/SysValues.h"
 
 const char kDbFileName[] = "Config.db";
 
@@ -94,6 +95,8 @@ KxString DbFileIn(const KxString& dir) { return dir + "\\" + kDbFileName; }
 
 // The file TheDb was opened on by OpenStore; the day's copy goes beside it.
 KxString openedPath;
+// Whether OpenStore made that file anew.
+bool openedAnew = false;
 
 // Files a restore or an earlier run left beside path: a damaged file kept aside, a copy that
 // never took its place.
@@ -167,13 +170,23 @@ namespace {
 
 int moveStopsAfter = 0;
 
-// One key of config.ini, flushed to the disk before the call returns (value nullptr
-// deletes the key; no one waits on a deletion's flush).
+// One key of config.ini (value nullptr deletes it), on the disk before the call returns.
+// The system rewrites a profile file in place, and a kill or a power cut in the middle
+// would leave a cut file that names no data directory: so the change is made in a copy,
+// flushed, and the copy takes the file's place in one rename. A copy a kill left behind is
+// only ever overwritten.
 bool WriteIniDurably(const char* key, const char* value) {
-  KxString ini = ConfigIniPath();
-  if (!WritePrivateProfileStringA(kIniSection, key, value, ini.CStr())) return false;
-  WritePrivateProfileStringA(NULL, NULL, NULL, ini.CStr());  // the system's cache goes out
-  return FlushToDisk(ini) || value == nullptr;
+  const KxString ini = ConfigIniPath();
+  const KxString staging = ini + ".new";
+  DeleteFileA(staging.CStr());
+  bool written = (!FileExists(ini) || CopyFileA(ini.CStr(), staging.CStr(), FALSE)) &&
+                 WritePrivateProfileStringA(kIniSection, key, value, staging.CStr());
+  WritePrivateProfileStringA(NULL, NULL, NULL, staging.CStr());  // the system's cache goes out
+  written = written && FlushToDisk(staging) &&
+            MoveFileExA(staging.CStr(), ini.CStr(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!written) DeleteFileA(staging.CStr());
+  WritePrivateProfileStringA(NULL, NULL, NULL, ini.CStr());  // nothing cached of the old file
+  return written;
 }
 
 }  // namespace
@@ -195,19 +208,24 @@ bool FinishInterruptedMove() {
 KxString DbFilePath() { return DbFileIn(DataDirectory()); }
 
 bool OpenStore(const StoreDialogs& dialogs) {
+  openedAnew = false;
   FinishInterruptedMove();
   KxString path = DbFilePath();
   FinishInterruptedRestore(path, KxTime());
-  if (!FileExists(path)) {
-    // A missing file in the program directory is the first start: no question.
-    if (ParentDirectory(path) != ProgramDirectory() && !Ask(dialogs, MissingFileQuestion(path))) {
-      return false;
+  if (!FileExists(path) && ParentDirectory(path) != ProgramDirectory()) {
+    // The configured folder's own copies come first: its file may only have been deleted.
+    bool offered = false;
+    if (!OfferBackup(path, MissingWithBackupQuestion, dialogs, offered)) return false;
+    if (!FileExists(path)) {
+      if (!Ask(dialogs, MissingFileQuestion(path))) return false;
+      SetDataDirectory("");
+      // The new file goes where the user was told, even if config.ini could not be written.
+      path = DbFileIn(ProgramDirectory());
     }
-    SetDataDirectory("");
-    // The new file goes where the user was told, even if config.ini could not be written.
-    path = DbFileIn(ProgramDirectory());
-    if (!FileExists(path) && !SettleMissingFile(path, dialogs)) return false;
   }
+  // A missing file in the program directory with nothing beside it is the first start: no
+  // question.
+  if (!FileExists(path) && !SettleMissingFile(path, dialogs)) return false;
   if (IsEmptyFile(path)) {
     if (IsHeldElsewhere(path)) {
       Tell(dialogs, BusyFileMessage(path));
@@ -217,8 +235,10 @@ bool OpenStore(const StoreDialogs& dialogs) {
     if (!OfferBackup(path, EmptyWithBackupQuestion, dialogs, offered)) return false;
   }
   bool existed = FileExists(path);
+  bool anew = !existed || IsEmptyFile(path);
   if (TheDb.Open(path)) {
     openedPath = path;
+    openedAnew = anew;
     return true;
   }
   if (!existed) {
@@ -252,9 +272,16 @@ bool OpenStore(const StoreDialogs& dialogs) {
 
 void CloseStore() { TheDb.Close(); }
 
+KxString CopyFromBeforeANewStore() {
+  KxString copy;
+  if (!openedAnew || !NewestGoodBackup(BackupDirectoryOf(ParentDirectory(openedPath)), copy)) return KxString();
+  return FileNameOf(copy, true);
+}
+
 bool BackupStore(const KxTime& today) {
   if (!TheDb.IsOpen() || openedPath.IsEmpty()) return false;
-  BackupResult result = BackupDaily(TheDb.Connection(), BackupDirectoryOf(ParentDirectory(openedPath)), today);
+  BackupResult result = BackupDaily(TheDb.Connection(), BackupDirectoryOf(ParentDirectory(openedPath)), today,
+                                    GetSysValue(kSysKeptBackup));
   return result == BackupResult::kWritten || result == BackupResult::kAlreadyToday;
 }
 
@@ -306,8 +333,14 @@ bool MoveDataDirectoryTo(const KxString& chosenFolder, const StoreDialogs& dialo
     moved = SetDataDirectory(chosen);
   } else if (WriteIniDurably(kIniMoveKey, chosen.CStr())) {
     if (moveStopsAfter == 1) return false;
-    renamed = MoveFileExA(oldFile.CStr(), newFile.CStr(),
-                          MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) != FALSE;
+    // The side files of a target's file that is replaced are its own: a journal left there
+    // would be played into the file that comes. They go aside first, and come back when the
+    // rename fails.
+    const KxString replaced = AsideName(newFile, "replaced", KxTime());
+    bool cleared = !overwrite || MoveSideFiles(newFile, replaced);
+    renamed = cleared && MoveFileExA(oldFile.CStr(), newFile.CStr(),
+                                     MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) != FALSE;
+    if (overwrite && cleared && !renamed) MoveSideFiles(replaced, newFile);
     if (renamed && moveStopsAfter == 2) return false;
     moved = renamed && SetDataDirectory(chosen);
     if (moved || !renamed) WriteIniDurably(kIniMoveKey, nullptr);

@@ -35,8 +35,12 @@ KxString DbFilePath();
 // file is kept, renamed with a time stamp) and opens it.
 bool OpenStore(const StoreDialogs& dialogs);
 void CloseStore();
-// The day's copy of the open store into Backup\ beside it (see store/Backup.h). True when
-// today's copy exists afterwards.
+// When the last OpenStore made its file anew (none was there, or it had no bytes), the file
+// name of the newest good copy in Backup\ beside it: the last one of what the store held
+// before. Empty otherwise, and when there is none.
+KxString CopyFromBeforeANewStore();
+// The day's copy of the open store into Backup\ beside it (see store/Backup.h), keeping the
+// copy that KX_SYS row 7 names. True when today's copy exists afterwards.
 bool BackupStore(const KxTime& today);
 
 // What a start does before it opens the store: a move that a kill cut short (config.ini

@@ -83,6 +83,9 @@ void CreateMissingTables() {
 bool BootstrapStore(const StoreDialogs& dialogs) {
   if (!OpenStore(dialogs)) return false;
   CreateMissingTables();
+  // A store made anew beside copies of an older one: the newest of them stays for good.
+  KxString kept = CopyFromBeforeANewStore();
+  if (!kept.IsEmpty()) SetKeptBackup(kept);
   return true;
 }
 

@@ -74,6 +74,13 @@ bool SetDescriptionTime(long long seconds) {
   return InsertSysValue(kSysDescriptionTime, value, "update description time");
 }
 
+bool SetKeptBackup(const KxString& fileName) {
+  if (TheDb.Exists(kSysTable, WhereId(kSysKeptBackup))) {
+    return TheDb.UpdateText(kSysTable, "Value", fileName, WhereId(kSysKeptBackup));
+  }
+  return InsertSysValue(kSysKeptBackup, fileName, "backup kept from before a new store");
+}
+
 bool GetKitImage(KxString& buffer) {
   if (!TheDb.Exists(kDataTable, kKitImageWhere)) return false;
   return TheDb.SelectBlob(kDataTable, "DATA", kKitImageWhere, buffer);

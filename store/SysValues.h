@@ -12,6 +12,9 @@ constexpr int kSysMachineIdentity = 4;
 constexpr int kSysUpdateCheckDate = 5;
 // The signing time (seconds since 1970, decimal) of the newest update description taken.
 constexpr int kSysDescriptionTime = 6;
+// The file name of the newest good copy in Backup\ when the store was last made anew (empty):
+// the rotation never deletes it, since it may be the last copy of what was lost.
+constexpr int kSysKeptBackup = 7;
 
 // Days after the last update check before the next one is due.
 constexpr int kUpdateCheckDays = 7;
@@ -37,6 +40,9 @@ bool IsUpdateCheckDueAt(const KxString& storedDate, const KxTime& now);
 // read): the floor is then unknown. No row yet is 0, the lowest floor.
 bool GetDescriptionTime(long long& seconds);
 bool SetDescriptionTime(long long seconds);
+
+// Row 7; the setter creates it on first use.
+bool SetKeptBackup(const KxString& fileName);
 
 // The picture bytes of the kit window into buffer; false, buffer unchanged, when none is
 // stored.

@@ -76,6 +76,14 @@ TEST(Backup, AWeekOfStartsKeepsTheNewestSevenValidCopies) {
   ASSERT_TRUE(NewestGoodBackup(backups, good));
   EXPECT_EQ(backups + "\\Config-20261207.db", good);
   EXPECT_EQ(7u, ListBackups(backups).size());
+
+  // The copy from before a store made anew outlives any number of days.
+  for (int day = 9; day <= 20; ++day)
+    EXPECT_EQ(BackupResult::kWritten, BackupDaily(db.Connection(), backups, Day(day), "config-20261202.db")) << day;
+  std::vector<KxString> kept = ListBackups(backups);
+  ASSERT_EQ(8u, kept.size());
+  EXPECT_EQ(backups + "\\Config-20261214.db", kept[6]);
+  EXPECT_EQ(backups + "\\Config-20261202.db", kept[7]);
   db.Close();
   RemoveTree(dir);
 }

@@ -6,6 +6,8 @@
 #include "store/Backup.h"
 #include "store/DataDirectory.h"
 #include "store/KxDb.h"
+#include "store/Schema.h"
+#include "store/SysValues.h"
 #include "tests/store/StoreTestUtil.h"
 
 using namespace storetest;
@@ -50,11 +52,17 @@ TEST(DataDirectory, FollowsDbPath) {
     EXPECT_STREQ(c.expected.CStr(), DataDirectory().CStr()) << (c.ini ? c.ini : "no config.ini");
     EXPECT_TRUE(DbFilePath() == c.expected + "\\Config.db");
   }
+  // A write goes through a whole copy that takes the file's place: one a kill left is only
+  // overwritten, and the file's other keys stay.
+  ASSERT_TRUE(WriteFileBytes(ProgramDirectoryFiles::Ini(), "[0]\r\nSITEURL=http://a\r\n"));
+  ASSERT_TRUE(WriteFileBytes(ProgramDirectoryFiles::Ini() + ".new", "[0]\r\nDBPATH=C:\\cut"));
   ASSERT_TRUE(SetDataDirectory(longDir));
   EXPECT_TRUE(DataDirectory() == longDir) << "a value longer than the first read buffer";
+  EXPECT_FALSE(FileExistsAt(ProgramDirectoryFiles::Ini() + ".new"));
   ASSERT_TRUE(SetDataDirectory(""));
   EXPECT_TRUE(DataDirectory() == program);
   EXPECT_TRUE(RawDbPath().IsEmpty());
+  EXPECT_NE(-1, ReadFileBytes(ProgramDirectoryFiles::Ini()).Find(0, "SITEURL=http://a"));
 }
 
 class StoreFiles : public ::testing::Test {
@@ -96,12 +104,13 @@ protected:
     }
     ~Leftovers() { (*this)(); }
   };
-  static std::vector<KxString> DamagedBeside(const KxString& db) {
+  static std::vector<KxString> DamagedBeside(const KxString& db) { return FilesLike(db + ".damaged-*"); }
+  static std::vector<KxString> FilesLike(const KxString& pattern) {
     std::vector<KxString> found;
     WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((db + ".damaged-*").CStr(), &data);
+    HANDLE search = FindFirstFileA(pattern.CStr(), &data);
     if (search == INVALID_HANDLE_VALUE) return found;
-    do found.push_back(ParentDirectory(db) + "\\" + data.cFileName);
+    do found.push_back(ParentDirectory(pattern) + "\\" + data.cFileName);
     while (FindNextFileA(search, &data));
     FindClose(search);
     return found;
@@ -135,12 +144,13 @@ TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
     bool backup, damaged, answer, opened;
     const char* mark;   // MARK's text once opened: the backup's, or none in a new file
     const char* asked;  // the question's first words after the path
+    bool keepsCopy;     // a new store beside copies: the newest of them is kept for good
   } cases[] = {
-      {true, false, true, true, "备份", " 找到 "},
-      {true, true, false, true, nullptr, " 找到 "},
-      {false, true, false, false, nullptr, " 旁边只有"},
-      {false, true, true, true, nullptr, " 旁边只有"},
-      {false, false, false, true, nullptr, nullptr},
+      {true, false, true, true, "备份", " 找到 ", false},
+      {true, true, false, true, nullptr, " 找到 ", true},
+      {false, true, false, false, nullptr, " 旁边只有", false},
+      {false, true, true, true, nullptr, " 旁边只有", false},
+      {false, false, false, true, nullptr, nullptr, false},
   };
   // Before each case and after the last, also when an assertion ended one early.
   Leftovers cleanup;
@@ -151,7 +161,7 @@ TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
     if (c.damaged) {
       ASSERT_TRUE(WriteFileBytes(db + ".damaged-20261201-000000", "not a database"));
     }
-    EXPECT_EQ(c.opened, OpenStore(Dialogs::Answering(c.answer)));
+    EXPECT_EQ(c.opened, BootstrapStore(Dialogs::Answering(c.answer)));
     if (c.asked) {
       ASSERT_EQ(1u, Dialogs::asked.size());
       EXPECT_EQ(0u, Dialogs::asked[0].find("找不到数据文件:" + std::string(db.CStr()) + c.asked));
@@ -161,6 +171,10 @@ TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
     EXPECT_EQ(c.opened, FileExistsAt(db));
     if (c.opened) {
       EXPECT_EQ(c.mark ? c.mark : "", std::string(TheDb.SelectText("MARK", "T", "").CStr()));
+    }
+    EXPECT_TRUE(CopyFromBeforeANewStore() == (c.keepsCopy ? BackupFileName(KxTime()) : KxString()));
+    if (c.opened) {
+      EXPECT_TRUE(GetSysValue(kSysKeptBackup) == (c.keepsCopy ? BackupFileName(KxTime()) : KxString()));
     }
   }
 }
@@ -259,6 +273,22 @@ TEST_F(StoreFiles, MissingConfiguredFileAsksTheUser) {
   EXPECT_TRUE(RawDbPath() == to) << "No changes nothing";
   EXPECT_FALSE(FileExistsAt(configured));
   EXPECT_FALSE(FileExistsAt(ProgramDirectoryFiles::Db()));
+
+  // The configured folder's own copy is offered first, and taken there.
+  MakeDataFile(from, "备份");
+  {
+    KxDb copy;
+    ASSERT_TRUE(copy.Open(from + "\\Config.db"));
+    ASSERT_EQ(BackupResult::kWritten, BackupDaily(copy.Connection(), BackupDirectoryOf(to), KxTime()));
+  }
+  EXPECT_TRUE(OpenStore(Dialogs::Answering(true)));
+  ASSERT_EQ(1u, Dialogs::asked.size());
+  EXPECT_EQ(0u, Dialogs::asked[0].find("找不到数据文件:" + std::string(configured.CStr()) + " 找到 "));
+  EXPECT_TRUE(RawDbPath() == to);
+  EXPECT_EQ("备份", std::string(TheDb.SelectText("MARK", "T", "").CStr()));
+  TheDb.Close();
+  DeleteFileA(configured.CStr());
+  RemoveTree(BackupDirectoryOf(to));
 
   EXPECT_TRUE(OpenStore(Dialogs::Answering(true)));
   EXPECT_EQ(std::vector<std::string>{question}, Dialogs::asked);
@@ -398,10 +428,17 @@ TEST_F(StoreFiles, FileOfTheSameNameAtTheTarget) {
     } else {
       ASSERT_TRUE(WriteFileBytes(to + "\\Config.db", text));
     }
+    // A journal the target's own file left: never beside a file that is not its own.
+    ASSERT_TRUE(WriteFileBytes(to + "\\Config.db-journal", "theirs"));
     ProgramDirectoryFiles::WriteIni(from);
     ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
 
     EXPECT_EQ(c.moved, MoveDataDirectoryTo(to, Dialogs::Answering(c.overwrite)));
+    if (c.overwrite) {
+      std::vector<KxString> aside = FilesLike(to + "\\Config.db.replaced-*-journal");
+      ASSERT_EQ(1u, aside.size());
+      EXPECT_TRUE(ReadFileBytes(aside[0]) == "theirs");
+    }
     ASSERT_EQ(1u, Dialogs::asked.size());
     EXPECT_EQ("您选择的目录中有与数据库同名文件,覆盖点击\"是\",确认文件是数据文件(否则操作无效)并使用点击\"否\"。",
               Dialogs::asked[0]);
