@@ -185,6 +185,8 @@ int KxMenu::Popup(KxControl* owner, bool returnCommand) {
   GetCursorPos(&at);
   UINT flags = returnCommand ? (TPM_NONOTIFY | TPM_RETURNCMD) : 0;
   int result = 0;
+  // No menu while an exit ends every modal run.
+  if (KxModalRunsEnding()) return 0;
   {
     // Ended from outside (an exit) as a click elsewhere ends it.
     KxModalRun run([](void*) { EndMenu(); });

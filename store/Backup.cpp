@@ -127,8 +127,13 @@ BackupResult BackupDaily(sqlite3* db, const KxString& dir, const KxTime& today, 
     return BackupResult::kFailed;
   }
   std::vector<KxString> copies = ListBackups(dir);
-  for (size_t i = kBackupsKept; i < copies.size(); ++i)
-    if (kept.IsEmpty() || lstrcmpiA(FileNameOf(copies[i], true).CStr(), kept.CStr()) != 0) RemoveFile(copies[i]);
+  KxString keptNames = " " + kept + " ";
+  keptNames.Upper();
+  for (size_t i = kBackupsKept; i < copies.size(); ++i) {
+    KxString name = " " + FileNameOf(copies[i], true) + " ";
+    name.Upper();
+    if (keptNames.Find(0, name) < 0) RemoveFile(copies[i]);
+  }
   return BackupResult::kWritten;
 }
 

@@ -30,7 +30,8 @@ bool IsHealthyDatabaseFile(const KxString& path);
 enum class BackupResult { kWritten, kAlreadyToday, kNotHealthy, kFailed };
 // The day's copy: nothing when dir already holds one for today or db fails the quick
 // check; otherwise the copy is written under a temporary name, renamed when complete, and
-// every copy but the newest seven and the one named kept (a file name in dir) is deleted.
+// every copy but the newest seven and those named in kept (file names in dir, separated by
+// blanks) is deleted.
 // A failure leaves no partial copy.
 BackupResult BackupDaily(sqlite3* db, const KxString& dir, const KxTime& today, const KxString& kept = KxString());
 

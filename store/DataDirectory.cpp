@@ -4,6 +4,7 @@
 
 #include "kx/base/KxFile.h"
 #include "kx/base/KxFileDialog.h"
+#include "kx/base/KxModal.h"
 #include "store/Backup.h"
 #include "store/KxDb.h"
 #include "store/SysValues.h"
@@ -178,9 +179,12 @@ int moveStopsAfter = 0;
 bool WriteIniDurably(const char* key, const char* value) {
   const KxString ini = ConfigIniPath();
   const KxString staging = ini + ".new";
+  // The copy takes the file's attributes: a read-only one would block every later write.
+  SetFileAttributesA(staging.CStr(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(staging.CStr());
-  bool written = (!FileExists(ini) || CopyFileA(ini.CStr(), staging.CStr(), FALSE)) &&
-                 WritePrivateProfileStringA(kIniSection, key, value, staging.CStr());
+  bool written = !FileExists(ini) || CopyFileA(ini.CStr(), staging.CStr(), FALSE);
+  SetFileAttributesA(staging.CStr(), FILE_ATTRIBUTE_NORMAL);
+  written = written && WritePrivateProfileStringA(kIniSection, key, value, staging.CStr());
   WritePrivateProfileStringA(NULL, NULL, NULL, staging.CStr());  // the system's cache goes out
   written = written && FlushToDisk(staging) &&
             MoveFileExA(staging.CStr(), ini.CStr(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
@@ -275,7 +279,14 @@ void CloseStore() { TheDb.Close(); }
 KxString CopyFromBeforeANewStore() {
   KxString copy;
   if (!openedAnew || !NewestGoodBackup(BackupDirectoryOf(ParentDirectory(openedPath)), copy)) return KxString();
-  return FileNameOf(copy, true);
+  KxString names = FileNameOf(copy, true);
+  // The copies that copy kept stay kept too: a second loss must not free the first one's.
+  KxDb kept;
+  if (kept.Open(copy)) {
+    KxString earlier = kept.SelectText("KX_SYS", "Value", "ID=" + KxString::FromInt(kSysKeptBackup));
+    if (!earlier.IsEmpty()) names += " " + earlier;
+  }
+  return names;
 }
 
 bool BackupStore(const KxTime& today) {
@@ -310,7 +321,10 @@ bool MoveDataDirectoryTo(const KxString& chosenFolder, const StoreDialogs& dialo
   KxString newFile = DbFileIn(chosen);
   bool overwrite = false;
   if (FileExists(newFile)) {
+    const int endings = KxModalEndings();
     overwrite = Ask(dialogs, kOverwriteQuestion);
+    // Either answer changes the store: one given by an exit ending the box is no one's.
+    if (KxModalEndings() != endings) return false;
     // A file offered as the database but none would leave the program on no file.
     if (!overwrite && !IsReadableDatabaseFile(newFile)) {
       Tell(dialogs, kNotMoved);

@@ -36,8 +36,9 @@ KxString DbFilePath();
 bool OpenStore(const StoreDialogs& dialogs);
 void CloseStore();
 // When the last OpenStore made its file anew (none was there, or it had no bytes), the file
-// name of the newest good copy in Backup\ beside it: the last one of what the store held
-// before. Empty otherwise, and when there is none.
+// name of the newest good copy in Backup\ beside it, the last one of what the store held
+// before, followed by the names that copy kept (its row 7), separated by blanks. Empty
+// otherwise, and when there is none.
 KxString CopyFromBeforeANewStore();
 // The day's copy of the open store into Backup\ beside it (see store/Backup.h), keeping the
 // copy that KX_SYS row 7 names. True when today's copy exists afterwards.

@@ -12,8 +12,9 @@ constexpr int kSysMachineIdentity = 4;
 constexpr int kSysUpdateCheckDate = 5;
 // The signing time (seconds since 1970, decimal) of the newest update description taken.
 constexpr int kSysDescriptionTime = 6;
-// The file name of the newest good copy in Backup\ when the store was last made anew (empty):
-// the rotation never deletes it, since it may be the last copy of what was lost.
+// The file names, separated by blanks, of the copies in Backup\ that the rotation never
+// deletes: the newest good one each time the store was made anew (empty), since it may be
+// the last copy of what was lost.
 constexpr int kSysKeptBackup = 7;
 
 // Days after the last update check before the next one is due.

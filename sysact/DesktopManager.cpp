@@ -10,8 +10,9 @@ const char kStoreKey[] = "Software\\Velix\\HiddenWindows";
 
 namespace {
 
-// Where earlier versions kept the store: a value that outlived a restart of the system and
-// was shared by every session of the user. Its handles mean nothing now; it is removed.
+// The program's key, where earlier versions kept the store: a value that outlived a restart
+// of the system and was shared by every session of the user. Its handles mean nothing now;
+// it is removed.
 const char kOldStoreKey[] = "Software\\Velix";
 const char kOldStoreValue[] = "HiddenWindows";
 
@@ -98,10 +99,17 @@ bool ParseLine(const char* begin, const char* end, StoredWindow& window) {
 // ---- The store in the registry
 
 void WriteStore(const KxString& text) {
-  HKEY key = NULL;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, NULL, REG_OPTION_VOLATILE, KEY_SET_VALUE, NULL, &key,
-                      NULL) != ERROR_SUCCESS)
+  // The program's own key lasts; only the store under it is volatile (a missing parent would
+  // be made with the options of the key asked for).
+  HKEY parent = NULL;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kOldStoreKey, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_CREATE_SUB_KEY, NULL,
+                      &parent, NULL) != ERROR_SUCCESS)
     return;
+  HKEY key = NULL;
+  LONG created = RegCreateKeyExA(parent, "HiddenWindows", 0, NULL, REG_OPTION_VOLATILE, KEY_SET_VALUE, NULL, &key,
+                                 NULL);
+  RegCloseKey(parent);
+  if (created != ERROR_SUCCESS) return;
   RegSetValueExA(key, storeValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.CStr()),
                  static_cast<DWORD>(text.Length() + 1));
   RegCloseKey(key);
@@ -155,7 +163,10 @@ void ShowLeftHidden() {
     if (!IsWindow(hwnd) || IsWindowVisible(hwnd) || GetAncestor(hwnd, GA_PARENT) != GetDesktopWindow()) continue;
     DWORD processId = 0;
     GetWindowThreadProcessId(hwnd, &processId);
-    if (processId != stored.processId || ProcessCreationTime(processId) != stored.processCreated ||
+    // A start time that could not be read when the window was stored (another user's or a
+    // protected process) cannot be compared.
+    if (processId != stored.processId ||
+        (stored.processCreated != 0 && ProcessCreationTime(processId) != stored.processCreated) ||
         StoredClassName(hwnd) != stored.className)
       continue;
     ShowWindowAsync(hwnd, SW_SHOWNA);

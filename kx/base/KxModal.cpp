@@ -3,6 +3,8 @@
 namespace {
 
 int depth = 0;
+bool ending = false;
+int endings = 0;
 void (*afterRuns)() = nullptr;
 // The innermost run; each run links to the one it is inside.
 KxModalRun* innermost = nullptr;
@@ -13,11 +15,17 @@ KxDialogRun* innermostDialog = nullptr;
 KxModalRun::KxModalRun(void (*end)(void* context), void* context) : end(end), context(context), outer(innermost) {
   innermost = this;
   ++depth;
+  if (ending && end) {
+    this->end = nullptr;
+    end(context);
+  }
 }
 
 KxModalRun::~KxModalRun() {
   innermost = outer;
-  if (--depth > 0 || !afterRuns) return;
+  if (--depth > 0) return;
+  ending = false;
+  if (!afterRuns) return;
   void (*hook)() = afterRuns;
   afterRuns = nullptr;
   hook();
@@ -25,7 +33,14 @@ KxModalRun::~KxModalRun() {
 
 int KxModalDepth() { return depth; }
 
+bool KxModalRunsEnding() { return ending; }
+
+int KxModalEndings() { return endings; }
+
 void KxEndModalRuns() {
+  if (depth == 0) return;
+  ending = true;
+  ++endings;
   for (KxModalRun* run = innermost; run; run = run->outer) {
     if (!run->end) continue;
     void (*end)(void*) = run->end;
@@ -64,7 +79,10 @@ LRESULT CALLBACK KxDialogRun::Watch(int code, WPARAM wParam, LPARAM lParam) {
     const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
     char className[16] = {};
     GetClassNameA(window, className, sizeof(className));
-    if (lstrcmpA(className, "#32770") == 0 && !(create->style & WS_CHILD)) current->dialog = window;
+    if (lstrcmpA(className, "#32770") == 0 && !(create->style & WS_CHILD)) {
+      current->dialog = window;
+      if (ending) End(current);  // begun while an exit ends every run
+    }
   }
   return CallNextHookEx(NULL, code, wParam, lParam);
 }

@@ -51,8 +51,15 @@ private:
 // How many modal runs are going on now.
 int KxModalDepth();
 // Ends every run going on now that says how, the innermost first. The runs return to their
-// callers in their own time, once their loops see it.
+// callers in their own time, once their loops see it. Until the outermost run has ended,
+// runs that begin meanwhile are ended as they begin, and menus are not shown at all.
 void KxEndModalRuns();
+// Between KxEndModalRuns and the end of the outermost run.
+bool KxModalRunsEnding();
+// How many times KxEndModalRuns has been called while runs went on. An answer got while
+// the count changed may be one an exit gave, not a person's: nothing that changes anything
+// should be done on it.
+int KxModalEndings();
 // hook runs once the outermost modal run going on now has ended; at once when none is.
 // A later call replaces a hook that has not run yet.
 void KxAfterModalRuns(void (*hook)());

@@ -77,13 +77,16 @@ TEST(Backup, AWeekOfStartsKeepsTheNewestSevenValidCopies) {
   EXPECT_EQ(backups + "\\Config-20261207.db", good);
   EXPECT_EQ(7u, ListBackups(backups).size());
 
-  // The copy from before a store made anew outlives any number of days.
-  for (int day = 9; day <= 20; ++day)
-    EXPECT_EQ(BackupResult::kWritten, BackupDaily(db.Connection(), backups, Day(day), "config-20261202.db")) << day;
-  std::vector<KxString> kept = ListBackups(backups);
-  ASSERT_EQ(8u, kept.size());
-  EXPECT_EQ(backups + "\\Config-20261214.db", kept[6]);
-  EXPECT_EQ(backups + "\\Config-20261202.db", kept[7]);
+  // The copies from before a store made anew outlive any number of days.
+  for (int day = 9; day <= 20; ++day) {
+    EXPECT_EQ(BackupResult::kWritten,
+              BackupDaily(db.Connection(), backups, Day(day), "Config-20261205.db config-20261202.db"))
+        << day;
+  }
+  EXPECT_EQ(KxString("Config-20261220.db Config-20261219.db Config-20261218.db Config-20261217.db "
+                     "Config-20261216.db Config-20261215.db Config-20261214.db Config-20261205.db "
+                     "Config-20261202.db "),
+            Names(ListBackups(backups)));
   db.Close();
   RemoveTree(dir);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "kx/base/KxModal.h"
 #include "store/Backup.h"
 #include "store/DataDirectory.h"
 #include "store/KxDb.h"
@@ -175,6 +176,11 @@ TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
     EXPECT_TRUE(CopyFromBeforeANewStore() == (c.keepsCopy ? BackupFileName(KxTime()) : KxString()));
     if (c.opened) {
       EXPECT_TRUE(GetSysValue(kSysKeptBackup) == (c.keepsCopy ? BackupFileName(KxTime()) : KxString()));
+    }
+    if (c.keepsCopy) {  // and the day's copies of the new store never push it out
+      KxTime day;
+      for (int i = 0; i < kBackupsKept + 1; ++i) ASSERT_TRUE(day.AddDays(1) && BackupStore(day));
+      EXPECT_TRUE(FileExistsAt(Backups() + "\\" + BackupFileName(KxTime())));
     }
   }
 }
@@ -410,11 +416,13 @@ TEST_F(StoreFiles, FileOfTheSameNameAtTheTarget) {
     bool moved;
     const char* usedMarker;     // what the store reads afterwards
     const char* targetMarker;   // what the target file holds afterwards
+    bool byExit = false;        // the question was ended by an exit, which answers No
   } cases[] = {
       {true, true, true, "mine", "mine"},    // replaced by the moved file
       {false, true, true, "theirs", "theirs"},  // adopted as it is; the old file stays
       {false, false, false, "mine", "<text>"},  // offered, but no database: nothing changes
       {true, false, true, "mine", "mine"},
+      {false, true, false, "mine", "theirs", true},  // no one's answer: nothing changes
   };
   for (const auto& c : cases) {
     RemoveTree(from);
@@ -433,7 +441,15 @@ TEST_F(StoreFiles, FileOfTheSameNameAtTheTarget) {
     ProgramDirectoryFiles::WriteIni(from);
     ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
 
-    EXPECT_EQ(c.moved, MoveDataDirectoryTo(to, Dialogs::Answering(c.overwrite)));
+    StoreDialogs dialogs = Dialogs::Answering(c.overwrite);
+    if (c.byExit) {
+      dialogs.askYesNo = [](const KxString& text) {
+        KxModalRun box;
+        KxEndModalRuns();
+        return Dialogs::Ask(text);
+      };
+    }
+    EXPECT_EQ(c.moved, MoveDataDirectoryTo(to, dialogs));
     if (c.overwrite) {
       std::vector<KxString> aside = FilesLike(to + "\\Config.db.replaced-*-journal");
       ASSERT_EQ(1u, aside.size());
@@ -442,7 +458,7 @@ TEST_F(StoreFiles, FileOfTheSameNameAtTheTarget) {
     ASSERT_EQ(1u, Dialogs::asked.size());
     EXPECT_EQ("您选择的目录中有与数据库同名文件,覆盖点击\"是\",确认文件是数据文件(否则操作无效)并使用点击\"否\"。",
               Dialogs::asked[0]);
-    EXPECT_EQ(c.moved ? std::vector<std::string>{} : std::vector<std::string>{kNotMoved},
+    EXPECT_EQ(c.moved || c.byExit ? std::vector<std::string>{} : std::vector<std::string>{kNotMoved},
               Dialogs::told);
     EXPECT_TRUE(RawDbPath() == (c.moved ? to : from));
     EXPECT_STREQ(c.usedMarker, TheDb.SelectText("MARK", "T", "").CStr());

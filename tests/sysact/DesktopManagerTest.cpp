@@ -216,12 +216,22 @@ TEST(Desktops, AStartShowsWhatADeadRunLeftHiddenWhileItIsStillTheSameWindow) {
   DestroyWindow(elsewhere);
   EXPECT_NE(ERROR_SUCCESS,
             RegGetValueA(HKEY_CURRENT_USER, "Software\\Velix", "HiddenWindows", RRF_RT_ANY, NULL, NULL, NULL));
+  // The program's own key is not volatile: a lasting key can be made under it.
+  HKEY own = NULL;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Velix\\lasting", 0, NULL,
+                                           REG_OPTION_NON_VOLATILE, KEY_READ, NULL, &own, NULL));
+  RegCloseKey(own);
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Velix\\lasting");
   // What was stored for this session, no restart keeps: the key is volatile, and so a lasting
   // key under it cannot be made.
   HKEY lasting = NULL;
-  EXPECT_EQ(ERROR_CHILD_MUST_BE_VOLATILE,
-            RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Velix\\HiddenWindows\\lasting", 0, NULL,
-                            REG_OPTION_NON_VOLATILE, KEY_READ, NULL, &lasting, NULL));
+  LONG made = RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Velix\\HiddenWindows\\lasting", 0, NULL,
+                              REG_OPTION_NON_VOLATILE, KEY_READ, NULL, &lasting, NULL);
+  EXPECT_EQ(ERROR_CHILD_MUST_BE_VOLATILE, made);
+  if (made == ERROR_SUCCESS) {
+    RegCloseKey(lasting);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Velix\\HiddenWindows\\lasting");
+  }
   HKEY store = NULL;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, KEY_SET_VALUE, &store));
   RegDeleteValueA(store, otherSession);
