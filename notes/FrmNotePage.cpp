@@ -388,6 +388,32 @@ void NoteWindowList::DeleteNote(int id) {
   ShowWindow(page->hwnd, SW_HIDE);
   page->deleted = true;
   if (FrmNoteManage* manager = TheNoteManager()) manager->RemoveRow(id);
+  ReleaseDeletedSoon();
+}
+
+namespace {
+
+VOID CALLBACK ReleaseDeletedNotes(HWND, UINT, UINT_PTR, DWORD) { TheNoteWindows.ReleaseDeleted(); }
+
+}  // namespace
+
+void NoteWindowList::ReleaseDeletedSoon() {
+  if (!releaseTimer) releaseTimer = SetTimer(NULL, 0, 0, ReleaseDeletedNotes);
+}
+
+void NoteWindowList::ReleaseDeleted() {
+  if (releaseTimer) KillTimer(NULL, releaseTimer);
+  releaseTimer = 0;
+  auto* n = windows.Head();
+  while (n) {
+    auto* next = n->next;
+    if (n->value->deleted) {
+      FrmNotePage* page = n->value;
+      windows.Remove(n);
+      delete page;
+    }
+    n = next;
+  }
 }
 
 void NoteWindowList::HideNote(int id) {
@@ -514,6 +540,8 @@ void NoteWindowList::SaveEditedTexts() {
 }
 
 void NoteWindowList::DestroyAll() {
+  if (releaseTimer) KillTimer(NULL, releaseTimer);
+  releaseTimer = 0;
   SaveEditedTexts();
   while (windows.Count() > 0) {
     FrmNotePage* page = windows.Head()->value;

@@ -1,9 +1,10 @@
 #pragma once
 // The sticky notes: one borderless yellow window per row of KX_NOTE, showing the note's
 // text in a text box that is enabled only while the note is edited. The list of note
-// windows owns every window made during the run; the note operations act on the first
-// window of an id that is not deleted, write each change to the store at once and keep
-// the note manager's rows in step.
+// windows owns them; the note operations act on the first window of an id that is not
+// deleted, write each change to the store at once and keep the note manager's rows in
+// step. A deleted note's window is hidden at once and freed once the message that deleted
+// it has been handled.
 
 #include "kx/KxForm.h"
 #include "kx/KxTextBox.h"
@@ -95,6 +96,8 @@ public:
   void SaveEditedTexts();
   // At exit: the texts being edited are written, then every window goes.
   void DestroyAll();
+  // Frees the windows of deleted notes.
+  void ReleaseDeleted();
 
   FrmNotePage* Find(int id) const;
   int Count() const { return windows.Count(); }
@@ -103,6 +106,10 @@ public:
 private:
   FrmNotePage* OpenWindow(const NoteRecord& record);
   void AddNewNote(NoteRecord& record);
+  // The delete can come from the note's own menu, inside a message of its window: a
+  // timer of the thread frees the window once that message has returned.
+  void ReleaseDeletedSoon();
+  UINT_PTR releaseTimer = 0;
 };
 
 extern NoteWindowList TheNoteWindows;

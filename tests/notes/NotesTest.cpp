@@ -183,13 +183,16 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   SendMessageA(a->hwnd, WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ("", StoredText(first));
 
+  HWND deletedWindow = b->hwnd;
   TheNoteWindows.DeleteNote(second);
-  EXPECT_FALSE(IsWindowVisible(b->hwnd));
+  EXPECT_FALSE(IsWindowVisible(deletedWindow));
   EXPECT_EQ(nullptr, TheNoteWindows.Find(second)) << "a deleted note is skipped by lookups";
   EXPECT_EQ(0, TheDb.Count("KX_NOTE", "N_ID=" + KxString::FromInt(second)));
   EXPECT_EQ(2, TheNoteManager()->table->RowCount());
   TheNoteWindows.ShowAllNotes();
-  EXPECT_FALSE(IsWindowVisible(b->hwnd)) << "show all skips the deleted note";
+  EXPECT_FALSE(IsWindowVisible(deletedWindow)) << "show all skips the deleted note";
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(deletedWindow); }, 2000)) << "the deleted note's window is freed";
+  EXPECT_EQ(2, TheNoteWindows.Count());
 
   // A release on a note selects its row; a real double click on a row edits its note.
   a->OnLButtonUp(0, POINT{0, 0});
