@@ -4,6 +4,7 @@
 #include "app/KxDialogs.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
+#include "kx/base/KxModal.h"
 #include "kx/base/KxTime.h"
 #include "notes/FrmNoteManage.h"
 #include "store/DataDirectory.h"
@@ -402,6 +403,9 @@ void NoteWindowList::ReleaseDeletedSoon() {
 }
 
 void NoteWindowList::ReleaseDeleted() {
+  // A menu or box of a note may still run (and own a window the note's destruction would
+  // take with it): the timer comes again once every modal run has returned.
+  if (KxModalDepth() > 0) return;
   if (releaseTimer) KillTimer(NULL, releaseTimer);
   releaseTimer = 0;
   auto* n = windows.Head();
