@@ -8,6 +8,7 @@
 #include "app/KxApp.h"
 #include "app/KxDialogs.h"
 #include "kx/base/KxModal.h"
+#include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -69,7 +70,7 @@ const int kCloseBox = 0;
 class BoxWatcher {
 public:
   BoxWatcher(const char* caption, const char* text, int button)
-      : worker([=] { Watch(caption, text, button); }) {}
+      : worker(WindowThread([=] { Watch(caption, text, button); })) {}
   ~BoxWatcher() {
     if (worker.joinable()) worker.join();
   }
@@ -231,7 +232,7 @@ TEST(KxDialogs, AnExitAnswersOkAndNo) {
   for (const auto& box : boxes) {
     std::atomic<bool> up{false};
     std::atomic<bool> ended{false};
-    std::thread look([&] {
+    std::thread look = WindowThread([&] {
       FindBox find{box.caption, NULL};
       up = WaitFor([&] {
         EnumWindows(FindOwnBox, reinterpret_cast<LPARAM>(&find));

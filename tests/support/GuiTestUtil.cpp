@@ -157,9 +157,22 @@ void ReleaseRight() {
   PumpFor(30);
 }
 
+std::thread WindowThread(std::function<void()> body) {
+  std::atomic<bool> ready{false};
+  std::thread thread([&ready, body = std::move(body)] {
+    EnumWindows([](HWND, LPARAM) CALLBACK -> BOOL { return FALSE; }, 0);
+    char className[8];
+    GetClassNameA(GetDesktopWindow(), className, sizeof className);
+    ready = true;
+    body();
+  });
+  while (!ready) Sleep(1);
+  return thread;
+}
+
 void DriveWhilePumping(const std::function<void()>& script) {
   std::atomic<bool> done(false);
-  std::thread driver([&] {
+  std::thread driver = WindowThread([&] {
     script();
     done = true;
   });
@@ -281,7 +294,7 @@ std::vector<std::string> BoxesDuring(const std::function<void()>& run) {
   std::vector<std::string> texts;
   std::atomic<bool> done{false};
   const DWORD thread = GetCurrentThreadId();
-  std::thread answerer([&] {
+  std::thread answerer = WindowThread([&] {
     while (!done) {
       HWND box = NULL;
       EnumThreadWindows(thread, [](HWND w, LPARAM found) CALLBACK -> BOOL {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kx/base/KxString.h"
@@ -40,6 +41,12 @@ void ReleaseRight();
 // ends: for input that this thread's modal loops (a control tracking the mouse, a menu,
 // a dialog) must see while they run.
 void DriveWhilePumping(const std::function<void()>& script);
+// A thread for window calls beside the test's own: it makes its first window calls before
+// the constructor returns. Under Wine those load a shared cursor, taking the cursor
+// cache's lock and then the loader's; made while the test's thread loads a DLL whose
+// start-up code loads cursors (a dialog call's first use), the two threads would wait for
+// each other for ever.
+std::thread WindowThread(std::function<void()> body);
 // The centre of a window in screen coordinates.
 POINT CentreOf(HWND hwnd);
 

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "kx/base/KxFile.h"
+#include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -73,7 +74,7 @@ KxString StuckDialogState(HWND dialog, DWORD thread) {
 class DialogDriver {
 public:
   explicit DialogDriver(std::function<void(HWND)> act)
-      : worker([this, act, owner = GetCurrentThreadId()] {
+      : worker(WindowThread([this, act, owner = GetCurrentThreadId()] {
           HWND dialog = NULL;
           found = WaitFor([&] { return (dialog = DialogOfThread(owner, NULL)) != NULL || returned; }, 60000) &&
                   dialog != NULL;
@@ -85,7 +86,7 @@ public:
           fprintf(stderr, "%s\n", stuck.CStr());
           Sleep(500);
           PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        }) {}
+        })) {}
   ~DialogDriver() { Join(); }
   // Whether the dialog came and did what act asked of it.
   bool Join() {
