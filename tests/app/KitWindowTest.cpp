@@ -545,21 +545,6 @@ TEST_F(KitRun, AHotKeySetInTheSettingsWindowWorksOnceItCloses) {
 
 namespace {
 
-// The visible note windows of process pid: captionless pop-ups holding the text box.
-std::vector<HWND> NoteWindowsOf(DWORD pid) {
-  std::vector<HWND> found;
-  for (HWND w = GetTopWindow(NULL); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    char text[8] = "";
-    GetWindowTextA(w, text, sizeof text);
-    if (owner == pid && IsWindowVisible(w) && (GetWindowLongA(w, GWL_STYLE) & WS_POPUP) && !text[0] &&
-        ChildOfClass(w, "KxCardClassName", nullptr))
-      found.push_back(w);
-  }
-  return found;
-}
-
 // The note's text box has the keyboard focus of its thread: typing goes there.
 bool EditingNote(HWND note) {
   GUITHREADINFO info = {};

@@ -180,6 +180,20 @@ void DriveWhilePumping(const std::function<void()>& script) {
   driver.join();
 }
 
+std::vector<HWND> NoteWindowsOf(DWORD pid) {
+  std::vector<HWND> found;
+  for (HWND w = GetTopWindow(NULL); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    char text[8] = "";
+    GetWindowTextA(w, text, sizeof text);
+    if (owner == pid && IsWindowVisible(w) && (GetWindowLongA(w, GWL_STYLE) & WS_POPUP) && !text[0] &&
+        ChildOfClass(w, "KxCardClassName", nullptr))
+      found.push_back(w);
+  }
+  return found;
+}
+
 POINT CentreOf(HWND hwnd) {
   RECT r;
   GetWindowRect(hwnd, &r);

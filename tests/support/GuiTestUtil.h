@@ -47,6 +47,9 @@ void DriveWhilePumping(const std::function<void()>& script);
 // start-up code loads cursors (a dialog call's first use), the two threads would wait for
 // each other for ever.
 std::thread WindowThread(std::function<void()> body);
+// The visible note windows of process pid, top first: captionless pop-ups holding the
+// text box.
+std::vector<HWND> NoteWindowsOf(DWORD pid);
 // The centre of a window in screen coordinates.
 POINT CentreOf(HWND hwnd);
 

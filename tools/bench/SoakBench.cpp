@@ -138,21 +138,6 @@ bool Menus(Run& run) {
   return CloseMenuUnused(run, "command menu");
 }
 
-// The visible note windows of velix: captionless pop-ups holding the text box.
-std::vector<HWND> VisibleNotes(const Run& run) {
-  std::vector<HWND> found;
-  for (HWND w = GetTopWindow(NULL); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    char text[8] = "";
-    GetWindowTextA(w, text, sizeof text);
-    if (owner == run.pid && IsWindowVisible(w) && (GetWindowLongA(w, GWL_STYLE) & WS_POPUP) && !text[0] &&
-        ChildOfClass(w, "KxCardClassName", nullptr))
-      found.push_back(w);
-  }
-  return found;
-}
-
 RECT RectOf(HWND hwnd) {
   RECT r = {};
   GetWindowRect(hwnd, &r);
@@ -164,14 +149,14 @@ int NoteInt(int id, const char* column) {
 }
 
 bool Note(Run& run) {
-  if (!VisibleNotes(run).empty()) return Fail(run, "a note was shown before the new one");
+  if (!NoteWindowsOf(run.pid).empty()) return Fail(run, "a note was shown before the new one");
   // The new note stands left of and above the pointer.
   MovePointerTo(600, 500);
   SendCommand(run, kCommandNewNote);
   HWND note = NULL;
   HWND box = NULL;
   if (!PumpUntil([&] {
-        std::vector<HWND> notes = VisibleNotes(run);
+        std::vector<HWND> notes = NoteWindowsOf(run.pid);
         note = notes.empty() ? NULL : notes[0];
         box = note ? ChildOfClass(note, "KxCardClassName", nullptr) : NULL;
         return box && IsWindowEnabled(box);
