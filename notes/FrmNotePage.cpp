@@ -37,6 +37,8 @@ const char kChangeNotStored[] =
     "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
 // Typing that rests this long is written, so a killed process loses at most this much.
 const UINT kIdleSaveMs = 2000;
+// How soon, and then how often while a modal run goes on, deleted notes' windows are freed.
+const UINT kReleaseDelayMs = 100;
 
 // bytes at the end of path (made when missing), on the disk before this returns.
 bool AppendFileBytes(const KxString& path, const KxString& bytes) {
@@ -399,7 +401,7 @@ VOID CALLBACK ReleaseDeletedNotes(HWND, UINT, UINT_PTR, DWORD) { TheNoteWindows.
 }  // namespace
 
 void NoteWindowList::ReleaseDeletedSoon() {
-  if (!releaseTimer) releaseTimer = SetTimer(NULL, 0, 0, ReleaseDeletedNotes);
+  if (!releaseTimer) releaseTimer = SetTimer(NULL, 0, kReleaseDelayMs, ReleaseDeletedNotes);
 }
 
 void NoteWindowList::ReleaseDeleted() {

@@ -4,7 +4,7 @@
 // windows owns them; the note operations act on the first window of an id that is not
 // deleted, write each change to the store at once and keep the note manager's rows in
 // step. A deleted note's window is hidden at once and freed once the message that deleted
-// it has been handled.
+// it has been handled and no modal run (a menu or box, maybe the note's own) goes on.
 
 #include "kx/KxForm.h"
 #include "kx/KxTextBox.h"
@@ -96,7 +96,8 @@ public:
   void SaveEditedTexts();
   // At exit: the texts being edited are written, then every window goes.
   void DestroyAll();
-  // Frees the windows of deleted notes.
+  // Frees the windows of deleted notes; nothing while a modal run goes on (the timer comes
+  // again).
   void ReleaseDeleted();
 
   FrmNotePage* Find(int id) const;

@@ -226,7 +226,7 @@ TEST_F(KitWindow, ChosenPictureIsTakenAndACancelChangesNothing) {
   for (bool confirm : {false, true}) {
     SCOPED_TRACE(confirm ? "confirmed" : "cancelled");
     std::string title;
-    std::thread driver([&, thread = GetCurrentThreadId()] {
+    std::thread driver = WindowThread([&, thread = GetCurrentThreadId()] {
       HWND dialog = WaitForFileDialog(thread);
       if (!dialog) return;
       char text[64] = {};
@@ -327,7 +327,7 @@ TEST_F(KitWindow, DoubleClickTogglesTheSizeAndOpensNoMenu) {
   MovePointerTo(centre.x, centre.y);
   // Any menu that opens is seen and closed again, so that the test cannot hang in it.
   bool menuSeen = false;
-  std::thread watcher([&] {
+  std::thread watcher = WindowThread([&] {
     for (int i = 0; i < 100; ++i) {
       if (!menudriver::MenuWindows().empty()) {
         menuSeen = true;

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/GuiTestUtil.h"
+
 namespace menudriver {
 
 inline BOOL CALLBACK CollectMenuWindow(HWND hwnd, LPARAM param) {
@@ -48,7 +50,7 @@ inline void Tap(WORD vk) {
 // Runs modal (which opens a menu) here and script on a second thread once the menu shows;
 // whatever the script leaves open is dismissed, so a failing test ends instead of hanging.
 inline void Drive(const std::function<void()>& modal, const std::function<void()>& script) {
-  std::thread driver([&] {
+  std::thread driver = WindowThread([&] {
     if (WaitForMenus(1)) script();
     for (int i = 0; i < 100 && !MenuWindows().empty(); ++i) {
       PostMessageA(MenuWindows().front(), WM_KEYDOWN, VK_ESCAPE, 0);

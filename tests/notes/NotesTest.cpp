@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kx/KxGridPresets.h"
+#include "kx/base/KxModal.h"
 #include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
 #include "notes/NotePlacement.h"
@@ -191,6 +192,11 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   EXPECT_EQ(2, TheNoteManager()->table->RowCount());
   TheNoteWindows.ShowAllNotes();
   EXPECT_FALSE(IsWindowVisible(deletedWindow)) << "show all skips the deleted note";
+  {
+    KxModalRun box;  // a box the delete brought up, maybe owned by the note
+    PumpFor(300);
+    EXPECT_TRUE(IsWindow(deletedWindow)) << "kept while a modal run goes on";
+  }
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(deletedWindow); }, 2000)) << "the deleted note's window is freed";
   EXPECT_EQ(2, TheNoteWindows.Count());
 

@@ -42,7 +42,7 @@ void ReleaseRight();
 // a dialog) must see while they run.
 void DriveWhilePumping(const std::function<void()>& script);
 // A thread for window calls beside the test's own: it makes its first window calls before
-// the constructor returns. Under Wine those load a shared cursor, taking the cursor
+// WindowThread returns. Under Wine those load a shared cursor, taking the cursor
 // cache's lock and then the loader's; made while the test's thread loads a DLL whose
 // start-up code loads cursors (a dialog call's first use), the two threads would wait for
 // each other for ever.

@@ -7,19 +7,21 @@
 //   menus      the launcher menu and the command menu opened from the tray icon and closed,
 //   note       "新便签" (a note in edit mode), text typed into it, "隐藏所有" from its own
 //              menu (hidden, the text stored), "显示所有" (shown), dragged with the mouse
-//              (moved, the place stored), "删除" from its menu (gone from the screen and
-//              the store),
+//              (moved, the place stored), "删除" from its menu (its window freed, its row
+//              gone),
 //   desktops   desktop 2 (a window of this process and the kit window hidden), desktop 1
 //              (both shown again),
 //   tree       the maintenance window from the launcher menu's first item, "新组" from the
-//              tree's menu (one item and one row more), "删除" on it (both back), closed,
+//              tree's menu (one item and one new row more), "删除" on it (that row gone,
+//              the item count back), closed,
 //   settings   "设置..." from the command menu, shown, closed.
-// Every `every` cycles, once velix is idle, one line: the cycle, its private memory, its
+// Every `every` cycles, half a second after the last step, one line: the cycle, its private memory, its
 // GDI and USER objects (GetGuiResources), its handles (GetProcessHandleCount) and its
 // windows, top-level and child (counted here with EnumWindows). At the end, the growth of
 // each figure from the end of the warm-up (the first tenth of the cycles, at least one
-// interval) to the last sample, and a verdict. The exit command ends velix; a run that does
-// not end within its time is reported and fails.
+// interval) to the last sample, and a verdict: exit code 2 when a figure grows, 3 when no
+// sample came after the warm-up. The exit command ends velix; a run that does not end
+// within its time is reported and fails.
 //
 //   usage: velix_soak_bench [cycles] [every]
 
@@ -204,8 +206,8 @@ bool Note(Run& run) {
 
   PostMessageA(note, WM_RBUTTONUP, 0, 0);
   if (!PickFromMenu(run, "note menu", kNoteDeleteKeys)) return false;
-  if (!PumpUntil([&] { return !IsWindow(note) || !IsWindowVisible(note); }, kPatienceMs))
-    return Fail(run, "the deleted note is still shown");
+  if (!PumpUntil([&] { return !IsWindow(note); }, kPatienceMs))
+    return Fail(run, "the deleted note's window was not freed");
   if (TheDb.Count("KX_NOTE", "N_ID=" + KxString::FromInt(id)) != 0) return Fail(run, "the deleted note kept its row");
   return true;
 }
@@ -253,6 +255,7 @@ bool Tree(Run& run) {
   if (!tree) return Fail(run, "the maintenance window has no tree");
   LRESULT items = SendMessageA(tree, TVM_GETCOUNT, 0, 0);
   int rows = TheDb.Count("KX_SOFT", "1=1");
+  int newest = TheDb.Max("KX_SOFT", "S_ID", "1=1");
 
   // The empty space below the items stands for the root.
   RECT area = RectOf(tree);
@@ -261,6 +264,8 @@ bool Tree(Run& run) {
   if (!PumpUntil([&] { return SendMessageA(tree, TVM_GETCOUNT, 0, 0) == items + 1; }, kPatienceMs))
     return Fail(run, "新组 added no tree item");
   if (TheDb.Count("KX_SOFT", "1=1") != rows + 1) return Fail(run, "新组 stored no row");
+  const KxString added = "S_ID=" + KxString::FromInt(TheDb.Max("KX_SOFT", "S_ID", "1=1"));
+  if (TheDb.Max("KX_SOFT", "S_ID", "1=1") <= newest) return Fail(run, "新组 stored no new row");
 
   // The new group is selected; its menu is opened on it.
   RECT item;
@@ -269,7 +274,8 @@ bool Tree(Run& run) {
   if (!PickFromMenu(run, "tree menu", kTreeDeleteKeys)) return false;
   if (!PumpUntil([&] { return SendMessageA(tree, TVM_GETCOUNT, 0, 0) == items; }, kPatienceMs))
     return Fail(run, "删除 left the tree item");
-  if (TheDb.Count("KX_SOFT", "1=1") != rows) return Fail(run, "删除 left the row");
+  if (TheDb.Count("KX_SOFT", "1=1") != rows || TheDb.Count("KX_SOFT", added) != 0)
+    return Fail(run, "删除 did not delete the new group's row");
 
   PostMessageA(window, WM_CLOSE, 0, 0);
   if (!PumpUntil([&] { return !IsWindowVisible(window); }, kPatienceMs))
@@ -347,11 +353,16 @@ void PrintSample(const Sample& s, const Known& known) {
               s.childWindows, s.secondsPerCycle);
 }
 
-// One figure's growth and whether it stays within its tolerance.
-bool Flat(const char* name, double from, double to, double tolerance, bool known, const char* unit) {
-  if (!known) {
+// One figure's growth and whether it stays within its tolerance. counted: the platform
+// gives the figure at all; read: both samples have it. A figure counted but not read fails.
+bool Flat(const char* name, double from, double to, double tolerance, bool counted, bool read, const char* unit) {
+  if (!counted) {
     std::printf("  %-14s n/a (not counted by this platform)\n", name);
     return true;
+  }
+  if (!read) {
+    std::printf("  %-14s not read in a sample  FAILS\n", name);
+    return false;
   }
   double growth = to - from;
   bool flat = growth <= tolerance;
@@ -363,12 +374,15 @@ bool Flat(const char* name, double from, double to, double tolerance, bool known
 bool Verdict(const Sample& base, const Sample& last, const Known& known) {
   std::printf("growth from cycle %d (end of warm-up) to cycle %d:\n", base.cycle, last.cycle);
   bool flat = true;
-  flat = Flat("private memory", base.privateKb, last.privateKb, kMemoryToleranceKb, base.privateKb > 0, "KB") && flat;
-  flat = Flat("GDI objects", base.gdi, last.gdi, kCountTolerance, known.gdi, "") && flat;
-  flat = Flat("USER objects", base.user, last.user, kCountTolerance, known.user, "") && flat;
-  flat = Flat("handles", base.handles, last.handles, kCountTolerance, known.handles, "") && flat;
-  flat = Flat("top windows", base.topWindows, last.topWindows, kCountTolerance, true, "") && flat;
-  flat = Flat("child windows", base.childWindows, last.childWindows, kCountTolerance, true, "") && flat;
+  flat = Flat("private memory", base.privateKb, last.privateKb, kMemoryToleranceKb, base.privateKb > 0,
+              last.privateKb > 0, "KB") && flat;
+  flat = Flat("GDI objects", base.gdi, last.gdi, kCountTolerance, known.gdi, base.gdi > 0 && last.gdi > 0, "") && flat;
+  flat = Flat("USER objects", base.user, last.user, kCountTolerance, known.user, base.user > 0 && last.user > 0, "") &&
+         flat;
+  flat = Flat("handles", base.handles, last.handles, kCountTolerance, known.handles,
+              base.handles > 0 && last.handles > 0, "") && flat;
+  flat = Flat("top windows", base.topWindows, last.topWindows, kCountTolerance, true, true, "") && flat;
+  flat = Flat("child windows", base.childWindows, last.childWindows, kCountTolerance, true, true, "") && flat;
   std::printf("verdict: %s\n", flat ? "flat" : "grows");
   return flat;
 }
@@ -451,12 +465,16 @@ int Soak(Run& run, int cycles, int every) {
     PrintSample(s, known);
     intervalStart = GetTickCount();
   }
-  const Sample* base = &samples.back();
+  const Sample* base = nullptr;
   for (const Sample& s : samples) {
     if (s.cycle >= warmUp) {
       base = &s;
       break;
     }
+  }
+  if (!base || base == &samples.back()) {
+    std::printf("verdict: none (no sample after the warm-up; run more cycles or sample more often)\n");
+    return 3;
   }
   return Verdict(*base, samples.back(), known) ? 0 : 2;
 }
@@ -472,13 +490,15 @@ int main(int argc, char** argv) {
   Run run;
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
-  run.folder = std::string(temp) + "velix-soak-bench";
+  // A folder of this run's own: the memory reading finds velix by its path.
+  run.folder = std::string(temp) + "velix-soak-bench-" + std::to_string(GetCurrentProcessId());
   RemoveTree(run.folder.c_str());
   CreateDirectoryA(run.folder.c_str(), NULL);
   run.exe = run.folder + "\\velix.exe";
   if (!CopyFileA((std::string(ProgramDirectory().CStr()) + "\\velix.exe").c_str(), run.exe.c_str(), FALSE) ||
       !MakeStore(run.folder)) {
     std::fprintf(stderr, "soak bench: cannot prepare %s\n", run.folder.c_str());
+    RemoveTree(run.folder.c_str());
     return 1;
   }
   run.parked = CreateWindowExA(0, "STATIC", kParkedTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 120, NULL,
@@ -495,6 +515,6 @@ int main(int argc, char** argv) {
   TheDb.Close();
   if (!Stop(run) && result == 0) result = 1;
   if (run.parked) DestroyWindow(run.parked);
-  RemoveTree(run.folder.c_str());
+  if (!RemoveTree(run.folder.c_str())) std::fprintf(stderr, "soak bench: %s could not be removed\n", run.folder.c_str());
   return result;
 }
