@@ -223,6 +223,15 @@ bool Desktops(Run& run) {
 }
 
 // A right click with real input at a screen point.
+// Whether the screen shows colour at the point. Wine puts a window on the screen some time
+// after it is shown; a click before that goes to whatever the screen still has there.
+bool ShowsColourAt(POINT at, COLORREF colour) {
+  HDC screen = GetDC(NULL);
+  COLORREF seen = GetPixel(screen, at.x, at.y);
+  ReleaseDC(NULL, screen);
+  return seen == colour;
+}
+
 void RightClickAt(POINT at) {
   MovePointerTo(at.x, at.y);
   PressRight();
@@ -259,7 +268,10 @@ bool Tree(Run& run) {
 
   // The empty space below the items stands for the root.
   RECT area = RectOf(tree);
-  RightClickAt(POINT{area.left + 120, area.bottom - 40});
+  const POINT empty = {area.left + 120, area.bottom - 40};
+  if (!PumpUntil([&] { return ShowsColourAt(empty, GetSysColor(COLOR_WINDOW)); }, kPatienceMs))
+    return Fail(run, "the tree did not reach the screen");
+  RightClickAt(empty);
   if (!PickFromMenu(run, "tree menu", kTreeNewGroupKeys)) return false;
   if (!PumpUntil([&] { return SendMessageA(tree, TVM_GETCOUNT, 0, 0) == items + 1; }, kPatienceMs))
     return Fail(run, "新组 added no tree item");
