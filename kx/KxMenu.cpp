@@ -176,7 +176,8 @@ void KxMenu::SetOwnerWindow(HWND owner) {
 }
 
 int KxMenu::Popup(KxControl* owner, bool returnCommand) {
-  if (!hmenu || !owner || !owner->hwnd) return 0;
+  // No menu while an exit ends every modal run.
+  if (!hmenu || !owner || !owner->hwnd || KxModalRunsEnding()) return 0;
   bannerDirty = true;
   // Sub-menus are measured and drawn through the same owner window.
   SetOwnerWindow(owner->hwnd);
@@ -185,8 +186,6 @@ int KxMenu::Popup(KxControl* owner, bool returnCommand) {
   GetCursorPos(&at);
   UINT flags = returnCommand ? (TPM_NONOTIFY | TPM_RETURNCMD) : 0;
   int result = 0;
-  // No menu while an exit ends every modal run.
-  if (KxModalRunsEnding()) return 0;
   {
     // Ended from outside (an exit) as a click elsewhere ends it.
     KxModalRun run([](void*) { EndMenu(); });

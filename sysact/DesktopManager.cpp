@@ -10,10 +10,13 @@ const char kStoreKey[] = "Software\\Velix\\HiddenWindows";
 
 namespace {
 
-// The program's key, where earlier versions kept the store: a value that outlived a restart
-// of the system and was shared by every session of the user. Its handles mean nothing now;
-// it is removed.
-const char kOldStoreKey[] = "Software\\Velix";
+// kStoreKey in its two parts: the program's own key, which lasts, and the volatile store
+// under it.
+const char kProgramKey[] = "Software\\Velix";
+const char kStoreSubkey[] = "HiddenWindows";
+// Where earlier versions kept the store: a value of the program's key that outlived a
+// restart of the system and was shared by every session of the user. Its handles mean
+// nothing now; it is removed.
 const char kOldStoreValue[] = "HiddenWindows";
 
 // Filled once, before any store call: a crashing process reads it without allocating.
@@ -102,11 +105,11 @@ void WriteStore(const KxString& text) {
   // The program's own key lasts; only the store under it is volatile (a missing parent would
   // be made with the options of the key asked for).
   HKEY parent = NULL;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kOldStoreKey, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_CREATE_SUB_KEY, NULL,
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kProgramKey, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_CREATE_SUB_KEY, NULL,
                       &parent, NULL) != ERROR_SUCCESS)
     return;
   HKEY key = NULL;
-  LONG created = RegCreateKeyExA(parent, "HiddenWindows", 0, NULL, REG_OPTION_VOLATILE, KEY_SET_VALUE, NULL, &key,
+  LONG created = RegCreateKeyExA(parent, kStoreSubkey, 0, NULL, REG_OPTION_VOLATILE, KEY_SET_VALUE, NULL, &key,
                                  NULL);
   RegCloseKey(parent);
   if (created != ERROR_SUCCESS) return;
@@ -125,7 +128,7 @@ void ClearStore() {
 
 void ClearOldStore() {
   HKEY key = NULL;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kOldStoreKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kProgramKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
   RegDeleteValueA(key, kOldStoreValue);
   RegCloseKey(key);
 }

@@ -253,13 +253,34 @@ bool SelectedItemRect(Run& run, HWND tree, RECT& r) {
   return true;
 }
 
-bool Tree(Run& run) {
-  ClickTray(run, WM_LBUTTONUP);
-  if (!PickFromMenu(run, "launcher menu", kMaintenanceKeys)) return false;
+// A window of velix opened by a choice in a tray menu, once it shows; NULL, the failure
+// said, when it does not.
+template <size_t N>
+HWND OpenFromMenu(Run& run, LPARAM trayButton, const char* menu, const WORD (&keys)[N], const char* title,
+                  const char* which) {
+  ClickTray(run, trayButton);
+  if (!PickFromMenu(run, menu, keys)) return NULL;
   HWND window = NULL;
-  if (!PumpUntil([&] { return (window = WindowOf(run.pid, "KxCardClassName", "Velibox中快捷")) != NULL &&
-                              IsWindowVisible(window); }, kPatienceMs))
-    return Fail(run, "the maintenance window did not open");
+  if (!PumpUntil([&] { return (window = WindowOf(run.pid, "KxCardClassName", title)) != NULL &&
+                              IsWindowVisible(window); }, kPatienceMs)) {
+    Fail(run, std::string("the ") + which + " did not open");
+    return NULL;
+  }
+  return window;
+}
+
+// Closes a window of velix as its close box does; closing only hides it.
+bool CloseToolWindow(Run& run, HWND window, const char* which) {
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  if (!PumpUntil([&] { return !IsWindowVisible(window); }, kPatienceMs))
+    return Fail(run, std::string("the ") + which + " did not close");
+  return true;
+}
+
+bool Tree(Run& run) {
+  HWND window =
+      OpenFromMenu(run, WM_LBUTTONUP, "launcher menu", kMaintenanceKeys, "Velibox中快捷", "maintenance window");
+  if (!window) return false;
   HWND tree = ChildOfClass(window, "SysTreeView32", nullptr);
   if (!tree) return Fail(run, "the maintenance window has no tree");
   LRESULT items = SendMessageA(tree, TVM_GETCOUNT, 0, 0);
@@ -289,23 +310,12 @@ bool Tree(Run& run) {
   if (TheDb.Count("KX_SOFT", "1=1") != rows || TheDb.Count("KX_SOFT", added) != 0)
     return Fail(run, "删除 did not delete the new group's row");
 
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  if (!PumpUntil([&] { return !IsWindowVisible(window); }, kPatienceMs))
-    return Fail(run, "the maintenance window did not close");
-  return true;
+  return CloseToolWindow(run, window, "maintenance window");
 }
 
 bool Settings(Run& run) {
-  ClickTray(run, WM_RBUTTONUP);
-  if (!PickFromMenu(run, "command menu", kSettingsKeys)) return false;
-  HWND window = NULL;
-  if (!PumpUntil([&] { return (window = WindowOf(run.pid, "KxCardClassName", "设置")) != NULL &&
-                              IsWindowVisible(window); }, kPatienceMs))
-    return Fail(run, "the settings window did not open");
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  if (!PumpUntil([&] { return !IsWindowVisible(window); }, kPatienceMs))
-    return Fail(run, "the settings window did not close");
-  return true;
+  HWND window = OpenFromMenu(run, WM_RBUTTONUP, "command menu", kSettingsKeys, "设置", "settings window");
+  return window && CloseToolWindow(run, window, "settings window");
 }
 
 struct WindowTally {
