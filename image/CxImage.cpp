@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <utility>
+#include <vector>
 
 #include "image/KxImageDecoders.h"
 #include "image/KxStreamReader.h"
@@ -49,6 +50,75 @@ private:
 };
 
 COLORREF ToColorRef(const KxRgbQuad& q) { return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue); }
+
+// (s * a + d * (255 - a)) / 255, rounded.
+inline uint8_t Mix(unsigned s, unsigned d, unsigned a) {
+  const unsigned t = s * a + d * (255 - a) + 128;
+  return static_cast<uint8_t>((t + (t >> 8)) >> 8);
+}
+
+// Source row or column of destination pixel i of count, for a stretch of size source
+// pixels over count: the one under the pixel's centre, as a nearest-pixel stretch takes it.
+inline int SourceIndex(long long i, long long count, long long size) {
+  return static_cast<int>((2 * i + 1) * size / (2 * count));
+}
+
+// Blends the 32-bit picture stretched over target onto what dc shows there, each pixel
+// by its alpha; pixels of the colour key (when given) leave dc as it was. Only the part
+// inside dc's clip box is read, blended and written back, so the work is that of the
+// pixels shown, whatever the picture's own size.
+bool BlendOver(HDC dc, const RECT& target, const KxDib& dib, const KxRgbQuad* key) {
+  RECT clip;
+  const int region = GetClipBox(dc, &clip);
+  if (region == ERROR) return false;
+  RECT part;
+  if (region == NULLREGION || !IntersectRect(&part, &target, &clip)) return true;
+  const int partWidth = part.right - part.left;
+  const int partHeight = part.bottom - part.top;
+
+  BITMAPINFO layout = {};
+  layout.bmiHeader.biSize = sizeof(layout.bmiHeader);
+  layout.bmiHeader.biWidth = partWidth;
+  layout.bmiHeader.biHeight = -partHeight;
+  layout.bmiHeader.biPlanes = 1;
+  layout.bmiHeader.biBitCount = 32;
+  layout.bmiHeader.biCompression = BI_RGB;
+  void* bits = NULL;
+  MemoryDc shown(dc, CreateDIBSection(dc, &layout, DIB_RGB_COLORS, &bits, NULL, 0));
+  if (!shown.Ready() || !bits) return false;
+  if (!BitBlt(shown.Dc(), 0, 0, partWidth, partHeight, dc, part.left, part.top, SRCCOPY)) return false;
+  GdiFlush();
+
+  const long long targetWidth = target.right - target.left;
+  const long long targetHeight = target.bottom - target.top;
+  std::vector<int> columns(static_cast<size_t>(partWidth));
+  for (int i = 0; i < partWidth; i++) {
+    columns[static_cast<size_t>(i)] = SourceIndex(part.left - target.left + i, targetWidth, dib.Width()) * 4;
+  }
+  uint8_t* out = static_cast<uint8_t*>(bits);
+  for (int j = 0; j < partHeight; j++) {
+    const uint8_t* source = dib.Row(SourceIndex(part.top - target.top + j, targetHeight, dib.Height()));
+    uint8_t* row = out + static_cast<size_t>(j) * static_cast<size_t>(partWidth) * 4;
+    for (int i = 0; i < partWidth; i++) {
+      const uint8_t* s = source + columns[static_cast<size_t>(i)];
+      const unsigned alpha = s[3];
+      if (alpha == 0) continue;
+      if (key && s[0] == key->rgbBlue && s[1] == key->rgbGreen && s[2] == key->rgbRed) continue;
+      uint8_t* d = row + static_cast<size_t>(i) * 4;
+      if (alpha == 255) {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+      } else {
+        d[0] = Mix(s[0], d[0], alpha);
+        d[1] = Mix(s[1], d[1], alpha);
+        d[2] = Mix(s[2], d[2], alpha);
+      }
+    }
+  }
+  GdiFlush();
+  return BitBlt(dc, part.left, part.top, partWidth, partHeight, shown.Dc(), 0, 0, SRCCOPY) != FALSE;
+}
 
 }  // namespace
 
@@ -142,6 +212,10 @@ bool CxImage::StretchDraw(HDC dc, int x, int y, int width, int height) const {
   const BITMAPINFO* header = reinterpret_cast<const BITMAPINFO*>(&bmi);
   const bool paletted = dib.BitCount() < 24;
   const int index = info.transparentIndex;
+  if (info.alphaChannel && dib.BitCount() == 32) {
+    const RECT target = {x, y, x + width, y + height};
+    return BlendOver(dc, target, dib, index >= 0 ? &info.transparentColor : nullptr);
+  }
 
   if (index < 0 || (paletted && index >= KxDib::kPaletteSize)) {
     SetStretchBltMode(dc, COLORONCOLOR);

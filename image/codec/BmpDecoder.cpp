@@ -2,8 +2,6 @@
 
 #include <string.h>
 
-#include "image/codec/KxColorKey.h"
-
 namespace {
 
 const uint32_t kPlain = 0;
@@ -320,9 +318,8 @@ bool DecodeBmp(KxImageReader& reader, const KxImageLimits& limits, KxDib& dib, P
         uint8_t* p = pixels.Row(y);
         for (int x = 0; x < pixels.Width(); x++) p[x * 4 + 3] = 255;
       }
-    } else if (!KeyOutTransparentPixels(pixels, result)) {
-      return false;
     }
+    result.alphaChannel = pixels.HasTransparentPixels();
   }
   if (format.xPelsPerMeter > 0 && format.yPelsPerMeter > 0) {
     result.xResolution = format.xPelsPerMeter;

@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include "image/codec/BmpDecoder.h"
-#include "image/codec/KxColorKey.h"
 #include "image/codec/PngDecoder.h"
 
 namespace {
@@ -84,9 +83,8 @@ bool DecodeIco(KxImageReader& reader, const KxImageLimits& limits, KxDib& dib, P
     if (!DecodePng(image, limits, pixels, result)) return false;
   } else {
     result.ResetDecoded();
-    if (!DecodeEntryDib(image, limits, pixels) || !KeyOutTransparentPixels(pixels, result)) {
-      return false;
-    }
+    if (!DecodeEntryDib(image, limits, pixels)) return false;
+    result.alphaChannel = pixels.HasTransparentPixels();
   }
   result.type = kImageIco;
   result.width = pixels.Width();

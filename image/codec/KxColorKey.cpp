@@ -31,51 +31,6 @@ bool KxColorSet::FirstUnused(KxRgbQuad& colour) const {
   return false;
 }
 
-bool KeyOutTransparentPixels(KxDib& dib, PictureInfo& info) {
-  if (dib.IsEmpty() || dib.BitCount() != 32) return true;
-  const int w = dib.Width();
-  const int h = dib.Height();
-  bool anyClear = false;
-  for (int y = 0; y < h && !anyClear; y++) {
-    const uint8_t* row = dib.Row(y);
-    for (int x = 0; x < w; x++) {
-      if (row[x * 4 + 3] < 128) {
-        anyClear = true;
-        break;
-      }
-    }
-  }
-  if (!anyClear) return true;
-
-  KxColorSet used;
-  if (!used.Init()) return false;
-  for (int y = 0; y < h; y++) {
-    const uint8_t* row = dib.Row(y);
-    for (int x = 0; x < w; x++) {
-      const uint8_t* p = row + x * 4;
-      if (p[3] >= 128) used.Add(KxRgb(p[2], p[1], p[0]));
-    }
-  }
-  KxRgbQuad key;
-  // A picture that shows every one of the 2^24 colours has no key left: its clear
-  // pixels then draw as they are.
-  if (!used.FirstUnused(key)) return true;
-  for (int y = 0; y < h; y++) {
-    uint8_t* row = dib.Row(y);
-    for (int x = 0; x < w; x++) {
-      uint8_t* p = row + x * 4;
-      if (p[3] < 128) {
-        p[0] = key.rgbBlue;
-        p[1] = key.rgbGreen;
-        p[2] = key.rgbRed;
-      }
-    }
-  }
-  info.transparentIndex = 0;
-  info.transparentColor = key;
-  return true;
-}
-
 void MakePaletteSlotUnique(KxRgbQuad* palette, int slot) {
   if (slot < 0 || slot >= KxDib::kPaletteSize) return;
   auto sameColour = [](const KxRgbQuad& a, const KxRgbQuad& b) {

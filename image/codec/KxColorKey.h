@@ -1,7 +1,8 @@
 #pragma once
-// Transparency for drawing. GDI draws a transparent picture through one colour key: a
-// pixel is see-through exactly when it has the key colour. These helpers choose a key
-// that no visible pixel has, so that the key hides what is transparent and nothing else.
+// Colour keys for pictures without an alpha channel of their own (GIF frames, palette
+// pictures): a pixel is see-through exactly when it has the key colour. These helpers
+// choose a key that no visible pixel has, so that the key hides what is transparent and
+// nothing else.
 
 #include <stdint.h>
 
@@ -30,11 +31,6 @@ private:
   }
   KxBuffer bits;
 };
-
-// A 32-bit picture: the pixels with alpha below 128 get a key colour that no other pixel
-// has, and info names it as the transparent colour. Alpha stays in the fourth byte.
-// Returns false only when memory runs out; a picture without such pixels is unchanged.
-bool KeyOutTransparentPixels(KxDib& dib, PictureInfo& info);
 
 // When another of the 256 entries shares the colour of entry slot, gives slot a colour
 // no other entry has, so that the key of an 8-bit picture hides that slot only.

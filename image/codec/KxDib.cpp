@@ -83,3 +83,14 @@ KxRgbQuad KxDib::PixelAt(int x, int y) const {
     }
   }
 }
+
+bool KxDib::HasTransparentPixels() const {
+  if (IsEmpty() || BitCount() != 32) return false;
+  for (int y = 0; y < Height(); y++) {
+    const uint8_t* row = Row(y);
+    for (int x = 0; x < Width(); x++) {
+      if (row[x * 4 + 3] != 255) return true;
+    }
+  }
+  return false;
+}

@@ -47,6 +47,8 @@ public:
   // The colour at (x, y) from the top left, the palette looked up; the fourth byte is
   // the alpha of a 32-bit picture and 255 otherwise.
   KxRgbQuad PixelAt(int x, int y) const;
+  // A 32-bit picture with at least one pixel whose alpha is below 255.
+  bool HasTransparentPixels() const;
 
 private:
   KxBitmapInfoHeader header;

@@ -7,6 +7,7 @@ void PictureInfo::ResetDecoded() {
   type = kImageNone;
   transparentIndex = -1;
   transparentColor = KxRgb(0, 0, 0, 0);
+  alphaChannel = false;
   frameCount = 0;
   frameDelay = 0;
   disposal = 0;

@@ -21,6 +21,9 @@ struct PictureInfo {
   // transparentColor is in force.
   int transparentIndex = -1;
   KxRgbQuad transparentColor = {0, 0, 0, 0};
+  // A 32-bit picture with pixels whose alpha is below 255: drawing blends each pixel over
+  // what lies behind it by its alpha instead of copying it.
+  bool alphaChannel = false;
   int frameIndex = 0;
   int frameCount = 0;
   int frameDelay = 0;  // hundredths of a second, as the GIF file gives it

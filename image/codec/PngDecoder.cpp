@@ -156,8 +156,8 @@ bool DecodePng(KxImageReader& reader, const KxImageLimits& limits, KxDib& dib, P
     MakePaletteSlotUnique(d.dib.Palette(), d.transparentSlot);
     result.transparentIndex = d.transparentSlot;
     result.transparentColor = d.dib.Palette()[d.transparentSlot];
-  } else if (!KeyOutTransparentPixels(d.dib, result)) {
-    return false;
+  } else {
+    result.alphaChannel = d.dib.HasTransparentPixels();
   }
   if (d.xResolution > 0) {
     result.xResolution = d.xResolution;

@@ -133,13 +133,13 @@ TEST(ImageBmp, AlphaMaskMakesClearPixelsAndAnAllZeroAlphaIsOpaque) {
   PictureInfo info;
   ASSERT_TRUE(Decode(WriteBmp(corner, o), dib, info));
   EXPECT_EQ(32, info.bitsPerPixel);
-  EXPECT_GE(info.transparentIndex, 0);
+  EXPECT_TRUE(info.alphaChannel);
   EXPECT_TRUE(ShowsPicture(corner, dib, info));
 
   TestPicture zeroAlpha = Pattern(8, 6, Colours(30));
   for (KxRgbQuad& c : zeroAlpha.pixels) c.rgbReserved = 0;
   ASSERT_TRUE(Decode(WriteBmp(zeroAlpha, o), dib, info));
-  EXPECT_EQ(-1, info.transparentIndex);
+  EXPECT_FALSE(info.alphaChannel);
   for (KxRgbQuad& c : zeroAlpha.pixels) c.rgbReserved = 255;
   EXPECT_TRUE(ShowsPicture(zeroAlpha, dib, info));
 }

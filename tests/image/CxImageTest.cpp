@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "image/CxImage.h"
 #include "kx/base/KxStream.h"
 #include "tests/image/ImageTestUtil.h"
@@ -279,6 +281,91 @@ TEST(ImagePicture, DecodedTransparencyDrawsThrough) {
     EXPECT_EQ(0xFF0000u, surface.At(3, 3));
     EXPECT_EQ(Rgb(image.Pixels().PixelAt(5, 5)), surface.At(5, 5));
     EXPECT_NE(0xFF0000u, surface.At(5, 5));
+  }
+}
+
+// Pictures with an alpha channel, from every decoder that yields one, drawn over a known
+// background at their own size, magnified, shrunk and stretched one way: each pixel is
+// the blend of the picture's colour and the background by its alpha.
+TEST(ImagePicture, AlphaIsBlendedOverTheBackgroundAtEveryStretch) {
+  // 4 x 4 blocks of 2 x 2 pixels, so that every nearest-pixel stretch by a whole factor
+  // takes the same source colour; the alphas include 0, 255 and both sides of 128.
+  const uint8_t alphas[16] = {0, 255, 1, 254, 128, 127, 64, 200, 30, 90, 160, 220, 10, 245, 100, 180};
+  auto blocks = [&](bool grey) {
+    TestPicture p(8, 8);
+    for (int y = 0; y < 8; y++)
+      for (int x = 0; x < 8; x++) {
+        const int k = y / 2 * 4 + x / 2;
+        const uint8_t v = static_cast<uint8_t>(k * 16 + 7);
+        p.At(x, y) = grey ? KxRgb(v, v, v, alphas[k])
+                          : KxRgb(v, static_cast<uint8_t>(255 - k * 13), static_cast<uint8_t>(k * 53), alphas[k]);
+      }
+    return p;
+  };
+  const TestPicture colour = blocks(false);
+  const TestPicture grey = blocks(true);
+  auto png = [](const TestPicture& p, int type, int depth, bool interlaced) {
+    PngOptions o;
+    o.colourType = type;
+    o.bitDepth = depth;
+    o.interlaced = interlaced;
+    o.trns = type == 3;
+    return WritePng(p, o);
+  };
+  BmpOptions v5;
+  v5.bitCount = 32;
+  v5.compression = 3;
+  v5.headerSize = 124;
+  v5.masks[0] = 0xFF0000, v5.masks[1] = 0xFF00, v5.masks[2] = 0xFF, v5.masks[3] = 0xFF000000;
+  const struct {
+    const char* name;
+    const TestPicture& picture;
+    Bytes bytes;
+  } cases[] = {
+      {"grey + alpha, 8 bits", grey, png(grey, 4, 8, false)},
+      {"grey + alpha, 16 bits, interlaced", grey, png(grey, 4, 16, true)},
+      {"RGBA, 8 bits", colour, png(colour, 6, 8, false)},
+      {"RGBA, 8 bits, interlaced", colour, png(colour, 6, 8, true)},
+      {"RGBA, 16 bits", colour, png(colour, 6, 16, false)},
+      {"palette with alpha", colour, png(colour, 3, 8, false)},
+      {"32-bit icon", colour, WriteIco({{colour, 32, false}})},
+      {"icon with a PNG entry", colour, WriteIco({{colour, 32, true}})},
+      {"V5 bitmap with an alpha mask", colour, WriteBmp(colour, v5)},
+  };
+  const KxRgbQuad back = KxRgb(40, 90, 200);
+  const SIZE stretches[] = {{8, 8}, {16, 16}, {4, 4}, {16, 8}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(c.bytes.empty());
+    CxImage image;
+    ASSERT_TRUE(Load(image, c.bytes));
+    EXPECT_TRUE(image.Info().alphaChannel);
+    for (const SIZE& size : stretches) {
+      SCOPED_TRACE(testing::Message() << size.cx << "x" << size.cy);
+      Surface surface(20, 20, RGB(back.rgbRed, back.rgbGreen, back.rgbBlue));
+      ASSERT_TRUE(image.StretchDraw(surface.dc, 3, 2, size.cx, size.cy));
+      int wrong = 0;
+      for (int y = 0; y < size.cy; y++)
+        for (int x = 0; x < size.cx; x++) {
+          const KxRgbQuad s = c.picture.At(x * 8 / size.cx, y * 8 / size.cy);
+          const double a = s.rgbReserved / 255.0;
+          auto blend = [&](uint8_t over, uint8_t under) { return over * a + under * (1 - a); };
+          const DWORD got = surface.At(3 + x, 2 + y);
+          const double want[3] = {blend(s.rgbRed, back.rgbRed), blend(s.rgbGreen, back.rgbGreen),
+                                  blend(s.rgbBlue, back.rgbBlue)};
+          const int shown[3] = {int(got >> 16 & 255), int(got >> 8 & 255), int(got & 255)};
+          for (int i = 0; i < 3; i++) {
+            if (std::fabs(shown[i] - want[i]) > 2 && wrong++ < 3) {
+              ADD_FAILURE() << "pixel " << x << "," << y << " channel " << i << ": " << shown[i] << ", expected "
+                            << want[i];
+            }
+          }
+        }
+      EXPECT_EQ(0, wrong);
+      EXPECT_EQ(Rgb(back), surface.At(2, 2)) << "left of the picture";
+      EXPECT_EQ(Rgb(back), surface.At(3 + size.cx, 2 + size.cy - 1)) << "right of the picture";
+      EXPECT_EQ(Rgb(back), surface.At(3, 2 + size.cy)) << "below the picture";
+    }
   }
 }
 

@@ -38,7 +38,7 @@ TEST(ImageIco, EntriesOfEveryKindShowTheirPixelsAndClearParts) {
     EXPECT_TRUE(ShowsPicture(picture, dib, info));
     EXPECT_EQ(kImageIco, info.type);
     EXPECT_EQ(1, info.frameCount);
-    EXPECT_GE(info.transparentIndex, 0);
+    EXPECT_TRUE(info.alphaChannel);
   }
 }
 

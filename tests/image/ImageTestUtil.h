@@ -9,10 +9,12 @@
 #include "image/codec/PictureInfo.h"
 #include "tests/image/samples/ImageWriters.h"
 
-// The colour pixel (x, y) shows when drawn: alpha 0 where it has the picture's
-// transparent colour (the key GDI masks with), 255 elsewhere.
+// The colour pixel (x, y) shows when drawn: in a picture with an alpha channel its own
+// alpha; otherwise alpha 0 where it has the picture's transparent colour (the key GDI
+// masks with), 255 elsewhere.
 inline KxRgbQuad Shown(const KxDib& dib, const PictureInfo& info, int x, int y) {
   KxRgbQuad c = dib.PixelAt(x, y);
+  if (info.alphaChannel) return c;
   c.rgbReserved = 255;
   if (info.transparentIndex < 0) return c;
   KxRgbQuad key = dib.BitCount() == 8 ? dib.Palette()[info.transparentIndex] : info.transparentColor;
@@ -20,8 +22,10 @@ inline KxRgbQuad Shown(const KxDib& dib, const PictureInfo& info, int x, int y) 
   return c;
 }
 
-// Every pixel as expected: see-through where the expected alpha is below 128, else the
-// expected colour within tolerance in each channel.
+// Every pixel as expected. A picture with an alpha channel keeps each alpha exactly and
+// the colour of every pixel that is not fully clear; a keyed one is see-through where the
+// expected alpha is below 128 and shows the expected colour elsewhere. Colours match
+// within tolerance in each channel.
 inline ::testing::AssertionResult ShowsPicture(const TestPicture& expected, const KxDib& dib,
                                                const PictureInfo& info, int tolerance = 0) {
   if (dib.Width() != expected.width || dib.Height() != expected.height) {
@@ -32,18 +36,16 @@ inline ::testing::AssertionResult ShowsPicture(const TestPicture& expected, cons
     for (int x = 0; x < expected.width; x++) {
       const KxRgbQuad want = expected.At(x, y);
       const KxRgbQuad got = Shown(dib, info, x, y);
-      const bool clear = want.rgbReserved < 128;
-      bool same = clear ? got.rgbReserved == 0
-                        : got.rgbReserved == 255 && abs(got.rgbRed - want.rgbRed) <= tolerance &&
-                              abs(got.rgbGreen - want.rgbGreen) <= tolerance &&
-                              abs(got.rgbBlue - want.rgbBlue) <= tolerance;
+      const int alpha = info.alphaChannel ? want.rgbReserved : want.rgbReserved < 128 ? 0 : 255;
+      bool same = got.rgbReserved == alpha &&
+                  (alpha == 0 || (abs(got.rgbRed - want.rgbRed) <= tolerance &&
+                                  abs(got.rgbGreen - want.rgbGreen) <= tolerance &&
+                                  abs(got.rgbBlue - want.rgbBlue) <= tolerance));
       if (!same) {
         return ::testing::AssertionFailure()
                << "pixel (" << x << "," << y << ") shows " << int(got.rgbRed) << "," << int(got.rgbGreen) << ","
-               << int(got.rgbBlue) << (got.rgbReserved ? "" : " clear") << ", expected "
-               << (clear ? std::string("clear")
-                         : std::to_string(want.rgbRed) + "," + std::to_string(want.rgbGreen) + "," +
-                               std::to_string(want.rgbBlue));
+               << int(got.rgbBlue) << " alpha " << int(got.rgbReserved) << ", expected " << int(want.rgbRed) << ","
+               << int(want.rgbGreen) << "," << int(want.rgbBlue) << " alpha " << alpha;
       }
     }
   }

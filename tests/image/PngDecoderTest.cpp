@@ -78,7 +78,7 @@ TEST(ImagePng, PaletteTransparency) {
   const Case cases[] = {
       {"one clear entry stays 8 bits", {255, 0, 255, 255}, 8},
       {"two clear entries", {0, 0, 255, 255}, 32},
-      {"half-clear entries split at 128", {255, 127, 128, 255}, 32},
+      {"half-clear entries keep their alpha", {255, 127, 128, 255}, 32},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -9,6 +9,8 @@
 #include <shlobj.h>
 #include <dlgs.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +25,7 @@
 #include "store/KxDb.h"
 #include "store/Schema.h"
 #include "store/SysValues.h"
+#include "tests/image/samples/ImageWriters.h"
 #include "tests/launcher/MenuDriver.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
@@ -206,6 +209,54 @@ TEST_F(KitWindow, PicturesAreClampedStoredAndLoadedAtTheNextStart) {
   Start();
   EXPECT_EQ(40, Size().cx) << "the stored picture is loaded at the start";
   EXPECT_EQ(50, Size().cy);
+}
+
+// A picture with soft edges shows in the kit window as it would over the form colour in
+// any viewer: bands of alpha 0, 128, 64 and 255, at the picture's own size, shrunk to the
+// largest kit and stretched to the smallest.
+TEST_F(KitWindow, PicturesWithAlphaAreBlendedOverTheFormColour) {
+  Start();
+  const KxRgbQuad bands[4] = {KxRgb(0, 255, 0, 0), KxRgb(255, 0, 0, 128), KxRgb(0, 0, 255, 64),
+                              KxRgb(10, 20, 30, 255)};
+  const struct {
+    int side;
+    int shown;
+  } sizes[] = {{64, 64}, {512, 256}, {8, 16}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(size.side);
+    TestPicture picture(size.side, size.side);
+    for (int y = 0; y < size.side; ++y)
+      for (int x = 0; x < size.side; ++x) picture.At(x, y) = bands[x * 4 / size.side];
+    PngOptions rgba;
+    rgba.colourType = 6;
+    const Bytes png = WritePng(picture, rgba);
+    const KxString path = dir + "\\soft.png";
+    ASSERT_TRUE(WriteFileBytes(path, KxString(reinterpret_cast<const char*>(png.data()), static_cast<int>(png.size()))));
+    kit->SetKitImage(path);
+    ASSERT_EQ(size.shown, Size().cx);
+    const Capture shown = CaptureWindow(kit->hwnd);
+    int wrong = 0;
+    // The picture fills the box inside its frame line, a pixel narrower on each side; the
+    // columns next to a band's edge may take either band.
+    const int inside = size.shown - 2;
+    for (int y = 1; y < size.shown - 1; ++y)
+      for (int x = 1; x < size.shown - 1; ++x) {
+        const double at = (x - 1 + 0.5) * 4 / inside;
+        if (std::fabs(at - std::floor(at + 0.5)) * inside / 4 < 1 && std::floor(at + 0.5) > 0 &&
+            std::floor(at + 0.5) < 4)
+          continue;
+        const KxRgbQuad c = bands[static_cast<int>(at)];
+        const COLORREF under = kxFormColor;
+        auto blend = [&](int over, int back) { return (over * c.rgbReserved + back * (255 - c.rgbReserved)) / 255.0; };
+        const DWORD want = ToPixel(RGB(blend(c.rgbRed, GetRValue(under)) + 0.5, blend(c.rgbGreen, GetGValue(under)) + 0.5,
+                                       blend(c.rgbBlue, GetBValue(under)) + 0.5));
+        const DWORD got = shown.At(x, y);
+        bool close = true;
+        for (int shift : {0, 8, 16}) close = close && std::abs(int(got >> shift & 255) - int(want >> shift & 255)) <= 2;
+        if (!close && wrong++ < 3) ADD_FAILURE() << x << "," << y << ": " << std::hex << got << ", expected " << want;
+      }
+    EXPECT_EQ(0, wrong);
+  }
 }
 
 // The open-file dialog of this thread, once it shows.
