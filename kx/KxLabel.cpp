@@ -11,7 +11,7 @@ KxLabel::KxLabel(KxControl* parent, const KxString& caption, const KxRect& rect)
 
 void KxLabel::OnDraw(KxCanvas& canvas) {
   canvas.SetBkMode(TRANSPARENT);
-  canvas.DrawText(font, textColor, GetText(), ClientRect(), format);
+  canvas.DrawText(font, textColor, GetText(), ClientRect(), maxWidth > 0 ? format | DT_END_ELLIPSIS : format);
 }
 
 void KxLabel::SetText(const KxString& text) {
@@ -28,6 +28,15 @@ void KxLabel::SetAutoSize(bool value) {
   if (autoSize) FitText();
 }
 
+void KxLabel::SetMaxWidth(int value) {
+  maxWidth = value;
+  if (autoSize) {
+    FitText();
+  } else if (maxWidth > 0 && width > maxWidth) {
+    SetWidth(maxWidth);
+  }
+}
+
 void KxLabel::SetTextColor(COLORREF color) {
   textColor = color;
   Invalidate(false);
@@ -36,7 +45,8 @@ void KxLabel::SetTextColor(COLORREF color) {
 void KxLabel::FitText() {
   KxCanvas measure(this);
   SIZE size = measure.TextExtent(font, GetText());
-  SetWidth(size.cx + 4);
+  const int wanted = size.cx + 4;
+  SetWidth(maxWidth > 0 && wanted > maxWidth ? maxWidth : wanted);
 }
 
 // ---- KxLabellink

@@ -10,12 +10,17 @@ public:
   KxLabel(KxControl* parent, const KxString& caption, const KxRect& rect);
 
   void OnDraw(KxCanvas& canvas) override;
-  // With autoSize the label takes the text's width + 4; otherwise it repaints.
+  // With autoSize the label takes the text's width + 4, but never more than maxWidth when
+  // that is set; otherwise it repaints.
   void SetText(const KxString& text);
   void SetAutoSize(bool value);
   void SetTextColor(COLORREF color);
+  // The room the label has before the next control: a text wider than that is cut there
+  // with an ellipsis instead of running under its neighbour.
+  void SetMaxWidth(int width);
 
   bool autoSize = true;
+  int maxWidth = 0;
   UINT format = DT_VCENTER | DT_SINGLELINE;
   COLORREF textColor = kxBlackColor;
 

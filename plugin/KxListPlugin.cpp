@@ -26,6 +26,7 @@ const char kNotInstalled[] = "(未安装)";
 const char kPackageExtension[] = ".vlx";
 const COLORREF kNameColor = RGB(0, 128, 128);
 const int kRowHeight = 64;
+const int kDownloadButtonLeft = 300;
 
 KxListPlugin* pluginList = nullptr;
 
@@ -54,20 +55,26 @@ PanelPlugin::PanelPlugin(KxControl* list, const PluginRecord& pluginRecord) : re
   if (list) list->children.Add(this);
   Create(list, KxRect{0, 0, list ? list->width : 0, kRowHeight});
   hotKey.Set(static_cast<uint32_t>(record.hotKey));
+  // Each label ends 2 pixels before the control to its right; a text wider than that is
+  // cut there, never drawn under the control.
   nameLabel = new KxLabel(this, "", KxRect{10, 4, 90, 20});
   nameLabel->SetTextColor(kNameColor);
+  nameLabel->SetMaxWidth(98);
   stateLabel = new KxLabel(this, "", KxRect{10, 34, 90, 20});
+  stateLabel->SetMaxWidth(98);
   menuBox = new KxCheckBox(this, "右键菜单", KxRect{110, 4, 70, 20});
   menuBox->SetChecked((record.status & kPluginInMenu) != 0);
   progress = new KxProgressBar(this);
   progress->Create(this, "", WS_CHILD, KxRect{110, 37, 78, 14});
   hotKeyBox = new KxCheckBox(this, "快捷键", KxRect{190, 4, 58, 20});
   hotKeyBox->SetChecked((record.status & kPluginHotKeyOn) != 0);
+  // Room for the longest status of a download (eight characters) before the button.
   sizeLabel = new KxLabel(this, "", KxRect{190, 34, 70, 20});
+  sizeLabel->SetMaxWidth(kDownloadButtonLeft - 2 - 190);
   // Ends where the delete button begins: over it, the link would take the button's clicks.
   hotKeyLink = new KxLabellink(this, "(" + hotKey.Text() + ")", KxRect{262, 4, 106, 20});
   hotKeyLink->autoSize = false;
-  downloadButton = new KxButton(this, "下载更新", KxRect{262, 34, 62, 20});
+  downloadButton = new KxButton(this, "下载更新", KxRect{kDownloadButtonLeft, 34, 62, 20});
   downloadButton->Hide();
   deleteButton = new KxButton(this, "删除", KxRect{372, 6, 48, 20});
   if (record.version.IsEmpty()) deleteButton->Hide();
@@ -217,7 +224,7 @@ void PanelPlugin::Install() {
   bool identified = IdentifyPackage(unpacked, identity);
   if (!identified || identity.id != record.id) {
     RemoveFile(unpacked);
-    sizeLabel->SetText(identified ? "插件标识不符" : "下载文件损坏");
+    sizeLabel->SetText(identified ? "插件标识不符" : "插件无法识别");
     return;
   }
   // Another installed plug-in's file is never replaced, whatever the description says.

@@ -520,8 +520,8 @@ TEST_F(UpdateRun, RefusedPluginPackagesWriteNothing) {
       {"sample-tampered.vlx", true, "9001", "文件与签名不符"},
       {"sample-nosig.vlx", false, "9001", "签名缺失"},
       {"sample-raw.vlx", true, "sample-raw", "下载文件损坏"},  // signed, but no zlib stream
-      {"crashing.vlx", true, "crashing", "下载文件损坏"},      // its InitPlugin crashes
-      {"hanging.vlx", true, "hanging", "下载文件损坏"},        // its InitPlugin never returns
+      {"crashing.vlx", true, "crashing", "插件无法识别"},      // its InitPlugin crashes
+      {"hanging.vlx", true, "hanging", "插件无法识别"},        // its InitPlugin never returns
       {"sample.vlx", true, "9002", "插件标识不符"},            // offered as another plug-in
       {"crashing.vlx", true, "9001", "更新包与说明不符"},      // signed, but not the package described
   };
@@ -547,6 +547,20 @@ TEST_F(UpdateRun, RefusedPluginPackagesWriteNothing) {
       return ChildOfClass(kit, "KxCardClassName", c.said) != NULL;
     }, 20000));
     EXPECT_EQ(0, unanswered);
+    // The status ends before the row's download button, and whole.
+    HWND status = ChildOfClass(kit, "KxCardClassName", c.said);
+    HWND button = ChildOfClass(GetParent(status), "KxCardClassName", "下载更新");
+    RECT statusRect = {}, buttonRect = {};
+    GetWindowRect(status, &statusRect);
+    GetWindowRect(button, &buttonRect);
+    EXPECT_LT(statusRect.right, buttonRect.left);
+    HDC screen = GetDC(NULL);
+    HGDIOBJ before = SelectObject(screen, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE text = {};
+    GetTextExtentPoint32A(screen, c.said, lstrlenA(c.said), &text);
+    SelectObject(screen, before);
+    ReleaseDC(NULL, screen);
+    EXPECT_EQ(text.cx + 4, statusRect.right - statusRect.left) << "the label holds its whole text";
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "still running";
     EXPECT_EQ(0, PluginRows(""));
     EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx"));
