@@ -58,7 +58,8 @@ inline uint8_t Mix(unsigned s, unsigned d, unsigned a) {
 }
 
 // Source row or column of destination pixel i of count, for a stretch of size source
-// pixels over count: the one under the pixel's centre, as a nearest-pixel stretch takes it.
+// pixels over count: the one under the destination pixel's centre. GDI's own stretches
+// may pick the neighbour at a ratio that is not a whole number.
 inline int SourceIndex(long long i, long long count, long long size) {
   return static_cast<int>((2 * i + 1) * size / (2 * count));
 }
@@ -68,6 +69,9 @@ inline int SourceIndex(long long i, long long count, long long size) {
 // inside dc's clip box is read, blended and written back, so the work is that of the
 // pixels shown, whatever the picture's own size.
 bool BlendOver(HDC dc, const RECT& target, const KxDib& dib, const KxRgbQuad* key) {
+  // The pixels are read and written one for one: a scaling or turning of the coordinates
+  // would blend at the wrong place.
+  if (GetMapMode(dc) != MM_TEXT || GetGraphicsMode(dc) != GM_COMPATIBLE) return false;
   RECT clip;
   const int region = GetClipBox(dc, &clip);
   if (region == ERROR) return false;

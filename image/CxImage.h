@@ -34,8 +34,8 @@ public:
   // Draws the whole picture stretched over (x, y, width, height); a negative width or
   // height is the picture's own. With a transparent colour the pixels of that colour
   // leave the device context as it was; a picture with an alpha channel is blended over
-  // what the device context shows (which must use device units, as every canvas of the
-  // toolkit does). False when nothing can be drawn.
+  // what the device context shows, which must map one unit to one pixel (MM_TEXT, no world
+  // transform), as every canvas of the toolkit does. False when nothing can be drawn.
   bool StretchDraw(HDC dc, int x, int y, int width, int height) const;
 
   bool HasPixels() const { return !dib.IsEmpty(); }

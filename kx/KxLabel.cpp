@@ -30,11 +30,7 @@ void KxLabel::SetAutoSize(bool value) {
 
 void KxLabel::SetMaxWidth(int value) {
   maxWidth = value;
-  if (autoSize) {
-    FitText();
-  } else if (maxWidth > 0 && width > maxWidth) {
-    SetWidth(maxWidth);
-  }
+  if (autoSize) FitText();
 }
 
 void KxLabel::SetTextColor(COLORREF color) {

@@ -15,9 +15,9 @@ public:
   void SetText(const KxString& text);
   void SetAutoSize(bool value);
   void SetTextColor(COLORREF color);
-  // The room the label has before the next control: a text wider than that is cut there
-  // with an ellipsis instead of running under its neighbour.
-  void SetMaxWidth(int width);
+  // The room an auto-sized label has before the next control: a text wider than that is
+  // cut there with an ellipsis instead of running under its neighbour.
+  void SetMaxWidth(int value);
 
   bool autoSize = true;
   int maxWidth = 0;

@@ -221,10 +221,12 @@ void PanelPlugin::Install() {
   // The package must be the plug-in it was offered as: another id would take over this
   // row, or another plug-in's.
   PluginIdentity identity;
-  bool identified = IdentifyPackage(unpacked, identity);
-  if (!identified || identity.id != record.id) {
+  const IdentifyResult identified = IdentifyPackage(unpacked, identity);
+  if (identified != IdentifyResult::identified || identity.id != record.id) {
     RemoveFile(unpacked);
-    sizeLabel->SetText(identified ? "插件标识不符" : "插件无法识别");
+    sizeLabel->SetText(identified == IdentifyResult::identified ? "插件标识不符"
+                       : identified == IdentifyResult::refused  ? "插件无法识别"
+                                                                 : "下载未完成");
     return;
   }
   // Another installed plug-in's file is never replaced, whatever the description says.

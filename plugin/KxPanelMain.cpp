@@ -36,7 +36,9 @@ KxPanelMain::KxPanelMain(KxControl* parentControl, const KxRect& rect) {
   updatePanel = this;
   titleLabel = new KxLabel(this, KxString(kProductName) + kProgramVersion, KxRect{14, 10, 70, 20});
   titleLabel->SetTextColor(RGB(0, 128, 128));
+  // A long version is cut before the progress bar, never drawn under it.
   versionLabel = new KxLabel(this, "", KxRect{14, 40, 100, 20});
+  versionLabel->SetMaxWidth(98);
   hintLabel = new KxLabel(this, "点击\"检查更新\"获得最新版本信息", KxRect{114, 10, 200, 20});
   progress = new KxProgressBar(this);
   progress->Create(this, "", WS_CHILD, KxRect{114, 43, 78, 14});

@@ -202,13 +202,15 @@ DWORD WaitAnswering(HANDLE process, DWORD ms) {
 }
 
 // Runs commandLine and waits for it; true when it ended by itself with exit code 0.
-bool RunChild(const KxString& exe, const KxString& commandLine) {
+// The child's exit code: 1 when it had to be killed, kNotStarted when it never ran.
+constexpr DWORD kNotStarted = 0xFFFFFFFF;
+DWORD RunChild(const KxString& exe, const KxString& commandLine) {
   KxString line = commandLine;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   if (!CreateProcessA(exe.CStr(), line.Buffer(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
-    return false;
+    return kNotStarted;
   }
   CloseHandle(process.hThread);
   DWORD exitCode = 1;
@@ -219,7 +221,7 @@ bool RunChild(const KxString& exe, const KxString& commandLine) {
     exitCode = 1;
   }
   CloseHandle(process.hProcess);
-  return exitCode == 0;
+  return exitCode;
 }
 
 }  // namespace
@@ -411,21 +413,27 @@ int RunIdentify(const KxString& dllPath, const KxString& resultPath) {
   SetUnhandledExceptionFilter(EndOnCrash);
   PluginIdentity identity;
   if (!IdentifyInProcess(dllPath, identity)) return 1;
-  return WriteAnswer(resultPath, FormatIdentity(identity)) ? 0 : 2;
+  return WriteAnswer(resultPath, FormatIdentity(identity)) ? 0 : kAnswerNotWritten;
 }
 
 void SetIdentifyProgram(const KxString& exePath) { identifyProgram = exePath; }
 
-bool IdentifyPackage(const KxString& dllPath, PluginIdentity& identity) {
+IdentifyResult IdentifyPackage(const KxString& dllPath, PluginIdentity& identity) {
   KxString exe = identifyProgram.IsEmpty() ? OwnExecutable() : identifyProgram;
   KxString resultPath = MakeResultFile();
-  if (exe.IsEmpty() || resultPath.IsEmpty()) return false;
+  if (exe.IsEmpty() || resultPath.IsEmpty()) return IdentifyResult::notRun;
   KxString line = "\"" + exe + "\" " + kIdentifySwitch + " \"" + dllPath + "\" \"" + resultPath + "\"";
   PluginIdentity found;
   KxString answer;
-  bool ok = RunChild(exe, line) && ReadAnswer(resultPath, answer) && ParseIdentity(answer, found) &&
-            IsValidIdentity(found);
+  const DWORD exitCode = RunChild(exe, line);
+  IdentifyResult result = IdentifyResult::refused;
+  if (exitCode == kNotStarted || exitCode == kAnswerNotWritten) {
+    result = IdentifyResult::notRun;
+  } else if (exitCode == 0 && ReadAnswer(resultPath, answer) && ParseIdentity(answer, found) &&
+             IsValidIdentity(found)) {
+    result = IdentifyResult::identified;
+  }
   DeleteFileA(resultPath.CStr());
-  if (ok) identity = found;
-  return ok;
+  if (result == IdentifyResult::identified) identity = found;
+  return result;
 }

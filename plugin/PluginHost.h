@@ -122,16 +122,22 @@ bool IdentifyInProcess(const KxString& dllPath, PluginIdentity& identity);
 // in double quotes or free of blanks. True, with both paths, when commandLine has this form.
 bool ParseIdentifyCommand(const KxString& commandLine, KxString& dllPath, KxString& resultPath);
 // The child run: IdentifyInProcess without error boxes, a crash ending the process with
-// the exception code; the answer is written to resultPath only on success (result 0).
+// the exception code; the answer is written to resultPath only on success (result 0). A
+// plug-in that does not identify itself ends it with 1, an answer that cannot be written
+// with kAnswerNotWritten.
+constexpr int kAnswerNotWritten = 2;
 int RunIdentify(const KxString& dllPath, const KxString& resultPath);
 
 // Identifies a package in a child run of the identify program (by default this process's
 // own executable), given kIdentifyTimeoutMs before it is killed. A crash, a time-out, a
-// non-zero exit, a missing or malformed answer or an invalid identity give false. While it
+// non-zero exit, a missing or malformed answer or an invalid identity are the plug-in's
+// failure (refused); an answer file that cannot be made or written, or a child that does
+// not start, is this machine's (notRun), and says nothing of the plug-in. While it
 // waits, the calling thread keeps answering: messages sent to its windows are handled and
 // they are repainted, while input and posted messages stay queued until the wait is over,
 // so nothing a user does runs in the middle of an install.
 constexpr DWORD kIdentifyTimeoutMs = 10000;
-bool IdentifyPackage(const KxString& dllPath, PluginIdentity& identity);
+enum class IdentifyResult { identified, refused, notRun };
+IdentifyResult IdentifyPackage(const KxString& dllPath, PluginIdentity& identity);
 // The executable that runs the identify mode; empty puts this process's own back.
 void SetIdentifyProgram(const KxString& exePath);

@@ -131,7 +131,11 @@ void DecodeRow(const uint8_t* src, const KxDibFormat& f, const KxDibReadOptions&
       b = p[0];
       g = p[1];
       r = p[2];
-      if (options.reservedIsAlpha) a = p[3];
+      if (options.reservedIsAlpha) {
+        a = p[3];
+      } else if (f.masks[3]) {
+        a = channels[3].Scale(Le32(p), 255);
+      }
     } else {
       uint32_t v = f.bitCount == 16 ? Le16(src + x * 2) : Le32(src + x * 4);
       r = channels[0].Scale(v, 0);
@@ -207,6 +211,9 @@ bool ReadDibFormat(KxImageReader& reader, uint64_t start, uint64_t pixelsAt, KxD
     f.masks[0] = 0xFF0000;
     f.masks[1] = 0x00FF00;
     f.masks[2] = 0x0000FF;
+    // The colour masks of a V4 or V5 header hold only for bit fields; its alpha mask says
+    // where plain pixels keep their alpha.
+    if (size >= 56) f.masks[3] = Le32(h + 52);
   }
   if (pixelsAt != 0 && pixelsAt < headerEnd) return false;
 
@@ -269,7 +276,7 @@ bool ReadDibPixels(KxImageReader& reader, uint64_t pixelsAt, const KxDibFormat& 
   if (need > total - pixelsAt) return false;
 
   const bool alphaChannel = (f.bitCount == 32 && f.compression == kPlain && options.reservedIsAlpha) ||
-                            (f.compression != kPlain && f.masks[3] != 0);
+                            f.masks[3] != 0;
   int outBits = 24;
   if (options.direct32 || alphaChannel) {
     outBits = 32;

@@ -17,7 +17,7 @@ struct KxDibFormat {
   bool topDown = false;
   int bitCount = 0;
   uint32_t compression = 0;  // 0 plain, 1 RLE8, 2 RLE4, 3 bit fields
-  uint32_t masks[4] = {};    // red, green, blue, alpha, for 16 and 32 bits
+  uint32_t masks[4] = {};    // red, green, blue, alpha, for 16 and 32 bits (alpha 0: none)
   int paletteCount = 0;      // entries that pixel indexes may use
   KxRgbQuad palette[KxDib::kPaletteSize] = {};
   uint64_t paletteEnd = 0;   // where the pixel rows of a DIB without file header start

@@ -8,7 +8,6 @@
 
 #include "image/codec/KxBuffer.h"
 #include "image/codec/KxDib.h"
-#include "image/codec/PictureInfo.h"
 
 // The set of all 2^24 colours as bits.
 class KxColorSet {

@@ -317,6 +317,8 @@ TEST(ImagePicture, AlphaIsBlendedOverTheBackgroundAtEveryStretch) {
   v5.compression = 3;
   v5.headerSize = 124;
   v5.masks[0] = 0xFF0000, v5.masks[1] = 0xFF00, v5.masks[2] = 0xFF, v5.masks[3] = 0xFF000000;
+  BmpOptions plainV5 = v5;
+  plainV5.compression = 0;
   const struct {
     const char* name;
     const TestPicture& picture;
@@ -331,26 +333,31 @@ TEST(ImagePicture, AlphaIsBlendedOverTheBackgroundAtEveryStretch) {
       {"32-bit icon", colour, WriteIco({{colour, 32, false}})},
       {"icon with a PNG entry", colour, WriteIco({{colour, 32, true}})},
       {"V5 bitmap with an alpha mask", colour, WriteBmp(colour, v5)},
+      {"plain V5 bitmap with an alpha mask", colour, WriteBmp(colour, plainV5)},
   };
   const KxRgbQuad back = KxRgb(40, 90, 200);
-  const SIZE stretches[] = {{8, 8}, {16, 16}, {4, 4}, {16, 8}};
+  // The last runs off the surface's bottom right corner.
+  const struct {
+    int left, top, w, h;
+  } places[] = {{3, 2, 8, 8}, {3, 2, 16, 16}, {3, 2, 4, 4}, {3, 2, 16, 8}, {12, 14, 16, 16}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_FALSE(c.bytes.empty());
     CxImage image;
     ASSERT_TRUE(Load(image, c.bytes));
     EXPECT_TRUE(image.Info().alphaChannel);
-    for (const SIZE& size : stretches) {
-      SCOPED_TRACE(testing::Message() << size.cx << "x" << size.cy);
+    for (const auto& place : places) {
+      const int left = place.left, top = place.top, w = place.w, h = place.h;
+      SCOPED_TRACE(testing::Message() << w << "x" << h << " at " << left << "," << top);
       Surface surface(20, 20, RGB(back.rgbRed, back.rgbGreen, back.rgbBlue));
-      ASSERT_TRUE(image.StretchDraw(surface.dc, 3, 2, size.cx, size.cy));
+      ASSERT_TRUE(image.StretchDraw(surface.dc, left, top, w, h));
       int wrong = 0;
-      for (int y = 0; y < size.cy; y++)
-        for (int x = 0; x < size.cx; x++) {
-          const KxRgbQuad s = c.picture.At(x * 8 / size.cx, y * 8 / size.cy);
+      for (int y = 0; y < h && top + y < 20; y++)
+        for (int x = 0; x < w && left + x < 20; x++) {
+          const KxRgbQuad s = c.picture.At(x * 8 / w, y * 8 / h);
           const double a = s.rgbReserved / 255.0;
           auto blend = [&](uint8_t over, uint8_t under) { return over * a + under * (1 - a); };
-          const DWORD got = surface.At(3 + x, 2 + y);
+          const DWORD got = surface.At(left + x, top + y);
           const double want[3] = {blend(s.rgbRed, back.rgbRed), blend(s.rgbGreen, back.rgbGreen),
                                   blend(s.rgbBlue, back.rgbBlue)};
           const int shown[3] = {int(got >> 16 & 255), int(got >> 8 & 255), int(got & 255)};
@@ -362,9 +369,12 @@ TEST(ImagePicture, AlphaIsBlendedOverTheBackgroundAtEveryStretch) {
           }
         }
       EXPECT_EQ(0, wrong);
-      EXPECT_EQ(Rgb(back), surface.At(2, 2)) << "left of the picture";
-      EXPECT_EQ(Rgb(back), surface.At(3 + size.cx, 2 + size.cy - 1)) << "right of the picture";
-      EXPECT_EQ(Rgb(back), surface.At(3, 2 + size.cy)) << "below the picture";
+      EXPECT_EQ(Rgb(back), surface.At(left - 1, top + 1)) << "left of the picture";
+      EXPECT_EQ(Rgb(back), surface.At(left + 1, top - 1)) << "above the picture";
+      if (left + w < 20) {
+        EXPECT_EQ(Rgb(back), surface.At(left + w, top + h - 1)) << "right of the picture";
+        EXPECT_EQ(Rgb(back), surface.At(left, top + h)) << "below the picture";
+      }
     }
   }
 }

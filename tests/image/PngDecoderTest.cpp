@@ -64,9 +64,20 @@ TEST(ImagePng, EveryColourTypeAndDepth) {
     ASSERT_TRUE(Decode(WritePng(picture, o), dib, info));
     EXPECT_TRUE(ShowsPicture(picture, dib, info));
     EXPECT_EQ(k.outBits, info.bitsPerPixel);
+    EXPECT_EQ(k.outBits == 32, info.alphaChannel);
     EXPECT_EQ(kImagePng, info.type);
     EXPECT_EQ(2835, info.xResolution);
   }
+}
+
+TEST(ImagePng, OpaqueAlphaChannelDrawsAsItIs) {
+  PngOptions o;
+  o.colourType = 6;
+  KxDib dib;
+  PictureInfo info;
+  ASSERT_TRUE(Decode(WritePng(Pattern(5, 5, Colours(9)), o), dib, info));
+  EXPECT_EQ(32, info.bitsPerPixel);
+  EXPECT_FALSE(info.alphaChannel);
 }
 
 TEST(ImagePng, PaletteTransparency) {

@@ -220,6 +220,15 @@ TEST_F(SmallControls, LabelAutoSizeFollowsTheText) {
   fixed->SetAutoSize(true);
   EXPECT_EQ(fitting->width, fixed->width);
   EXPECT_GT(CountDark(CaptureWindow(fitting->hwnd)), 20);
+  // The room before a neighbour: wider texts stop there, narrower ones keep their width.
+  fitting->SetMaxWidth(40);
+  EXPECT_EQ(40, fitting->width);
+  fitting->SetText("版");
+  EXPECT_EQ(TextWidth(fitting, "版") + 4, fitting->width);
+  fitting->SetText("当前版本 1.0.3");
+  EXPECT_EQ(40, fitting->width);
+  fitting->SetMaxWidth(0);
+  EXPECT_EQ(fixed->width, fitting->width);
 }
 
 TEST_F(SmallControls, LinkColoursFollowThePointerAndThePress) {

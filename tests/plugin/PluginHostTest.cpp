@@ -158,7 +158,9 @@ TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) 
     if (child) CloseHandle(child);
     DeleteFileA(answer.CStr());
     PluginIdentity identity{"old", "old", "old"};
-    EXPECT_EQ(IdentifyPackage(bin + "\\" + c.file, identity), c.identified) << c.file;
+    EXPECT_EQ(IdentifyPackage(bin + "\\" + c.file, identity),
+              c.identified ? IdentifyResult::identified : IdentifyResult::refused)
+        << c.file;
     if (c.identified) {
       EXPECT_EQ(identity.version, "1.0");
       EXPECT_EQ(identity.id, "9001");
@@ -169,6 +171,10 @@ TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) 
     // Identification never loads the package here.
     EXPECT_EQ(GetModuleHandleA(c.file), nullptr) << c.file;
   }
+  // A child that cannot start says nothing of the plug-in.
+  SetIdentifyProgram(bin + "\\no-such-program.exe");
+  PluginIdentity identity;
+  EXPECT_EQ(IdentifyResult::notRun, IdentifyPackage(bin + "\\" + kSampleDll, identity));
 }
 
 class PluginHostShow : public PluginHostFiles {

@@ -57,8 +57,8 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-// An off-screen bitmap like the one a control paints into, filled with the form colour
-// before each draw as the control fills it.
+// An off-screen bitmap like the one a control paints into, filled with a light grey
+// before each draw as the control fills it with its colour.
 struct Canvas {
   Canvas(int w, int h) : width(w), height(h) {
     HDC screen = GetDC(NULL);
