@@ -9,11 +9,11 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "image/CxImage.h"
 #include "tests/image/samples/ImageWriters.h"
+#include "tools/bench/BenchTiming.h"
 
 namespace {
 
@@ -49,24 +49,11 @@ Bytes MakeAnimation() {
   return WriteGif(layout);
 }
 
-double Now() {
-  static LARGE_INTEGER frequency = {};
-  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 bool LoadFrame(CxImage& image, const Bytes& bytes, int index, double& seconds) {
   image.SetFrameIndex(index);
-  double start = Now();
+  double start = BenchNow();
   bool ok = image.LoadFromBytes(bytes.data(), static_cast<long long>(bytes.size()));
-  seconds = Now() - start;
+  seconds = BenchNow() - start;
   return ok;
 }
 
@@ -94,7 +81,7 @@ int main(int argc, char** argv) {
     if (!LoadFrame(fresh, gif, kFrames - 1, seconds)) return 1;
     fromScratch.push_back(seconds);
   }
-  const double t1 = Median(first), t200 = Median(last), scratch = Median(fromScratch);
+  const double t1 = BenchMedian(first), t200 = BenchMedian(last), scratch = BenchMedian(fromScratch);
   printf("frame 1:   %8.3f ms\n", t1 * 1000);
   printf("frame 200: %8.3f ms (after frame 199)\n", t200 * 1000);
   printf("ratio frame 200 / frame 1: %.2f\n", t200 / t1);

@@ -11,11 +11,11 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "image/CxImage.h"
 #include "tests/image/samples/ImageWriters.h"
+#include "tools/bench/BenchTiming.h"
 
 namespace {
 
@@ -42,19 +42,6 @@ TestPicture Disc(int side, bool soft) {
 
 bool Load(CxImage& image, const Bytes& bytes) {
   return image.LoadFromBytes(bytes.data(), static_cast<long long>(bytes.size()));
-}
-
-double Now() {
-  static LARGE_INTEGER frequency = {};
-  if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 // An off-screen bitmap like the one a control paints into, filled with a light grey
@@ -86,13 +73,13 @@ struct Canvas {
 };
 
 double TimeDraws(const CxImage& image, Canvas& canvas, int draws, bool& ok) {
-  double start = Now();
+  double start = BenchNow();
   for (int i = 0; i < draws; i++) {
     canvas.Fill();
     ok = image.StretchDraw(canvas.dc, 1, 1, canvas.width - 2, canvas.height - 2) && ok;
   }
   GdiFlush();
-  return Now() - start;
+  return BenchNow() - start;
 }
 
 }  // namespace
@@ -132,7 +119,7 @@ int main(int argc, char** argv) {
       printf("a draw failed\n");
       return 1;
     }
-    const double a = Median(alphaTimes), k = Median(keyTimes);
+    const double a = BenchMedian(alphaTimes), k = BenchMedian(keyTimes);
     printf("%4d px picture in a %3d px kit: alpha %7.1f us, keyed 8-bit %7.1f us, ratio alpha / keyed %.2f\n",
            c.side, c.kit, a * 1e6, k * 1e6, a / k);
   }
