@@ -7,19 +7,12 @@
 #include "app/KxAutostart.h"
 #include "app/KxDialogs.h"
 #include "app/KxShell.h"
+#include "app/RunShell.h"
 #include "app/SingleRun.h"
-#include "hotkey/FrmOption.h"
-#include "hotkey/HotKeyTable.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxSystemLibrary.h"
-#include "launcher/CommandMenu.h"
 #include "launcher/FrmMain.h"
-#include "launcher/FrmMenu.h"
-#include "launcher/LauncherMenu.h"
-#include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
-#include "plugin/KxListPlugin.h"
-#include "plugin/KxPanelMain.h"
 #include "plugin/PluginHost.h"
 #include "plugin/UpdateCheck.h"
 #include "store/DataDirectory.h"
@@ -192,18 +185,6 @@ bool KeepsOwnState(HWND hwnd) {
   return lstrcmpA(className, "KxCardClassName") == 0;
 }
 
-// The maintenance and settings windows, both owned by the kit window.
-void DestroyToolWindows() {
-  DestroyMaintenanceForm();
-  DestroyOptionsForm();
-}
-
-// The manager first, then every note window; a text being typed is written on the way.
-void DestroyNotes() {
-  DestroyNoteManagerForm();
-  TheNoteWindows.DestroyAll();
-}
-
 // How long a start waits for an instance that is still ending (the hand-over after an
 // upgrade starts the new copy while the old one exits).
 const DWORD kInstanceWaitMs = 3000;
@@ -233,32 +214,8 @@ int RunNormal(KxApp& app) {
   BackupStore(KxTime());
   if (CheckFirstUse()) SetAutostart("", true);
 
-  CommandTargets targets;
-  targets.toggleMaintenance = ToggleMaintenanceForm;
-  targets.toggleOptions = ToggleOptionsForm;
-  targets.destroyToolWindows = DestroyToolWindows;
-  targets.toggleNoteManager = ToggleNoteManagerForm;
-  targets.showAllNotes = [] { TheNoteWindows.ShowAllNotes(); };
-  targets.newNote = [] { TheNoteWindows.NewNote(); };
-  targets.destroyNotes = DestroyNotes;
-  targets.showPlugin = [](const KxString& id) { ShowPluginById(id); };
-  SetCommandTargets(&targets);
-  KitHotKeyHooks hotKeys;
-  hotKeys.bind = [](HWND kit) { TheHotKeys.SetWindow(kit); };
-  hotKeys.registerAll = [] { RegisterAllHotKeys(); };
-  hotKeys.dispatch = DispatchHotKey;
-  hotKeys.clear = [] { TheHotKeys.Clear(); };
-  SetKitHotKeyHooks(&hotKeys);
-  KitUpdateHooks updates;
-  updates.makePanel = MakeUpdatePanel;
-  updates.makePluginList = MakePluginList;
-  updates.check = CheckForUpdates;
-  updates.stop = [] {
-    if (KxPanelMain* panel = TheUpdatePanel()) panel->StopDownload();
-    if (KxListPlugin* list = ThePluginList()) list->StopWorkers();
-  };
-  SetKitUpdateHooks(&updates);
-  SetMaintenanceToggle(ToggleMaintenanceWindow);
+  RunShell shell;
+  ShellScope installed(shell);
   int result = 0;
   {
     // Its destruction removes the tray icon.
@@ -271,16 +228,12 @@ int RunNormal(KxApp& app) {
     app.mainForm = nullptr;
     app.activeForm = nullptr;
     // Owned by the kit window: they go first, also when the run ended without Exit.
-    DestroyToolWindows();
-    DestroyNotes();
+    shell.DestroyToolWindows();
+    shell.DestroyNotes();
     // Every loaded plug-in is released and unloaded while the kit window it was shown
     // with still exists.
     UnloadAllPlugins();
   }
-  SetMaintenanceToggle(nullptr);
-  SetKitUpdateHooks(nullptr);
-  SetKitHotKeyHooks(nullptr);
-  SetCommandTargets(nullptr);
   return result;
 }
 

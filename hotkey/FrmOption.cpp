@@ -3,6 +3,7 @@
 #include "app/KxApp.h"
 #include "app/KxAutostart.h"
 #include "app/KxDialogs.h"
+#include "app/ProgramShell.h"
 #include "app/resource.h"
 #include "hotkey/HotKeyTable.h"
 #include "hotkey/KxPanelModule.h"
@@ -12,7 +13,6 @@
 #include "kx/KxGroupBox.h"
 #include "kx/KxImageBox.h"
 #include "kx/KxLabel.h"
-#include "launcher/FrmMain.h"
 #include "store/DataDirectory.h"
 #include "store/ModuleRecord.h"
 
@@ -150,7 +150,7 @@ FrmOption* TheOptionsWindow() { return optionsWindow; }
 
 void ToggleOptionsForm() {
   if (!optionsWindow) {
-    optionsWindow = new FrmOption(TheKitWindow);
+    optionsWindow = new FrmOption(TheShell().KitWindow());
     if (!optionsWindow->hwnd) {
       delete optionsWindow;
       optionsWindow = nullptr;

@@ -1,9 +1,8 @@
 #include "hotkey/HotKeyTable.h"
 
+#include "app/ProgramShell.h"
 #include "hotkey/HotKeyCode.h"
 #include "kx/KxTaskBar.h"
-#include "launcher/CommandMenu.h"
-#include "launcher/FrmMain.h"
 #include "store/ModuleRecord.h"
 #include "store/PluginRecord.h"
 
@@ -117,17 +116,17 @@ void DispatchHotKey(uint32_t code) {
     switch (module.type) {
       case kModuleExplorer:  // M_ID is the drive letter, or 0 for Explorer without one
       case kModuleDesktop:   // M_ID is the desktop's index
-        RouteCommand(module.type + module.id);
+        TheShell().RouteCommand(module.type + module.id);
         return;
       case kModuleShutDown:
         // The hotkey powers off at once; the menu's item of the same number restarts.
-        RouteCommand(kCommandPowerOff);
+        TheShell().RouteCommand(kCommandPowerOff);
         return;
       default:
-        RouteCommand(module.type);
+        TheShell().RouteCommand(module.type);
         return;
     }
   }
   PluginRecord plugin;
-  if (FindPluginByHotKey(plugin, static_cast<int>(code), true)) ShowPlugin(plugin.id);
+  if (FindPluginByHotKey(plugin, static_cast<int>(code), true)) TheShell().ShowPlugin(plugin.id);
 }

@@ -18,9 +18,6 @@
 
 namespace {
 
-CommandTargets targets;
-DriveTypeQuery driveTypeQuery = nullptr;
-
 // The largest command id a menu item carries through the platform's 16-bit command word.
 const int kMaxCommandId = 0xFFFE;
 
@@ -77,13 +74,9 @@ void AppendShutDown(KxMenu& menu) {
 
 }  // namespace
 
-void SetCommandTargets(const CommandTargets* given) { targets = given ? *given : CommandTargets(); }
-
-void SetDriveTypeQuery(DriveTypeQuery query) { driveTypeQuery = query; }
-
 KxString DriveLabel(char letter) {
   char root[] = {letter, ':', '\\', 0};
-  UINT type = driveTypeQuery ? driveTypeQuery(root) : GetDriveTypeA(root);
+  UINT type = TheShell().DriveType(root);
   const char* label = "";
   switch (type) {
     case DRIVE_REMOVABLE: label = "USB"; break;
@@ -154,18 +147,18 @@ void RouteCommand(int id) {
     case kCommandKitSize:
       if (TheKitWindow) TheKitWindow->ToggleKitSize();
       return;
-    case kModuleOption: ToggleOptionsWindow(); return;
+    case kModuleOption: TheShell().ToggleToolWindow(ToolWindow::options); return;
     case kModuleHelp: ShowHelp(); return;
     case kModuleAbout: ShowAbout(TheKitWindow); return;
     case kModuleExit: ExitApplication(); return;
-    case kModuleMenuManage: ToggleMaintenanceWindow(); return;
+    case kModuleMenuManage: TheShell().ToggleToolWindow(ToolWindow::maintenance); return;
     // Reached by hotkeys only: no menu item carries these.
     case kModuleTray: TheTaskBar.Toggle(); return;
     case kModuleLeftMenu: ShowLauncherMenu(TheKitWindow); return;
     case kModuleRightMenu: ShowCommandMenu(TheKitWindow); return;
-    case kModuleNote: ToggleNoteManager(); return;
-    case kCommandShowAllNotes: ShowAllNotes(); return;
-    case kCommandNewNote: NewNote(); return;
+    case kModuleNote: TheShell().ToggleToolWindow(ToolWindow::noteManager); return;
+    case kCommandShowAllNotes: TheShell().ShowAllNotes(); return;
+    case kCommandNewNote: TheShell().NewNote(); return;
     case kModuleShutDown: RestartComputer(); return;
     case kCommandShutdownDialog: ShowShutdownDialog(); return;
     case kCommandPowerOff: PowerOffNow(); return;
@@ -180,37 +173,13 @@ void RouteCommand(int id) {
     }
     return;
   }
-  ShowPlugin(KxString::FromInt(id - kCommandPluginBase));
+  TheShell().ShowPlugin(KxString::FromInt(id - kCommandPluginBase));
 }
 
 // ---- Actions
 
 void ToggleKitWindow() {
   if (TheKitWindow) TheKitWindow->ToggleKitWindow();
-}
-
-void ToggleOptionsWindow() {
-  if (targets.toggleOptions) targets.toggleOptions();
-}
-
-void ToggleNoteManager() {
-  if (targets.toggleNoteManager) targets.toggleNoteManager();
-}
-
-void ToggleMaintenanceWindow() {
-  if (targets.toggleMaintenance) targets.toggleMaintenance();
-}
-
-void ShowAllNotes() {
-  if (targets.showAllNotes) targets.showAllNotes();
-}
-
-void NewNote() {
-  if (targets.newNote) targets.newNote();
-}
-
-void ShowPlugin(const KxString& pluginId) {
-  if (targets.showPlugin) targets.showPlugin(pluginId);
 }
 
 void ShowHelp() { OpenFile(VendorSiteUrl() + kHelpPagePath + kHelpPageFlag); }
@@ -234,8 +203,8 @@ void ExitApplication() {
     KxAfterModalRuns(ExitAfterModalRuns);
     return;
   }
-  if (TheKitWindow) TheKitWindow->StopWorkers();
-  if (targets.destroyToolWindows) targets.destroyToolWindows();
-  if (targets.destroyNotes) targets.destroyNotes();
+  TheShell().StopDownloads();
+  TheShell().DestroyToolWindows();
+  TheShell().DestroyNotes();
   if (TheApp) RequestQuit(*TheApp);
 }

@@ -1,6 +1,7 @@
 #include "launcher/FrmMain.h"
 
 #include "app/KxApp.h"
+#include "app/ProgramShell.h"
 #include "app/SingleRun.h"
 #include "app/resource.h"
 #include "kx/KxButton.h"
@@ -18,9 +19,6 @@
 FrmMain* TheKitWindow = nullptr;
 
 namespace {
-
-KitHotKeyHooks hotKeyHooks;
-KitUpdateHooks updateHooks;
 
 // The automatic update check looks this often whether a check is due.
 const UINT kUpdateTimerMs = 600000;
@@ -95,9 +93,9 @@ FrmMain::FrmMain()
   pluginListPlace = KxRect{10, height + 22, 480, 10};
   updateButton = new KxButton(this, "检查更新", updateButtonPlace);
   BindClick(*updateButton, this, &FrmMain::OnUpdateClick);
-  if (updateHooks.makePanel) updatePanel = updateHooks.makePanel(this, updatePanelPlace);
+  updatePanel = TheShell().MakeUpdatePanel(this, updatePanelPlace);
   pluginsLabel = new KxLabel(this, "插件", pluginsLabelPlace);
-  if (updateHooks.makePluginList) pluginList = updateHooks.makePluginList(this, pluginListPlace);
+  pluginList = TheShell().MakePluginList(this, pluginListPlace);
   // The first timer of the window: its id is 1.
   updateTimer = BindTimer(*this, this, &FrmMain::OnUpdateTimer, kUpdateTimerMs);
 
@@ -119,13 +117,13 @@ FrmMain::FrmMain()
   SetKitImage("");
 
   // After the tray icon: a pass with refused combinations says so in a balloon.
-  if (hotKeyHooks.bind) hotKeyHooks.bind(hwnd);
-  if (hotKeyHooks.registerAll) hotKeyHooks.registerAll();
+  TheShell().BindHotKeys(hwnd);
+  TheShell().RegisterHotKeys();
 }
 
 FrmMain::~FrmMain() {
   // The hotkeys are registered for this window; they go before it does.
-  if (hotKeyHooks.clear) hotKeyHooks.clear();
+  TheShell().ClearHotKeys();
   // The icon goes with the window that receives its messages.
   TheTaskBar.Hide();
   if (TheKitWindow == this) TheKitWindow = nullptr;
@@ -215,12 +213,8 @@ void FrmMain::ToggleKitWindow() {
   }
 }
 
-void FrmMain::StopWorkers() {
-  if (updateHooks.stop) updateHooks.stop();
-}
-
 int FrmMain::OnUpdateClick(KxEvtParam&) {
-  if (updateHooks.check) updateHooks.check();
+  TheShell().CheckForUpdates();
   return 0;
 }
 
@@ -229,12 +223,8 @@ int FrmMain::OnUpdateClick(KxEvtParam&) {
 // check once a week.
 int FrmMain::OnUpdateTimer(KxEvtParam&) {
   BackupStore(KxTime());
-  if (IsUpdateCheckDue() && updateHooks.check) updateHooks.check();
+  if (IsUpdateCheckDue()) TheShell().CheckForUpdates();
   return 0;
-}
-
-void SetKitUpdateHooks(const KitUpdateHooks* hooks) {
-  updateHooks = hooks ? *hooks : KitUpdateHooks();
 }
 
 // ---- Mouse
@@ -286,18 +276,14 @@ void FrmMain::OnDropFiles(const KxStringList& paths) {
 }
 
 bool FrmMain::CanClose() {
-  if (hotKeyHooks.registerAll) hotKeyHooks.registerAll();
+  TheShell().RegisterHotKeys();
   Hide();
   return false;
 }
 
 int FrmMain::OnHotKey(KxEvtParam& param) {
-  if (hotKeyHooks.dispatch) hotKeyHooks.dispatch(static_cast<uint32_t>(param.lParam));
+  TheShell().DispatchHotKey(static_cast<uint32_t>(param.lParam));
   return 0;
-}
-
-void SetKitHotKeyHooks(const KitHotKeyHooks* hooks) {
-  hotKeyHooks = hooks ? *hooks : KitHotKeyHooks();
 }
 
 // ---- Messages

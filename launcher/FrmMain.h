@@ -41,8 +41,6 @@ public:
   void ToggleKitSize();
   void ToggleKitWindow();
   bool IsShrunk() const { return shrunk; }
-  // Asks the download workers of the update panel and the plug-in list to stop.
-  void StopWorkers();
   void LayoutKit();
 
   const KxImageBox* Picture() const { return picture; }
@@ -81,29 +79,3 @@ private:
 // The kit window of the run, set while one exists.
 extern FrmMain* TheKitWindow;
 
-// What the kit window does with the global hotkeys, which live above the launcher: the
-// table is bound to the window and filled when it is made, filled anew when it is closed
-// (hidden), cleared when it goes; WM_HOTKEY hands its code to dispatch. Empty hooks do
-// nothing.
-struct KitHotKeyHooks {
-  void (*bind)(HWND kit) = nullptr;
-  void (*registerAll)() = nullptr;
-  void (*dispatch)(uint32_t code) = nullptr;
-  void (*clear)() = nullptr;
-};
-// Copies hooks (nullptr empties them).
-void SetKitHotKeyHooks(const KitHotKeyHooks* hooks);
-
-// What the kit window does with the update check, which lives above the launcher: the
-// panel is made in the window when it is made; the button and the ten-minute timer (while
-// a check is due) run the check; the exit stops the panel's download. Empty hooks: no
-// panel, and the button and the timer do nothing.
-struct KitUpdateHooks {
-  KxControl* (*makePanel)(KxControl* kit, const KxRect& rect) = nullptr;
-  // The plug-in list; it grows with its rows, and the window is laid out around it.
-  KxControl* (*makePluginList)(KxControl* kit, const KxRect& rect) = nullptr;
-  void (*check)() = nullptr;
-  void (*stop)() = nullptr;
-};
-// Copies hooks (nullptr empties them); set them before the window is made.
-void SetKitUpdateHooks(const KitUpdateHooks* hooks);

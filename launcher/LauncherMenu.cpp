@@ -5,6 +5,7 @@
 
 #include "app/KxApp.h"
 #include "app/KxShell.h"
+#include "app/ProgramShell.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
 #include "kx/base/KxFile.h"
@@ -14,8 +15,6 @@ const char kLauncherBannerText[] = "快捷之Velibox";
 const char kMaintenanceItemText[] = "快捷维护";
 
 namespace {
-
-MaintenanceToggle maintenanceToggle = nullptr;
 
 // The platform opens no more than a few dozen cascading levels; deeper ones would only
 // cost stack.
@@ -65,8 +64,6 @@ bool IsDriveLetterPath(const KxString& path) {
 
 }  // namespace
 
-void SetMaintenanceToggle(MaintenanceToggle toggle) { maintenanceToggle = toggle; }
-
 void AppendShortcutLevel(KxMenu& menu, const ShortcutList& list, int parentId) {
   ExpandedGroups expanded;
   if (!expanded.IsReady()) return;
@@ -95,7 +92,7 @@ void ShowLauncherMenu(KxControl* owner) {
   BuildLauncherMenu(menu, list);
   int chosen = menu.Popup(owner, true);
   if (chosen == kMaintenanceCommand) {
-    if (maintenanceToggle) maintenanceToggle();
+    TheShell().ToggleToolWindow(ToolWindow::maintenance);
   } else if (chosen > 0) {
     LaunchShortcut(list, chosen);
   }

@@ -16,13 +16,9 @@ constexpr int kLauncherBannerWidth = 22;
 extern const char kLauncherBannerText[];
 extern const char kMaintenanceItemText[];
 
-// Toggles the maintenance window. The window is not built yet: until the application sets
-// a toggle, the maintenance item is shown and choosing it does nothing.
-using MaintenanceToggle = void (*)();
-void SetMaintenanceToggle(MaintenanceToggle toggle);
-
 // Loads the shortcuts, shows the menu owned by owner's window (the kit window once it
-// exists) and carries out the choice.
+// exists) and carries out the choice; the maintenance item toggles the program shell's
+// maintenance window.
 void ShowLauncherMenu(KxControl* owner);
 // The banner, the maintenance item, a separator and the shortcut tree.
 void BuildLauncherMenu(KxMenu& menu, const ShortcutList& list);

@@ -1,10 +1,10 @@
 #include "notes/FrmNoteManage.h"
 
 #include "app/KxApp.h"
+#include "app/ProgramShell.h"
 #include "app/resource.h"
 #include "kx/KxGridPresets.h"
 #include "kx/KxToolBar.h"
-#include "launcher/FrmMain.h"
 #include "notes/FrmNotePage.h"
 
 const char kNoteManagerCaption[] = "便签管理";
@@ -139,7 +139,7 @@ int FrmNoteManage::OnTableDblClk(KxEvtParam&) {
 }
 
 int FrmNoteManage::OnTableRButtonUp(KxEvtParam&) {
-  if (int id = SelectedId()) TheNoteWindows.ShowNoteMenu(id, TheKitWindow ? static_cast<KxControl*>(TheKitWindow) : this);
+  if (int id = SelectedId()) TheNoteWindows.ShowNoteMenu(id, TheShell().KitWindow() ? static_cast<KxControl*>(TheShell().KitWindow()) : this);
   return 0;
 }
 
@@ -147,7 +147,7 @@ FrmNoteManage* TheNoteManager() { return noteManager; }
 
 void ToggleNoteManagerForm() {
   if (!noteManager) {
-    noteManager = new FrmNoteManage(TheKitWindow);
+    noteManager = new FrmNoteManage(TheShell().KitWindow());
     if (!noteManager->hwnd) {
       delete noteManager;
       noteManager = nullptr;

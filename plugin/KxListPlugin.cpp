@@ -30,10 +30,6 @@ const int kDownloadButtonLeft = 300;
 
 KxListPlugin* pluginList = nullptr;
 
-void OfferToList(const UpdateList& plugins) {
-  if (pluginList) pluginList->OfferEntries(plugins);
-}
-
 // Some row other than id's names one of fileNames as its plug-in's file (case does not
 // count). One read of the table for all names.
 bool IsAnotherPluginsFile(const KxString& id, std::initializer_list<KxString> fileNames) {
@@ -289,7 +285,6 @@ KxListPlugin::KxListPlugin(KxControl* parentControl, const KxRect& rect) : KxLis
 KxListPlugin::~KxListPlugin() {
   if (pluginList != this) return;
   pluginList = nullptr;
-  SetPluginEntryTarget(nullptr);
 }
 
 PanelPlugin* KxListPlugin::AddPanel(const PluginRecord& record) {
@@ -342,6 +337,5 @@ KxListPlugin* ThePluginList() { return pluginList; }
 KxControl* MakePluginList(KxControl* kit, const KxRect& rect) {
   pluginList = new KxListPlugin(kit, rect);
   pluginList->LoadRows();
-  SetPluginEntryTarget(OfferToList);
   return pluginList;
 }

@@ -5,11 +5,11 @@
 #include "app/KxApp.h"
 #include "app/KxDialogs.h"
 #include "app/KxShell.h"
+#include "app/ProgramShell.h"
 #include "kx/KxButton.h"
 #include "kx/KxLabel.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxStream.h"
-#include "launcher/CommandMenu.h"
 
 namespace {
 
@@ -160,7 +160,7 @@ void KxPanelMain::Upgrade() {
     downloadButton->Enable(true);
     return;
   }
-  ExitApplication();
+  TheShell().Exit();
 }
 
 KxPanelMain* TheUpdatePanel() { return updatePanel; }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/KxApp.h"
+#include "app/ProgramShell.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxStream.h"
 #include "launcher/VendorSite.h"
@@ -151,8 +152,6 @@ LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* exception) {
   TerminateProcess(GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
   return EXCEPTION_EXECUTE_HANDLER;
 }
-
-KxString identifyProgram;
 
 // An export as the function type it has; void (*)() is the generic function pointer type
 // that may be converted to any other.
@@ -416,10 +415,10 @@ int RunIdentify(const KxString& dllPath, const KxString& resultPath) {
   return WriteAnswer(resultPath, FormatIdentity(identity)) ? 0 : kAnswerNotWritten;
 }
 
-void SetIdentifyProgram(const KxString& exePath) { identifyProgram = exePath; }
 
 IdentifyResult IdentifyPackage(const KxString& dllPath, PluginIdentity& identity) {
-  KxString exe = identifyProgram.IsEmpty() ? OwnExecutable() : identifyProgram;
+  KxString exe = TheShell().IdentifyProgram();
+  if (exe.IsEmpty()) exe = OwnExecutable();
   KxString resultPath = MakeResultFile();
   if (exe.IsEmpty() || resultPath.IsEmpty()) return IdentifyResult::notRun;
   KxString line = "\"" + exe + "\" " + kIdentifySwitch + " \"" + dllPath + "\" \"" + resultPath + "\"";

@@ -128,8 +128,8 @@ bool ParseIdentifyCommand(const KxString& commandLine, KxString& dllPath, KxStri
 constexpr int kAnswerNotWritten = 2;
 int RunIdentify(const KxString& dllPath, const KxString& resultPath);
 
-// Identifies a package in a child run of the identify program (by default this process's
-// own executable), given kIdentifyTimeoutMs before it is killed. A crash, a time-out, a
+// Identifies a package in a child run of the program shell's identify program (by default
+// this process's own executable), given kIdentifyTimeoutMs before it is killed. A crash, a time-out, a
 // non-zero exit, a missing or malformed answer or an invalid identity are the plug-in's
 // failure (refused); an answer file that cannot be made or written, or a child that does
 // not start, is this machine's (notRun), and says nothing of the plug-in. While it
@@ -139,5 +139,3 @@ int RunIdentify(const KxString& dllPath, const KxString& resultPath);
 constexpr DWORD kIdentifyTimeoutMs = 10000;
 enum class IdentifyResult { identified, refused, notRun };
 IdentifyResult IdentifyPackage(const KxString& dllPath, PluginIdentity& identity);
-// The executable that runs the identify mode; empty puts this process's own back.
-void SetIdentifyProgram(const KxString& exePath);

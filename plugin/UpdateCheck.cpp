@@ -4,13 +4,14 @@
 
 #include <string>
 
+#include "app/ProgramShell.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxStream.h"
-#include "launcher/FrmMain.h"
 #include "launcher/VendorSite.h"
 #include "net/KxHttpFile.h"
 #include "net/KxXml.h"
 #include "net/UpdateKey.h"
+#include "plugin/KxListPlugin.h"
 #include "plugin/KxPanelMain.h"
 #include "plugin/PluginHost.h"
 #include "store/SysValues.h"
@@ -20,8 +21,6 @@ namespace {
 const char kDescriptionPath[] = "/soft/info.xml";
 const char kDescriptionName[] = "info.xml";
 const char kSignatureSuffix[] = ".minisig";
-
-void (*pluginEntryTarget)(const UpdateList& plugins) = nullptr;
 
 UpdateEntry EntryOf(const KxXmlElement& element, const KxString& flag) {
   UpdateEntry entry;
@@ -174,8 +173,8 @@ void CheckForUpdates() {
   UpdateList plugins;
   for (auto* n = entries.Head()->next; n; n = n->next)
     if (!n->value.flag.IsEmpty() && !n->value.path.IsEmpty()) plugins.Add(n->value);
-  if (pluginEntryTarget) pluginEntryTarget(plugins);
-  if (TheKitWindow) TheKitWindow->LayoutKit();
+  if (KxListPlugin* list = ThePluginList()) list->OfferEntries(plugins);
+  TheShell().LayoutKit();
   if (panel && program.ver != kProgramVersion) panel->StartDownload();
 }
 
@@ -191,4 +190,7 @@ bool UnpackPackage(const KxString& packed, const KxString& programPath, UnpackRe
   return written && FileExists(programPath);
 }
 
-void SetPluginEntryTarget(void (*target)(const UpdateList& plugins)) { pluginEntryTarget = target; }
+void StopUpdateDownloads() {
+  if (KxPanelMain* panel = TheUpdatePanel()) panel->StopDownload();
+  if (KxListPlugin* list = ThePluginList()) list->StopWorkers();
+}

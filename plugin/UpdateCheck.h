@@ -71,6 +71,5 @@ void CheckForUpdates();
 // False, with the reason, when no file was made.
 bool UnpackPackage(const KxString& packed, const KxString& path, UnpackResult& result);
 
-// Where the plug-in entries of a taken description go, all at once: what they do not name
-// is no longer offered. Until the plug-in list exists nothing takes them.
-void SetPluginEntryTarget(void (*target)(const UpdateList& plugins));
+// Asks the downloads of the update panel and of the plug-in list's rows to stop.
+void StopUpdateDownloads();

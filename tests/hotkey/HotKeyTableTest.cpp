@@ -9,12 +9,12 @@
 #include "hotkey/HotKeyTable.h"
 #include "kx/KxForm.h"
 #include "kx/KxTaskBar.h"
-#include "launcher/CommandMenu.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/PluginRecord.h"
 #include "store/Schema.h"
 #include "tests/support/GuiTestUtil.h"
+#include "tests/support/RecordingShell.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -55,16 +55,9 @@ protected:
     probe = new KxForm(nullptr, "probe", KxRect{10, 60, 60, 40}, WS_POPUP);
     TheHotKeys.SetWindow(owner->hwnd);
     actions.clear();
-    CommandTargets targets;
-    targets.toggleOptions = [] { actions += "options "; };
-    targets.toggleNoteManager = [] { actions += "notes "; };
-    targets.toggleMaintenance = [] { actions += "maintenance "; };
-    targets.showPlugin = [](const KxString& id) { actions += "plugin:" + std::string(id.CStr()) + " "; };
-    SetCommandTargets(&targets);
   }
   void TearDown() override {
     TheHotKeys.Clear();
-    SetCommandTargets(nullptr);
     delete probe;
     delete owner;
     TheDb.Close();
@@ -74,6 +67,7 @@ protected:
   KxString dir;
   KxForm* owner = nullptr;
   KxForm* probe = nullptr;
+  RecordingShell shell{actions};
 };
 
 }  // namespace
@@ -142,9 +136,10 @@ TEST_F(HotKeys, APressedCodeRunsTheFirstEnabledModuleElseThePlugin) {
   ASSERT_TRUE(SaveMenuManageModule(static_cast<int>(d), true));
   const struct {
     uint32_t code;
-    const char* actions;
+    std::string actions;
   } cases[] = {
-      {a, "options "}, {b, "plugin:8 "}, {c, ""}, {d, "maintenance "}, {CtrlAlt('E'), ""},
+      {a, "route:" + std::to_string(kModuleOption) + " "}, {b, "plugin:8 "}, {c, ""},
+      {d, "route:" + std::to_string(kModuleMenuManage) + " "}, {CtrlAlt('E'), ""},
   };
   for (const auto& k : cases) {
     actions.clear();

@@ -1,10 +1,11 @@
 // The command menu built from real module and plug-in rows, the drive labels by drive
 // type, the routing of every command id to its action (the shut-down calls and the
-// windows of later parts replaced by recorders), the order of the exit, and the menu
+// program's shell replaced by recorders), the order of the exit, and the menu
 // shown for real and driven by keys.
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "sysact/Shutdown.h"
 #include "tests/launcher/MenuDriver.h"
 #include "tests/support/GuiTestUtil.h"
+#include "tests/support/RecordingShell.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -50,11 +52,11 @@ std::string Describe(const KxMenu& menu) {
 
 std::string actions;
 
-UINT WINAPI AllFixed(LPCSTR) { return DRIVE_FIXED; }
+UINT AllFixed(const char*) { return DRIVE_FIXED; }
 
 UINT queriedType = 0;
 std::string queriedRoot;
-UINT WINAPI TypeUnderTest(LPCSTR root) {
+UINT TypeUnderTest(const char* root) {
   queriedRoot = root;
   return queriedType;
 }
@@ -68,21 +70,6 @@ bool RecordDialog() {
   return true;
 }
 const ShutdownCalls kRecorders = {RecordExit, RecordDialog};
-
-CommandTargets Recorders() {
-  CommandTargets t;
-  t.toggleOptions = [] { actions += "options "; };
-  t.toggleNoteManager = [] { actions += "noteManager "; };
-  t.showAllNotes = [] { actions += "allNotes "; };
-  t.newNote = [] { actions += "newNote "; };
-  t.showPlugin = [](const KxString& id) { actions += "plugin:" + std::string(id.CStr()) + " "; };
-  t.toggleMaintenance = [] { actions += "maintenance "; };
-  t.destroyToolWindows = [] {
-    actions += std::string("toolWindows") + (TheApp->quitRequested ? "(late) " : " ");
-  };
-  t.destroyNotes = [] { actions += std::string("notes") + (TheApp->quitRequested ? "(late) " : " "); };
-  return t;
-}
 
 // The Explorer sub-menu's drive items of this machine, every drive fixed.
 std::string DriveItems() {
@@ -111,17 +98,15 @@ protected:
     dir = MakeScratchDir("command-menu");
     ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
     CreateMissingTables();
-    SetDriveTypeQuery(AllFixed);
+    shell.reset(new RecordingShell(actions));
+    shell->driveType = AllFixed;
     SetShutdownCalls(&kRecorders);
-    CommandTargets targets = Recorders();
-    SetCommandTargets(&targets);
     actions.clear();
   }
   void TearDown() override {
     delete kit;
-    SetCommandTargets(nullptr);
+    shell.reset();
     SetShutdownCalls(nullptr);
-    SetDriveTypeQuery(nullptr);
     PumpFor(20);
     TheDb.Close();
     RemoveTree(dir);
@@ -140,6 +125,7 @@ protected:
 
   KxString dir;
   FrmMain* kit = nullptr;
+  std::unique_ptr<RecordingShell> shell;
 };
 
 TEST_F(CommandMenu, ItemsFollowTheKitWindowAndTheModules) {
@@ -181,7 +167,7 @@ TEST_F(CommandMenu, PluginsInMenuComeInTheirIdOrderFollowedByASeparator) {
 }
 
 TEST_F(CommandMenu, DriveLabelsByType) {
-  SetDriveTypeQuery(TypeUnderTest);
+  shell->driveType = TypeUnderTest;
   const struct {
     UINT type;
     const char* text;
@@ -211,8 +197,8 @@ TEST_F(CommandMenu, RoutesEveryIdToItsAction) {
     EXPECT_EQ(c.actions, actions) << c.id;
   }
 
-  // Without a kit window, a desktop manager or the later windows nothing happens at all.
-  SetCommandTargets(nullptr);
+  // Without a kit window, a desktop manager or the program's shell nothing happens at all.
+  shell.reset();
   for (int id : {90, 91, 92, 140, 180, 401, 1005}) RouteCommand(id);
 }
 

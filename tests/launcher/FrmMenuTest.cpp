@@ -61,6 +61,15 @@ int TopLevelCount() {
   return count;
 }
 
+// The run's answer to the maintenance item and the exit, and nothing else.
+class MaintenanceShell : public ProgramShell {
+public:
+  void ToggleToolWindow(ToolWindow kind) override {
+    if (kind == ToolWindow::maintenance) ToggleMaintenanceForm();
+  }
+  void DestroyToolWindows() override { DestroyMaintenanceForm(); }
+};
+
 class MaintenanceWindow : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
@@ -75,17 +84,12 @@ protected:
     AddRowWithIcon(5, 1, 1, kShortcutGroup, "更多程序", IDI_GROUP);
     AddRowWithIcon(6, 5, 0, kShortcutItem, "计算器", IDI_MAINTAIN);
     AddRowWithIcon(7, 0, 3, kShortcutItem, "画图", IDI_NOTE_MANAGER);
-    CommandTargets targets;
-    targets.toggleMaintenance = ToggleMaintenanceForm;
-    targets.destroyToolWindows = DestroyMaintenanceForm;
-    SetCommandTargets(&targets);
-    SetMaintenanceToggle(ToggleMaintenanceWindow);
+    SetShell(&shell);
     MovePointerTo(20, 20);
   }
   void TearDown() override {
     DestroyMaintenanceForm();
-    SetMaintenanceToggle(nullptr);
-    SetCommandTargets(nullptr);
+    SetShell(nullptr);
     PumpFor(20);
     TheDb.Close();
     RemoveTree(dir);
@@ -109,6 +113,7 @@ protected:
   }
 
   KxString dir;
+  MaintenanceShell shell;
 };
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "tests/launcher/MenuDriver.h"
 #include "tests/launcher/ShortcutRows.h"
 #include "tests/support/GuiTestUtil.h"
+#include "tests/support/RecordingShell.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -106,8 +107,6 @@ Capture CaptureScreen(const RECT& r) {
   return capture;
 }
 
-int toggles = 0;
-void CountToggle() { ++toggles; }
 
 class LauncherMenu : public ::testing::Test {
 protected:
@@ -126,7 +125,6 @@ protected:
     MovePointerTo(300, 150);
   }
   void TearDown() override {
-    SetMaintenanceToggle(nullptr);
     delete form;
     PumpFor(20);
     TheDb.Close();
@@ -257,17 +255,17 @@ TEST_F(LauncherMenu, TheChosenShortcutStartsInItsOwnFolder) {
   EXPECT_EQ(0, Writes());
 }
 
-TEST_F(LauncherMenu, TheMaintenanceItemCallsTheToggleWhenThereIsOne) {
-  toggles = 0;
+TEST_F(LauncherMenu, TheMaintenanceItemTogglesTheShellsMaintenanceWindow) {
   auto chooseMaintenance = [] {
     Tap(VK_DOWN);
     Tap(VK_RETURN);
   };
-  ShowDriven(form, chooseMaintenance);  // no toggle yet: nothing happens
-  SetMaintenanceToggle(CountToggle);
+  ShowDriven(form, chooseMaintenance);  // no shell installed: nothing happens
+  std::string actions;
+  RecordingShell shell(actions);
   ShowDriven(form, chooseMaintenance);
   ShowDriven(form, [] { Tap(VK_ESCAPE); });
-  EXPECT_EQ(1, toggles);
+  EXPECT_EQ("maintenance ", actions);
 }
 
 TEST_F(LauncherMenu, AMissingPathIsRepairedFromTheHighestDriveThatHasIt) {

@@ -12,6 +12,7 @@
 #include "store/KxDb.h"
 #include "store/PluginRecord.h"
 #include "store/Schema.h"
+#include "tests/support/RecordingShell.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -122,17 +123,18 @@ protected:
     bin = TestBinDir();
     scratch = MakeScratchDir("plugin-host-files");
     ASSERT_TRUE(WriteFileBytes(bin + "\\" + notADll, "MZ but nothing more than text"));
-    SetIdentifyProgram(bin + "\\velix.exe");
+    shell.identifyProgram = bin + "\\velix.exe";
   }
   void TearDown() override {
     UnloadAllPlugins();
-    SetIdentifyProgram("");
     DeleteFileA((bin + "\\" + notADll).CStr());
     RemoveTree(scratch);
   }
   const KxString notADll = NotADllName();
   KxString bin;
   KxString scratch;
+  std::string actions;
+  RecordingShell shell{actions};
 };
 
 TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) {
@@ -172,7 +174,7 @@ TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) 
     EXPECT_EQ(GetModuleHandleA(c.file), nullptr) << c.file;
   }
   // A child that cannot start says nothing of the plug-in.
-  SetIdentifyProgram(bin + "\\no-such-program.exe");
+  shell.identifyProgram = bin + "\\no-such-program.exe";
   PluginIdentity identity;
   EXPECT_EQ(IdentifyResult::notRun, IdentifyPackage(bin + "\\" + kSampleDll, identity));
 }

@@ -1,0 +1,12 @@
+#include "app/ProgramShell.h"
+
+namespace {
+
+ProgramShell nothing;
+ProgramShell* installed = nullptr;
+
+}  // namespace
+
+ProgramShell& TheShell() { return installed ? *installed : nothing; }
+
+void SetShell(ProgramShell* shell) { installed = shell; }

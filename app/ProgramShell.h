@@ -1,0 +1,101 @@
+#pragma once
+// The program's shell: the one way a feature reaches the rest of the program. Commands
+// travel through it (a hotkey, a menu item, the update panel's hand-over), and so do the
+// kit window's own needs (the global hotkeys, the update panel and the plug-in list, built
+// above it) and the few questions a test answers itself (drive types, the identify
+// program).
+//
+// The resident run installs the shell that joins the program (app/RunShell.cpp); a test
+// installs a fake that records what it is asked. With none installed, TheShell() does
+// nothing and answers with the platform's own.
+
+#include <windows.h>
+
+#include <stdint.h>
+
+#include "kx/base/KxString.h"
+
+class KxControl;
+class KxForm;
+struct KxRect;
+
+// Command ids that are not module kinds of their own (store/ModuleRecord.h has the rest).
+constexpr int kCommandKitImage = 91;
+constexpr int kCommandKitSize = 92;
+constexpr int kCommandShowAllNotes = 181;
+constexpr int kCommandNewNote = 182;
+constexpr int kCommandShutdownDialog = 201;
+constexpr int kCommandPowerOff = 202;
+constexpr int kCommandPluginBase = 1000;  // + the plug-in's numeric P_ID
+
+// The tool windows the kit window owns.
+enum class ToolWindow { maintenance, options, noteManager };
+
+class ProgramShell {
+public:
+  ProgramShell() = default;
+  ProgramShell(const ProgramShell&) = delete;
+  ProgramShell& operator=(const ProgramShell&) = delete;
+  virtual ~ProgramShell() = default;
+
+  // ---- Commands
+  // Carries out a command id of the command menu or a hotkey.
+  virtual void RouteCommand(int id) { (void)id; }
+  // Shows the tool window, or hides it when it is shown.
+  virtual void ToggleToolWindow(ToolWindow kind) { (void)kind; }
+  virtual void ShowAllNotes() {}
+  virtual void NewNote() {}
+  virtual void ShowPlugin(const KxString& pluginId) { (void)pluginId; }
+  // The exit: workers stopped, tool windows and notes closed, the quit requested.
+  virtual void Exit() {}
+  // At exit: the maintenance and options windows, then the note manager and the notes.
+  virtual void DestroyToolWindows() {}
+  virtual void DestroyNotes() {}
+
+  // ---- The kit window
+  // The owner of the tool windows; null while there is none.
+  virtual KxForm* KitWindow() { return nullptr; }
+  // Lays the kit window out again after a child of it changed its size.
+  virtual void LayoutKit() {}
+  // The global hotkeys: bound to the kit window and registered when it is made, registered
+  // anew when it is closed (hidden), cleared when it goes; WM_HOTKEY hands its code on.
+  virtual void BindHotKeys(HWND kit) { (void)kit; }
+  virtual void RegisterHotKeys() {}
+  virtual void DispatchHotKey(uint32_t code) { (void)code; }
+  virtual void ClearHotKeys() {}
+  // The update panel and the plug-in list, children of the kit window (null: none); the
+  // list grows with its rows, and the window is laid out around it.
+  virtual KxControl* MakeUpdatePanel(KxControl* kit, const KxRect& rect) {
+    (void)kit, (void)rect;
+    return nullptr;
+  }
+  virtual KxControl* MakePluginList(KxControl* kit, const KxRect& rect) {
+    (void)kit, (void)rect;
+    return nullptr;
+  }
+  // The kit window's button and its timer, while a check is due.
+  virtual void CheckForUpdates() {}
+  // Asks the downloads of the update panel and the plug-in list to stop.
+  virtual void StopDownloads() {}
+
+  // ---- Questions
+  virtual UINT DriveType(const char* root) { return GetDriveTypeA(root); }
+  // The executable that identifies plug-in packages in a run of its own; empty: this
+  // process's own.
+  virtual KxString IdentifyProgram() { return KxString(); }
+};
+
+// The shell installed now, or the one that does nothing.
+ProgramShell& TheShell();
+// Installs shell (nullptr puts the one that does nothing back); the caller keeps it alive
+// while it is installed.
+void SetShell(ProgramShell* shell);
+
+// Installs a shell for the length of a block.
+class ShellScope {
+public:
+  explicit ShellScope(ProgramShell& shell) { SetShell(&shell); }
+  ShellScope(const ShellScope&) = delete;
+  ShellScope& operator=(const ShellScope&) = delete;
+  ~ShellScope() { SetShell(nullptr); }
+};

@@ -1,0 +1,28 @@
+#pragma once
+// The program shell of the resident run: every command and every need of the kit window
+// reaches the part of the program that carries it out from here.
+
+#include "app/ProgramShell.h"
+
+class RunShell : public ProgramShell {
+public:
+  void RouteCommand(int id) override;
+  void ToggleToolWindow(ToolWindow kind) override;
+  void ShowAllNotes() override;
+  void NewNote() override;
+  void ShowPlugin(const KxString& pluginId) override;
+  void Exit() override;
+  void DestroyToolWindows() override;
+  void DestroyNotes() override;
+
+  KxForm* KitWindow() override;
+  void LayoutKit() override;
+  void BindHotKeys(HWND kit) override;
+  void RegisterHotKeys() override;
+  void DispatchHotKey(uint32_t code) override;
+  void ClearHotKeys() override;
+  KxControl* MakeUpdatePanel(KxControl* kit, const KxRect& rect) override;
+  KxControl* MakePluginList(KxControl* kit, const KxRect& rect) override;
+  void CheckForUpdates() override;
+  void StopDownloads() override;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// A program shell for tests: each command and tool-window request becomes a word in the
+// test's actions ("route:91 ", "options ", "plugin:7 ", ...; the exit's closing of windows
+// says "(late)" once the quit was already requested), and the questions get the answers
+// the test gives. Installed for the life of the object.
+
+#include <string>
+
+#include "app/KxApp.h"
+#include "app/ProgramShell.h"
+
+class RecordingShell : public ProgramShell {
+public:
+  explicit RecordingShell(std::string& actions) : actions(actions) { SetShell(this); }
+  ~RecordingShell() override { SetShell(nullptr); }
+
+  void RouteCommand(int id) override { actions += "route:" + std::to_string(id) + " "; }
+  void ToggleToolWindow(ToolWindow kind) override {
+    actions += kind == ToolWindow::maintenance ? "maintenance " : kind == ToolWindow::options ? "options " : "noteManager ";
+  }
+  void ShowAllNotes() override { actions += "allNotes "; }
+  void NewNote() override { actions += "newNote "; }
+  void ShowPlugin(const KxString& pluginId) override { actions += "plugin:" + std::string(pluginId.CStr()) + " "; }
+  void Exit() override { actions += "exit "; }
+  void DestroyToolWindows() override { actions += Late() ? "toolWindows(late) " : "toolWindows "; }
+  void DestroyNotes() override { actions += Late() ? "notes(late) " : "notes "; }
+  UINT DriveType(const char* root) override { return driveType ? driveType(root) : ProgramShell::DriveType(root); }
+  KxString IdentifyProgram() override { return identifyProgram; }
+
+  std::string& actions;
+  UINT (*driveType)(const char* root) = nullptr;
+  KxString identifyProgram;
+
+private:
+  static bool Late() { return TheApp && TheApp->quitRequested; }
+};
