@@ -10,3 +10,5 @@ ProgramShell* installed = nullptr;
 ProgramShell& TheShell() { return installed ? *installed : nothing; }
 
 void SetShell(ProgramShell* shell) { installed = shell; }
+
+ProgramShell* InstalledShell() { return installed; }

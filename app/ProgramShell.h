@@ -1,9 +1,10 @@
 #pragma once
-// The program's shell: the one way a feature reaches the rest of the program. Commands
-// travel through it (a hotkey, a menu item, the update panel's hand-over), and so do the
-// kit window's own needs (the global hotkeys, the update panel and the plug-in list, built
-// above it) and the few questions a test answers itself (drive types, the identify
-// program).
+// The program's shell: the one way a feature reaches the rest of the program. A hotkey's
+// command is routed through it, the launcher's router hands it the tool windows, notes and
+// plug-ins, the update panel asks it for the exit, and so do the kit window's own needs
+// (the global hotkeys, the update panel and the plug-in list, built above it) and the few
+// questions a test answers itself (drive types, the identify program). Not to be confused
+// with the desktop shell (app/KxShell.h starts files through it).
 //
 // The resident run installs the shell that joins the program (app/RunShell.cpp); a test
 // installs a fake that records what it is asked. With none installed, TheShell() does
@@ -90,12 +91,17 @@ ProgramShell& TheShell();
 // Installs shell (nullptr puts the one that does nothing back); the caller keeps it alive
 // while it is installed.
 void SetShell(ProgramShell* shell);
+// The shell installed now; null for none.
+ProgramShell* InstalledShell();
 
-// Installs a shell for the length of a block.
+// Installs a shell for the length of a block and puts the one before it back.
 class ShellScope {
 public:
-  explicit ShellScope(ProgramShell& shell) { SetShell(&shell); }
+  explicit ShellScope(ProgramShell& shell) : previous(InstalledShell()) { SetShell(&shell); }
   ShellScope(const ShellScope&) = delete;
   ShellScope& operator=(const ShellScope&) = delete;
-  ~ShellScope() { SetShell(nullptr); }
+  ~ShellScope() { SetShell(previous); }
+
+private:
+  ProgramShell* previous;
 };

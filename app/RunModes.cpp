@@ -158,8 +158,8 @@ int RunRemoveOwnFiles() {
     PluginList plugins;
     LoadPlugins(plugins);
     TheDb.Close();
-    for (auto* n = plugins.Head(); n; n = n->next) {
-      const KxString& name = n->value.path;
+    for (auto& plugin : plugins) {
+      const KxString& name = plugin.path;
       if (IsPlainBaseName(name) && EndsWithNoCase(name, ".vlx")) RemoveFile(dir + "\\" + name);
     }
   }

@@ -14,8 +14,8 @@
 
 // ---- Commands
 
-// The command menu's items, the hotkeys (DispatchHotKey below) and a second start's exit
-// request all end here.
+// A module's hotkey ends here (DispatchHotKey below); the menus and the kit window's own
+// messages call the launcher's router themselves.
 void RunShell::RouteCommand(int id) { ::RouteCommand(id); }
 
 void RunShell::ToggleToolWindow(ToolWindow kind) {

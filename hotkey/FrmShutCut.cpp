@@ -24,8 +24,8 @@ KxStringList KeyChoices() {
 int TypedKey(const KxString& text) {
   KxStringList choices = KeyChoices();
   choices.Add("Space");
-  for (const KxListNode<KxString>* node = choices.Head(); node; node = node->next)
-    if (lstrcmpiA(text.CStr(), node->value.CStr()) == 0) return HotKeyFromName(node->value);
+  for (const auto& choice : choices)
+    if (lstrcmpiA(text.CStr(), choice.CStr()) == 0) return HotKeyFromName(choice);
   return 0;
 }
 
@@ -40,8 +40,8 @@ FrmShutCut::FrmShutCut(KxControl* owner, POINT at)
   winBox = new KxCheckBox(this, "Win", KxRect{150, 8, 46, 20});
   keySelect = new KxSelectCard(this, KxRect{12, 32, 80, 21});
   KxStringList choices = KeyChoices();
-  for (const KxListNode<KxString>* node = choices.Head(); node; node = node->next)
-    keySelect->AddItem(node->value);
+  for (const auto& choice : choices)
+    keySelect->AddItem(choice);
   okButton = new KxButton(this, "确定", KxRect{12, 56, 60, 20});
   cancelButton = new KxButton(this, "取消", KxRect{102, 56, 60, 20});
   Resize(winBox->x + 60, cancelButton->y + 32);

@@ -66,8 +66,8 @@ bool HotKeyTable::Register(const KxString& name, uint32_t code) {
 }
 
 void HotKeyTable::Clear() {
-  for (KxListNode<HotKeyEntry>* node = entries.Head(); node; node = node->next)
-    Unregister(node->value);
+  for (auto& item : entries)
+    Unregister(item);
   entries.Clear();
 }
 
@@ -76,15 +76,13 @@ KxStringList RegisterAllHotKeys() {
   KxStringList refused;
   ModuleList modules;
   LoadModules(modules);
-  for (const ModuleList::Node* node = modules.Head(); node; node = node->next) {
-    const ModuleRecord& module = node->value;
+  for (const ModuleRecord& module : modules) {
     if (!module.HotKeyOn() || module.hotKey == 0) continue;
     RegisterCode(static_cast<uint32_t>(module.hotKey), refused);
   }
   PluginList plugins;
   LoadPlugins(plugins);
-  for (const PluginList::Node* node = plugins.Head(); node; node = node->next) {
-    const PluginRecord& plugin = node->value;
+  for (const PluginRecord& plugin : plugins) {
     if (!(plugin.status & kPluginHotKeyOn) || plugin.hotKey == 0) continue;
     RegisterCode(static_cast<uint32_t>(plugin.hotKey), refused);
   }
@@ -104,8 +102,8 @@ bool IsHotKeyTaken(uint32_t code) {
   // Refused entries stay in the table; the entry of an equal text decides, since a later
   // code of the same text replaced it.
   KxString name = HotKeyEntryName(code);
-  for (const KxListNode<HotKeyEntry>* node = TheHotKeys.Entries().Head(); node; node = node->next)
-    if (node->value.name == name) return node->value.taken;
+  for (const auto& item : TheHotKeys.Entries())
+    if (item.name == name) return item.taken;
   return false;
 }
 

@@ -43,7 +43,7 @@ void KxGridItem::Draw(KxCanvas& canvas, const RECT& cell) {
 // ---- Header rows
 
 KxGridHeadRow::~KxGridHeadRow() {
-  for (auto* node = columns.Head(); node; node = node->next) delete node->value;
+  for (auto& item : columns) delete item;
   columns.Clear();
 }
 
@@ -51,8 +51,7 @@ void KxGridHeadRow::Draw(KxCanvas& canvas, int hPos, int y) {
   RECT client = grid->ClientRect();
   int x = grid->rowHeaderWidth - hPos;
   int lastRight = x;
-  for (auto* node = columns.Head(); node; node = node->next) {
-    KxGridColumn* column = node->value;
+  for (KxGridColumn* column : columns) {
     int right = x + column->width;
     if (right >= 0) {
       RECT cell = {x, y, right, y + height};
@@ -78,13 +77,13 @@ void KxGridHeadRow::Draw(KxCanvas& canvas, int hPos, int y) {
 // ---- Data rows
 
 KxGridCardRow::~KxGridCardRow() {
-  for (auto* node = items.Head(); node; node = node->next) delete node->value;
+  for (auto& item : items) delete item;
   items.Clear();
 }
 
 void KxGridCardRow::ShowControls(bool show) {
-  for (auto* node = items.Head(); node; node = node->next) {
-    KxControl* control = node->value->control;
+  for (auto& item : items) {
+    KxControl* control = item->control;
     if (!control || control->IsVisible() == show) continue;
     if (show) {
       control->Show();
@@ -154,9 +153,9 @@ KxGridCard::KxGridCard(KxControl* parentControl, const KxRect& rect) : KxControl
 }
 
 KxGridCard::~KxGridCard() {
-  for (auto* node = rows.Head(); node; node = node->next) delete node->value;
+  for (auto& item : rows) delete item;
   rows.Clear();
-  for (auto* node = headRows.Head(); node; node = node->next) delete node->value;
+  for (auto& item : headRows) delete item;
   headRows.Clear();
 }
 
@@ -243,8 +242,8 @@ void KxGridCard::SetCurrent(int row, int col) {
 
 int KxGridCard::HeadHeight() const {
   int sum = 0;
-  for (auto* node = headRows.Head(); node; node = node->next)
-    if (node->value->visible) sum += node->value->height;
+  for (auto& item : headRows)
+    if (item->visible) sum += item->height;
   return sum;
 }
 
@@ -252,7 +251,7 @@ int KxGridCard::ColumnsWidth() const { return ColumnX(ColumnCount(), false); }
 
 int KxGridCard::RowsHeight() const {
   int sum = 0;
-  for (auto* node = rows.Head(); node; node = node->next) sum += node->value->height;
+  for (auto& item : rows) sum += item->height;
   return sum;
 }
 
@@ -272,10 +271,10 @@ int KxGridCard::Fit(int start, bool forward, int avail) const {
 int KxGridCard::ColumnX(int c, bool inclusive) const {
   if (headRows.IsEmpty()) return 0;
   int sum = 0;
-  for (auto* node = headRows.Head()->value->columns.Head(); node; node = node->next) {
-    int index = node->value->index;
+  for (auto& item : headRows.Head()->value->columns) {
+    int index = item->index;
     if (index > c || (index == c && !inclusive)) break;
-    sum += node->value->width;
+    sum += item->width;
   }
   return sum;
 }
@@ -369,10 +368,10 @@ void KxGridCard::OnDraw(KxCanvas& canvas) {
   canvas.SetBkMode(TRANSPARENT);
   RECT client = ClientRect();
   int y = 0;
-  for (auto* node = headRows.Head(); node; node = node->next) {
-    if (!node->value->visible) continue;
-    node->value->Draw(canvas, hPos, y);
-    y += node->value->height;
+  for (auto& item : headRows) {
+    if (!item->visible) continue;
+    item->Draw(canvas, hPos, y);
+    y += item->height;
   }
   int n = Fit(vPos, true, client.bottom - y);
   int i = 0;
@@ -391,9 +390,9 @@ int KxGridCard::ColumnAtX(int x) const {
   int d = x + hPos - rowHeaderWidth;
   int right = 0;
   if (headRows.IsEmpty()) return -2;
-  for (auto* node = headRows.Head()->value->columns.Head(); node; node = node->next) {
-    right += node->value->width;
-    if (d < right) return node->value->index;
+  for (auto& item : headRows.Head()->value->columns) {
+    right += item->width;
+    if (d < right) return item->index;
   }
   return -2;
 }

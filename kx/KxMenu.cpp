@@ -88,8 +88,8 @@ void KxMenu::Adopt(HMENU created) {
 
 KxMenu* KxMenu::FromHandle(HMENU handle) {
   if (!handle) return nullptr;
-  for (KxListNode<KxMenu*>* node = liveMenus.Head(); node; node = node->next)
-    if (node->value->hmenu == handle) return node->value;
+  for (auto& item : liveMenus)
+    if (item->hmenu == handle) return item;
   return nullptr;
 }
 
@@ -171,8 +171,8 @@ void KxMenu::EnableItem(KxMenuItem* item, bool enable) {
 
 void KxMenu::SetOwnerWindow(HWND owner) {
   ownerWindow = owner;
-  for (KxListNode<KxPopMenu*>* node = subMenus.Head(); node; node = node->next)
-    node->value->SetOwnerWindow(owner);
+  for (auto& item : subMenus)
+    item->SetOwnerWindow(owner);
 }
 
 int KxMenu::Popup(KxControl* owner, bool returnCommand) {
@@ -266,8 +266,8 @@ void KxMenu::DrawItem(const DRAWITEMSTRUCT& draw) {
   if (draw.itemState & ODS_SELECTED) {
     if (item->hasSubMenu) {
       bannerDirty = true;
-      for (KxListNode<KxPopMenu*>* node = subMenus.Head(); node; node = node->next)
-        node->value->bannerDirty = true;
+      for (auto& item : subMenus)
+        item->bannerDirty = true;
     }
     canvas.FillRect(selectColor, r);
     canvas.FrameRect(kSelectFrameColor, r);

@@ -451,8 +451,8 @@ void KxTextBox::AutoSize() {
   // A line as wide as its cells too: the text is drawn and the caret placed cell by cell,
   // so a box narrower than the cells would cut the line and show a scroll bar.
   int widest = 0;
-  for (const KxStringList::Node* node = lines.Head(); node; node = node->next) {
-    KxString content = ContentOf(node->value);
+  for (const auto& item : lines) {
+    KxString content = ContentOf(item);
     widest = Max(widest, Max(TextWidth(*this, content), content.Length() * avgCharWidth));
   }
   int w = Max(8, widest + margin.left + margin.right + 2);
@@ -484,8 +484,8 @@ void KxTextBox::EnsureVisible() {
     }
 
     int longest = 0;
-    for (const KxStringList::Node* node = lines.Head(); node; node = node->next)
-      longest = Max(longest, LengthOf(node->value));
+    for (const auto& item : lines)
+      longest = Max(longest, LengthOf(item));
     // Never past the end of a range: the bar could not show it, and the caret stays in
     // view (it is on a line and within a length that the range covers).
     scroll.col = Max(0, Min(scroll.col, Max(0, longest - cols)));

@@ -27,8 +27,7 @@ void AppendPlugins(KxMenu& menu) {
   PluginList plugins;
   LoadPlugins(plugins);
   bool any = false;
-  for (const PluginList::Node* node = plugins.Head(); node; node = node->next) {
-    const PluginRecord& plugin = node->value;
+  for (const PluginRecord& plugin : plugins) {
     int id = PluginCommandId(plugin.id);
     if (!(plugin.status & kPluginInMenu) || id == 0) continue;
     if (menu.AppendItem(static_cast<UINT>(id), plugin.name)) any = true;

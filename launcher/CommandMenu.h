@@ -31,6 +31,6 @@ int PluginCommandId(const KxString& pluginId);
 void ToggleKitWindow();
 // Opens the vendor's help page.
 void ShowHelp();
-// Stops the workers, closes the tool windows and the notes, then requests the quit; the
-// start-up code tears down the kit window and the rest.
+// Asks the shell to stop the downloads and to close the tool windows and the notes, then
+// requests the quit; the start-up code tears down the kit window and the rest.
 void ExitApplication();

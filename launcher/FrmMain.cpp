@@ -271,8 +271,8 @@ void FrmMain::OnLButtonDblClk(WPARAM, POINT) {
 void FrmMain::OnRButtonDown(WPARAM, POINT) { ShowCommandMenu(this); }
 
 void FrmMain::OnDropFiles(const KxStringList& paths) {
-  for (const KxStringList::Node* node = paths.Head(); node; node = node->next)
-    SetKitImage(node->value);
+  for (const auto& item : paths)
+    SetKitImage(item);
 }
 
 bool FrmMain::CanClose() {

@@ -66,7 +66,7 @@ private:
   KxLabel* title = nullptr;
   KxImageBox* picture = nullptr;
   KxButton* updateButton = nullptr;
-  KxControl* updatePanel = nullptr;  // made by the update check's hooks; children
+  KxControl* updatePanel = nullptr;  // made by the program shell; children
   KxLabel* pluginsLabel = nullptr;
   KxControl* pluginList = nullptr;
   UINT updateTimer = 0;

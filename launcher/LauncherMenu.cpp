@@ -99,8 +99,8 @@ void ShowLauncherMenu(KxControl* owner) {
 }
 
 KxString ShortcutPathOf(const ShortcutList& list, int id) {
-  for (ShortcutList::Node* node = list.Head(); node; node = node->next)
-    if (node->value.id == id) return node->value.path;
+  for (auto& item : list)
+    if (item.id == id) return item.path;
   return KxString();
 }
 

@@ -272,13 +272,13 @@ int MenuTree::ShowTreeMenu(KxEvtParam&) {
   int image = selection.IsNull() ? TREE_IMG_ROOT : selection.Image();
   KxPopMenu menu;
   KxList<int> commands = CommandsFor(image);
-  for (KxListNode<int>* node = commands.Head(); node; node = node->next) {
-    if (node->value == 0) {
+  for (int command : commands) {
+    if (command == 0) {
       menu.AppendSeparator();
       continue;
     }
-    KxMenuItem* item = menu.AppendItem(static_cast<UINT>(node->value), CommandName(node->value));
-    if (item && node->value == kTreeNewShortcut) item->picture.LoadIconResource(Resources(), IDI_NEWITEM);
+    KxMenuItem* item = menu.AppendItem(static_cast<UINT>(command), CommandName(command));
+    if (item && command == kTreeNewShortcut) item->picture.LoadIconResource(Resources(), IDI_NEWITEM);
   }
   int chosen = menu.Popup(this, true);
   if (chosen > 0) RunCommand(chosen);
@@ -530,8 +530,8 @@ void MenuTree::AddDroppedFiles(const KxStringList& paths, POINT at) {
   HTREEITEM after = place.after;
   int position = place.orderId;
   bool added = false;
-  for (const KxListNode<KxString>* node = paths.Head(); node; node = node->next) {
-    ShortcutRecord record = ShortcutTo(node->value);
+  for (const KxString& path : paths) {
+    ShortcutRecord record = ShortcutTo(path);
     record.parentId = static_cast<short>(place.parentId);
     record.orderId = position;
     if (!InsertShortcut(record)) continue;

@@ -149,8 +149,8 @@ bool ParseXml(const KxString& text, KxXmlDocument& document) {
 }
 
 KxString XmlAttribute(const KxXmlElement& element, const KxString& name) {
-  for (const KxList<KxXmlAttribute>::Node* node = element.attributes.Head(); node; node = node->next) {
-    if (node->value.name == name) return node->value.value;
+  for (const auto& item : element.attributes) {
+    if (item.name == name) return item.value;
   }
   return KxString();
 }

@@ -50,7 +50,7 @@ FrmNoteManage::FrmNoteManage(KxControl* owner)
 
   NoteList notes;
   LoadNotes(notes);
-  for (auto* n = notes.Head(); n; n = n->next) AddRow(n->value);
+  for (auto& item : notes) AddRow(item);
   OnSize(ClientRect());
 }
 
@@ -139,7 +139,8 @@ int FrmNoteManage::OnTableDblClk(KxEvtParam&) {
 }
 
 int FrmNoteManage::OnTableRButtonUp(KxEvtParam&) {
-  if (int id = SelectedId()) TheNoteWindows.ShowNoteMenu(id, TheShell().KitWindow() ? static_cast<KxControl*>(TheShell().KitWindow()) : this);
+  KxControl* kit = TheShell().KitWindow();
+  if (int id = SelectedId()) TheNoteWindows.ShowNoteMenu(id, kit ? kit : this);
   return 0;
 }
 

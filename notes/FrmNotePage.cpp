@@ -297,8 +297,7 @@ int FrmNotePage::OnIdle(KxEvtParam&) {
 // ---- The list and the note operations
 
 FrmNotePage* NoteWindowList::Find(int id) const {
-  for (auto* n = windows.Head(); n; n = n->next) {
-    FrmNotePage* page = n->value;
+  for (FrmNotePage* page : windows) {
     if (!page->deleted && page->noteId == id) return page;
   }
   return nullptr;
@@ -325,9 +324,9 @@ void NoteWindowList::LoadAll() {
   if (windows.Count() > 0) return;
   NoteList records;
   LoadNotes(records);
-  for (auto* n = records.Head(); n; n = n->next) {
-    FrmNotePage* page = OpenWindow(n->value);
-    if (page && n->value.visible) page->ShowPlaced();
+  for (auto& item : records) {
+    FrmNotePage* page = OpenWindow(item);
+    if (page && item.visible) page->ShowPlaced();
   }
 }
 
@@ -450,8 +449,7 @@ void NoteWindowList::HideAllNotes() {
     ShowInfo(kChangeNotStored);
     return;
   }
-  for (auto* n = windows.Head(); n; n = n->next) {
-    FrmNotePage* page = n->value;
+  for (FrmNotePage* page : windows) {
     if (page->IsVisible()) {
       page->EndEdit();
       ShowWindow(page->hwnd, SW_HIDE);
@@ -465,8 +463,7 @@ void NoteWindowList::ShowAllNotes() {
     ShowInfo(kChangeNotStored);
     return;
   }
-  for (auto* n = windows.Head(); n; n = n->next) {
-    FrmNotePage* page = n->value;
+  for (FrmNotePage* page : windows) {
     if (!page->deleted && !page->IsVisible()) page->ShowPlaced();
   }
   if (FrmNoteManage* manager = TheNoteManager()) manager->SetAllShownCells(true);

@@ -51,8 +51,7 @@ RECT NearestArea(const RECT& r, const MonitorAreas& areas) {
   RECT probe = r;
   if (probe.right <= probe.left) probe.right = probe.left + 1;
   if (probe.bottom <= probe.top) probe.bottom = probe.top + 1;
-  for (auto* n = areas.Head(); n; n = n->next) {
-    const RECT& area = n->value;
+  for (const RECT& area : areas) {
     long long overlap = Overlap(probe, area);
     long long gap = Gap(probe, area);
     bool better = bestGap < 0 || overlap > bestOverlap || (bestOverlap == 0 && overlap == 0 && gap < bestGap);

@@ -35,10 +35,10 @@ KxListPlugin* pluginList = nullptr;
 bool IsAnotherPluginsFile(const KxString& id, std::initializer_list<KxString> fileNames) {
   PluginList plugins;
   LoadPlugins(plugins);
-  for (auto* n = plugins.Head(); n; n = n->next) {
-    if (n->value.id == id) continue;
+  for (auto& item : plugins) {
+    if (item.id == id) continue;
     for (const KxString& name : fileNames)
-      if (lstrcmpiA(n->value.path.CStr(), name.CStr()) == 0) return true;
+      if (lstrcmpiA(item.path.CStr(), name.CStr()) == 0) return true;
   }
   return false;
 }
@@ -299,37 +299,37 @@ PanelPlugin* KxListPlugin::AddPanel(const PluginRecord& record) {
 void KxListPlugin::LoadRows() {
   PluginList records;
   LoadPlugins(records);
-  for (auto* n = records.Head(); n; n = n->next) AddPanel(n->value);
+  for (auto& item : records) AddPanel(item);
 }
 
 PanelPlugin* KxListPlugin::RowOf(const KxString& id) const {
-  for (auto* n = panels.Head(); n; n = n->next)
-    if (n->value->record.id == id) return n->value;
+  for (auto& item : panels)
+    if (item->record.id == id) return item;
   return nullptr;
 }
 
 void KxListPlugin::OfferEntries(const UpdateList& plugins) {
   // A row the description no longer names keeps its plug-in but offers no download: what
   // it offered before is withdrawn.
-  for (auto* n = panels.Head(); n; n = n->next) {
+  for (auto& item : panels) {
     bool named = false;
-    for (auto* e = plugins.Head(); e && !named; e = e->next) named = e->value.flag == n->value->record.id;
-    if (!named) n->value->Withdraw();
+    for (auto* e = plugins.Head(); e && !named; e = e->next) named = e->value.flag == item->record.id;
+    if (!named) item->Withdraw();
   }
-  for (auto* e = plugins.Head(); e; e = e->next) {
-    PanelPlugin* row = RowOf(e->value.flag);
+  for (auto& entry : plugins) {
+    PanelPlugin* row = RowOf(entry.flag);
     if (!row) {
       PluginRecord record;
-      record.id = e->value.flag;
-      record.name = e->value.name + kNotInstalled;
+      record.id = entry.flag;
+      record.name = entry.name + kNotInstalled;
       row = AddPanel(record);
     }
-    row->Offer(e->value);
+    row->Offer(entry);
   }
 }
 
 void KxListPlugin::StopWorkers() {
-  for (auto* n = panels.Head(); n; n = n->next) n->value->StopDownload();
+  for (auto& item : panels) item->StopDownload();
 }
 
 KxListPlugin* ThePluginList() { return pluginList; }

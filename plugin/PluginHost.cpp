@@ -266,20 +266,20 @@ void PluginLibrary::Release() {
 // ---- PluginRegistry
 
 PluginLibrary* PluginRegistry::Find(const KxString& id) const {
-  for (KxListNode<Entry>* node = entries.Head(); node; node = node->next) {
-    if (node->value.id == id) return node->value.library;
+  for (auto& item : entries) {
+    if (item.id == id) return item.library;
   }
   return nullptr;
 }
 
 PluginLibrary* PluginRegistry::Add(const KxString& id, std::unique_ptr<PluginLibrary> library) {
   if (!library) return nullptr;
-  for (KxListNode<Entry>* node = entries.Head(); node; node = node->next) {
-    if (node->value.id == id) {
-      PluginLibrary* old = node->value.library;
-      node->value.library = library.release();
+  for (auto& item : entries) {
+    if (item.id == id) {
+      PluginLibrary* old = item.library;
+      item.library = library.release();
       delete old;
-      return node->value.library;
+      return item.library;
     }
   }
   if (!entries.Add(Entry{id, library.get()})) return nullptr;

@@ -128,12 +128,12 @@ bool ParseIdentifyCommand(const KxString& commandLine, KxString& dllPath, KxStri
 constexpr int kAnswerNotWritten = 2;
 int RunIdentify(const KxString& dllPath, const KxString& resultPath);
 
-// Identifies a package in a child run of the program shell's identify program (by default
-// this process's own executable), given kIdentifyTimeoutMs before it is killed. A crash, a time-out, a
-// non-zero exit, a missing or malformed answer or an invalid identity are the plug-in's
-// failure (refused); an answer file that cannot be made or written, or a child that does
-// not start, is this machine's (notRun), and says nothing of the plug-in. While it
-// waits, the calling thread keeps answering: messages sent to its windows are handled and
+// Identifies a package in a child run of the program shell's identify program (by
+// default this process's own executable), given kIdentifyTimeoutMs before it is killed.
+// A crash, a time-out, a non-zero exit, a missing or malformed answer or an invalid
+// identity are the plug-in's failure (refused); an answer file that cannot be made or
+// written, or a child that does not start, is this machine's (notRun), and says nothing
+// of the plug-in. While it waits, the calling thread keeps answering: messages sent to its windows are handled and
 // they are repainted, while input and posted messages stay queued until the wait is over,
 // so nothing a user does runs in the middle of an install.
 constexpr DWORD kIdentifyTimeoutMs = 10000;

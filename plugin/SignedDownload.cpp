@@ -18,8 +18,8 @@ KxStringList& ClaimedNames() {
 }
 
 bool IsClaimed(const KxString& path) {
-  for (auto* n = ClaimedNames().Head(); n; n = n->next)
-    if (lstrcmpiA(n->value.CStr(), path.CStr()) == 0) return true;
+  for (auto& item : ClaimedNames())
+    if (lstrcmpiA(item.CStr(), path.CStr()) == 0) return true;
   return false;
 }
 
@@ -42,9 +42,9 @@ bool DownloadFileClaim::Claim(std::initializer_list<KxString> paths) {
 }
 
 void DownloadFileClaim::Release() {
-  for (auto* mine = held.Head(); mine; mine = mine->next) {
+  for (auto& mineValue : held) {
     for (auto* n = ClaimedNames().Head(); n; n = n->next) {
-      if (n->value == mine->value) {
+      if (n->value == mineValue) {
         ClaimedNames().Remove(n);
         break;
       }

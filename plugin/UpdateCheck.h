@@ -3,11 +3,12 @@
 // program's own entry shown in the kit window's update panel, the plug-in entries handed
 // to the plug-in list, and the self-upgrade from a downloaded, signed package.
 
+#include "VelixVersion.h"
 #include "kx/base/KxList.h"
 #include "kx/base/KxString.h"
 #include "net/KxSignature.h"
 
-constexpr char kProgramVersion[] = "1.0";
+constexpr char kProgramVersion[] = VELIX_VERSION_TEXT;
 
 // One program or plug-in file of the description. flag is "0" for the program itself and
 // the plug-in's P_ID otherwise; ver is compared only for equality; path is below the site;

@@ -91,6 +91,29 @@ public:
     return node ? &node->value : nullptr;
   }
 
+  // Walks the values from head to tail, for range-for. The node being visited must stay
+  // in the list until the walk has moved past it.
+  template <typename Value>
+  class Walk {
+  public:
+    explicit Walk(Node* at) : node(at) {}
+    Value& operator*() const { return node->value; }
+    Value* operator->() const { return &node->value; }
+    Walk& operator++() {
+      node = node->next;
+      return *this;
+    }
+    bool operator!=(const Walk& other) const { return node != other.node; }
+    bool operator==(const Walk& other) const { return node == other.node; }
+
+  private:
+    Node* node;
+  };
+  Walk<T> begin() { return Walk<T>(head); }
+  Walk<T> end() { return Walk<T>(nullptr); }
+  Walk<const T> begin() const { return Walk<const T>(head); }
+  Walk<const T> end() const { return Walk<const T>(nullptr); }
+
   int Count() const { return count; }
   bool IsEmpty() const { return count == 0; }
   Node* Head() const { return head; }

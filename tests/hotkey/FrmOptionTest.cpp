@@ -35,8 +35,8 @@ std::vector<ModuleRecord> RowsOf(int type) {
   ModuleList all;
   LoadModules(all);
   std::vector<ModuleRecord> rows;
-  for (const ModuleList::Node* node = all.Head(); node; node = node->next)
-    if (node->value.type == type) rows.push_back(node->value);
+  for (const auto& item : all)
+    if (item.type == type) rows.push_back(item);
   return rows;
 }
 
@@ -131,8 +131,8 @@ std::function<bool(DWORD)> Tinted(COLORREF color) {
 }
 
 bool IsRegistered(uint32_t code) {
-  for (const KxListNode<HotKeyEntry>* node = TheHotKeys.Entries().Head(); node; node = node->next)
-    if (node->value.code == code && !node->value.taken) return true;
+  for (const auto& item : TheHotKeys.Entries())
+    if (item.code == code && !item.taken) return true;
   return false;
 }
 

@@ -34,8 +34,7 @@ using menudriver::Tap;
 std::string Describe(const KxMenu& menu) {
   std::string text;
   KxListNode<KxPopMenu*>* sub = menu.subMenus.Head();
-  for (KxListNode<KxMenuItem*>* node = menu.items.Head(); node; node = node->next) {
-    const KxMenuItem* item = node->value;
+  for (const KxMenuItem* item : menu.items) {
     if (!text.empty()) text += " ";
     if (item->IsSeparator()) {
       text += "-";
@@ -222,7 +221,7 @@ TEST_F(CommandMenu, DesktopCommandsSwitchAndTheMenuMarksTheCurrentDesktop) {
 TEST_F(CommandMenu, ExitStopsTheWindowsFirstAndThenRequestsTheQuit) {
   KxApp app(GetModuleHandleA(NULL), "");
   RouteCommand(170);
-  EXPECT_EQ("toolWindows notes ", actions);
+  EXPECT_EQ("stop toolWindows notes ", actions);
   EXPECT_TRUE(app.quitRequested);
   MSG msg;
   EXPECT_TRUE(PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop ends by WM_QUIT too";

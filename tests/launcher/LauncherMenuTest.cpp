@@ -12,6 +12,7 @@
 #include "kx/KxForm.h"
 #include "kx/KxMenu.h"
 #include "kx/base/KxFile.h"
+#include "launcher/FrmMenu.h"
 #include "launcher/LauncherMenu.h"
 #include "store/KxDb.h"
 #include "store/Schema.h"
@@ -46,8 +47,7 @@ void Add(ShortcutList& list, int id, int parentId, int kind, const char* text) {
 std::string Describe(const KxMenu& menu) {
   std::string text;
   KxListNode<KxPopMenu*>* sub = menu.subMenus.Head();
-  for (KxListNode<KxMenuItem*>* node = menu.items.Head(); node; node = node->next) {
-    const KxMenuItem* item = node->value;
+  for (const KxMenuItem* item : menu.items) {
     if (!text.empty()) text += " ";
     if (item->IsSeparator()) {
       text += "-";
@@ -261,6 +261,7 @@ TEST_F(LauncherMenu, TheMaintenanceItemTogglesTheShellsMaintenanceWindow) {
     Tap(VK_RETURN);
   };
   ShowDriven(form, chooseMaintenance);  // no shell installed: nothing happens
+  EXPECT_EQ(nullptr, TheMaintenanceWindow());
   std::string actions;
   RecordingShell shell(actions);
   ShowDriven(form, chooseMaintenance);

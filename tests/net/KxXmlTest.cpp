@@ -9,8 +9,7 @@ namespace {
 // The tree as one line: name{attr=value;...}"text"(children), siblings apart by a blank.
 std::string Dump(const KxList<KxXmlElement>& list) {
   std::string out;
-  for (const KxList<KxXmlElement>::Node* n = list.Head(); n; n = n->next) {
-    const KxXmlElement& e = n->value;
+  for (const KxXmlElement& e : list) {
     if (!out.empty()) out += ' ';
     out += e.name.CStr();
     if (!e.attributes.IsEmpty()) {

@@ -20,9 +20,9 @@ std::string Entries(const char* xml) {
   UpdateList entries;
   ParseUpdateEntries(xml, entries);
   std::string all;
-  for (auto* n = entries.Head(); n; n = n->next)
-    all += std::string("[") + n->value.flag.CStr() + "|" + n->value.name.CStr() + "|" + n->value.ver.CStr() + "|" +
-           n->value.path.CStr() + (n->value.digest.IsEmpty() ? "" : "|#") + n->value.digest.CStr() + "]";
+  for (auto& item : entries)
+    all += std::string("[") + item.flag.CStr() + "|" + item.name.CStr() + "|" + item.ver.CStr() + "|" +
+           item.path.CStr() + (item.digest.IsEmpty() ? "" : "|#") + item.digest.CStr() + "]";
   return all;
 }
 

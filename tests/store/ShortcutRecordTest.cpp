@@ -163,8 +163,7 @@ TEST_F(ShortcutStore, RowsLoadInTreeOrderWithTextsFlagsAndIcons) {
   list.Add(ShortcutRecord());
   LoadShortcuts(list);
   Texts loaded;
-  for (const ShortcutList::Node* n = list.Head(); n; n = n->next) {
-    const ShortcutRecord& r = n->value;
+  for (const ShortcutRecord& r : list) {
     loaded.push_back(std::to_string(r.id) + ":" + std::to_string(r.orderId) + ":" +
                      std::to_string(r.parentId) + ":" + std::to_string(r.kind) +
                      (r.flagA ? "A" : "") + (r.flagB ? "B" : "") + ":" + r.text.CStr() + ":" +

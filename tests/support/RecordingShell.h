@@ -11,17 +11,19 @@
 
 class RecordingShell : public ProgramShell {
 public:
-  explicit RecordingShell(std::string& actions) : actions(actions) { SetShell(this); }
-  ~RecordingShell() override { SetShell(nullptr); }
+  explicit RecordingShell(std::string& actions) : actions(actions), installed(*this) {}
 
   void RouteCommand(int id) override { actions += "route:" + std::to_string(id) + " "; }
   void ToggleToolWindow(ToolWindow kind) override {
-    actions += kind == ToolWindow::maintenance ? "maintenance " : kind == ToolWindow::options ? "options " : "noteManager ";
+    actions += kind == ToolWindow::maintenance ? "maintenance "
+               : kind == ToolWindow::options   ? "options "
+                                               : "noteManager ";
   }
   void ShowAllNotes() override { actions += "allNotes "; }
   void NewNote() override { actions += "newNote "; }
   void ShowPlugin(const KxString& pluginId) override { actions += "plugin:" + std::string(pluginId.CStr()) + " "; }
   void Exit() override { actions += "exit "; }
+  void StopDownloads() override { actions += "stop "; }
   void DestroyToolWindows() override { actions += Late() ? "toolWindows(late) " : "toolWindows "; }
   void DestroyNotes() override { actions += Late() ? "notes(late) " : "notes "; }
   UINT DriveType(const char* root) override { return driveType ? driveType(root) : ProgramShell::DriveType(root); }
@@ -33,4 +35,5 @@ public:
 
 private:
   static bool Late() { return TheApp && TheApp->quitRequested; }
+  ShellScope installed;
 };

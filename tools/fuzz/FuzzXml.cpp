@@ -13,8 +13,7 @@ namespace {
 long long Check(const KxList<KxXmlElement>& list, int depth) {
   if (!list.IsEmpty() && depth > kXmlMaxDepth) __builtin_trap();
   long long bytes = 0;
-  for (const KxList<KxXmlElement>::Node* n = list.Head(); n; n = n->next) {
-    const KxXmlElement& e = n->value;
+  for (const KxXmlElement& e : list) {
     if (!e.children.IsEmpty() && !e.text.IsEmpty()) __builtin_trap();
     bytes += e.name.Length() + e.text.Length();
     for (const KxList<KxXmlAttribute>::Node* a = e.attributes.Head(); a; a = a->next) {

@@ -10,8 +10,8 @@ namespace {
 
 std::vector<std::string> Items(const KxStringList& list) {
   std::vector<std::string> out;
-  for (const KxStringList::Node* n = list.Head(); n; n = n->next) {
-    out.emplace_back(n->value.CStr(), static_cast<size_t>(n->value.Length()));
+  for (const auto& item : list) {
+    out.emplace_back(item.CStr(), static_cast<size_t>(item.Length()));
   }
   return out;
 }
