@@ -1,6 +1,10 @@
 #include "app/KxApp.h"
 
+#include "kx/base/KxFile.h"
+
 KxApp* TheApp = nullptr;
+
+HINSTANCE ResourceInstance() { return TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL); }
 
 void SplitCommandLine(const KxString& line, KxStringList& args) {
   args.Clear();
@@ -31,9 +35,7 @@ void SplitCommandLine(const KxString& line, KxStringList& args) {
 
 KxApp::KxApp(HINSTANCE instance, const char* line)
     : hInstance(instance), resourceInstance(instance), threadId(GetCurrentThreadId()) {
-  char path[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
-  modulePath = KxString(path, length < MAX_PATH ? static_cast<int>(length) : 0);
+  modulePath = OwnExecutablePath();
   commandLine = line;
   SplitCommandLine(commandLine, args);
   TheApp = this;

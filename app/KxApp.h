@@ -44,6 +44,10 @@ void SplitCommandLine(const KxString& line, KxStringList& args);
 // The process-wide application object, set while one exists.
 extern KxApp* TheApp;
 
+// Where the program's own resources come from: the application's resource module, or this
+// executable while there is no application object (tests, early start-up).
+HINSTANCE ResourceInstance();
+
 // Runs until a quit request or WM_QUIT; returns the quit message's wParam or 0.
 int MessageLoop(KxApp& app, KxForm* mainForm);
 void RequestQuit(KxApp& app);

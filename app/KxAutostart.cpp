@@ -11,10 +11,7 @@ namespace {
 
 // The application object knows the path; without one (tests, early start-up) ask the system.
 KxString RunningModulePath() {
-  if (TheApp) return TheApp->modulePath;
-  char path[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
-  return length < MAX_PATH ? KxString(path, static_cast<int>(length)) : KxString();
+  return TheApp ? TheApp->modulePath : OwnExecutablePath();
 }
 
 }  // namespace

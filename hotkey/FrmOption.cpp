@@ -68,7 +68,7 @@ FrmOption::FrmOption(KxControl* owner)
   if (!hwnd) return;
   SetFixedSize(true);
   CenterOnScreen();
-  HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+  HINSTANCE resources = ResourceInstance();
   SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));
 
   mark = new KxImageBox(this, KxRect{12, 8, 32, 32});

@@ -7,6 +7,7 @@
 
 #include "image/KxImageDecoders.h"
 #include "image/KxStreamReader.h"
+#include "kx/base/KxHandles.h"
 #include "kx/base/KxStream.h"
 
 static_assert(sizeof(KxBitmapInfoHeader) == sizeof(BITMAPINFOHEADER), "header layout");
@@ -24,30 +25,6 @@ void MakeDibInfo(const KxDib& dib, DibInfo& out) {
   memcpy(&out.header, &dib.Header(), sizeof(out.header));
   memcpy(out.colours, dib.Palette(), sizeof(out.colours));
 }
-
-// A memory DC compatible with another, with one bitmap selected for its lifetime.
-class MemoryDc {
-public:
-  MemoryDc(HDC like, HBITMAP bitmap) : dc(CreateCompatibleDC(like)), bitmap(bitmap) {
-    if (dc && bitmap) previous = SelectObject(dc, bitmap);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  ~MemoryDc() {
-    if (dc) {
-      if (previous) SelectObject(dc, previous);
-      DeleteDC(dc);
-    }
-    if (bitmap) DeleteObject(bitmap);
-  }
-  bool Ready() const { return dc && bitmap && previous; }
-  HDC Dc() const { return dc; }
-
-private:
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ previous = NULL;
-};
 
 COLORREF ToColorRef(const KxRgbQuad& q) { return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue); }
 
@@ -88,7 +65,7 @@ bool BlendOver(HDC dc, const RECT& target, const KxDib& dib, const KxRgbQuad* ke
   layout.bmiHeader.biBitCount = 32;
   layout.bmiHeader.biCompression = BI_RGB;
   void* bits = NULL;
-  MemoryDc shown(dc, CreateDIBSection(dc, &layout, DIB_RGB_COLORS, &bits, NULL, 0));
+  KxMemoryDc shown(dc, CreateDIBSection(dc, &layout, DIB_RGB_COLORS, &bits, NULL, 0));
   if (!shown.Ready() || !bits) return false;
   if (!BitBlt(shown.Dc(), 0, 0, partWidth, partHeight, dc, part.left, part.top, SRCCOPY)) return false;
   GdiFlush();
@@ -233,8 +210,8 @@ bool CxImage::StretchDraw(HDC dc, int x, int y, int width, int height) const {
   if (!RectVisible(dc, &target)) return true;
 
   // The picture at its own size, then a mask with 1 where it has the transparent colour.
-  MemoryDc colour(dc, CreateCompatibleBitmap(dc, w, h));
-  MemoryDc mask(dc, CreateBitmap(w, h, 1, 1, NULL));
+  KxMemoryDc colour(dc, CreateCompatibleBitmap(dc, w, h));
+  KxMemoryDc mask(dc, CreateBitmap(w, h, 1, 1, NULL));
   if (!colour.Ready() || !mask.Ready()) return false;
   SetStretchBltMode(colour.Dc(), COLORONCOLOR);
   StretchDIBits(colour.Dc(), 0, 0, w, h, 0, 0, w, h, dib.Bits(), header, DIB_RGB_COLORS, SRCCOPY);

@@ -1,36 +1,9 @@
 #include "kx/KxCanvas.h"
 
 #include "kx/KxCard.h"
+#include "kx/base/KxHandles.h"
 
 namespace {
-
-// Selects an object into a DC for the length of a block.
-class Selected {
-public:
-  Selected(HDC dc, HGDIOBJ object) : dc(dc), previous(SelectObject(dc, object)) {}
-  Selected(const Selected&) = delete;
-  Selected& operator=(const Selected&) = delete;
-  ~Selected() { SelectObject(dc, previous); }
-
-private:
-  HDC dc;
-  HGDIOBJ previous;
-};
-
-// A GDI object deleted at the end of a block.
-class Owned {
-public:
-  explicit Owned(HGDIOBJ object) : object(object) {}
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  ~Owned() {
-    if (object) DeleteObject(object);
-  }
-  HGDIOBJ Get() const { return object; }
-
-private:
-  HGDIOBJ object;
-};
 
 SIZE BitmapSize(HBITMAP bitmap) {
   SIZE size = {0, 0};
@@ -62,14 +35,14 @@ void KxCanvas::SetBkMode(int mode) { ::SetBkMode(dc, mode); }
 
 SIZE KxCanvas::TextExtent(KxFont& font, const KxString& text) {
   SIZE size = {0, 0};
-  Selected selected(dc, font.Handle());
+  KxSelected selected(dc, font.Handle());
   GetTextExtentPoint32A(dc, text.CStr(), text.Length(), &size);
   return size;
 }
 
 void KxCanvas::DrawText(KxFont& font, COLORREF color, const KxString& text, const RECT& rect,
                         UINT format) {
-  Selected selected(dc, font.Handle());
+  KxSelected selected(dc, font.Handle());
   COLORREF previous = SetTextColor(dc, color);
   RECT r = rect;
   ::DrawTextA(dc, text.CStr(), -1, &r, format);
@@ -77,31 +50,31 @@ void KxCanvas::DrawText(KxFont& font, COLORREF color, const KxString& text, cons
 }
 
 void KxCanvas::Line(COLORREF color, int width, POINT from, POINT to) {
-  Owned pen(CreatePen(PS_SOLID, width, color));
-  Selected selected(dc, pen.Get());
+  KxGdiObject pen(CreatePen(PS_SOLID, width, color));
+  KxSelected selected(dc, pen.Get());
   MoveToEx(dc, from.x, from.y, NULL);
   LineTo(dc, to.x, to.y);
 }
 
 void KxCanvas::Rectangle(COLORREF color, int width, const RECT& rect) {
-  Owned pen(CreatePen(PS_SOLID, width, color));
-  Selected selected(dc, pen.Get());
+  KxGdiObject pen(CreatePen(PS_SOLID, width, color));
+  KxSelected selected(dc, pen.Get());
   ::Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
 }
 
 void KxCanvas::FrameRect(COLORREF color, const RECT& rect) {
-  Owned brush(CreateSolidBrush(color));
+  KxGdiObject brush(CreateSolidBrush(color));
   ::FrameRect(dc, &rect, static_cast<HBRUSH>(brush.Get()));
 }
 
 void KxCanvas::RoundRect(COLORREF color, int width, const RECT& rect, SIZE corner) {
-  Owned pen(CreatePen(PS_SOLID, width, color));
-  Selected selected(dc, pen.Get());
+  KxGdiObject pen(CreatePen(PS_SOLID, width, color));
+  KxSelected selected(dc, pen.Get());
   ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, corner.cx, corner.cy);
 }
 
 void KxCanvas::FillRect(COLORREF color, const RECT& rect) {
-  Owned brush(CreateSolidBrush(color));
+  KxGdiObject brush(CreateSolidBrush(color));
   ::FillRect(dc, &rect, static_cast<HBRUSH>(brush.Get()));
 }
 
@@ -112,7 +85,7 @@ void KxCanvas::TileBitmap(HBITMAP bitmap, const RECT& rect) {
   if (tileWidth <= 0 || tileHeight <= 0) return;
   HDC source = CreateCompatibleDC(dc);
   {
-    Selected selected(source, bitmap);
+    KxSelected selected(source, bitmap);
     for (int y = rect.top; y < rect.bottom; y += tileHeight)
       for (int x = rect.left; x < rect.right; x += tileWidth)
         BitBlt(dc, x, y, tileWidth, tileHeight, source, 0, 0, SRCCOPY);
@@ -130,7 +103,7 @@ void KxCanvas::BlitBitmap(const RECT& rect, HBITMAP bitmap, DWORD rop) {
   if (!bitmap) return;
   HDC source = CreateCompatibleDC(dc);
   {
-    Selected selected(source, bitmap);
+    KxSelected selected(source, bitmap);
     BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source, 0, 0,
            rop);
   }

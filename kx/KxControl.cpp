@@ -4,6 +4,7 @@
 
 #include "kx/KxMenu.h"
 #include "kx/KxOwnerDraw.h"
+#include "kx/base/KxHandles.h"
 
 namespace {
 
@@ -239,10 +240,10 @@ void KxControl::OnPaint() {
   RECT client = ClientRect();
   int w = client.right - client.left;
   int h = client.bottom - client.top;
-  HBITMAP offscreen = CreateCompatibleBitmap(screen.Dc(), w, h);
+  KxGdiObject offscreen(CreateCompatibleBitmap(screen.Dc(), w, h));
   {
     KxCompatibleCanvas canvas(this, screen);
-    HGDIOBJ previous = SelectObject(canvas.Dc(), offscreen);
+    KxSelected selected(canvas.Dc(), offscreen.Get());
     if (bkImage) {
       canvas.TileBitmap(bkImage, client);
     } else if (bkColor != 0) {
@@ -250,9 +251,7 @@ void KxControl::OnPaint() {
     }
     OnDraw(canvas);
     BitBlt(screen.Dc(), client.left, client.top, w, h, canvas.Dc(), 0, 0, SRCCOPY);
-    SelectObject(canvas.Dc(), previous);
   }
-  DeleteObject(offscreen);
 }
 
 void KxControl::DrawBorderOn(HDC dc, const RECT& rect) {

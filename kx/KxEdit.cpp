@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "kx/KxClipboard.h"
+#include "kx/base/KxWinHelpers.h"
+#include "kx/base/KxHandles.h"
 
 namespace {
 
@@ -12,7 +14,6 @@ unsigned char pendingLead = 0;
 
 bool IsHigh(char ch) { return (static_cast<unsigned char>(ch) & 0x80) != 0; }
 
-bool KeyIsDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
 KxString TabsToSpaces(const KxString& t) {
   KxString result = t;
@@ -73,13 +74,12 @@ KxString KxEdit::GetClassName() const { return "KxEdit"; }
 void KxEdit::Measure() {
   measureCanvas.reset(new KxCanvas(this));
   HDC dc = measureCanvas->Dc();
-  HGDIOBJ previous = SelectObject(dc, font.Handle());
+  KxSelected selected(dc, font.Handle());
   TEXTMETRICA metrics = {};
   if (GetTextMetricsA(dc, &metrics)) {
     avgCharWidth = metrics.tmAveCharWidth;
     charHeight = metrics.tmHeight;
   }
-  SelectObject(dc, previous);
 }
 
 KxString KxEdit::Shown() const {

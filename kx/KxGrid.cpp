@@ -1,11 +1,11 @@
 #include "kx/KxGrid.h"
 
+#include "kx/base/KxWinHelpers.h"
+
 namespace {
 
 // Header rows draw their lines darker than data rows.
 constexpr COLORREF kHeadLineColor = kxGreyLineColor;
-
-bool KeyIsDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
 int Max(int a, int b) { return a > b ? a : b; }
 int Min(int a, int b) { return a < b ? a : b; }

@@ -5,6 +5,7 @@
 #include "kx/KxCanvas.h"
 #include "kx/KxControl.h"
 #include "kx/base/KxModal.h"
+#include "kx/base/KxHandles.h"
 
 namespace {
 
@@ -206,9 +207,10 @@ void KxMenu::MeasureItem(MEASUREITEMSTRUCT& measure) {
   } else {
     TEXTMETRICA metrics = {};
     HDC dc = GetDC(ownerWindow);
-    HGDIOBJ previous = SelectObject(dc, itemFont.Handle());
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, previous);
+    {
+      KxSelected selected(dc, itemFont.Handle());
+      GetTextMetricsA(dc, &metrics);
+    }
     ReleaseDC(ownerWindow, dc);
     measure.itemWidth = static_cast<UINT>(item->text.Length() * metrics.tmAveCharWidth +
                                           bannerWidth + iconSize.cx + 10);

@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "kx/KxClipboard.h"
+#include "kx/base/KxWinHelpers.h"
+#include "kx/base/KxHandles.h"
 
 namespace {
 
@@ -13,7 +15,6 @@ const char kBreak[] = "\r\n";
 // focused box receives characters, and losing the focus drops a half character.
 unsigned char pendingLead = 0;
 
-bool KeyIsDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
 int Min(int a, int b) { return a < b ? a : b; }
 int Max(int a, int b) { return a > b ? a : b; }
@@ -234,13 +235,12 @@ void Measure(KxTextBox& box) {
   if (!canvas) canvas = &temporary;
   HDC dc = canvas->Dc();
   if (!dc) return;
-  HGDIOBJ previous = SelectObject(dc, box.font.Handle());
+  KxSelected selected(dc, box.font.Handle());
   TEXTMETRICA metrics = {};
   if (GetTextMetricsA(dc, &metrics)) {
     box.avgCharWidth = metrics.tmAveCharWidth;
     box.charHeight = metrics.tmHeight;
   }
-  SelectObject(dc, previous);
 }
 
 int TextWidth(KxTextBox& box, const KxString& text) {

@@ -39,7 +39,7 @@ void AppendDesktops(KxMenu& menu) {
   KxPopMenu* sub = menu.AppendSubMenu("虚拟桌面", 0);
   if (sub) {
     int current = TheDesktops ? TheDesktops->CurrentDesktop() : 0;
-    HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+    HINSTANCE resources = ResourceInstance();
     for (int i = 0; i < DesktopManager::kCount; ++i) {
       KxMenuItem* item =
           sub->AppendItem(static_cast<UINT>(kModuleDesktop + i), "桌面" + KxString::FromInt(i + 1));

@@ -18,7 +18,7 @@ const char kNotice[] = "感谢使用Velix桌面工具";
 FrmAbout::FrmAbout(KxControl* parent)
     : KxForm(parent, kAboutCaption, KxRect{300, 240, 340, 128}, WS_OVERLAPPEDWINDOW) {
   SetFixedSize(true);
-  HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+  HINSTANCE resources = ResourceInstance();
   SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));
   SetTopMost();
 

@@ -67,7 +67,7 @@ FrmMain::FrmMain()
     : KxPopForm(nullptr, KxRect{0, 4, kStartWidth, kStartWidth}, WS_EX_TOPMOST | WS_EX_TOOLWINDOW) {
   TheKitWindow = this;
   SetText(kProductName);  // second starts and the tests find the kit window by it
-  HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+  HINSTANCE resources = ResourceInstance();
   SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));
   AcceptFiles(true);
   shrunk = true;

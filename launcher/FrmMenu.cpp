@@ -32,7 +32,7 @@ FrmMenu::FrmMenu(KxControl* parent)
     : KxForm(parent, kMaintenanceCaption, KxRect{300, 200, 540, 600}, WS_OVERLAPPEDWINDOW,
              WS_EX_TOPMOST | WS_EX_APPWINDOW) {
   if (!hwnd) return;
-  HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+  HINSTANCE resources = ResourceInstance();
   SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));
 
   header = new KxGroupBox(this, "", KxRect{5, 2, width - 10, kHeaderHeight});

@@ -76,7 +76,7 @@ void BuildLauncherMenu(KxMenu& menu, const ShortcutList& list) {
   menu.SetBannerText(kLauncherBannerText);
   if (KxMenuItem* maintain = menu.AppendItem(kMaintenanceCommand, "")) {
     maintain->text = kMaintenanceItemText;
-    HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+    HINSTANCE resources = ResourceInstance();
     maintain->picture.LoadIconResource(resources, IDI_MAINTAIN);
   }
   menu.AppendSeparator();

@@ -39,8 +39,6 @@ bool HoldsItems(ItemKind kind) { return kind == kKindRoot || kind == kKindGroup;
 
 int IdOf(const KxTreeItem& item) { return static_cast<int>(item.Param()); }
 
-HINSTANCE Resources() { return TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL); }
-
 struct CommandText {
   int id;
   const char* text;
@@ -163,7 +161,7 @@ bool MenuTree::Setup(KxControl* parentControl, const KxRect& rect) {
   SetBkColor(kTreeBackground);
   const HIMAGELIST lists[] = {imageList, stateImageList};
   for (HIMAGELIST list : lists) {
-    HBITMAP strip = LoadBitmapA(Resources(), MAKEINTRESOURCEA(IDB_TREE));
+    HBITMAP strip = LoadBitmapA(ResourceInstance(), MAKEINTRESOURCEA(IDB_TREE));
     if (!strip) continue;
     ImageList_Add(list, strip, NULL);
     DeleteObject(strip);
@@ -278,7 +276,7 @@ int MenuTree::ShowTreeMenu(KxEvtParam&) {
       continue;
     }
     KxMenuItem* item = menu.AppendItem(static_cast<UINT>(command), CommandName(command));
-    if (item && command == kTreeNewShortcut) item->picture.LoadIconResource(Resources(), IDI_NEWITEM);
+    if (item && command == kTreeNewShortcut) item->picture.LoadIconResource(ResourceInstance(), IDI_NEWITEM);
   }
   int chosen = menu.Popup(this, true);
   if (chosen > 0) RunCommand(chosen);
@@ -366,7 +364,7 @@ void MenuTree::NewRecord(int kind, const KxString& path) {
     record.kind = kShortcutGroup;
     record.text = kTreeNewGroupText;
     record.icon.Reset(static_cast<HICON>(
-        LoadImageA(Resources(), MAKEINTRESOURCEA(IDI_GROUP), IMAGE_ICON, 16, 16, 0)));
+        LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_GROUP), IMAGE_ICON, 16, 16, 0)));
     image = TREE_IMG_GROUP_CLOSED;
   }
   record.flagA = true;

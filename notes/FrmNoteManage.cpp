@@ -28,7 +28,7 @@ FrmNoteManage::FrmNoteManage(KxControl* owner)
     : KxForm(owner, kNoteManagerCaption, KxRect{0, 0, 800, 600}, WS_OVERLAPPEDWINDOW,
              WS_EX_TOPMOST) {
   if (!hwnd) return;
-  HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+  HINSTANCE resources = ResourceInstance();
   CenterOnScreen();
   SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_NOTE_MANAGER)));
 

@@ -498,7 +498,7 @@ bool NoteWindowList::IsTopmost(int id) const {
 
 void NoteWindowList::ShowNoteMenu(int id, KxControl* owner) {
   if (!Find(id) || !owner) return;
-  HINSTANCE resources = TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL);
+  HINSTANCE resources = ResourceInstance();
   bool topmost = IsTopmost(id);
   KxPopMenu menu;
   if (IsShown(id)) {

@@ -6,6 +6,7 @@
 #include "app/KxApp.h"
 #include "app/ProgramShell.h"
 #include "kx/base/KxFile.h"
+#include "kx/base/KxHandles.h"
 #include "kx/base/KxStream.h"
 #include "launcher/VendorSite.h"
 #include "store/PluginRecord.h"
@@ -160,12 +161,6 @@ Function As(FARPROC proc) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
 }
 
-KxString OwnExecutable() {
-  char path[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? KxString(path, static_cast<int>(length)) : KxString();
-}
-
 // A fresh, empty file in the temporary folder for the child's answer; empty on failure.
 KxString MakeResultFile() {
   char dir[MAX_PATH] = {};
@@ -212,14 +207,14 @@ DWORD RunChild(const KxString& exe, const KxString& commandLine) {
     return kNotStarted;
   }
   CloseHandle(process.hThread);
+  KxHandle child(process.hProcess);
   DWORD exitCode = 1;
-  if (WaitAnswering(process.hProcess, kIdentifyTimeoutMs) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 1);
-    WaitForSingleObject(process.hProcess, 5000);
-  } else if (!GetExitCodeProcess(process.hProcess, &exitCode)) {
+  if (WaitAnswering(child.Get(), kIdentifyTimeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(child.Get(), 1);
+    WaitForSingleObject(child.Get(), 5000);
+  } else if (!GetExitCodeProcess(child.Get(), &exitCode)) {
     exitCode = 1;
   }
-  CloseHandle(process.hProcess);
   return exitCode;
 }
 
@@ -418,7 +413,7 @@ int RunIdentify(const KxString& dllPath, const KxString& resultPath) {
 
 IdentifyResult IdentifyPackage(const KxString& dllPath, PluginIdentity& identity) {
   KxString exe = TheShell().IdentifyProgram();
-  if (exe.IsEmpty()) exe = OwnExecutable();
+  if (exe.IsEmpty()) exe = OwnExecutablePath();
   KxString resultPath = MakeResultFile();
   if (exe.IsEmpty() || resultPath.IsEmpty()) return IdentifyResult::notRun;
   KxString line = "\"" + exe + "\" " + kIdentifySwitch + " \"" + dllPath + "\" \"" + resultPath + "\"";

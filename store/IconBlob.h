@@ -15,6 +15,7 @@
 
 #include <cstdint>
 
+#include "kx/base/KxHandles.h"
 #include "kx/base/KxString.h"
 
 constexpr int kIconBlobFixedBytes = 64;
@@ -50,29 +51,6 @@ KxString SerializeIconBlob(const IconBlobParts& parts);
 // sizes claim, when a size is negative, or when a bitmap header cannot describe icon bits of
 // that size; nothing past data + size is ever read.
 bool ParseIconBlob(const void* data, int size, IconBlobParts& parts);
-
-// Owner of one icon handle, destroyed with DestroyIcon. A copy holds its own CopyIcon
-// duplicate, so records that carry icons can live in value lists.
-class OwnedIcon {
-public:
-  OwnedIcon() = default;
-  explicit OwnedIcon(HICON icon) : handle(icon) {}
-  OwnedIcon(const OwnedIcon& other);
-  OwnedIcon(OwnedIcon&& other) noexcept;
-  OwnedIcon& operator=(const OwnedIcon& other);
-  OwnedIcon& operator=(OwnedIcon&& other) noexcept;
-  ~OwnedIcon();
-
-  HICON Get() const { return handle; }
-  bool IsEmpty() const { return handle == nullptr; }
-  // Destroys the held icon and takes icon (may be nullptr).
-  void Reset(HICON icon = nullptr);
-  // Gives up ownership; the caller destroys the result.
-  HICON Release();
-
-private:
-  HICON handle = nullptr;
-};
 
 // The blob of icon (GetIconInfo, GetObjectA, GetBitmapBits); empty when icon is nullptr or
 // its bitmaps cannot be read.

@@ -36,11 +36,16 @@ int FindLastChar(const KxString& text, char ch) {
   return found;
 }
 
-KxString ProgramDirectory() {
+KxString OwnExecutablePath() {
   char buffer[MAX_PATH] = {};
   DWORD length = GetModuleFileNameA(NULL, buffer, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return KxString();
-  return ParentDirectory(KxString(buffer, static_cast<int>(length)));
+  return KxString(buffer, static_cast<int>(length));
+}
+
+KxString ProgramDirectory() {
+  KxString path = OwnExecutablePath();
+  return path.IsEmpty() ? KxString() : ParentDirectory(path);
 }
 
 KxString CurrentDirectory() {

@@ -6,6 +6,8 @@
 
 #include "kx/base/KxString.h"
 
+// The running executable's full path; empty when it does not fit MAX_PATH.
+KxString OwnExecutablePath();
 // Folder of the running executable, without a trailing backslash.
 KxString ProgramDirectory();
 KxString CurrentDirectory();
