@@ -26,16 +26,6 @@ namespace {
 
 const UINT kTrayMessage = 2024;
 
-bool ShellHoldsIcon(HWND window) {
-  NOTIFYICONDATAA probe = {};
-  probe.cbSize = sizeof(probe);
-  probe.hWnd = window;
-  probe.uID = 0;
-  probe.uFlags = NIF_TIP;
-  lstrcpyA(probe.szTip, "Velix");
-  return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
-}
-
 // A real key press; the program that shows the menu has the foreground.
 void Press(WORD vk, int times = 1) {
   for (int i = 0; i < times; ++i) {

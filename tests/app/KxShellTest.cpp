@@ -23,12 +23,6 @@ private:
   KxString saved;
 };
 
-KxString CopyOfProbe(const KxString& dir, const char* name) {
-  KxString copy = dir + "\\" + name;
-  CopyFileA((TestBinDir() + "\\velix_probe.exe").CStr(), copy.CStr(), FALSE);
-  return copy;
-}
-
 // The probe's report: its current directory and the command line after the report's name.
 struct ProbeReport {
   KxString directory;

@@ -10,8 +10,8 @@
 
 #include "kx/KxForm.h"
 #include "kx/KxMenu.h"
-#include "tests/launcher/MenuDriver.h"
 #include "tests/support/GuiTestUtil.h"
+#include "tests/support/MenuDriver.h"
 
 namespace {
 

@@ -35,20 +35,6 @@ struct Events {
   int edits = 0;
 };
 
-// A button event that carries its point: under Wine a press without one may still get
-// the pointer's previous place, and land on the window clicked before.
-void SendButtonAt(DWORD button, POINT p) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  int w = GetSystemMetrics(SM_CXSCREEN);
-  int h = GetSystemMetrics(SM_CYSCREEN);
-  input.mi.dx = (p.x * 65535 + w / 2) / (w - 1);
-  input.mi.dy = (p.y * 65535 + h / 2) / (h - 1);
-  SendInput(1, &input, sizeof(input));
-  PumpFor(30);
-}
-
 class Select : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }

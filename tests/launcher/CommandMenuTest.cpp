@@ -19,8 +19,8 @@
 #include "store/Schema.h"
 #include "sysact/DesktopManager.h"
 #include "sysact/Shutdown.h"
-#include "tests/launcher/MenuDriver.h"
 #include "tests/support/GuiTestUtil.h"
+#include "tests/support/MenuDriver.h"
 #include "tests/support/RecordingShell.h"
 #include "tests/support/TestUtil.h"
 

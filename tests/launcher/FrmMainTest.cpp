@@ -26,8 +26,8 @@
 #include "store/Schema.h"
 #include "store/SysValues.h"
 #include "tests/image/samples/ImageWriters.h"
-#include "tests/launcher/MenuDriver.h"
 #include "tests/support/GuiTestUtil.h"
+#include "tests/support/MenuDriver.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
@@ -45,17 +45,6 @@ KxString BmpFile(int w, int h) {
     for (unsigned i = 0; i < field[2]; ++i)
       b[field[0] + i] = static_cast<unsigned char>(i < 4 ? field[1] >> (8 * i) : 0);
   return bytes;
-}
-
-// Whether the shell holds an icon of window: it accepts a change only for those.
-bool ShellHoldsIcon(HWND window) {
-  NOTIFYICONDATAA probe = {};
-  probe.cbSize = sizeof(probe);
-  probe.hWnd = window;
-  probe.uID = 0;
-  probe.uFlags = NIF_TIP;
-  lstrcpyA(probe.szTip, "Velix");
-  return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
 }
 
 HGLOBAL DropOf(const std::vector<KxString>& paths) {

@@ -18,9 +18,9 @@
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
-#include "tests/launcher/MenuDriver.h"
 #include "tests/launcher/ShortcutRows.h"
 #include "tests/support/GuiTestUtil.h"
+#include "tests/support/MenuDriver.h"
 #include "tests/support/TestUtil.h"
 
 namespace {

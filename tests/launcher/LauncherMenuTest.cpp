@@ -17,9 +17,9 @@
 #include "store/KxDb.h"
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
-#include "tests/launcher/MenuDriver.h"
 #include "tests/launcher/ShortcutRows.h"
 #include "tests/support/GuiTestUtil.h"
+#include "tests/support/MenuDriver.h"
 #include "tests/support/RecordingShell.h"
 #include "tests/support/TestUtil.h"
 
@@ -63,13 +63,6 @@ std::string Describe(const KxMenu& menu) {
 }
 
 // ---- The probe and the screen
-
-KxString CopyOfProbe(const KxString& dir) {
-  CreateDirectoryA(dir.CStr(), NULL);
-  KxString copy = dir + "\\velix_probe.exe";
-  CopyFileA((TestBinDir() + "\\velix_probe.exe").CStr(), copy.CStr(), FALSE);
-  return copy;
-}
 
 // Without arguments the probe writes this file into its current directory.
 KxString ReportIn(const KxString& dir) { return dir + "\\velix-probe-out.txt"; }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kx/KxGridPresets.h"
+#include "kx/KxMenu.h"
 #include "kx/base/KxModal.h"
 #include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
@@ -17,9 +18,8 @@
 #include "store/DataDirectory.h"
 #include "store/KxDb.h"
 #include "store/Schema.h"
-#include "kx/KxMenu.h"
-#include "tests/launcher/MenuDriver.h"
 #include "tests/support/GuiTestUtil.h"
+#include "tests/support/MenuDriver.h"
 #include "tests/support/TestUtil.h"
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include "tests/support/TestUtil.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <atomic>
 #include <iterator>
@@ -333,4 +335,26 @@ std::vector<std::string> BoxesDuring(const std::function<void()>& run) {
   done = true;
   answerer.join();
   return texts;
+}
+
+void SendButtonAt(DWORD button, POINT p) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  int w = GetSystemMetrics(SM_CXSCREEN);
+  int h = GetSystemMetrics(SM_CYSCREEN);
+  input.mi.dx = (p.x * 65535 + w / 2) / (w - 1);
+  input.mi.dy = (p.y * 65535 + h / 2) / (h - 1);
+  SendInput(1, &input, sizeof(input));
+  PumpFor(30);
+}
+
+bool ShellHoldsIcon(HWND window) {
+  NOTIFYICONDATAA probe = {};
+  probe.cbSize = sizeof(probe);
+  probe.hWnd = window;
+  probe.uID = 0;
+  probe.uFlags = NIF_TIP;
+  lstrcpyA(probe.szTip, "Velix");
+  return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
 }

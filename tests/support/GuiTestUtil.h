@@ -37,6 +37,12 @@ void PressLeft();
 void ReleaseLeft();
 void PressRight();
 void ReleaseRight();
+// A button event (MOUSEEVENTF_LEFTDOWN, ...) that carries its point: under Wine a press
+// without one may still get the pointer's previous place, and land on the window clicked
+// before.
+void SendButtonAt(DWORD button, POINT p);
+// Whether the shell holds the tray icon of window: it accepts a change only for those.
+bool ShellHoldsIcon(HWND window);
 // Runs script on a second thread while this one dispatches messages, until the script
 // ends: for input that this thread's modal loops (a control tracking the mouse, a menu,
 // a dialog) must see while they run.

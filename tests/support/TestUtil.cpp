@@ -263,3 +263,10 @@ HWND TopLevelWithChild(DWORD pid, const char* childText) {
       reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
+
+KxString CopyOfProbe(const KxString& dir, const char* name) {
+  CreateDirectoryA(dir.CStr(), NULL);
+  KxString copy = dir + "\\" + name;
+  CopyFileA((TestBinDir() + "\\velix_probe.exe").CStr(), copy.CStr(), FALSE);
+  return copy;
+}

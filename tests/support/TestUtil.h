@@ -9,6 +9,8 @@
 
 // Folder of the running test program: velix.exe and the probe programs sit beside it.
 KxString TestBinDir();
+// A copy of the probe program (velix_probe.exe) in dir, made when missing, named name.
+KxString CopyOfProbe(const KxString& dir, const char* name = "velix_probe.exe");
 
 // A fresh, empty folder %TEMP%\velix-tests\<process id>\<name> (an old one is removed
 // first); a process that ends normally removes its folders (a killed one leaves them).
