@@ -66,21 +66,6 @@ bool HeaderHolds(const IconBitmapHeader& header, int byteCount, int maxHeight) {
          byteCount <= static_cast<long long>(header.widthBytes) * header.height;
 }
 
-// Owner of one GDI bitmap for the length of a conversion.
-class BitmapHolder {
-public:
-  explicit BitmapHolder(HBITMAP bitmap = nullptr) : bitmap(bitmap) {}
-  BitmapHolder(const BitmapHolder&) = delete;
-  BitmapHolder& operator=(const BitmapHolder&) = delete;
-  ~BitmapHolder() {
-    if (bitmap) DeleteObject(bitmap);
-  }
-  HBITMAP Get() const { return bitmap; }
-
-private:
-  HBITMAP bitmap;
-};
-
 bool ReadBitmap(HBITMAP bitmap, IconBitmapHeader& header, KxString& bits) {
   BITMAP bm = {};
   if (GetObjectA(bitmap, sizeof(bm), &bm) == 0) return false;
@@ -161,13 +146,13 @@ KxString IconToBlob(HICON icon) {
   if (!icon) return KxString();
   ICONINFO info = {};
   if (!GetIconInfo(icon, &info)) return KxString();
-  BitmapHolder mask(info.hbmMask);
-  BitmapHolder color(info.hbmColor);
+  KxGdiObject mask(info.hbmMask);
+  KxGdiObject color(info.hbmColor);
   IconBlobParts parts;
   parts.xHotspot = static_cast<int32_t>(info.xHotspot);
   parts.yHotspot = static_cast<int32_t>(info.yHotspot);
-  if (!mask.Get() || !ReadBitmap(mask.Get(), parts.mask, parts.maskBits)) return KxString();
-  if (color.Get() && !ReadBitmap(color.Get(), parts.color, parts.colorBits)) return KxString();
+  if (!mask.Bitmap() || !ReadBitmap(mask.Bitmap(), parts.mask, parts.maskBits)) return KxString();
+  if (color.Bitmap() && !ReadBitmap(color.Bitmap(), parts.color, parts.colorBits)) return KxString();
   return SerializeIconBlob(parts);
 }
 
@@ -176,16 +161,16 @@ bool BlobToIcon(const void* data, int size, OwnedIcon& icon) {
   icon.Reset();
   IconBlobParts parts;
   if (!ParseIconBlob(data, size, parts)) return false;
-  BitmapHolder mask(MakeBitmap(parts.mask, parts.maskBits));
-  if (!mask.Get()) return false;
-  BitmapHolder color(parts.colorBits.IsEmpty() ? nullptr : MakeBitmap(parts.color, parts.colorBits));
-  if (!parts.colorBits.IsEmpty() && !color.Get()) return false;
+  KxGdiObject mask(MakeBitmap(parts.mask, parts.maskBits));
+  if (!mask.Bitmap()) return false;
+  KxGdiObject color(parts.colorBits.IsEmpty() ? nullptr : MakeBitmap(parts.color, parts.colorBits));
+  if (!parts.colorBits.IsEmpty() && !color.Bitmap()) return false;
   ICONINFO info = {};
   info.fIcon = TRUE;
   info.xHotspot = static_cast<DWORD>(parts.xHotspot);
   info.yHotspot = static_cast<DWORD>(parts.yHotspot);
-  info.hbmMask = mask.Get();
-  info.hbmColor = color.Get();
+  info.hbmMask = mask.Bitmap();
+  info.hbmColor = color.Bitmap();
   icon.Reset(CreateIconIndirect(&info));
   return !icon.IsEmpty();
 }

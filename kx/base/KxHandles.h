@@ -30,6 +30,7 @@ public:
     if (object) DeleteObject(object);
   }
   HGDIOBJ Get() const { return object; }
+  HBITMAP Bitmap() const { return static_cast<HBITMAP>(object); }
 
 private:
   HGDIOBJ object;
