@@ -314,7 +314,7 @@ int FrmMain::OnTrayIcon(KxEvtParam& param) {
 
 int FrmMain::OnCommand(KxEvtParam& param) {
   // Commands sent the way a menu sends them (no control window) take the menu's route.
-  if (param.lParam == 0 && HIWORD(param.wParam) == 0) RouteCommand(LOWORD(param.wParam));
+  if (param.lParam == 0 && HIWORD(param.wParam) == 0) TheShell().RouteCommand(LOWORD(param.wParam));
   return 0;
 }
 

@@ -185,9 +185,9 @@ TEST_F(MaintenanceWindow, OneWindowPerRunOpenedByEveryPathWithoutReloading) {
 
   // A row written behind the window's back shows only in a window built afresh.
   ASSERT_TRUE(TheDb.Exec("insert into KX_SOFT (S_ID,S_ORDERID,S_PID,S_FLAG) values (9,4,0,4)"));
-  RouteCommand(kModuleMenuManage);
-  EXPECT_TRUE(PumpUntil([&] { return !w->IsVisible(); }, 3000)) << "command 130 closes it";
-  RouteCommand(kModuleMenuManage);
+  ToggleMaintenanceForm();
+  EXPECT_TRUE(PumpUntil([&] { return !w->IsVisible(); }, 3000)) << "the toggle closes it";
+  ToggleMaintenanceForm();
   EXPECT_TRUE(PumpUntil([&] { return w->IsVisible(); }, 3000)) << "and opens it again";
   menudriver::Drive([&] { ShowLauncherMenu(&owner); }, chooseMaintenance);
   EXPECT_TRUE(PumpUntil([&] { return !w->IsVisible(); }, 3000));
@@ -196,7 +196,7 @@ TEST_F(MaintenanceWindow, OneWindowPerRunOpenedByEveryPathWithoutReloading) {
   EXPECT_EQ(items, w->tree.rootHandle.ChildCount());
   EXPECT_EQ(1, TopLevelCount());
 
-  RouteCommand(kModuleExit);  // closes the tool windows, then asks the loop to end
+  ExitApplication();  // closes the tool windows, then asks the loop to end
   EXPECT_EQ(nullptr, TheMaintenanceWindow());
   EXPECT_FALSE(IsWindow(first));
 }
