@@ -79,3 +79,13 @@ int MessageLoop(KxApp& app, KxForm* mainForm) {
   }
   return 0;
 }
+
+UINT ShowRunningInstanceMessage() {
+  static const UINT message = RegisterWindowMessageA("VelixShowRunningInstance");
+  return message;
+}
+
+UINT ExitRunningInstanceMessage() {
+  static const UINT message = RegisterWindowMessageA("VelixExitRunningInstance");
+  return message;
+}

@@ -12,6 +12,7 @@
 #include "kx/base/KxFile.h"
 #include "kx/base/KxSystemLibrary.h"
 #include "launcher/FrmMain.h"
+#include "net/KxAdapters.h"
 #include "notes/FrmNotePage.h"
 #include "plugin/PluginHost.h"
 #include "plugin/UpdateCheck.h"
@@ -212,7 +213,7 @@ int RunNormal(KxApp& app) {
   // The day's copy of a store that opened cleanly; one that cannot be written costs
   // nothing but itself.
   BackupStore(KxTime());
-  if (CheckFirstUse()) SetAutostart("", true);
+  if (CheckFirstUse(FirstAdapterAddress())) SetAutostart("", true);
 
   RunShell shell;
   ShellScope installed(shell);

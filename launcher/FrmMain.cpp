@@ -2,7 +2,6 @@
 
 #include "app/KxApp.h"
 #include "app/ProgramShell.h"
-#include "app/SingleRun.h"
 #include "app/resource.h"
 #include "kx/KxButton.h"
 #include "kx/KxImageBox.h"

@@ -1,6 +1,5 @@
 #include "store/Schema.h"
 
-#include "net/KxAdapters.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/SysValues.h"
@@ -89,10 +88,7 @@ bool BootstrapStore(const StoreDialogs& dialogs) {
   return true;
 }
 
-KxString MachineIdentity() { return FirstAdapterAddress(); }
-
-bool CheckFirstUse() {
-  KxString identity = MachineIdentity();
+bool CheckFirstUse(const KxString& identity) {
   if (TheDb.Exists(kSysTable, kIdentityWhere)) {
     if (TheDb.SelectText(kSysTable, "Value", kIdentityWhere) == identity) return false;
     TheDb.UpdateText(kSysTable, "Value", identity, kIdentityWhere);

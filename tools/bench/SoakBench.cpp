@@ -36,6 +36,7 @@
 #include "kx/base/KxFile.h"
 #include "kx/base/KxString.h"
 #include "launcher/CommandMenu.h"
+#include "net/KxAdapters.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
@@ -414,7 +415,7 @@ bool Verdict(const Sample& base, const Sample& last, const Known& known) {
 bool MakeStore(const std::string& folder) {
   if (!TheDb.Open((folder + "\\Config.db").c_str())) return false;
   CreateMissingTables();
-  CheckFirstUse();
+  CheckFirstUse(FirstAdapterAddress());
   bool ok = SaveModuleRow(kModuleShutDown, 0, false, false, "off");
   TheDb.Close();
   return ok;
