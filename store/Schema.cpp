@@ -59,14 +59,9 @@ const TableRecipe kTables[] = {
 // leaves nothing half made for the next start to skip. A failed creation (a table of that
 // name in other letter case) adds nothing to the table that is there.
 void CreateTable(const TableRecipe& table) {
-  bool inTransaction = TheDb.Begin();
-  bool done = TheDb.Exec(table.create) && (!table.complete || table.complete());
-  if (!inTransaction) return;
-  if (done) {
-    TheDb.Commit();
-  } else {
-    TheDb.Rollback();
-  }
+  KxTransaction edit(TheDb);
+  edit.Check(TheDb.Exec(table.create) && (!table.complete || table.complete()));
+  edit.Finish();
 }
 
 }  // namespace
