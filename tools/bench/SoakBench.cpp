@@ -50,7 +50,7 @@ const UINT kTrayMessage = 2024;
 const int kPatienceMs = 10000;
 // velix is left this long before a sample, so that what a step started has finished.
 const int kSettleMs = 500;
-// Growth below these counts as flat; see the README's soak bench section for why.
+// Growth below these counts as flat; see the soak bench section of docs/building.md for why.
 const double kMemoryToleranceKb = 512;
 const long kCountTolerance = 2;
 
