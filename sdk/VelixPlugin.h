@@ -1,5 +1,4 @@
-#ifndef VELIX_PLUGIN_H
-#define VELIX_PLUGIN_H
+#pragma once
 /*
  * Velix plug-in interface: everything a plug-in DLL needs, in one header (C or C++).
  *
@@ -102,5 +101,3 @@ typedef void(__cdecl* VelixReleasePluginProc)(void);
 #ifdef __cplusplus
 }
 #endif
-
-#endif /* VELIX_PLUGIN_H */

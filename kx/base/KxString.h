@@ -1,5 +1,4 @@
-#ifndef KX_BASE_KXSTRING_H
-#define KX_BASE_KXSTRING_H
+#pragma once
 
 #include "kx/base/KxList.h"
 
@@ -153,5 +152,3 @@ bool KxIsInsideChar(const KxString& text, int pos);
 // The character boundary before pos (0 at the start) and after pos (the length at the end).
 int KxPrevCharPos(const KxString& text, int pos);
 int KxNextCharPos(const KxString& text, int pos);
-
-#endif
