@@ -12,7 +12,7 @@
 #include "kx/base/KxFile.h"
 #include "kx/base/KxSystemLibrary.h"
 #include "launcher/FrmMain.h"
-#include "notes/FrmNotePage.h"
+#include "notes/NoteWindowList.h"
 #include "plugin/PluginHost.h"
 #include "plugin/UpdateCheck.h"
 #include "store/DataDirectory.h"

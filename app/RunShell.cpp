@@ -6,7 +6,7 @@
 #include "launcher/FrmMain.h"
 #include "launcher/FrmMenu.h"
 #include "notes/FrmNoteManage.h"
-#include "notes/FrmNotePage.h"
+#include "notes/NoteWindowList.h"
 #include "plugin/KxListPlugin.h"
 #include "plugin/KxPanelMain.h"
 #include "plugin/PluginHost.h"

@@ -5,7 +5,6 @@
 #include "app/resource.h"
 #include "kx/KxGridPresets.h"
 #include "kx/KxToolBar.h"
-#include "notes/FrmNotePage.h"
 
 const char kNoteManagerCaption[] = "便签管理";
 
@@ -154,11 +153,13 @@ void ToggleNoteManagerForm() {
       noteManager = nullptr;
       return;
     }
+    TheNoteWindows.SetRowsView(noteManager);
   }
   noteManager->ToggleShown();
 }
 
 void DestroyNoteManagerForm() {
+  TheNoteWindows.SetRowsView(nullptr);
   delete noteManager;
   noteManager = nullptr;
 }

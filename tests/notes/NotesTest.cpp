@@ -14,6 +14,7 @@
 #include "kx/base/KxModal.h"
 #include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
+#include "notes/NoteWindowList.h"
 #include "notes/NotePlacement.h"
 #include "store/DataDirectory.h"
 #include "store/KxDb.h"
