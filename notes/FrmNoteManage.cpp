@@ -51,7 +51,10 @@ FrmNoteManage::FrmNoteManage(KxControl* owner)
   LoadNotes(notes);
   for (auto& item : notes) AddRow(item);
   OnSize(ClientRect());
+  TheNoteWindows.SetRowsView(this);
 }
+
+FrmNoteManage::~FrmNoteManage() { TheNoteWindows.SetRowsView(nullptr); }
 
 void FrmNoteManage::OnSize(const RECT& client) {
   // The first WM_SIZE comes while the window is made, before the members exist.
@@ -143,8 +146,6 @@ int FrmNoteManage::OnTableRButtonUp(KxEvtParam&) {
   return 0;
 }
 
-FrmNoteManage* TheNoteManager() { return noteManager; }
-
 void ToggleNoteManagerForm() {
   if (!noteManager) {
     noteManager = new FrmNoteManage(TheShell().KitWindow());
@@ -153,13 +154,11 @@ void ToggleNoteManagerForm() {
       noteManager = nullptr;
       return;
     }
-    TheNoteWindows.SetRowsView(noteManager);
   }
   noteManager->ToggleShown();
 }
 
 void DestroyNoteManagerForm() {
-  TheNoteWindows.SetRowsView(nullptr);
   delete noteManager;
   noteManager = nullptr;
 }

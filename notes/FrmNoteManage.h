@@ -2,7 +2,7 @@
 // The note manager: a table of every note with its number, whether it is shown, whether it
 // stays on top and its date. A double click on a row edits the note, a right click opens
 // the note's menu. One window per run, owned by the kit window; closing only hides it.
-// While it exists, the list of note windows tells its rows of every change.
+// From its making to its end the list of note windows tells its rows of every change.
 
 #include "kx/KxForm.h"
 #include "notes/NoteWindowList.h"
@@ -17,6 +17,7 @@ extern const char kNoteManagerCaption[];
 class FrmNoteManage : public KxForm, public NoteRowsView {
 public:
   explicit FrmNoteManage(KxControl* owner);
+  ~FrmNoteManage() override;
 
   void OnSize(const RECT& client) override;
   bool CanClose() override;
@@ -40,10 +41,7 @@ private:
   int OnTableRButtonUp(KxEvtParam& param);
 };
 
-// The manager of this run, or nullptr before the first toggle.
-FrmNoteManage* TheNoteManager();
-// Shows the window (made on first use, its rows then told of every note change) or, when
-// it is visible, hides it.
+// Shows the window (made on first use) or, when it is visible, hides it.
 void ToggleNoteManagerForm();
 // At exit; nothing when it was never made.
 void DestroyNoteManagerForm();

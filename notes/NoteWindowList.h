@@ -55,7 +55,7 @@ public:
   // again).
   void ReleaseDeleted();
   // The rows that hear of every change from now on; nullptr while there is no manager.
-  // The one who makes the manager sets it, and clears it before the manager goes.
+  // The manager sets itself when it is made and clears itself when it goes.
   void SetRowsView(NoteRowsView* view) { rows = view; }
 
   FrmNotePage* Find(int id) const;
