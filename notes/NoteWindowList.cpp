@@ -8,14 +8,16 @@ NoteWindowList TheNoteWindows;
 
 namespace {
 
+// A new note: its size and text, and where it stands from the cursor, not at the left edge.
 const int kNewNoteWidth = 80;
 const int kNewNoteHeight = 20;
+const char kNewNoteText[] = "        ";
 const int kNewNoteLeftOfCursor = 120;
 const int kNewNoteAboveCursor = 20;
 const int kNewNoteMinLeft = 8;
+// A clone stands this far right of and below its source.
 const int kCloneOffsetX = 12;
 const int kCloneOffsetY = 10;
-const char kNewNoteText[] = "        ";
 // Beside the data file: the texts the end of a run could not store.
 const char kUnsavedSuffix[] = ".unsaved-notes.txt";
 const char kChangeNotStored[] =
