@@ -13,7 +13,7 @@
 #include "kx/base/KxSystemLibrary.h"
 #include "launcher/FrmMain.h"
 #include "net/KxAdapters.h"
-#include "notes/FrmNotePage.h"
+#include "notes/NoteWindowList.h"
 #include "plugin/PluginHost.h"
 #include "plugin/UpdateCheck.h"
 #include "store/DataDirectory.h"

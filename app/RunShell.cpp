@@ -9,7 +9,7 @@
 #include "launcher/FrmMenu.h"
 #include "launcher/LauncherMenu.h"
 #include "notes/FrmNoteManage.h"
-#include "notes/FrmNotePage.h"
+#include "notes/NoteWindowList.h"
 #include "plugin/KxListPlugin.h"
 #include "plugin/KxPanelMain.h"
 #include "plugin/PluginHost.h"
