@@ -11,28 +11,21 @@
 
 #include <cstring>
 
-#include "kx/KxForm.h"
 #include "kx/KxPanel.h"
 #include "kx/KxTrack.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 
 namespace {
 
 std::vector<std::string> trace;
 
-class Controls : public ::testing::Test {
+class Controls : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
     trace.clear();
-    form = new KxForm(nullptr, "controls", KxRect{100, 100, 300, 200}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
+    OpenForm("controls", KxRect{100, 100, 300, 200});
   }
-  void TearDown() override {
-    delete form;
-    PumpFor(20);
-  }
-  KxForm* form = nullptr;
 };
 
 // Records the override and every slot it is asked about.

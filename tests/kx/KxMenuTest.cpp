@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
-#include "kx/KxForm.h"
 #include "kx/KxMenu.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/MenuDriver.h"
 
@@ -42,22 +42,15 @@ struct CommandLog {
   }
 };
 
-class Menus : public ::testing::Test {
+class Menus : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
     commands.clear();
-    form = new KxForm(nullptr, "menus", KxRect{40, 40, 120, 60}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
+    OpenForm("menus", KxRect{40, 40, 120, 60});
     BindMsg(*form, WM_COMMAND, &log, &CommandLog::OnCommand);
     // The menu opens at the pointer, whose corner touches no item.
     MovePointerTo(300, 150);
   }
-  void TearDown() override {
-    delete form;
-    PumpFor(20);
-  }
-  KxForm* form = nullptr;
   CommandLog log;
 };
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "kx/KxForm.h"
 #include "kx/KxTreeView.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
@@ -37,12 +37,10 @@ struct DropLog {
   std::string drops;
 };
 
-class TreeView : public ::testing::Test {
+class TreeView : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
-    form = new KxForm(nullptr, "tree", KxRect{40, 40, 320, 320}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
+    OpenForm("tree", KxRect{40, 40, 320, 320});
     tree = new KxTreeView;
     ASSERT_TRUE(tree->Create(form, KxRect{0, 0, 300, 300}));
     KxTreeItem root = tree->Root();
@@ -57,8 +55,7 @@ protected:
   }
   void TearDown() override {
     delete tree;
-    delete form;
-    PumpFor(20);
+    FormTest::TearDown();
   }
   // The middle of an item's label on the screen.
   POINT ScreenPointOf(const KxTreeItem& item) {
@@ -71,7 +68,6 @@ protected:
     return p;
   }
 
-  KxForm* form = nullptr;
   KxTreeView* tree = nullptr;
   KxTreeItem a, b, b1, c;
 };
