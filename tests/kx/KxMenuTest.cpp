@@ -190,32 +190,18 @@ TEST_F(Menus, PaintsTheBannerTheSelectionAndGreyTextAfterAFullRepaint) {
 int TextInk(const char* caption) {
   KxPopMenu menu;
   KxMenuItem* item = menu.AppendItem(1, caption);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = 80;
-  info.bmiHeader.biHeight = -20;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(NULL);
-  HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-  HGDIOBJ previous = SelectObject(dc, dib);
+  MemorySurface surface(80, 20);
   DRAWITEMSTRUCT draw = {};
   draw.CtlType = ODT_MENU;
   draw.itemAction = ODA_DRAWENTIRE;
-  draw.hDC = dc;
+  draw.hDC = surface.dc;
   draw.rcItem = RECT{0, 0, 80, 20};
   draw.itemData = reinterpret_cast<ULONG_PTR>(static_cast<KxOwnerDrawItem*>(item));
   menu.DrawItem(draw);
-  GdiFlush();
   int ink = 0;
-  const DWORD* pixels = static_cast<const DWORD*>(bits);
   for (int y = 0; y < 20; ++y)
     for (int x = 26; x < 80; ++x)
-      if ((pixels[y * 80 + x] & 0xFFFFFF) != ToPixel(kxMenuColor)) ++ink;
-  SelectObject(dc, previous);
-  DeleteObject(dib);
-  DeleteDC(dc);
+      if (surface.At(x, y) != ToPixel(kxMenuColor)) ++ink;
   return ink;
 }
 

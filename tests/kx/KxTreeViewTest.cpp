@@ -9,6 +9,7 @@
 #include <string>
 
 #include "kx/KxTreeView.h"
+#include "kx/base/KxWinHelpers.h"
 #include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
@@ -120,12 +121,7 @@ TEST_F(TreeView, ItemOperationsAndTheirEmptyAnswers) {
 TEST_F(TreeView, TiledBackgroundOnErase) {
   // A 2 x 2 bitmap: red, green / blue, white, tiled from the client's corner.
   const DWORD quad[] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF};
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = 2;
-  info.bmiHeader.biHeight = -2;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  BITMAPINFO info = KxTopDownDib32(2, 2);
   HDC screen = GetDC(NULL);
   HBITMAP tile = CreateDIBitmap(screen, &info.bmiHeader, CBM_INIT, quad, &info, DIB_RGB_COLORS);
   HDC memory = CreateCompatibleDC(screen);
