@@ -9,6 +9,7 @@
 #include "image/KxStreamReader.h"
 #include "kx/base/KxHandles.h"
 #include "kx/base/KxStream.h"
+#include "kx/base/KxWinHelpers.h"
 
 static_assert(sizeof(KxBitmapInfoHeader) == sizeof(BITMAPINFOHEADER), "header layout");
 static_assert(sizeof(KxRgbQuad) == sizeof(RGBQUAD), "palette entry layout");
@@ -57,13 +58,7 @@ bool BlendOver(HDC dc, const RECT& target, const KxDib& dib, const KxRgbQuad* ke
   const int partWidth = part.right - part.left;
   const int partHeight = part.bottom - part.top;
 
-  BITMAPINFO layout = {};
-  layout.bmiHeader.biSize = sizeof(layout.bmiHeader);
-  layout.bmiHeader.biWidth = partWidth;
-  layout.bmiHeader.biHeight = -partHeight;
-  layout.bmiHeader.biPlanes = 1;
-  layout.bmiHeader.biBitCount = 32;
-  layout.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO layout = KxTopDownDib32(partWidth, partHeight);
   void* bits = NULL;
   KxMemoryDc shown(dc, CreateDIBSection(dc, &layout, DIB_RGB_COLORS, &bits, NULL, 0));
   if (!shown.Ready() || !bits) return false;

@@ -20,10 +20,43 @@ KxString TabsToSpaces(const KxString& t) {
 
 }  // namespace
 
+// ---- The base of the edit and the text box
+
+bool KxTextControl::OnSetCursor() {
+  SetCursor(LoadCursorA(NULL, IDC_IBEAM));
+  return true;
+}
+
+void KxTextControl::ShowNewCaret(int height) {
+  if (caretShown) DestroyCaret();
+  CreateCaret(hwnd, NULL, 1, height);
+  ShowCaret(hwnd);
+  SetCaretPos(margin.left, margin.top);
+  caretShown = hwnd;
+}
+
+void KxTextControl::DropCaret() {
+  if (caretShown) DestroyCaret();
+  caretShown = NULL;
+}
+
+void KxTextControl::RunShortcut(WPARAM key) {
+  // Virtual keys of letters are the capitals; the lower-case codes are other keys.
+  switch (key) {
+    case 'A': SelectAll(); break;
+    case 'C': Copy(); break;
+    case 'V': Paste(); break;
+    case 'X': Cut(); break;
+    case 'Z': Undo(); break;
+    case 'U': Redo(); break;
+    default: break;
+  }
+}
+
 // ---- The edit
 
 KxEdit::KxEdit(KxControl* parentControl, const KxString& t, const KxRect& rect)
-    : KxControl(parentControl), text(t) {
+    : KxTextControl(parentControl), text(t) {
   borderStyle = 2;
   bkColor = kxWhiteColor;
   bkColorDisabled = kxDisabledEditColor;
@@ -33,8 +66,7 @@ KxEdit::KxEdit(KxControl* parentControl, const KxString& t, const KxRect& rect)
 }
 
 KxEdit::~KxEdit() {
-  if (caretShown) DestroyCaret();
-  caretShown = NULL;
+  DropCaret();
   measureCanvas.reset();
 }
 
@@ -116,24 +148,14 @@ int KxEdit::PosFromX(int x) {
 void KxEdit::OnSetFocus() {
   Measure();
   caret = 0;
-  if (caretShown) DestroyCaret();
-  CreateCaret(hwnd, NULL, 1, charHeight);
-  ShowCaret(hwnd);
-  SetCaretPos(margin.left, margin.top);
-  caretShown = hwnd;
+  ShowNewCaret(charHeight);
   Invalidate(false);
 }
 
 void KxEdit::OnKillFocus() {
   sel.Clear();
   Invalidate(false);
-  if (caretShown) DestroyCaret();
-  caretShown = NULL;
-}
-
-bool KxEdit::OnSetCursor() {
-  SetCursor(LoadCursorA(NULL, IDC_IBEAM));
-  return true;
+  DropCaret();
 }
 
 void KxEdit::OnLButtonDown(WPARAM, POINT pt) {
@@ -143,8 +165,6 @@ void KxEdit::OnLButtonDown(WPARAM, POINT pt) {
 }
 
 void KxEdit::OnLButtonDblClk(WPARAM, POINT) { SelectAll(); }
-
-void KxEdit::OnLButtonUp(WPARAM, POINT) {}
 
 void KxEdit::OnMouseMove(WPARAM, POINT pt) {
   if (!pressed) return;
@@ -174,16 +194,7 @@ void KxEdit::MoveCaret(int pos, bool extend) {
 void KxEdit::OnKeyDown(WPARAM key, LPARAM) {
   if (readOnly) return;
   if (KeyIsDown(VK_CONTROL)) {
-    // Virtual keys of letters are the capitals; the lower-case codes are other keys.
-    switch (key) {
-      case 'A': SelectAll(); break;
-      case 'C': Copy(); break;
-      case 'V': Paste(); break;
-      case 'X': Cut(); break;
-      case 'Z': Undo(); break;
-      case 'U': Redo(); break;
-      default: break;
-    }
+    RunShortcut(key);
     return;
   }
   bool shift = KeyIsDown(VK_SHIFT);

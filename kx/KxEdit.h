@@ -1,9 +1,9 @@
 #pragma once
 // The toolkit's single-line edit field: a self-drawn control with a caret, a selection,
 // horizontal scrolling, undo and redo, the clipboard, an optional password character,
-// an optional length limit and a width that can follow the text. Also the undo history
-// that the multi-line text box shares; both step through text by characters
-// (kx/base/KxString.h).
+// an optional length limit and a width that can follow the text. Also what the multi-line
+// text box shares with it: the undo history and the base of both, KxTextControl; both
+// step through text by characters (kx/base/KxString.h).
 
 #include "kx/KxControl.h"
 #include "kx/KxMessages.h"
@@ -64,9 +64,37 @@ public:
 
 using KxUndoHistory = KxUndoList<KxUndoRecord>;
 
+// ---- The base of the edit and the text box
+
+// A self-drawn text control: the I-beam pointer, characters of any input language, the
+// caret while it has the focus, and the keys of the clipboard and the history.
+class KxTextControl : public KxControl {
+public:
+  explicit KxTextControl(KxControl* parent) : KxControl(parent) {}
+
+  bool OnSetCursor() override;
+  bool OnInputLangChange() override { return true; }
+
+  virtual void SelectAll() = 0;
+  virtual void Copy() = 0;
+  virtual void Cut() = 0;
+  virtual void Paste() = 0;
+  virtual void Undo() = 0;
+  virtual void Redo() = 0;
+
+  HWND caretShown = NULL;  // the window that owns the created caret
+
+protected:
+  // A new caret, height pixels high, at the top left inside the margin.
+  void ShowNewCaret(int height);
+  void DropCaret();
+  // Ctrl with A, C, V, X, Z or U; other keys do nothing.
+  void RunShortcut(WPARAM key);
+};
+
 // ---- The edit
 
-class KxEdit : public KxControl {
+class KxEdit : public KxTextControl {
 public:
   KxEdit(KxControl* parent, const KxString& text, const KxRect& rect);
   ~KxEdit() override;
@@ -75,30 +103,27 @@ public:
   void OnDraw(KxCanvas& canvas) override;
   void OnLButtonDown(WPARAM keys, POINT pt) override;
   void OnLButtonDblClk(WPARAM keys, POINT pt) override;
-  void OnLButtonUp(WPARAM keys, POINT pt) override;
   void OnMouseMove(WPARAM keys, POINT pt) override;
   void OnKeyDown(WPARAM key, LPARAM lParam) override;
   void OnChar(WPARAM ch, LPARAM lParam) override;
   void OnSetFocus() override;
   void OnKillFocus() override;
-  bool OnSetCursor() override;
-  bool OnInputLangChange() override { return true; }
 
   // A new text starts a new undo history: the old records name positions it lacks.
   void SetText(const KxString& t);
   const KxString& GetText() const { return text; }
-  void SelectAll();
+  void SelectAll() override;
   KxString SelectedText() const;
   // Tabs become four spaces; replaces the selection. Undoable, like typing.
   void InsertText(const KxString& t);
   void DeleteSelection();
   // The character at the caret, or the selection.
   void Delete();
-  void Copy();
-  void Cut();
-  void Paste();
-  void Undo();
-  void Redo();
+  void Copy() override;
+  void Cut() override;
+  void Paste() override;
+  void Undo() override;
+  void Redo() override;
   void AdjustWidth();
   // The byte position nearest to client x, never inside a two-byte character.
   int PosFromX(int x);
@@ -118,7 +143,6 @@ public:
   int charHeight = 0;
   int caret = 0;
   int scrollX = 0;
-  HWND caretShown = NULL;                   // the window that owns the created caret
   std::unique_ptr<KxCanvas> measureCanvas;  // GetDC of the own window, for measuring
   KxUndoHistory undo;
   UINT format = DT_VCENTER | DT_SINGLELINE;

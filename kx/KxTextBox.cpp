@@ -313,7 +313,7 @@ POINT Signed(POINT pt) {
 
 }  // namespace
 
-KxTextBox::KxTextBox() : KxControl(nullptr) {
+KxTextBox::KxTextBox() : KxTextControl(nullptr) {
   borderStyle = 2;
   bkColor = kxWhiteColor;
   lines.Add(KxString());
@@ -322,8 +322,7 @@ KxTextBox::KxTextBox() : KxControl(nullptr) {
 KxTextBox::~KxTextBox() {
   undo.Clear();
   lines.Clear();
-  if (caretShown) DestroyCaret();
-  caretShown = NULL;
+  DropCaret();
   measureCanvas.reset();
 }
 
@@ -585,26 +584,16 @@ void KxTextBox::OnSetFocus() {
   CountVisible(*this);
   caret = KxTextPos();
   pendingLead = 0;
-  if (caretShown) DestroyCaret();
-  CreateCaret(hwnd, NULL, 1, charHeight);
-  ShowCaret(hwnd);
-  SetCaretPos(margin.left, margin.top);
-  caretShown = hwnd;
+  ShowNewCaret(charHeight);
   Invalidate(false);
 }
 
 void KxTextBox::OnKillFocus() {
-  if (caretShown) DestroyCaret();
-  caretShown = NULL;
+  DropCaret();
   pendingLead = 0;
   sel.Clear();
   Invalidate(false);
   measureCanvas.reset();
-}
-
-bool KxTextBox::OnSetCursor() {
-  SetCursor(LoadCursorA(NULL, IDC_IBEAM));
-  return true;
 }
 
 void KxTextBox::OnLButtonDown(WPARAM, POINT pt) {
@@ -618,8 +607,6 @@ void KxTextBox::OnLButtonDown(WPARAM, POINT pt) {
 void KxTextBox::OnLButtonDblClk(WPARAM, POINT) {
   if (IsWindowEnabled(hwnd)) SelectAll();
 }
-
-void KxTextBox::OnLButtonUp(WPARAM, POINT) {}
 
 void KxTextBox::OnMouseMove(WPARAM, POINT pt) {
   if (!pressed) return;
@@ -640,16 +627,7 @@ void KxTextBox::OnMouseMove(WPARAM, POINT pt) {
 void KxTextBox::OnKeyDown(WPARAM key, LPARAM) {
   if (!IsWindowEnabled(hwnd)) return;
   if (KeyIsDown(VK_CONTROL)) {
-    // Virtual keys of letters are the capitals; the lower-case codes are other keys.
-    switch (key) {
-      case 'A': SelectAll(); break;
-      case 'C': Copy(); break;
-      case 'V': Paste(); break;
-      case 'X': Cut(); break;
-      case 'Z': Undo(); break;
-      case 'U': Redo(); break;
-      default: break;
-    }
+    RunShortcut(key);
   } else {
     bool shift = KeyIsDown(VK_SHIFT);
     KxString content = ContentOf(LineAt(*this, caret.line));

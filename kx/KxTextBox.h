@@ -37,7 +37,7 @@ struct KxTextUndoRecord {
   KxTextSel sel;
 };
 
-class KxTextBox : public KxControl {
+class KxTextBox : public KxTextControl {
 public:
   // No parent and no window until Create.
   KxTextBox();
@@ -51,7 +51,6 @@ public:
   void OnDraw(KxCanvas& canvas) override;
   void OnLButtonDown(WPARAM keys, POINT pt) override;
   void OnLButtonDblClk(WPARAM keys, POINT pt) override;
-  void OnLButtonUp(WPARAM keys, POINT pt) override;
   void OnMouseMove(WPARAM keys, POINT pt) override;
   void OnKeyDown(WPARAM key, LPARAM lParam) override;
   void OnChar(WPARAM ch, LPARAM lParam) override;
@@ -59,8 +58,6 @@ public:
   void OnHScroll(WPARAM wParam, LPARAM lParam) override;
   void OnSetFocus() override;
   void OnKillFocus() override;
-  bool OnSetCursor() override;
-  bool OnInputLangChange() override { return true; }
 
   void Clear();
   // Clear, then InsertText: the history holds that one insertion.
@@ -68,13 +65,13 @@ public:
   KxString GetText() const;
   // Replaces the selection; tabs become four spaces. Undoable, like typing.
   void InsertText(const KxString& t);
-  void SelectAll();
+  void SelectAll() override;
   KxString SelectedText() const;
-  void Copy();
-  void Cut();
-  void Paste();
-  void Undo();
-  void Redo();
+  void Copy() override;
+  void Cut() override;
+  void Paste() override;
+  void Undo() override;
+  void Redo() override;
   void AutoSize();
   void EnsureVisible();
   // The text position nearest to a client point, never inside a two-byte character.
@@ -83,7 +80,6 @@ public:
 
   UINT format = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;  // "&" is text, never a mnemonic
   std::unique_ptr<KxCanvas> measureCanvas;  // GetDC of the own window, for measuring
-  HWND caretShown = NULL;                   // the window that owns the created caret
   bool autoSize = false;
   int visibleCols = 0;
   int visibleRows = 0;

@@ -6,26 +6,9 @@
 #   usage: build-deps.sh i686|x86_64
 set -euo pipefail
 
-arch=${1:?usage: build-deps.sh i686|x86_64}
-case "$arch" in
-  i686|x86_64) ;;
-  *) echo "build-deps: unknown target $arch" >&2; exit 2 ;;
-esac
-triple=$arch-w64-mingw32
-root=$(cd "$(dirname "$0")/.." && pwd)
-deps=$root/.deps
-prefix=$deps/$arch
-src=$deps/src
+source "$(dirname "$0")/build-common.sh" build-deps "$@"
 toolchain=$root/cmake/$triple.cmake
 recipe="recipe 5; sqlite3 libpng1.6 libjpeg-turbo from $(. /etc/os-release && echo "$VERSION_CODENAME")"
-# Each function and datum in a section of its own, so that a program's link keeps only
-# what it calls (--gc-sections). No exception passes through these C libraries, so the
-# 32-bit build leaves out their unwind tables; 64-bit Windows needs them even so, since its
-# longjmp (the error exit of libpng and libjpeg) unwinds frame by frame.
-lean_flags="-ffunction-sections -fdata-sections"
-if [ "$arch" = i686 ]; then
-  lean_flags="$lean_flags -fno-asynchronous-unwind-tables -fno-unwind-tables"
-fi
 stamp=$prefix/.stamp
 
 intact() {

@@ -6,23 +6,9 @@
 #   usage: build-sodium.sh i686|x86_64
 set -euo pipefail
 
-arch=${1:?usage: build-sodium.sh i686|x86_64}
-case "$arch" in
-  i686|x86_64) ;;
-  *) echo "build-sodium: unknown target $arch" >&2; exit 2 ;;
-esac
-triple=$arch-w64-mingw32
-root=$(cd "$(dirname "$0")/.." && pwd)
-deps=$root/.deps
-prefix=$deps/$arch
-src=$deps/src
+source "$(dirname "$0")/build-common.sh" build-sodium "$@"
 recipe="recipe 1; libsodium minimal static from $(. /etc/os-release && echo "$VERSION_CODENAME")"
 stamp=$prefix/.stamp-sodium
-# The same lean sections as the other libraries (see build-deps.sh).
-lean_flags="-ffunction-sections -fdata-sections"
-if [ "$arch" = i686 ]; then
-  lean_flags="$lean_flags -fno-asynchronous-unwind-tables -fno-unwind-tables"
-fi
 
 intact() {
   [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ] &&

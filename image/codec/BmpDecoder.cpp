@@ -328,17 +328,7 @@ bool DecodeBmp(KxImageReader& reader, const KxImageLimits& limits, KxDib& dib, P
     }
     result.alphaChannel = pixels.HasTransparentPixels();
   }
-  if (format.xPelsPerMeter > 0 && format.yPelsPerMeter > 0) {
-    result.xResolution = format.xPelsPerMeter;
-    result.yResolution = format.yPelsPerMeter;
-  }
-  pixels.SetResolution(result.xResolution, result.yResolution);
-  result.type = kImageBmp;
-  result.width = pixels.Width();
-  result.height = pixels.Height();
-  result.bitsPerPixel = pixels.BitCount();
-  result.frameCount = 1;
-  dib = static_cast<KxDib&&>(pixels);
-  info = result;
+  result.TakeResolution(format.xPelsPerMeter, format.yPelsPerMeter, pixels);
+  HandOverDecoded(kImageBmp, 1, pixels, result, dib, info);
   return true;
 }

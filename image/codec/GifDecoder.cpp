@@ -621,15 +621,9 @@ bool DecodeGif(KxImageReader& reader, const KxImageLimits& limits, KxGifCache* c
   } else if (!ToTrueColour(canvas, screen.width, screen.height, limits, pixels, result)) {
     return false;
   }
-  result.type = kImageGif;
-  result.width = pixels.Width();
-  result.height = pixels.Height();
-  result.bitsPerPixel = pixels.BitCount();
-  result.frameCount = static_cast<int>(frames.Count());
   result.frameDelay = frame.delay;
   result.disposal = frame.disposal;
   result.SetComment(screen.comment, screen.commentLength);
-  dib = static_cast<KxDib&&>(pixels);
-  info = result;
+  HandOverDecoded(kImageGif, static_cast<int>(frames.Count()), pixels, result, dib, info);
   return true;
 }

@@ -86,12 +86,6 @@ bool DecodeIco(KxImageReader& reader, const KxImageLimits& limits, KxDib& dib, P
     if (!DecodeEntryDib(image, limits, pixels)) return false;
     result.alphaChannel = pixels.HasTransparentPixels();
   }
-  result.type = kImageIco;
-  result.width = pixels.Width();
-  result.height = pixels.Height();
-  result.bitsPerPixel = pixels.BitCount();
-  result.frameCount = count;
-  dib = static_cast<KxDib&&>(pixels);
-  info = result;
+  HandOverDecoded(kImageIco, count, pixels, result, dib, info);
   return true;
 }

@@ -244,17 +244,7 @@ bool DecodeJpg(KxImageReader& reader, const KxImageLimits& limits, KxDib& dib, P
   PictureInfo result = info;
   result.ResetDecoded();
   result.exif = d.exif;
-  if (d.xResolution > 0 && d.yResolution > 0) {
-    result.xResolution = d.xResolution;
-    result.yResolution = d.yResolution;
-  }
-  d.dib.SetResolution(result.xResolution, result.yResolution);
-  result.type = kImageJpg;
-  result.width = d.dib.Width();
-  result.height = d.dib.Height();
-  result.bitsPerPixel = d.dib.BitCount();
-  result.frameCount = 1;
-  dib = static_cast<KxDib&&>(d.dib);
-  info = result;
+  result.TakeResolution(d.xResolution, d.yResolution, d.dib);
+  HandOverDecoded(kImageJpg, 1, d.dib, result, dib, info);
   return true;
 }

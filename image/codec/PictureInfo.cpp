@@ -17,6 +17,25 @@ void PictureInfo::ResetDecoded() {
   exif = KxExifInfo();
 }
 
+void PictureInfo::TakeResolution(int xPelsPerMeter, int yPelsPerMeter, KxDib& pixels) {
+  if (xPelsPerMeter > 0 && yPelsPerMeter > 0) {
+    xResolution = xPelsPerMeter;
+    yResolution = yPelsPerMeter;
+  }
+  pixels.SetResolution(xResolution, yResolution);
+}
+
+void HandOverDecoded(int type, int frameCount, KxDib& pixels, PictureInfo& result, KxDib& dib,
+                     PictureInfo& info) {
+  result.type = type;
+  result.width = pixels.Width();
+  result.height = pixels.Height();
+  result.bitsPerPixel = pixels.BitCount();
+  result.frameCount = frameCount;
+  dib = static_cast<KxDib&&>(pixels);
+  info = result;
+}
+
 void PictureInfo::SetComment(const uint8_t* text, size_t length) {
   size_t n = 0;
   if (text) {

@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #include "image/codec/ExifReader.h"
+#include "image/codec/KxDib.h"
 #include "image/codec/KxImageTypes.h"
 
 struct PictureInfo {
@@ -41,4 +42,12 @@ struct PictureInfo {
   void ResetDecoded();
   // Keeps at most kMaxComment bytes; a zero byte ends the text early.
   void SetComment(const uint8_t* text, size_t length);
+  // The resolution a file gives, in pixels per metre, for the record and the pixels; a
+  // file that gives none (0) leaves the record's.
+  void TakeResolution(int xPelsPerMeter, int yPelsPerMeter, KxDib& pixels);
 };
+
+// The end of every decode that succeeds: result takes the type, size and bit count of
+// pixels and the frame count, then pixels move to the caller's dib and result to info.
+void HandOverDecoded(int type, int frameCount, KxDib& pixels, PictureInfo& result, KxDib& dib,
+                     PictureInfo& info);

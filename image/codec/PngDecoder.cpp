@@ -159,17 +159,7 @@ bool DecodePng(KxImageReader& reader, const KxImageLimits& limits, KxDib& dib, P
   } else {
     result.alphaChannel = d.dib.HasTransparentPixels();
   }
-  if (d.xResolution > 0) {
-    result.xResolution = d.xResolution;
-    result.yResolution = d.yResolution;
-  }
-  d.dib.SetResolution(result.xResolution, result.yResolution);
-  result.type = kImagePng;
-  result.width = d.dib.Width();
-  result.height = d.dib.Height();
-  result.bitsPerPixel = d.dib.BitCount();
-  result.frameCount = 1;
-  dib = static_cast<KxDib&&>(d.dib);
-  info = result;
+  result.TakeResolution(d.xResolution, d.yResolution, d.dib);
+  HandOverDecoded(kImagePng, 1, d.dib, result, dib, info);
   return true;
 }

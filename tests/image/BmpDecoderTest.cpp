@@ -175,12 +175,7 @@ TEST(ImageBmp, RefusesWhatItDoesNotAccept) {
   BmpOptions o;
   o.bitCount = 8;
   const Bytes good = WriteBmp(Pattern(9, 5, Colours(20)), o);
-  struct Change {
-    const char* name;
-    size_t at;
-    std::vector<uint8_t> bytes;
-  };
-  const Change changes[] = {
+  const ByteChange changes[] = {
       {"no BM", 0, {'B', 'N'}},
       {"header size 41", 14, {41, 0, 0, 0}},
       {"width 0", 18, {0, 0, 0, 0}},
@@ -195,12 +190,10 @@ TEST(ImageBmp, RefusesWhatItDoesNotAccept) {
       {"width larger than any limit", 18, {0, 0, 1, 0}},
       {"rows claimed beyond the data", 22, {0, 0x10, 0, 0}},
   };
-  for (const Change& c : changes) {
-    Bytes bad = good;
-    for (size_t i = 0; i < c.bytes.size(); i++) bad[c.at + i] = c.bytes[i];
+  for (const ByteChange& c : changes) {
     KxDib dib;
     PictureInfo info;
-    EXPECT_FALSE(Decode(bad, dib, info)) << c.name;
+    EXPECT_FALSE(Decode(WithChange(good, c), dib, info)) << c.name;
     EXPECT_TRUE(dib.IsEmpty()) << c.name;
   }
   for (size_t n : {size_t(0), size_t(2), size_t(13), size_t(20), good.size() - 1}) {

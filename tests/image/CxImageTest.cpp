@@ -8,46 +8,10 @@
 #include "image/CxImage.h"
 #include "kx/base/KxStream.h"
 #include "tests/image/ImageTestUtil.h"
+#include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
-
-// A 32-bpp top-down DIB section selected into a memory DC.
-class Surface {
-public:
-  Surface(int w, int h, COLORREF fill) : width(w) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc = CreateCompatibleDC(NULL);
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), NULL, 0);
-    previous = SelectObject(dc, bitmap);
-    RECT all = {0, 0, w, h};
-    HBRUSH brush = CreateSolidBrush(fill);
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-  }
-  ~Surface() {
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  // 0x00RRGGBB
-  DWORD At(int x, int y) {
-    GdiFlush();
-    return bits[y * width + x] & 0xFFFFFF;
-  }
-  HDC dc;
-
-private:
-  int width;
-  DWORD* bits = nullptr;
-  HBITMAP bitmap;
-  HGDIOBJ previous;
-};
 
 DWORD Rgb(const KxRgbQuad& c) { return DWORD(c.rgbRed) << 16 | DWORD(c.rgbGreen) << 8 | c.rgbBlue; }
 
@@ -202,7 +166,7 @@ TEST(ImagePicture, DrawsAtItsOwnSizeForMinusOne) {
     o.bitCount = bits;
     CxImage image;
     ASSERT_TRUE(Load(image, WriteBmp(picture, o)));
-    Surface surface(20, 20, RGB(0, 0, 255));
+    MemorySurface surface(20, 20, RGB(0, 0, 255));
     ASSERT_TRUE(image.StretchDraw(surface.dc, 3, 2, -1, -1));
     for (int y = 0; y < 4; y++)
       for (int x = 0; x < 5; x++) EXPECT_EQ(Rgb(picture.At(x, y)), surface.At(3 + x, 2 + y)) << x << "," << y;
@@ -216,7 +180,7 @@ TEST(ImagePicture, StretchesOverTheRectangle) {
   const TestPicture picture = Pattern(3, 2, Colours(6));
   CxImage image;
   ASSERT_TRUE(Load(image, WriteBmp(picture, BmpOptions())));
-  Surface surface(12, 8, RGB(0, 0, 0));
+  MemorySurface surface(12, 8, RGB(0, 0, 0));
   ASSERT_TRUE(image.StretchDraw(surface.dc, 0, 0, 9, 6));
   for (int y = 0; y < 6; y++)
     for (int x = 0; x < 9; x++) EXPECT_EQ(Rgb(picture.At(x / 3, y / 3)), surface.At(x, y)) << x << "," << y;
@@ -232,7 +196,7 @@ TEST(ImagePicture, WhiteTransparentColourShowsTheRedBackground) {
     CxImage image;
     ASSERT_TRUE(Load(image, WriteBmp(picture, o)));
     ASSERT_TRUE(image.SetTransparentColor(RGB(255, 255, 255)));
-    Surface surface(16, 16, RGB(255, 0, 0));
+    MemorySurface surface(16, 16, RGB(255, 0, 0));
     const COLORREF back = SetBkColor(surface.dc, RGB(1, 2, 3));
     const COLORREF text = SetTextColor(surface.dc, RGB(4, 5, 6));
     ASSERT_TRUE(image.StretchDraw(surface.dc, 2, 2, 12, 12));
@@ -275,7 +239,7 @@ TEST(ImagePicture, DecodedTransparencyDrawsThrough) {
     CxImage image;
     ASSERT_TRUE(Load(image, bytes));
     SCOPED_TRACE(image.Type());
-    Surface surface(8, 8, RGB(255, 0, 0));
+    MemorySurface surface(8, 8, RGB(255, 0, 0));
     ASSERT_TRUE(image.StretchDraw(surface.dc, 0, 0, -1, -1));
     EXPECT_EQ(0xFF0000u, surface.At(0, 0));
     EXPECT_EQ(0xFF0000u, surface.At(3, 3));
@@ -349,7 +313,7 @@ TEST(ImagePicture, AlphaIsBlendedOverTheBackgroundAtEveryStretch) {
     for (const auto& place : places) {
       const int left = place.left, top = place.top, w = place.w, h = place.h;
       SCOPED_TRACE(testing::Message() << w << "x" << h << " at " << left << "," << top);
-      Surface surface(20, 20, RGB(back.rgbRed, back.rgbGreen, back.rgbBlue));
+      MemorySurface surface(20, 20, RGB(back.rgbRed, back.rgbGreen, back.rgbBlue));
       ASSERT_TRUE(image.StretchDraw(surface.dc, left, top, w, h));
       int wrong = 0;
       for (int y = 0; y < h && top + y < 20; y++)
@@ -381,7 +345,7 @@ TEST(ImagePicture, AlphaIsBlendedOverTheBackgroundAtEveryStretch) {
 
 TEST(ImagePicture, NothingIsDrawnWithoutPixelsDcOrSize) {
   CxImage empty;
-  Surface surface(4, 4, RGB(9, 9, 9));
+  MemorySurface surface(4, 4, RGB(9, 9, 9));
   EXPECT_FALSE(empty.StretchDraw(surface.dc, 0, 0, 4, 4));
   CxImage image;
   ASSERT_TRUE(Load(image, WriteBmp(Pattern(2, 2, Colours(2)), BmpOptions())));

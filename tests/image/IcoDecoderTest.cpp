@@ -92,12 +92,7 @@ TEST(ImageIco, EntryWithoutItsMaskIsOpaque) {
 
 TEST(ImageIco, RefusesBrokenDirectories) {
   const Bytes good = WriteIco({{Pattern(8, 8, Colours(4)), 8, false}});
-  struct Change {
-    const char* name;
-    size_t at;
-    std::vector<uint8_t> bytes;
-  };
-  const Change changes[] = {
+  const ByteChange changes[] = {
       {"reserved field", 0, {1}},
       {"type 3", 2, {3}},
       {"no entries", 4, {0, 0}},
@@ -108,11 +103,9 @@ TEST(ImageIco, RefusesBrokenDirectories) {
       {"odd DIB header size", 22, {41}},
       {"mask rows without colour rows", 30, {1, 0, 0, 0}},
   };
-  for (const Change& c : changes) {
-    Bytes bad = good;
-    for (size_t i = 0; i < c.bytes.size(); i++) bad[c.at + i] = c.bytes[i];
+  for (const ByteChange& c : changes) {
     KxDib dib;
     PictureInfo info;
-    EXPECT_FALSE(Decode(bad, dib, info)) << c.name;
+    EXPECT_FALSE(Decode(WithChange(good, c), dib, info)) << c.name;
   }
 }

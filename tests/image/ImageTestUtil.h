@@ -52,6 +52,19 @@ inline ::testing::AssertionResult ShowsPicture(const TestPicture& expected, cons
   return ::testing::AssertionSuccess();
 }
 
+// A file spoilt on purpose: bytes written over a good one at offset at.
+struct ByteChange {
+  const char* name;
+  size_t at;
+  std::vector<uint8_t> bytes;
+};
+
+inline Bytes WithChange(const Bytes& good, const ByteChange& change) {
+  Bytes bad = good;
+  for (size_t i = 0; i < change.bytes.size(); i++) bad[change.at + i] = change.bytes[i];
+  return bad;
+}
+
 // Pixels with alpha 0 in the top-left quarter.
 inline TestPicture ClearCorner(TestPicture p) {
   for (int y = 0; y < p.height / 2; y++)

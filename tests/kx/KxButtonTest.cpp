@@ -4,26 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "kx/KxButton.h"
-#include "kx/KxForm.h"
-#include "tests/support/GuiTestUtil.h"
+#include "tests/support/FormTest.h"
 
 namespace {
 
-class Buttons : public ::testing::Test {
+class Buttons : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
-    MovePointerTo(700, 600);
-    form = new KxForm(nullptr, "buttons", KxRect{100, 100, 300, 200}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
-    SetForegroundWindow(form->hwnd);
+    OpenFormInFront("buttons", KxRect{100, 100, 300, 200}, POINT{700, 600});
     PumpFor(50);
   }
-  void TearDown() override {
-    delete form;
-    PumpFor(20);
-  }
-  KxForm* form = nullptr;
 };
 
 int CountOf(const Capture& c, COLORREF color) {

@@ -4,40 +4,9 @@
 
 #include "kx/KxCanvas.h"
 #include "kx/KxColor.h"
+#include "tests/support/GuiTestUtil.h"
 
 namespace {
-
-// A 32-bpp top-down DIB section selected into a memory DC, for one test.
-class Surface {
-public:
-  Surface(int w, int h) : width(w) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc = CreateCompatibleDC(NULL);
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), NULL, 0);
-    previous = SelectObject(dc, bitmap);
-  }
-  ~Surface() {
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  DWORD At(int x, int y) {
-    GdiFlush();
-    return bits[y * width + x] & 0xFFFFFF;
-  }
-  HDC dc;
-
-private:
-  int width;
-  DWORD* bits = nullptr;
-  HBITMAP bitmap;
-  HGDIOBJ previous;
-};
 
 // A 16 x 16 bitmap: blue with one red pixel at its origin.
 HBITMAP MakeTile() {
@@ -55,7 +24,7 @@ HBITMAP MakeTile() {
 }
 
 TEST(Canvas, TileBitmapRepeatsFromTheTopLeftAndAcceptsNone) {
-  Surface surface(48, 24);
+  MemorySurface surface(48, 24);
   KxCanvas canvas(surface.dc);
   RECT all = {0, 0, 48, 24};
   canvas.FillRect(RGB(0, 255, 0), all);
@@ -77,7 +46,7 @@ TEST(Canvas, TileBitmapRepeatsFromTheTopLeftAndAcceptsNone) {
 }
 
 TEST(Canvas, DrawTextUsesTheColourAndRestoresTheDc) {
-  Surface surface(60, 20);
+  MemorySurface surface(60, 20);
   KxCanvas canvas(surface.dc);
   RECT all = {0, 0, 60, 20};
   canvas.FillRect(RGB(255, 255, 255), all);

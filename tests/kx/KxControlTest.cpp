@@ -11,28 +11,21 @@
 
 #include <cstring>
 
-#include "kx/KxForm.h"
 #include "kx/KxPanel.h"
 #include "kx/KxTrack.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 
 namespace {
 
 std::vector<std::string> trace;
 
-class Controls : public ::testing::Test {
+class Controls : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
     trace.clear();
-    form = new KxForm(nullptr, "controls", KxRect{100, 100, 300, 200}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
+    OpenForm("controls", KxRect{100, 100, 300, 200});
   }
-  void TearDown() override {
-    delete form;
-    PumpFor(20);
-  }
-  KxForm* form = nullptr;
 };
 
 // Records the override and every slot it is asked about.
@@ -69,6 +62,18 @@ struct Handlers {
   }
 };
 
+// A traced control on form whose click runs handlers' Clicked, with the left button
+// pressed on its centre by real input.
+Traced* PressedClickable(KxForm* form, Handlers& handlers) {
+  Traced* control = new Traced(form, KxRect{20, 20, 80, 40});
+  BindClick(*control, &handlers, &Handlers::Clicked);
+  PumpFor(50);
+  POINT centre = CentreOf(control->hwnd);
+  MovePointerTo(centre.x, centre.y);
+  PressLeft();
+  return control;
+}
+
 TEST_F(Controls, MessageOrderIsOverrideSlotListenerThenShow) {
   Traced* control = new Traced(form, KxRect{10, 10, 50, 20});
   Handlers handlers;
@@ -92,13 +97,8 @@ TEST_F(Controls, CommandHandlerEndsEverything) {
 }
 
 TEST_F(Controls, ClickFromRealInputRunsTheBoundHandlerAfterTheRelease) {
-  Traced* control = new Traced(form, KxRect{20, 20, 80, 40});
   Handlers handlers;
-  BindClick(*control, &handlers, &Handlers::Clicked);
-  PumpFor(50);
-  POINT centre = CentreOf(control->hwnd);
-  MovePointerTo(centre.x, centre.y);
-  PressLeft();
+  Traced* control = PressedClickable(form, handlers);
   EXPECT_TRUE(control->IsPressed());
   ReleaseLeft();
   PumpUntil([] { return trace.size() >= 5; }, 3000);
@@ -107,13 +107,9 @@ TEST_F(Controls, ClickFromRealInputRunsTheBoundHandlerAfterTheRelease) {
 }
 
 TEST_F(Controls, ReleaseOutsideTheControlGivesNoClick) {
-  Traced* control = new Traced(form, KxRect{20, 20, 80, 40});
   Handlers handlers;
-  BindClick(*control, &handlers, &Handlers::Clicked);
-  PumpFor(50);
+  Traced* control = PressedClickable(form, handlers);
   POINT centre = CentreOf(control->hwnd);
-  MovePointerTo(centre.x, centre.y);
-  PressLeft();
   MovePointerTo(centre.x + 150, centre.y + 100);
   ReleaseLeft();
   PumpUntil([] { return trace.size() >= 2; }, 3000);

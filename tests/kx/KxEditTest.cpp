@@ -12,7 +12,7 @@
 
 #include "kx/KxClipboard.h"
 #include "kx/KxEdit.h"
-#include "kx/KxForm.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 
 namespace {
@@ -27,24 +27,16 @@ struct Changes {
   int count = 0;
 };
 
-class Edits : public ::testing::Test {
+class Edits : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
-    MovePointerTo(700, 600);
-    form = new KxForm(nullptr, "edits", KxRect{100, 100, 300, 120}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
-    SetForegroundWindow(form->hwnd);
+    OpenFormInFront("edits", KxRect{100, 100, 300, 120}, POINT{700, 600});
     // Keys go to the foreground thread: a Ctrl pressed before this window is in front is
     // not in this thread's key state, and Ctrl+V arrives as a plain "v".
     PumpUntil([this] { return GetForegroundWindow() == form->hwnd; }, 3000);
     edit = new KxEdit(form, "", KxRect{10, 10, 200, 22});
     BindCmd(*edit, KX_EDIT_CHANGE, &changes, &Changes::On);
     Focus(edit);
-  }
-  void TearDown() override {
-    delete form;
-    PumpFor(20);
   }
   static void Focus(KxEdit* e) {
     e->SetFocus();
@@ -54,7 +46,6 @@ protected:
     KxCanvas measure(edit);
     return measure.TextExtent(edit->font, bytes).cx;
   }
-  KxForm* form = nullptr;
   KxEdit* edit = nullptr;
   Changes changes;
 };

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "kx/KxForm.h"
 #include "kx/KxGridPresets.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 
 namespace {
@@ -36,19 +36,11 @@ public:
   }
 };
 
-class Grids : public ::testing::Test {
+class Grids : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
-    MovePointerTo(900, 800);
-    form = new KxForm(nullptr, "grids", KxRect{100, 100, 500, 400}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
-    SetForegroundWindow(form->hwnd);
+    OpenFormInFront("grids", KxRect{100, 100, 500, 400}, POINT{900, 800});
     PumpFor(50);
-  }
-  void TearDown() override {
-    delete form;
-    PumpFor(20);
   }
   // A grid whose client area is exactly w x h while it shows no scroll bar.
   template <class Grid>
@@ -111,7 +103,6 @@ protected:
     releaser.join();
     PumpFor(50);
   }
-  KxForm* form = nullptr;
   Events events;
 };
 

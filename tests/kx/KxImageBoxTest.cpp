@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "kx/KxForm.h"
 #include "kx/KxImageBox.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 
 namespace {
@@ -102,19 +102,10 @@ std::string SolidBmp(COLORREF color) {
 
 KxString Bytes(const std::string& s) { return KxString(s.data(), static_cast<int>(s.size())); }
 
-class ImageBox : public ::testing::Test {
+class ImageBox : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
-  void SetUp() override {
-    form = new KxForm(nullptr, "images", KxRect{100, 100, 200, 150}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
-  }
-  void TearDown() override {
-    delete form;
-    PumpFor(20);
-  }
+  void SetUp() override { OpenForm("images", KxRect{100, 100, 200, 150}); }
   DWORD Centre(KxImageBox* box) { return CaptureWindow(box->hwnd).At(20, 20); }
-  KxForm* form = nullptr;
 };
 
 TEST_F(ImageBox, GifFramesAdvanceOnTheTimer) {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
-#include "kx/KxForm.h"
 #include "kx/KxMenu.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/MenuDriver.h"
 
@@ -42,22 +42,15 @@ struct CommandLog {
   }
 };
 
-class Menus : public ::testing::Test {
+class Menus : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
     commands.clear();
-    form = new KxForm(nullptr, "menus", KxRect{40, 40, 120, 60}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
+    OpenForm("menus", KxRect{40, 40, 120, 60});
     BindMsg(*form, WM_COMMAND, &log, &CommandLog::OnCommand);
     // The menu opens at the pointer, whose corner touches no item.
     MovePointerTo(300, 150);
   }
-  void TearDown() override {
-    delete form;
-    PumpFor(20);
-  }
-  KxForm* form = nullptr;
   CommandLog log;
 };
 
@@ -197,32 +190,18 @@ TEST_F(Menus, PaintsTheBannerTheSelectionAndGreyTextAfterAFullRepaint) {
 int TextInk(const char* caption) {
   KxPopMenu menu;
   KxMenuItem* item = menu.AppendItem(1, caption);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = 80;
-  info.bmiHeader.biHeight = -20;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(NULL);
-  HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-  HGDIOBJ previous = SelectObject(dc, dib);
+  MemorySurface surface(80, 20);
   DRAWITEMSTRUCT draw = {};
   draw.CtlType = ODT_MENU;
   draw.itemAction = ODA_DRAWENTIRE;
-  draw.hDC = dc;
+  draw.hDC = surface.dc;
   draw.rcItem = RECT{0, 0, 80, 20};
   draw.itemData = reinterpret_cast<ULONG_PTR>(static_cast<KxOwnerDrawItem*>(item));
   menu.DrawItem(draw);
-  GdiFlush();
   int ink = 0;
-  const DWORD* pixels = static_cast<const DWORD*>(bits);
   for (int y = 0; y < 20; ++y)
     for (int x = 26; x < 80; ++x)
-      if ((pixels[y * 80 + x] & 0xFFFFFF) != ToPixel(kxMenuColor)) ++ink;
-  SelectObject(dc, previous);
-  DeleteObject(dib);
-  DeleteDC(dc);
+      if (surface.At(x, y) != ToPixel(kxMenuColor)) ++ink;
   return ink;
 }
 

@@ -8,29 +8,21 @@
 #include <vector>
 
 #include "kx/KxCheckBox.h"
-#include "kx/KxForm.h"
 #include "kx/KxGroupBox.h"
 #include "kx/KxLabel.h"
 #include "kx/KxProgressBar.h"
 #include "kx/KxToolBar.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
 namespace {
 
-class SmallControls : public ::testing::Test {
+class SmallControls : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
-    MovePointerTo(700, 600);
-    form = new KxForm(nullptr, "small", KxRect{100, 100, 320, 220}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
-    SetForegroundWindow(form->hwnd);
+    OpenFormInFront("small", KxRect{100, 100, 320, 220}, POINT{700, 600});
     PumpFor(50);
-  }
-  void TearDown() override {
-    delete form;
-    PumpFor(20);
   }
   void ClickAt(POINT p) {
     MovePointerTo(p.x, p.y);
@@ -38,7 +30,6 @@ protected:
     SendButtonAt(MOUSEEVENTF_LEFTUP, p);
     PumpFor(50);
   }
-  KxForm* form = nullptr;
 };
 
 BOOL CALLBACK CollectVisibleTopWindow(HWND window, LPARAM param) {

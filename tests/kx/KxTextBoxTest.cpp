@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "kx/KxClipboard.h"
-#include "kx/KxForm.h"
 #include "kx/KxTextBox.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 
 namespace {
@@ -29,25 +29,16 @@ struct Sizes {
   int count = 0;
 };
 
-class TextBoxes : public ::testing::Test {
+class TextBoxes : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
-    MovePointerTo(700, 600);
-    form = new KxForm(nullptr, "text boxes", KxRect{100, 100, 420, 300}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
-    SetForegroundWindow(form->hwnd);
+    OpenFormInFront("text boxes", KxRect{100, 100, 420, 300}, POINT{700, 600});
     // A Ctrl pressed before this window is in front is not in this thread's key state.
     PumpUntil([this] { return GetForegroundWindow() == form->hwnd; }, 3000);
     box = new KxTextBox();
     ASSERT_TRUE(box->Create(form, KxRect{10, 10, 300, 200}));
     box->SetFocus();
     PumpUntil([this] { return GetFocus() == box->hwnd; }, 2000);
-  }
-  // The form owns the box.
-  void TearDown() override {
-    delete form;
-    PumpFor(20);
   }
   // Screen point a pixel into the cell (col, line) of the box as it is scrolled now.
   POINT Cell(int col, int line) {
@@ -63,8 +54,7 @@ protected:
     if (!GetScrollInfo(box->hwnd, bar, &info)) info.nMin = info.nMax = info.nPos = 0;
     return info;
   }
-  KxForm* form = nullptr;
-  KxTextBox* box = nullptr;
+  KxTextBox* box = nullptr;  // owned by the form
 };
 
 // Space-separated steps: a key name, S-key (with Shift), C-letter (with Ctrl), or 'text

@@ -8,8 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "kx/KxForm.h"
 #include "kx/KxTreeView.h"
+#include "kx/base/KxWinHelpers.h"
+#include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
 
@@ -37,12 +38,10 @@ struct DropLog {
   std::string drops;
 };
 
-class TreeView : public ::testing::Test {
+class TreeView : public FormTest {
 protected:
-  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
-    form = new KxForm(nullptr, "tree", KxRect{40, 40, 320, 320}, WS_POPUP | WS_VISIBLE);
-    form->SetTopMost();
+    OpenForm("tree", KxRect{40, 40, 320, 320});
     tree = new KxTreeView;
     ASSERT_TRUE(tree->Create(form, KxRect{0, 0, 300, 300}));
     KxTreeItem root = tree->Root();
@@ -57,8 +56,7 @@ protected:
   }
   void TearDown() override {
     delete tree;
-    delete form;
-    PumpFor(20);
+    FormTest::TearDown();
   }
   // The middle of an item's label on the screen.
   POINT ScreenPointOf(const KxTreeItem& item) {
@@ -71,7 +69,6 @@ protected:
     return p;
   }
 
-  KxForm* form = nullptr;
   KxTreeView* tree = nullptr;
   KxTreeItem a, b, b1, c;
 };
@@ -124,12 +121,7 @@ TEST_F(TreeView, ItemOperationsAndTheirEmptyAnswers) {
 TEST_F(TreeView, TiledBackgroundOnErase) {
   // A 2 x 2 bitmap: red, green / blue, white, tiled from the client's corner.
   const DWORD quad[] = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF};
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = 2;
-  info.bmiHeader.biHeight = -2;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  BITMAPINFO info = KxTopDownDib32(2, 2);
   HDC screen = GetDC(NULL);
   HBITMAP tile = CreateDIBitmap(screen, &info.bmiHeader, CBM_INIT, quad, &info, DIB_RGB_COLORS);
   HDC memory = CreateCompatibleDC(screen);

@@ -4,22 +4,8 @@
 # tip, the bitmap resource and the animated picture.
 #   showcase-screenshot.sh SHOWCASE.exe OUT.png
 set -euo pipefail
-here=$(cd "$(dirname "$0")/../.." && pwd)
-showcase=$1
 out=$2
-# Wine itself, not wine-exec: that would start the program again when it ends at once
-# without a word, as a program ended by taskkill does.
-source "$here/scripts/wine-env.sh"
-wine "$showcase" &
-runner=$!
-# The program is ended on the Windows side, so that its window does not stay on the
-# screen for the tests that come after.
-stop_program() {
-  "$here/scripts/wine-exec" taskkill /f /im "$(basename "$showcase")" >/dev/null 2>&1 ||
-    kill -KILL "$runner" 2>/dev/null || true
-  wait "$runner" 2>/dev/null || true
-}
-trap stop_program EXIT
+source "$(dirname "$0")/run-captured.sh" "$1"
 "$here/scripts/screenshot.sh" "Kx showcase" "$out" >/dev/null
 # The tip is a window of its own, which a capture of the form leaves black; capture it
 # too and lay it over the form where it stands on the screen.
@@ -30,10 +16,9 @@ read -r formX formY < <(origin "Kx showcase")
 read -r tipX tipY < <(origin "保存并关闭")
 convert "$out" "$tip" -geometry "+$((tipX - formX))+$((tipY - formY))" -composite "$out"
 
-count() { convert "$out" -fill black +opaque "$1" -fill white -opaque "$1" -format '%[fx:int(mean*w*h)]' info:; }
 check() {  # name colour minimum maximum
   local n
-  n=$(count "$2")
+  n=$(count "$out" "$2")
   echo "$1: $n pixels of $2"
   [ "$n" -ge "$3" ] && [ "$n" -le "$4" ] || { echo "unexpected $1"; exit 1; }
 }
@@ -48,6 +33,6 @@ check "tip" 'rgb(255,255,0)' 300 2000
 check "bitmap top row" 'rgb(40,90,220)' 120 240
 check "bitmap bottom row" 'rgb(250,210,60)' 120 240
 # One frame of the animation fills 64 x 64 in pure red, green or blue.
-frames=$(( $(count 'rgb(255,0,0)') + $(count 'rgb(0,255,0)') + $(count 'rgb(0,0,255)') ))
+frames=$(( $(count "$out" 'rgb(255,0,0)') + $(count "$out" 'rgb(0,255,0)') + $(count "$out" 'rgb(0,0,255)') ))
 echo "animation pixels: $frames"
 [ "$frames" -ge 4000 ] || { echo "animated picture not shown"; exit 1; }

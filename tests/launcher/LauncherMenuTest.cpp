@@ -73,34 +73,6 @@ KxString FirstLine(const KxString& path) {
   return lines.IsEmpty() ? KxString() : *lines.At(0);
 }
 
-Capture CaptureScreen(const RECT& r) {
-  Capture capture;
-  capture.width = r.right - r.left;
-  capture.height = r.bottom - r.top;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = capture.width;
-  info.bmiHeader.biHeight = -capture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC screen = GetDC(NULL);
-  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-  HDC memory = CreateCompatibleDC(screen);
-  HGDIOBJ previous = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, capture.width, capture.height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const DWORD* source = static_cast<const DWORD*>(bits);
-  capture.pixels.assign(source, source + static_cast<size_t>(capture.width) * capture.height);
-  for (DWORD& p : capture.pixels) p &= 0x00FFFFFF;
-  SelectObject(memory, previous);
-  DeleteDC(memory);
-  DeleteObject(dib);
-  ReleaseDC(NULL, screen);
-  return capture;
-}
-
-
 class LauncherMenu : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }

@@ -1,5 +1,6 @@
 #include "tests/support/GuiTestUtil.h"
 
+#include "kx/base/KxWinHelpers.h"
 #include "tests/support/TestUtil.h"
 
 #include <shellapi.h>
@@ -41,13 +42,7 @@ namespace {
 std::vector<DWORD> ScreenPixels(const RECT& r) {
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = KxTopDownDib32(width, height);
   void* bits = nullptr;
   HDC screen = GetDC(NULL);
   HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
@@ -95,6 +90,39 @@ Capture CaptureWindow(HWND hwnd) {
   return capture;
 }
 
+Capture CaptureScreen(const RECT& r) {
+  Capture capture;
+  capture.width = r.right - r.left;
+  capture.height = r.bottom - r.top;
+  capture.pixels = ScreenPixels(r);
+  return capture;
+}
+
+MemorySurface::MemorySurface(int w, int h) : width(w) {
+  BITMAPINFO info = KxTopDownDib32(w, h);
+  dc = CreateCompatibleDC(NULL);
+  bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), NULL, 0);
+  previous = SelectObject(dc, bitmap);
+}
+
+MemorySurface::MemorySurface(int w, int h, COLORREF fill) : MemorySurface(w, h) {
+  RECT all = {0, 0, w, h};
+  HBRUSH brush = CreateSolidBrush(fill);
+  FillRect(dc, &all, brush);
+  DeleteObject(brush);
+}
+
+MemorySurface::~MemorySurface() {
+  SelectObject(dc, previous);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
+DWORD MemorySurface::At(int x, int y) {
+  GdiFlush();
+  return bits[y * width + x] & 0xFFFFFF;
+}
+
 DWORD ToPixel(COLORREF color) {
   return (static_cast<DWORD>(GetRValue(color)) << 16) | (static_cast<DWORD>(GetGValue(color)) << 8) |
          GetBValue(color);
@@ -139,25 +167,10 @@ void MovePointerTo(int x, int y) {
   }
 }
 
-void PressLeft() {
-  SendMouse(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, lastPointer.x, lastPointer.y);
-  PumpFor(30);
-}
-
-void ReleaseLeft() {
-  SendMouse(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, lastPointer.x, lastPointer.y);
-  PumpFor(30);
-}
-
-void PressRight() {
-  SendMouse(MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, lastPointer.x, lastPointer.y);
-  PumpFor(30);
-}
-
-void ReleaseRight() {
-  SendMouse(MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, lastPointer.x, lastPointer.y);
-  PumpFor(30);
-}
+void PressLeft() { SendButtonAt(MOUSEEVENTF_LEFTDOWN, lastPointer); }
+void ReleaseLeft() { SendButtonAt(MOUSEEVENTF_LEFTUP, lastPointer); }
+void PressRight() { SendButtonAt(MOUSEEVENTF_RIGHTDOWN, lastPointer); }
+void ReleaseRight() { SendButtonAt(MOUSEEVENTF_RIGHTUP, lastPointer); }
 
 std::thread WindowThread(std::function<void()> body) {
   std::atomic<bool> ready{false};
@@ -346,14 +359,7 @@ std::vector<std::string> BoxesDuring(const std::function<void()>& run) {
 }
 
 void SendButtonAt(DWORD button, POINT p) {
-  INPUT input = {};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  int w = GetSystemMetrics(SM_CXSCREEN);
-  int h = GetSystemMetrics(SM_CYSCREEN);
-  input.mi.dx = (p.x * 65535 + w / 2) / (w - 1);
-  input.mi.dy = (p.y * 65535 + h / 2) / (h - 1);
-  SendInput(1, &input, sizeof(input));
+  SendMouse(button | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p.x, p.y);
   PumpFor(30);
 }
 

@@ -27,10 +27,32 @@ struct Capture {
   DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 Capture CaptureWindow(HWND hwnd);
+// The screen's pixels in r as they are now, whatever window shows them (a menu, a tip).
+Capture CaptureScreen(const RECT& r);
 // Writes the capture as a 24-bit BMP, for looking at.
 void SaveBmp(const Capture& capture, const KxString& path);
 // COLORREF (0x00BBGGRR) to the capture's 0x00RRGGBB.
 DWORD ToPixel(COLORREF color);
+
+// A 32-bpp top-down DIB section selected into a memory DC, to draw into and read back
+// without a window: black at first, or filled with fill.
+class MemorySurface {
+public:
+  MemorySurface(int width, int height);
+  MemorySurface(int width, int height, COLORREF fill);
+  MemorySurface(const MemorySurface&) = delete;
+  MemorySurface& operator=(const MemorySurface&) = delete;
+  ~MemorySurface();
+  // 0x00RRGGBB, once GDI has done what it was asked.
+  DWORD At(int x, int y);
+  HDC dc;
+
+private:
+  int width;
+  DWORD* bits = nullptr;
+  HBITMAP bitmap;
+  HGDIOBJ previous;
+};
 
 // Moves the pointer to screen point (x, y) with a real input event.
 void MovePointerTo(int x, int y);

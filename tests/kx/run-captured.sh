@@ -1,0 +1,21 @@
+# Sourced by the toolkit's screenshot tests: starts a program under Wine and ends it again
+# when the sourcing script exits; sets here (the source tree) and defines count.
+#   source run-captured.sh PROGRAM.exe
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+program=$1
+# Wine itself, not wine-exec: that would start the program again when it ends at once
+# without a word, as a program ended by taskkill does.
+source "$here/scripts/wine-env.sh"
+wine "$program" &
+runner=$!
+# The program is ended on the Windows side, so that its window does not stay on the
+# screen for the tests that come after.
+stop_program() {
+  "$here/scripts/wine-exec" taskkill /f /im "$(basename "$program")" >/dev/null 2>&1 ||
+    kill -KILL "$runner" 2>/dev/null || true
+  wait "$runner" 2>/dev/null || true
+}
+trap stop_program EXIT
+
+# count PICTURE COLOUR: how many pixels of PICTURE are exactly COLOUR.
+count() { convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:int(mean*w*h)]' info:; }
