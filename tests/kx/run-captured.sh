@@ -6,6 +6,10 @@ program=$1
 # Wine itself, not wine-exec: that would start the program again when it ends at once
 # without a word, as a program ended by taskkill does.
 source "$here/scripts/wine-env.sh"
+# The pointer goes to the screen's far corner first: left where an earlier test pressed,
+# it could stand over a control of the program and draw it highlighted.
+read -r screenW screenH < <(xdotool getdisplaygeometry)
+xdotool mousemove "$((screenW - 1))" "$((screenH - 1))"
 wine "$program" &
 runner=$!
 # The program is ended on the Windows side, so that its window does not stay on the
