@@ -409,9 +409,9 @@ void MenuTree::MoveFirst(const KxTreeItem& item) {
   KxTreeItem copy = CopyTree(item, parentItem, TVI_FIRST);
   copy.Select();
   // The rows after the item close up; then all move one place down, and the item takes 0.
-  edit.Check(ShiftShortcutOrders(item.Index(), parentId, 1, OrderShift::Down));
+  edit.Check(ShiftShortcutOrders(item.Index(), parentId, 1, OrderShift::kDown));
   item.Delete();
-  edit.Check(ShiftShortcutOrders(0, parentId, 1, OrderShift::Up));
+  edit.Check(ShiftShortcutOrders(0, parentId, 1, OrderShift::kUp));
   edit.Check(SetShortcutOrder(id, 0));
   if (!edit.Finish()) Reload();
 }
@@ -448,7 +448,7 @@ void MenuTree::MoveLast(const KxTreeItem& item) {
   KxTransaction edit(TheDb);
   KxTreeItem copy = CopyTree(item, parentItem, TVI_LAST);
   copy.Select();
-  edit.Check(ShiftShortcutOrders(item.Index(), IdOf(parentItem), 1, OrderShift::Down));
+  edit.Check(ShiftShortcutOrders(item.Index(), IdOf(parentItem), 1, OrderShift::kDown));
   item.Delete();
   edit.Check(SetShortcutOrder(IdOf(copy), copy.Index()));
   if (!edit.Finish()) Reload();
@@ -483,8 +483,8 @@ void MenuTree::MoveByDrag(const KxTreeItem& source, const KxTreeItem& target) {
 
   int newParentId = IdOf(copy.Parent());
   int position = copy.Index();
-  edit.Check(ShiftShortcutOrders(oldPosition, IdOf(oldParent), 1, OrderShift::Down));
-  edit.Check(ShiftShortcutOrders(position, newParentId, 1, OrderShift::Up));
+  edit.Check(ShiftShortcutOrders(oldPosition, IdOf(oldParent), 1, OrderShift::kDown));
+  edit.Check(ShiftShortcutOrders(position, newParentId, 1, OrderShift::kUp));
   edit.Check(SetShortcutOrder(id, position));
   edit.Check(SetShortcutParent(id, newParentId));
   if (!edit.Finish()) Reload();

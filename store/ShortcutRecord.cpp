@@ -61,7 +61,7 @@ KxString ShortcutUpdateSql(const ShortcutRecord& record) {
 
 KxString ShiftShortcutOrdersSql(int orderId, int parentId, int step, OrderShift direction) {
   return KxString("Update ") + kTable +
-         (direction == OrderShift::Up ? " set S_ORDERID=S_ORDERID+" : " set S_ORDERID=S_ORDERID-") +
+         (direction == OrderShift::kUp ? " set S_ORDERID=S_ORDERID+" : " set S_ORDERID=S_ORDERID-") +
          KxString::FromInt(step) + " where S_PID=" + KxString::FromInt(parentId) +
          " and S_ORDERID>=" + KxString::FromInt(orderId);
 }
@@ -98,13 +98,13 @@ bool InsertShortcut(ShortcutRecord& record) {
     record.id = 0;
     return false;
   }
-  if (!ShiftShortcutOrders(record.orderId, record.parentId, 1, OrderShift::Up)) {
+  if (!ShiftShortcutOrders(record.orderId, record.parentId, 1, OrderShift::kUp)) {
     record.id = 0;
     return false;
   }
   record.id = static_cast<short>(id);
   if (ExecWithIcon(ShortcutInsertSql(record), record.icon)) return true;
-  ShiftShortcutOrders(record.orderId, record.parentId, 1, OrderShift::Down);
+  ShiftShortcutOrders(record.orderId, record.parentId, 1, OrderShift::kDown);
   record.id = 0;
   return false;
 }
@@ -115,7 +115,7 @@ bool UpdateShortcut(const ShortcutRecord& record) {
 
 bool DeleteShortcut(int id, int orderId, int parentId) {
   if (!TheDb.DeleteWhere(kTable, WhereId(id))) return false;
-  return ShiftShortcutOrders(orderId, parentId, 1, OrderShift::Down);
+  return ShiftShortcutOrders(orderId, parentId, 1, OrderShift::kDown);
 }
 
 bool RenameShortcut(int id, const KxString& text) {

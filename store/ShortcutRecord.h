@@ -35,7 +35,7 @@ struct ShortcutRecord {
 
 using ShortcutList = KxList<ShortcutRecord>;
 
-enum class OrderShift { Up, Down };
+enum class OrderShift { kUp, kDown };
 
 int EncodeShortcutFlags(const ShortcutRecord& record);
 // The highest kind bit wins; a value without kind bits reads as a shortcut, so its caption

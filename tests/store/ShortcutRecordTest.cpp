@@ -80,9 +80,9 @@ TEST(ShortcutSql, TextsAreExact) {
        "update KX_SOFT set S_FLAG=12,S_TEXT='it''s',S_PATH='C:\\a b\\x.exe',S_ICO=? where S_ID=7"},
       {ShortcutUpdateSql(separator),
        "update KX_SOFT set S_FLAG=18,S_TEXT='',S_PATH='',S_ICO=? where S_ID=9"},
-      {ShiftShortcutOrdersSql(2, 0, 1, OrderShift::Up),
+      {ShiftShortcutOrdersSql(2, 0, 1, OrderShift::kUp),
        "Update KX_SOFT set S_ORDERID=S_ORDERID+1 where S_PID=0 and S_ORDERID>=2"},
-      {ShiftShortcutOrdersSql(0, 12, 3, OrderShift::Down),
+      {ShiftShortcutOrdersSql(0, 12, 3, OrderShift::kDown),
        "Update KX_SOFT set S_ORDERID=S_ORDERID-3 where S_PID=12 and S_ORDERID>=0"},
   };
   for (const Case& c : cases) EXPECT_STREQ(c.built.CStr(), c.expected);
