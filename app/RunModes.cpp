@@ -14,7 +14,6 @@
 #include "launcher/FrmMain.h"
 #include "notes/FrmNotePage.h"
 #include "plugin/PluginHost.h"
-#include "plugin/UpdateCheck.h"
 #include "store/DataDirectory.h"
 #include "store/KxDb.h"
 #include "store/PluginRecord.h"

@@ -2,7 +2,12 @@
 // The program shell of the resident run: every command and every need of the kit window
 // reaches the part of the program that carries it out from here.
 
+#include <memory>
+
 #include "app/ProgramShell.h"
+
+class KxListPlugin;
+class KxPanelMain;
 
 class RunShell : public ProgramShell {
 public:
@@ -24,5 +29,12 @@ public:
   KxControl* MakeUpdatePanel(KxControl* kit, const KxRect& rect) override;
   KxControl* MakePluginList(KxControl* kit, const KxRect& rect) override;
   void CheckForUpdates() override;
+  void OfferPluginEntries(const KxList<UpdateEntry>& plugins) override;
   void StopDownloads() override;
+
+private:
+  // What the kit window had made here; each link expires when the kit window deletes the
+  // control, whichever of the two goes first.
+  std::weak_ptr<KxPanelMain> updatePanel;
+  std::weak_ptr<KxListPlugin> pluginList;
 };

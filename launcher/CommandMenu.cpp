@@ -9,12 +9,12 @@
 #include "launcher/FrmAbout.h"
 #include "launcher/FrmMain.h"
 #include "launcher/LauncherMenu.h"
-#include "launcher/VendorSite.h"
 #include "store/ModuleRecord.h"
 #include "store/PluginRecord.h"
 #include "sysact/DesktopManager.h"
 #include "sysact/Explorer.h"
 #include "sysact/Shutdown.h"
+#include "update/VendorSite.h"
 
 namespace {
 

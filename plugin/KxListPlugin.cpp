@@ -12,6 +12,8 @@
 #include "kx/KxProgressBar.h"
 #include "kx/base/KxFile.h"
 #include "plugin/PluginHost.h"
+#include "update/PackageDownload.h"
+#include "update/UpdatePackage.h"
 
 namespace {
 
@@ -27,8 +29,6 @@ const char kPackageExtension[] = ".vlx";
 const COLORREF kNameColor = RGB(0, 128, 128);
 const int kRowHeight = 64;
 const int kDownloadButtonLeft = 300;
-
-KxListPlugin* pluginList = nullptr;
 
 // Some row other than id's names one of fileNames as its plug-in's file (case does not
 // count). One read of the table for all names.
@@ -280,12 +280,10 @@ void PanelPlugin::DeletePlugin() {
 
 // ---- The list
 
-KxListPlugin::KxListPlugin(KxControl* parentControl, const KxRect& rect) : KxListCard(parentControl, rect) {}
+KxListPlugin::KxListPlugin(KxControl* parentControl, const KxRect& rect)
+    : KxListCard(parentControl, rect), self(this, [](KxListPlugin*) {}) {}
 
-KxListPlugin::~KxListPlugin() {
-  if (pluginList != this) return;
-  pluginList = nullptr;
-}
+KxListPlugin::~KxListPlugin() { self.reset(); }
 
 PanelPlugin* KxListPlugin::AddPanel(const PluginRecord& record) {
   PanelPlugin* panel = new PanelPlugin(this, record);
@@ -332,10 +330,8 @@ void KxListPlugin::StopWorkers() {
   for (auto& item : panels) item->StopDownload();
 }
 
-KxListPlugin* ThePluginList() { return pluginList; }
-
-KxControl* MakePluginList(KxControl* kit, const KxRect& rect) {
-  pluginList = new KxListPlugin(kit, rect);
-  pluginList->LoadRows();
-  return pluginList;
+KxListPlugin* MakePluginList(KxControl* kit, const KxRect& rect) {
+  KxListPlugin* list = new KxListPlugin(kit, rect);
+  list->LoadRows();
+  return list;
 }

@@ -5,13 +5,15 @@
 // installed on the UI thread only when its signature holds and the plug-in identifies
 // itself.
 
+#include <memory>
+
 #include "app/KxThread.h"
 #include "hotkey/HotKeyCode.h"
 #include "kx/KxGridPresets.h"
 #include "kx/KxPanel.h"
-#include "plugin/SignedDownload.h"
-#include "plugin/UpdateCheck.h"
 #include "store/PluginRecord.h"
+#include "update/SignedDownload.h"
+#include "update/UpdateEntry.h"
 
 class KxButton;
 class KxCheckBox;
@@ -89,15 +91,19 @@ public:
   void OfferEntries(const UpdateList& plugins);
   void StopWorkers();
   PanelPlugin* RowOf(const KxString& id) const;
+  // Expires when the list is deleted (with the kit window), for whoever keeps the list
+  // beyond the window's say, as the program shell does.
+  std::weak_ptr<KxListPlugin> Link() const { return self; }
 
   KxList<PanelPlugin*> panels;  // children of the list, in row order
 
 private:
   PanelPlugin* AddPanel(const PluginRecord& record);
+
+  // Owns nothing (its deleter does nothing): it is there for Link.
+  std::shared_ptr<KxListPlugin> self;
 };
 
-// The list of the kit window, once made.
-KxListPlugin* ThePluginList();
-// For the kit window: makes the list in it, filled from KX_PLUGIN, and takes the plug-in
-// entries of every update check.
-KxControl* MakePluginList(KxControl* kit, const KxRect& rect);
+// For the kit window: makes the list in it, filled from KX_PLUGIN. The program shell
+// hands it the plug-in entries of every update check.
+KxListPlugin* MakePluginList(KxControl* kit, const KxRect& rect);

@@ -9,6 +9,7 @@
 #include "kx/base/KxList.h"
 #include "kx/base/KxString.h"
 #include "sdk/VelixPlugin.h"
+#include "update/PluginId.h"
 
 // One loaded plug-in DLL and its three exports, each looked up on first use. A missing
 // export makes its call do nothing (Init then gives nullptr). Destruction calls
@@ -92,20 +93,14 @@ struct PluginIdentity {
   KxString name;
 };
 
-// Longest texts a package may give: they become KX_PLUGIN's columns, and the id also
-// names the package's files.
-constexpr int kMaxPluginIdBytes = 20;
+// Longest texts a package may give besides its id (kMaxPluginIdBytes): they become
+// KX_PLUGIN's columns.
 constexpr int kMaxPluginVersionBytes = 20;
 constexpr int kMaxPluginNameBytes = 80;
 
-// The id rule: 1 to 20 bytes without control bytes or any of \ / : * ? " < > | (walked
-// by characters, as GBK trail bytes may be 0x5C or 0x7C), not "." or "..".
-bool IsPlainPluginId(const KxString& id);
 // The identity is usable: a plain id, and version and name within their lengths and
 // without control bytes.
 bool IsValidIdentity(const PluginIdentity& identity);
-// Whether text holds a byte below 0x20 or 0x7F.
-bool HasControlByte(const KxString& text);
 
 // The child run's answer: "VELIX-PLUGIN-IDENTITY 1\n", then version, id and name, each
 // as its decimal byte count, "\n", the bytes and "\n". Parse is false for anything else,

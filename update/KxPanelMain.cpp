@@ -1,4 +1,4 @@
-#include "plugin/KxPanelMain.h"
+#include "update/KxPanelMain.h"
 
 #include <utility>
 
@@ -10,6 +10,8 @@
 #include "kx/KxLabel.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxStream.h"
+#include "update/PackageDownload.h"
+#include "update/UpdatePackage.h"
 
 namespace {
 
@@ -21,19 +23,16 @@ constexpr UINT kMsgEnd = WM_APP + 42;
 
 const char kProductName[] = "Velix";
 
-KxPanelMain* updatePanel = nullptr;
-
 const char* UnpackRefusal(UnpackResult result) {
   return result == UnpackResult::tooLarge ? "更新包过大" : "更新包损坏";
 }
 
 }  // namespace
 
-KxPanelMain::KxPanelMain(KxControl* parentControl, const KxRect& rect) {
+KxPanelMain::KxPanelMain(KxControl* parentControl, const KxRect& rect) : self(this, [](KxPanelMain*) {}) {
   // A child like any other: the kit window deletes it.
   if (parentControl) parentControl->children.Add(this);
   Create(parentControl, rect);
-  updatePanel = this;
   titleLabel = new KxLabel(this, KxString(kProductName) + kProgramVersion, KxRect{14, 10, 70, 20});
   titleLabel->SetTextColor(RGB(0, 128, 128));
   // A long version is cut before the progress bar, never drawn under it.
@@ -53,7 +52,7 @@ KxPanelMain::KxPanelMain(KxControl* parentControl, const KxRect& rect) {
 }
 
 KxPanelMain::~KxPanelMain() {
-  if (updatePanel == this) updatePanel = nullptr;
+  self.reset();
   // The worker's destructor waits for the body, which posts to this window at most.
   worker.Stop();
 }
@@ -163,6 +162,4 @@ void KxPanelMain::Upgrade() {
   TheShell().Exit();
 }
 
-KxPanelMain* TheUpdatePanel() { return updatePanel; }
-
-KxControl* MakeUpdatePanel(KxControl* kit, const KxRect& rect) { return new KxPanelMain(kit, rect); }
+KxPanelMain* MakeUpdatePanel(KxControl* kit, const KxRect& rect) { return new KxPanelMain(kit, rect); }

@@ -3,11 +3,13 @@
 // offers, the download with its size and progress, and the download button. The download
 // runs on the panel's worker and reports through messages posted to the panel.
 
+#include <memory>
+
 #include "app/KxThread.h"
 #include "kx/KxPanel.h"
 #include "kx/KxProgressBar.h"
-#include "plugin/SignedDownload.h"
-#include "plugin/UpdateCheck.h"
+#include "update/SignedDownload.h"
+#include "update/UpdateEntry.h"
 
 class KxButton;
 class KxLabel;
@@ -23,6 +25,9 @@ public:
   void StartDownload();
   // Asks the worker to stop; it ends quietly at its next chunk.
   void StopDownload();
+  // Expires when the panel is deleted (with the kit window), for whoever keeps the panel
+  // beyond the window's say, as the program shell does.
+  std::weak_ptr<KxPanelMain> Link() const { return self; }
 
   KxLabel* versionLabel = nullptr;  // children of the panel
   KxProgressBar* progress = nullptr;
@@ -47,6 +52,8 @@ private:
   UpdateEntry downloading;
   SignedDownload job;
   DownloadFileClaim claim;  // the upgrade file, from the start of the download to its use
+  // Owns nothing (its deleter does nothing): it is there for Link, and goes first.
+  std::shared_ptr<KxPanelMain> self;
 
 public:
   // Declared last, so destroyed first: its destructor waits for the body, which uses the
@@ -54,7 +61,5 @@ public:
   KxThread worker;
 };
 
-// The panel of the kit window, once made.
-KxPanelMain* TheUpdatePanel();
 // For the kit window: makes the panel in it.
-KxControl* MakeUpdatePanel(KxControl* kit, const KxRect& rect);
+KxPanelMain* MakeUpdatePanel(KxControl* kit, const KxRect& rect);
