@@ -7,12 +7,11 @@
 
 #include <memory>
 
-#include "app/KxThread.h"
 #include "hotkey/HotKeyCode.h"
 #include "kx/KxGridPresets.h"
 #include "kx/KxPanel.h"
 #include "store/PluginRecord.h"
-#include "update/SignedDownload.h"
+#include "update/PackageDownload.h"
 #include "update/UpdateEntry.h"
 
 class KxButton;
@@ -32,7 +31,7 @@ public:
   // Forgets the entry offered before and hides its download.
   void Withdraw();
   void StartDownload();
-  void StopDownload() { worker.Stop(); }
+  void StopDownload() { download.Stop(); }
   // The question, then the plug-in unloaded, its file and row deleted; the row stays.
   void DeletePlugin();
 
@@ -55,27 +54,18 @@ private:
   int OnHotKeyLink(KxEvtParam& param);
   int OnDownloadClick(KxEvtParam& param);
   int OnDeleteClick(KxEvtParam& param);
-  int Download(KxEvtParam& param);  // the worker's body
-  int OnSize(KxEvtParam& param);
-  int OnStep(KxEvtParam& param);
-  int OnEnd(KxEvtParam& param);
+  // The done download; the download button is offered again afterwards.
   void Install();
   void WriteStatus();
   void ShowName();
-  // The package's files beside the program: "<name>.vlx" and "tmp<name>.vlx".
-  KxString InstalledFile() const;
-  KxString UnpackedFile() const;
+  // The files of the package at the entry's path beside the program: "<name>.vlx" and
+  // "tmp<name>.vlx".
+  static KxString InstalledFile(const UpdateEntry& of);
+  static KxString UnpackedFile(const UpdateEntry& of);
 
-  // Set on the UI thread before the worker starts: the entry as it was offered then (a
-  // later check may offer another), and the job, whose refusal and package the worker
-  // writes and the end message hands back.
-  UpdateEntry downloading;
-  SignedDownload job;
-  DownloadFileClaim claim;  // the package's files, from the start of the download to the install
-
-public:
-  // Declared last, so destroyed first: its destructor waits for the body, which uses job.
-  KxThread worker;
+  // The worker and the package's files it claims, from the start of the download to the
+  // install.
+  PackageDownload download;
 };
 
 class KxListPlugin : public KxListCard {
@@ -100,7 +90,8 @@ public:
 private:
   PanelPlugin* AddPanel(const PluginRecord& record);
 
-  // Owns nothing (its deleter does nothing): it is there for Link.
+  // Owns nothing (its deleter does nothing): it is there for Link, and is reset first
+  // when the list goes.
   std::shared_ptr<KxListPlugin> self;
 };
 

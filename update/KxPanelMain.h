@@ -5,10 +5,9 @@
 
 #include <memory>
 
-#include "app/KxThread.h"
 #include "kx/KxPanel.h"
 #include "kx/KxProgressBar.h"
-#include "update/SignedDownload.h"
+#include "update/PackageDownload.h"
 #include "update/UpdateEntry.h"
 
 class KxButton;
@@ -39,26 +38,16 @@ public:
 
 private:
   int OnDownloadClick(KxEvtParam& param);
-  int Download(KxEvtParam& param);  // the worker's body
-  int OnSize(KxEvtParam& param);
-  int OnStep(KxEvtParam& param);
-  int OnEnd(KxEvtParam& param);
-  void Upgrade();
-  // "<name>tmp.exe" beside the program, for the package being downloaded.
-  KxString UpgradeFile() const;
+  // The done download: false once the new copy has started and this run ends.
+  bool Upgrade();
+  // "<name>tmp.exe" beside the program, for the package at the entry's path.
+  static KxString UpgradeFile(const UpdateEntry& of);
 
-  // Set on the UI thread before the worker starts; the worker reads them and writes only
-  // the refusal and the package, which are read after its end message.
-  UpdateEntry downloading;
-  SignedDownload job;
-  DownloadFileClaim claim;  // the upgrade file, from the start of the download to its use
-  // Owns nothing (its deleter does nothing): it is there for Link, and goes first.
+  // Owns nothing (its deleter does nothing): it is there for Link, and is reset first
+  // when the panel goes.
   std::shared_ptr<KxPanelMain> self;
-
-public:
-  // Declared last, so destroyed first: its destructor waits for the body, which uses the
-  // members above.
-  KxThread worker;
+  // The worker and the upgrade file it claims, from the start of the download to its use.
+  PackageDownload download;
 };
 
 // For the kit window: makes the panel in it.

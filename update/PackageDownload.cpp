@@ -1,5 +1,10 @@
 #include "update/PackageDownload.h"
 
+#include <utility>
+
+#include "kx/KxButton.h"
+#include "kx/KxLabel.h"
+#include "kx/KxProgressBar.h"
 #include "net/KxHttpFile.h"
 #include "update/UpdatePackage.h"
 #include "update/VendorSite.h"
@@ -10,6 +15,77 @@ const int kChunkBytes = 1024;
 const int kSmallestPackage = 10240;
 
 }  // namespace
+
+void PackageDownload::Bind(KxControl& ownerControl, Messages ownerMessages, KxProgressBar* progressBar,
+                           KxLabel* label, KxButton* downloadButton, DoneHandler onDone) {
+  owner = &ownerControl;
+  messages = ownerMessages;
+  progress = progressBar;
+  sizeLabel = label;
+  button = downloadButton;
+  done = std::move(onDone);
+  BindMsg(ownerControl, messages.size, this, &PackageDownload::OnSize);
+  BindMsg(ownerControl, messages.step, this, &PackageDownload::OnStep);
+  BindMsg(ownerControl, messages.end, this, &PackageDownload::OnEnd);
+  worker.Bind(this, &PackageDownload::Body);
+}
+
+void PackageDownload::Start(const UpdateEntry& entry, std::initializer_list<KxString> files, bool filesFree) {
+  if (IsBusy()) return;
+  button->Enable(false);
+  progress->SetRange(1, 100);
+  progress->SetPosition(progress->minimum);
+  downloading = entry;
+  if (!filesFree || !claim.Claim(files)) {
+    sizeLabel->SetText(kDownloadFileBusyText);
+    button->Enable(true);
+    return;
+  }
+  PrepareSignedDownload(job, downloading.path, downloading.digest, owner->hwnd, messages.size, messages.step,
+                        messages.end);
+  if (!worker.Start(THREAD_PRIORITY_NORMAL)) {
+    claim.Release();
+    sizeLabel->SetText("下载未完成");
+    button->Enable(true);
+  }
+}
+
+KxString PackageDownload::TakePackage() { return std::move(job.package); }
+
+int PackageDownload::Body(KxEvtParam&) {
+  RunSignedDownload(job, worker);
+  return 0;
+}
+
+int PackageDownload::OnSize(KxEvtParam& param) {
+  sizeLabel->SetText(DownloadSizeText(static_cast<long long>(param.wParam)));
+  return 0;
+}
+
+int PackageDownload::OnStep(KxEvtParam&) {
+  progress->StepIt();
+  return 0;
+}
+
+int PackageDownload::OnEnd(KxEvtParam& param) {
+  const DownloadEnd how = static_cast<DownloadEnd>(param.wParam);
+  bool offerAgain = true;
+  switch (how) {
+    case DownloadEnd::stopped:
+      offerAgain = false;
+      break;
+    case DownloadEnd::done:
+      offerAgain = done();
+      break;
+    case DownloadEnd::refused:
+    case DownloadEnd::incomplete:
+      sizeLabel->SetText(DownloadFailureText(how, job));
+      break;
+  }
+  claim.Release();
+  if (offerAgain) button->Enable(true);
+  return 0;
+}
 
 void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
   auto end = [&job](DownloadEnd how) {
