@@ -8,6 +8,7 @@
 #include "kx/KxLabel.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxStream.h"
+#include "update/SelfUpgrade.h"
 #include "update/UpdatePackage.h"
 
 namespace {
@@ -42,7 +43,8 @@ KxPanelMain::KxPanelMain(KxControl* parentControl, const KxRect& rect) : self(th
   downloadButton = new KxButton(this, "下载更新", KxRect{376, 40, 62, 20});
   downloadButton->Hide();
   BindClick(*downloadButton, this, &KxPanelMain::OnDownloadClick);
-  download.Bind(*this, {kMsgSize, kMsgStep, kMsgEnd}, progress, sizeLabel, downloadButton, [this] { return Upgrade(); });
+  download.Bind(*this, {kMsgSize, kMsgStep, kMsgEnd}, progress, sizeLabel, downloadButton,
+                [this] { return Upgrade(); });
 }
 
 KxPanelMain::~KxPanelMain() {
@@ -94,7 +96,8 @@ bool KxPanelMain::Upgrade() {
   ShowInfo(KxString(kProductName) + "已更新，最新版本" + downloading.ver + "，重启应用新版本。");
   // The new copy waits for this run to end before it takes the program's place; a copy
   // that does not start leaves this run going.
-  if (!LaunchFile(programPath, "upgrade " + QuotedArgument(ownBase) + " " + QuotedArgument(newBase))) {
+  KxString arguments = KxString(kUpgradeSwitch) + " " + QuotedArgument(ownBase) + " " + QuotedArgument(newBase);
+  if (!LaunchFile(programPath, arguments)) {
     RemoveFile(programPath);
     sizeLabel->SetText("新版本未能启动");
     return true;
