@@ -14,6 +14,7 @@
 #include "launcher/FrmMain.h"
 #include "notes/FrmNotePage.h"
 #include "plugin/PluginHost.h"
+#include "plugin/PluginRegistry.h"
 #include "store/DataDirectory.h"
 #include "store/KxDb.h"
 #include "store/PluginRecord.h"

@@ -8,7 +8,7 @@
 #include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
 #include "plugin/KxListPlugin.h"
-#include "plugin/PluginHost.h"
+#include "plugin/PluginRegistry.h"
 #include "update/KxPanelMain.h"
 #include "update/UpdateCheck.h"
 

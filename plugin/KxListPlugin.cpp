@@ -11,6 +11,7 @@
 #include "kx/KxProgressBar.h"
 #include "kx/base/KxFile.h"
 #include "plugin/PluginHost.h"
+#include "plugin/PluginRegistry.h"
 #include "update/UpdatePackage.h"
 
 namespace {
