@@ -13,7 +13,7 @@ void SplitCommandLine(const KxString& line, KxStringList& args) {
   bool quoted = false;
   for (int i = 0; i < line.Length(); ++i) {
     char c = line.At(i);
-    if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < line.Length()) {
+    if (KxCharLength(line, i) == 2) {
       // Both bytes of a double-byte character belong to the word; neither is a blank or quote.
       word.Append(line.CStr() + i, 2);
       ++i;
@@ -78,4 +78,14 @@ int MessageLoop(KxApp& app, KxForm* mainForm) {
     DispatchMessageA(&msg);
   }
   return 0;
+}
+
+UINT ShowRunningInstanceMessage() {
+  static const UINT message = RegisterWindowMessageA("VelixShowRunningInstance");
+  return message;
+}
+
+UINT ExitRunningInstanceMessage() {
+  static const UINT message = RegisterWindowMessageA("VelixExitRunningInstance");
+  return message;
 }

@@ -48,6 +48,12 @@ extern KxApp* TheApp;
 // executable while there is no application object (tests, early start-up).
 HINSTANCE ResourceInstance();
 
+// The message the running instance answers by showing its main window.
+UINT ShowRunningInstanceMessage();
+// The message the running instance answers by ending as its Exit command does (the
+// installer and the uninstaller send it before they replace or remove the program).
+UINT ExitRunningInstanceMessage();
+
 // Runs until a quit request or WM_QUIT; returns the quit message's wParam or 0.
 int MessageLoop(KxApp& app, KxForm* mainForm);
 void RequestQuit(KxApp& app);

@@ -2,11 +2,17 @@
 
 #include <windows.h>
 
+#include "kx/base/KxFile.h"
+
+const char kProgramIniSection[] = "0";
+
 namespace {
 
 const int kReadStep = 512;
 
 }  // namespace
+
+KxString ProgramIniPath() { return ProgramDirectory() + "\\config.ini"; }
 
 KxString KxIni::Read(const KxString& section, const KxString& key, const KxString& defaultValue) {
   KxString buffer;

@@ -1,5 +1,6 @@
 #pragma once
-// Values of one INI file, read and written through the system's profile functions.
+// Values of one INI file, read and written through the system's profile functions, and
+// where the program's own settings file is.
 
 #include "kx/base/KxString.h"
 
@@ -16,3 +17,9 @@ public:
 private:
   KxString path;
 };
+
+// config.ini beside the executable: where the data directory is (DBPATH, and MOVETO
+// during a move) and which site the update check and the help page use (SITEURL).
+KxString ProgramIniPath();
+// The section config.ini keeps its values in.
+extern const char kProgramIniSection[];

@@ -1,10 +1,11 @@
 #pragma once
-// The program's shell: the one way a feature reaches the rest of the program. A hotkey's
-// command is routed through it, the launcher's router hands it the tool windows, notes and
-// plug-ins, the update panel asks it for the exit, and so do the kit window's own needs
-// (the global hotkeys, the update panel and the plug-in list, built above it) and the few
-// questions a test answers itself (drive types, the identify program). Not to be confused
-// with the desktop shell (app/KxShell.h starts files through it).
+// The program's shell: the one way a feature reaches the rest of the program. Every
+// command (a menu's choice, a hotkey, a command message to the kit window) is routed
+// through it to its action, the tool windows, notes and plug-ins are reached through it,
+// the update panel asks it for the exit, and so do the kit window's own needs (the global
+// hotkeys, the update panel and the plug-in list, built above it) and the few questions a
+// test answers itself (drive types, the identify program). Not to be confused with the
+// desktop shell (app/KxShell.h starts files through it).
 //
 // The resident run installs the shell that joins the program (app/RunShell.cpp); a test
 // installs a fake that records what it is asked. With none installed, TheShell() does
@@ -43,7 +44,8 @@ public:
   virtual ~ProgramShell() = default;
 
   // ---- Commands
-  // Carries out a command id of the command menu or a hotkey.
+  // Carries out a command id of the command menu or a hotkey; 0 and ids that name nothing
+  // do nothing.
   virtual void RouteCommand(int id) { (void)id; }
   // Shows the tool window, or hides it when it is shown.
   virtual void ToggleToolWindow(ToolWindow kind) { (void)kind; }

@@ -12,7 +12,8 @@
 #include "kx/base/KxFile.h"
 #include "kx/base/KxSystemLibrary.h"
 #include "launcher/FrmMain.h"
-#include "notes/FrmNotePage.h"
+#include "net/KxAdapters.h"
+#include "notes/NoteWindowList.h"
 #include "plugin/PluginHost.h"
 #include "plugin/PluginRegistry.h"
 #include "store/DataDirectory.h"
@@ -138,7 +139,7 @@ int RunNormal(KxApp& app) {
   // The day's copy of a store that opened cleanly; one that cannot be written costs
   // nothing but itself.
   BackupStore(KxTime());
-  if (CheckFirstUse()) SetAutostart("", true);
+  if (CheckFirstUse(FirstAdapterAddress())) SetAutostart("", true);
 
   RunShell shell;
   ShellScope installed(shell);

@@ -2,21 +2,77 @@
 
 #include "hotkey/FrmOption.h"
 #include "hotkey/HotKeyTable.h"
+#include "kx/KxTaskBar.h"
 #include "launcher/CommandMenu.h"
+#include "launcher/FrmAbout.h"
 #include "launcher/FrmMain.h"
 #include "launcher/FrmMenu.h"
+#include "launcher/LauncherMenu.h"
 #include "notes/FrmNoteManage.h"
-#include "notes/FrmNotePage.h"
+#include "notes/NoteWindowList.h"
 #include "plugin/KxListPlugin.h"
 #include "plugin/PluginRegistry.h"
+#include "store/ModuleRecord.h"
+#include "sysact/DesktopManager.h"
+#include "sysact/Explorer.h"
+#include "sysact/Shutdown.h"
 #include "update/KxPanelMain.h"
 #include "update/UpdateCheck.h"
 
 // ---- Commands
 
-// A module's hotkey ends here (DispatchHotKey below); the menus and the kit window's own
-// messages call the launcher's router themselves.
-void RunShell::RouteCommand(int id) { ::RouteCommand(id); }
+// Every command ends here: the command menu's choice, a command sent to the kit window
+// the way a menu sends it, and a module's hotkey (DispatchHotKey below). Ids that name
+// nothing (0, a dismissed menu) do nothing.
+void RunShell::RouteCommand(int id) {
+  FrmMain* kit = TheKitWindow;
+  switch (id) {
+    case kModuleWndMain: ToggleKitWindow(); return;
+    case kCommandKitImage:
+      if (kit) kit->ChooseKitImage();
+      return;
+    case kCommandKitSize:
+      if (kit) kit->ToggleKitSize();
+      return;
+    case kModuleOption: ToggleToolWindow(ToolWindow::options); return;
+    case kModuleHelp: ShowHelp(); return;
+    case kModuleAbout: ShowAbout(kit); return;
+    case kModuleExit: Exit(); return;
+    case kModuleMenuManage: ToggleToolWindow(ToolWindow::maintenance); return;
+    // Reached by hotkeys only: no menu item carries these.
+    case kModuleTray: TheTaskBar.Toggle(); return;
+    case kModuleLeftMenu: ShowLauncherMenu(kit); return;
+    case kModuleRightMenu: ShowCommandMenu(kit); return;
+    case kModuleNote: ToggleToolWindow(ToolWindow::noteManager); return;
+    case kCommandShowAllNotes: ShowAllNotes(); return;
+    case kCommandNewNote: NewNote(); return;
+    case kModuleShutDown: RestartComputer(); return;
+    case kCommandShutdownDialog: ShowShutdownDialog(); return;
+    case kCommandPowerOff: PowerOffNow(); return;
+    case kModuleExplorer: OpenExplorer(0); return;
+    default: break;
+  }
+  if (id < kCommandPluginBase) {
+    if (id >= kModuleDesktop) {
+      if (TheDesktops) TheDesktops->SwitchDesktop(id - kModuleDesktop);
+    } else if (id > kModuleExplorer) {
+      OpenExplorer(id - kModuleExplorer);  // the drive letter
+    }
+    return;
+  }
+  ShowPlugin(KxString::FromInt(id - kCommandPluginBase));
+}
+
+// WM_HOTKEY's code, as the kit window receives it.
+void RunShell::DispatchHotKey(uint32_t code) {
+  if (TheHotKeys.Window()) SetForegroundWindow(TheHotKeys.Window());
+  HotKeyTarget target = FindHotKeyTarget(code);
+  if (target.command) {
+    RouteCommand(target.command);
+  } else if (!target.pluginId.IsEmpty()) {
+    ShowPlugin(target.pluginId);
+  }
+}
 
 void RunShell::ToggleToolWindow(ToolWindow kind) {
   switch (kind) {
@@ -57,9 +113,6 @@ void RunShell::LayoutKit() {
 void RunShell::BindHotKeys(HWND kit) { TheHotKeys.SetWindow(kit); }
 
 void RunShell::RegisterHotKeys() { RegisterAllHotKeys(); }
-
-// A module's hotkey comes back to RouteCommand above; a plug-in's to ShowPlugin.
-void RunShell::DispatchHotKey(uint32_t code) { ::DispatchHotKey(code); }
 
 void RunShell::ClearHotKeys() { TheHotKeys.Clear(); }
 

@@ -1,5 +1,7 @@
 #include "app/SingleRun.h"
 
+#include "app/KxApp.h"
+
 namespace {
 
 const char kMutexName[] = "Local\\VelixResidentInstance";
@@ -19,16 +21,6 @@ bool SingleRun::Acquire(DWORD waitMs) {
   DWORD result = WaitForSingleObject(mutex, waitMs);
   owned = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
   return owned;
-}
-
-UINT ShowRunningInstanceMessage() {
-  static const UINT message = RegisterWindowMessageA("VelixShowRunningInstance");
-  return message;
-}
-
-UINT ExitRunningInstanceMessage() {
-  static const UINT message = RegisterWindowMessageA("VelixExitRunningInstance");
-  return message;
 }
 
 void BringRunningInstanceForward() {

@@ -1,6 +1,7 @@
 #pragma once
 // One resident Velix per log-on: two would fight over Config.db, the tray and the global
-// hotkeys. A second start brings the running one forward and ends.
+// hotkeys. A second start brings the running one forward and ends. The messages the
+// running instance answers are the application object's (app/KxApp.h).
 
 #include <windows.h>
 
@@ -20,10 +21,5 @@ private:
   bool owned = false;
 };
 
-// The message the running instance answers by showing its main window.
-UINT ShowRunningInstanceMessage();
-// The message the running instance answers by ending as its Exit command does (the
-// installer and the uninstaller send it before they replace or remove the program).
-UINT ExitRunningInstanceMessage();
 // Asks the running instance to come forward.
 void BringRunningInstanceForward();

@@ -1,6 +1,5 @@
 /* Resource ids of velix.exe; shared by the C++ sources and velix.rc. */
-#ifndef VELIX_RESOURCE_H
-#define VELIX_RESOURCE_H
+#pragma once
 
 /* Icons: 16x16 and 32x32, 32-bit with an AND mask. */
 #define IDI_APP              101  /* application mark */
@@ -23,5 +22,3 @@
 #define TREE_IMG_GROUP_OPEN    2
 #define TREE_IMG_SHORTCUT      3
 #define TREE_IMG_SEPARATOR     4
-
-#endif /* VELIX_RESOURCE_H */

@@ -146,8 +146,6 @@ int FrmOption::OnCloseClick(KxEvtParam&) {
   return 0;
 }
 
-FrmOption* TheOptionsWindow() { return optionsWindow; }
-
 void ToggleOptionsForm() {
   if (!optionsWindow) {
     optionsWindow = new FrmOption(TheShell().KitWindow());

@@ -49,9 +49,8 @@ private:
   int OnCloseClick(KxEvtParam& param);
 };
 
-// The window of this run, made by the first toggle with the kit window as its owner.
-FrmOption* TheOptionsWindow();
-// Shows the window (made on first use) or, when it is visible, closes it.
+// Shows the window (made on first use, with the kit window as its owner) or, when it is
+// visible, closes it.
 void ToggleOptionsForm();
 // Destroys the window at the end of the run; nothing when it was never made.
 void DestroyOptionsForm();

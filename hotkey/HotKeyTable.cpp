@@ -107,24 +107,26 @@ bool IsHotKeyTaken(uint32_t code) {
   return false;
 }
 
-void DispatchHotKey(uint32_t code) {
-  if (TheHotKeys.Window()) SetForegroundWindow(TheHotKeys.Window());
+HotKeyTarget FindHotKeyTarget(uint32_t code) {
+  HotKeyTarget target;
   ModuleRecord module;
   if (FindModuleByHotKey(module, static_cast<int>(code), true)) {
     switch (module.type) {
       case kModuleExplorer:  // M_ID is the drive letter, or 0 for Explorer without one
       case kModuleDesktop:   // M_ID is the desktop's index
-        TheShell().RouteCommand(module.type + module.id);
-        return;
+        target.command = module.type + module.id;
+        break;
       case kModuleShutDown:
         // The hotkey powers off at once; the menu's item of the same number restarts.
-        TheShell().RouteCommand(kCommandPowerOff);
-        return;
+        target.command = kCommandPowerOff;
+        break;
       default:
-        TheShell().RouteCommand(module.type);
-        return;
+        target.command = module.type;
+        break;
     }
+    return target;
   }
   PluginRecord plugin;
-  if (FindPluginByHotKey(plugin, static_cast<int>(code), true)) TheShell().ShowPlugin(plugin.id);
+  if (FindPluginByHotKey(plugin, static_cast<int>(code), true)) target.pluginId = plugin.id;
+  return target;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The process-wide table of registered global hotkeys, bound to the kit window, and the
-// dispatch of WM_HOTKEY. Which action a code means is looked up in the database at every
-// press: enabled modules of KX_MODULE first, then enabled plug-ins of KX_PLUGIN.
+// The process-wide table of registered global hotkeys, bound to the kit window, and what a
+// pressed code (WM_HOTKEY) means. That is looked up in the database at every press: enabled
+// modules of KX_MODULE first, then enabled plug-ins of KX_PLUGIN.
 //
 // A combination that the platform refuses (another program holds it, or it is invalid)
 // stays in the table, marked taken, so the settings window can show it; a registration
@@ -54,6 +54,10 @@ KxString HotKeyEntryName(uint32_t code);
 KxStringList RegisterAllHotKeys();
 // True when the last registration pass could not register this code.
 bool IsHotKeyTaken(uint32_t code);
-// The action of a pressed code: the first enabled module with it, else the first enabled
-// plug-in; nothing for an unknown code.
-void DispatchHotKey(uint32_t code);
+// What a pressed code does: the command of the first enabled module with it, else the
+// first enabled plug-in to show; neither for an unknown code.
+struct HotKeyTarget {
+  int command = 0;    // a command id; 0 for none
+  KxString pluginId;  // empty for none
+};
+HotKeyTarget FindHotKeyTarget(uint32_t code);

@@ -7,19 +7,21 @@
 ; over an earlier version keeps Config.db, config.ini and the plug-ins. The uninstaller
 ; asks whether the user's data stays; a silent uninstall keeps it.
 ;
-; Defines from the command line: EXE (the velix.exe to install), OUTFILE, VERSION,
-; ICON (the program's icon file) and ARCH (x86 for the shipped 32-bit program; x86_64
+; Defines from the command line: EXE (the velix.exe to install), OUTFILE, VERSION (as
+; the program shows it), RESOURCE_VERSION (the same as four numbers, 1.0.0.0), ICON (the
+; program's icon file) and ARCH (x86 for the shipped 32-bit program; x86_64
 ; makes a 64-bit installer of a 64-bit build, which the test bench runs).
 
 Unicode true
 !macro REQUIRE_DEFINE NAME
   !ifndef ${NAME}
-    !error "define ${NAME} (EXE, OUTFILE, VERSION and ICON are needed)"
+    !error "define ${NAME} (EXE, OUTFILE, VERSION, RESOURCE_VERSION and ICON are needed)"
   !endif
 !macroend
 !insertmacro REQUIRE_DEFINE EXE
 !insertmacro REQUIRE_DEFINE OUTFILE
 !insertmacro REQUIRE_DEFINE VERSION
+!insertmacro REQUIRE_DEFINE RESOURCE_VERSION
 !insertmacro REQUIRE_DEFINE ICON
 !ifndef ARCH
   !define ARCH x86
@@ -52,7 +54,7 @@ SetCompressor /SOLID lzma
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 
-VIProductVersion "${VERSION}.0.0"
+VIProductVersion "${RESOURCE_VERSION}"
 VIAddVersionKey /LANG=2052 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "FileVersion" "${VERSION}"

@@ -12,9 +12,6 @@ namespace {
 // for all edits, since only the focused edit receives characters.
 unsigned char pendingLead = 0;
 
-bool IsHigh(char ch) { return (static_cast<unsigned char>(ch) & 0x80) != 0; }
-
-
 KxString TabsToSpaces(const KxString& t) {
   KxString result = t;
   result.ReplaceAll("\t", "    ");
@@ -22,34 +19,6 @@ KxString TabsToSpaces(const KxString& t) {
 }
 
 }  // namespace
-
-// ---- Double-byte text
-
-int KxCharLength(const KxString& text, int pos) {
-  if (pos < 0 || pos >= text.Length()) return 0;
-  return IsHigh(text.At(pos)) && pos + 1 < text.Length() ? 2 : 1;
-}
-
-bool KxIsInsideChar(const KxString& text, int pos) {
-  if (pos <= 0 || pos >= text.Length()) return false;
-  int i = 0;
-  while (i < pos) i += KxCharLength(text, i);
-  return i != pos;
-}
-
-int KxPrevCharPos(const KxString& text, int pos) {
-  if (pos > text.Length()) pos = text.Length();
-  int previous = 0;
-  for (int i = 0; i < pos; i += KxCharLength(text, i)) previous = i;
-  return previous;
-}
-
-int KxNextCharPos(const KxString& text, int pos) {
-  if (pos < 0) return 0;
-  int i = 0;
-  while (i <= pos && i < text.Length()) i += KxCharLength(text, i);
-  return i < text.Length() ? i : text.Length();
-}
 
 // ---- The edit
 

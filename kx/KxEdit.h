@@ -1,25 +1,14 @@
 #pragma once
 // The toolkit's single-line edit field: a self-drawn control with a caret, a selection,
 // horizontal scrolling, undo and redo, the clipboard, an optional password character,
-// an optional length limit and a width that can follow the text. Also the double-byte
-// rules and the undo history that the multi-line text box shares.
+// an optional length limit and a width that can follow the text. Also the undo history
+// that the multi-line text box shares; both step through text by characters
+// (kx/base/KxString.h).
 
 #include "kx/KxControl.h"
 #include "kx/KxMessages.h"
 
 #include <memory>
-
-// ---- Double-byte text (GBK: a byte from 0x80 up starts a two-byte character)
-
-// Bytes of the character that starts at pos: 2 for a lead byte with a byte after it,
-// 1 otherwise, 0 at or past the end.
-int KxCharLength(const KxString& text, int pos);
-// True when pos stands between the two bytes of one character. The text is read from
-// its start, so a second byte below 0x80 (GBK allows 0x40 to 0x7E) is recognised too.
-bool KxIsInsideChar(const KxString& text, int pos);
-// The character boundary before pos (0 at the start) and after pos (the length at the end).
-int KxPrevCharPos(const KxString& text, int pos);
-int KxNextCharPos(const KxString& text, int pos);
 
 // ---- Undo history
 

@@ -177,6 +177,27 @@ bool KxTreeView::Create(KxControl* parentControl, const KxRect& rect) {
   return true;
 }
 
+KxTreeItem KxTreeView::NotifiedItem(const KxEvtParam& param) const {
+  const NMHDR* header = reinterpret_cast<const NMHDR*>(param.lParam);
+  if (!header) return KxTreeItem();
+  switch (header->code) {
+    case TVN_ITEMEXPANDEDA:
+    case TVN_BEGINDRAGA:
+      return KxTreeItem(reinterpret_cast<const NMTREEVIEWA*>(header)->itemNew.hItem, this);
+    case TVN_BEGINLABELEDITA:
+    case TVN_ENDLABELEDITA:
+      return KxTreeItem(reinterpret_cast<const NMTVDISPINFOA*>(header)->item.hItem, this);
+    default:
+      return KxTreeItem();
+  }
+}
+
+const char* KxTreeView::EditedText(const KxEvtParam& param) {
+  const NMHDR* header = reinterpret_cast<const NMHDR*>(param.lParam);
+  if (!header || header->code != static_cast<UINT>(TVN_ENDLABELEDITA)) return nullptr;
+  return reinterpret_cast<const NMTVDISPINFOA*>(header)->item.pszText;
+}
+
 KxTreeItem KxTreeView::Selection() const {
   LRESULT found = SendMessageA(hwnd, TVM_GETNEXTITEM, TVGN_CARET, 0);
   return KxTreeItem(reinterpret_cast<HTREEITEM>(found), this);

@@ -93,6 +93,13 @@ public:
   KxTreeItem CopyTree(const KxTreeItem& source, const KxTreeItem& parentItem, HTREEITEM insertAfter);
   // TVI_ROOT: the parent of the top-level items.
   KxTreeItem Root() const { return rootItem; }
+  // Inside a handler of one of the tree's notifications (bound below): the item it is
+  // about, the new item of TVN_ITEMEXPANDED and TVN_BEGINDRAG, the edited item of the
+  // label edits; the null item for any other notice.
+  KxTreeItem NotifiedItem(const KxEvtParam& param) const;
+  // Inside the handler of TVN_ENDLABELEDIT: the text typed, or null when the edit was
+  // cancelled.
+  static const char* EditedText(const KxEvtParam& param);
 
   bool dragEnabled = true;
   HIMAGELIST dragImage = NULL;  // owned; the picture of the last drag, if the system made one
@@ -131,6 +138,10 @@ void BindItemExpanding(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam
 template <class T>
 void BindBeginDrag(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
   BindCmd(tree, static_cast<UINT>(TVN_BEGINDRAGA), object, handler);
+}
+template <class T>
+void BindBeginLabelEdit(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
+  BindCmd(tree, static_cast<UINT>(TVN_BEGINLABELEDITA), object, handler);
 }
 template <class T>
 void BindEndLabelEdit(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {

@@ -4,16 +4,12 @@
 #include "app/KxShell.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
-#include "kx/KxTaskBar.h"
 #include "kx/base/KxModal.h"
-#include "launcher/FrmAbout.h"
 #include "launcher/FrmMain.h"
 #include "launcher/LauncherMenu.h"
 #include "store/ModuleRecord.h"
 #include "store/PluginRecord.h"
 #include "sysact/DesktopManager.h"
-#include "sysact/Explorer.h"
-#include "sysact/Shutdown.h"
 #include "update/VendorSite.h"
 
 namespace {
@@ -133,46 +129,7 @@ void ShowCommandMenu(KxControl* owner) {
   bool shrunk = TheKitWindow ? TheKitWindow->IsShrunk() : true;
   KxPopMenu menu;
   BuildCommandMenu(menu, visible, shrunk);
-  int chosen = menu.Popup(owner, true);
-  RouteCommand(chosen);
-}
-
-void RouteCommand(int id) {
-  switch (id) {
-    case kModuleWndMain: ToggleKitWindow(); return;
-    case kCommandKitImage:
-      if (TheKitWindow) TheKitWindow->ChooseKitImage();
-      return;
-    case kCommandKitSize:
-      if (TheKitWindow) TheKitWindow->ToggleKitSize();
-      return;
-    case kModuleOption: TheShell().ToggleToolWindow(ToolWindow::options); return;
-    case kModuleHelp: ShowHelp(); return;
-    case kModuleAbout: ShowAbout(TheKitWindow); return;
-    case kModuleExit: ExitApplication(); return;
-    case kModuleMenuManage: TheShell().ToggleToolWindow(ToolWindow::maintenance); return;
-    // Reached by hotkeys only: no menu item carries these.
-    case kModuleTray: TheTaskBar.Toggle(); return;
-    case kModuleLeftMenu: ShowLauncherMenu(TheKitWindow); return;
-    case kModuleRightMenu: ShowCommandMenu(TheKitWindow); return;
-    case kModuleNote: TheShell().ToggleToolWindow(ToolWindow::noteManager); return;
-    case kCommandShowAllNotes: TheShell().ShowAllNotes(); return;
-    case kCommandNewNote: TheShell().NewNote(); return;
-    case kModuleShutDown: RestartComputer(); return;
-    case kCommandShutdownDialog: ShowShutdownDialog(); return;
-    case kCommandPowerOff: PowerOffNow(); return;
-    case kModuleExplorer: OpenExplorer(0); return;
-    default: break;
-  }
-  if (id < kCommandPluginBase) {
-    if (id >= kModuleDesktop) {
-      if (TheDesktops) TheDesktops->SwitchDesktop(id - kModuleDesktop);
-    } else if (id > kModuleExplorer) {
-      OpenExplorer(id - kModuleExplorer);
-    }
-    return;
-  }
-  TheShell().ShowPlugin(KxString::FromInt(id - kCommandPluginBase));
+  TheShell().RouteCommand(menu.Popup(owner, true));
 }
 
 // ---- Actions

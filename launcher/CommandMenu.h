@@ -1,7 +1,7 @@
 #pragma once
-// The command menu (the right menu) and the routing of every command id. One number names
-// a module kind of KX_MODULE, its menu item and its action, so the menu and the hotkeys
-// (through the program's shell) reach the same actions through RouteCommand.
+// The command menu (the right menu). One number names a module kind of KX_MODULE, its menu
+// item and its action: the menu's choice goes to the program shell's RouteCommand, as a
+// hotkey's does.
 
 #include <windows.h>
 
@@ -14,10 +14,9 @@ class KxMenu;
 // Fills menu with the command items for a kit window in the given state; the module rows,
 // the plug-in rows, the current desktop and the drives decide the rest.
 void BuildCommandMenu(KxMenu& menu, bool kitVisible, bool kitShrunk);
-// Builds the menu, shows it at the cursor owned by owner's window and routes the choice.
+// Builds the menu, shows it at the cursor owned by owner's window and routes the choice
+// (0 when it was dismissed).
 void ShowCommandMenu(KxControl* owner);
-// Carries out the command id; ids that name nothing (0, the dismissed menu) do nothing.
-void RouteCommand(int id);
 
 // The menu text of a drive: its type's label (the shell's drive type), " (", the letter,
 // ":)".
@@ -26,8 +25,7 @@ KxString DriveLabel(char letter);
 // number; 0 for any other text, which no command could name again.
 int PluginCommandId(const KxString& pluginId);
 
-// The actions of the menu that live here; those of windows built elsewhere go to the
-// program's shell.
+// Actions of the kit window's menus.
 void ToggleKitWindow();
 // Opens the vendor's help page.
 void ShowHelp();

@@ -6,11 +6,12 @@
 #include "kx/KxImageBox.h"
 #include "kx/KxLabel.h"
 #include "update/VendorSite.h"
+#include "VelixVersion.h"
 
 namespace {
 
 const char kAboutCaption[] = "关于...";
-const char kProductLine[] = "Velix 1.0 版";
+const char kProductLine[] = "Velix " VELIX_VERSION_TEXT " 版";
 const char kNotice[] = "感谢使用Velix桌面工具";
 
 }  // namespace

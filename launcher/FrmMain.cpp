@@ -2,7 +2,6 @@
 
 #include "app/KxApp.h"
 #include "app/ProgramShell.h"
-#include "app/SingleRun.h"
 #include "app/resource.h"
 #include "kx/KxButton.h"
 #include "kx/KxImageBox.h"
@@ -314,7 +313,7 @@ int FrmMain::OnTrayIcon(KxEvtParam& param) {
 
 int FrmMain::OnCommand(KxEvtParam& param) {
   // Commands sent the way a menu sends them (no control window) take the menu's route.
-  if (param.lParam == 0 && HIWORD(param.wParam) == 0) RouteCommand(LOWORD(param.wParam));
+  if (param.lParam == 0 && HIWORD(param.wParam) == 0) TheShell().RouteCommand(LOWORD(param.wParam));
   return 0;
 }
 

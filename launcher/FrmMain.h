@@ -1,7 +1,8 @@
 #pragma once
 // The kit window: the small borderless picture near the right edge of the screen. It owns
-// the tray icon and both menus, can be dragged anywhere, and grows from the shrunk state
-// (the picture alone) to the normal state (picture, title and the places below it).
+// the tray icon and both menus, can be dragged about the primary monitor, and grows from
+// the shrunk state (the picture alone) to the normal state (picture, title and the places
+// below it).
 
 #include <cstdint>
 

@@ -101,8 +101,6 @@ int FrmMenu::OnFullScreenClick(KxEvtParam&) {
   return 0;
 }
 
-FrmMenu* TheMaintenanceWindow() { return maintenanceWindow; }
-
 void ToggleMaintenanceForm() {
   if (!maintenanceWindow) {
     maintenanceWindow = new FrmMenu(TheKitWindow);

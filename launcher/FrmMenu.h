@@ -41,9 +41,8 @@ private:
   int OnFullScreenClick(KxEvtParam& param);
 };
 
-// The window of this run, made by the first toggle with the kit window as its parent.
-FrmMenu* TheMaintenanceWindow();
-// Shows the window (made on first use) or, when it is visible, closes it.
+// Shows the window (made on first use, with the kit window as its parent) or, when it is
+// visible, closes it.
 void ToggleMaintenanceForm();
 // Destroys the window at the end of the run; nothing when it was never made.
 void DestroyMaintenanceForm();

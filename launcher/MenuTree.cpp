@@ -104,30 +104,6 @@ KxString ChooseProgram(HWND owner, const KxString& initialFile) {
   return dialog.fileName;
 }
 
-// The table's side of one edit: every statement of it lands, or none does.
-class TableEdit {
-public:
-  TableEdit() : open(TheDb.Begin()) {}
-  TableEdit(const TableEdit&) = delete;
-  TableEdit& operator=(const TableEdit&) = delete;
-  ~TableEdit() {
-    if (open) TheDb.Rollback();
-  }
-  void Check(bool done) { ok = ok && done; }
-  // True when every checked statement succeeded and they are stored.
-  bool Finish() {
-    if (!open) return ok;
-    open = false;
-    if (ok && TheDb.Commit()) return true;
-    TheDb.Rollback();
-    return false;
-  }
-
-private:
-  bool open;
-  bool ok = true;
-};
-
 // Where a new record goes, next to the selection.
 struct Placement {
   KxTreeItem parent;
@@ -169,7 +145,7 @@ bool MenuTree::Setup(KxControl* parentControl, const KxRect& rect) {
   BindRButtonDown(*this, this, &MenuTree::SelectItemAtCursor);
   BindRClick(*this, this, &MenuTree::ShowTreeMenu);
   BindItemExpanding(*this, this, &MenuTree::UpdateGroupImage);
-  BindCmd(*this, static_cast<UINT>(TVN_BEGINLABELEDITA), this, &MenuTree::OnBeginLabelEdit);
+  BindBeginLabelEdit(*this, this, &MenuTree::OnBeginLabelEdit);
   BindEndLabelEdit(*this, this, &MenuTree::OnEndLabelEdit);
   BindBeginDrag(*this, this, &MenuTree::CanDrag);
   BindDrop(*this, this, &MenuTree::OnDrop);
@@ -285,27 +261,23 @@ int MenuTree::ShowTreeMenu(KxEvtParam&) {
 }
 
 int MenuTree::UpdateGroupImage(KxEvtParam& param) {
-  const NMTREEVIEWA* notice = reinterpret_cast<const NMTREEVIEWA*>(param.lParam);
-  ShowGroupState(KxTreeItem(notice->itemNew.hItem, this));
+  ShowGroupState(NotifiedItem(param));
   return 0;
 }
 
 int MenuTree::OnBeginLabelEdit(KxEvtParam& param) {
   // A slow second click starts an edit on any item; the root and separators have no
   // caption of their own to change, so none opens there.
-  const NMTVDISPINFOA* info = reinterpret_cast<const NMTVDISPINFOA*>(param.lParam);
-  ItemKind kind = KindOf(KxTreeItem(info->item.hItem, this));
+  ItemKind kind = KindOf(NotifiedItem(param));
   return kind == kKindGroup || kind == kKindShortcut ? FALSE : TRUE;
 }
 
 int MenuTree::OnEndLabelEdit(KxEvtParam& param) {
-  const NMTVDISPINFOA* info = reinterpret_cast<const NMTVDISPINFOA*>(param.lParam);
-  return EndRename(KxTreeItem(info->item.hItem, this), info->item.pszText) ? TRUE : FALSE;
+  return EndRename(NotifiedItem(param), EditedText(param)) ? TRUE : FALSE;
 }
 
 int MenuTree::CanDrag(KxEvtParam& param) {
-  const NMTREEVIEWA* notice = reinterpret_cast<const NMTREEVIEWA*>(param.lParam);
-  return notice->itemNew.hItem != rootHandle.handle ? 1 : 0;
+  return NotifiedItem(param) != rootHandle ? 1 : 0;
 }
 
 int MenuTree::OnDrop(KxEvtParam&) {
@@ -373,7 +345,7 @@ void MenuTree::NewRecord(int kind, const KxString& path) {
   record.parentId = static_cast<short>(place.parentId);
   record.orderId = place.orderId;
 
-  TableEdit edit;
+  KxTransaction edit(TheDb);
   edit.Check(InsertShortcut(record));
   if (!edit.Finish()) return;
   KxTreeItem item = InsertItem(place.parent, place.after, record.text, image, image, record.id);
@@ -417,7 +389,7 @@ bool DeleteRows(const KxTreeItem& item) {
 
 void MenuTree::DeleteBranch(const KxTreeItem& item) {
   if (item.IsNull() || item == rootHandle) return;
-  TableEdit edit;
+  KxTransaction edit(TheDb);
   edit.Check(DeleteRows(item));
   if (!edit.Finish()) {
     Reload();
@@ -433,7 +405,7 @@ void MenuTree::MoveFirst(const KxTreeItem& item) {
   KxTreeItem parentItem = item.Parent();
   int parentId = IdOf(parentItem);
   int id = IdOf(item);
-  TableEdit edit;
+  KxTransaction edit(TheDb);
   KxTreeItem copy = CopyTree(item, parentItem, TVI_FIRST);
   copy.Select();
   // The rows after the item close up; then all move one place down, and the item takes 0.
@@ -448,7 +420,7 @@ void MenuTree::MoveUp(const KxTreeItem& item) {
   KxTreeItem previous = item.Previous();
   if (previous.IsNull()) return;
   KxTreeItem beforePrevious = previous.Previous();
-  TableEdit edit;
+  KxTransaction edit(TheDb);
   KxTreeItem copy =
       CopyTree(item, item.Parent(), beforePrevious.IsNull() ? TVI_FIRST : beforePrevious.handle);
   copy.Select();
@@ -461,7 +433,7 @@ void MenuTree::MoveUp(const KxTreeItem& item) {
 void MenuTree::MoveDown(const KxTreeItem& item) {
   KxTreeItem next = item.Next();
   if (next.IsNull()) return;
-  TableEdit edit;
+  KxTransaction edit(TheDb);
   KxTreeItem copy = CopyTree(item, item.Parent(), next.handle);
   copy.Select();
   item.Delete();
@@ -473,7 +445,7 @@ void MenuTree::MoveDown(const KxTreeItem& item) {
 void MenuTree::MoveLast(const KxTreeItem& item) {
   if (item.Next().IsNull()) return;
   KxTreeItem parentItem = item.Parent();
-  TableEdit edit;
+  KxTransaction edit(TheDb);
   KxTreeItem copy = CopyTree(item, parentItem, TVI_LAST);
   copy.Select();
   edit.Check(ShiftShortcutOrders(item.Index(), IdOf(parentItem), 1, OrderShift::Down));
@@ -491,7 +463,7 @@ void MenuTree::MoveByDrag(const KxTreeItem& source, const KxTreeItem& target) {
   KxTreeItem oldParent = source.Parent();
   int id = IdOf(source);
 
-  TableEdit edit;
+  KxTransaction edit(TheDb);
   KxTreeItem copy;
   ItemKind kind = KindOf(target);
   if (HoldsItems(kind)) {
@@ -524,7 +496,7 @@ void MenuTree::AddDroppedFiles(const KxStringList& paths, POINT at) {
   bool into = HoldsItems(KindOf(target));
   Placement place = PlaceNear(target);
 
-  TableEdit edit;
+  KxTransaction edit(TheDb);
   HTREEITEM after = place.after;
   int position = place.orderId;
   bool added = false;

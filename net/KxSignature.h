@@ -1,5 +1,4 @@
-#ifndef NET_KXSIGNATURE_H
-#define NET_KXSIGNATURE_H
+#pragma once
 
 #include <cstddef>
 
@@ -75,5 +74,3 @@ KxString PackageDigest(const KxString& bytes);
 
 // The short text a label shows for a result (GBK): "签名缺失", "文件与签名不符", ...
 const char* SignatureCheckText(SignatureCheck result);
-
-#endif

@@ -1,5 +1,4 @@
-#ifndef NET_KXXML_H
-#define NET_KXXML_H
+#pragma once
 
 #include "kx/base/KxList.h"
 #include "kx/base/KxString.h"
@@ -47,5 +46,3 @@ bool ParseXml(const KxString& text, KxXmlDocument& document);
 // The value of the first attribute whose name equals name exactly (case-sensitive);
 // the empty string when there is none.
 KxString XmlAttribute(const KxXmlElement& element, const KxString& name);
-
-#endif

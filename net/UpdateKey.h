@@ -1,5 +1,4 @@
-#ifndef NET_UPDATEKEY_H
-#define NET_UPDATEKEY_H
+#pragma once
 
 #include <cstring>
 
@@ -18,5 +17,3 @@ inline MinisignPublicKey UpdateKey() {
   std::memcpy(key.key, kUpdatePublicKey, sizeof key.key);
   return key;
 }
-
-#endif

@@ -5,7 +5,6 @@
 #include "app/resource.h"
 #include "kx/KxGridPresets.h"
 #include "kx/KxToolBar.h"
-#include "notes/FrmNotePage.h"
 
 const char kNoteManagerCaption[] = "便签管理";
 
@@ -52,7 +51,10 @@ FrmNoteManage::FrmNoteManage(KxControl* owner)
   LoadNotes(notes);
   for (auto& item : notes) AddRow(item);
   OnSize(ClientRect());
+  TheNoteWindows.SetRowsView(this);
 }
+
+FrmNoteManage::~FrmNoteManage() { TheNoteWindows.SetRowsView(nullptr); }
 
 void FrmNoteManage::OnSize(const RECT& client) {
   // The first WM_SIZE comes while the window is made, before the members exist.
@@ -143,8 +145,6 @@ int FrmNoteManage::OnTableRButtonUp(KxEvtParam&) {
   if (int id = SelectedId()) TheNoteWindows.ShowNoteMenu(id, kit ? kit : this);
   return 0;
 }
-
-FrmNoteManage* TheNoteManager() { return noteManager; }
 
 void ToggleNoteManagerForm() {
   if (!noteManager) {

@@ -1,19 +1,37 @@
 #pragma once
-// The sticky notes: one borderless yellow window per row of KX_NOTE, showing the note's
-// text in a text box that is enabled only while the note is edited. The list of note
-// windows owns them; the note operations act on the first window of an id that is not
-// deleted, write each change to the store at once and keep the note manager's rows in
-// step. A deleted note's window is hidden at once and freed once the message that deleted
-// it has been handled and no modal run (a menu or box, maybe the note's own) goes on.
+// A sticky note: one borderless yellow window per row of KX_NOTE, showing the note's text
+// in a text box that is enabled only while the note is edited, and the note's menu. The
+// window writes its own text and rectangle to the store; what else is asked of it (editing,
+// its menu, the row to select) it reports to the list of note windows that owns it.
 
 #include "kx/KxForm.h"
 #include "kx/KxTextBox.h"
-#include "notes/NotePlacement.h"
 #include "store/NoteRecord.h"
+
+class FrmNotePage;
+
+// What the note menu chose; the list of note windows carries it out.
+enum class NoteMenuChoice { kNone, kHide, kShow, kHideAll, kShowAll, kClone, kEdit, kDelete, kPin, kUnpin };
+
+// Where a note window reports: the list that owns it.
+class NoteWindowEvents {
+public:
+  // A double click on the note.
+  virtual void EditAsked(FrmNotePage& page) = 0;
+  // A right click on the note or its box.
+  virtual void MenuAsked(FrmNotePage& page) = 0;
+  // The button went up on the note, its rectangle stored.
+  virtual void Released(FrmNotePage& page) = 0;
+
+protected:
+  ~NoteWindowEvents() = default;
+};
 
 class FrmNotePage : public KxPopForm {
 public:
-  FrmNotePage();
+  // The note of record, at its stored rectangle, not shown yet. A window or box the
+  // platform refused leaves hwnd or textBox empty.
+  FrmNotePage(NoteWindowEvents& events, const NoteRecord& record);
   ~FrmNotePage() override;
 
   LRESULT WndProc(KxMsg& m) override;
@@ -25,9 +43,14 @@ public:
   void OnLButtonUp(WPARAM keys, POINT pt) override;
   void OnMouseMove(WPARAM keys, POINT pt) override;
   virtual void ShowNoteMenu();
+  // The note menu at the cursor, owned by owner, its items as the note's state makes them.
+  NoteMenuChoice ChooseFromMenu(KxControl* owner);
 
   // Enables the box, gives it the focus, frames it in blue and selects the whole text.
   void BeginEdit();
+  // BeginEdit once the messages already queued are handled: a menu that made this note
+  // is still giving the activation back to its owner, which would take the focus at once.
+  void BeginEditSoon();
   // Writes the text (and today as its date), frames the box in grey and disables it.
   // Nothing while the note is not being edited.
   void EndEdit();
@@ -36,6 +59,8 @@ public:
   bool SaveTypedText();
   // A write that failed is tried again by the idle timer until it succeeds.
   void RetryWriteSoon();
+  // The row holds no text yet: the idle timer writes the box's text until it is stored.
+  void StoreTextLater();
   bool IsEditing() const { return editing; }
   // Clamped to the monitor nearest to it, in the Z-order of the topmost flag, and shown.
   void ShowPlaced();
@@ -60,57 +85,9 @@ private:
   int OnBeginEditRequest(KxEvtParam& param);
   int OnTextNotStored(KxEvtParam& param);
 
+  NoteWindowEvents& events;
   bool editing = false;
   UINT idleTimer = 0;
   bool writeDue = false;  // the timer runs for typing not yet written
   KxString savedText;  // the text as last written to the store
-
-  friend class NoteWindowList;
 };
-
-// The process-wide list of note windows and the note operations.
-class NoteWindowList {
-public:
-  NoteWindowList() = default;
-  NoteWindowList(const NoteWindowList&) = delete;
-  NoteWindowList& operator=(const NoteWindowList&) = delete;
-  ~NoteWindowList() { DestroyAll(); }
-
-  // One window per stored note, the visible ones shown; only while the list is empty.
-  void LoadAll();
-  // A note placed left of and above the cursor, shown and in edit mode.
-  void NewNote();
-  void CloneNote(int id);
-  void EditNote(int id);
-  void DeleteNote(int id);
-  void HideNote(int id);
-  void ShowNote(int id);
-  void HideAllNotes();
-  void ShowAllNotes();
-  void SetTopmost(int id, bool on);
-  bool IsShown(int id) const;
-  bool IsTopmost(int id) const;
-  // The note menu at the cursor, owned by owner; the choice acts on the note id.
-  void ShowNoteMenu(int id, KxControl* owner);
-  // Writes the text of every note being edited (at exit and at the end of the session).
-  void SaveEditedTexts();
-  // At exit: the texts being edited are written, then every window goes.
-  void DestroyAll();
-  // Frees the windows of deleted notes; nothing while a modal run goes on (the timer comes
-  // again).
-  void ReleaseDeleted();
-
-  FrmNotePage* Find(int id) const;
-  int Count() const { return windows.Count(); }
-  KxList<FrmNotePage*> windows;  // owned, in creation order
-
-private:
-  FrmNotePage* OpenWindow(const NoteRecord& record);
-  void AddNewNote(NoteRecord& record);
-  // The delete can come from the note's own menu, inside a message of its window: a
-  // timer of the thread frees the window once that message has returned.
-  void ReleaseDeletedSoon();
-  UINT_PTR releaseTimer = 0;
-};
-
-extern NoteWindowList TheNoteWindows;

@@ -19,10 +19,15 @@ mkdir -p "$outdir"
 outdir=$(realpath "$outdir")
 command -v makensis >/dev/null || { echo "package: makensis is missing (Debian's nsis)" >&2; exit 1; }
 
+# The version resource takes four numbers: "1.0" becomes 1.0.0.0.
+IFS=. read -r -a numbers <<< "$version"
+resource_version=$(printf '%d.%d.%d.%d' "${numbers[0]:-0}" "${numbers[1]:-0}" "${numbers[2]:-0}" "${numbers[3]:-0}")
+
 setup=$outdir/velix-$version-setup.exe
 rm -f "$setup"
 makensis -V2 -INPUTCHARSET UTF8 \
   "-DARCH=$arch" "-DEXE=$exe" "-DOUTFILE=$setup" "-DVERSION=$version" \
+  "-DRESOURCE_VERSION=$resource_version" \
   "-DICON=$root/app/res/icon101.ico" "$root/installer/velix.nsi"
 
 zip=$outdir/velix-$version-portable.zip

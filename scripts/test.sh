@@ -70,7 +70,8 @@ cmake -DOBJDUMP="$other_arch-w64-mingw32-objdump" -DFILE="$other_exe" \
   -P "$velix_root/cmake/CheckShipped.cmake"
 
 # The installer users download is the 32-bit one: its own code must be 32-bit as well.
-shipped_setup=$velix_root/.build/i686/dist/velix-1.0-setup.exe
+version=$(sed -n 's/^project(Velix VERSION \([0-9.]*\).*/\1/p' "$velix_root/CMakeLists.txt")
+shipped_setup=$velix_root/.build/i686/dist/velix-$version-setup.exe
 setup_format=$(LC_ALL=C i686-w64-mingw32-objdump -f "$shipped_setup")
 if [[ "$setup_format" != *"file format pei-i386"* ]]; then
   echo "test: $shipped_setup is not a 32-bit Windows program" >&2

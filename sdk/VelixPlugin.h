@@ -1,5 +1,4 @@
-#ifndef VELIX_PLUGIN_H
-#define VELIX_PLUGIN_H
+#pragma once
 /*
  * Velix plug-in interface: everything a plug-in DLL needs, in one header (C or C++).
  *
@@ -11,9 +10,12 @@
  *   void ReleasePlugin(void)                  called once before the DLL is unloaded
  *
  * Velix loads the DLL when the plug-in is first shown (command menu or hotkey) and calls
- * InitPlugin once, then ShowPlugin on every show; it keeps the DLL loaded until the
- * plug-in is deleted or replaced or Velix exits, and then calls ReleasePlugin and unloads
- * it. Everything runs on Velix's user-interface thread: ShowPlugin may create windows (their
+ * InitPlugin, then ShowPlugin. Once InitPlugin has answered with a record it is not called
+ * again for that load, and every later show calls ShowPlugin alone. While it answers null,
+ * the plug-in is still shown and stays loaded, and InitPlugin is called again before
+ * ShowPlugin at every show. Velix keeps the DLL loaded until the plug-in is deleted or
+ * replaced or Velix exits, and then calls ReleasePlugin (also after a null answer) and
+ * unloads it. Everything runs on Velix's user-interface thread: ShowPlugin may create windows (their
  * messages are dispatched by Velix's loop) and must return promptly. ReleasePlugin must
  * destroy every window and stop every thread whose code lives in the DLL.
  *
@@ -50,7 +52,9 @@ typedef struct VelixString {
  *   and every text it points to belong to the plug-in and must stay valid until
  *   ReleasePlugin; static texts are the usual choice. Velix copies what it needs at once
  *   and never writes or frees any of it.
- * - A null result means the plug-in cannot run; it is then not installed.
+ * - A null result when a downloaded package is identified means it cannot run; it is then
+ *   not installed. A null result when an installed plug-in is shown is asked again at the
+ *   next show (see above).
  */
 typedef struct PluginInfo {
   int reserved;        /* not read by Velix */
@@ -97,5 +101,3 @@ typedef void(__cdecl* VelixReleasePluginProc)(void);
 #ifdef __cplusplus
 }
 #endif
-
-#endif /* VELIX_PLUGIN_H */

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/KxIni.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxFileDialog.h"
 #include "kx/base/KxModal.h"
@@ -13,13 +14,10 @@ const char kDbFileName[] = "Config.db";
 
 namespace {
 
-const char kIniName[] = "\\config.ini";
-const char kIniSection[] = "0";
 const char kIniKey[] = "DBPATH";
 // Written before a move's rename and removed once DBPATH names the new folder: a start
 // that finds it finishes or undoes the move. Older versions ignore it.
 const char kIniMoveKey[] = "MOVETO";
-const int kIniReadStep = 512;
 
 const char kNoDirectory[] = "您选择的目录不存在或不能访问,请选择其它目录!";
 const char kSameDirectory[] = "与原目录相同，请选择其它目录.";
@@ -76,21 +74,8 @@ void Tell(const StoreDialogs& dialogs, const KxString& text) {
   if (dialogs.showInfo) dialogs.showInfo(text);
 }
 
-// The whole value however long: the buffer grows while the value may have been cut.
-KxString ReadIniValue(const KxString& path, const char* section, const char* key) {
-  KxString buffer;
-  int size = kIniReadStep;
-  for (;;) {
-    if (!buffer.Resize(size)) return KxString();
-    DWORD got = GetPrivateProfileStringA(section, key, "", buffer.Buffer(),
-                                         static_cast<DWORD>(size), path.CStr());
-    if (static_cast<int>(got) + 1 < size) {
-      buffer.Resize(static_cast<int>(got));
-      return buffer;
-    }
-    size += kIniReadStep;
-  }
-}
+// A value of config.ini; empty when missing.
+KxString ReadIniValue(const char* key) { return KxIni(ProgramIniPath()).Read(kProgramIniSection, key, ""); }
 
 KxString DbFileIn(const KxString& dir) { return dir + "\\" + kDbFileName; }
 
@@ -158,10 +143,8 @@ bool IsReadableDatabaseFile(const KxString& path) {
 
 }  // namespace
 
-KxString ConfigIniPath() { return ProgramDirectory() + kIniName; }
-
 KxString DataDirectory() {
-  KxString value = ReadIniValue(ConfigIniPath(), kIniSection, kIniKey);
+  KxString value = ReadIniValue(kIniKey);
   KxString trimmed = value;
   trimmed.Trim();
   return trimmed.IsEmpty() ? ProgramDirectory() : value;
@@ -177,14 +160,14 @@ int moveStopsAfter = 0;
 // flushed, and the copy takes the file's place in one rename. A copy a kill left behind is
 // only ever overwritten.
 bool WriteIniDurably(const char* key, const char* value) {
-  const KxString ini = ConfigIniPath();
+  const KxString ini = ProgramIniPath();
   const KxString staging = ini + ".new";
   // The copy takes the file's attributes: a read-only one would block every later write.
   SetFileAttributesA(staging.CStr(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(staging.CStr());
   bool written = !FileExists(ini) || CopyFileA(ini.CStr(), staging.CStr(), FALSE);
   SetFileAttributesA(staging.CStr(), FILE_ATTRIBUTE_NORMAL);
-  written = written && WritePrivateProfileStringA(kIniSection, key, value, staging.CStr());
+  written = written && WritePrivateProfileStringA(kProgramIniSection, key, value, staging.CStr());
   WritePrivateProfileStringA(NULL, NULL, NULL, staging.CStr());  // the system's cache goes out
   written = written && FlushToDisk(staging) &&
             MoveFileExA(staging.CStr(), ini.CStr(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
@@ -200,7 +183,7 @@ void SetMoveInterruption(int afterStep) { moveStopsAfter = afterStep; }
 bool SetDataDirectory(const KxString& dir) { return WriteIniDurably(kIniKey, dir.CStr()); }
 
 bool FinishInterruptedMove() {
-  KxString target = ReadIniValue(ConfigIniPath(), kIniSection, kIniMoveKey);
+  KxString target = ReadIniValue(kIniMoveKey);
   if (target.IsEmpty()) return false;
   // The rename takes the file away from the old folder: while it is still there, the move
   // had not happened.

@@ -18,8 +18,6 @@ struct StoreDialogs {
 
 extern const char kDbFileName[];  // "Config.db"
 
-// ProgramDirectory + "\\config.ini".
-KxString ConfigIniPath();
 // DBPATH as written; the program directory when it is absent, empty or only blanks.
 KxString DataDirectory();
 // dir without a trailing backslash; "" means the program directory.

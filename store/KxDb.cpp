@@ -108,6 +108,14 @@ bool KxDb::Commit() {
 }
 bool KxDb::Rollback() { return Exec("ROLLBACK"); }
 
+bool KxTransaction::Finish() {
+  if (!open) return ok;
+  open = false;
+  if (ok && db.Commit()) return true;
+  db.Rollback();
+  return false;
+}
+
 bool KxDb::ExecWithBlob(const KxString& sql, const void* data, int size) {
   if (!connection || size < 0) return false;
   sqlite3_stmt* statement = nullptr;

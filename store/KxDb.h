@@ -70,6 +70,31 @@ private:
 // The process-wide connection to Config.db.
 extern KxDb TheDb;
 
+// One transaction: every statement checked in it lands, or none does. A transaction that
+// goes without Finish is rolled back. When BEGIN itself fails (one is open already) the
+// statements run on their own and Finish says only whether they all succeeded.
+class KxTransaction {
+public:
+  explicit KxTransaction(KxDb& db) : db(db), open(db.Begin()) {}
+  KxTransaction(const KxTransaction&) = delete;
+  KxTransaction& operator=(const KxTransaction&) = delete;
+  ~KxTransaction() {
+    if (open) db.Rollback();
+  }
+
+  // True while the transaction BEGIN started is open.
+  bool IsOpen() const { return open; }
+  void Check(bool done) { ok = ok && done; }
+  // Commits when every checked statement succeeded, else rolls back; true when they are
+  // stored.
+  bool Finish();
+
+private:
+  KxDb& db;
+  bool open;
+  bool ok = true;
+};
+
 class KxQuery {
 public:
   KxQuery() = default;

@@ -76,7 +76,8 @@ RangeRow ExplorerRow(int i) {
 bool SaveRange(int type, int count, RangeRow (*rowAt)(int), int code, bool hotKeyOn,
                bool inMenu) {
   bool update = ModuleKindExists(type);
-  if (!TheDb.Begin()) return false;
+  KxTransaction edit(TheDb);
+  if (!edit.IsOpen()) return false;
   for (int i = 0; i < count; ++i) {
     RangeRow row = rowAt(i);
     int keyed = HotKeyWithKey(code, row.key);
@@ -93,12 +94,9 @@ bool SaveRange(int type, int count, RangeRow (*rowAt)(int), int code, bool hotKe
       record.flags = FlagBits(hotKeyOn, inMenu);
       ok = InsertModule(record);
     }
-    if (!ok) {
-      TheDb.Rollback();
-      return false;
-    }
+    if (!ok) return false;  // rolled back
   }
-  return TheDb.Commit();
+  return edit.Finish();
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "store/Schema.h"
 
-#include "net/KxAdapters.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/SysValues.h"
@@ -60,14 +59,9 @@ const TableRecipe kTables[] = {
 // leaves nothing half made for the next start to skip. A failed creation (a table of that
 // name in other letter case) adds nothing to the table that is there.
 void CreateTable(const TableRecipe& table) {
-  bool inTransaction = TheDb.Begin();
-  bool done = TheDb.Exec(table.create) && (!table.complete || table.complete());
-  if (!inTransaction) return;
-  if (done) {
-    TheDb.Commit();
-  } else {
-    TheDb.Rollback();
-  }
+  KxTransaction edit(TheDb);
+  edit.Check(TheDb.Exec(table.create) && (!table.complete || table.complete()));
+  edit.Finish();
 }
 
 }  // namespace
@@ -89,10 +83,7 @@ bool BootstrapStore(const StoreDialogs& dialogs) {
   return true;
 }
 
-KxString MachineIdentity() { return FirstAdapterAddress(); }
-
-bool CheckFirstUse() {
-  KxString identity = MachineIdentity();
+bool CheckFirstUse(const KxString& identity) {
   if (TheDb.Exists(kSysTable, kIdentityWhere)) {
     if (TheDb.SelectText(kSysTable, "Value", kIdentityWhere) == identity) return false;
     TheDb.UpdateText(kSysTable, "Value", identity, kIdentityWhere);

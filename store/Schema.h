@@ -24,8 +24,6 @@ bool BootstrapStore(const StoreDialogs& dialogs);
 // are never touched.
 void CreateMissingTables();
 // True when this start is the first on this machine: the identity stored in KX_SYS row 4
-// is missing or differs; it is then stored.
-bool CheckFirstUse();
-// The first network adapter's six address bytes, each as two lower-case hex digits and a
-// blank ("00 1a 2b 3c 4d 5e "); empty when the machine has no adapter.
-KxString MachineIdentity();
+// (the run gives the first network adapter's address text, net/KxAdapters.h) is missing or
+// differs; identity is then stored.
+bool CheckFirstUse(const KxString& identity);

@@ -24,7 +24,7 @@ bool IsPlainPluginId(const KxString& id) {
   for (int i = 0; i < id.Length(); ++i) {
     unsigned char c = static_cast<unsigned char>(id.At(i));
     if (c == 0xFF) return false;
-    if (c >= 0x81) {
+    if (KxIsLeadByte(id.At(i))) {
       // A lead byte without its trail byte.
       if (i + 1 >= id.Length() || !IsGbkTrailByte(static_cast<unsigned char>(id.At(i + 1)))) return false;
       ++i;

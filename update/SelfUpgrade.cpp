@@ -36,13 +36,9 @@ bool Exists(const KxString& path) {
 bool IsPlainBaseName(const KxString& name) {
   if (name.IsEmpty()) return false;
   // Walk by characters: the second byte of a double-byte character may be 0x5C.
-  for (int i = 0; i < name.Length(); ++i) {
+  for (int i = 0; i < name.Length(); i += KxCharLength(name, i)) {
     char c = name.At(i);
-    if (IsDBCSLeadByte(static_cast<BYTE>(c))) {
-      ++i;
-    } else if (c == '\\' || c == '/' || c == ':') {
-      return false;
-    }
+    if (c == '\\' || c == '/' || c == ':') return false;
   }
   return name != "." && name != ".." && !IsDeviceName(name);
 }

@@ -1,20 +1,16 @@
 #include "update/VendorSite.h"
 
 #include "app/KxIni.h"
-#include "kx/base/KxFile.h"
 
 namespace {
 
-const char kIniName[] = "\\config.ini";
-const char kIniSection[] = "0";
 const char kIniKey[] = "SITEURL";
 const char kScheme[] = "http://";
 
 }  // namespace
 
 KxString VendorSiteUrl() {
-  KxIni ini(ProgramDirectory() + kIniName);
-  KxString site = ini.Read(kIniSection, kIniKey, "");
+  KxString site = KxIni(ProgramIniPath()).Read(kProgramIniSection, kIniKey, "");
   site.Trim();
   while (site.Length() > 0 && site.At(site.Length() - 1) == '/') site = site.Mid(site.Length() - 1, 0);
   // Only a plain web address with a host: anything else would send the requests nowhere.

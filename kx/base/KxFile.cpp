@@ -26,12 +26,8 @@ bool DriveExists(char letter) {
 int FindLastChar(const KxString& text, char ch) {
   int found = -1;
   const char* bytes = text.CStr();
-  for (int i = 0; i < text.Length(); ++i) {
-    if (bytes[i] == ch) {
-      found = i;
-    } else if (IsDBCSLeadByte(static_cast<BYTE>(bytes[i])) && i + 1 < text.Length()) {
-      ++i;
-    }
+  for (int i = 0; i < text.Length(); i += KxCharLength(text, i)) {
+    if (bytes[i] == ch) found = i;
   }
   return found;
 }

@@ -41,12 +41,8 @@ int CALLBACK SelectStartFolder(HWND dialog, UINT message, LPARAM, LPARAM start) 
 KxString FilterList(const KxString& text) {
   KxString list = text + "|";
   char* bytes = list.Buffer();
-  for (int i = 0; i < list.Length(); ++i) {
-    if (bytes[i] == '|') {
-      bytes[i] = 0;
-    } else if (IsDBCSLeadByte(static_cast<BYTE>(bytes[i])) && i + 1 < list.Length()) {
-      ++i;
-    }
+  for (int i = 0; i < list.Length(); i += KxCharLength(list, i)) {
+    if (bytes[i] == '|') bytes[i] = 0;
   }
   return list;
 }

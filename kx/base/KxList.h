@@ -1,5 +1,4 @@
-#ifndef KX_BASE_KXLIST_H
-#define KX_BASE_KXLIST_H
+#pragma once
 
 #include <new>
 
@@ -161,5 +160,3 @@ private:
     }
   }
 };
-
-#endif

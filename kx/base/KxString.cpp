@@ -1,5 +1,7 @@
 #include "kx/base/KxString.h"
 
+#include <windows.h>
+
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -499,4 +501,34 @@ int KxStringList::IndexOf(const KxString& text) const {
     if (node->value == text) return index;
   }
   return -1;
+}
+
+// ---- Double-byte text
+
+bool KxIsLeadByte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; }
+
+int KxCharLength(const KxString& text, int pos) {
+  if (pos < 0 || pos >= text.Length()) return 0;
+  return KxIsLeadByte(text.At(pos)) && pos + 1 < text.Length() ? 2 : 1;
+}
+
+bool KxIsInsideChar(const KxString& text, int pos) {
+  if (pos <= 0 || pos >= text.Length()) return false;
+  int i = 0;
+  while (i < pos) i += KxCharLength(text, i);
+  return i != pos;
+}
+
+int KxPrevCharPos(const KxString& text, int pos) {
+  if (pos > text.Length()) pos = text.Length();
+  int previous = 0;
+  for (int i = 0; i < pos; i += KxCharLength(text, i)) previous = i;
+  return previous;
+}
+
+int KxNextCharPos(const KxString& text, int pos) {
+  if (pos < 0) return 0;
+  int i = 0;
+  while (i <= pos && i < text.Length()) i += KxCharLength(text, i);
+  return i < text.Length() ? i : text.Length();
 }

@@ -1,5 +1,4 @@
-#ifndef KX_BASE_KXSTRING_H
-#define KX_BASE_KXSTRING_H
+#pragma once
 
 #include "kx/base/KxList.h"
 
@@ -137,4 +136,19 @@ public:
   bool Contains(const KxString& text) const { return IndexOf(text) >= 0; }
 };
 
-#endif
+// ---- Double-byte text
+// Texts and file names are in the system's ANSI code page, GBK (936) where Velix runs: a
+// lead byte and the byte after it are one character, and that second byte may be 0x5C
+// ('\\'), a letter or a digit. A walk that looks for such a byte steps by characters.
+
+// True when c starts a two-byte character of the code page.
+bool KxIsLeadByte(char c);
+// Bytes of the character that starts at pos: 2 for a lead byte with a byte after it,
+// 1 otherwise, 0 at or past the end.
+int KxCharLength(const KxString& text, int pos);
+// True when pos stands between the two bytes of one character. The text is read from
+// its start, so a second byte below 0x80 (GBK allows 0x40 to 0x7E) is recognised too.
+bool KxIsInsideChar(const KxString& text, int pos);
+// The character boundary before pos (0 at the start) and after pos (the length at the end).
+int KxPrevCharPos(const KxString& text, int pos);
+int KxNextCharPos(const KxString& text, int pos);

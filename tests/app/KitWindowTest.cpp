@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "launcher/CommandMenu.h"
+#include "net/KxAdapters.h"
 #include "sysact/DesktopManager.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
@@ -89,7 +90,7 @@ protected:
     // Seen this machine before: no first use, no Run value.
     ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
     CreateMissingTables();
-    CheckFirstUse();
+    CheckFirstUse(FirstAdapterAddress());
   }
   void TearDown() override {
     if (process) {

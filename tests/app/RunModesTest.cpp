@@ -7,6 +7,7 @@
 #include "app/KxAutostart.h"
 #include "app/KxRegistry.h"
 #include "kx/base/KxFile.h"
+#include "net/KxAdapters.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
@@ -30,7 +31,7 @@ protected:
     // not on a first use and leaves the Run key alone.
     ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
     CreateMissingTables();
-    CheckFirstUse();
+    CheckFirstUse(FirstAdapterAddress());
     ASSERT_TRUE(TheDb.Close());
   }
 

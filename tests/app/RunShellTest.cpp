@@ -1,14 +1,83 @@
-// The resident run's shell keeps the update panel and the plug-in list it made for the kit
-// window, and lets go of them when the kit window deletes them before the shell ends.
+// The run's router: every command id reaches its action, with the shut-down calls and the
+// windows the router would open replaced by recorders. And what the run's shell made for the
+// kit window: the update panel and the plug-in list, which it lets go of when the kit
+// window deletes them before the shell ends.
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "app/RunShell.h"
 #include "kx/KxForm.h"
 #include "plugin/KxListPlugin.h"
+#include "sysact/DesktopManager.h"
+#include "sysact/Shutdown.h"
+#include "tests/support/GuiTestUtil.h"
+#include "tests/support/RecordingShell.h"
 #include "update/UpdateEntry.h"
 
 namespace {
+
+std::string actions;
+
+BOOL WINAPI RecordExit(UINT flags, DWORD) {
+  actions += "exit:" + std::to_string(flags) + " ";
+  return TRUE;
+}
+bool RecordDialog() {
+  actions += "dialog ";
+  return true;
+}
+const ShutdownCalls kRecorders = {RecordExit, RecordDialog};
+
+class Routing : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
+  void SetUp() override {
+    shell.routeForReal = true;
+    SetShutdownCalls(&kRecorders);
+    actions.clear();
+  }
+  void TearDown() override { SetShutdownCalls(nullptr); }
+
+  RecordingShellOf<RunShell> shell{actions};
+};
+
+}  // namespace
+
+TEST_F(Routing, EveryIdReachesItsAction) {
+  const struct {
+    int id;
+    const char* actions;
+  } cases[] = {
+      {200, "exit:2 "}, {201, "dialog "}, {202, "exit:8 "}, {140, "options "},
+      {180, "noteManager "}, {181, "allNotes "}, {182, "newNote "}, {1012, "plugin:12 "},
+      {1000, "plugin:0 "}, {130, "maintenance "}, {170, "exit "}, {0, ""}, {301, ""},
+      {299, ""}, {408, ""}, {999, ""},
+      // Without a kit window or a desktop manager these do nothing at all.
+      {90, ""}, {91, ""}, {92, ""}, {401, ""},
+  };
+  for (const auto& c : cases) {
+    actions.clear();
+    shell.RouteCommand(c.id);
+    EXPECT_EQ(c.actions, actions) << c.id;
+  }
+}
+
+TEST_F(Routing, DesktopCommandsSwitch) {
+  KxForm other(nullptr, "another program", KxRect{100, 100, 200, 100}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  PumpFor(50);
+  ASSERT_TRUE(other.IsVisible());
+  DesktopManager desktops;
+  TheDesktops = &desktops;
+  shell.RouteCommand(403);
+  EXPECT_EQ(3, desktops.CurrentDesktop());
+  EXPECT_FALSE(other.IsVisible());
+  shell.RouteCommand(400);
+  EXPECT_EQ(0, desktops.CurrentDesktop());
+  EXPECT_TRUE(other.IsVisible());
+  TheDesktops = nullptr;
+}
 
 TEST(RunShell, PluginEntriesReachTheListOfTheKitWindowThatIsThere) {
   KxRegisterCardClass(GetModuleHandleA(NULL));
@@ -36,5 +105,3 @@ TEST(RunShell, PluginEntriesReachTheListOfTheKitWindowThatIsThere) {
     shell.StopDownloads();
   }
 }
-
-}  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/KxAutostart.h"
+#include "net/KxAdapters.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
@@ -23,7 +24,7 @@ protected:
       // Seen this machine before: no first use, no Run value.
       ASSERT_TRUE(TheDb.Open(dirs[i] + "\\Config.db"));
       CreateMissingTables();
-      CheckFirstUse();
+      CheckFirstUse(FirstAdapterAddress());
       ASSERT_TRUE(TheDb.Close());
     }
   }

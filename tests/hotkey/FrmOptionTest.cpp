@@ -159,7 +159,7 @@ protected:
 
   FrmOption* Open() {
     ToggleOptionsForm();
-    FrmOption* w = TheOptionsWindow();
+    FrmOption* w = FindToolWindow<FrmOption>(kOptionsCaption);
     if (w) PumpUntil([&] { return w->IsVisible(); }, 3000);
     return w;
   }

@@ -10,6 +10,7 @@
 #include "store/PluginRecord.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
+#include "VelixVersion.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ protected:
     if (process) CloseHandle(process);
     return code;
   }
-  DWORD Install() { return Run(Dist("velix-1.0-setup.exe"), "/S /D=" + dir); }
+  DWORD Install() { return Run(Dist("velix-" VELIX_VERSION_TEXT "-setup.exe"), "/S /D=" + dir); }
   // In place, so that the caller can wait for it.
   DWORD RunUninstaller(const KxString& args) { return Run(dir + "\\uninstall.exe", args + " _?=" + dir); }
 
@@ -118,7 +119,7 @@ protected:
     EXPECT_TRUE(FileExistsAt(StartMenuLink()));
     EXPECT_EQ("\"" + exe + "\"", UserValue(kRunKey, "velix.exe"));
     EXPECT_EQ("Velix", UserValue(kUninstallKey, "DisplayName"));
-    EXPECT_EQ("1.0", UserValue(kUninstallKey, "DisplayVersion"));
+    EXPECT_EQ(VELIX_VERSION_TEXT, UserValue(kUninstallKey, "DisplayVersion"));
     EXPECT_EQ("\"" + dir + "\\uninstall.exe\"", UserValue(kUninstallKey, "UninstallString"));
   }
   void ExpectUninstalled() {

@@ -1,7 +1,6 @@
 // The command menu built from real module and plug-in rows, the drive labels by drive
-// type, the routing of every command id to its action (the shut-down calls and the
-// program's shell replaced by recorders), the order of the exit, and the menu
-// shown for real and driven by keys.
+// type, the order of the exit (the program's shell replaced by a recorder), and the menu
+// shown for real and driven by keys, its choice handed to the shell.
 
 #include <gtest/gtest.h>
 
@@ -18,7 +17,6 @@
 #include "store/PluginRecord.h"
 #include "store/Schema.h"
 #include "sysact/DesktopManager.h"
-#include "sysact/Shutdown.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/MenuDriver.h"
 #include "tests/support/RecordingShell.h"
@@ -60,16 +58,6 @@ UINT TypeUnderTest(const char* root) {
   return queriedType;
 }
 
-BOOL WINAPI RecordExit(UINT flags, DWORD) {
-  actions += "exit:" + std::to_string(flags) + " ";
-  return TRUE;
-}
-bool RecordDialog() {
-  actions += "dialog ";
-  return true;
-}
-const ShutdownCalls kRecorders = {RecordExit, RecordDialog};
-
 // The Explorer sub-menu's drive items of this machine, every drive fixed.
 std::string DriveItems() {
   std::string text;
@@ -99,13 +87,11 @@ protected:
     CreateMissingTables();
     shell.reset(new RecordingShell(actions));
     shell->driveType = AllFixed;
-    SetShutdownCalls(&kRecorders);
     actions.clear();
   }
   void TearDown() override {
     delete kit;
     shell.reset();
-    SetShutdownCalls(nullptr);
     PumpFor(20);
     TheDb.Close();
     RemoveTree(dir);
@@ -180,47 +166,21 @@ TEST_F(CommandMenu, DriveLabelsByType) {
   EXPECT_EQ("K:\\", queriedRoot);
 }
 
-TEST_F(CommandMenu, RoutesEveryIdToItsAction) {
-  const struct {
-    int id;
-    const char* actions;
-  } cases[] = {
-      {200, "exit:2 "}, {201, "dialog "}, {202, "exit:8 "}, {140, "options "},
-      {180, "noteManager "}, {181, "allNotes "}, {182, "newNote "}, {1012, "plugin:12 "},
-      {1000, "plugin:0 "}, {130, "maintenance "}, {0, ""}, {301, ""}, {299, ""}, {408, ""},
-      {999, ""},
-  };
-  for (const auto& c : cases) {
-    actions.clear();
-    RouteCommand(c.id);
-    EXPECT_EQ(c.actions, actions) << c.id;
-  }
-
-  // Without a kit window, a desktop manager or the program's shell nothing happens at all.
-  shell.reset();
-  for (int id : {90, 91, 92, 140, 180, 401, 1005}) RouteCommand(id);
-}
-
-TEST_F(CommandMenu, DesktopCommandsSwitchAndTheMenuMarksTheCurrentDesktop) {
-  KxForm other(nullptr, "another program", KxRect{100, 100, 200, 100}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
-  PumpFor(50);
+TEST_F(CommandMenu, TheMenuMarksTheCurrentDesktop) {
   DesktopManager desktops;
   TheDesktops = &desktops;
-  RouteCommand(403);
-  EXPECT_EQ(3, desktops.CurrentDesktop());
-  EXPECT_FALSE(other.IsVisible());
+  desktops.SwitchDesktop(3);
   KxPopMenu menu;
   BuildCommandMenu(menu, false, true);
   EXPECT_EQ(0u, Describe(menu).find("90:显示Velibox - 140:设置... - [虚拟桌面: 400:桌面1 401:桌面2 "
                                     "402:桌面3 403:桌面4* 404:桌面5"));
-  RouteCommand(400);
-  EXPECT_TRUE(other.IsVisible());
+  desktops.SwitchDesktop(0);
   TheDesktops = nullptr;
 }
 
 TEST_F(CommandMenu, ExitStopsTheWindowsFirstAndThenRequestsTheQuit) {
   KxApp app(GetModuleHandleA(NULL), "");
-  RouteCommand(170);
+  ExitApplication();
   EXPECT_EQ("stop toolWindows notes ", actions);
   EXPECT_TRUE(app.quitRequested);
   MSG msg;
@@ -248,8 +208,7 @@ TEST_F(CommandMenu, ChoicesByKeysOnTheRealMenu) {
                       Tap(VK_DOWN);
                       Tap(VK_RETURN);
                     });
-  EXPECT_EQ(1, desktops.CurrentDesktop()) << "desktop 2 was chosen";
-  desktops.SwitchDesktop(0);
+  EXPECT_EQ("route:401 ", actions) << "desktop 2 was chosen";
   TheDesktops = nullptr;
 
   ASSERT_GT(main.width, 20);
@@ -269,7 +228,7 @@ TEST_F(CommandMenu, ChoicesByKeysOnTheRealMenu) {
                       Tap(VK_RIGHT);
                       if (menudriver::WaitForMenus(2)) Tap(VK_RETURN);
                     });
-  EXPECT_EQ("exit:2 ", actions) << "restart, through the seam";
+  EXPECT_EQ("route:401 route:200 ", actions) << "then restart";
 }
 
 }  // namespace

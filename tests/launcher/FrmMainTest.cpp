@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/SingleRun.h"
+#include "app/KxApp.h"
 #include "kx/KxImageBox.h"
 #include "kx/KxLabel.h"
 #include "kx/KxMenu.h"

@@ -120,7 +120,7 @@ protected:
 
 TEST_F(MaintenanceWindow, FrameLayoutButtonsAndAScreenshot) {
   ToggleMaintenanceForm();
-  FrmMenu* w = TheMaintenanceWindow();
+  FrmMenu* w = FindToolWindow<FrmMenu>(kMaintenanceCaption);
   ASSERT_NE(nullptr, w);
   ASSERT_TRUE(PumpUntil([&] { return w->IsVisible(); }, 3000));
   LONG style = GetWindowLongA(w->hwnd, GWL_STYLE);
@@ -167,7 +167,7 @@ TEST_F(MaintenanceWindow, FrameLayoutButtonsAndAScreenshot) {
   Click(w->closeButton->hwnd);
   EXPECT_FALSE(w->IsVisible()) << "closing hides";
   EXPECT_TRUE(IsWindow(w->hwnd));
-  EXPECT_EQ(w, TheMaintenanceWindow());
+  EXPECT_EQ(w, FindToolWindow<FrmMenu>(kMaintenanceCaption));
 }
 
 TEST_F(MaintenanceWindow, OneWindowPerRunOpenedByEveryPathWithoutReloading) {
@@ -177,7 +177,7 @@ TEST_F(MaintenanceWindow, OneWindowPerRunOpenedByEveryPathWithoutReloading) {
     menudriver::Tap(VK_RETURN);
   };
   menudriver::Drive([&] { ShowLauncherMenu(&owner); }, chooseMaintenance);
-  FrmMenu* w = TheMaintenanceWindow();
+  FrmMenu* w = FindToolWindow<FrmMenu>(kMaintenanceCaption);
   ASSERT_NE(nullptr, w);
   EXPECT_TRUE(PumpUntil([&] { return w->IsVisible(); }, 3000)) << "the launcher menu's item opens it";
   HWND first = w->hwnd;
@@ -185,18 +185,18 @@ TEST_F(MaintenanceWindow, OneWindowPerRunOpenedByEveryPathWithoutReloading) {
 
   // A row written behind the window's back shows only in a window built afresh.
   ASSERT_TRUE(TheDb.Exec("insert into KX_SOFT (S_ID,S_ORDERID,S_PID,S_FLAG) values (9,4,0,4)"));
-  RouteCommand(kModuleMenuManage);
-  EXPECT_TRUE(PumpUntil([&] { return !w->IsVisible(); }, 3000)) << "command 130 closes it";
-  RouteCommand(kModuleMenuManage);
+  ToggleMaintenanceForm();
+  EXPECT_TRUE(PumpUntil([&] { return !w->IsVisible(); }, 3000)) << "the toggle closes it";
+  ToggleMaintenanceForm();
   EXPECT_TRUE(PumpUntil([&] { return w->IsVisible(); }, 3000)) << "and opens it again";
   menudriver::Drive([&] { ShowLauncherMenu(&owner); }, chooseMaintenance);
   EXPECT_TRUE(PumpUntil([&] { return !w->IsVisible(); }, 3000));
-  EXPECT_EQ(w, TheMaintenanceWindow());
+  EXPECT_EQ(w, FindToolWindow<FrmMenu>(kMaintenanceCaption));
   EXPECT_EQ(first, w->hwnd);
   EXPECT_EQ(items, w->tree.rootHandle.ChildCount());
   EXPECT_EQ(1, TopLevelCount());
 
-  RouteCommand(kModuleExit);  // closes the tool windows, then asks the loop to end
-  EXPECT_EQ(nullptr, TheMaintenanceWindow());
+  ExitApplication();  // closes the tool windows, then asks the loop to end
+  EXPECT_EQ(nullptr, FindToolWindow<FrmMenu>(kMaintenanceCaption));
   EXPECT_FALSE(IsWindow(first));
 }

@@ -254,7 +254,7 @@ TEST_F(LauncherMenu, TheMaintenanceItemTogglesTheShellsMaintenanceWindow) {
     Tap(VK_RETURN);
   };
   ShowDriven(form, chooseMaintenance);  // no shell installed: nothing happens
-  EXPECT_EQ(nullptr, TheMaintenanceWindow());
+  EXPECT_EQ(nullptr, FindToolWindow<FrmMenu>(kMaintenanceCaption));
   std::string actions;
   RecordingShell shell(actions);
   ShowDriven(form, chooseMaintenance);

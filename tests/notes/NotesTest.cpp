@@ -14,6 +14,7 @@
 #include "kx/base/KxModal.h"
 #include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
+#include "notes/NoteWindowList.h"
 #include "notes/NotePlacement.h"
 #include "store/DataDirectory.h"
 #include "store/KxDb.h"
@@ -99,8 +100,9 @@ protected:
   static int Int(int id, const char* column) {
     return TheDb.SelectInt("KX_NOTE", column, "N_ID=" + KxString::FromInt(id));
   }
+  static FrmNoteManage* Manager() { return FindToolWindow<FrmNoteManage>(kNoteManagerCaption); }
   static KxString Cell(int row, int col) {
-    KxGridCardRow* r = TheNoteManager()->table->RowAt(row);
+    KxGridCardRow* r = Manager()->table->RowAt(row);
     return r ? r->items.At(col) ? (*r->items.At(col))->text : KxString() : KxString();
   }
 
@@ -122,9 +124,9 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   EXPECT_TRUE(b->topmost);
 
   ToggleNoteManagerForm();
-  ASSERT_NE(nullptr, TheNoteManager());
-  EXPECT_TRUE(IsWindowVisible(TheNoteManager()->hwnd));
-  ASSERT_EQ(2, TheNoteManager()->table->RowCount());
+  ASSERT_NE(nullptr, Manager());
+  EXPECT_TRUE(IsWindowVisible(Manager()->hwnd));
+  ASSERT_EQ(2, Manager()->table->RowCount());
   EXPECT_EQ("2", Cell(1, 0));
   EXPECT_EQ("否", Cell(1, 1)) << "hidden at start-up";
   EXPECT_EQ("是", Cell(1, 2));
@@ -172,7 +174,7 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   EXPECT_EQ(from.left + 12, to.left);
   EXPECT_EQ(from.top + 10, to.top);
   EXPECT_TRUE(PumpUntil([&] { return clone->IsEditing(); }, 2000));
-  ASSERT_EQ(3, TheNoteManager()->table->RowCount());
+  ASSERT_EQ(3, Manager()->table->RowCount());
   EXPECT_EQ(KxString::FromInt(clone->noteId), Cell(2, 0));
 
   // Editing the hidden first note from its row shows it; its whole text cleared is written
@@ -189,7 +191,7 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   EXPECT_FALSE(IsWindowVisible(deletedWindow));
   EXPECT_EQ(nullptr, TheNoteWindows.Find(second)) << "a deleted note is skipped by lookups";
   EXPECT_EQ(0, TheDb.Count("KX_NOTE", "N_ID=" + KxString::FromInt(second)));
-  EXPECT_EQ(2, TheNoteManager()->table->RowCount());
+  EXPECT_EQ(2, Manager()->table->RowCount());
   TheNoteWindows.ShowAllNotes();
   EXPECT_FALSE(IsWindowVisible(deletedWindow)) << "show all skips the deleted note";
   {
@@ -202,9 +204,9 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
 
   // A release on a note selects its row; a real double click on a row edits its note.
   a->OnLButtonUp(0, POINT{0, 0});
-  EXPECT_EQ(0, TheNoteManager()->table->curRow);
-  POINT row = {60, TheNoteManager()->table->HeadHeight() + 10};
-  ClientToScreen(TheNoteManager()->table->hwnd, &row);
+  EXPECT_EQ(0, Manager()->table->curRow);
+  POINT row = {60, Manager()->table->HeadHeight() + 10};
+  ClientToScreen(Manager()->table->hwnd, &row);
   PumpFor(GetDoubleClickTime() + 50);
   MovePointerTo(row.x, row.y);
   PressLeft();
@@ -214,12 +216,19 @@ TEST_F(Notes, EveryOperationKeepsStoreWindowAndManagerInStep) {
   EXPECT_TRUE(PumpUntil([&] { return a->IsEditing(); }, 2000));
 
   // The close box only hides; the next toggle shows the same rows.
-  PostMessageA(TheNoteManager()->hwnd, WM_CLOSE, 0, 0);
+  PostMessageA(Manager()->hwnd, WM_CLOSE, 0, 0);
   PumpFor(100);
-  EXPECT_FALSE(IsWindowVisible(TheNoteManager()->hwnd));
+  EXPECT_FALSE(IsWindowVisible(Manager()->hwnd));
   ToggleNoteManagerForm();
-  EXPECT_TRUE(IsWindowVisible(TheNoteManager()->hwnd));
-  EXPECT_EQ(2, TheNoteManager()->table->RowCount());
+  EXPECT_TRUE(IsWindowVisible(Manager()->hwnd));
+  EXPECT_EQ(2, Manager()->table->RowCount());
+
+  // Destroyed, the manager hears of no more changes; the next one reads them from the store.
+  DestroyNoteManagerForm();
+  EXPECT_EQ(nullptr, Manager());
+  TheNoteWindows.HideNote(first);
+  ToggleNoteManagerForm();
+  EXPECT_EQ("否", Cell(0, 1));
 }
 
 // A write that fails is said, and the note shows what is stored; a text that could not be
@@ -363,7 +372,7 @@ TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
 
   ToggleNoteManagerForm();
   PumpFor(200);
-  SaveBmp(CaptureWindow(TheNoteManager()->hwnd), TestBinDir() + "\\note-manager.bmp");
+  SaveBmp(CaptureWindow(Manager()->hwnd), TestBinDir() + "\\note-manager.bmp");
 }
 
 // The note menu by keys: its items as the note's state makes them, and what each does.

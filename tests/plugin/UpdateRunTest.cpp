@@ -14,6 +14,7 @@
 #include "kx/KxTaskBar.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxTime.h"
+#include "net/KxAdapters.h"
 #include "store/Backup.h"
 #include "store/KxDb.h"
 #include "store/Schema.h"
@@ -76,7 +77,7 @@ protected:
     ASSERT_TRUE(WriteFileBytes(dir + "\\config.ini", "[0]\r\nSITEURL=http://127.0.0.1\r\n"));
     ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
     CreateMissingTables();
-    CheckFirstUse();
+    CheckFirstUse(FirstAdapterAddress());
     RemoveFile(ServerDir() + "\\www\\soft\\info.xml");
     RemoveFile(ServerDir() + "\\www\\soft\\info.xml.minisig");
     RemoveFile(ServerDir() + "\\www\\soft\\velix.vlx");

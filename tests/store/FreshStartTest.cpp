@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "net/KxAdapters.h"
 #include "store/Backup.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
@@ -126,7 +127,7 @@ TEST_F(FreshStart, FirstStartLeavesExactlyTheFormatAndTheSecondAddsNothing) {
   WriteRunValue("velix.exe", RunValue{});
   RunOnce();
   const std::vector<std::string> sys = {
-      "1|1|数据库版本", "4|" + std::string(MachineIdentity().CStr()) + "|是否首次使用"};
+      "1|1|数据库版本", "4|" + std::string(FirstAdapterAddress().CStr()) + "|是否首次使用"};
   for (int start = 1; start <= 2; ++start) {
     SCOPED_TRACE(start == 1 ? "after the first start" : "after the second start");
     KxDb file;

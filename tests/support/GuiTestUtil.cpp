@@ -203,6 +203,14 @@ POINT CentreOf(HWND hwnd) {
   return p;
 }
 
+HWND ThreadWindow(const char* className, const char* caption) {
+  for (HWND w = FindWindowExA(NULL, NULL, className, caption); w;
+       w = FindWindowExA(NULL, w, className, caption)) {
+    if (GetWindowThreadProcessId(w, NULL) == GetCurrentThreadId()) return w;
+  }
+  return NULL;
+}
+
 namespace {
 
 void SendKey(WORD vk, WORD scan, DWORD flags) {

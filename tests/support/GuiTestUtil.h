@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "kx/KxCard.h"
 #include "kx/base/KxString.h"
 
 // Dispatches the thread's messages for about ms milliseconds.
@@ -58,6 +59,16 @@ std::thread WindowThread(std::function<void()> body);
 std::vector<HWND> NoteWindowsOf(DWORD pid);
 // The centre of a window in screen coordinates.
 POINT CentreOf(HWND hwnd);
+// The top-level window of this thread with this class and caption, shown or hidden; NULL
+// when there is none.
+HWND ThreadWindow(const char* className, const char* caption);
+// The open tool window of ours (a toolkit window of this thread) with this caption, as its
+// toolkit object; nullptr when there is none, never made or destroyed.
+template <class Form>
+Form* FindToolWindow(const char* caption) {
+  HWND hwnd = ThreadWindow(kKxCardClassName, caption);
+  return hwnd ? static_cast<Form*>(KxCardRegistry::Find(hwnd)) : nullptr;
+}
 
 // Keyboard input with real events (SendInput) to the window that has the focus; each
 // call pumps messages briefly afterwards, as the pointer helpers do.

@@ -3,17 +3,27 @@
 // test's actions ("route:91 ", "options ", "plugin:7 ", ...; the exit's closing of windows
 // says "(late)" once the quit was already requested), and the questions get the answers
 // the test gives. Installed for the life of the object.
+//
+// RecordingShellOf<RunShell> with routeForReal set routes commands through the run's own
+// router instead, so that only where they end is recorded.
 
 #include <string>
 
 #include "app/KxApp.h"
 #include "app/ProgramShell.h"
 
-class RecordingShell : public ProgramShell {
+template <class Base>
+class RecordingShellOf : public Base {
 public:
-  explicit RecordingShell(std::string& actions) : actions(actions), installed(*this) {}
+  explicit RecordingShellOf(std::string& actions) : actions(actions), installed(*this) {}
 
-  void RouteCommand(int id) override { actions += "route:" + std::to_string(id) + " "; }
+  void RouteCommand(int id) override {
+    if (routeForReal) {
+      Base::RouteCommand(id);
+    } else {
+      actions += "route:" + std::to_string(id) + " ";
+    }
+  }
   void ToggleToolWindow(ToolWindow kind) override {
     actions += kind == ToolWindow::maintenance ? "maintenance "
                : kind == ToolWindow::options   ? "options "
@@ -26,10 +36,11 @@ public:
   void StopDownloads() override { actions += "stop "; }
   void DestroyToolWindows() override { actions += Late() ? "toolWindows(late) " : "toolWindows "; }
   void DestroyNotes() override { actions += Late() ? "notes(late) " : "notes "; }
-  UINT DriveType(const char* root) override { return driveType ? driveType(root) : ProgramShell::DriveType(root); }
+  UINT DriveType(const char* root) override { return driveType ? driveType(root) : Base::DriveType(root); }
   KxString IdentifyProgram() override { return identifyProgram; }
 
   std::string& actions;
+  bool routeForReal = false;
   UINT (*driveType)(const char* root) = nullptr;
   KxString identifyProgram;
 
@@ -37,3 +48,5 @@ private:
   static bool Late() { return TheApp && TheApp->quitRequested; }
   ShellScope installed;
 };
+
+using RecordingShell = RecordingShellOf<ProgramShell>;

@@ -36,6 +36,7 @@
 #include "kx/base/KxFile.h"
 #include "kx/base/KxString.h"
 #include "launcher/CommandMenu.h"
+#include "net/KxAdapters.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
@@ -49,7 +50,7 @@ const UINT kTrayMessage = 2024;
 const int kPatienceMs = 10000;
 // velix is left this long before a sample, so that what a step started has finished.
 const int kSettleMs = 500;
-// Growth below these counts as flat; see the README's soak bench section for why.
+// Growth below these counts as flat; see the soak bench section of docs/building.md for why.
 const double kMemoryToleranceKb = 512;
 const long kCountTolerance = 2;
 
@@ -414,7 +415,7 @@ bool Verdict(const Sample& base, const Sample& last, const Known& known) {
 bool MakeStore(const std::string& folder) {
   if (!TheDb.Open((folder + "\\Config.db").c_str())) return false;
   CreateMissingTables();
-  CheckFirstUse();
+  CheckFirstUse(FirstAdapterAddress());
   bool ok = SaveModuleRow(kModuleShutDown, 0, false, false, "off");
   TheDb.Close();
   return ok;

@@ -24,6 +24,7 @@
 
 #include "kx/base/KxFile.h"
 #include "kx/base/KxString.h"
+#include "net/KxAdapters.h"
 #include "store/KxDb.h"
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
@@ -91,7 +92,7 @@ bool MakeStore(const std::string& folder) {
   KxString path = (folder + "\\Config.db").c_str();
   if (!TheDb.Open(path)) return Fail("cannot create Config.db");
   CreateMissingTables();
-  CheckFirstUse();
+  CheckFirstUse(FirstAdapterAddress());
   KxString blob = SampleIconBlob();
   if (blob.IsEmpty()) return Fail("cannot make the sample icon");
   TheDb.Begin();

@@ -1,0 +1,282 @@
+#include "notes/NoteWindowList.h"
+
+#include "app/KxDialogs.h"
+#include "kx/base/KxModal.h"
+#include "store/DataDirectory.h"
+
+NoteWindowList TheNoteWindows;
+
+namespace {
+
+// A new note: its size and text, and where it stands from the cursor, not at the left edge.
+const int kNewNoteWidth = 80;
+const int kNewNoteHeight = 20;
+const char kNewNoteText[] = "        ";
+const int kNewNoteLeftOfCursor = 120;
+const int kNewNoteAboveCursor = 20;
+const int kNewNoteMinLeft = 8;
+// A clone stands this far right of and below its source.
+const int kCloneOffsetX = 12;
+const int kCloneOffsetY = 10;
+// Beside the data file: the texts the end of a run could not store.
+const char kUnsavedSuffix[] = ".unsaved-notes.txt";
+const char kChangeNotStored[] =
+    "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
+// How soon, and then how often while a modal run goes on, deleted notes' windows are freed.
+const UINT kReleaseDelayMs = 100;
+
+// bytes at the end of path (made when missing), on the disk before this returns.
+bool AppendFileBytes(const KxString& path, const KxString& bytes) {
+  HANDLE file = CreateFileA(path.CStr(), FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(file, bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, NULL) &&
+            written == static_cast<DWORD>(bytes.Length()) && FlushFileBuffers(file);
+  CloseHandle(file);
+  return ok;
+}
+
+NoteRecord NewRecordAt(int left, int top, int w, int h, const KxString& text) {
+  NoteRecord record;
+  record.left = left;
+  record.top = top;
+  record.width = w;
+  record.height = h;
+  record.text = text;
+  record.visible = true;
+  return record;
+}
+
+VOID CALLBACK ReleaseDeletedNotes(HWND, UINT, UINT_PTR, DWORD) { TheNoteWindows.ReleaseDeleted(); }
+
+}  // namespace
+
+FrmNotePage* NoteWindowList::Find(int id) const {
+  for (FrmNotePage* page : windows) {
+    if (!page->deleted && page->noteId == id) return page;
+  }
+  return nullptr;
+}
+
+FrmNotePage* NoteWindowList::OpenWindow(const NoteRecord& record) {
+  FrmNotePage* page = new FrmNotePage(*this, record);
+  if (!page->hwnd || !page->textBox || !page->textBox->hwnd) {
+    delete page;
+    return nullptr;
+  }
+  windows.Add(page);
+  return page;
+}
+
+void NoteWindowList::LoadAll() {
+  if (windows.Count() > 0) return;
+  NoteList records;
+  LoadNotes(records);
+  for (auto& item : records) {
+    FrmNotePage* page = OpenWindow(item);
+    if (page && item.visible) page->ShowPlaced();
+  }
+}
+
+void NoteWindowList::AddNewNote(NoteRecord& record) {
+  if (!InsertNote(record)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
+  // The row starts without a text; the note's first text is stored with it, or tried
+  // again until it is.
+  bool texted = SetNoteText(record.id, record.text);
+  FrmNotePage* page = OpenWindow(record);
+  if (!page) return;  // the row stays and comes back with the next start
+  if (!texted) page->StoreTextLater();
+  page->ShowPlaced();
+  page->BeginEditSoon();
+  if (rows) rows->AddRow(record);
+}
+
+void NoteWindowList::NewNote() {
+  POINT cursor = {0, 0};
+  GetCursorPos(&cursor);
+  int left = cursor.x - kNewNoteLeftOfCursor;
+  if (left <= kNewNoteMinLeft) left = kNewNoteMinLeft;
+  NoteRecord record = NewRecordAt(left, cursor.y - kNewNoteAboveCursor, kNewNoteWidth,
+                                  kNewNoteHeight, kNewNoteText);
+  AddNewNote(record);
+}
+
+void NoteWindowList::CloneNote(int id) {
+  FrmNotePage* source = Find(id);
+  if (!source) return;
+  RECT r = source->WindowRect();
+  NoteRecord record = NewRecordAt(r.left + kCloneOffsetX, r.top + kCloneOffsetY, r.right - r.left,
+                                  r.bottom - r.top, source->textBox->GetText());
+  AddNewNote(record);
+}
+
+void NoteWindowList::EditNote(int id) {
+  FrmNotePage* page = Find(id);
+  if (!page) return;
+  // From the manager's row of a hidden note: typing into an unseen window helps nobody.
+  if (!page->IsVisible()) ShowNote(id);
+  page->BeginEdit();
+}
+
+void NoteWindowList::DeleteNote(int id) {
+  FrmNotePage* page = Find(id);
+  if (!page) return;
+  page->EndEdit();
+  if (!::DeleteNote(id)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
+  ShowWindow(page->hwnd, SW_HIDE);
+  page->deleted = true;
+  if (rows) rows->RemoveRow(id);
+  ReleaseDeletedSoon();
+}
+
+void NoteWindowList::ReleaseDeletedSoon() {
+  if (!releaseTimer) releaseTimer = SetTimer(NULL, 0, kReleaseDelayMs, ReleaseDeletedNotes);
+}
+
+void NoteWindowList::ReleaseDeleted() {
+  // A menu or box of a note may still run (and own a window the note's destruction would
+  // take with it): the timer comes again once every modal run has returned.
+  if (KxModalDepth() > 0) return;
+  if (releaseTimer) KillTimer(NULL, releaseTimer);
+  releaseTimer = 0;
+  auto* n = windows.Head();
+  while (n) {
+    auto* next = n->next;
+    if (n->value->deleted) {
+      FrmNotePage* page = n->value;
+      windows.Remove(n);
+      delete page;
+    }
+    n = next;
+  }
+}
+
+void NoteWindowList::HideNote(int id) {
+  FrmNotePage* page = Find(id);
+  if (!page || !page->IsVisible()) return;
+  page->EndEdit();
+  if (!SetNoteShown(id, false)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
+  ShowWindow(page->hwnd, SW_HIDE);
+  if (rows) rows->SetShownCell(id, false);
+}
+
+void NoteWindowList::ShowNote(int id) {
+  FrmNotePage* page = Find(id);
+  if (!page) return;
+  if (!SetNoteShown(id, true)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
+  page->ShowPlaced();
+  if (rows) rows->SetShownCell(id, true);
+}
+
+void NoteWindowList::HideAllNotes() {
+  if (!HideAllNotesInStore()) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
+  for (FrmNotePage* page : windows) {
+    if (page->IsVisible()) {
+      page->EndEdit();
+      ShowWindow(page->hwnd, SW_HIDE);
+    }
+  }
+  if (rows) rows->SetAllShownCells(false);
+}
+
+void NoteWindowList::ShowAllNotes() {
+  if (!ShowAllNotesInStore()) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
+  for (FrmNotePage* page : windows) {
+    if (!page->deleted && !page->IsVisible()) page->ShowPlaced();
+  }
+  if (rows) rows->SetAllShownCells(true);
+}
+
+void NoteWindowList::SetTopmost(int id, bool on) {
+  FrmNotePage* page = Find(id);
+  if (!page) return;
+  if (!SetNoteTopmost(id, on)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
+  page->topmost = on;
+  // A hidden note stays hidden: its row and N_SHOW say so.
+  if (page->IsVisible()) {
+    page->ShowPlaced();
+  } else {
+    page->ApplyZOrder();
+  }
+  if (rows) rows->SetTopmostCell(id, on);
+}
+
+bool NoteWindowList::IsShown(int id) const {
+  FrmNotePage* page = Find(id);
+  return page && page->IsVisible();
+}
+
+bool NoteWindowList::IsTopmost(int id) const {
+  FrmNotePage* page = Find(id);
+  return page && page->topmost;
+}
+
+void NoteWindowList::ShowNoteMenu(int id, KxControl* owner) {
+  FrmNotePage* page = Find(id);
+  if (!page || !owner) return;
+  switch (page->ChooseFromMenu(owner)) {
+    case NoteMenuChoice::kHide: HideNote(id); break;
+    case NoteMenuChoice::kShow: ShowNote(id); break;
+    case NoteMenuChoice::kHideAll: HideAllNotes(); break;
+    case NoteMenuChoice::kShowAll: ShowAllNotes(); break;
+    case NoteMenuChoice::kClone: CloneNote(id); break;
+    case NoteMenuChoice::kEdit: EditNote(id); break;
+    case NoteMenuChoice::kDelete: DeleteNote(id); break;
+    case NoteMenuChoice::kPin: SetTopmost(id, true); break;
+    case NoteMenuChoice::kUnpin: SetTopmost(id, false); break;
+    case NoteMenuChoice::kNone: break;
+  }
+}
+
+void NoteWindowList::EditAsked(FrmNotePage& page) { EditNote(page.noteId); }
+
+void NoteWindowList::MenuAsked(FrmNotePage& page) { ShowNoteMenu(page.noteId, &page); }
+
+void NoteWindowList::Released(FrmNotePage& page) {
+  if (rows) rows->SelectRow(page.noteId);
+}
+
+// At the end of the run: a text that still cannot be written goes to a file beside the
+// data file, so that the words are not lost with the window.
+void NoteWindowList::SaveEditedTexts() {
+  KxString unsaved;
+  for (auto* n = windows.Head(); n; n = n->next) {
+    FrmNotePage* page = n->value;
+    if (page->deleted || page->SaveTypedText()) continue;
+    unsaved += "便签 " + KxString::FromInt(page->noteId) + ":\r\n" + page->textBox->GetText() + "\r\n\r\n";
+  }
+  if (!unsaved.IsEmpty()) AppendFileBytes(DbFilePath() + kUnsavedSuffix, unsaved);
+}
+
+void NoteWindowList::DestroyAll() {
+  if (releaseTimer) KillTimer(NULL, releaseTimer);
+  releaseTimer = 0;
+  SaveEditedTexts();
+  while (windows.Count() > 0) {
+    FrmNotePage* page = windows.Head()->value;
+    windows.Remove(windows.Head());
+    delete page;
+  }
+}
