@@ -34,7 +34,7 @@ constexpr int kCommandPowerOff = 202;
 constexpr int kCommandPluginBase = 1000;  // + the plug-in's numeric P_ID
 
 // The tool windows the kit window owns.
-enum class ToolWindow { maintenance, options, noteManager };
+enum class ToolWindow { kMaintenance, kOptions, kNoteManager };
 
 class ProgramShell {
 public:

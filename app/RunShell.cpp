@@ -34,16 +34,16 @@ void RunShell::RouteCommand(int id) {
     case kCommandKitSize:
       if (kit) kit->ToggleKitSize();
       return;
-    case kModuleOption: ToggleToolWindow(ToolWindow::options); return;
+    case kModuleOption: ToggleToolWindow(ToolWindow::kOptions); return;
     case kModuleHelp: ShowHelp(); return;
     case kModuleAbout: ShowAbout(kit); return;
     case kModuleExit: Exit(); return;
-    case kModuleMenuManage: ToggleToolWindow(ToolWindow::maintenance); return;
+    case kModuleMenuManage: ToggleToolWindow(ToolWindow::kMaintenance); return;
     // Reached by hotkeys only: no menu item carries these.
     case kModuleTray: TheTaskBar.Toggle(); return;
     case kModuleLeftMenu: ShowLauncherMenu(kit); return;
     case kModuleRightMenu: ShowCommandMenu(kit); return;
-    case kModuleNote: ToggleToolWindow(ToolWindow::noteManager); return;
+    case kModuleNote: ToggleToolWindow(ToolWindow::kNoteManager); return;
     case kCommandShowAllNotes: ShowAllNotes(); return;
     case kCommandNewNote: NewNote(); return;
     case kModuleShutDown: RestartComputer(); return;
@@ -76,9 +76,9 @@ void RunShell::DispatchHotKey(uint32_t code) {
 
 void RunShell::ToggleToolWindow(ToolWindow kind) {
   switch (kind) {
-    case ToolWindow::maintenance: ToggleMaintenanceForm(); return;
-    case ToolWindow::options: ToggleOptionsForm(); return;
-    case ToolWindow::noteManager: ToggleNoteManagerForm(); return;
+    case ToolWindow::kMaintenance: ToggleMaintenanceForm(); return;
+    case ToolWindow::kOptions: ToggleOptionsForm(); return;
+    case ToolWindow::kNoteManager: ToggleNoteManagerForm(); return;
   }
 }
 

@@ -92,7 +92,7 @@ void ShowLauncherMenu(KxControl* owner) {
   BuildLauncherMenu(menu, list);
   int chosen = menu.Popup(owner, true);
   if (chosen == kMaintenanceCommand) {
-    TheShell().ToggleToolWindow(ToolWindow::maintenance);
+    TheShell().ToggleToolWindow(ToolWindow::kMaintenance);
   } else if (chosen > 0) {
     LaunchShortcut(list, chosen);
   }

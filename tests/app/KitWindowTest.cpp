@@ -80,6 +80,18 @@ DWORD ExplorerWith(const std::wstring& tail) {
   return found;
 }
 
+// Closes an Explorer a test started as a user would. One that is killed instead stays
+// registered with the desktop's list of shell windows under Wine, and every later Explorer
+// on the same folder then only brings that dead window forward and ends at once.
+void CloseExplorer(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+  HWND window = NULL;
+  PumpUntil([&] { return (window = WindowOf(pid, "ExplorerWClass", nullptr)) != NULL; }, 5000);
+  if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+  if (process && WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) TerminateProcess(process, 0);
+  if (process) CloseHandle(process);
+}
+
 class KitRun : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -323,11 +335,7 @@ TEST_F(KitRun, ExplorerOnTheFirstDrive) {
   Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN});
   DWORD explorer = 0;
   EXPECT_TRUE(PumpUntil([&] { return (explorer = ExplorerWith(L" /e,C:")) != 0; }, 10000));
-  if (explorer) {
-    HANDLE started = OpenProcess(PROCESS_TERMINATE, FALSE, explorer);
-    TerminateProcess(started, 0);
-    CloseHandle(started);
-  }
+  if (explorer) CloseExplorer(explorer);
 }
 
 }  // namespace
@@ -427,11 +435,7 @@ TEST_F(KitRun, GlobalHotKeysReachTheirActionsFromAnywhere) {
   PressCombination({VK_CONTROL, VK_SHIFT}, 'D');
   DWORD explorer = 0;
   EXPECT_TRUE(PumpUntil([&] { return (explorer = ExplorerWith(L" /e,D:")) != 0; }, 10000));
-  if (explorer) {
-    HANDLE started = OpenProcess(PROCESS_TERMINATE, FALSE, explorer);
-    TerminateProcess(started, 0);
-    CloseHandle(started);
-  }
+  if (explorer) CloseExplorer(explorer);
   DestroyWindow(ours);
 }
 

@@ -65,7 +65,7 @@ int TopLevelCount() {
 class MaintenanceShell : public ProgramShell {
 public:
   void ToggleToolWindow(ToolWindow kind) override {
-    if (kind == ToolWindow::maintenance) ToggleMaintenanceForm();
+    if (kind == ToolWindow::kMaintenance) ToggleMaintenanceForm();
   }
   void DestroyToolWindows() override { DestroyMaintenanceForm(); }
 };

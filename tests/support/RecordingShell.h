@@ -25,8 +25,8 @@ public:
     }
   }
   void ToggleToolWindow(ToolWindow kind) override {
-    actions += kind == ToolWindow::maintenance ? "maintenance "
-               : kind == ToolWindow::options   ? "options "
+    actions += kind == ToolWindow::kMaintenance ? "maintenance "
+               : kind == ToolWindow::kOptions   ? "options "
                                                : "noteManager ";
   }
   void ShowAllNotes() override { actions += "allNotes "; }
