@@ -20,6 +20,9 @@
 class KxControl;
 class KxForm;
 struct KxRect;
+struct UpdateEntry;
+template <typename T>
+class KxList;
 
 // Command ids that are not module kinds of their own (store/ModuleRecord.h has the rest).
 constexpr int kCommandKitImage = 91;
@@ -78,6 +81,8 @@ public:
   }
   // The kit window's button and its timer, while a check is due.
   virtual void CheckForUpdates() {}
+  // The plug-in entries of a description the check took, for the plug-in list.
+  virtual void OfferPluginEntries(const KxList<UpdateEntry>& plugins) { (void)plugins; }
   // Asks the downloads of the update panel and the plug-in list to stop.
   virtual void StopDownloads() {}
 

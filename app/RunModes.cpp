@@ -15,87 +15,17 @@
 #include "net/KxAdapters.h"
 #include "notes/NoteWindowList.h"
 #include "plugin/PluginHost.h"
-#include "plugin/UpdateCheck.h"
+#include "plugin/PluginRegistry.h"
 #include "store/DataDirectory.h"
 #include "store/KxDb.h"
 #include "store/PluginRecord.h"
 #include "store/Schema.h"
 #include "sysact/DesktopManager.h"
+#include "update/SelfUpgrade.h"
 
 namespace {
 
-const char kUpgradeSwitch[] = "upgrade";
-const char kInstalledName[] = "\\velix.exe";
-const char kExeExtension[] = ".exe";
 const char kProductName[] = "Velix";
-
-bool SamePath(const KxString& a, const KxString& b) {
-  char fullA[MAX_PATH] = {};
-  char fullB[MAX_PATH] = {};
-  if (!GetFullPathNameA(a.CStr(), MAX_PATH, fullA, NULL)) return false;
-  if (!GetFullPathNameA(b.CStr(), MAX_PATH, fullB, NULL)) return false;
-  return lstrcmpiA(fullA, fullB) == 0;
-}
-
-// A base name from the command line must name a file in the program directory.
-bool IsPlainBaseName(const KxString& name) {
-  if (name.IsEmpty()) return false;
-  // Walk by characters: the second byte of a double-byte character may be 0x5C.
-  for (int i = 0; i < name.Length(); i += KxCharLength(name, i)) {
-    char c = name.At(i);
-    if (c == '\\' || c == '/' || c == ':') return false;
-  }
-  return name != "." && name != ".." && !IsDeviceName(name);
-}
-
-bool Exists(const KxString& path) {
-  return GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// "upgrade" alone: install the running copy as velix.exe and hand over to it.
-int RunInstall(KxApp& app) {
-  KxString target = ProgramDirectory() + kInstalledName;
-  if (ReplaceFileWithCopy(target, app.modulePath) && Exists(target)) {
-    LaunchFile(target, "");
-    ScheduleSelfDelete(app.modulePath);
-  }
-  return 0;
-}
-
-// How long the rename mode waits for the instance that started it to end, and how often
-// it tries meanwhile.
-const DWORD kRenameWaitMs = 15000;
-const DWORD kRenameRetryMs = 250;
-
-// "upgrade old new": the running copy becomes new.exe in place of old.exe; autostart
-// follows the program to its new name.
-int RunRename(KxApp& app) {
-  KxString dir = ProgramDirectory();
-  const KxString& oldBase = *app.args.At(1);
-  const KxString& newBase = *app.args.At(2);
-  if (!IsPlainBaseName(oldBase) || !IsPlainBaseName(newBase)) return 0;
-  KxString oldPath = dir + "\\" + oldBase + kExeExtension;
-  KxString newPath = dir + "\\" + newBase + kExeExtension;
-  // The instance that started this one is still ending, and the file of a running
-  // program cannot be replaced or deleted: try again until it has gone.
-  auto retried = [](const std::function<bool()>& step) {
-    for (DWORD waited = 0;; waited += kRenameRetryMs) {
-      if (step()) return true;
-      if (waited >= kRenameWaitMs) return false;
-      Sleep(kRenameRetryMs);
-    }
-  };
-  if (!retried([&] { return ReplaceFileWithCopy(newPath, app.modulePath) && Exists(newPath); })) return 0;
-  // The old file goes only once the new one is in place.
-  if (!SamePath(oldPath, newPath)) retried([&] { return DeleteFileA(oldPath.CStr()) || !Exists(oldPath); });
-  if (AutostartExists(oldBase + kExeExtension)) {
-    SetAutostart(oldPath, false);
-    SetAutostart(newPath, true);
-  }
-  LaunchFile(newPath, "");
-  ScheduleSelfDelete(app.modulePath);
-  return 0;
-}
 
 const char kRemoveOwnFilesSwitch[] = "-remove-own-files";
 
@@ -235,22 +165,6 @@ int RunNormal(KxApp& app) {
 }
 
 }  // namespace
-
-bool ReplaceFileWithCopy(const KxString& target, const KxString& source) {
-  if (SamePath(target, source)) return false;
-  KxString staging = target + ".new";
-  SetFileAttributesA(staging.CStr(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(staging.CStr());
-  if (!CopyFileA(source.CStr(), staging.CStr(), FALSE)) {
-    DeleteFileA(staging.CStr());
-    return false;
-  }
-  if (!MoveFileExA(staging.CStr(), target.CStr(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(staging.CStr());
-    return false;
-  }
-  return true;
-}
 
 int Run(KxApp& app) {
   // A child run started by the plug-in host to identify a package; its quoted paths

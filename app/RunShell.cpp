@@ -11,13 +11,13 @@
 #include "notes/FrmNoteManage.h"
 #include "notes/NoteWindowList.h"
 #include "plugin/KxListPlugin.h"
-#include "plugin/KxPanelMain.h"
-#include "plugin/PluginHost.h"
-#include "plugin/UpdateCheck.h"
+#include "plugin/PluginRegistry.h"
 #include "store/ModuleRecord.h"
 #include "sysact/DesktopManager.h"
 #include "sysact/Explorer.h"
 #include "sysact/Shutdown.h"
+#include "update/KxPanelMain.h"
+#include "update/UpdateCheck.h"
 
 // ---- Commands
 
@@ -116,10 +116,25 @@ void RunShell::RegisterHotKeys() { RegisterAllHotKeys(); }
 
 void RunShell::ClearHotKeys() { TheHotKeys.Clear(); }
 
-KxControl* RunShell::MakeUpdatePanel(KxControl* kit, const KxRect& rect) { return ::MakeUpdatePanel(kit, rect); }
+KxControl* RunShell::MakeUpdatePanel(KxControl* kit, const KxRect& rect) {
+  KxPanelMain* panel = ::MakeUpdatePanel(kit, rect);
+  updatePanel = panel->Link();
+  return panel;
+}
 
-KxControl* RunShell::MakePluginList(KxControl* kit, const KxRect& rect) { return ::MakePluginList(kit, rect); }
+KxControl* RunShell::MakePluginList(KxControl* kit, const KxRect& rect) {
+  KxListPlugin* list = ::MakePluginList(kit, rect);
+  pluginList = list->Link();
+  return list;
+}
 
-void RunShell::CheckForUpdates() { ::CheckForUpdates(); }
+void RunShell::CheckForUpdates() { ::CheckForUpdates(updatePanel.lock().get()); }
 
-void RunShell::StopDownloads() { StopUpdateDownloads(); }
+void RunShell::OfferPluginEntries(const KxList<UpdateEntry>& plugins) {
+  if (auto list = pluginList.lock()) list->OfferEntries(plugins);
+}
+
+void RunShell::StopDownloads() {
+  if (auto panel = updatePanel.lock()) panel->StopDownload();
+  if (auto list = pluginList.lock()) list->StopWorkers();
+}

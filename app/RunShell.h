@@ -4,7 +4,12 @@
 // the kit window's WM_HOTKEY (DispatchHotKey) through the router (RouteCommand) to the
 // function that carries it out, all in RunShell.cpp.
 
+#include <memory>
+
 #include "app/ProgramShell.h"
+
+class KxListPlugin;
+class KxPanelMain;
 
 class RunShell : public ProgramShell {
 public:
@@ -26,5 +31,12 @@ public:
   KxControl* MakeUpdatePanel(KxControl* kit, const KxRect& rect) override;
   KxControl* MakePluginList(KxControl* kit, const KxRect& rect) override;
   void CheckForUpdates() override;
+  void OfferPluginEntries(const KxList<UpdateEntry>& plugins) override;
   void StopDownloads() override;
+
+private:
+  // What the kit window had made here; each link expires when the kit window deletes the
+  // control, whichever of the two goes first.
+  std::weak_ptr<KxPanelMain> updatePanel;
+  std::weak_ptr<KxListPlugin> pluginList;
 };

@@ -7,10 +7,10 @@
 #include "kx/base/KxModal.h"
 #include "launcher/FrmMain.h"
 #include "launcher/LauncherMenu.h"
-#include "launcher/VendorSite.h"
 #include "store/ModuleRecord.h"
 #include "store/PluginRecord.h"
 #include "sysact/DesktopManager.h"
+#include "update/VendorSite.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "kx/KxButton.h"
 #include "kx/KxImageBox.h"
 #include "kx/KxLabel.h"
-#include "launcher/VendorSite.h"
+#include "update/VendorSite.h"
 #include "VelixVersion.h"
 
 namespace {

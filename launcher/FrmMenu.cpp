@@ -7,7 +7,7 @@
 #include "kx/KxLabel.h"
 #include "kx/KxPanel.h"
 #include "launcher/FrmMain.h"
-#include "launcher/VendorSite.h"
+#include "update/VendorSite.h"
 
 const char kMaintenanceCaption[] = "Velibox中快捷";
 

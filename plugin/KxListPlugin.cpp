@@ -1,7 +1,6 @@
 #include "plugin/KxListPlugin.h"
 
 #include <initializer_list>
-#include <utility>
 
 #include "app/KxDialogs.h"
 #include "hotkey/FrmShutCut.h"
@@ -12,6 +11,8 @@
 #include "kx/KxProgressBar.h"
 #include "kx/base/KxFile.h"
 #include "plugin/PluginHost.h"
+#include "plugin/PluginRegistry.h"
+#include "update/UpdatePackage.h"
 
 namespace {
 
@@ -27,8 +28,6 @@ const char kPackageExtension[] = ".vlx";
 const COLORREF kNameColor = RGB(0, 128, 128);
 const int kRowHeight = 64;
 const int kDownloadButtonLeft = 300;
-
-KxListPlugin* pluginList = nullptr;
 
 // Some row other than id's names one of fileNames as its plug-in's file (case does not
 // count). One read of the table for all names.
@@ -80,13 +79,13 @@ PanelPlugin::PanelPlugin(KxControl* list, const PluginRecord& pluginRecord) : re
   BindClick(*hotKeyLink, this, &PanelPlugin::OnHotKeyLink);
   BindClick(*downloadButton, this, &PanelPlugin::OnDownloadClick);
   BindClick(*deleteButton, this, &PanelPlugin::OnDeleteClick);
-  BindMsg(*this, kMsgSize, this, &PanelPlugin::OnSize);
-  BindMsg(*this, kMsgStep, this, &PanelPlugin::OnStep);
-  BindMsg(*this, kMsgEnd, this, &PanelPlugin::OnEnd);
-  worker.Bind(this, &PanelPlugin::Download);
+  download.Bind(*this, {kMsgSize, kMsgStep, kMsgEnd}, progress, sizeLabel, downloadButton, [this] {
+    Install();
+    return true;
+  });
 }
 
-PanelPlugin::~PanelPlugin() { worker.Stop(); }
+PanelPlugin::~PanelPlugin() { download.Stop(); }
 
 void PanelPlugin::ShowName() { nameLabel->SetText(record.name + record.version); }
 
@@ -138,78 +137,32 @@ int PanelPlugin::OnDownloadClick(KxEvtParam&) {
 }
 
 void PanelPlugin::StartDownload() {
-  // The claim is held until the end message has been handled: a worker that has just ended
-  // still owns job until then.
-  if (worker.Handle() || claim.IsHeld() || entry.path.IsEmpty()) return;
-  downloadButton->Enable(false);
-  progress->SetRange(1, 100);
-  progress->SetPosition(progress->minimum);
-  downloading = entry;
+  if (entry.path.IsEmpty() || download.IsBusy()) return;
   // Neither the plug-in's file nor its staging copy may be another installed plug-in's.
-  if (IsAnotherPluginsFile(record.id, {FileNameOf(InstalledFile(), true), FileNameOf(UnpackedFile(), true)}) ||
-      !claim.Claim({InstalledFile(), UnpackedFile()})) {
-    sizeLabel->SetText(kDownloadFileBusyText);
-    downloadButton->Enable(true);
-    return;
-  }
-  PrepareSignedDownload(job, downloading.path, downloading.digest, hwnd, kMsgSize, kMsgStep, kMsgEnd);
-  if (!worker.Start(THREAD_PRIORITY_NORMAL)) {
-    claim.Release();
-    sizeLabel->SetText("下载未完成");
-    downloadButton->Enable(true);
-  }
+  const KxString installed = InstalledFile(entry);
+  const KxString unpacked = UnpackedFile(entry);
+  download.Start(entry, {installed, unpacked},
+                 !IsAnotherPluginsFile(record.id, {FileNameOf(installed, true), FileNameOf(unpacked, true)}));
 }
 
-KxString PanelPlugin::InstalledFile() const {
-  return ProgramDirectory() + "\\" + FileNameOf(FileNameOf(downloading.path, true), false) + kPackageExtension;
+KxString PanelPlugin::InstalledFile(const UpdateEntry& of) {
+  return ProgramDirectory() + "\\" + FileNameOf(FileNameOf(of.path, true), false) + kPackageExtension;
 }
 
-KxString PanelPlugin::UnpackedFile() const {
-  return ProgramDirectory() + "\\tmp" + FileNameOf(FileNameOf(downloading.path, true), false) + kPackageExtension;
-}
-
-int PanelPlugin::Download(KxEvtParam&) {
-  RunSignedDownload(job, worker);
-  return 0;
-}
-
-int PanelPlugin::OnSize(KxEvtParam& param) {
-  sizeLabel->SetText(DownloadSizeText(static_cast<long long>(param.wParam)));
-  return 0;
-}
-
-int PanelPlugin::OnStep(KxEvtParam&) {
-  progress->StepIt();
-  return 0;
-}
-
-int PanelPlugin::OnEnd(KxEvtParam& param) {
-  switch (static_cast<DownloadEnd>(param.wParam)) {
-    case DownloadEnd::stopped:
-      claim.Release();
-      return 0;
-    case DownloadEnd::done:
-      Install();
-      break;
-    case DownloadEnd::refused:
-    case DownloadEnd::incomplete:
-      sizeLabel->SetText(DownloadFailureText(static_cast<DownloadEnd>(param.wParam), job));
-      break;
-  }
-  claim.Release();
-  downloadButton->Enable(true);
-  return 0;
+KxString PanelPlugin::UnpackedFile(const UpdateEntry& of) {
+  return ProgramDirectory() + "\\tmp" + FileNameOf(FileNameOf(of.path, true), false) + kPackageExtension;
 }
 
 // The signed package becomes "tmp<name>.vlx", is identified in a run of its own, and
 // only then replaces "<name>.vlx", the plug-in's file; a loaded plug-in is unloaded first
 // and shown again afterwards.
 void PanelPlugin::Install() {
+  const UpdateEntry& downloading = download.Downloading();
   KxString base = FileNameOf(FileNameOf(downloading.path, true), false);
-  KxString installed = InstalledFile();
-  KxString unpacked = UnpackedFile();
+  KxString installed = InstalledFile(downloading);
+  KxString unpacked = UnpackedFile(downloading);
   UnpackResult unpack = UnpackResult::ok;
-  KxString package = std::move(job.package);
+  KxString package = download.TakePackage();
   if (!UnpackPackage(package, unpacked, unpack)) {
     sizeLabel->SetText(unpack == UnpackResult::tooLarge ? "插件包过大" : "下载文件损坏");
     return;
@@ -280,12 +233,10 @@ void PanelPlugin::DeletePlugin() {
 
 // ---- The list
 
-KxListPlugin::KxListPlugin(KxControl* parentControl, const KxRect& rect) : KxListCard(parentControl, rect) {}
+KxListPlugin::KxListPlugin(KxControl* parentControl, const KxRect& rect)
+    : KxListCard(parentControl, rect), self(this, [](KxListPlugin*) {}) {}
 
-KxListPlugin::~KxListPlugin() {
-  if (pluginList != this) return;
-  pluginList = nullptr;
-}
+KxListPlugin::~KxListPlugin() { self.reset(); }
 
 PanelPlugin* KxListPlugin::AddPanel(const PluginRecord& record) {
   PanelPlugin* panel = new PanelPlugin(this, record);
@@ -332,10 +283,8 @@ void KxListPlugin::StopWorkers() {
   for (auto& item : panels) item->StopDownload();
 }
 
-KxListPlugin* ThePluginList() { return pluginList; }
-
-KxControl* MakePluginList(KxControl* kit, const KxRect& rect) {
-  pluginList = new KxListPlugin(kit, rect);
-  pluginList->LoadRows();
-  return pluginList;
+KxListPlugin* MakePluginList(KxControl* kit, const KxRect& rect) {
+  KxListPlugin* list = new KxListPlugin(kit, rect);
+  list->LoadRows();
+  return list;
 }

@@ -5,13 +5,14 @@
 // installed on the UI thread only when its signature holds and the plug-in identifies
 // itself.
 
-#include "app/KxThread.h"
+#include <memory>
+
 #include "hotkey/HotKeyCode.h"
 #include "kx/KxGridPresets.h"
 #include "kx/KxPanel.h"
-#include "plugin/SignedDownload.h"
-#include "plugin/UpdateCheck.h"
 #include "store/PluginRecord.h"
+#include "update/PackageDownload.h"
+#include "update/UpdateEntry.h"
 
 class KxButton;
 class KxCheckBox;
@@ -30,7 +31,7 @@ public:
   // Forgets the entry offered before and hides its download.
   void Withdraw();
   void StartDownload();
-  void StopDownload() { worker.Stop(); }
+  void StopDownload() { download.Stop(); }
   // The question, then the plug-in unloaded, its file and row deleted; the row stays.
   void DeletePlugin();
 
@@ -53,27 +54,18 @@ private:
   int OnHotKeyLink(KxEvtParam& param);
   int OnDownloadClick(KxEvtParam& param);
   int OnDeleteClick(KxEvtParam& param);
-  int Download(KxEvtParam& param);  // the worker's body
-  int OnSize(KxEvtParam& param);
-  int OnStep(KxEvtParam& param);
-  int OnEnd(KxEvtParam& param);
+  // The done download; the download button is offered again afterwards.
   void Install();
   void WriteStatus();
   void ShowName();
-  // The package's files beside the program: "<name>.vlx" and "tmp<name>.vlx".
-  KxString InstalledFile() const;
-  KxString UnpackedFile() const;
+  // The files of the package at the entry's path beside the program: "<name>.vlx" and
+  // "tmp<name>.vlx".
+  static KxString InstalledFile(const UpdateEntry& of);
+  static KxString UnpackedFile(const UpdateEntry& of);
 
-  // Set on the UI thread before the worker starts: the entry as it was offered then (a
-  // later check may offer another), and the job, whose refusal and package the worker
-  // writes and the end message hands back.
-  UpdateEntry downloading;
-  SignedDownload job;
-  DownloadFileClaim claim;  // the package's files, from the start of the download to the install
-
-public:
-  // Declared last, so destroyed first: its destructor waits for the body, which uses job.
-  KxThread worker;
+  // The worker and the package's files it claims, from the start of the download to the
+  // install.
+  PackageDownload download;
 };
 
 class KxListPlugin : public KxListCard {
@@ -89,15 +81,20 @@ public:
   void OfferEntries(const UpdateList& plugins);
   void StopWorkers();
   PanelPlugin* RowOf(const KxString& id) const;
+  // Expires when the list is deleted (with the kit window), for whoever keeps the list
+  // beyond the window's say, as the program shell does.
+  std::weak_ptr<KxListPlugin> Link() const { return self; }
 
   KxList<PanelPlugin*> panels;  // children of the list, in row order
 
 private:
   PanelPlugin* AddPanel(const PluginRecord& record);
+
+  // Owns nothing (its deleter does nothing): it is there for Link, and is reset first
+  // when the list goes.
+  std::shared_ptr<KxListPlugin> self;
 };
 
-// The list of the kit window, once made.
-KxListPlugin* ThePluginList();
-// For the kit window: makes the list in it, filled from KX_PLUGIN, and takes the plug-in
-// entries of every update check.
-KxControl* MakePluginList(KxControl* kit, const KxRect& rect);
+// For the kit window: makes the list in it, filled from KX_PLUGIN. The program shell
+// hands it the plug-in entries of every update check.
+KxListPlugin* MakePluginList(KxControl* kit, const KxRect& rect);

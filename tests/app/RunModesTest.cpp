@@ -6,13 +6,13 @@
 
 #include "app/KxAutostart.h"
 #include "app/KxRegistry.h"
-#include "app/RunModes.h"
 #include "kx/base/KxFile.h"
 #include "net/KxAdapters.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
 #include "tests/support/TestUtil.h"
+#include "update/SelfUpgrade.h"
 
 namespace {
 

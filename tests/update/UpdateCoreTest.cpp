@@ -10,9 +10,10 @@
 #include <vector>
 
 #include "kx/base/KxFile.h"
-#include "launcher/VendorSite.h"
-#include "plugin/UpdateCheck.h"
 #include "tests/support/TestUtil.h"
+#include "update/UpdateDescription.h"
+#include "update/UpdatePackage.h"
+#include "update/VendorSite.h"
 
 namespace {
 

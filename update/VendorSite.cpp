@@ -1,4 +1,4 @@
-#include "launcher/VendorSite.h"
+#include "update/VendorSite.h"
 
 #include "app/KxIni.h"
 
@@ -16,5 +16,12 @@ KxString VendorSiteUrl() {
   // Only a plain web address with a host: anything else would send the requests nowhere.
   int schemeLength = static_cast<int>(sizeof kScheme) - 1;
   if (site.Length() <= schemeLength || site.Find(0, kScheme) != 0) return kVendorSiteUrl;
+  return site;
+}
+
+KxString SiteAddress(const KxString& path) {
+  KxString site = VendorSiteUrl();
+  if (path.IsEmpty() || path.At(0) != '/') site.Append("/");
+  site.Append(path);
   return site;
 }

@@ -1,15 +1,15 @@
 #pragma once
-// The download of a package from the site on a worker thread: the body is read into memory
-// and kept only when its signature (the same path + ".minisig") is the update key's, made for
-// a file of that name. The bytes checked are the bytes used: the caller unpacks the job's
-// buffer, never a file another download could rewrite. Progress and the end are posted to a
-// window, so the worker never touches one. The update panel and the plug-in rows share it.
+// The download of a package from the site, without its worker (update/PackageDownload.h
+// runs it): the job, how it ends, the check of the downloaded bytes and the claim on the
+// files it writes. The body is read into memory and kept only when its signature (the same
+// path + ".minisig") is the update key's, made for a file of that name. The bytes checked
+// are the bytes used: the caller unpacks the job's buffer, never a file another download
+// could rewrite. The update panel and the plug-in rows share it.
 
 #include <windows.h>
 
 #include <initializer_list>
 
-#include "app/KxThread.h"
 #include "kx/base/KxList.h"
 #include "kx/base/KxString.h"
 
@@ -43,9 +43,10 @@ void PrepareSignedDownload(SignedDownload& job, const KxString& path, const KxSt
 // nor stopped (why it was refused, or "下载未完成").
 KxString DownloadSizeText(long long bytes);
 KxString DownloadFailureText(DownloadEnd how, const SignedDownload& job);
-// The worker's body. Packages of 10240 bytes or less and beyond the package limit are
-// never downloaded.
-void RunSignedDownload(SignedDownload& job, const KxThread& worker);
+// The downloaded job.package against signature (the file at job.url + kSignatureSuffix):
+// done when the signature is the update key's, made for job.name, and the bytes are the
+// package of job.digest; refused otherwise, with job.refusal saying why.
+DownloadEnd CheckSignedPackage(SignedDownload& job, const KxString& signature);
 
 // The files a download writes and uses beside the program, claimed by its owner from the
 // start of the download until it has used them (UI thread only). A claim fails, and the

@@ -3,11 +3,12 @@
 // offers, the download with its size and progress, and the download button. The download
 // runs on the panel's worker and reports through messages posted to the panel.
 
-#include "app/KxThread.h"
+#include <memory>
+
 #include "kx/KxPanel.h"
 #include "kx/KxProgressBar.h"
-#include "plugin/SignedDownload.h"
-#include "plugin/UpdateCheck.h"
+#include "update/PackageDownload.h"
+#include "update/UpdateEntry.h"
 
 class KxButton;
 class KxLabel;
@@ -23,6 +24,9 @@ public:
   void StartDownload();
   // Asks the worker to stop; it ends quietly at its next chunk.
   void StopDownload();
+  // Expires when the panel is deleted (with the kit window), for whoever keeps the panel
+  // beyond the window's say, as the program shell does.
+  std::weak_ptr<KxPanelMain> Link() const { return self; }
 
   KxLabel* versionLabel = nullptr;  // children of the panel
   KxProgressBar* progress = nullptr;
@@ -34,27 +38,17 @@ public:
 
 private:
   int OnDownloadClick(KxEvtParam& param);
-  int Download(KxEvtParam& param);  // the worker's body
-  int OnSize(KxEvtParam& param);
-  int OnStep(KxEvtParam& param);
-  int OnEnd(KxEvtParam& param);
-  void Upgrade();
-  // "<name>tmp.exe" beside the program, for the package being downloaded.
-  KxString UpgradeFile() const;
+  // The done download: false once the new copy has started and this run ends.
+  bool Upgrade();
+  // "<name>tmp.exe" beside the program, for the package at the entry's path.
+  static KxString UpgradeFile(const UpdateEntry& of);
 
-  // Set on the UI thread before the worker starts; the worker reads them and writes only
-  // the refusal and the package, which are read after its end message.
-  UpdateEntry downloading;
-  SignedDownload job;
-  DownloadFileClaim claim;  // the upgrade file, from the start of the download to its use
-
-public:
-  // Declared last, so destroyed first: its destructor waits for the body, which uses the
-  // members above.
-  KxThread worker;
+  // Owns nothing (its deleter does nothing): it is there for Link, and is reset first
+  // when the panel goes.
+  std::shared_ptr<KxPanelMain> self;
+  // The worker and the upgrade file it claims, from the start of the download to its use.
+  PackageDownload download;
 };
 
-// The panel of the kit window, once made.
-KxPanelMain* TheUpdatePanel();
 // For the kit window: makes the panel in it.
-KxControl* MakeUpdatePanel(KxControl* kit, const KxRect& rect);
+KxPanelMain* MakeUpdatePanel(KxControl* kit, const KxRect& rect);
