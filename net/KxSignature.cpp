@@ -119,24 +119,24 @@ bool ParseMinisignPublicKey(const KxString& text, MinisignPublicKey& key) {
 
 SignatureCheck VerifySignature(const void* file, size_t fileSize, const KxString& signature,
                                const MinisignPublicKey& key, KxString* trustedComment) {
-  if (IsBlank(signature)) return SignatureCheck::Missing;
-  if (signature.Length() > kSignatureTextLimit) return SignatureCheck::Malformed;
+  if (IsBlank(signature)) return SignatureCheck::kMissing;
+  if (signature.Length() > kSignatureTextLimit) return SignatureCheck::kMalformed;
 
   Line lines[4];
   if (CollectLines(signature, lines, 4) != 4 || !StartsWith(lines[0], kUntrustedPrefix) ||
       !StartsWith(lines[2], kTrustedPrefix)) {
-    return SignatureCheck::Malformed;
+    return SignatureCheck::kMalformed;
   }
   unsigned char raw[kSignatureLineBytes];
   unsigned char global[kEd25519Bytes];
   if (!DecodeBase64Exact(lines[1], raw, kSignatureLineBytes) ||
       !DecodeBase64Exact(lines[3], global, kEd25519Bytes)) {
-    return SignatureCheck::Malformed;
+    return SignatureCheck::kMalformed;
   }
   const bool prehashed = raw[0] == 'E' && raw[1] == 'D';
-  if (!prehashed && !(raw[0] == 'E' && raw[1] == 'd')) return SignatureCheck::Malformed;
+  if (!prehashed && !(raw[0] == 'E' && raw[1] == 'd')) return SignatureCheck::kMalformed;
   if (std::memcmp(raw + kAlgorithmBytes, key.keyId, kKeyIdBytes) != 0) {
-    return SignatureCheck::OtherKey;
+    return SignatureCheck::kOtherKey;
   }
   const unsigned char* sig = raw + kAlgorithmBytes + kKeyIdBytes;
 
@@ -154,25 +154,25 @@ SignatureCheck VerifySignature(const void* file, size_t fileSize, const KxString
   } else {
     verified = crypto_sign_verify_detached(sig, bytes, fileSize, key.key);
   }
-  if (verified != 0) return SignatureCheck::Mismatch;
+  if (verified != 0) return SignatureCheck::kMismatch;
 
   const Line& comment = lines[2];
   const int prefixLength = static_cast<int>(sizeof kTrustedPrefix - 1);
   KxString signedPart(reinterpret_cast<const char*>(sig), kEd25519Bytes);
   signedPart.Append(comment.text + prefixLength, comment.length - prefixLength);
   if (signedPart.Length() != kEd25519Bytes + comment.length - prefixLength) {
-    return SignatureCheck::BadTrustedComment;  // out of memory: refuse rather than pass
+    return SignatureCheck::kBadTrustedComment;  // out of memory: refuse rather than pass
   }
   if (crypto_sign_verify_detached(global,
                                   reinterpret_cast<const unsigned char*>(signedPart.CStr()),
                                   static_cast<unsigned long long>(signedPart.Length()),
                                   key.key) != 0) {
-    return SignatureCheck::BadTrustedComment;
+    return SignatureCheck::kBadTrustedComment;
   }
   if (trustedComment) {
     trustedComment->Assign(comment.text + prefixLength, comment.length - prefixLength);
   }
-  return SignatureCheck::Ok;
+  return SignatureCheck::kOk;
 }
 
 namespace {
@@ -196,13 +196,13 @@ SignatureCheck VerifySignedFile(const KxString& file, const KxString& signature,
                                 KxString* trustedComment) {
   KxString comment;
   SignatureCheck result = VerifySignature(file, signature, key, &comment);
-  if (result != SignatureCheck::Ok) return result;
+  if (result != SignatureCheck::kOk) return result;
   const KxString wanted = "file:" + fileName;
   if (!AnyCommentField(comment, [&wanted](const KxString& field) { return field == wanted; })) {
-    return SignatureCheck::OtherFile;
+    return SignatureCheck::kOtherFile;
   }
   if (trustedComment) *trustedComment = comment;
-  return SignatureCheck::Ok;
+  return SignatureCheck::kOk;
 }
 
 bool SignatureTimestamp(const KxString& trustedComment, long long& seconds) {
@@ -248,13 +248,13 @@ KxString PackageDigest(const KxString& bytes) {
 
 const char* SignatureCheckText(SignatureCheck result) {
   switch (result) {
-    case SignatureCheck::Ok: return "签名有效";
-    case SignatureCheck::Missing: return "签名缺失";
-    case SignatureCheck::Malformed: return "签名格式错误";
-    case SignatureCheck::OtherKey: return "签名密钥不符";
-    case SignatureCheck::Mismatch: return "文件与签名不符";
-    case SignatureCheck::BadTrustedComment: return "签名注释被改动";
-    case SignatureCheck::OtherFile: return "签名文件名不符";
+    case SignatureCheck::kOk: return "签名有效";
+    case SignatureCheck::kMissing: return "签名缺失";
+    case SignatureCheck::kMalformed: return "签名格式错误";
+    case SignatureCheck::kOtherKey: return "签名密钥不符";
+    case SignatureCheck::kMismatch: return "文件与签名不符";
+    case SignatureCheck::kBadTrustedComment: return "签名注释被改动";
+    case SignatureCheck::kOtherFile: return "签名文件名不符";
   }
   return "签名无效";
 }

@@ -26,13 +26,13 @@ struct MinisignPublicKey {
 };
 
 enum class SignatureCheck {
-  Ok,
-  Missing,            // no signature at all, or an empty one
-  Malformed,          // not four lines of the form above, bad base64, unknown algorithm
-  OtherKey,           // made with another key (its key id differs)
-  Mismatch,           // the signature does not fit the file: changed file or forged signature
-  BadTrustedComment,  // the trusted comment was changed after signing
-  OtherFile,          // valid, but made for a file of another name
+  kOk,
+  kMissing,            // no signature at all, or an empty one
+  kMalformed,          // not four lines of the form above, bad base64, unknown algorithm
+  kOtherKey,           // made with another key (its key id differs)
+  kMismatch,           // the signature does not fit the file: changed file or forged signature
+  kBadTrustedComment,  // the trusted comment was changed after signing
+  kOtherFile,          // valid, but made for a file of another name
 };
 
 // Signature texts longer than this are Malformed (minisign's trusted comment is < 8 KiB).

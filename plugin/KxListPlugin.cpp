@@ -161,20 +161,20 @@ void PanelPlugin::Install() {
   KxString base = FileNameOf(FileNameOf(downloading.path, true), false);
   KxString installed = InstalledFile(downloading);
   KxString unpacked = UnpackedFile(downloading);
-  UnpackResult unpack = UnpackResult::ok;
+  UnpackResult unpack = UnpackResult::kOk;
   KxString package = download.TakePackage();
   if (!UnpackPackage(package, unpacked, unpack)) {
-    sizeLabel->SetText(unpack == UnpackResult::tooLarge ? "插件包过大" : "下载文件损坏");
+    sizeLabel->SetText(unpack == UnpackResult::kTooLarge ? "插件包过大" : "下载文件损坏");
     return;
   }
   // The package must be the plug-in it was offered as: another id would take over this
   // row, or another plug-in's.
   PluginIdentity identity;
   const IdentifyResult identified = IdentifyPackage(unpacked, identity);
-  if (identified != IdentifyResult::identified || identity.id != record.id) {
+  if (identified != IdentifyResult::kIdentified || identity.id != record.id) {
     RemoveFile(unpacked);
-    sizeLabel->SetText(identified == IdentifyResult::identified ? "插件标识不符"
-                       : identified == IdentifyResult::refused  ? "插件无法识别"
+    sizeLabel->SetText(identified == IdentifyResult::kIdentified ? "插件标识不符"
+                       : identified == IdentifyResult::kRefused  ? "插件无法识别"
                                                                  : "下载未完成");
     return;
   }

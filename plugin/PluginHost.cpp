@@ -98,7 +98,7 @@ IdentifyResult IdentifyPackage(const KxString& dllPath, PluginIdentity& identity
   KxString exe = TheShell().IdentifyProgram();
   if (exe.IsEmpty()) exe = OwnExecutablePath();
   KxString resultPath = MakeResultFile();
-  if (exe.IsEmpty() || resultPath.IsEmpty()) return IdentifyResult::notRun;
+  if (exe.IsEmpty() || resultPath.IsEmpty()) return IdentifyResult::kNotRun;
   DWORD exitCode = kNotIdentified;
   const bool started = RunChild(exe, "\"" + exe + "\" " + IdentifyArguments(dllPath, resultPath), exitCode);
   KxString answer;

@@ -101,11 +101,11 @@ bool ParseIdentifyCommand(const KxString& commandLine, KxString& dllPath, KxStri
 }
 
 IdentifyResult JudgeIdentifyRun(bool started, DWORD exitCode, const KxString& answer, PluginIdentity& identity) {
-  if (!started || exitCode == kAnswerNotWritten) return IdentifyResult::notRun;
+  if (!started || exitCode == kAnswerNotWritten) return IdentifyResult::kNotRun;
   PluginIdentity found;
   if (exitCode != kIdentifyAnswered || answer.Length() > kMaxAnswerBytes || !ParseIdentity(answer, found) ||
       !IsValidIdentity(found))
-    return IdentifyResult::refused;
+    return IdentifyResult::kRefused;
   identity = found;
-  return IdentifyResult::identified;
+  return IdentifyResult::kIdentified;
 }

@@ -51,7 +51,7 @@ constexpr DWORD kAnswerNotWritten = 2;  // the answer file could not be written
 // identity are the plug-in's failure (refused); an answer file that cannot be made or
 // written, or a child that does not start, is this machine's (notRun), and says nothing
 // of the plug-in.
-enum class IdentifyResult { identified, refused, notRun };
+enum class IdentifyResult { kIdentified, kRefused, kNotRun };
 // The verdict on a child run: started says whether it ran at all, exitCode is how it
 // ended, answer what its answer file held (read only after kIdentifyAnswered, and empty
 // when it could not be read). identity is set only when identified.

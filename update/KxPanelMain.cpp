@@ -22,7 +22,7 @@ constexpr UINT kMsgEnd = WM_APP + 42;
 const char kProductName[] = "Velix";
 
 const char* UnpackRefusal(UnpackResult result) {
-  return result == UnpackResult::tooLarge ? "更新包过大" : "更新包损坏";
+  return result == UnpackResult::kTooLarge ? "更新包过大" : "更新包损坏";
 }
 
 }  // namespace
@@ -86,10 +86,10 @@ bool KxPanelMain::Upgrade() {
   KxString newBase = FileNameOf(FileNameOf(downloading.path, true), false);
   KxString ownBase = FileNameOf(TheApp ? TheApp->modulePath : KxString(), false);
   KxString programPath = UpgradeFile(downloading);
-  UnpackResult result = UnpackResult::ok;
+  UnpackResult result = UnpackResult::kOk;
   KxString package = download.TakePackage();
   if (!UnpackPackage(package, programPath, result)) {
-    sizeLabel->SetText(result == UnpackResult::ok ? KxString("下载未完成") : KxString(UnpackRefusal(result)));
+    sizeLabel->SetText(result == UnpackResult::kOk ? KxString("下载未完成") : KxString(UnpackRefusal(result)));
     return true;
   }
   sizeLabel->SetText("下载完成");

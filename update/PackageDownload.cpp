@@ -71,14 +71,14 @@ int PackageDownload::OnEnd(KxEvtParam& param) {
   const DownloadEnd how = static_cast<DownloadEnd>(param.wParam);
   bool offerAgain = true;
   switch (how) {
-    case DownloadEnd::stopped:
+    case DownloadEnd::kStopped:
       offerAgain = false;
       break;
-    case DownloadEnd::done:
+    case DownloadEnd::kDone:
       offerAgain = done();
       break;
-    case DownloadEnd::refused:
-    case DownloadEnd::incomplete:
+    case DownloadEnd::kRefused:
+    case DownloadEnd::kIncomplete:
       sizeLabel->SetText(DownloadFailureText(how, job));
       break;
   }
@@ -89,7 +89,7 @@ int PackageDownload::OnEnd(KxEvtParam& param) {
 
 void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
   auto end = [&job](DownloadEnd how) {
-    if (how != DownloadEnd::done) job.package = KxString();
+    if (how != DownloadEnd::kDone) job.package = KxString();
     // The end must arrive: its owner holds the files until then. A queue full of another
     // window's messages gets a few seconds to drain.
     for (int tries = 0; !PostMessageA(job.notify, job.endMessage, static_cast<WPARAM>(how), 0) && tries < 100 &&
@@ -98,18 +98,18 @@ void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
       Sleep(50);
   };
   job.package = KxString();
-  if (job.name.IsEmpty()) return end(DownloadEnd::incomplete);
+  if (job.name.IsEmpty()) return end(DownloadEnd::kIncomplete);
   int total = 0;
   int expected = 0;
   {
     KxHttpFile http;
     if (!http.Open(job.url, 80) || worker.IsStopped() || http.StatusCode() != 200)
-      return end(worker.IsStopped() ? DownloadEnd::stopped : DownloadEnd::incomplete);
+      return end(worker.IsStopped() ? DownloadEnd::kStopped : DownloadEnd::kIncomplete);
     long long length = http.ContentLength();
-    if (length <= kSmallestPackage || length > kMaxPackageBytes) return end(DownloadEnd::incomplete);
+    if (length <= kSmallestPackage || length > kMaxPackageBytes) return end(DownloadEnd::kIncomplete);
     expected = static_cast<int>(length);
     PostMessageA(job.notify, job.sizeMessage, static_cast<WPARAM>(expected), 0);
-    if (!job.package.Resize(expected)) return end(DownloadEnd::incomplete);
+    if (!job.package.Resize(expected)) return end(DownloadEnd::kIncomplete);
     KxString chunk;
     // Progress goes out once per percent, one step each: a hundred steps fill the bar, and
     // a large package never floods the window's queue (it holds 10,000 messages).
@@ -124,8 +124,8 @@ void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
       for (; percent < reached; ++percent) PostMessageA(job.notify, job.stepMessage, 0, 0);
     }
   }
-  if (worker.IsStopped()) return end(DownloadEnd::stopped);
-  if (total < expected) return end(DownloadEnd::incomplete);
+  if (worker.IsStopped()) return end(DownloadEnd::kStopped);
+  if (total < expected) return end(DownloadEnd::kIncomplete);
 
   end(CheckSignedPackage(job, FetchToString(job.url + kSignatureSuffix)));
 }

@@ -65,19 +65,19 @@ void PrepareSignedDownload(SignedDownload& job, const KxString& path, const KxSt
 KxString DownloadSizeText(long long bytes) { return KxString::FromInt(bytes / 1024) + "k"; }
 
 KxString DownloadFailureText(DownloadEnd how, const SignedDownload& job) {
-  return how == DownloadEnd::refused ? job.refusal : KxString("下载未完成");
+  return how == DownloadEnd::kRefused ? job.refusal : KxString("下载未完成");
 }
 
 DownloadEnd CheckSignedPackage(SignedDownload& job, const KxString& signature) {
   SignatureCheck verdict = VerifySignedFile(job.package, signature, UpdateKey(), job.name);
-  if (verdict != SignatureCheck::Ok) {
+  if (verdict != SignatureCheck::kOk) {
     job.refusal = SignatureCheckText(verdict);
-    return DownloadEnd::refused;
+    return DownloadEnd::kRefused;
   }
   // Signed, but perhaps an older release served at the same path.
   if (job.digest.IsEmpty() || PackageDigest(job.package) != job.digest) {
     job.refusal = kNotTheDescribedPackageText;
-    return DownloadEnd::refused;
+    return DownloadEnd::kRefused;
   }
-  return DownloadEnd::done;
+  return DownloadEnd::kDone;
 }

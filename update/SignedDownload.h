@@ -15,11 +15,11 @@
 
 // How a download ended; as the end message's wParam, 1 is success and 0 failure.
 enum class DownloadEnd {
-  incomplete = 0,  // no connection, not 200, too small or too large, cut short, no memory
-  done = 1,        // complete and signed by the update key: package holds it
-  refused = 2,     // the signature is missing, malformed, by another key or does not match,
-                   // or the signed bytes are not the package the description names
-  stopped = 3,     // the run is ending
+  kIncomplete = 0,  // no connection, not 200, too small or too large, cut short, no memory
+  kDone = 1,        // complete and signed by the update key: package holds it
+  kRefused = 2,     // the signature is missing, malformed, by another key or does not match,
+                    // or the signed bytes are not the package the description names
+  kStopped = 3,     // the run is ending
 };
 
 struct SignedDownload {

@@ -69,7 +69,7 @@ bool IsDescriptionTaken(const KxString& xml, const KxString& signature, const Mi
                         long long newestTaken, long long& signedAt) {
   KxString comment;
   long long at = 0;
-  if (VerifySignedFile(xml, signature, key, kDescriptionName, &comment) != SignatureCheck::Ok ||
+  if (VerifySignedFile(xml, signature, key, kDescriptionName, &comment) != SignatureCheck::kOk ||
       !SignatureTimestamp(comment, at) || at < newestTaken) {
     return false;
   }

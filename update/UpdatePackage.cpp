@@ -31,13 +31,13 @@ KxString DownloadFileName(const KxString& path) {
 UnpackResult InflateLimited(const KxString& packed, int limit, KxString& out) {
   out = KxString();
   z_stream stream = {};
-  if (inflateInit(&stream) != Z_OK) return UnpackResult::corrupt;
+  if (inflateInit(&stream) != Z_OK) return UnpackResult::kCorrupt;
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.CStr()));
   stream.avail_in = static_cast<uInt>(packed.Length());
   // Grown by doubling, so a large program costs a few copies, not one per chunk.
   std::string program;
   char chunk[64 * 1024];
-  UnpackResult result = UnpackResult::corrupt;
+  UnpackResult result = UnpackResult::kCorrupt;
   for (;;) {
     stream.next_out = reinterpret_cast<Bytef*>(chunk);
     stream.avail_out = sizeof chunk;
@@ -45,19 +45,19 @@ UnpackResult InflateLimited(const KxString& packed, int limit, KxString& out) {
     if (status != Z_OK && status != Z_STREAM_END) break;
     size_t produced = sizeof chunk - stream.avail_out;
     if (program.size() + produced > static_cast<size_t>(limit)) {
-      result = UnpackResult::tooLarge;
+      result = UnpackResult::kTooLarge;
       break;
     }
     program.append(chunk, produced);
     if (status == Z_STREAM_END) {
-      result = UnpackResult::ok;
+      result = UnpackResult::kOk;
       break;
     }
     // Input used up before the stream's end: the package was cut short.
     if (stream.avail_in == 0 && produced == 0) break;
   }
   inflateEnd(&stream);
-  if (result == UnpackResult::ok) out = KxString(program.data(), static_cast<int>(program.size()));
+  if (result == UnpackResult::kOk) out = KxString(program.data(), static_cast<int>(program.size()));
   return result;
 }
 
@@ -65,7 +65,7 @@ bool UnpackPackage(const KxString& packed, const KxString& programPath, UnpackRe
   RemoveFile(programPath);
   KxString program;
   result = InflateLimited(packed, kMaxUnpackedBytes, program);
-  if (result != UnpackResult::ok) return false;
+  if (result != UnpackResult::kOk) return false;
   KxIoFile out;
   bool written = out.OpenForWrite(programPath) && out.Write(program.CStr(), program.Length()) == program.Length();
   if (!out.Close()) written = false;

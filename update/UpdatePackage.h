@@ -13,7 +13,7 @@ constexpr int kMaxUnpackedBytes = 64 * 1024 * 1024;
 // name; the empty string otherwise (nothing is downloaded then).
 KxString DownloadFileName(const KxString& path);
 
-enum class UnpackResult { ok, corrupt, tooLarge };
+enum class UnpackResult { kOk, kCorrupt, kTooLarge };
 // One zlib stream inflated into out, refused once the output would pass limit bytes.
 UnpackResult InflateLimited(const KxString& packed, int limit, KxString& out);
 

@@ -82,60 +82,60 @@ TEST(KxSignatureTest, ChecksFilesAgainstMinisignSignatures) {
     R expected;
     const MinisignPublicKey* key = nullptr;  // the test key
   } cases[] = {
-      {"prehashed", payload, hashed, R::Ok},
-      {"legacy", payload, legacy, R::Ok},
-      {"CRLF line ends", payload, crlf, R::Ok},
-      {"prehashed, file changed", tampered, hashed, R::Mismatch},
-      {"legacy, file changed", tampered, legacy, R::Mismatch},
-      {"file cut short", payload.substr(0, payload.size() - 1), hashed, R::Mismatch},
-      {"key id of ours, key of another", payload, hashed, R::Mismatch, &impostor},
+      {"prehashed", payload, hashed, R::kOk},
+      {"legacy", payload, legacy, R::kOk},
+      {"CRLF line ends", payload, crlf, R::kOk},
+      {"prehashed, file changed", tampered, hashed, R::kMismatch},
+      {"legacy, file changed", tampered, legacy, R::kMismatch},
+      {"file cut short", payload.substr(0, payload.size() - 1), hashed, R::kMismatch},
+      {"key id of ours, key of another", payload, hashed, R::kMismatch, &impostor},
       // "ED" turned into "Ed": the signature is then checked over the file, not its hash.
-      {"prehashed marked legacy", payload, EditLine(hashed, 1, setChar(1, 'W')), R::Mismatch},
-      {"signature byte changed", payload, EditLine(hashed, 1, Flip(40)), R::Mismatch},
-      {"another key", payload, other, R::OtherKey},
+      {"prehashed marked legacy", payload, EditLine(hashed, 1, setChar(1, 'W')), R::kMismatch},
+      {"signature byte changed", payload, EditLine(hashed, 1, Flip(40)), R::kMismatch},
+      {"another key", payload, other, R::kOtherKey},
       {"trusted comment changed", payload,
-       EditLine(hashed, 2, [](std::string& l) { l += "x"; }), R::BadTrustedComment},
+       EditLine(hashed, 2, [](std::string& l) { l += "x"; }), R::kBadTrustedComment},
       {"trusted comment of another signature", payload,
-       EditLine(hashed, 2, [&](std::string& l) { l = legacyComment; }), R::BadTrustedComment},
+       EditLine(hashed, 2, [&](std::string& l) { l = legacyComment; }), R::kBadTrustedComment},
       {"global signature changed", payload, EditLine(hashed, 3, Flip(0)),
-       R::BadTrustedComment},
-      {"empty", payload, "", R::Missing},
-      {"blank lines", payload, "\r\n\r\n", R::Missing},
-      {"an error page", payload, "<html><body>404 Not Found</body></html>\n", R::Malformed},
-      {"two lines only", payload, hashed.substr(0, hashed.find("\ntrusted comment: ")), R::Malformed},
-      {"a fifth line", payload, hashed + "more\n", R::Malformed},
-      {"no trusted comment prefix", payload, EditLine(hashed, 2, setChar(0, 'T')), R::Malformed},
-      {"bad base64", payload, EditLine(hashed, 1, setChar(5, '!')), R::Malformed},
+       R::kBadTrustedComment},
+      {"empty", payload, "", R::kMissing},
+      {"blank lines", payload, "\r\n\r\n", R::kMissing},
+      {"an error page", payload, "<html><body>404 Not Found</body></html>\n", R::kMalformed},
+      {"two lines only", payload, hashed.substr(0, hashed.find("\ntrusted comment: ")), R::kMalformed},
+      {"a fifth line", payload, hashed + "more\n", R::kMalformed},
+      {"no trusted comment prefix", payload, EditLine(hashed, 2, setChar(0, 'T')), R::kMalformed},
+      {"bad base64", payload, EditLine(hashed, 1, setChar(5, '!')), R::kMalformed},
       {"signature line short", payload,
-       EditLine(hashed, 1, [](std::string& l) { l.erase(8, 4); }), R::Malformed},
-      {"unknown algorithm", payload, EditLine(hashed, 1, setChar(1, 'V')), R::Malformed},
+       EditLine(hashed, 1, [](std::string& l) { l.erase(8, 4); }), R::kMalformed},
+      {"unknown algorithm", payload, EditLine(hashed, 1, setChar(1, 'V')), R::kMalformed},
       // 64 bytes end in "==" after four zero bits (A, Q, g or w); B, R, h or x sets one.
       {"padding bits set", payload,
-       EditLine(hashed, 3, [](std::string& l) { l.at(l.size() - 3) += 1; }), R::Malformed},
+       EditLine(hashed, 3, [](std::string& l) { l.at(l.size() - 3) += 1; }), R::kMalformed},
   };
   for (const Case& c : cases) {
     KxString comment;
     const SignatureCheck got = VerifySignature(Bytes(c.file), Bytes(c.signature),
                                                c.key ? *c.key : testKey, &comment);
     EXPECT_EQ(static_cast<int>(got), static_cast<int>(c.expected)) << c.what;
-    if (c.expected == R::Ok) {
+    if (c.expected == R::kOk) {
       EXPECT_NE(std::string(comment.CStr()).find("file:payload.bin"), std::string::npos) << c.what;
     }
   }
 
   // The trusted comment must name the file as the site names it, field by field.
   for (const auto& named : std::initializer_list<std::pair<const char*, R>>{
-           {"payload.bin", R::Ok}, {"other.bin", R::OtherFile}, {"payload.bi", R::OtherFile},
-           {"", R::OtherFile}}) {
+           {"payload.bin", R::kOk}, {"other.bin", R::kOtherFile}, {"payload.bi", R::kOtherFile},
+           {"", R::kOtherFile}}) {
     EXPECT_EQ(static_cast<int>(VerifySignedFile(Bytes(payload), Bytes(hashed), testKey, named.first)),
               static_cast<int>(named.second)) << named.first;
   }
   EXPECT_EQ(static_cast<int>(VerifySignedFile(Bytes(tampered), Bytes(hashed), testKey, "payload.bin")),
-            static_cast<int>(R::Mismatch));
+            static_cast<int>(R::kMismatch));
 
   // Each refusal has a text of its own for the label.
   std::set<std::string> texts;
-  for (R r : {R::Missing, R::Malformed, R::OtherKey, R::Mismatch, R::BadTrustedComment, R::OtherFile}) {
+  for (R r : {R::kMissing, R::kMalformed, R::kOtherKey, R::kMismatch, R::kBadTrustedComment, R::kOtherFile}) {
     texts.insert(SignatureCheckText(r));
   }
   EXPECT_EQ(texts.size(), 6u);
@@ -147,7 +147,7 @@ TEST(KxSignatureTest, TheSigningTimeFromTheTrustedComment) {
   const std::string hashed = Fixture("payload.bin.minisig");
   KxString comment;
   ASSERT_EQ(static_cast<int>(VerifySignature(Bytes(Fixture("payload.bin")), Bytes(hashed), UpdateKey(), &comment)),
-            static_cast<int>(SignatureCheck::Ok));
+            static_cast<int>(SignatureCheck::kOk));
   long long seconds = -1;
   EXPECT_TRUE(SignatureTimestamp(comment, seconds)) << comment.CStr();
   EXPECT_GT(seconds, 1600000000);

@@ -90,7 +90,7 @@ TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) 
     DeleteFileA(answer.CStr());
     PluginIdentity identity{"old", "old", "old"};
     EXPECT_EQ(IdentifyPackage(bin + "\\" + c.file, identity),
-              c.identified ? IdentifyResult::identified : IdentifyResult::refused)
+              c.identified ? IdentifyResult::kIdentified : IdentifyResult::kRefused)
         << c.file;
     if (c.identified) {
       EXPECT_EQ(identity.version, "1.0");
@@ -105,7 +105,7 @@ TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) 
   // A child that cannot start says nothing of the plug-in.
   shell.identifyProgram = bin + "\\no-such-program.exe";
   PluginIdentity identity;
-  EXPECT_EQ(IdentifyResult::notRun, IdentifyPackage(bin + "\\" + kSampleDll, identity));
+  EXPECT_EQ(IdentifyResult::kNotRun, IdentifyPackage(bin + "\\" + kSampleDll, identity));
 }
 
 class PluginHostShow : public PluginHostFiles {

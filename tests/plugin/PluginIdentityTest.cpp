@@ -191,20 +191,20 @@ TEST(PluginIdentity, TheVerdictOnARun) {
     KxString answer;
     IdentifyResult result;
   } cases[] = {
-      {true, kIdentifyAnswered, good, IdentifyResult::identified},
-      {false, kIdentifyAnswered, good, IdentifyResult::notRun},   // never started
-      {true, kAnswerNotWritten, good, IdentifyResult::notRun},    // the child could not write
-      {true, kIdentifyAnswered, "", IdentifyResult::refused},     // no answer to read
-      {true, kIdentifyAnswered, good + "x", IdentifyResult::refused},
-      {true, kIdentifyAnswered, badId, IdentifyResult::refused},  // parses, but no usable identity
-      {true, kNotIdentified, good, IdentifyResult::refused},
-      {true, EXCEPTION_ACCESS_VIOLATION, good, IdentifyResult::refused},
-      {true, 0xFFFFFFFF, good, IdentifyResult::refused},  // the plug-in's own exit code
+      {true, kIdentifyAnswered, good, IdentifyResult::kIdentified},
+      {false, kIdentifyAnswered, good, IdentifyResult::kNotRun},   // never started
+      {true, kAnswerNotWritten, good, IdentifyResult::kNotRun},    // the child could not write
+      {true, kIdentifyAnswered, "", IdentifyResult::kRefused},     // no answer to read
+      {true, kIdentifyAnswered, good + "x", IdentifyResult::kRefused},
+      {true, kIdentifyAnswered, badId, IdentifyResult::kRefused},  // parses, but no usable identity
+      {true, kNotIdentified, good, IdentifyResult::kRefused},
+      {true, EXCEPTION_ACCESS_VIOLATION, good, IdentifyResult::kRefused},
+      {true, 0xFFFFFFFF, good, IdentifyResult::kRefused},  // the plug-in's own exit code
   };
   for (const Case& c : cases) {
     PluginIdentity identity{"old", "old", "old"};
     EXPECT_EQ(JudgeIdentifyRun(c.started, c.exitCode, c.answer, identity), c.result) << c.exitCode;
-    EXPECT_EQ(identity.id, c.result == IdentifyResult::identified ? "9001" : "old") << c.exitCode;
+    EXPECT_EQ(identity.id, c.result == IdentifyResult::kIdentified ? "9001" : "old") << c.exitCode;
   }
 }
 

@@ -76,11 +76,11 @@ TEST(UpdateDownload, NamesAndTheBoundedInflate) {
                             static_cast<uLong>(program.size()), 9));
   KxString good(reinterpret_cast<const char*>(packed.data()), static_cast<int>(size));
   KxString out;
-  EXPECT_EQ(UnpackResult::ok, InflateLimited(good, 300000, out));
+  EXPECT_EQ(UnpackResult::kOk, InflateLimited(good, 300000, out));
   EXPECT_TRUE(out == KxString(program.data(), static_cast<int>(program.size())));
-  EXPECT_EQ(UnpackResult::tooLarge, InflateLimited(good, 299999, out));
-  EXPECT_EQ(UnpackResult::corrupt, InflateLimited(good.Mid(good.Length() / 2, 0), 300000, out)) << "cut short";
-  EXPECT_EQ(UnpackResult::corrupt, InflateLimited("not a zlib stream", 300000, out));
+  EXPECT_EQ(UnpackResult::kTooLarge, InflateLimited(good, 299999, out));
+  EXPECT_EQ(UnpackResult::kCorrupt, InflateLimited(good.Mid(good.Length() / 2, 0), 300000, out)) << "cut short";
+  EXPECT_EQ(UnpackResult::kCorrupt, InflateLimited("not a zlib stream", 300000, out));
   EXPECT_TRUE(out.IsEmpty());
 }
 
