@@ -6,10 +6,11 @@ program=$1
 # Wine itself, not wine-exec: that would start the program again when it ends at once
 # without a word, as a program ended by taskkill does.
 source "$here/scripts/wine-env.sh"
-# The pointer goes to the screen's far corner first: left where an earlier test pressed,
-# it could stand over a control of the program and draw it highlighted.
-read -r screenW screenH < <(xdotool getdisplaygeometry)
-xdotool mousemove "$((screenW - 1))" "$((screenH - 1))"
+# The pointer goes to the lower right of Wine's virtual desktop (1024 x 768, see
+# wine-env.sh) first, clear of the forms: left where an earlier test pressed, it could
+# stand over a control and draw it highlighted. Outside the desktop it would leave the
+# pointer where Wine cannot follow it, and a later test's SetCursorPos would not take.
+xdotool mousemove 900 650
 wine "$program" &
 runner=$!
 # The program is ended on the Windows side, so that its window does not stay on the
