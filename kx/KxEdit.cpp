@@ -235,14 +235,14 @@ void KxEdit::OnChar(WPARAM wParam, LPARAM) {
     Delete();
     return;
   }
-  if (ch >= 0x80) {
-    if (!pendingLead) {
-      pendingLead = ch;
-      return;
-    }
+  if (pendingLead && ch >= 0x40 && ch != 0x7F) {
+    // The second byte of a two-byte character may be below 0x80 (0x40 to 0x7E).
     char pair[2] = {static_cast<char>(pendingLead), static_cast<char>(ch)};
     pendingLead = 0;
     typed.Assign(pair, 2);
+  } else if (KxIsLeadByte(static_cast<char>(ch))) {
+    pendingLead = ch;
+    return;
   } else {
     pendingLead = 0;
     // Line breaks and other control bytes have no place in a one-line text.

@@ -681,7 +681,7 @@ void KxTextBox::OnChar(WPARAM wParam, LPARAM) {
       return;
     }
   }
-  if (ch >= 0x80) {
+  if (KxIsLeadByte(static_cast<char>(ch))) {
     pendingLead = ch;
     return;
   }

@@ -12,6 +12,7 @@
 
 #include "kx/KxClipboard.h"
 #include "kx/KxEdit.h"
+#include "kx/KxTextBox.h"
 #include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 
@@ -130,6 +131,30 @@ TEST_F(Edits, TypingAndTheLengthLimitTakeTwoByteCharactersWhole) {
   Press({kShiftLeft});
   TypeText(L"d");
   EXPECT_EQ("abd", S(edit->GetText()));
+}
+
+// Bytes as WM_CHAR brings them under code page 936: a lead byte waits for its second byte,
+// which may be below 0x80; 0x80 (the euro sign) and 0xFF are characters of their own.
+TEST_F(Edits, TypedBytesPairOnlyAfterALeadByte) {
+  KxTextBox* box = new KxTextBox();
+  ASSERT_TRUE(box->Create(form, KxRect{10, 40, 200, 60}));
+  const struct {
+    const char* typed;
+    const char* text;
+  } cases[] = {
+      {"\xB0\xA1", "\xB0\xA1"}, {"\x81\x40", "\x81\x40"}, {"\x80" "a", "\x80" "a"},
+      {"\xFF" "b", "\xFF" "b"},   {"\xB0\x1B" "c", "c"},         {"\xB0\x80", "\xB0\x80"},
+  };
+  for (const auto& c : cases) {
+    edit->SetText("");
+    box->SetText("");
+    for (const char* p = c.typed; *p; ++p) {
+      SendMessageA(edit->hwnd, WM_CHAR, static_cast<unsigned char>(*p), 0);
+      SendMessageA(box->hwnd, WM_CHAR, static_cast<unsigned char>(*p), 0);
+    }
+    EXPECT_EQ(c.text, S(edit->GetText())) << "edit, " << c.text;
+    EXPECT_EQ(c.text, S(box->GetText())) << "text box, " << c.text;
+  }
 }
 
 TEST_F(Edits, UndoAndRedoOverASelection) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <climits>
 #include <string>
 #include <vector>
@@ -301,6 +303,22 @@ TEST(KxStringTest, TrailBytesInGbkText) {
   EXPECT_FALSE(mixed.IsTrailByte(1));
   EXPECT_FALSE(mixed.IsTrailByte(2));
   EXPECT_TRUE(mixed.IsTrailByte(3));
+}
+
+// The character steps under code page 936: 0x80 and 0xFF stand alone, a lead byte takes
+// the byte after it (0x40 too), a lead byte at the end stands alone.
+TEST(KxStringTest, CharacterStepsFollowTheCodePage) {
+  ASSERT_EQ(936u, GetACP());
+  const KxString text("a\x80\xB0\xA1\x81\x40\xFF\xB0");
+  const int next[] = {1, 2, 4, 4, 6, 6, 7, 8, 8};  // KxNextCharPos from each position
+  const int previous[] = {0, 0, 1, 2, 2, 4, 4, 6, 7};
+  for (int pos = 0; pos <= text.Length(); ++pos) {
+    EXPECT_EQ(pos == 3 || pos == 5, KxIsInsideChar(text, pos)) << pos;
+    EXPECT_EQ(next[pos], KxNextCharPos(text, pos)) << pos;
+    EXPECT_EQ(previous[pos], KxPrevCharPos(text, pos)) << pos;
+  }
+  EXPECT_EQ(0, KxCharLength(text, text.Length()));
+  EXPECT_EQ(1, KxCharLength(text, 7)) << "a lead byte at the end";
 }
 
 TEST(KxListTest, AtWalksFromEitherEnd) {
