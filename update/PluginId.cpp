@@ -1,11 +1,5 @@
 #include "update/PluginId.h"
 
-namespace {
-
-bool IsGbkTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
-
-}  // namespace
-
 bool HasControlByte(const KxString& text) {
   for (int i = 0; i < text.Length(); ++i) {
     unsigned char c = static_cast<unsigned char>(text.At(i));
@@ -14,24 +8,15 @@ bool HasControlByte(const KxString& text) {
   return false;
 }
 
-// The id names files and rows: nothing that reaches another folder or a device. A lead
-// byte before a byte that cannot follow it ("\x81/") is no character: the system would read
-// a broken one and then the "/".
+// The id names files and rows: nothing that reaches another folder or a device.
 bool IsPlainPluginId(const KxString& id) {
-  if (id.IsEmpty() || id.Length() > kMaxPluginIdBytes || HasControlByte(id)) return false;
-  if (id == "." || id == "..") return false;
+  if (id.IsEmpty() || id.Length() > kMaxPluginIdBytes) return false;
+  if (HasControlByte(id) || KxHasBrokenChar(id) || id == "." || id == "..") return false;
   static const char kForbidden[] = "\\/:*?\"<>|";
-  for (int i = 0; i < id.Length(); ++i) {
-    unsigned char c = static_cast<unsigned char>(id.At(i));
-    if (c == 0xFF) return false;
-    if (KxIsLeadByte(id.At(i))) {
-      // A lead byte without its trail byte.
-      if (i + 1 >= id.Length() || !IsGbkTrailByte(static_cast<unsigned char>(id.At(i + 1)))) return false;
-      ++i;
-      continue;
-    }
+  for (int i = 0; i < id.Length(); i += KxCharLength(id, i)) {
+    if (KxCharLength(id, i) == 2) continue;
     for (const char* f = kForbidden; *f; ++f) {
-      if (c == static_cast<unsigned char>(*f)) return false;
+      if (id.At(i) == *f) return false;
     }
   }
   return true;

@@ -8,9 +8,9 @@
 constexpr int kMaxPluginIdBytes = 20;
 
 // The id rule: 1 to 20 bytes without control bytes or any of \ / : * ? " < > | (walked
-// by characters, as GBK trail bytes may be 0x5C or 0x7C), not "." or "..". A lead byte
-// (0x81 to 0xFE) must be followed by a trail byte (0x40 to 0xFE, not 0x7F); 0xFF is no
-// character at all.
+// by characters, as GBK trail bytes may be 0x5C or 0x7C), not "." or "..", and no broken
+// character (KxHasBrokenChar: a lead byte of the code page needs its second byte; 0xFF
+// is no character at all).
 bool IsPlainPluginId(const KxString& id);
 // Whether text holds a byte below 0x20 or 0x7F.
 bool HasControlByte(const KxString& text);

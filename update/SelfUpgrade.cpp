@@ -34,7 +34,7 @@ bool Exists(const KxString& path) {
 }  // namespace
 
 bool IsPlainBaseName(const KxString& name) {
-  if (name.IsEmpty()) return false;
+  if (name.IsEmpty() || KxHasBrokenChar(name)) return false;
   // Walk by characters: the second byte of a double-byte character may be 0x5C.
   for (int i = 0; i < name.Length(); i += KxCharLength(name, i)) {
     char c = name.At(i);

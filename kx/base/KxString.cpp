@@ -507,6 +507,18 @@ int KxStringList::IndexOf(const KxString& text) const {
 
 bool KxIsLeadByte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; }
 
+bool KxHasBrokenChar(const KxString& text) {
+  for (int i = 0; i < text.Length(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text.At(i));
+    if (c == 0xFF) return true;
+    if (!KxIsLeadByte(text.At(i))) continue;
+    if (i + 1 >= text.Length()) return true;
+    unsigned char second = static_cast<unsigned char>(text.At(++i));
+    if (second < 0x40 || second == 0x7F || second == 0xFF) return true;
+  }
+  return false;
+}
+
 int KxCharLength(const KxString& text, int pos) {
   if (pos < 0 || pos >= text.Length()) return 0;
   return KxIsLeadByte(text.At(pos)) && pos + 1 < text.Length() ? 2 : 1;

@@ -143,6 +143,10 @@ public:
 
 // True when c starts a two-byte character of the code page.
 bool KxIsLeadByte(char c);
+// True when text holds what is no character of GBK: a lead byte without a second byte
+// (0x40 to 0xFE, not 0x7F) after it, or 0xFF. The system would read such a lead byte and
+// the byte after it ("\x81/") as a broken character and then a "/" of its own.
+bool KxHasBrokenChar(const KxString& text);
 // Bytes of the character that starts at pos: 2 for a lead byte with a byte after it,
 // 1 otherwise, 0 at or past the end.
 int KxCharLength(const KxString& text, int pos);

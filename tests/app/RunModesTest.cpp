@@ -187,6 +187,21 @@ TEST_F(RunModes, RenameRefusesNamesOutsideTheProgramDirectory) {
   EXPECT_TRUE(FileExistsAt(download));
 }
 
+// The names the rename mode takes (code page 936): no folder, drive, device or broken
+// character, whose second byte the system would read as a "/" or ":" of its own.
+TEST(BaseNames, OnlyPlainNamesInTheProgramDirectory) {
+  const struct {
+    const char* name;
+    bool plain;
+  } cases[] = {
+      {"velix", true},   {"新版", true},    {"\x95\x5C", true}, {"\x80", true},
+      {"", false},       {".", false},      {"..", false},       {"a\\b", false},
+      {"a/b", false},    {"c:", false},     {"CON", false},      {"nul.txt", false},
+      {"\x81/", false}, {"\x81:", false}, {"\xFF", false},     {"\xB0", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.plain, IsPlainBaseName(c.name)) << c.name;
+}
+
 // A DLL beside the program named as one of Windows' own is never loaded, although the
 // first use reads the network adapters through that library. Wine prefers its own copies
 // of system DLLs; told to prefer files for this program (a key Windows does not read), it
