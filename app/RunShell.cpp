@@ -1,8 +1,10 @@
 #include "app/RunShell.h"
 
+#include "app/KxApp.h"
 #include "hotkey/FrmOption.h"
 #include "hotkey/HotKeyTable.h"
 #include "kx/KxTaskBar.h"
+#include "kx/base/KxModal.h"
 #include "launcher/CommandMenu.h"
 #include "launcher/FrmAbout.h"
 #include "launcher/FrmMain.h"
@@ -27,7 +29,9 @@
 void RunShell::RouteCommand(int id) {
   FrmMain* kit = TheKitWindow;
   switch (id) {
-    case kModuleWndMain: ToggleKitWindow(); return;
+    case kModuleWndMain:
+      if (kit) kit->ToggleKitWindow();
+      return;
     case kCommandKitImage:
       if (kit) kit->ChooseKitImage();
       return;
@@ -88,7 +92,32 @@ void RunShell::NewNote() { TheNoteWindows.NewNote(); }
 
 void RunShell::ShowPlugin(const KxString& pluginId) { ShowPluginById(pluginId); }
 
-void RunShell::Exit() { ExitApplication(); }
+namespace {
+
+// The exit asked for during a modal run, once the last run has returned to the loop.
+void ExitAfterModalRuns() {
+  if (TheKitWindow) PostMessageA(TheKitWindow->hwnd, WM_COMMAND, kModuleExit, 0);
+}
+
+}  // namespace
+
+// The downloads stop and the tool windows and the notes close, then the quit is requested;
+// the run tears down the kit window and the rest.
+void RunShell::Exit() {
+  // A modal run (a dialog or menu of ours, a message box, a file dialog) and the code
+  // waiting for it still use the windows an exit frees: each is ended now with the answer
+  // that changes nothing (closed, No, cancelled), and the exit itself runs once the last
+  // run has returned.
+  if (KxModalDepth() > 0) {
+    KxEndModalRuns();
+    KxAfterModalRuns(ExitAfterModalRuns);
+    return;
+  }
+  StopDownloads();
+  DestroyToolWindows();
+  DestroyNotes();
+  if (TheApp) RequestQuit(*TheApp);
+}
 
 // Both are owned by the kit window.
 void RunShell::DestroyToolWindows() {
@@ -128,7 +157,11 @@ KxControl* RunShell::MakePluginList(KxControl* kit, const KxRect& rect) {
   return list;
 }
 
-void RunShell::CheckForUpdates() { ::CheckForUpdates(updatePanel.lock().get()); }
+// The check asks for the panel only after its fetch: a link locked before it would keep
+// pointing at a panel the kit window's end had freed.
+void RunShell::CheckForUpdates() {
+  ::CheckForUpdates([this] { return updatePanel.lock().get(); });
+}
 
 void RunShell::OfferPluginEntries(const KxList<UpdateEntry>& plugins) {
   if (auto list = pluginList.lock()) list->OfferEntries(plugins);

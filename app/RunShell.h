@@ -1,8 +1,8 @@
 #pragma once
 // The program shell of the resident run: every command and every need of the kit window
 // reaches the part of the program that carries it out from here. A hotkey is followed from
-// the kit window's WM_HOTKEY (DispatchHotKey) through the router (RouteCommand) to the
-// function that carries it out, all in RunShell.cpp.
+// the kit window's WM_HOTKEY (DispatchHotKey, which asks the hotkey table what the code
+// means) through the router (RouteCommand) to the function that carries it out.
 
 #include <memory>
 

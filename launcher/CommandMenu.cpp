@@ -4,7 +4,6 @@
 #include "app/KxShell.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
-#include "kx/base/KxModal.h"
 #include "launcher/FrmMain.h"
 #include "launcher/LauncherMenu.h"
 #include "store/ModuleRecord.h"
@@ -134,33 +133,4 @@ void ShowCommandMenu(KxControl* owner) {
 
 // ---- Actions
 
-void ToggleKitWindow() {
-  if (TheKitWindow) TheKitWindow->ToggleKitWindow();
-}
-
 void ShowHelp() { OpenFile(VendorSiteUrl() + kHelpPagePath + kHelpPageFlag); }
-
-namespace {
-
-// The exit asked for during a modal run, once the last run has returned to the loop.
-void ExitAfterModalRuns() {
-  if (TheKitWindow) PostMessageA(TheKitWindow->hwnd, WM_COMMAND, kModuleExit, 0);
-}
-
-}  // namespace
-
-void ExitApplication() {
-  // A modal run (a dialog or menu of ours, a message box, a file dialog) and the code
-  // waiting for it still use the windows an exit frees: each is ended now with the answer
-  // that changes nothing (closed, No, cancelled), and the exit itself runs once the last
-  // run has returned.
-  if (KxModalDepth() > 0) {
-    KxEndModalRuns();
-    KxAfterModalRuns(ExitAfterModalRuns);
-    return;
-  }
-  TheShell().StopDownloads();
-  TheShell().DestroyToolWindows();
-  TheShell().DestroyNotes();
-  if (TheApp) RequestQuit(*TheApp);
-}

@@ -25,10 +25,5 @@ KxString DriveLabel(char letter);
 // number; 0 for any other text, which no command could name again.
 int PluginCommandId(const KxString& pluginId);
 
-// Actions of the kit window's menus.
-void ToggleKitWindow();
 // Opens the vendor's help page.
 void ShowHelp();
-// Asks the shell to stop the downloads and to close the tool windows and the notes, then
-// requests the quit; the start-up code tears down the kit window and the rest.
-void ExitApplication();

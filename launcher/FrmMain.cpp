@@ -324,7 +324,7 @@ int FrmMain::OnShowRequest(KxEvtParam&) {
 }
 
 int FrmMain::OnExitRequest(KxEvtParam&) {
-  ExitApplication();
+  TheShell().Exit();
   return 0;
 }
 

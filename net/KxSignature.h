@@ -35,7 +35,7 @@ enum class SignatureCheck {
   kOtherFile,          // valid, but made for a file of another name
 };
 
-// Signature texts longer than this are Malformed (minisign's trusted comment is < 8 KiB).
+// Signature texts longer than this are kMalformed (minisign's trusted comment is < 8 KiB).
 constexpr int kSignatureTextLimit = 16 * 1024;
 
 // Reads a minisign public key: either the whole .pub file (an "untrusted comment:" line,

@@ -54,7 +54,7 @@ FrmNoteManage::FrmNoteManage(KxControl* owner)
   TheNoteWindows.SetRowsView(this);
 }
 
-FrmNoteManage::~FrmNoteManage() { TheNoteWindows.SetRowsView(nullptr); }
+FrmNoteManage::~FrmNoteManage() { TheNoteWindows.ClearRowsView(this); }
 
 void FrmNoteManage::OnSize(const RECT& client) {
   // The first WM_SIZE comes while the window is made, before the members exist.

@@ -57,6 +57,10 @@ public:
   // The rows that hear of every change from now on; nullptr while there is no manager.
   // The manager sets itself when it is made and clears itself when it goes.
   void SetRowsView(NoteRowsView* view) { rows = view; }
+  // Forgets view when it is the one set (a manager going after another was made).
+  void ClearRowsView(NoteRowsView* view) {
+    if (rows == view) rows = nullptr;
+  }
 
   FrmNotePage* Find(int id) const;
   int Count() const { return windows.Count(); }

@@ -5,7 +5,7 @@
 #include "update/KxPanelMain.h"
 #include "update/UpdateDescription.h"
 
-void CheckForUpdates(KxPanelMain* panel) {
+void CheckForUpdates(const std::function<KxPanelMain*()>& panelNow) {
   UpdateList entries;
   long long signedAt = 0;
   FetchUpdateEntries(entries, signedAt);
@@ -17,10 +17,14 @@ void CheckForUpdates(KxPanelMain* panel) {
   if (!SetDescriptionTime(signedAt)) return;
   SetUpdateCheckDate();
   const UpdateEntry& program = entries.Head()->value;
+  KxPanelMain* panel = panelNow();
   if (panel) panel->ShowEntry(program);
   UpdateList plugins;
-  for (auto* n = entries.Head()->next; n; n = n->next)
-    if (!n->value.flag.IsEmpty() && !n->value.path.IsEmpty()) plugins.Add(n->value);
+  bool first = true;
+  for (const UpdateEntry& entry : entries) {
+    if (!first && !entry.flag.IsEmpty() && !entry.path.IsEmpty()) plugins.Add(entry);
+    first = false;
+  }
   TheShell().OfferPluginEntries(plugins);
   TheShell().LayoutKit();
   if (panel && program.ver != kProgramVersion) panel->StartDownload();

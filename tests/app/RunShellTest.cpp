@@ -1,5 +1,5 @@
 // The run's router: every command id reaches its action, with the shut-down calls and the
-// windows the router would open replaced by recorders. And what the run's shell made for the
+// windows the router would open replaced by recorders; the order of the exit. And what the run's shell made for the
 // kit window: the update panel and the plug-in list, which it lets go of when the kit
 // window deletes them before the shell ends.
 
@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/KxApp.h"
 #include "app/RunShell.h"
 #include "kx/KxForm.h"
 #include "plugin/KxListPlugin.h"
@@ -34,7 +35,7 @@ class Routing : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
   void SetUp() override {
-    shell.routeForReal = true;
+    shell.runForReal = true;
     SetShutdownCalls(&kRecorders);
     actions.clear();
   }
@@ -52,8 +53,8 @@ TEST_F(Routing, EveryIdReachesItsAction) {
   } cases[] = {
       {200, "exit:2 "}, {201, "dialog "}, {202, "exit:8 "}, {140, "options "},
       {180, "noteManager "}, {181, "allNotes "}, {182, "newNote "}, {1012, "plugin:12 "},
-      {1000, "plugin:0 "}, {130, "maintenance "}, {170, "exit "}, {0, ""}, {301, ""},
-      {299, ""}, {408, ""}, {999, ""},
+      {1000, "plugin:0 "}, {130, "maintenance "}, {170, "stop toolWindows notes "},
+      {0, ""}, {301, ""}, {299, ""}, {408, ""}, {999, ""},
       // Without a kit window or a desktop manager these do nothing at all.
       {90, ""}, {91, ""}, {92, ""}, {401, ""},
   };
@@ -62,6 +63,15 @@ TEST_F(Routing, EveryIdReachesItsAction) {
     shell.RouteCommand(c.id);
     EXPECT_EQ(c.actions, actions) << c.id;
   }
+}
+
+TEST_F(Routing, ExitStopsTheWindowsFirstAndThenRequestsTheQuit) {
+  KxApp app(GetModuleHandleA(NULL), "");
+  shell.Exit();
+  EXPECT_EQ("stop toolWindows notes ", actions);
+  EXPECT_TRUE(app.quitRequested);
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop ends by WM_QUIT too";
 }
 
 TEST_F(Routing, DesktopCommandsSwitch) {

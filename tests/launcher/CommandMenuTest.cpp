@@ -1,6 +1,6 @@
 // The command menu built from real module and plug-in rows, the drive labels by drive
-// type, the order of the exit (the program's shell replaced by a recorder), and the menu
-// shown for real and driven by keys, its choice handed to the shell.
+// type, and the menu shown for real and driven by keys, its choice handed to the program's
+// shell (a recorder).
 
 #include <gtest/gtest.h>
 
@@ -176,15 +176,6 @@ TEST_F(CommandMenu, TheMenuMarksTheCurrentDesktop) {
                                     "402:桌面3 403:桌面4* 404:桌面5"));
   desktops.SwitchDesktop(0);
   TheDesktops = nullptr;
-}
-
-TEST_F(CommandMenu, ExitStopsTheWindowsFirstAndThenRequestsTheQuit) {
-  KxApp app(GetModuleHandleA(NULL), "");
-  ExitApplication();
-  EXPECT_EQ("stop toolWindows notes ", actions);
-  EXPECT_TRUE(app.quitRequested);
-  MSG msg;
-  EXPECT_TRUE(PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop ends by WM_QUIT too";
 }
 
 TEST_F(CommandMenu, ChoicesByKeysOnTheRealMenu) {

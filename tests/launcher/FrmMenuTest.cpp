@@ -196,7 +196,7 @@ TEST_F(MaintenanceWindow, OneWindowPerRunOpenedByEveryPathWithoutReloading) {
   EXPECT_EQ(items, w->tree.rootHandle.ChildCount());
   EXPECT_EQ(1, TopLevelCount());
 
-  ExitApplication();  // closes the tool windows, then asks the loop to end
+  shell.DestroyToolWindows();  // as the exit does
   EXPECT_EQ(nullptr, FindToolWindow<FrmMenu>(kMaintenanceCaption));
   EXPECT_FALSE(IsWindow(first));
 }

@@ -4,8 +4,8 @@
 // says "(late)" once the quit was already requested), and the questions get the answers
 // the test gives. Installed for the life of the object.
 //
-// RecordingShellOf<RunShell> with routeForReal set routes commands through the run's own
-// router instead, so that only where they end is recorded.
+// RecordingShellOf<RunShell> with runForReal set routes commands and runs the exit through
+// the run's own code instead, so that only where they end is recorded.
 
 #include <string>
 
@@ -18,7 +18,7 @@ public:
   explicit RecordingShellOf(std::string& actions) : actions(actions), installed(*this) {}
 
   void RouteCommand(int id) override {
-    if (routeForReal) {
+    if (runForReal) {
       Base::RouteCommand(id);
     } else {
       actions += "route:" + std::to_string(id) + " ";
@@ -32,7 +32,13 @@ public:
   void ShowAllNotes() override { actions += "allNotes "; }
   void NewNote() override { actions += "newNote "; }
   void ShowPlugin(const KxString& pluginId) override { actions += "plugin:" + std::string(pluginId.CStr()) + " "; }
-  void Exit() override { actions += "exit "; }
+  void Exit() override {
+    if (runForReal) {
+      Base::Exit();
+    } else {
+      actions += "exit ";
+    }
+  }
   void StopDownloads() override { actions += "stop "; }
   void DestroyToolWindows() override { actions += Late() ? "toolWindows(late) " : "toolWindows "; }
   void DestroyNotes() override { actions += Late() ? "notes(late) " : "notes "; }
@@ -40,7 +46,7 @@ public:
   KxString IdentifyProgram() override { return identifyProgram; }
 
   std::string& actions;
-  bool routeForReal = false;
+  bool runForReal = false;
   UINT (*driveType)(const char* root) = nullptr;
   KxString identifyProgram;
 
