@@ -21,6 +21,7 @@
 #include "store/SysValues.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
+#include "VelixVersion.h"
 
 namespace {
 
@@ -102,7 +103,8 @@ protected:
       ASSERT_TRUE(CopyFileA((from + ".minisig").CStr(), (to + ".minisig").CStr(), FALSE));
     }
   }
-  // The program's entry at ver (with one plug-in entry), and the program package.
+  // The program's entry of desc-<ver>.xml ("same": this version, "newer", "0.9"; with one
+  // plug-in entry), and the program package.
   static void Publish(const char* ver, const char* package, bool withSignature) {
     PublishDescription(KxString("desc-") + ver + ".xml");
     RemoveFile(ServerDir() + "\\www\\soft\\velix.vlx");
@@ -206,9 +208,13 @@ protected:
 };
 
 TEST_F(UpdateRun, NewerAndOlderVersionsReplaceTheProgramThroughTheRenameMode) {
-  for (const char* ver : {"1.1", "0.9"}) {
+  const struct {
+    const char* desc;
+    const char* ver;
+  } versions[] = {{"newer", VELIX_VERSION_TEXT ".1"}, {"0.9", "0.9"}};
+  for (const auto& [desc, ver] : versions) {
     SCOPED_TRACE(ver);
-    Publish(ver, "good.vlx", true);
+    Publish(desc, "good.vlx", true);
     Start();
     PressCheck();
     HWND box = NULL;
@@ -248,7 +254,7 @@ TEST_F(UpdateRun, AFolderAndNameThatAShellWouldSplitUpgradeAndTheCopyGoes) {
     ASSERT_TRUE(CopyFileA((dir + name).CStr(), (odd + name).CStr(), FALSE)) << name;
   ASSERT_TRUE(CopyFileA(exe.CStr(), oddExe.CStr(), FALSE));
   exe = oddExe;
-  Publish("1.1", "good.vlx", true);
+  Publish("newer", "good.vlx", true);
   Start();
   PressCheck();
   HWND box = NULL;
@@ -268,13 +274,13 @@ TEST_F(UpdateRun, RefusedPackagesLeaveTheProgramAsItWasAndSayWhy) {
     const char* said;
     const char* desc;
   } cases[] = {
-      {"tampered.vlx", true, "文件与签名不符", "1.1"},
-      {"nosig.vlx", false, "签名缺失", "1.1"},
-      {"otherkey.vlx", true, "签名密钥不符", "1.1"},
+      {"tampered.vlx", true, "文件与签名不符", "newer"},
+      {"nosig.vlx", false, "签名缺失", "newer"},
+      {"otherkey.vlx", true, "签名密钥不符", "newer"},
       {"bomb.vlx", true, "更新包过大", "bomb"},  // the package described, but too large unpacked
-      {nullptr, false, "下载未完成", "1.1"},  // the package's path answers 404
-      {"sample.vlx", true, "签名文件名不符", "1.1"},  // a signed plug-in package served as the program
-      {"older.vlx", true, "更新包与说明不符", "1.1"},  // another signed release at the same path
+      {nullptr, false, "下载未完成", "newer"},  // the package's path answers 404
+      {"sample.vlx", true, "签名文件名不符", "newer"},  // a signed plug-in package served as the program
+      {"older.vlx", true, "更新包与说明不符", "newer"},  // another signed release at the same path
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.said);
@@ -283,7 +289,7 @@ TEST_F(UpdateRun, RefusedPackagesLeaveTheProgramAsItWasAndSayWhy) {
     Start();
     PressCheck();
     EXPECT_TRUE(ShowsText(c.said));
-    EXPECT_TRUE(ShowsText("最新版本1.1"));
+    EXPECT_TRUE(ShowsText("最新版本" VELIX_VERSION_TEXT ".1"));
     EXPECT_EQ(nullptr, WindowOf(pid, "#32770", nullptr)) << "no message";
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 0)) << "still running";
     EXPECT_TRUE(ReadFileBytes(exe) == original);
@@ -296,15 +302,15 @@ TEST_F(UpdateRun, RefusedPackagesLeaveTheProgramAsItWasAndSayWhy) {
 // The description is the vendor's word only when signed as info.xml, and never older than
 // one taken before: otherwise nothing changes, as when the site does not answer.
 TEST_F(UpdateRun, ADescriptionIsTakenOnlySignedAndNeverOlder) {
-  PublishDescription("desc-1.0.xml");
+  PublishDescription("desc-same.xml");
   Start();
   PressCheck();
   ASSERT_TRUE(ShowsText("已是最新版本"));
   EXPECT_TRUE(WaitFor([&] { return SysValue(kSysDescriptionTime) == "1800000000"; }, 3000)) << "its time is kept";
   struct { const char* desc; const char* offer; } attacks[] = {
-      {"desc-unsigned.xml", "最新版本1.1"},
-      {"desc-other-file.xml", "最新版本1.1"},  // a valid signature of another file
-      {"desc-other-key.xml", "最新版本1.1"},
+      {"desc-unsigned.xml", "最新版本" VELIX_VERSION_TEXT ".1"},
+      {"desc-other-file.xml", "最新版本" VELIX_VERSION_TEXT ".1"},  // a valid signature of another file
+      {"desc-other-key.xml", "最新版本" VELIX_VERSION_TEXT ".1"},
       {"desc-older.xml", "最新版本0.9"},       // replayed from a day before
   };
   for (const auto& a : attacks) {
@@ -327,7 +333,7 @@ TEST_F(UpdateRun, ADescriptionIsTakenOnlySignedAndNeverOlder) {
 }
 
 TEST_F(UpdateRun, SameVersionErrorPageAndTheWeeklyTimer) {
-  // No description: a 404 whose page would offer 1.1, or a 200 page that is no
+  // No description: a 404 whose page would offer a newer version, or a 200 page that is no
   // description. Nothing changes, no date is written.
   Start();
   for (const char* page : {static_cast<const char*>(nullptr), "<html><body><h1>maintenance</h1></body></html>"}) {
@@ -337,12 +343,12 @@ TEST_F(UpdateRun, SameVersionErrorPageAndTheWeeklyTimer) {
     PressCheck();
     PumpFor(1500);
     EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "已是最新版本")) << (page ? page : "404");
-    EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "最新版本1.1")) << (page ? page : "404");
+    EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "最新版本" VELIX_VERSION_TEXT ".1")) << (page ? page : "404");
     EXPECT_EQ("", CheckDate()) << (page ? page : "404");
   }
 
   // The same version: no download offered; the check is dated.
-  Publish("1.0", "good.vlx", true);
+  Publish("same", "good.vlx", true);
   PressCheck();
   EXPECT_TRUE(ShowsText("已是最新版本"));
   HWND download = ChildOfClass(kit, "KxCardClassName", "下载更新");
@@ -355,12 +361,12 @@ TEST_F(UpdateRun, SameVersionErrorPageAndTheWeeklyTimer) {
   ASSERT_TRUE(FileExistsAt(todaysCopy)) << "the start made one";
   ASSERT_TRUE(DeleteFileA(todaysCopy.CStr()));
   // Checked today: the timer's tick does not look for the new version published since.
-  Publish("1.1", "good.vlx", true);
+  Publish("newer", "good.vlx", true);
   PostMessageA(kit, WM_TIMER, 1, 0);
   EXPECT_TRUE(WaitFor([&] { return FileExistsAt(todaysCopy); }, 5000)) << "the day's copy";
   PumpFor(1500);
-  EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "最新版本1.1")) << "checked again before a week passed";
-  Publish("1.0", "good.vlx", true);
+  EXPECT_FALSE(ChildOfClass(kit, "KxCardClassName", "最新版本" VELIX_VERSION_TEXT ".1")) << "checked again before a week passed";
+  Publish("same", "good.vlx", true);
   Stop();
 
   // Eight days since the last check: the timer's tick runs a check, which dates it today.
@@ -509,7 +515,7 @@ TEST_F(UpdateRun, APluginTheNextDescriptionDropsIsNoLongerOffered) {
     return button != NULL && IsWindowVisible(button);
   };
   ASSERT_TRUE(PumpUntil(offersDownload, 5000));
-  PublishDescription("desc-1.0.xml");  // names another plug-in only
+  PublishDescription("desc-same.xml");  // names another plug-in only
   CheckAndWait();
   EXPECT_TRUE(ShowsText("x(未安装)"));
   EXPECT_FALSE(offersDownload()) << "the dropped plug-in's download is withdrawn";

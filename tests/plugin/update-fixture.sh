@@ -16,16 +16,19 @@ if [ "$action" = stop ]; then
   exec bash "$here/nginx.sh" stop "$dir"
 fi
 program=${3:?program} key=${4:?test key} other=${5:?other key} plugin=${6:-} crashing=${7:-} hanging=${8:-}
+# The program's own version, and a newer one than it.
+version=$(sed -n 's/^project(Velix VERSION \([0-9.]*\).*/\1/p' "$here/../../CMakeLists.txt")
+newer=$version.1
 packages=$dir/packages
 rm -rf "$packages" "$dir/www"
 mkdir -p "$packages" "$dir/www/soft"
-printf '<soft><main flag="0" name="Velix" ver="1.1" path="soft/velix.vlx"/></soft>' > "$dir/www/missing.xml"
+printf '<soft><main flag="0" name="Velix" ver="%s" path="soft/velix.vlx"/></soft>' "$newer" > "$dir/www/missing.xml"
 
 # good: the program with a marker at its end, so that the upgraded file can be told apart;
 # bomb: a valid package that inflates past what the program accepts.
-python3 - "$program" "$packages" "$plugin" "$crashing" "$hanging" <<'PY'
+python3 - "$program" "$packages" "$plugin" "$crashing" "$hanging" "$version" "$newer" <<'PY'
 import hashlib, sys, zlib
-program, out, plugin, crashing, hanging = sys.argv[1:6]
+program, out, plugin, crashing, hanging, same, newer = sys.argv[1:8]
 data = open(program, 'rb').read() + b'\nvelix-upgrade-marker\n'
 good = zlib.compress(data, 9)
 open(out + '/good.vlx', 'wb').write(good)
@@ -61,22 +64,23 @@ def description(ver, plugins, package='good.vlx'):
     text = ('<?xml version="1.0" encoding="gb2312"?>\r\n<soft><main name="Velix" ver="%s" '
             'path="soft/velix.vlx" hash="%s">%s</main></soft>' % (ver, digest(package), rows))
     return text.encode('gbk')
-for ver in ('1.0', '1.1', '0.9'):
-    open(out + '/desc-%s.xml' % ver, 'wb').write(description(ver, [('7', 'x', '1', 'soft/x.vlx', 'x.vlx')]))
-open(out + '/desc-bomb.xml', 'wb').write(description('1.1', [], 'bomb.vlx'))
+# desc-same.xml: this version; desc-newer.xml: a newer one; desc-0.9.xml: an older one.
+for name, ver in (('same', same), ('newer', newer), ('0.9', '0.9')):
+    open(out + '/desc-%s.xml' % name, 'wb').write(description(ver, [('7', 'x', '1', 'soft/x.vlx', 'x.vlx')]))
+open(out + '/desc-bomb.xml', 'wb').write(description(newer, [], 'bomb.vlx'))
 for flag in ('9001', '9002'):
     open(out + '/desc-plugin-%s.xml' % flag, 'wb').write(
-        description('1.0', [(flag, '示例插件', '1.0', 'soft/sample.vlx', 'sample.vlx')]))
+        description(same, [(flag, '示例插件', '1.0', 'soft/sample.vlx', 'sample.vlx')]))
 # The plug-in packages refused after their signature: each one the description names.
 for package in ('sample-raw', 'crashing', 'hanging'):
     open(out + '/desc-plugin-%s.xml' % package, 'wb').write(
-        description('1.0', [('9001', '示例插件', '1.0', 'soft/sample.vlx', package + '.vlx')]))
+        description(same, [('9001', '示例插件', '1.0', 'soft/sample.vlx', package + '.vlx')]))
 # Two plug-ins offered under one package path; ten thousand plug-in entries.
 open(out + '/desc-same-path.xml', 'wb').write(description(
-    '1.0', [('9001', '示例插件', '1.0', 'soft/slow/sample.vlx', 'sample.vlx'),
+    same, [('9001', '示例插件', '1.0', 'soft/slow/sample.vlx', 'sample.vlx'),
             ('9002', '另一插件', '1.0', 'soft/slow/sample.vlx', 'sample.vlx')]))
 open(out + '/desc-many.xml', 'wb').write(description(
-    '1.0', [(str(i), 'p%d' % i, '1.0', 'soft/p%d.vlx' % i, 'p.vlx') for i in range(1, 10001)]))
+    same, [(str(i), 'p%d' % i, '1.0', 'soft/p%d.vlx' % i, 'p.vlx') for i in range(1, 10001)]))
 PY
 # The trusted comment names the file as the site serves it (soft/velix.vlx, soft/sample.vlx),
 # in the form minisign gives by default.
@@ -89,11 +93,11 @@ now=1800000000
 for desc in "$packages"/desc-*.xml; do sign "$key" "$desc" info.xml "$now"; done
 cp "$packages/desc-0.9.xml" "$packages/desc-older.xml"
 sign "$key" "$packages/desc-older.xml" info.xml $((now - 86400))
-cp "$packages/desc-1.1.xml" "$packages/desc-other-file.xml"
+cp "$packages/desc-newer.xml" "$packages/desc-other-file.xml"
 sign "$key" "$packages/desc-other-file.xml" velix.vlx "$now"
-cp "$packages/desc-1.1.xml" "$packages/desc-other-key.xml"
+cp "$packages/desc-newer.xml" "$packages/desc-other-key.xml"
 sign "$other" "$packages/desc-other-key.xml" info.xml "$now"
-cp "$packages/desc-1.1.xml" "$packages/desc-unsigned.xml"
+cp "$packages/desc-newer.xml" "$packages/desc-unsigned.xml"
 sign "$key" "$packages/good.vlx" velix.vlx
 cp "$packages/good.vlx.minisig" "$packages/tampered.vlx.minisig"
 cp "$packages/good.vlx" "$packages/otherkey.vlx"
