@@ -193,6 +193,48 @@ TEST_F(DbFile, GbkTextIsStoredAsItsOwnBytes) {
   EXPECT_TRUE(db.SelectText("T", "Value", "ID=1") == text);
 }
 
+// Every statement checked in a transaction lands, or none does; inside one that is open
+// already, its statements are the outer one's to keep or drop.
+TEST_F(DbFile, ATransactionKeepsAllOrNothing) {
+  const struct {
+    const char* name;
+    bool secondDone;
+    bool finish;
+    bool finished;
+    const char* rows;
+  } cases[] = {
+      {"all done", true, true, true, "2"},
+      {"one failed", false, true, false, "0"},
+      {"gone without Finish", true, false, false, "0"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(db.Exec("delete from T"));
+    {
+      KxTransaction edit(db);
+      EXPECT_TRUE(edit.IsOpen()) << c.name;
+      edit.Check(db.Exec("insert into T (Value) values ('a')"));
+      edit.Check(db.Exec("insert into T (Value) values ('b')"));
+      edit.Check(c.secondDone);
+      if (c.finish) {
+        EXPECT_EQ(c.finished, edit.Finish()) << c.name;
+      }
+    }
+    EXPECT_EQ(c.rows, Scalar("select count(*) from T")) << c.name;
+  }
+
+  ASSERT_TRUE(db.Exec("delete from T"));
+  ASSERT_TRUE(db.Begin());
+  {
+    KxTransaction inner(db);
+    EXPECT_FALSE(inner.IsOpen());
+    inner.Check(db.Exec("insert into T (Value) values ('c')"));
+    EXPECT_TRUE(inner.Finish()) << "the statements ran";
+  }
+  EXPECT_EQ("1", Scalar("select count(*) from T")) << "the inner one rolled nothing back";
+  ASSERT_TRUE(db.Rollback());
+  EXPECT_EQ("0", Scalar("select count(*) from T")) << "nor did it commit";
+}
+
 TEST(DbOpen, PathWithChineseCharacters) {
   KxString dir = MakeScratchDir("kxdb-open");
   KxString sub = dir + "\\数据 目录";
