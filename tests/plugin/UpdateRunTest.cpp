@@ -467,8 +467,12 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   EXPECT_EQ(nullptr, SampleWindow(pid));
   EXPECT_EQ(0, PluginRows("P_ID='9001'"));
   EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx"));
-  ASSERT_TRUE(RegisterHotKey(NULL, 1, MOD_CONTROL | MOD_ALT, 'P')) << "the hotkey is no longer registered";
-  UnregisterHotKey(NULL, 1);
+  // The row says so before the hotkeys are registered again: wait for the combination.
+  ASSERT_TRUE(PumpUntil([] {
+    if (!RegisterHotKey(NULL, 1, MOD_CONTROL | MOD_ALT, 'P')) return false;
+    UnregisterHotKey(NULL, 1);
+    return true;
+  }, 5000)) << "the hotkey is no longer registered";
   SaveBmp(CaptureWindow(kit), TestBinDir() + "\\kit-plugin-list.bmp");
 }
 
