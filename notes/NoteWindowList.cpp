@@ -1,6 +1,7 @@
 #include "notes/NoteWindowList.h"
 
 #include "app/KxDialogs.h"
+#include "kx/base/KxHandles.h"
 #include "kx/base/KxModal.h"
 #include "store/DataDirectory.h"
 
@@ -27,14 +28,12 @@ const UINT kReleaseDelayMs = 100;
 
 // bytes at the end of path (made when missing), on the disk before this returns.
 bool AppendFileBytes(const KxString& path, const KxString& bytes) {
-  HANDLE file = CreateFileA(path.CStr(), FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, NULL);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  KxHandle file(CreateFileA(path.CStr(), FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, NULL));
+  if (file.Get() == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  bool ok = WriteFile(file, bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, NULL) &&
-            written == static_cast<DWORD>(bytes.Length()) && FlushFileBuffers(file);
-  CloseHandle(file);
-  return ok;
+  return WriteFile(file.Get(), bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, NULL) &&
+         written == static_cast<DWORD>(bytes.Length()) && FlushFileBuffers(file.Get());
 }
 
 NoteRecord NewRecordAt(int left, int top, int w, int h, const KxString& text) {

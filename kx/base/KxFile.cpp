@@ -8,6 +8,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "kx/base/KxHandles.h"
+
 namespace {
 
 bool HasWildcard(const KxString& path) {
@@ -97,11 +99,10 @@ bool IsDirectory(const KxString& path) {
 bool RemoveFile(const KxString& path) { return remove(path.CStr()) == 0; }
 
 bool FlushToDisk(const KxString& path) {
-  HANDLE file = CreateFileA(path.CStr(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool flushed = FlushFileBuffers(file) != FALSE;
-  CloseHandle(file);
-  return flushed;
+  KxHandle file(CreateFileA(path.CStr(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, NULL));
+  if (file.Get() == INVALID_HANDLE_VALUE) return false;
+  return FlushFileBuffers(file.Get()) != FALSE;
 }
 
 bool EndsWithNoCase(const KxString& text, const char* end) {
