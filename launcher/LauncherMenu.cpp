@@ -10,6 +10,7 @@
 #include "kx/KxMenu.h"
 #include "kx/base/KxFile.h"
 #include "store/KxDb.h"
+#include "store/LaunchRecord.h"
 
 const char kLauncherBannerText[] = "快捷之Velibox";
 const char kMaintenanceItemText[] = "快捷维护";
@@ -64,6 +65,19 @@ bool IsDriveLetterPath(const KxString& path) {
 
 }  // namespace
 
+bool IsAddress(const KxString& path) {
+  // A scheme of two letters or more before "://" (one letter would be a drive).
+  int colon = path.Find(0, "://");
+  if (colon < 2) return false;
+  for (int i = 0; i < colon; ++i) {
+    char c = path.At(i);
+    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+              (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
+    if (!ok) return false;
+  }
+  return true;
+}
+
 void AppendShortcutLevel(KxMenu& menu, const ShortcutList& list, int parentId) {
   ExpandedGroups expanded;
   if (!expanded.IsReady()) return;
@@ -107,8 +121,13 @@ KxString ShortcutPathOf(const ShortcutList& list, int id) {
 void LaunchShortcut(const ShortcutList& list, int id) {
   KxString path = ShortcutPathOf(list, id);
   if (path.IsEmpty()) return;
+  if (IsAddress(path)) {
+    OpenFile(path);
+    RecordLaunch(id);
+    return;
+  }
   if (FileExists(path)) {
-    LaunchFile(path, "");
+    if (LaunchFile(path, "")) RecordLaunch(id);
     return;
   }
   // Only a drive letter is worth replacing: the first byte of a relative or network path
@@ -120,7 +139,7 @@ void LaunchShortcut(const ShortcutList& list, int id) {
     path.Buffer()[0] = static_cast<char>('A' + letter);
     if (FileExists(path)) {
       SetShortcutPath(id, path);  // the program starts even when this fails
-      LaunchFile(path, "");
+      if (LaunchFile(path, "")) RecordLaunch(id);
       return;
     }
   }

@@ -21,7 +21,7 @@ const SingleKind kSingleKinds[] = {
     {kModuleMenuManage, "MenuManage", 0}, {kModuleOption, "Option", 1},
     {kModuleHelp, "Help", -1},        {kModuleAbout, "About", -1},
     {kModuleExit, "Exit", -1},        {kModuleNote, "Note", -1},
-    {kModuleShutDown, "ShutDown", -1},
+    {kModuleShutDown, "ShutDown", -1}, {kModuleSearch, "Search", 1},
 };
 
 int FlagBits(bool hotKeyOn, bool inMenu) {
@@ -256,4 +256,9 @@ bool SaveNoteModule(int code, bool hotKeyOn, bool inMenu) {
 }
 bool SaveShutDownModule(int code, bool hotKeyOn, bool inMenu) {
   return SaveSingleKind(kModuleShutDown, code, hotKeyOn, inMenu);
+}
+
+bool AddMissingModuleKinds() {
+  if (ModuleKindExists(kModuleSearch)) return true;
+  return SaveSingleKind(kModuleSearch, kDefaultSearchHotKey, true, true);
 }

@@ -10,6 +10,7 @@
 constexpr int kModuleWndMain = 90;
 constexpr int kModuleTray = 100;
 constexpr int kModuleLeftMenu = 110;
+constexpr int kModuleSearch = 115;  // the quick search window
 constexpr int kModuleRightMenu = 120;
 constexpr int kModuleMenuManage = 130;
 constexpr int kModuleOption = 140;
@@ -20,6 +21,9 @@ constexpr int kModuleNote = 180;
 constexpr int kModuleShutDown = 200;
 constexpr int kModuleExplorer = 300;  // 26 rows, M_ID = drive letter 'A'..'Z'
 constexpr int kModuleDesktop = 400;   // 9 rows, M_ID = M_XH = 0..8
+
+// Ctrl+Alt+Space (VK_SPACE 0x20 with Alt 1 and Ctrl 2), the quick search's first hotkey.
+constexpr int kDefaultSearchHotKey = (0x20 << 16) | 0x03;
 
 // M_FLAG bits.
 constexpr int kModuleInMenu = 1;
@@ -89,3 +93,6 @@ bool SaveAboutModule(int code, bool hotKeyOn, bool inMenu);
 bool SaveExitModule(int code, bool hotKeyOn, bool inMenu);
 bool SaveNoteModule(int code, bool hotKeyOn, bool inMenu);
 bool SaveShutDownModule(int code, bool hotKeyOn, bool inMenu);
+// Kinds newer than the store they meet get their row, with its default hotkey, once; the
+// user's later choice is never overwritten.
+bool AddMissingModuleKinds();

@@ -1,6 +1,7 @@
 #include "store/Schema.h"
 
 #include "store/KxDb.h"
+#include "store/LaunchRecord.h"
 #include "store/ModuleRecord.h"
 #include "store/SysValues.h"
 
@@ -53,6 +54,7 @@ const TableRecipe kTables[] = {
     {"KX_NOTE", kCreateNoteTable, nullptr},
     {"KX_MODULE", kCreateModuleTable, AddModuleRows},
     {"KX_PLUGIN", kCreatePluginTable, nullptr},
+    {"KX_LAUNCH", kCreateLaunchTable, nullptr},
 };
 
 // A table appears with its index and rows or not at all, so a start that is cut short
@@ -72,6 +74,7 @@ void CreateMissingTables() {
   for (const TableRecipe& table : kTables) {
     if (!existing.Contains(table.name)) CreateTable(table);
   }
+  AddMissingModuleKinds();
 }
 
 bool BootstrapStore(const StoreDialogs& dialogs) {

@@ -1,6 +1,7 @@
 #include "store/ShortcutRecord.h"
 
 #include "store/KxDb.h"
+#include "store/LaunchRecord.h"
 
 namespace {
 
@@ -103,6 +104,8 @@ bool InsertShortcut(ShortcutRecord& record) {
     return false;
   }
   record.id = static_cast<short>(id);
+  // An id freed by a program that keeps no start counts must not hand them on.
+  ForgetLaunches(id);
   if (ExecWithIcon(ShortcutInsertSql(record), record.icon)) return true;
   ShiftShortcutOrders(record.orderId, record.parentId, 1, OrderShift::kDown);
   record.id = 0;
@@ -115,6 +118,9 @@ bool UpdateShortcut(const ShortcutRecord& record) {
 
 bool DeleteShortcut(int id, int orderId, int parentId) {
   if (!TheDb.DeleteWhere(kTable, WhereId(id))) return false;
+  // The start counts only rank the quick search: a count left behind is not worth
+  // refusing the delete for, and the next row with this id clears it.
+  ForgetLaunches(id);
   return ShiftShortcutOrders(orderId, parentId, 1, OrderShift::kDown);
 }
 

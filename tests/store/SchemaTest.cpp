@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "sqlite3.h"
+#include "store/ModuleRecord.h"
 #include "store/Schema.h"
 #include "tests/store/StoreTestUtil.h"
 
@@ -43,13 +44,13 @@ TEST_F(SchemaFile, EmptyFileGetsExactlyTheFormatOnce) {
   Bootstrap({});
   EXPECT_EQ(ExpectedSchema(), Schema(TheDb));
   EXPECT_EQ(std::vector<std::string>{"1|1|数据库版本"}, SysRows(TheDb));
-  EXPECT_EQ(std::vector<std::string>{DefaultModuleRow()}, ModuleRows(TheDb));
+  EXPECT_EQ(DefaultModuleRows(), ModuleRows(TheDb));
   EXPECT_EQ(0, RowsOfEmptyTables(TheDb));
 
   CreateMissingTables();
   EXPECT_EQ(ExpectedSchema(), Schema(TheDb));
   EXPECT_EQ(1, TheDb.Count("KX_SYS", ""));
-  EXPECT_EQ(1, TheDb.Count("KX_MODULE", ""));
+  EXPECT_EQ(2, TheDb.Count("KX_MODULE", ""));
 }
 
 TEST_F(SchemaFile, ExistingTablesAndTheirRowsAreKept) {
@@ -59,21 +60,21 @@ TEST_F(SchemaFile, ExistingTablesAndTheirRowsAreKept) {
              "Insert Into KX_SYS (ID,Value,Ms) values(5,'2008-03-07','check update date')"});
   EXPECT_EQ((std::vector<std::string>{"1|1|数据库版本", "5|2008-03-07|check update date"}),
             SysRows(TheDb));
-  EXPECT_EQ(std::vector<std::string>{DefaultModuleRow()}, ModuleRows(TheDb));
-  EXPECT_EQ(7u, Schema(TheDb).size());
+  EXPECT_EQ(DefaultModuleRows(), ModuleRows(TheDb));
+  EXPECT_EQ(8u, Schema(TheDb).size());
 }
 
 TEST_F(SchemaFile, TableInOtherLetterCaseIsLeftAloneAndTheRestIsMade) {
   Bootstrap({"create table kx_sys (ID INTEGER,Value VARCHAR(10),Ms VARCHAR(10))",
              "insert into kx_sys values(9,'mine','x')"});
   std::vector<std::string> schema = Schema(TheDb);
-  ASSERT_EQ(7u, schema.size());
+  ASSERT_EQ(8u, schema.size());
   EXPECT_EQ("table|kx_sys|kx_sys|CREATE TABLE kx_sys (ID INTEGER,Value VARCHAR(10),Ms VARCHAR(10))",
             schema[0]);
   EXPECT_EQ(std::vector<std::string>(ExpectedSchema().begin() + 1, ExpectedSchema().end()),
             std::vector<std::string>(schema.begin() + 1, schema.end()));
   EXPECT_EQ(std::vector<std::string>{"9|mine|x"}, SysRows(TheDb)) << "no version row slipped in";
-  EXPECT_EQ(std::vector<std::string>{DefaultModuleRow()}, ModuleRows(TheDb));
+  EXPECT_EQ(DefaultModuleRows(), ModuleRows(TheDb));
 }
 
 TEST_F(SchemaFile, TableComesWithItsDefaultRowOrNotAtAll) {
@@ -84,14 +85,28 @@ TEST_F(SchemaFile, TableComesWithItsDefaultRowOrNotAtAll) {
   sqlite3_set_authorizer(TheDb.Connection(), nullptr, nullptr);
   KxStringList names;
   TheDb.TableNames(names);
-  EXPECT_EQ(5, names.Count());
+  EXPECT_EQ(6, names.Count());
   EXPECT_FALSE(names.Contains("KX_MODULE"));
 
   CreateMissingTables();  // the next start
   std::vector<std::string> schema = Schema(TheDb);
-  ASSERT_EQ(7u, schema.size());
-  EXPECT_EQ(ExpectedSchema()[5], schema[6]);
-  EXPECT_EQ(std::vector<std::string>{DefaultModuleRow()}, ModuleRows(TheDb));
+  ASSERT_EQ(8u, schema.size());
+  EXPECT_EQ(ExpectedSchema()[5], schema[7]);
+  EXPECT_EQ(DefaultModuleRows(), ModuleRows(TheDb));
+}
+
+// A store from before the quick search gets its row at the next start; a choice made
+// since is the user's and stays.
+TEST_F(SchemaFile, ANewModuleKindGetsItsDefaultRowOnceAndKeepsTheChoiceMadeSince) {
+  Bootstrap({});
+  ASSERT_TRUE(TheDb.DeleteWhere("KX_MODULE", "M_TYPE=115"));
+  CreateMissingTables();
+  EXPECT_EQ(DefaultModuleRows(), ModuleRows(TheDb));
+
+  ASSERT_TRUE(UpdateModuleKind(kModuleSearch, 0, false, true));
+  CreateMissingTables();
+  EXPECT_EQ(1, TheDb.Count("KX_MODULE", "M_TYPE=115 and M_HK=0 and M_FLAG=1"));
+  EXPECT_EQ(2, TheDb.Count("KX_MODULE", ""));
 }
 
 TEST_F(SchemaFile, FirstUseIsDecidedByTheStoredIdentity) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/KxDb.h"
+#include "store/LaunchRecord.h"
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
 #include "tests/store/StoreTestUtil.h"
@@ -213,4 +214,28 @@ TEST_F(ShortcutStore, AFailedInsertMovesNoSiblingAndGivesNoId) {
                          "begin select raise(abort, 'kept'); end"));
   EXPECT_FALSE(DeleteShortcut(1, 0, 0));
   EXPECT_EQ(Orders(0), (Texts{"1:0", "2:1"}));
+}
+
+// The start counts follow their row: counted per start with the day, gone with the row,
+// and not inherited by a new row that is handed a freed id.
+TEST_F(ShortcutStore, StartsAreCountedAndGoWithTheirRow) {
+  ASSERT_TRUE(TheDb.Exec(kCreateLaunchTable));
+  short a = Add(kShortcutItem, 0, 0, "a");
+  short b = Add(kShortcutItem, 0, 1, "b");
+  for (short id : {a, a, b}) EXPECT_TRUE(RecordLaunch(id));
+  LaunchStats stats;
+  LoadLaunchStats(stats);
+  EXPECT_EQ(2, stats[a].count);
+  EXPECT_EQ(storetest::TodayText(), stats[a].lastDate.CStr());
+  EXPECT_EQ(1, stats[b].count);
+
+  ASSERT_TRUE(DeleteShortcut(b, 1, 0));
+  LoadLaunchStats(stats);
+  EXPECT_EQ(0u, stats.count(b));
+
+  // Left behind by a program that keeps no counts.
+  ASSERT_TRUE(TheDb.Exec("insert into KX_LAUNCH values (" + KxString::FromInt(b) + ",5,'2020-01-01')"));
+  EXPECT_EQ(b, Add(kShortcutItem, 0, 1, "new"));
+  LoadLaunchStats(stats);
+  EXPECT_EQ((std::vector<size_t>{1, 0}), (std::vector<size_t>{stats.count(a), stats.count(b)}));
 }

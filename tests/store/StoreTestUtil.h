@@ -38,6 +38,8 @@ inline const std::vector<std::string>& ExpectedSchema() {
       "table|KX_PLUGIN|KX_PLUGIN|CREATE TABLE KX_PLUGIN (P_ID VARCHAR(20),P_STATUS INTEGER,"
       "P_XH INTEGER,P_HK INTEGER,P_VER VARCHAR(20),P_NAME VARCHAR(80),P_PATH VARCHAR(300),"
       "P_MS VARCHAR(300),CREATEDATE VARCHAR(20))",
+      "table|KX_LAUNCH|KX_LAUNCH|CREATE TABLE KX_LAUNCH (S_ID INTEGER not null PRIMARY KEY,"
+      "L_COUNT INTEGER,L_LASTDATE VARCHAR(20))",
   };
   return rows;
 }
@@ -50,8 +52,10 @@ inline std::string TodayText() {
   return text;
 }
 
-inline std::string DefaultModuleRow() {
-  return "110|0|0|11|LeftMenu||2|" + TodayText() + "|" + TodayText() + "|0";
+// The launcher menu's row, and the quick search's with Ctrl+Alt+Space on and in the menu.
+inline std::vector<std::string> DefaultModuleRows() {
+  std::string dates = "|" + TodayText() + "|" + TodayText() + "|0";
+  return {"110|0|0|11|LeftMenu||2" + dates, "115|0|0|2097155|Search||3" + dates};
 }
 
 // Column 0 of every row of sql.
@@ -79,13 +83,13 @@ inline std::vector<std::string> SysRows(KxDb& db) {
 
 inline std::vector<std::string> ModuleRows(KxDb& db) {
   return Rows(db, "select M_TYPE||'|'||M_ID||'|'||M_XH||'|'||M_HK||'|'||M_NAME||'|'||M_MS||'|'||"
-                  "M_FLAG||'|'||CREATEDATE||'|'||MODIDATE||'|'||STATUS from KX_MODULE");
+                  "M_FLAG||'|'||CREATEDATE||'|'||MODIDATE||'|'||STATUS from KX_MODULE order by M_TYPE");
 }
 
-// Rows of the four tables that start empty.
+// Rows of the five tables that start empty.
 inline int RowsOfEmptyTables(KxDb& db) {
   return db.Count("KX_DATA", "") + db.Count("KX_SOFT", "") + db.Count("KX_NOTE", "") +
-         db.Count("KX_PLUGIN", "");
+         db.Count("KX_PLUGIN", "") + db.Count("KX_LAUNCH", "");
 }
 
 // The answers the store gets and the texts it showed.
