@@ -30,5 +30,6 @@ void AppendShortcutLevel(KxMenu& menu, const ShortcutList& list, int parentId);
 KxString ShortcutPathOf(const ShortcutList& list, int id);
 // Opens the shortcut's path in its own folder. A path "X:\..." that is missing is tried on
 // every existing drive from the highest letter down; the first that exists is stored as
-// the new S_PATH and opened. Nothing is shown when nothing is found.
+// the new S_PATH and opened; an address ("http://...") is opened as it is. Nothing is
+// shown when nothing is found.
 void LaunchShortcut(const ShortcutList& list, int id);

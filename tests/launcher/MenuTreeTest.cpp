@@ -213,10 +213,10 @@ protected:
 }  // namespace
 
 TEST_F(MaintenanceTree, EveryCommandThroughTheContextMenuKeepsTreeAndTableInStep) {
-  const char* const kRootMenu = "1 2 3";
-  const char* const kShortcutMenu = "1 2 3 0 4 5 6 0 7 8 9 10";
-  const char* const kGroupMenu = "1 2 3 0 4 6 0 7 8 9 10";
-  const char* const kSeparatorMenu = "1 2 3 0 5 6 0 7 8 9 10";
+  const char* const kRootMenu = "1 2 3 0 11";
+  const char* const kShortcutMenu = "1 2 3 0 4 5 6 0 7 8 9 10 0 11";
+  const char* const kGroupMenu = "1 2 3 0 4 6 0 7 8 9 10 0 11";
+  const char* const kSeparatorMenu = "1 2 3 0 5 6 0 7 8 9 10 0 11";
   struct Step {
     const char* item;  // nullptr: the empty space below the items
     int command;
