@@ -8,7 +8,8 @@
 // ".url" a shortcut to its address; arguments of a link are dropped (the tree has no place
 // for them) and named in the report. Left out are uninstallers, help and read-me
 // documents, links to nothing that exists, the program's own shortcut and targets the
-// tree already holds. Everything goes in one transaction after what each level holds:
+// tree already holds (of one found twice, the first in the order the tree shows it is
+// kept). Everything goes in one transaction after what each level holds:
 // new groups first, then shortcuts, each by name.
 
 #include "kx/base/KxString.h"
