@@ -12,6 +12,7 @@
 #include "kx/base/KxFile.h"
 #include "kx/base/KxSystemLibrary.h"
 #include "launcher/FrmMain.h"
+#include "launcher/StartMenuImport.h"
 #include "net/KxAdapters.h"
 #include "notes/NoteWindowList.h"
 #include "plugin/PluginHost.h"
@@ -119,7 +120,8 @@ const DWORD kInstanceWaitMs = 3000;
 // The resident program: the store comes up first (a data file that is missing or cannot
 // be read ends the run without a window, after the user was asked or told), a first use
 // on this machine switches autostart on, and then the kit window with its tray icon runs
-// until the Exit command, with the sticky notes back where they were left.
+// until the Exit command, with the sticky notes back where they were left; an empty tree
+// is offered the Start menu once.
 int RunNormal(KxApp& app) {
   SingleRun single;
   if (!single.Acquire(kInstanceWaitMs)) {
@@ -151,6 +153,9 @@ int RunNormal(KxApp& app) {
     ShowWindow(kit.hwnd, SW_SHOWNORMAL);
     TheNoteWindows.LoadAll();
     app.mainForm = &kit;
+    // With the kit window up, so that the question has its owner and the person sees
+    // what it is about.
+    OfferStartMenuImport(StartMenuRoots());
     result = MessageLoop(app, &kit);
     app.mainForm = nullptr;
     app.activeForm = nullptr;

@@ -130,6 +130,11 @@ void LaunchShortcut(const ShortcutList& list, int id) {
     if (LaunchFile(path, "")) RecordLaunch(id);
     return;
   }
+  // An address (an imported Internet shortcut) goes to the program the shell has for it.
+  if (IsAddress(path)) {
+    OpenFile(path);
+    return;
+  }
   // Only a drive letter is worth replacing: the first byte of a relative or network path
   // is part of a name, and changing it would store a different file.
   if (!IsDriveLetterPath(path)) return;

@@ -33,5 +33,6 @@ bool IsAddress(const KxString& path);
 // Opens the shortcut's path in its own folder; an address is handed to the shell as it
 // is. Each start the shell takes is counted (store/LaunchRecord.h). A path "X:\..." that is missing is tried on
 // every existing drive from the highest letter down; the first that exists is stored as
-// the new S_PATH and opened. Nothing is shown when nothing is found.
+// the new S_PATH and opened; an address ("http://...") is opened as it is. Nothing is
+// shown when nothing is found.
 void LaunchShortcut(const ShortcutList& list, int id);

@@ -1,12 +1,12 @@
 #include "launcher/MenuTree.h"
 
-#include <shellapi.h>
-
 #include "app/KxApp.h"
+#include "app/KxDialogs.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxFileDialog.h"
+#include "launcher/StartMenuImport.h"
 #include "store/KxDb.h"
 
 const char kTreeRootText[] = "快捷菜单";
@@ -48,7 +48,7 @@ const CommandText kCommandTexts[] = {
     {kTreeNewShortcut, "新菜单"}, {kTreeNewSeparator, "新分隔条"}, {kTreeNewGroup, "新组"},
     {kTreeRename, "更名"},        {kTreeChange, "更改菜单"},       {kTreeDelete, "删除"},
     {kTreeMoveFirst, "最前"},     {kTreeMoveUp, "上移"},           {kTreeMoveDown, "下移"},
-    {kTreeMoveLast, "最后"},
+    {kTreeMoveLast, "最后"},      {kTreeImportStartMenu, "导入开始菜单"},
 };
 
 const char* CommandName(int id) {
@@ -62,21 +62,6 @@ const char* CommandName(int id) {
 KxString CaptionOf(const KxString& path) {
   KxString caption = FileNameOf(path, false);
   return caption.IsEmpty() ? FileNameOf(path, true) : caption;
-}
-
-// The small icon of the file at path, owned by the caller: a program's (or icon file's)
-// own first icon when it has one, otherwise the shell's icon for it, which for a missing
-// file is the icon of its type; NULL when there is none. The file's own icon is read
-// directly because Wine's shell answers with the generic program icon for every program.
-HICON FileSmallIcon(const KxString& path) {
-  bool exists = FileExists(path);
-  HICON own = NULL;
-  if (exists && ExtractIconExA(path.CStr(), 0, NULL, &own, 1) > 0 && own) return own;
-  UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_DISPLAYNAME | SHGFI_TYPENAME;
-  if (!exists) flags |= SHGFI_USEFILEATTRIBUTES;
-  SHFILEINFOA info = {};
-  if (!SHGetFileInfoA(path.CStr(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags)) return NULL;
-  return info.hIcon;
 }
 
 ShortcutRecord ShortcutTo(const KxString& path) {
@@ -228,7 +213,11 @@ KxList<int> MenuTree::CommandsFor(int image) {
   commands.Add(kTreeNewShortcut);
   commands.Add(kTreeNewSeparator);
   commands.Add(kTreeNewGroup);
-  if (image == TREE_IMG_ROOT) return commands;
+  if (image == TREE_IMG_ROOT) {
+    commands.Add(0);
+    commands.Add(kTreeImportStartMenu);
+    return commands;
+  }
   commands.Add(0);
   if (image != TREE_IMG_SEPARATOR) commands.Add(kTreeRename);
   if (image != TREE_IMG_GROUP_CLOSED && image != TREE_IMG_GROUP_OPEN) commands.Add(kTreeChange);
@@ -238,6 +227,8 @@ KxList<int> MenuTree::CommandsFor(int image) {
   commands.Add(kTreeMoveUp);
   commands.Add(kTreeMoveDown);
   commands.Add(kTreeMoveLast);
+  commands.Add(0);
+  commands.Add(kTreeImportStartMenu);
   return commands;
 }
 
@@ -301,6 +292,7 @@ void MenuTree::RunCommand(int command) {
     }
     case kTreeNewSeparator: NewRecord(kShortcutSeparator, ""); return;
     case kTreeNewGroup: NewRecord(kShortcutGroup, ""); return;
+    case kTreeImportStartMenu: ImportStartMenuHere(); return;
     default: break;
   }
   // The remaining commands act on an item of the menu, never on the root.
@@ -319,6 +311,12 @@ void MenuTree::RunCommand(int command) {
     case kTreeMoveLast: MoveLast(selection); return;
     default: return;
   }
+}
+
+void MenuTree::ImportStartMenuHere() {
+  StartMenuImportResult result = ImportStartMenu(StartMenuRoots());
+  if (result.outcome == StartMenuImportResult::kImported) Reload();
+  ShowInfo(StartMenuImportReport(result));
 }
 
 void MenuTree::NewRecord(int kind, const KxString& path) {

@@ -25,6 +25,7 @@ enum MenuTreeCommand {
   kTreeMoveUp = 8,
   kTreeMoveDown = 9,
   kTreeMoveLast = 10,
+  kTreeImportStartMenu = 11,
 };
 
 extern const char kTreeRootText[];
@@ -42,7 +43,8 @@ public:
   // stored positions are not 0, 1, 2, ... (a hand-edited table) is renumbered as shown.
   void FillShortcutTree();
 
-  // The menu ids offered for an item (the root's or none: the three "new" commands).
+  // The menu ids offered for an item (the root's or none: the three "new" commands), 0 for
+  // a separator; the Start-menu import last for every item.
   static KxList<int> CommandsFor(int image);
   // Carries out one context-menu command on the selection (none counts as the root).
   void RunCommand(int command);
@@ -71,6 +73,8 @@ private:
 
   void AddLevel(const ShortcutList& list, int parentId, const KxTreeItem& under, int depth);
   void NewRecord(int kind, const KxString& path);
+  // The Start menu into the stored tree (launcher/StartMenuImport.cpp), shown and reported.
+  void ImportStartMenuHere();
   void ChangeShortcut(const KxTreeItem& item);
   void MoveFirst(const KxTreeItem& item);
   void MoveUp(const KxTreeItem& item);
@@ -78,7 +82,7 @@ private:
   void MoveLast(const KxTreeItem& item);
   // Image 2 for an open group with items, 1 for any other group; nothing for other kinds.
   void ShowGroupState(const KxTreeItem& item) const;
-  // After a failed write: the tree shown again from the table.
+  // After a failed write or an import: the tree shown again from the table.
   void Reload();
   HWND DialogOwner() const;
 };

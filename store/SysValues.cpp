@@ -81,6 +81,15 @@ bool SetKeptBackup(const KxString& fileName) {
   return InsertSysValue(kSysKeptBackup, fileName, "backup kept from before a new store");
 }
 
+bool IsStartMenuOfferAnswered() { return !GetSysValue(kSysStartMenuOffer).IsEmpty(); }
+
+bool SetStartMenuOfferAnswered() {
+  if (TheDb.Exists(kSysTable, WhereId(kSysStartMenuOffer))) {
+    return TheDb.UpdateText(kSysTable, "Value", "1", WhereId(kSysStartMenuOffer));
+  }
+  return InsertSysValue(kSysStartMenuOffer, "1", "start menu import offered");
+}
+
 bool GetKitImage(KxString& buffer) {
   if (!TheDb.Exists(kDataTable, kKitImageWhere)) return false;
   return TheDb.SelectBlob(kDataTable, "DATA", kKitImageWhere, buffer);

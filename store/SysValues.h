@@ -16,6 +16,9 @@ constexpr int kSysDescriptionTime = 6;
 // deletes: the newest good one each time the store was made anew (empty), since it may be
 // the last copy of what was lost.
 constexpr int kSysKeptBackup = 7;
+// "1" once the first-start offer to import the Start menu was answered, either way: it is
+// never asked again. Older copies of the program do not read it.
+constexpr int kSysStartMenuOffer = 8;
 
 // Days after the last update check before the next one is due.
 constexpr int kUpdateCheckDays = 7;
@@ -44,6 +47,10 @@ bool SetDescriptionTime(long long seconds);
 
 // Row 7; the setter creates it on first use.
 bool SetKeptBackup(const KxString& fileName);
+
+// Row 8: whether the Start-menu offer was answered; the setter creates the row.
+bool IsStartMenuOfferAnswered();
+bool SetStartMenuOfferAnswered();
 
 // The picture bytes of the kit window into buffer; false, buffer unchanged, when none is
 // stored.

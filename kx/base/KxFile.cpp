@@ -1,6 +1,7 @@
 #include "kx/base/KxFile.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <io.h>
 #include <stdio.h>
@@ -77,6 +78,17 @@ KxString FileNameOf(const KxString& path, bool withExtension) {
   return name;
 }
 
+bool IsAddress(const KxString& text) {
+  int colon = 0;
+  for (; colon < text.Length(); ++colon) {
+    char c = text.At(colon);
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    bool other = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    if (!letter && !(other && colon > 0)) break;
+  }
+  return colon >= 2 && text.At(colon) == ':';
+}
+
 bool FileExists(const KxString& path) {
   if (path.IsEmpty() || HasWildcard(path)) return false;
   _finddata_t found;
@@ -103,6 +115,19 @@ bool FlushToDisk(const KxString& path) {
                             FILE_ATTRIBUTE_NORMAL, NULL));
   if (file.Get() == INVALID_HANDLE_VALUE) return false;
   return FlushFileBuffers(file.Get()) != FALSE;
+}
+
+HICON FileSmallIcon(const KxString& path) {
+  // The file's own icon is read directly because Wine's shell answers with the generic
+  // program icon for every program.
+  bool exists = FileExists(path);
+  HICON own = NULL;
+  if (exists && ExtractIconExA(path.CStr(), 0, NULL, &own, 1) > 0 && own) return own;
+  UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_DISPLAYNAME | SHGFI_TYPENAME;
+  if (!exists) flags |= SHGFI_USEFILEATTRIBUTES;
+  SHFILEINFOA info = {};
+  if (!SHGetFileInfoA(path.CStr(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags)) return NULL;
+  return info.hIcon;
 }
 
 bool EndsWithNoCase(const KxString& text, const char* end) {

@@ -4,6 +4,8 @@
 // by character, so the second byte of a double-byte character (which may be 0x5C, the
 // backslash) never counts as one.
 
+#include <windows.h>
+
 #include "kx/base/KxString.h"
 
 // The running executable's full path; empty when it does not fit MAX_PATH.
@@ -17,6 +19,11 @@ KxString ParentDirectory(const KxString& path);
 // The text after the last backslash or slash, whichever is later; without the extension
 // it is cut at the first "." of that name.
 KxString FileNameOf(const KxString& path, bool withExtension);
+
+// An address rather than a path: a scheme of two or more ASCII letters, digits, "+", "-"
+// or "." that starts with a letter, then ":" ("http://...", "mailto:..."). A drive letter
+// is one letter, so "C:\..." is none.
+bool IsAddress(const KxString& text);
 
 // A file or a directory is there. A path with a wildcard names nothing.
 bool FileExists(const KxString& path);
@@ -35,6 +42,11 @@ bool RenameIfDifferent(const KxString& target, const KxString& source);
 // The bytes written to the file reach the disk before this returns; false when it cannot
 // be opened or flushed.
 bool FlushToDisk(const KxString& path);
+
+// The small icon of the file at path, owned by the caller: a program's (or icon file's)
+// own first icon when it has one, otherwise the shell's icon for it, which for a missing
+// file is the icon of its type; NULL when there is none.
+HICON FileSmallIcon(const KxString& path);
 
 // text ends with end, ASCII letters compared in either case.
 bool EndsWithNoCase(const KxString& text, const char* end);

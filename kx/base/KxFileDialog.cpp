@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "kx/base/KxFile.h"
+#include "kx/base/KxHandles.h"
 #include "kx/base/KxModal.h"
 #include "kx/base/KxSystemLibrary.h"
 
@@ -16,20 +17,6 @@ const int kFileNameBytes = 260;
 const int kFolderPathBytes = 300;
 
 const char* OrNull(const KxString& text) { return text.IsEmpty() ? nullptr : text.CStr(); }
-
-// The folder dialog needs COM on its thread; an apartment the caller already has is kept.
-class ComApartment {
-public:
-  ComApartment() : initialized(SUCCEEDED(CoInitializeEx(NULL, COINIT_APARTMENTTHREADED))) {}
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  ~ComApartment() {
-    if (initialized) CoUninitialize();
-  }
-
-private:
-  bool initialized;
-};
 
 int CALLBACK SelectStartFolder(HWND dialog, UINT message, LPARAM, LPARAM start) {
   if (message == BFFM_INITIALIZED && start) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, start);
@@ -126,7 +113,8 @@ KxString ChooseFolder(const KxString& initial, HWND owner) {
   request.lpfn = SelectStartFolder;
   request.lParam = start.IsEmpty() ? 0 : reinterpret_cast<LPARAM>(start.CStr());
 
-  ComApartment com;
+  // The folder dialog needs COM on its thread.
+  KxComApartment com;
   LPITEMIDLIST chosen = nullptr;
   {
     KxDialogRun run(IDCANCEL);  // an exit cancels it

@@ -1,9 +1,11 @@
 #pragma once
 // Owners of platform handles for the length of a block or of an object: a GDI object
 // selected into a DC, a GDI object, a memory DC with its bitmap, an icon, a kernel
-// handle. Each is written once here and used everywhere.
+// handle, a COM apartment and a COM interface. Each is written once here and used
+// everywhere.
 
 #include <windows.h>
+#include <objbase.h>
 
 // Selects an object into a DC for the length of a block.
 class KxSelected {
@@ -99,3 +101,44 @@ private:
   HICON handle = nullptr;
 };
 
+
+// COM on the calling thread for the length of a block, single-threaded. An apartment the
+// thread already has is kept: a repeated start is balanced by its own end, and a thread
+// in another kind of apartment is left as it is.
+class KxComApartment {
+public:
+  KxComApartment() : initialized(SUCCEEDED(CoInitializeEx(NULL, COINIT_APARTMENTTHREADED))) {}
+  KxComApartment(const KxComApartment&) = delete;
+  KxComApartment& operator=(const KxComApartment&) = delete;
+  ~KxComApartment() {
+    if (initialized) CoUninitialize();
+  }
+
+private:
+  bool initialized;
+};
+
+// One reference to a COM interface, released with the holder. Out() hands the slot to a
+// call that creates or queries the interface, releasing what it held before.
+template <class Interface>
+class KxComPtr {
+public:
+  KxComPtr() = default;
+  KxComPtr(const KxComPtr&) = delete;
+  KxComPtr& operator=(const KxComPtr&) = delete;
+  ~KxComPtr() { Reset(); }
+  Interface* Get() const { return pointer; }
+  Interface* operator->() const { return pointer; }
+  explicit operator bool() const { return pointer != nullptr; }
+  void** Out() {
+    Reset();
+    return reinterpret_cast<void**>(&pointer);
+  }
+  void Reset() {
+    if (pointer) pointer->Release();
+    pointer = nullptr;
+  }
+
+private:
+  Interface* pointer = nullptr;
+};

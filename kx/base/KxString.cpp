@@ -544,3 +544,28 @@ int KxNextCharPos(const KxString& text, int pos) {
   while (i <= pos && i < text.Length()) i += KxCharLength(text, i);
   return i < text.Length() ? i : text.Length();
 }
+
+namespace {
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+int KxFindNoCase(const KxString& text, const KxString& pattern) {
+  int n = pattern.Length();
+  if (n == 0) return -1;
+  for (int i = 0; i + n <= text.Length(); i += KxCharLength(text, i)) {
+    // Character by character from a boundary of both: a double-byte character matches
+    // only itself, so a second byte that happens to be a letter is never folded.
+    int j = 0;
+    while (j < n) {
+      int step = KxCharLength(pattern, j);
+      if (step == 1 ? AsciiLower(text.At(i + j)) != AsciiLower(pattern.At(j))
+                    : text.At(i + j) != pattern.At(j) || text.At(i + j + 1) != pattern.At(j + 1))
+        break;
+      j += step;
+    }
+    if (j >= n) return i;
+  }
+  return -1;
+}

@@ -156,3 +156,6 @@ bool KxIsInsideChar(const KxString& text, int pos);
 // The character boundary before pos (0 at the start) and after pos (the length at the end).
 int KxPrevCharPos(const KxString& text, int pos);
 int KxNextCharPos(const KxString& text, int pos);
+// Where pattern first starts at a character boundary of text, ASCII letters compared in
+// either case and every other byte as it is; -1 when nowhere or when pattern is empty.
+int KxFindNoCase(const KxString& text, const KxString& pattern);

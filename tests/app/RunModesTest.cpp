@@ -7,10 +7,13 @@
 #include "app/KxAutostart.h"
 #include "app/KxRegistry.h"
 #include "kx/base/KxFile.h"
+#include "launcher/StartMenuImport.h"
 #include "net/KxAdapters.h"
 #include "store/KxDb.h"
 #include "store/ModuleRecord.h"
 #include "store/Schema.h"
+#include "store/SysValues.h"
+#include "tests/launcher/StartMenuFiles.h"
 #include "tests/support/TestUtil.h"
 #include "update/SelfUpgrade.h"
 
@@ -290,3 +293,29 @@ TEST_F(ReplaceStep, SourceThatIsTheTargetIsRefused) {
 }
 
 }  // namespace
+
+// The first start over an empty tree, with a program in the real Start menu: the question
+// comes from the running program once its kit window is up; "否" keeps the tree empty and
+// the answer in KX_SYS.
+TEST_F(RunModes, AFirstStartWithAnEmptyTreeOffersTheStartMenu) {
+  StartMenuFolder folder(CSIDL_PROGRAMS, "Velix 首次启动");
+  MakeLink(folder.path + "\\Probe.lnk", CopyOfProbe(dir + "\\progs"));
+  HANDLE process = StartProcess(download, "", dir);
+  ASSERT_NE(nullptr, process);
+  DWORD pid = GetProcessId(process);
+  HWND question = NULL;
+  EXPECT_TRUE(WaitFor([&] { return (question = WindowOf(pid, "#32770", "询问")) != NULL; }, 20000));
+  EXPECT_NE(nullptr, WindowOf(pid, "KxCardClassName", "Velix")) << "the kit window comes first";
+  char text[256] = {};
+  GetDlgItemTextA(question, 0xFFFF, text, sizeof text);
+  EXPECT_STREQ(kStartMenuOfferText, text);
+  PostMessageA(question, WM_COMMAND, IDNO, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(question); }, 5000));
+  PostMessageA(WindowOf(pid, "KxCardClassName", "Velix"), WM_COMMAND, kModuleExit, 0);
+  EXPECT_TRUE(WaitProcess(process, 10000, nullptr));
+  CloseHandle(process);
+  ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+  EXPECT_TRUE(IsStartMenuOfferAnswered());
+  EXPECT_EQ(0, TheDb.Count("KX_SOFT", ""));
+  TheDb.Close();
+}

@@ -292,3 +292,31 @@ TEST_F(LauncherMenu, AMissingPathIsRepairedFromTheHighestDriveThatHasIt) {
   Sleep(200);
   for (const KxString& folder : folders) RemoveTree(folder);
 }
+
+// An address (an imported Internet shortcut) goes to the program registered for its scheme:
+// here the probe, which reports the address it was given.
+TEST_F(LauncherMenu, AnAddressOpensWithTheProgramOfItsScheme) {
+  KxString probe = CopyOfProbe(dir + "\\handler");
+  KxString report = dir + "\\handler\\address.txt";
+  HKEY scheme = NULL;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "velixprobe", 0, NULL, 0, KEY_ALL_ACCESS, NULL,
+                                           &scheme, NULL));
+  RegSetValueExA(scheme, "URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+  RegCloseKey(scheme);
+  KxString command = "\"" + probe + "\" \"" + report + "\" %1";
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_CLASSES_ROOT, "velixprobe\\shell\\open\\command", REG_SZ,
+                                        command.CStr(), static_cast<DWORD>(command.Length())));
+  AddRow(1, 0, 0, kShortcutItem, "站点", "velixprobe:start-menu");
+  ShortcutList list;
+  LoadShortcuts(list);
+  LaunchShortcut(list, 1);
+  // The probe writes its two lines one after the other: the second ends the report.
+  bool reported = WaitFor([&] { return ReadFileBytes(report).Find(0, "start-menu\r\n") > 0; }, 10000);
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "velixprobe");
+  ASSERT_TRUE(reported);
+  KxStringList lines;
+  ReadFileBytes(report).Split("\r\n", lines);
+  ASSERT_GE(lines.Count(), 2);
+  EXPECT_STREQ("velixprobe:start-menu", lines.At(1)->CStr());
+  EXPECT_EQ(0, Writes());
+}

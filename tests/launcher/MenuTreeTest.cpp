@@ -20,6 +20,7 @@
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
 #include "tests/launcher/ShortcutRows.h"
+#include "tests/launcher/StartMenuFiles.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/MenuDriver.h"
 #include "tests/support/TestUtil.h"
@@ -213,10 +214,10 @@ protected:
 }  // namespace
 
 TEST_F(MaintenanceTree, EveryCommandThroughTheContextMenuKeepsTreeAndTableInStep) {
-  const char* const kRootMenu = "1 2 3";
-  const char* const kShortcutMenu = "1 2 3 0 4 5 6 0 7 8 9 10";
-  const char* const kGroupMenu = "1 2 3 0 4 6 0 7 8 9 10";
-  const char* const kSeparatorMenu = "1 2 3 0 5 6 0 7 8 9 10";
+  const char* const kRootMenu = "1 2 3 0 11";
+  const char* const kShortcutMenu = "1 2 3 0 4 5 6 0 7 8 9 10 0 11";
+  const char* const kGroupMenu = "1 2 3 0 4 6 0 7 8 9 10 0 11";
+  const char* const kSeparatorMenu = "1 2 3 0 5 6 0 7 8 9 10 0 11";
   struct Step {
     const char* item;  // nullptr: the empty space below the items
     int command;
@@ -390,4 +391,35 @@ TEST_F(MaintenanceTree, FilesDroppedFromOutside) {
   EXPECT_TRUE(Find(tree->rootHandle, "空组").IsExpanded());
   EXPECT_STREQ(made.At(0)->CStr(), TheDb.SelectText(kSoft, "S_PATH", "S_TEXT='a'").CStr());
   EXPECT_EQ(0, TheDb.Count(kSoft, "S_ID>7 and S_ICO is null")) << "each has the shell's icon";
+}
+
+// The import from the real Start menu (which may hold the prefix's own entries too): a
+// folder named as a group of the tree fills that group, the tree shows what was stored,
+// and a second import has nothing new.
+TEST_F(MaintenanceTree, TheStartMenuImportFillsTheTreeAndSaysWhatCameIn) {
+  StartMenuFolder tools(CSIDL_PROGRAMS, "工具");
+  MakeLink(tools.path + "\\Velix 计算.lnk", CopyOfProbe(dir, "calc.exe"));
+  std::vector<std::string> said;
+  auto answer = [&] {
+    HWND box = NULL;
+    if (!WaitFor([&] { return (box = WindowOf(GetCurrentProcessId(), "#32770", "提示")) != NULL; }, 10000)) return;
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    said.push_back(text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !IsWindow(box); }, 5000);
+  };
+  int itemsBefore = TheDb.Count(kSoft, "S_FLAG & 4");
+  EXPECT_EQ("1 2 3 0 4 5 6 0 7 8 9 10 0 11", Command("记事本", kTreeImportStartMenu, answer));
+  EXPECT_EQ("计算器 深层{画图} Velix 计算", Shown(Find(tree->rootHandle, "工具")));
+  EXPECT_EQ("", InStep(*tree));
+  ASSERT_EQ(1u, said.size());
+  std::string added = std::to_string(TheDb.Count(kSoft, "S_FLAG & 4") - itemsBefore);
+  EXPECT_EQ(0u, said[0].find("已从开始菜单导入 " + added + " 个快捷方式")) << said[0];
+
+  std::string shown = Shown(tree->rootHandle);
+  EXPECT_EQ("1 2 3 0 11", Command(nullptr, kTreeImportStartMenu, answer));
+  EXPECT_EQ(shown, Shown(tree->rootHandle));
+  ASSERT_EQ(2u, said.size());
+  EXPECT_EQ("开始菜单里没有可以导入的新程序。", said[1]);
 }

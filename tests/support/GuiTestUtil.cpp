@@ -327,7 +327,7 @@ void SaveBmp(const Capture& c, const KxString& path) {
   WriteFileBytes(path, bytes);
 }
 
-std::vector<std::string> BoxesDuring(const std::function<void()>& run) {
+std::vector<std::string> BoxesDuring(const std::function<void()>& run, int answer) {
   std::vector<std::string> texts;
   std::atomic<bool> done{false};
   const DWORD thread = GetCurrentThreadId();
@@ -345,7 +345,7 @@ std::vector<std::string> BoxesDuring(const std::function<void()>& run) {
         char text[512] = {};
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
         texts.push_back(text);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        PostMessageA(box, WM_COMMAND, GetDlgItem(box, answer) ? answer : IDOK, 0);
         while (IsWindow(box) && IsWindowVisible(box)) Sleep(20);
       }
       Sleep(50);

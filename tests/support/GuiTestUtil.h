@@ -119,5 +119,6 @@ bool PressCombinationUntil(std::initializer_list<WORD> modifiers, WORD key, cons
 // Types each character as a Unicode key event; an ANSI window receives its code-page bytes.
 void TypeText(const wchar_t* text);
 // The texts of the message boxes this thread shows while run runs (and in half a second
-// after, for a box posted for later), each answered with OK from another thread.
-std::vector<std::string> BoxesDuring(const std::function<void()>& run);
+// after, for a box posted for later), each answered from another thread with the button
+// answer (IDYES, IDNO, ...) when it has one, otherwise with OK.
+std::vector<std::string> BoxesDuring(const std::function<void()>& run, int answer = IDOK);

@@ -321,6 +321,20 @@ TEST(KxStringTest, CharacterStepsFollowTheCodePage) {
   EXPECT_EQ(1, KxCharLength(text, 7)) << "a lead byte at the end";
 }
 
+// A second byte that reads as a letter ("\x81" "u", "\x81" "A") belongs to its character.
+TEST(KxStringTest, FindNoCaseMatchesWholeCharactersOnly) {
+  struct Case {
+    const char* text;
+    const char* pattern;
+    int at;
+  } cases[] = {
+      {"Setup UNINSTALL", "uninstall", 6}, {"卸载程序", "卸载", 0}, {"程序卸载", "卸载", 4},
+      {"\x81" "unins", "unins", -1},      {"\x81\x81" "unins", "UNINS", 2},
+      {"\x81\x41", "\x81\x61", -1},        {"x\x81\x41", "\x81\x41", 1}, {"abc", "", -1}, {"ab", "abc", -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.at, KxFindNoCase(c.text, c.pattern)) << c.text << " / " << c.pattern;
+}
+
 TEST(KxListTest, AtWalksFromEitherEnd) {
   for (int size : {1, 2, 5, 6}) {
     KxList<int> list;
