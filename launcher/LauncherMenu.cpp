@@ -65,19 +65,6 @@ bool IsDriveLetterPath(const KxString& path) {
 
 }  // namespace
 
-bool IsAddress(const KxString& path) {
-  // A scheme of two letters or more before "://" (one letter would be a drive).
-  int colon = path.Find(0, "://");
-  if (colon < 2) return false;
-  for (int i = 0; i < colon; ++i) {
-    char c = path.At(i);
-    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-              (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
-    if (!ok) return false;
-  }
-  return true;
-}
-
 void AppendShortcutLevel(KxMenu& menu, const ShortcutList& list, int parentId) {
   ExpandedGroups expanded;
   if (!expanded.IsReady()) return;
@@ -121,6 +108,7 @@ KxString ShortcutPathOf(const ShortcutList& list, int id) {
 void LaunchShortcut(const ShortcutList& list, int id) {
   KxString path = ShortcutPathOf(list, id);
   if (path.IsEmpty()) return;
+  // An address (an imported Internet shortcut) goes to the program the shell has for it.
   if (IsAddress(path)) {
     OpenFile(path);
     RecordLaunch(id);
@@ -128,11 +116,6 @@ void LaunchShortcut(const ShortcutList& list, int id) {
   }
   if (FileExists(path)) {
     if (LaunchFile(path, "")) RecordLaunch(id);
-    return;
-  }
-  // An address (an imported Internet shortcut) goes to the program the shell has for it.
-  if (IsAddress(path)) {
-    OpenFile(path);
     return;
   }
   // Only a drive letter is worth replacing: the first byte of a relative or network path

@@ -28,11 +28,8 @@ void BuildLauncherMenu(KxMenu& menu, const ShortcutList& list);
 void AppendShortcutLevel(KxMenu& menu, const ShortcutList& list, int parentId);
 // S_PATH of the first record with that S_ID; empty when there is none.
 KxString ShortcutPathOf(const ShortcutList& list, int id);
-// True for an address such as "https://..." or "ftp://...": a scheme, then "://".
-bool IsAddress(const KxString& path);
-// Opens the shortcut's path in its own folder; an address is handed to the shell as it
-// is. Each start the shell takes is counted (store/LaunchRecord.h). A path "X:\..." that is missing is tried on
+// Opens the shortcut's path in its own folder. A path "X:\..." that is missing is tried on
 // every existing drive from the highest letter down; the first that exists is stored as
 // the new S_PATH and opened; an address ("http://...") is opened as it is. Nothing is
-// shown when nothing is found.
+// shown when nothing is found. Each start the shell takes is counted (store/LaunchRecord.h).
 void LaunchShortcut(const ShortcutList& list, int id);
