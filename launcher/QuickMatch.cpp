@@ -73,12 +73,22 @@ struct QuickIndex::Query {
   int length = 0;   // bytes, without the spaces
   uint64_t at[256];  // at[b]: bit p set when the query's byte p is b
   Symbols symbols = {};
+  Pairs pairs = {};  // each two printable ASCII characters one after the other
   int first = 0;    // the symbol of the first character
 };
 
 namespace {
 
 void AddSymbol(uint64_t (&bits)[2], int symbol) { bits[symbol >> 6] |= 1ull << (symbol & 63); }
+
+bool HasSymbol(const uint64_t (&bits)[2], int symbol) { return (bits[symbol >> 6] >> (symbol & 63)) & 1; }
+
+bool IsPrintable(unsigned char c) { return c >= 0x20 && c < 0x80; }
+
+void AddPair(uint64_t (&bits)[4], unsigned char first, unsigned char second) {
+  const unsigned bit = (first * 37u + second * 11u) & 255;
+  bits[bit >> 6] |= 1ull << (bit & 63);
+}
 
 }  // namespace
 
@@ -87,9 +97,24 @@ void QuickIndex::Reserve(size_t count) {
   units.reserve(count * 24);  // a caption and a file name of a dozen characters each
 }
 
-void QuickIndex::AddUnits(const KxString& text, Entry& entry) {
-  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.CStr());
-  const int length = text.Length();
+void QuickIndex::AddStarts(const Unit& unit, Symbols& symbols) {
+  AddSymbol(symbols.bits, SymbolOf(unit.byte, unit.trail));
+  for (int r = 0; r < PinyinSetCount(unit.readings); ++r)
+    AddSymbol(symbols.bits, PinyinSetReading(unit.readings, r)[0]);
+}
+
+void QuickIndex::AddPairs(unsigned char first, const Unit& next, Pairs& pairs) {
+  if (!IsPrintable(first)) return;
+  if (!next.trail) {
+    if (IsPrintable(next.byte)) AddPair(pairs.bits, first, next.byte);
+    return;
+  }
+  for (int r = 0; r < PinyinSetCount(next.readings); ++r)
+    AddPair(pairs.bits, first, static_cast<unsigned char>(PinyinSetReading(next.readings, r)[0]));
+}
+
+void QuickIndex::AddUnits(const unsigned char* bytes, int length, Entry& entry) {
+  const size_t first = units.size();
   CharKind previous = kNothing;
   for (int i = 0; i < length;) {
     const unsigned char c = bytes[i];
@@ -97,29 +122,49 @@ void QuickIndex::AddUnits(const KxString& text, Entry& entry) {
       const unsigned char trail = bytes[i + 1];
       const int set = PinyinSetOf(c, trail);
       units.push_back(Unit{c, trail, 1, static_cast<unsigned short>(set)});
-      const int symbol = SymbolOf(c, trail);
-      AddSymbol(entry.starts.bits, symbol);
-      AddSymbol(entry.all.bits, symbol);
-      for (int r = 0; r < PinyinSetCount(set); ++r) {
-        const char* reading = PinyinSetReading(set, r);
-        AddSymbol(entry.starts.bits, reading[0]);
-        for (; *reading; ++reading) AddSymbol(entry.all.bits, *reading);
-      }
+      AddSymbol(entry.all.bits, SymbolOf(c, trail));
+      for (int r = 0; r < PinyinSetCount(set); ++r)
+        for (const char* reading = PinyinSetReading(set, r); *reading; ++reading)
+          AddSymbol(entry.all.bits, *reading);
+      AddStarts(units.back(), entry.starts);
+      AddStarts(units.back(), entry.words);  // a double-byte character starts a word
       previous = kDouble;
       i += 2;
+    } else {
+      ++i;
+      if (c == ' ' || c == '\t') {
+        previous = kBlank;
+        continue;
+      }
+      const CharKind kind = KindOf(c);
+      const unsigned char lower = kind == kUpper ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+      const bool wordStart = StartsWord(kind, previous);
+      units.push_back(Unit{lower, 0, static_cast<unsigned char>(wordStart), 0});
+      const int symbol = SymbolOf(lower, 0);
+      AddSymbol(entry.all.bits, symbol);
+      AddSymbol(entry.starts.bits, symbol);
+      if (wordStart) AddSymbol(entry.words.bits, symbol);
+      previous = kind;
+    }
+  }
+  if (units.size() > first) AddStarts(units[first], entry.prefixes);
+  if (units.size() == first + 1) AddStarts(units[first], entry.wholes);
+  for (size_t u = first; u < units.size(); ++u) {
+    const Unit& unit = units[u];
+    const Unit* next = u + 1 < units.size() ? &units[u + 1] : nullptr;
+    if (!unit.trail) {
+      if (next) AddPairs(unit.byte, *next, entry.pairs);
       continue;
     }
-    ++i;
-    if (c == ' ' || c == '\t') {
-      previous = kBlank;
-      continue;
+    // A syllable's letters one after the other, and any of them (the end of what the
+    // match took of it) before the next character.
+    for (int r = 0; r < PinyinSetCount(unit.readings); ++r) {
+      const unsigned char* s = reinterpret_cast<const unsigned char*>(PinyinSetReading(unit.readings, r));
+      for (int j = 0; s[j]; ++j) {
+        if (s[j + 1]) AddPair(entry.pairs.bits, s[j], s[j + 1]);
+        if (next) AddPairs(s[j], *next, entry.pairs);
+      }
     }
-    const CharKind kind = KindOf(c);
-    const unsigned char lower = kind == kUpper ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-    units.push_back(Unit{lower, 0, static_cast<unsigned char>(StartsWord(kind, previous)), 0});
-    AddSymbol(entry.starts.bits, SymbolOf(lower, 0));
-    AddSymbol(entry.all.bits, SymbolOf(lower, 0));
-    previous = kind;
   }
 }
 
@@ -131,7 +176,7 @@ void QuickIndex::Add(const QuickCandidate& candidate) {
                entries.size();
   entry.id = candidate.id;
   entry.caption = static_cast<uint32_t>(units.size());
-  AddUnits(candidate.caption, entry);
+  AddUnits(reinterpret_cast<const unsigned char*>(candidate.caption.CStr()), candidate.caption.Length(), entry);
   entry.file = static_cast<uint32_t>(units.size());
   // The file name: after the last backslash or slash, up to its first dot.
   const KxString& path = candidate.path;
@@ -145,15 +190,25 @@ void QuickIndex::Add(const QuickCandidate& candidate) {
   while (nameEnd < path.Length() && path.At(nameEnd) != '.')
     nameEnd += IsGbkLead(static_cast<unsigned char>(path.At(nameEnd))) ? 2 : 1;
   if (nameEnd > path.Length()) nameEnd = path.Length();
-  AddUnits(KxString(path.CStr() + nameStart, nameEnd - nameStart), entry);
+  AddUnits(reinterpret_cast<const unsigned char*>(path.CStr()) + nameStart, nameEnd - nameStart, entry);
   entry.end = static_cast<uint32_t>(units.size());
   entries.push_back(entry);
 }
 
 int QuickIndex::Classify(const Entry& entry, const Query& query) const {
-  auto has = [](const Symbols& s, int symbol) { return (s.bits[symbol >> 6] >> (symbol & 63)) & 1; };
-  if (!has(entry.starts, query.first)) return kNoMatch;
+  if (!HasSymbol(entry.starts.bits, query.first)) return kNoMatch;
+  // One printable letter: the symbols alone tell the class, since a match consumes one
+  // ASCII character or a Hanzi's first letter.
+  if (query.length == 1 && query.first >= 0x20) {
+    if (HasSymbol(entry.wholes.bits, query.first)) return kExact;
+    if (HasSymbol(entry.prefixes.bits, query.first)) return kPrefix;
+    return HasSymbol(entry.words.bits, query.first) ? kWordStart : kSubstring;
+  }
   if ((query.symbols.bits[0] & ~entry.all.bits[0]) | (query.symbols.bits[1] & ~entry.all.bits[1]))
+    return kNoMatch;
+  const uint64_t* pairs = entry.pairs.bits;
+  if ((query.pairs.bits[0] & ~pairs[0]) | (query.pairs.bits[1] & ~pairs[1]) | (query.pairs.bits[2] & ~pairs[2]) |
+      (query.pairs.bits[3] & ~pairs[3]))
     return kNoMatch;
   const uint64_t done = 1ull << query.length;
   int best = kNoMatch;
@@ -217,6 +272,8 @@ std::vector<int> QuickIndex::Find(const KxString& text, size_t limit) const {
   std::fill(std::begin(query.at), std::end(query.at), 0);
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.CStr());
   unsigned char chars[kMaxQuery];
+  unsigned char previous = 0;
+  bool previousPrintable = false;
   for (int i = 0; i < text.Length();) {
     unsigned char c = bytes[i];
     const bool dbcs = IsGbkLead(c) && i + 1 < text.Length();
@@ -230,6 +287,9 @@ std::vector<int> QuickIndex::Find(const KxString& text, size_t limit) const {
     const int symbol = SymbolOf(c, dbcs ? bytes[i + 1] : 0);
     if (!query.length) query.first = symbol;
     AddSymbol(query.symbols.bits, symbol);
+    if (!dbcs && IsPrintable(c) && previousPrintable) AddPair(query.pairs.bits, previous, c);
+    previousPrintable = !dbcs && IsPrintable(c);
+    previous = c;
     chars[query.length++] = c;
     if (dbcs) chars[query.length++] = bytes[i + 1];
     i += size;

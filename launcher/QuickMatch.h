@@ -54,14 +54,24 @@ private:
     unsigned char wordStart;
     unsigned short readings;
   };
-  // Symbols a text holds, one bit each: an ASCII byte by its code, a double-byte character
-  // by a hash into the control codes' bits. Both masks may say yes wrongly, never no.
+  // Symbols a text holds, one bit each: a printable ASCII character by its code, anything
+  // else (a double-byte character, a control code) by a hash into the control codes' bits,
+  // which may say yes wrongly, never no.
   struct Symbols {
     uint64_t bits[2];
   };
+  // Pairs of printable ASCII characters a match can consume one right after the other
+  // (within a syllable, from one character to the next), hashed to one bit each.
+  struct Pairs {
+    uint64_t bits[4];
+  };
   struct Entry {
+    Pairs pairs;
     Symbols starts;  // what a match can begin with
     Symbols all;     // what a match can consume
+    // What a match of one letter begins with at a word start, at a text's start, and as a
+    // whole text: a one-letter query's class without matching.
+    Symbols words, prefixes, wholes;
     uint64_t rank;   // the ranking after the match class, smaller first
     uint32_t caption, file, end;  // the units of the caption, then of the file name
     int id;
@@ -69,7 +79,9 @@ private:
 
   struct Query;  // a query made ready for matching
 
-  void AddUnits(const KxString& text, Entry& entry);
+  void AddUnits(const unsigned char* text, int length, Entry& entry);
+  static void AddStarts(const Unit& unit, Symbols& symbols);
+  static void AddPairs(unsigned char first, const Unit& next, Pairs& pairs);
   int Classify(const Entry& entry, const Query& query) const;
 
   std::vector<Entry> entries;

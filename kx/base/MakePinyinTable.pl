@@ -48,7 +48,7 @@ my %readings;
 my %ordered = (kMandarin => 0, kTGHZ2013 => 1, kXHC1983 => 2);
 my %fields;   # cp -> [ [field order, readings...] ... ]
 open(my $in, '-|', $bzcat, $readingsFile) or die "MakePinyinTable: cannot run bzcat on $readingsFile: $!\n";
-binmode($in, ':encoding(UTF-8)');
+binmode($in, ':utf8');  # a layer of perl-base itself, Debian's essential perl
 my $version = '';
 while (my $line = <$in>) {
   $version = $1 if $line =~ /^# Unicode version: (\S+)/;

@@ -27,6 +27,7 @@ const struct {
     {"行程单", "D:\\Trip\\trip.exe"},                                           // 13
     {"腾讯会议", "C:\\Apps\\wemeet.exe"},                                       // 14
     {"文件夹", "D:\\"},                                                         // 15
+    {"画", "C:\\Windows\\mspaint.exe"},                                        // 16
 };
 
 struct Usage {
@@ -66,7 +67,7 @@ std::string Ids(const std::vector<int>& ids) {
 // classes keep tree order here.
 TEST(QuickMatchTest, QueriesFindTheirShortcuts) {
   const QuickIndex index = TreeIndex();
-  EXPECT_EQ(index.Count(), 15u);
+  EXPECT_EQ(index.Count(), 16u);
   const struct {
     const char* query;
     const char* ids;
@@ -79,6 +80,9 @@ TEST(QuickMatchTest, QueriesFindTheirShortcuts) {
       {"rar", "10 "},           // word start at the capital of WinRAR
       {"music", "3 11 "},       // inside QQMusic and cloudmusic
       {"w", "2 4 10 11 14 15 7 "},  // prefixes (微, Word, WinRAR, 网, wemeet, 文), then gw
+      {"c", "7 9 11 2 13 1 3 "},  // 长, Code, cloudmusic; WeChat, 程; backup, QQMusic
+      {"h", "16 13 6 14 2 "},   // 画 whole; 行 (hang); 行 and 会 at a word; WeChat
+      {"hua", "16 "},
       // Hanzi by initials, by syllables, by a syllable's start, by themselves, mixed
       {"wx", "2 "},
       {"WX", "2 "},
@@ -145,5 +149,5 @@ TEST(QuickMatchTest, LaunchesAndDatesOrderEqualMatches) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(Ids(TreeIndex(c.usage).Find(c.query, c.limit)), c.ids) << c.query << " " << c.ids;
-  EXPECT_EQ(Ids(TreeIndex({{13, 1, ""}}).Find("", 100)), "13 1 2 3 4 5 6 7 8 9 10 11 12 14 15 ");
+  EXPECT_EQ(Ids(TreeIndex({{13, 1, ""}}).Find("", 100)), "13 1 2 3 4 5 6 7 8 9 10 11 12 14 15 16 ");
 }
