@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   const struct {
     const char* text;
     const char* label;
-  } typed[] = {{"w", "w"}, {"we", "we"}, {"wei", "wei"}, {"weix", "weix"}, {"weixin", "weixin"},
+  } typed[] = {{"", "(empty)"}, {"w", "w"}, {"we", "we"}, {"wei", "wei"}, {"weix", "weix"}, {"weixin", "weixin"},
                {"n", "n"}, {"no", "no"}, {"not", "not"}, {"note", "note"}, {"q", "q"}, {"qq", "qq"},
                {"qqy", "qqy"}, {"qqyy", "qqyy"}, {"y", "y"}, {"yy", "yy"}, {"微", "[wei]"},
                {"微信", "[weixin]"}};
