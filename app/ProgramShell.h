@@ -54,7 +54,8 @@ public:
   virtual void ShowPlugin(const KxString& pluginId) { (void)pluginId; }
   // The exit: workers stopped, tool windows and notes closed, the quit requested.
   virtual void Exit() {}
-  // At exit: the maintenance and options windows, then the note manager and the notes.
+  // At exit: the quick search, maintenance and options windows, then the note manager and
+  // the notes.
   virtual void DestroyToolWindows() {}
   virtual void DestroyNotes() {}
 

@@ -9,6 +9,7 @@
 #include "launcher/FrmAbout.h"
 #include "launcher/FrmMain.h"
 #include "launcher/FrmMenu.h"
+#include "launcher/FrmQuickSearch.h"
 #include "launcher/LauncherMenu.h"
 #include "notes/FrmNoteManage.h"
 #include "notes/NoteWindowList.h"
@@ -46,6 +47,7 @@ void RunShell::RouteCommand(int id) {
     // Reached by hotkeys only: no menu item carries these.
     case kModuleTray: TheTaskBar.Toggle(); return;
     case kModuleLeftMenu: ShowLauncherMenu(kit); return;
+    case kModuleSearch: ToggleQuickSearch(); return;
     case kModuleRightMenu: ShowCommandMenu(kit); return;
     case kModuleNote: ToggleToolWindow(ToolWindow::kNoteManager); return;
     case kCommandShowAllNotes: ShowAllNotes(); return;
@@ -119,8 +121,9 @@ void RunShell::Exit() {
   if (TheApp) RequestQuit(*TheApp);
 }
 
-// Both are owned by the kit window.
+// All are owned by the kit window.
 void RunShell::DestroyToolWindows() {
+  DestroyQuickSearch();
   DestroyMaintenanceForm();
   DestroyOptionsForm();
 }

@@ -41,6 +41,7 @@ const HotKeyRowSpec kHotKeyRowSpecs[FrmOption::kHotKeyRows] = {
     {kModuleTray, "托盘显/隐"},    {kModuleLeftMenu, "系统左菜单"},
     {kModuleRightMenu, "系统右菜单"}, {kModuleOption, "设置...   "},
     {kModuleWndMain, "Velibox窗口"}, {kModuleMenuManage, "快捷维护  "},
+    {kModuleSearch, "快速启动  "},
 };
 const KxRect kLeftPlace = {10, 15, 260, 20};
 const KxRect kRightPlace = {275, 15, 280, 20};

@@ -20,7 +20,7 @@ extern const char kOptionsCaption[];
 class FrmOption : public KxForm {
 public:
   static constexpr int kModuleRows = 7;
-  static constexpr int kHotKeyRows = 6;
+  static constexpr int kHotKeyRows = 7;
 
   // Builds the window hidden and centred; the rows read their records now, once.
   explicit FrmOption(KxControl* owner);
@@ -35,7 +35,7 @@ public:
   KxImageBox* mark = nullptr;
   KxGroupBox* moduleGroup = nullptr;
   KxPanelModule* moduleRows[kModuleRows] = {};  // types 400, 180, 300, 200, 150, 160, 170
-  KxPanelHk* hotKeyRows[kHotKeyRows] = {};      // types 100, 110, 120, 140, 90, 130
+  KxPanelHk* hotKeyRows[kHotKeyRows] = {};      // types 100, 110, 120, 140, 90, 130, 115
   KxGroupBox* systemGroup = nullptr;
   KxCheckBox* autostartBox = nullptr;
   KxLabel* dataLabel = nullptr;

@@ -106,6 +106,7 @@ void BuildCommandMenu(KxMenu& menu, bool kitVisible, bool kitShrunk) {
   }
   menu.AppendSeparator();
   menu.AppendItem(kModuleOption, "设置...");
+  menu.AppendItem(kModuleSearch, "快速启动");
   menu.AppendSeparator();
   AppendPlugins(menu);
   if (ModuleOn(kModuleDesktop)) AppendDesktops(menu);

@@ -203,7 +203,7 @@ TEST_F(OptionsWindow, LayoutRowsAndAScreenshot) {
   EXPECT_FALSE(IsWindowEnabled(w->dataPath->hwnd));
   EXPECT_EQ(AutostartExists(""), w->autostartBox->IsChecked());
 
-  // No module rows yet but the left menu's: in the menu, hotkey off, no code. Module rows
+  // No module rows yet but the left menu's and the quick search's: in the menu, hotkey off, no code. Module rows
   // stack by 30 with the link at 220; hotkey rows fill two columns, the link after the box.
   const char* modules[][2] = {
       {"虚拟  桌面:", "(未设置+数字(1-8))"}, {"便      签:", "(未设置)"},
@@ -223,12 +223,13 @@ TEST_F(OptionsWindow, LayoutRowsAndAScreenshot) {
       {"托盘显/隐 快捷键", "(未设置)"},   {"系统左菜单 快捷键", "(CTRL+ALT+WIN)"},
       {"系统右菜单 快捷键", "(未设置)"},  {"设置...    快捷键", "(未设置)"},
       {"Velibox窗口 快捷键", "(未设置)"}, {"快捷维护   快捷键", "(未设置)"},
+      {"快速启动   快捷键", "(CTRL+ALT+空格)"},
   };
   for (int i = 0; i < FrmOption::kHotKeyRows; ++i) {
     KxPanelHk* row = w->hotKeyRows[i];
     EXPECT_STREQ(hotKeys[i][0], row->hotKeyBox->GetText().CStr());
     EXPECT_STREQ(hotKeys[i][1], row->link->GetText().CStr());
-    EXPECT_EQ(i == 1, row->hotKeyBox->IsChecked());
+    EXPECT_EQ(i == 1 || i == 6, row->hotKeyBox->IsChecked());
     EXPECT_EQ(std::vector<int>({i % 2 ? 10 : 275, 15 + 23 * ((i + 1) / 2), i % 2 ? 260 : 280,
                                 row->hotKeyBox->width}),
               std::vector<int>({row->x, row->y, row->width, row->link->x}));

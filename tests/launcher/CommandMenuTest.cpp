@@ -119,17 +119,17 @@ TEST_F(CommandMenu, ItemsFollowTheKitWindowAndTheModules) {
   const std::string rest = " 180:便签... 181:显示所有 182:新便签 - [资源管理器: 300:我的文档 -" +
                            DriveItems() +
                            "] [关机...: 200:重启 201:关机 202:立即关机] - 160:关于 150:帮助 170:退出";
-  EXPECT_EQ("92:正常窗口 90:隐藏窗口 91:Velibox图像 - 140:设置... - " + desktops + rest,
+  EXPECT_EQ("92:正常窗口 90:隐藏窗口 91:Velibox图像 - 140:设置... 115:快速启动 - " + desktops + rest,
             Built(true, true));
-  EXPECT_EQ("92:缩小窗口 90:隐藏窗口 91:Velibox图像 - 140:设置... - " + desktops + rest,
+  EXPECT_EQ("92:缩小窗口 90:隐藏窗口 91:Velibox图像 - 140:设置... 115:快速启动 - " + desktops + rest,
             Built(true, false));
-  EXPECT_EQ("90:显示Velibox - 140:设置... - " + desktops + rest, Built(false, true));
+  EXPECT_EQ("90:显示Velibox - 140:设置... 115:快速启动 - " + desktops + rest, Built(false, true));
 
   SwitchAllModulesOff();
-  EXPECT_EQ("92:正常窗口 90:隐藏窗口 91:Velibox图像 - 140:设置... -", Built(true, true));
-  EXPECT_EQ("90:显示Velibox - 140:设置... -", Built(false, false));
+  EXPECT_EQ("92:正常窗口 90:隐藏窗口 91:Velibox图像 - 140:设置... 115:快速启动 -", Built(true, true));
+  EXPECT_EQ("90:显示Velibox - 140:设置... 115:快速启动 -", Built(false, false));
   ASSERT_TRUE(SaveModuleRow(kModuleExit, 0, false, true, "on"));
-  EXPECT_EQ("90:显示Velibox - 140:设置... - 170:退出", Built(false, false));
+  EXPECT_EQ("90:显示Velibox - 140:设置... 115:快速启动 - 170:退出", Built(false, false));
 }
 
 TEST_F(CommandMenu, PluginsInMenuComeInTheirIdOrderFollowedByASeparator) {
@@ -147,7 +147,7 @@ TEST_F(CommandMenu, PluginsInMenuComeInTheirIdOrderFollowedByASeparator) {
     record.name = r.name;
     ASSERT_TRUE(InsertPlugin(record));
   }
-  EXPECT_EQ("92:正常窗口 90:隐藏窗口 91:Velibox图像 - 140:设置... - 1010:十号 1002:二号 -",
+  EXPECT_EQ("92:正常窗口 90:隐藏窗口 91:Velibox图像 - 140:设置... 115:快速启动 - 1010:十号 1002:二号 -",
             Built(true, true));
 }
 
@@ -172,7 +172,7 @@ TEST_F(CommandMenu, TheMenuMarksTheCurrentDesktop) {
   desktops.SwitchDesktop(3);
   KxPopMenu menu;
   BuildCommandMenu(menu, false, true);
-  EXPECT_EQ(0u, Describe(menu).find("90:显示Velibox - 140:设置... - [虚拟桌面: 400:桌面1 401:桌面2 "
+  EXPECT_EQ(0u, Describe(menu).find("90:显示Velibox - 140:设置... 115:快速启动 - [虚拟桌面: 400:桌面1 401:桌面2 "
                                     "402:桌面3 403:桌面4* 404:桌面5"));
   desktops.SwitchDesktop(0);
   TheDesktops = nullptr;
@@ -184,13 +184,13 @@ TEST_F(CommandMenu, ChoicesByKeysOnTheRealMenu) {
   PumpFor(50);
   MovePointerTo(400, 200);
 
-  // Down 5 times: 92, 90, 91, 140, the desktops; Right opens them at desktop 1.
+  // Down 6 times: 92, 90, 91, 140, 115, the desktops; Right opens them at desktop 1.
   DesktopManager desktops;
   TheDesktops = &desktops;
   Capture main, sub;
   menudriver::Drive([&] { ShowCommandMenu(kit); },
                     [&] {
-                      for (int i = 0; i < 5; ++i) Tap(VK_DOWN);
+                      for (int i = 0; i < 6; ++i) Tap(VK_DOWN);
                       Tap(VK_RIGHT);
                       if (!menudriver::WaitForMenus(2)) return;
                       Sleep(200);

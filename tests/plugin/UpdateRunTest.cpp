@@ -400,14 +400,14 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   EXPECT_FALSE(FileExistsAt(dir + "\\sample.vlx.part"));
   EXPECT_FALSE(FileExistsAt(dir + "\\tmpsample.vlx"));
 
-  // In the command menu once its box is checked: 92, 90, 91, 140, then the plug-in.
+  // In the command menu once its box is checked: 92, 90, 91, 140, 115, then the plug-in.
   ClickShown("右键菜单");
   EXPECT_TRUE(WaitFor([&] { return PluginRows("P_ID='9001' and P_STATUS=1") == 1; }, 3000));
   AllowSetForegroundWindow(ASFW_ANY);
   PostMessageA(kit, 2024, 0, WM_RBUTTONUP);
   ASSERT_TRUE(PumpUntil([&] { return WindowOf(pid, "#32768", nullptr) != NULL; }, 5000));
   PumpFor(200);
-  for (int i = 0; i < 5; ++i) TapKey(VK_DOWN);
+  for (int i = 0; i < 6; ++i) TapKey(VK_DOWN);
   TapKey(VK_RETURN);
   HWND shown = NULL;
   ASSERT_TRUE(PumpUntil([&] { return (shown = SampleWindow(pid)) != NULL; }, 5000)) << "shown from the menu";

@@ -1,0 +1,284 @@
+#include "launcher/FrmQuickSearch.h"
+
+#include <utility>
+
+#include "app/KxApp.h"
+#include "kx/KxCanvas.h"
+#include "kx/KxEdit.h"
+#include "kx/base/KxFile.h"
+#include "kx/base/KxWinHelpers.h"
+#include "launcher/FrmMain.h"
+#include "launcher/LauncherMenu.h"
+#include "store/LaunchRecord.h"
+
+const char kQuickSearchCaption[] = "快速启动";
+const char kQuickNoMatchText[] = "没有匹配的快捷方式";
+const char kQuickEmptyTreeText[] = "快捷菜单是空的: 在\"快捷维护\"中添加, 或导入开始菜单";
+
+namespace {
+
+const int kWidth = 520;
+const int kMargin = 6;
+const int kInputHeight = 26;
+const int kRowHeight = 26;
+const int kIconSize = 16;
+const COLORREF kBackground = RGB(250, 250, 250);
+const COLORREF kChosenColor = RGB(51, 153, 255);
+const COLORREF kPathColor = RGB(128, 128, 128);
+const COLORREF kChosenPathColor = RGB(225, 238, 255);
+
+FrmQuickSearch* quickWindow = nullptr;
+
+}  // namespace
+
+// ---- The input line: the window's keys first, then the edit's own.
+
+class QuickInput : public KxEdit {
+public:
+  QuickInput(FrmQuickSearch* form, const KxRect& rect) : KxEdit(form, "", rect), form(form) {}
+
+  void OnKeyDown(WPARAM key, LPARAM lParam) override {
+    switch (key) {
+      case VK_UP: form->MoveChoice(-1); return;
+      case VK_DOWN: form->MoveChoice(1); return;
+      case VK_PRIOR: form->MoveChoice(-FrmQuickSearch::kMaxRows); return;
+      case VK_NEXT: form->MoveChoice(FrmQuickSearch::kMaxRows); return;
+      case VK_RETURN: form->StartRow(form->Choice()); return;
+      case VK_ESCAPE: form->Dismiss(); return;
+      default: KxEdit::OnKeyDown(key, lParam);
+    }
+  }
+
+  LRESULT WndProc(KxMsg& m) override {
+    // Alt+digit arrives as a system key; its character would only beep.
+    if (m.msg == WM_SYSKEYDOWN || m.msg == WM_SYSCHAR) {
+      int row = DigitRow(m.msg, m.wParam);
+      if (row >= 0) {
+        if (m.msg == WM_SYSKEYDOWN) form->StartRow(row);
+        return 0;
+      }
+    }
+    return KxEdit::WndProc(m);
+  }
+
+private:
+  // 0..8 for the keys 1..9 of the main keys or the number pad, -1 for any other.
+  static int DigitRow(UINT msg, WPARAM key) {
+    if (key >= '1' && key <= '9') return static_cast<int>(key - '1');
+    if (msg == WM_SYSKEYDOWN && key >= VK_NUMPAD1 && key <= VK_NUMPAD9)
+      return static_cast<int>(key - VK_NUMPAD1);
+    return -1;
+  }
+
+  FrmQuickSearch* form;
+};
+
+// ---- The rows: number, icon, caption and path of each match; the chosen one highlighted.
+
+class QuickRows : public KxControl {
+public:
+  QuickRows(FrmQuickSearch* form, const KxRect& rect) : KxControl(form), form(form) {
+    bkColor = kBackground;
+    Create(form, "", WS_CHILD | WS_VISIBLE, rect);
+    pathFont.SetHeight(11);
+  }
+
+  void OnDraw(KxCanvas& canvas) override {
+    canvas.SetBkMode(TRANSPARENT);
+    const auto& matches = form->Matches();
+    RECT client = canvas.ClientRect();
+    if (matches.empty()) {
+      RECT line = {kMargin, 0, client.right - kMargin, kRowHeight};
+      canvas.DrawText(font, kPathColor, form->Note(), line, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+      return;
+    }
+    for (size_t i = 0; i < matches.size(); ++i) {
+      const ShortcutRecord& record = *matches[i];
+      bool chosen = static_cast<int>(i) == form->Choice();
+      int top = static_cast<int>(i) * kRowHeight;
+      RECT row = {0, top, client.right, top + kRowHeight};
+      if (chosen) canvas.FillRect(kChosenColor, row);
+      COLORREF textColor = chosen ? kxWhiteColor : kxBlackColor;
+      RECT number = {kMargin, top, kMargin + 14, top + kRowHeight};
+      canvas.DrawText(pathFont, chosen ? kChosenPathColor : kPathColor,
+                      KxString::FromInt(static_cast<int>(i) + 1), number,
+                      DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+      int iconLeft = kMargin + 20;
+      if (HICON icon = record.icon.Get()) {
+        DrawIconEx(canvas.Dc(), iconLeft, top + (kRowHeight - kIconSize) / 2, icon, kIconSize,
+                   kIconSize, 0, NULL, DI_NORMAL);
+      }
+      int textLeft = iconLeft + kIconSize + 8;
+      int split = textLeft + (client.right - textLeft) / 2;
+      RECT caption = {textLeft, top, split - 6, top + kRowHeight};
+      canvas.DrawText(font, textColor, record.text, caption,
+                      DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+      RECT path = {split, top, client.right - kMargin, top + kRowHeight};
+      canvas.DrawText(pathFont, chosen ? kChosenPathColor : kPathColor, record.path, path,
+                      DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_PATH_ELLIPSIS | DT_NOPREFIX);
+    }
+  }
+
+  void OnMouseMove(WPARAM, POINT pt) override {
+    int row = RowAt(pt);
+    if (row >= 0 && row != form->Choice()) form->MoveChoice(row - form->Choice());
+  }
+
+  void OnLButtonUp(WPARAM, POINT pt) override {
+    int row = RowAt(pt);
+    if (row >= 0) form->StartRow(row);
+  }
+
+private:
+  int RowAt(POINT pt) const {
+    if (pt.y < 0) return -1;
+    int row = pt.y / kRowHeight;
+    return row < static_cast<int>(form->Matches().size()) ? row : -1;
+  }
+
+  FrmQuickSearch* form;
+  KxFont pathFont;
+};
+
+// ---- The window
+
+FrmQuickSearch::FrmQuickSearch(KxControl* owner)
+    : KxForm(owner, kQuickSearchCaption, KxRect{0, 0, kWidth, 100}, WS_POPUP | WS_BORDER,
+             WS_EX_TOPMOST | WS_EX_TOOLWINDOW) {
+  if (!hwnd) return;
+  bkColor = kBackground;
+  RECT client = ClientRect();
+  int inner = client.right - 2 * kMargin;
+  input = new QuickInput(this, KxRect{kMargin, kMargin, inner, kInputHeight});
+  rows = new QuickRows(this, KxRect{0, kMargin * 2 + kInputHeight, client.right, kRowHeight});
+  BindCmd(*input, KX_EDIT_CHANGE, this, &FrmQuickSearch::OnInputChange);
+}
+
+int FrmQuickSearch::OnInputChange(KxEvtParam&) {
+  Search();
+  return 0;
+}
+
+void FrmQuickSearch::Open() {
+  LoadShortcuts(shortcuts);
+  LaunchStats stats;
+  LoadLaunchStats(stats);
+  index = QuickIndex();
+  index.Reserve(static_cast<size_t>(shortcuts.Count()));
+  for (const ShortcutRecord& record : shortcuts) {
+    if (record.kind != kShortcutItem) continue;
+    QuickCandidate candidate;
+    candidate.id = record.id;
+    candidate.caption = record.text;
+    candidate.path = record.path;
+    auto stat = stats.find(record.id);
+    if (stat != stats.end()) {
+      candidate.launches = stat->second.count;
+      candidate.lastLaunch = stat->second.lastDate;
+    }
+    index.Add(candidate);
+  }
+  note = index.Count() ? kQuickNoMatchText : kQuickEmptyTreeText;
+
+  POINT pointer = {};
+  GetCursorPos(&pointer);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  if (GetMonitorInfoA(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    workArea = monitor.rcWork;
+  } else {
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+  }
+  input->SetText("");
+  Search();
+  // Placed for nine rows, so that fewer rows shorten it from below and it never jumps.
+  int tallest = height - rows->height + kMaxRows * kRowHeight;
+  MoveTo(workArea.left + (RectWidth(workArea) - width) / 2,
+         workArea.top + (RectHeight(workArea) - tallest) / 2);
+  Show();
+  SetForegroundWindow(hwnd);
+  ::SetFocus(input->hwnd);
+}
+
+void FrmQuickSearch::Dismiss() {
+  if (IsVisible()) Hide();
+  matches.clear();
+  shortcuts.Clear();
+  index = QuickIndex();
+}
+
+void FrmQuickSearch::Search() {
+  matches.clear();
+  std::vector<int> found = index.Find(input->GetText(), kMaxRows);
+  for (int id : found) {
+    for (const ShortcutRecord& record : shortcuts) {
+      if (record.id == id) {
+        matches.push_back(&record);
+        break;
+      }
+    }
+  }
+  choice = 0;
+  FitToRows();
+  rows->Invalidate(false);
+}
+
+void FrmQuickSearch::MoveChoice(int step) {
+  if (matches.empty()) return;
+  int last = static_cast<int>(matches.size()) - 1;
+  int next = choice + step;
+  choice = next < 0 ? 0 : (next > last ? last : next);
+  rows->Invalidate(false);
+}
+
+void FrmQuickSearch::StartRow(int row) {
+  if (row < 0 || row >= static_cast<int>(matches.size())) return;
+  int id = matches[static_cast<size_t>(row)]->id;
+  // The list outlives the hiding: the start needs the shortcut's path from it.
+  ShortcutList list(std::move(shortcuts));
+  Dismiss();
+  LaunchShortcut(list, id);
+}
+
+void FrmQuickSearch::FitToRows() {
+  int shown = matches.empty() ? 1 : static_cast<int>(matches.size());
+  int rowsHeight = shown * kRowHeight;
+  if (rows->height != rowsHeight) rows->Resize(rows->width, rowsHeight);
+  RECT frame = {0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE)));
+  int wanted = rows->y + rowsHeight + kMargin / 2 + RectHeight(frame);
+  if (height != wanted) Resize(width, wanted);
+}
+
+bool FrmQuickSearch::CanClose() {
+  Dismiss();
+  return false;
+}
+
+LRESULT FrmQuickSearch::WndProc(KxMsg& m) {
+  // Another window took the activation: the search is over.
+  if (m.msg == WM_ACTIVATE && LOWORD(m.wParam) == WA_INACTIVE && IsVisible()) Dismiss();
+  return KxForm::WndProc(m);
+}
+
+void ToggleQuickSearch() {
+  if (!quickWindow) {
+    quickWindow = new FrmQuickSearch(TheKitWindow);
+    if (!quickWindow->hwnd) {
+      delete quickWindow;
+      quickWindow = nullptr;
+      return;
+    }
+  }
+  if (quickWindow->IsVisible() && GetForegroundWindow() == quickWindow->hwnd) {
+    quickWindow->Dismiss();
+  } else {
+    quickWindow->Open();
+  }
+}
+
+void DestroyQuickSearch() {
+  delete quickWindow;
+  quickWindow = nullptr;
+}

@@ -1,0 +1,121 @@
+// The quick search window in this process on a real store: where it opens, the keys that
+// choose and start, what closes it, and the start counted like one from the launcher menu.
+
+#include <gtest/gtest.h>
+
+#include "kx/KxEdit.h"
+#include "kx/base/KxFile.h"
+#include "kx/base/KxWinHelpers.h"
+#include "launcher/FrmQuickSearch.h"
+#include "store/KxDb.h"
+#include "store/LaunchRecord.h"
+#include "store/Schema.h"
+#include "tests/launcher/ShortcutRows.h"
+#include "tests/support/GuiTestUtil.h"
+#include "tests/support/TestUtil.h"
+
+namespace {
+
+class QuickSearch : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { KxRegisterCardClass(GetModuleHandleA(NULL)); }
+  void SetUp() override {
+    dir = MakeScratchDir("quick-search");
+    ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
+    CreateMissingTables();
+    MovePointerTo(300, 200);
+  }
+  void TearDown() override {
+    DestroyQuickSearch();
+    PumpFor(20);
+    TheDb.Close();
+    RemoveTree(dir);
+  }
+  FrmQuickSearch* Open() {
+    ToggleQuickSearch();
+    FrmQuickSearch* window = FindToolWindow<FrmQuickSearch>(kQuickSearchCaption);
+    EXPECT_NE(nullptr, window);
+    if (window) {
+      EXPECT_TRUE(PumpUntil([&] { return GetFocus() == window->input->hwnd; }, 3000));
+    }
+    return window;
+  }
+  static std::vector<int> Ids(const FrmQuickSearch& window) {
+    std::vector<int> ids;
+    for (const ShortcutRecord* record : window.Matches()) ids.push_back(record->id);
+    return ids;
+  }
+  KxString dir;
+};
+
+}  // namespace
+
+// Three probes in a group; the one started most comes first for the empty query.
+TEST_F(QuickSearch, KeysChooseAndAltDigitStartsThatRowInItsFolder) {
+  KxString probes[3];
+  AddRow(1, 0, 0, kShortcutGroup, "工具");
+  for (int i = 0; i < 3; ++i) {
+    probes[i] = CopyOfProbe(dir + "\\p" + KxString::FromInt(i));
+    AddRow(2 + i, 1, i, kShortcutItem, ("探针" + KxString::FromInt(i)).CStr(), probes[i]);
+  }
+  AddRow(5, 1, 3, kShortcutSeparator, "----");
+  ASSERT_TRUE(TheDb.Exec("insert into KX_LAUNCH values (4,3,'2026-01-02')"));
+
+  FrmQuickSearch* window = Open();
+  ASSERT_NE(nullptr, window);
+  EXPECT_EQ((std::vector<int>{4, 2, 3}), Ids(*window)) << "groups and separators are no results";
+  RECT shown;
+  GetWindowRect(window->hwnd, &shown);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  POINT pointer = {300, 200};
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor));
+  EXPECT_NEAR((monitor.rcWork.left + monitor.rcWork.right) / 2, (shown.left + shown.right) / 2, 1);
+  EXPECT_TRUE(GetWindowLongA(window->hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  struct Step {
+    WORD key;
+    int choice;
+  };
+  for (const Step& step : {Step{VK_DOWN, 1}, Step{VK_DOWN, 2}, Step{VK_DOWN, 2}, Step{VK_UP, 1},
+                           Step{VK_PRIOR, 0}, Step{VK_NEXT, 2}}) {
+    TapKey(step.key);
+    EXPECT_EQ(step.choice, window->Choice()) << "after key " << step.key;
+  }
+  PressCombination({VK_MENU}, '2');
+  KxString report = dir + "\\p0\\velix-probe-out.txt";
+  EXPECT_TRUE(WaitFor([&] { return FileExists(report); }, 10000)) << "row 2 is the probe of S_ID 2";
+  EXPECT_FALSE(window->IsVisible());
+  LaunchStats stats;
+  LoadLaunchStats(stats);
+  EXPECT_EQ(1, stats[2].count);
+  EXPECT_EQ(3, stats[4].count);
+}
+
+TEST_F(QuickSearch, EscapeAnotherWindowAndTheCommandAgainCloseIt) {
+  FrmQuickSearch* window = Open();
+  ASSERT_NE(nullptr, window);
+  EXPECT_STREQ(kQuickEmptyTreeText, window->Note().CStr());
+  TapKey(VK_RETURN);  // nothing to start
+  EXPECT_TRUE(window->IsVisible());
+  TapKey(VK_ESCAPE);
+  EXPECT_FALSE(window->IsVisible());
+
+  AddRow(1, 0, 0, kShortcutItem, "记事本", "C:\\windows\\notepad.exe");
+  window = Open();
+  EXPECT_EQ((std::vector<int>{1}), Ids(*window)) << "the tree is read again at every opening";
+  TypeText(L"zzzz");
+  EXPECT_TRUE(Ids(*window).empty());
+  EXPECT_STREQ(kQuickNoMatchText, window->Note().CStr());
+  EXPECT_STREQ("zzzz", window->input->GetText().CStr());
+  HWND other = CreateWindowExA(0, "STATIC", "another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
+                               200, 100, NULL, NULL, GetModuleHandleA(NULL), NULL);
+  SetForegroundWindow(other);
+  EXPECT_TRUE(PumpUntil([&] { return !window->IsVisible(); }, 3000)) << "losing the activation closes it";
+  DestroyWindow(other);
+
+  window = Open();
+  EXPECT_STREQ("", window->input->GetText().CStr()) << "every opening starts empty";
+  ToggleQuickSearch();
+  EXPECT_FALSE(window->IsVisible()) << "the command again closes the active window";
+}
