@@ -164,9 +164,11 @@ void FrmQuickSearch::Open() {
   LaunchStats stats;
   LoadLaunchStats(stats);
   index = QuickIndex();
+  byId.clear();
   index.Reserve(static_cast<size_t>(shortcuts.Count()));
   for (const ShortcutRecord& record : shortcuts) {
     if (record.kind != kShortcutItem) continue;
+    byId[record.id] = &record;
     QuickCandidate candidate;
     candidate.id = record.id;
     candidate.caption = record.text;
@@ -203,20 +205,16 @@ void FrmQuickSearch::Open() {
 void FrmQuickSearch::Dismiss() {
   if (IsVisible()) Hide();
   matches.clear();
+  byId.clear();
   shortcuts.Clear();
   index = QuickIndex();
 }
 
 void FrmQuickSearch::Search() {
   matches.clear();
-  std::vector<int> found = index.Find(input->GetText(), kMaxRows);
-  for (int id : found) {
-    for (const ShortcutRecord& record : shortcuts) {
-      if (record.id == id) {
-        matches.push_back(&record);
-        break;
-      }
-    }
+  for (int id : index.Find(input->GetText(), kMaxRows)) {
+    auto found = byId.find(id);
+    if (found != byId.end()) matches.push_back(found->second);
   }
   choice = 0;
   FitToRows();

@@ -7,6 +7,7 @@
 // letter repaired); Up and Down choose, Alt+1..9 start the row of that number, a click
 // starts the row under the pointer. One window lives per run, owned by the kit window.
 
+#include <unordered_map>
 #include <vector>
 
 #include "kx/KxForm.h"
@@ -54,6 +55,7 @@ private:
   void FitToRows();
 
   ShortcutList shortcuts;  // the tree as read at the opening; the rows point into it
+  std::unordered_map<int, const ShortcutRecord*> byId;  // the shortcuts of the index
   QuickIndex index;
   std::vector<const ShortcutRecord*> matches;
   int choice = 0;
