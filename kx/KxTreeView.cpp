@@ -215,24 +215,18 @@ void KxTreeView::SetBkColor(COLORREF color) {
 }
 
 KxTreeItem KxTreeView::InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter,
-                                  const KxString& text, int image, int selectedImage,
-                                  LPARAM param) {
+                                  const char* text, int image, int selectedImage, LPARAM param) {
   TVINSERTSTRUCTA insert = {};
   insert.hParent = parentItem.handle;
   insert.hInsertAfter = insertAfter;
   insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_STATE | TVIF_HANDLE |
                      TVIF_SELECTEDIMAGE;
-  insert.item.pszText = const_cast<char*>(text.CStr());
+  insert.item.pszText = const_cast<char*>(text ? text : "");
   insert.item.iImage = image;
   insert.item.iSelectedImage = selectedImage;
   insert.item.lParam = param;
   LRESULT made = SendMessageA(hwnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
   return KxTreeItem(reinterpret_cast<HTREEITEM>(made), this);
-}
-
-KxTreeItem KxTreeView::AppendItem(const KxTreeItem& parentItem, const KxString& text, int image,
-                                  int selectedImage, LPARAM param) {
-  return InsertItem(parentItem, TVI_LAST, text, image, selectedImage, param);
 }
 
 KxTreeItem KxTreeView::CopyItem(const KxTreeItem& source, const KxTreeItem& parentItem,

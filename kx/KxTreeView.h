@@ -82,10 +82,21 @@ public:
   // The item at a point of the client area, or the null item.
   KxTreeItem HitTest(POINT point) const;
   void SetBkColor(COLORREF color);
-  KxTreeItem InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter, const KxString& text,
+  // text is copied by the system tree: a fill passes the bytes it has, without a string.
+  KxTreeItem InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter, const char* text,
                         int image, int selectedImage, LPARAM param);
+  KxTreeItem InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter, const KxString& text,
+                        int image, int selectedImage, LPARAM param) {
+    return InsertItem(parentItem, insertAfter, text.CStr(), image, selectedImage, param);
+  }
+  KxTreeItem AppendItem(const KxTreeItem& parentItem, const char* text, int image,
+                        int selectedImage, LPARAM param) {
+    return InsertItem(parentItem, TVI_LAST, text, image, selectedImage, param);
+  }
   KxTreeItem AppendItem(const KxTreeItem& parentItem, const KxString& text, int image,
-                        int selectedImage, LPARAM param);
+                        int selectedImage, LPARAM param) {
+    return InsertItem(parentItem, TVI_LAST, text.CStr(), image, selectedImage, param);
+  }
   // A new item with the source's text, images, param and state image.
   KxTreeItem CopyItem(const KxTreeItem& source, const KxTreeItem& parentItem, HTREEITEM insertAfter);
   // CopyItem, then the source's children the same way, each appended last; an expanded

@@ -69,7 +69,6 @@ private:
   int CanDrag(KxEvtParam& param);
   int OnDrop(KxEvtParam& param);
 
-  void AddLevel(const ShortcutList& list, int parentId, const KxTreeItem& under, int depth);
   void NewRecord(int kind, const KxString& path);
   void ChangeShortcut(const KxTreeItem& item);
   void MoveFirst(const KxTreeItem& item);

@@ -391,3 +391,41 @@ TEST_F(MaintenanceTree, FilesDroppedFromOutside) {
   EXPECT_STREQ(made.At(0)->CStr(), TheDb.SelectText(kSoft, "S_PATH", "S_TEXT='a'").CStr());
   EXPECT_EQ(0, TheDb.Count(kSoft, "S_ID>7 and S_ICO is null")) << "each has the shell's icon";
 }
+
+TEST_F(MaintenanceTree, HandWrittenTablesFillAsTheMenuShowsThem) {
+  struct Row {
+    int id, parentId, orderId, kind;
+    const char* text;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Row> rows;
+    const char* shown;
+    const char* orders;  // S_ID:S_ORDERID by S_ID after the fill
+  } cases[] = {
+      // The rows of group 3 come before the group itself (S_PID 3 sorts before 9).
+      {"group after its rows",
+       {{9, 0, 0, kShortcutGroup, "甲"}, {3, 9, 0, kShortcutGroup, "乙"},
+        {4, 3, 3, kShortcutItem, "丙"}, {5, 3, 5, kShortcutItem, "丁"}, {6, 9, 1, kShortcutItem, "戊"}},
+       "甲{乙{丙 丁} 戊}", "3:0 4:0 5:1 6:1 9:0"},
+      {"gaps, group 0, orphans and a loop",
+       {{0, 0, 1, kShortcutGroup, "零"}, {8, 0, 4, kShortcutItem, "八"}, {7, 0, 9, kShortcutSeparator, ""},
+        {20, 77, 5, kShortcutItem, "孤"}, {21, 21, 0, kShortcutGroup, "自"}, {22, 21, 3, kShortcutItem, "环"}},
+       "零{} 八 -", "0:0 7:2 8:1 20:5 21:0 22:3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(TheDb.Exec("delete from KX_SOFT"));
+    for (const Row& r : c.rows) AddRow(r.id, r.parentId, r.orderId, r.kind, r.text);
+    MenuTree fresh;
+    ASSERT_TRUE(fresh.Setup(form, KxRect{0, 0, 400, 440}));
+    fresh.FillShortcutTree();
+    EXPECT_EQ(c.shown, Shown(fresh.rootHandle));
+    std::string orders;
+    KxQuery query;
+    TheDb.Query("select S_ID, S_ORDERID from KX_SOFT order by S_ID", query);
+    for (; !query.Eof(); query.Next())
+      orders += (orders.empty() ? "" : " ") + std::to_string(query.IntAt(0)) + ":" + std::to_string(query.IntAt(1));
+    EXPECT_EQ(c.orders, orders);
+  }
+}
