@@ -9,6 +9,13 @@
 // pointer is decoration: where the system cannot make it (Wine's TVM_CREATEDRAGIMAGE gives
 // an empty image list) the drag goes on without it. Escape or a lost capture ends a drag
 // without a drop.
+//
+// Keys: a key pressed in the tree (not in its label edit) is offered to OnTreeKey before the
+// system tree sees it, and a key taken there never reaches the system tree (whose Ctrl+arrows
+// scroll). The context-menu key and Shift+F10 call OnKeyboardMenu once per press, whichever
+// way they arrive: as the key itself, or as WM_CONTEXTMENU of the keyboard form (lParam -1),
+// or both (Wine sends the key and, for the context-menu key, also the message at its
+// release when no menu is open by then; for Shift+F10 only the key).
 
 #include <windows.h>
 #include <commctrl.h>
@@ -51,6 +58,8 @@ public:
   // Collapsing also forgets the expanded state of the items below.
   void Expand(bool expand) const;
   void Select() const;
+  // Scrolls the item into view and opens the groups above it.
+  void EnsureVisible() const;
   void EditLabel() const;
   void Delete() const;
 
@@ -75,6 +84,15 @@ public:
   bool Create(KxControl* parent, const KxRect& rect);
 
   LRESULT WndProc(KxMsg& m) override;
+  // A key pressed with the modifiers held at the press; true when it is taken.
+  virtual bool OnTreeKey(UINT key, bool ctrl, bool shift) {
+    (void)key, (void)ctrl, (void)shift;
+    return false;
+  }
+  // The menu asked for by a key, to open with its top left corner at the screen point at:
+  // below the selected item's label, scrolled into view (the client area's corner without a
+  // selection).
+  virtual void OnKeyboardMenu(POINT at) { (void)at; }
   // The system tree paints itself.
   void OnPaint() override {}
 
@@ -129,9 +147,19 @@ private:
   void MarkDropTarget(HTREEITEM item);
   void ClearDropHighlight();
   void SetDropState(HTREEITEM item, bool marked);
+  // OnKeyboardMenu at the selection, unless a menu asked for by a key is open already.
+  void OpenKeyboardMenu();
+  // A key-down the tree takes before the system tree: true when it is taken.
+  bool TakeKey(UINT message, UINT key, bool repeat);
+  // The key that opened the menu is released: the press ends once the queue holds nothing
+  // the platform made of it.
+  void EndMenuKeyPress();
 
   bool dragShown = false;      // the system's drag picture is on the screen
   HTREEITEM markedItem = NULL;  // the item this tree last marked as drop target
+  UINT menuKey = 0;             // the key that opened the menu, until its release
+  bool menuKeyPress = false;    // from that key's press until the queue has passed its release
+  bool keyboardMenuOpen = false;
 };
 
 // Handlers for the tree's notifications, bound by code in cmdHandlers (and the right

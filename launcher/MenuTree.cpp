@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "app/KxApp.h"
+#include "app/KxDialogs.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxFileDialog.h"
+#include "launcher/LauncherMenu.h"
 #include "store/KxDb.h"
 
 const char kTreeRootText[] = "快捷菜单";
@@ -321,7 +323,7 @@ int MenuTree::ShowTreeMenu(KxEvtParam&) {
     KxMenuItem* item = menu.AppendItem(static_cast<UINT>(command), CommandName(command));
     if (item && command == kTreeNewShortcut) item->picture.LoadIconResource(ResourceInstance(), IDI_NEWITEM);
   }
-  int chosen = menu.Popup(this, true);
+  int chosen = keyboardMenuAt ? menu.PopupAt(this, *keyboardMenuAt, true) : menu.Popup(this, true);
   if (chosen > 0) RunCommand(chosen);
   // Handled: the tree sends no WM_CONTEXTMENU after it.
   return 1;
@@ -354,6 +356,37 @@ int MenuTree::OnDrop(KxEvtParam&) {
 
 void MenuTree::OnDropFiles(const KxStringList& paths) { AddDroppedFiles(paths, dropPoint); }
 
+bool MenuTree::OnTreeKey(UINT key, bool ctrl, bool shift) {
+  if (shift) return false;
+  int command = 0;
+  if (ctrl) {
+    switch (key) {
+      case VK_UP: command = kTreeMoveUp; break;
+      case VK_DOWN: command = kTreeMoveDown; break;
+      case VK_HOME: command = kTreeMoveFirst; break;
+      case VK_END: command = kTreeMoveLast; break;
+      default: return false;
+    }
+  } else {
+    switch (key) {
+      case VK_DELETE: command = kTreeDelete; break;
+      case VK_F2: command = kTreeRename; break;
+      case VK_RETURN: OpenItem(Selection()); return true;
+      default: return false;
+    }
+  }
+  RunCommand(command);
+  Selection().EnsureVisible();
+  return true;
+}
+
+void MenuTree::OnKeyboardMenu(POINT at) {
+  keyboardMenuAt = &at;
+  KxEvtParam none;
+  ShowTreeMenu(none);
+  keyboardMenuAt = nullptr;
+}
+
 // ---- Commands
 
 void MenuTree::RunCommand(int command) {
@@ -379,12 +412,52 @@ void MenuTree::RunCommand(int command) {
     case kTreeChange:
       if (kind != kKindGroup) ChangeShortcut(selection);
       return;
-    case kTreeDelete: DeleteBranch(selection); return;
+    case kTreeDelete:
+      if (ConfirmDelete(selection)) DeleteBranch(selection);
+      return;
     case kTreeMoveFirst: MoveFirst(selection); return;
     case kTreeMoveUp: MoveUp(selection); return;
     case kTreeMoveDown: MoveDown(selection); return;
     case kTreeMoveLast: MoveLast(selection); return;
     default: return;
+  }
+}
+
+namespace {
+
+int BranchSize(const KxTreeItem& item) {
+  int count = 0;
+  for (KxTreeItem child = item.FirstChild(); !child.IsNull(); child = child.Next())
+    count += 1 + BranchSize(child);
+  return count;
+}
+
+}  // namespace
+
+bool MenuTree::ConfirmDelete(const KxTreeItem& item) const {
+  int items = KindOf(item) == kKindGroup ? BranchSize(item) : 0;
+  if (items == 0) return true;
+  bool focused = GetFocus() == hwnd;
+  bool yes = AskYesNo("删除组“" + item.Text() + "”及其中的 " + KxString::FromInt(items) + " 项？");
+  // The closed box hands the focus to its owner window; the keys go on in the tree.
+  if (focused) ::SetFocus(hwnd);
+  return yes;
+}
+
+void MenuTree::OpenItem(const KxTreeItem& item) {
+  switch (KindOf(item)) {
+    case kKindShortcut: {
+      ShortcutList list;
+      LoadShortcuts(list, ShortcutIcons::kSkip);
+      LaunchShortcut(list, IdOf(item));
+      return;
+    }
+    case kKindGroup:
+      item.Expand(!item.IsExpanded());
+      ShowGroupState(item);
+      return;
+    default:
+      return;
   }
 }
 
