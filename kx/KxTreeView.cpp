@@ -209,6 +209,11 @@ const char* KxTreeView::EditedText(const KxEvtParam& param) {
   return reinterpret_cast<const NMTVDISPINFOA*>(header)->item.pszText;
 }
 
+LRESULT KxTreeView::CallSystemTree(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!prevWndProc) return SendMessageA(hwnd, message, wParam, lParam);
+  return CallWindowProcA(prevWndProc, hwnd, message, wParam, lParam);
+}
+
 KxTreeItem KxTreeView::Selection() const {
   LRESULT found = SendMessageA(hwnd, TVM_GETNEXTITEM, TVGN_CARET, 0);
   return KxTreeItem(reinterpret_cast<HTREEITEM>(found), this);
@@ -236,7 +241,7 @@ KxTreeItem KxTreeView::InsertItem(const KxTreeItem& parentItem, HTREEITEM insert
   insert.item.iImage = image;
   insert.item.iSelectedImage = selectedImage;
   insert.item.lParam = param;
-  LRESULT made = SendMessageA(hwnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
+  LRESULT made = CallSystemTree(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
   return KxTreeItem(reinterpret_cast<HTREEITEM>(made), this);
 }
 
