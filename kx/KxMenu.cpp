@@ -177,14 +177,18 @@ void KxMenu::SetOwnerWindow(HWND owner) {
 }
 
 int KxMenu::Popup(KxControl* owner, bool returnCommand) {
+  POINT at = {0, 0};
+  GetCursorPos(&at);
+  return PopupAt(owner, at, returnCommand);
+}
+
+int KxMenu::PopupAt(KxControl* owner, POINT at, bool returnCommand) {
   // No menu while an exit ends every modal run.
   if (!hmenu || !owner || !owner->hwnd || KxModalRunsEnding()) return 0;
   bannerDirty = true;
   // Sub-menus are measured and drawn through the same owner window.
   SetOwnerWindow(owner->hwnd);
   SetForegroundWindow(ownerWindow);
-  POINT at = {0, 0};
-  GetCursorPos(&at);
   UINT flags = returnCommand ? (TPM_NONOTIFY | TPM_RETURNCMD) : 0;
   int result = 0;
   {

@@ -68,6 +68,8 @@ public:
   // posted; without it the choice arrives at the owner as WM_COMMAND. 0 without a menu or
   // an owner window.
   int Popup(KxControl* owner, bool returnCommand);
+  // The same with the menu's top left corner at a screen point (a menu opened by a key).
+  int PopupAt(KxControl* owner, POINT at, bool returnCommand);
 
   // The answer to WM_MENUCHAR for this menu: a letter or digit selects the next item whose
   // caption starts with it (ASCII case ignored, wrapping round), and chooses it when it is

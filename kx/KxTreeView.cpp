@@ -1,5 +1,7 @@
 #include "kx/KxTreeView.h"
 
+#include <cstring>
+
 namespace {
 
 const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER |
@@ -8,6 +10,10 @@ const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDR
 const int kTextBytes = 300;
 const int kImageSide = 16;
 const POINT kDragHotSpot = {8, 8};
+// Posted to itself once a key's menu is over; whatever the platform posted for the same press
+// (Wine posts WM_CONTEXTMENU when it takes the context-menu key's release from the queue, if
+// no menu is open by then) arrives before it.
+const UINT kMenuKeyDone = WM_APP + 1;
 
 HWND TreeWindow(const KxTreeView* view) { return view ? view->hwnd : NULL; }
 
@@ -130,6 +136,11 @@ void KxTreeItem::Select() const {
   SendMessageA(TreeWindow(view), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(handle));
 }
 
+void KxTreeItem::EnsureVisible() const {
+  if (!HasData()) return;
+  SendMessageA(TreeWindow(view), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(handle));
+}
+
 void KxTreeItem::EditLabel() const {
   if (!HasData()) return;
   SendMessageA(TreeWindow(view), TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(handle));
@@ -198,6 +209,11 @@ const char* KxTreeView::EditedText(const KxEvtParam& param) {
   return reinterpret_cast<const NMTVDISPINFOA*>(header)->item.pszText;
 }
 
+LRESULT KxTreeView::CallSystemTree(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!prevWndProc) return SendMessageA(hwnd, message, wParam, lParam);
+  return CallWindowProcA(prevWndProc, hwnd, message, wParam, lParam);
+}
+
 KxTreeItem KxTreeView::Selection() const {
   LRESULT found = SendMessageA(hwnd, TVM_GETNEXTITEM, TVGN_CARET, 0);
   return KxTreeItem(reinterpret_cast<HTREEITEM>(found), this);
@@ -215,24 +231,18 @@ void KxTreeView::SetBkColor(COLORREF color) {
 }
 
 KxTreeItem KxTreeView::InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter,
-                                  const KxString& text, int image, int selectedImage,
-                                  LPARAM param) {
+                                  const char* text, int image, int selectedImage, LPARAM param) {
   TVINSERTSTRUCTA insert = {};
   insert.hParent = parentItem.handle;
   insert.hInsertAfter = insertAfter;
   insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_STATE | TVIF_HANDLE |
                      TVIF_SELECTEDIMAGE;
-  insert.item.pszText = const_cast<char*>(text.CStr());
+  insert.item.pszText = const_cast<char*>(text ? text : "");
   insert.item.iImage = image;
   insert.item.iSelectedImage = selectedImage;
   insert.item.lParam = param;
-  LRESULT made = SendMessageA(hwnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
+  LRESULT made = CallSystemTree(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
   return KxTreeItem(reinterpret_cast<HTREEITEM>(made), this);
-}
-
-KxTreeItem KxTreeView::AppendItem(const KxTreeItem& parentItem, const KxString& text, int image,
-                                  int selectedImage, LPARAM param) {
-  return InsertItem(parentItem, TVI_LAST, text, image, selectedImage, param);
 }
 
 KxTreeItem KxTreeView::CopyItem(const KxTreeItem& source, const KxTreeItem& parentItem,
@@ -316,6 +326,52 @@ LRESULT KxTreeView::EndDrag(bool drop) {
   return SendMessageA(hwnd, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
+void KxTreeView::OpenKeyboardMenu() {
+  if (keyboardMenuOpen) return;
+  POINT at = {0, 0};
+  KxTreeItem item = Selection();
+  if (!item.IsNull()) {
+    item.EnsureVisible();
+    RECT r = {};
+    HTREEITEM handle = item.handle;
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+    memcpy(&r, &handle, sizeof(handle));
+    if (SendMessageA(hwnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r))) {
+      at.x = r.left;
+      at.y = r.bottom;
+    }
+  }
+  ClientToScreen(hwnd, &at);
+  keyboardMenuOpen = true;
+  OnKeyboardMenu(at);
+  keyboardMenuOpen = false;
+}
+
+void KxTreeView::EndMenuKeyPress() {
+  menuKey = 0;
+  PostMessageA(hwnd, kMenuKeyDone, 0, 0);
+}
+
+bool KxTreeView::TakeKey(UINT message, UINT key, bool repeat) {
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  if (key == VK_APPS || (key == VK_F10 && shift)) {
+    // A held key repeats: one press, one menu.
+    if (repeat) return true;
+    menuKey = key;
+    menuKeyPress = true;
+    OpenKeyboardMenu();
+    return true;
+  }
+  // A release the menu took leaves the press open; the next key starts another one.
+  menuKeyPress = false;
+  if (message != WM_KEYDOWN || !OnTreeKey(key, ctrl, shift)) return false;
+  // The character the key made (Enter's) is the key's too.
+  MSG typed;
+  PeekMessageA(&typed, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE);
+  return true;
+}
+
 LRESULT KxTreeView::WndProc(KxMsg& m) {
   switch (m.msg) {
     case WM_PAINT: {
@@ -359,6 +415,7 @@ LRESULT KxTreeView::WndProc(KxMsg& m) {
       }
       return 0;
     case WM_LBUTTONDOWN: {
+      menuKeyPress = false;
       // The system tree runs its own drag detection inside the press.
       LRESULT result = KxCard::WndProc(m);
       // Wine's tree marks the pressed item as drop target when it reports a drag start,
@@ -375,8 +432,31 @@ LRESULT KxTreeView::WndProc(KxMsg& m) {
       if (dragging && reinterpret_cast<HWND>(m.lParam) != hwnd) EndDrag(false);
       break;
     case WM_KEYDOWN:
-      if (dragging && m.wParam == VK_ESCAPE) {
+    case WM_SYSKEYDOWN:
+      if (dragging) {
+        if (m.msg != WM_KEYDOWN || m.wParam != VK_ESCAPE) break;
         EndDrag(false);
+        return 0;
+      }
+      // A label edit has the focus and its own keys; this is for a message sent from outside.
+      if (SendMessageA(hwnd, TVM_GETEDITCONTROL, 0, 0)) break;
+      if (TakeKey(m.msg, static_cast<UINT>(m.wParam), (m.lParam & (1 << 30)) != 0)) return 0;
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      // The release of a key that opened the menu goes no further, as its press did.
+      if (menuKey && m.wParam == menuKey) {
+        EndMenuKeyPress();
+        return 0;
+      }
+      break;
+    case kMenuKeyDone:
+      menuKeyPress = false;
+      return 0;
+    case WM_CONTEXTMENU:
+      if (m.lParam == -1) {
+        // The platform's own message for a press whose key opened the menu already.
+        if (!menuKeyPress) OpenKeyboardMenu();
         return 0;
       }
       break;

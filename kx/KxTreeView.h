@@ -9,6 +9,13 @@
 // pointer is decoration: where the system cannot make it (Wine's TVM_CREATEDRAGIMAGE gives
 // an empty image list) the drag goes on without it. Escape or a lost capture ends a drag
 // without a drop.
+//
+// Keys: a key pressed in the tree (not in its label edit) is offered to OnTreeKey before the
+// system tree sees it, and a key taken there never reaches the system tree (whose Ctrl+arrows
+// scroll). The context-menu key and Shift+F10 call OnKeyboardMenu once per press, whichever
+// way they arrive: as the key itself, or as WM_CONTEXTMENU of the keyboard form (lParam -1),
+// or both (Wine sends the key and, for the context-menu key, also the message at its
+// release when no menu is open by then; for Shift+F10 only the key).
 
 #include <windows.h>
 #include <commctrl.h>
@@ -51,6 +58,8 @@ public:
   // Collapsing also forgets the expanded state of the items below.
   void Expand(bool expand) const;
   void Select() const;
+  // Scrolls the item into view and opens the groups above it.
+  void EnsureVisible() const;
   void EditLabel() const;
   void Delete() const;
 
@@ -75,6 +84,15 @@ public:
   bool Create(KxControl* parent, const KxRect& rect);
 
   LRESULT WndProc(KxMsg& m) override;
+  // A key pressed with the modifiers held at the press; true when it is taken.
+  virtual bool OnTreeKey(UINT key, bool ctrl, bool shift) {
+    (void)key, (void)ctrl, (void)shift;
+    return false;
+  }
+  // The menu asked for by a key, to open with its top left corner at the screen point at:
+  // below the selected item's label, scrolled into view (the client area's corner without a
+  // selection).
+  virtual void OnKeyboardMenu(POINT at) { (void)at; }
   // The system tree paints itself.
   void OnPaint() override {}
 
@@ -82,10 +100,21 @@ public:
   // The item at a point of the client area, or the null item.
   KxTreeItem HitTest(POINT point) const;
   void SetBkColor(COLORREF color);
-  KxTreeItem InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter, const KxString& text,
+  // text is copied by the system tree: a fill passes the bytes it has, without a string.
+  KxTreeItem InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter, const char* text,
                         int image, int selectedImage, LPARAM param);
+  KxTreeItem InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter, const KxString& text,
+                        int image, int selectedImage, LPARAM param) {
+    return InsertItem(parentItem, insertAfter, text.CStr(), image, selectedImage, param);
+  }
+  KxTreeItem AppendItem(const KxTreeItem& parentItem, const char* text, int image,
+                        int selectedImage, LPARAM param) {
+    return InsertItem(parentItem, TVI_LAST, text, image, selectedImage, param);
+  }
   KxTreeItem AppendItem(const KxTreeItem& parentItem, const KxString& text, int image,
-                        int selectedImage, LPARAM param);
+                        int selectedImage, LPARAM param) {
+    return InsertItem(parentItem, TVI_LAST, text.CStr(), image, selectedImage, param);
+  }
   // A new item with the source's text, images, param and state image.
   KxTreeItem CopyItem(const KxTreeItem& source, const KxTreeItem& parentItem, HTREEITEM insertAfter);
   // CopyItem, then the source's children the same way, each appended last; an expanded
@@ -111,6 +140,9 @@ public:
   HIMAGELIST stateImageList = NULL;  // owned, TVSIL_STATE
 
 private:
+  // A request of the toolkit's own, straight to the system tree's procedure: it needs none
+  // of the handlers, and a fill makes a thousand of them (a tenth of its time under Wine).
+  LRESULT CallSystemTree(UINT message, WPARAM wParam, LPARAM lParam);
   void BeginDrag(const NMTREEVIEWA& notice);
   // Ends a drag; with drop, a release over another item sends KX_TVN_DROP.
   LRESULT EndDrag(bool drop);
@@ -118,9 +150,19 @@ private:
   void MarkDropTarget(HTREEITEM item);
   void ClearDropHighlight();
   void SetDropState(HTREEITEM item, bool marked);
+  // OnKeyboardMenu at the selection, unless a menu asked for by a key is open already.
+  void OpenKeyboardMenu();
+  // A key-down the tree takes before the system tree: true when it is taken.
+  bool TakeKey(UINT message, UINT key, bool repeat);
+  // The key that opened the menu is released: the press ends once the queue holds nothing
+  // the platform made of it.
+  void EndMenuKeyPress();
 
   bool dragShown = false;      // the system's drag picture is on the screen
   HTREEITEM markedItem = NULL;  // the item this tree last marked as drop target
+  UINT menuKey = 0;             // the key that opened the menu, until its release
+  bool menuKeyPress = false;    // from that key's press until the queue has passed its release
+  bool keyboardMenuOpen = false;
 };
 
 // Handlers for the tree's notifications, bound by code in cmdHandlers (and the right

@@ -1,11 +1,17 @@
 #include "launcher/MenuTree.h"
 
+#include <shellapi.h>
+
+#include <map>
+#include <vector>
+
 #include "app/KxApp.h"
 #include "app/KxDialogs.h"
 #include "app/resource.h"
 #include "kx/KxMenu.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxFileDialog.h"
+#include "launcher/LauncherMenu.h"
 #include "launcher/StartMenuImport.h"
 #include "store/KxDb.h"
 
@@ -139,34 +145,98 @@ bool MenuTree::Setup(KxControl* parentControl, const KxRect& rect) {
 
 // ---- Filling
 
-void MenuTree::FillShortcutTree() {
-  rootHandle = AppendItem(Root(), kTreeRootText, TREE_IMG_ROOT, TREE_IMG_ROOT, 0);
-  ShortcutList list;
-  LoadShortcuts(list);
-  AddLevel(list, 0, rootHandle, 0);
-  rootHandle.Expand(true);
-}
+namespace {
 
-void MenuTree::AddLevel(const ShortcutList& list, int parentId, const KxTreeItem& under, int depth) {
-  ShortcutList::Node* node = list.Head();
-  while (node && node->value.parentId != parentId) node = node->next;
-  int position = 0;
-  for (; node && node->value.parentId == parentId; node = node->next, ++position) {
-    const ShortcutRecord& record = node->value;
+// Builds the tree from the rows as the store reads them (by S_PID, then S_ORDERID): a row
+// goes under its group's item at once when that item exists, as it does for every row
+// made in this window (a group is older than its rows, so its S_ID is lower). A row whose
+// group comes later waits, copied, until the group's item is made. Rows that no chain of
+// groups links to the root never show, nor do levels deeper than the launcher menu opens.
+class TreeFiller {
+public:
+  TreeFiller(MenuTree& tree, const KxTreeItem& root) : tree(tree) {
+    levels[0] = Level{root.handle, 0, 0};
+  }
+
+  void Add(const ShortcutRowRef& row) {
+    // The rows of one group come one after another: it is looked up once for them all.
+    if (!current || row.parentId != currentId) {
+      auto found = levels.find(row.parentId);
+      current = found == levels.end() ? nullptr : &found->second;
+      currentId = row.parentId;
+    }
+    if (!current) {
+      Hold(row);
+      return;
+    }
+    Place(*current, row.id, row.orderId, row.kind, row.text);
+  }
+
+private:
+  struct Level {
+    HTREEITEM item = NULL;  // the group's item, once it is made
+    int depth = 0;          // of the rows below it
+    int count = 0;          // rows placed below it so far
+  };
+  struct HeldRow {
+    short id;
+    short parentId;
+    int orderId;
+    int kind;
+    KxString text;
+  };
+
+  void Hold(const ShortcutRowRef& row) {
+    held.push_back(HeldRow{row.id, row.parentId, row.orderId, row.kind,
+                           KxString(row.text, row.textLength)});
+  }
+
+  void Place(Level& level, int id, int orderId, int kind, const char* text) {
     // Positions written by hand may skip or repeat; the tree's order becomes the stored one.
-    if (record.orderId != position) SetShortcutOrder(record.id, position);
-    if (record.kind == kShortcutSeparator) {
-      AppendItem(under, kTreeSeparatorText, TREE_IMG_SEPARATOR, TREE_IMG_SEPARATOR, record.id);
-    } else if (record.kind == kShortcutGroup) {
-      KxTreeItem group =
-          AppendItem(under, record.text, TREE_IMG_GROUP_CLOSED, TREE_IMG_GROUP_CLOSED, record.id);
-      // A group numbered 0 would hold the top level again.
-      if (!group.IsNull() && record.id != 0 && depth < kMaxLevelDepth)
-        AddLevel(list, record.id, group, depth + 1);
-    } else {
-      AppendItem(under, record.text, TREE_IMG_SHORTCUT, TREE_IMG_SHORTCUT, record.id);
+    int position = level.count++;
+    if (orderId != position) SetShortcutOrder(id, position);
+    KxTreeItem under(level.item, &tree);
+    if (kind == kShortcutSeparator) {
+      tree.AppendItem(under, kTreeSeparatorText, TREE_IMG_SEPARATOR, TREE_IMG_SEPARATOR, id);
+      return;
+    }
+    if (kind != kShortcutGroup) {
+      tree.AppendItem(under, text, TREE_IMG_SHORTCUT, TREE_IMG_SHORTCUT, id);
+      return;
+    }
+    KxTreeItem group = tree.AppendItem(under, text, TREE_IMG_GROUP_CLOSED, TREE_IMG_GROUP_CLOSED, id);
+    // A group numbered 0 would hold the top level again; a second group of one S_ID (a
+    // table without its key) stays empty.
+    if (group.IsNull() || id == 0 || level.depth >= kMaxLevelDepth || levels.count(id)) return;
+    Level& own = levels[id];
+    own = Level{group.handle, level.depth + 1, 0};
+    PlaceHeld(own, id);
+  }
+
+  // The rows that waited for the group id, in the order they came.
+  void PlaceHeld(Level& level, int id) {
+    for (size_t i = 0; i < held.size(); ++i) {
+      if (held[i].parentId != id) continue;
+      HeldRow row = static_cast<HeldRow&&>(held[i]);
+      held[i].parentId = 0;  // placed: never matched again (no group is numbered 0)
+      Place(level, row.id, row.orderId, row.kind, row.text.CStr());
     }
   }
+
+  MenuTree& tree;
+  std::map<int, Level> levels;  // the groups made so far by S_ID; 0 is the root
+  Level* current = nullptr;     // the level of the last row, or none
+  int currentId = 0;
+  std::vector<HeldRow> held;
+};
+
+}  // namespace
+
+void MenuTree::FillShortcutTree() {
+  rootHandle = AppendItem(Root(), kTreeRootText, TREE_IMG_ROOT, TREE_IMG_ROOT, 0);
+  TreeFiller filler(*this, rootHandle);
+  ReadShortcutRows(ShortcutIcons::kSkip, [&filler](const ShortcutRowRef& row) { filler.Add(row); });
+  rootHandle.Expand(true);
 }
 
 void MenuTree::Reload() {
@@ -245,7 +315,7 @@ int MenuTree::ShowTreeMenu(KxEvtParam&) {
     KxMenuItem* item = menu.AppendItem(static_cast<UINT>(command), CommandName(command));
     if (item && command == kTreeNewShortcut) item->picture.LoadIconResource(ResourceInstance(), IDI_NEWITEM);
   }
-  int chosen = menu.Popup(this, true);
+  int chosen = keyboardMenuAt ? menu.PopupAt(this, *keyboardMenuAt, true) : menu.Popup(this, true);
   if (chosen > 0) RunCommand(chosen);
   // Handled: the tree sends no WM_CONTEXTMENU after it.
   return 1;
@@ -278,6 +348,37 @@ int MenuTree::OnDrop(KxEvtParam&) {
 
 void MenuTree::OnDropFiles(const KxStringList& paths) { AddDroppedFiles(paths, dropPoint); }
 
+bool MenuTree::OnTreeKey(UINT key, bool ctrl, bool shift) {
+  if (shift) return false;
+  int command = 0;
+  if (ctrl) {
+    switch (key) {
+      case VK_UP: command = kTreeMoveUp; break;
+      case VK_DOWN: command = kTreeMoveDown; break;
+      case VK_HOME: command = kTreeMoveFirst; break;
+      case VK_END: command = kTreeMoveLast; break;
+      default: return false;
+    }
+  } else {
+    switch (key) {
+      case VK_DELETE: command = kTreeDelete; break;
+      case VK_F2: command = kTreeRename; break;
+      case VK_RETURN: OpenItem(Selection()); return true;
+      default: return false;
+    }
+  }
+  RunCommand(command);
+  Selection().EnsureVisible();
+  return true;
+}
+
+void MenuTree::OnKeyboardMenu(POINT at) {
+  keyboardMenuAt = &at;
+  KxEvtParam none;
+  ShowTreeMenu(none);
+  keyboardMenuAt = nullptr;
+}
+
 // ---- Commands
 
 void MenuTree::RunCommand(int command) {
@@ -304,7 +405,9 @@ void MenuTree::RunCommand(int command) {
     case kTreeChange:
       if (kind != kKindGroup) ChangeShortcut(selection);
       return;
-    case kTreeDelete: DeleteBranch(selection); return;
+    case kTreeDelete:
+      if (ConfirmDelete(selection)) DeleteBranch(selection);
+      return;
     case kTreeMoveFirst: MoveFirst(selection); return;
     case kTreeMoveUp: MoveUp(selection); return;
     case kTreeMoveDown: MoveDown(selection); return;
@@ -317,6 +420,44 @@ void MenuTree::ImportStartMenuHere() {
   StartMenuImportResult result = ImportStartMenu(StartMenuRoots());
   if (result.outcome == StartMenuImportResult::kImported) Reload();
   ShowInfo(StartMenuImportReport(result));
+}
+
+namespace {
+
+int BranchSize(const KxTreeItem& item) {
+  int count = 0;
+  for (KxTreeItem child = item.FirstChild(); !child.IsNull(); child = child.Next())
+    count += 1 + BranchSize(child);
+  return count;
+}
+
+}  // namespace
+
+bool MenuTree::ConfirmDelete(const KxTreeItem& item) const {
+  int items = KindOf(item) == kKindGroup ? BranchSize(item) : 0;
+  if (items == 0) return true;
+  bool focused = GetFocus() == hwnd;
+  bool yes = AskYesNo("删除组“" + item.Text() + "”及其中的 " + KxString::FromInt(items) + " 项？");
+  // The closed box hands the focus to its owner window; the keys go on in the tree.
+  if (focused) ::SetFocus(hwnd);
+  return yes;
+}
+
+void MenuTree::OpenItem(const KxTreeItem& item) {
+  switch (KindOf(item)) {
+    case kKindShortcut: {
+      ShortcutList list;
+      LoadShortcuts(list, ShortcutIcons::kSkip);
+      LaunchShortcut(list, IdOf(item));
+      return;
+    }
+    case kKindGroup:
+      item.Expand(!item.IsExpanded());
+      ShowGroupState(item);
+      return;
+    default:
+      return;
+  }
 }
 
 void MenuTree::NewRecord(int kind, const KxString& path) {

@@ -7,6 +7,10 @@
 // kind. Every edit writes through to KX_SOFT at once, in one transaction, so the launcher
 // menu shows it the next time it opens; the positions of the rows under each parent stay
 // 0, 1, 2, ... in the order the tree shows.
+//
+// Keys: Del deletes the selection (a group with items after a question), F2 renames, Ctrl
+// with Up, Down, Home or End moves it among its siblings, Enter starts a shortcut or opens
+// and closes a group, and the context-menu key or Shift+F10 opens the menu at the item.
 
 #include "kx/KxTreeView.h"
 #include "kx/base/KxList.h"
@@ -59,6 +63,8 @@ public:
   bool EndRename(const KxTreeItem& item, const char* text);
 
   void OnDropFiles(const KxStringList& paths) override;
+  bool OnTreeKey(UINT key, bool ctrl, bool shift) override;
+  void OnKeyboardMenu(POINT at) override;
 
   KxTreeItem rootHandle;  // the item "快捷菜单"
 
@@ -71,10 +77,13 @@ private:
   int CanDrag(KxEvtParam& param);
   int OnDrop(KxEvtParam& param);
 
-  void AddLevel(const ShortcutList& list, int parentId, const KxTreeItem& under, int depth);
   void NewRecord(int kind, const KxString& path);
   // The Start menu into the stored tree (launcher/StartMenuImport.cpp), shown and reported.
   void ImportStartMenuHere();
+  // A group with items is deleted only when the person says yes.
+  bool ConfirmDelete(const KxTreeItem& item) const;
+  // Enter: a shortcut starts as from the launcher menu, a group opens or closes.
+  void OpenItem(const KxTreeItem& item);
   void ChangeShortcut(const KxTreeItem& item);
   void MoveFirst(const KxTreeItem& item);
   void MoveUp(const KxTreeItem& item);
@@ -85,4 +94,6 @@ private:
   // After a failed write or an import: the tree shown again from the table.
   void Reload();
   HWND DialogOwner() const;
+
+  const POINT* keyboardMenuAt = nullptr;  // where the menu opens while a key opens it
 };

@@ -271,6 +271,14 @@ KxString KxQuery::TextAt(int index) const {
   return text ? KxString(reinterpret_cast<const char*>(text), bytes) : KxString();
 }
 
+bool KxQuery::TextRefAt(int index, const char** text, int* length) const {
+  const unsigned char* bytes = HasColumn(index) ? sqlite3_column_text(statement, index) : nullptr;
+  int count = bytes ? sqlite3_column_bytes(statement, index) : 0;
+  if (text) *text = bytes ? reinterpret_cast<const char*>(bytes) : "";
+  if (length) *length = count;
+  return bytes != nullptr;
+}
+
 int KxQuery::IntAt(int index) const {
   return HasColumn(index) ? sqlite3_column_int(statement, index) : -1;
 }

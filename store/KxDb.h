@@ -120,6 +120,8 @@ public:
   // The same readers by result column index; an index outside the current row gives
   // "", -1 and false.
   KxString TextAt(int index) const;
+  // The text's bytes in place (never null: "" for none), valid until the next step.
+  bool TextRefAt(int index, const char** text, int* length) const;
   int IntAt(int index) const;
   bool BlobAt(int index, KxString& buffer) const;
   bool BlobRefAt(int index, const void** data, int* size) const;

@@ -37,8 +37,9 @@ void DecodeShortcutFlags(int flags, ShortcutRecord& record) {
   record.flagB = (flags & kShortcutFlagB) != 0;
 }
 
-KxString ShortcutLoadSql() {
-  return KxString("Select * from ") + kTable + " order by S_PID,S_ORDERID";
+KxString ShortcutLoadSql(ShortcutIcons icons) {
+  const char* columns = icons == ShortcutIcons::kDecode ? "*" : "S_ID,S_ORDERID,S_PID,S_FLAG,S_TEXT,S_PATH";
+  return KxString("Select ") + columns + " from " + kTable + " order by S_PID,S_ORDERID";
 }
 
 KxString ShortcutInsertSql(const ShortcutRecord& record) {
@@ -67,30 +68,54 @@ KxString ShiftShortcutOrdersSql(int orderId, int parentId, int step, OrderShift 
          " and S_ORDERID>=" + KxString::FromInt(orderId);
 }
 
-void LoadShortcuts(ShortcutList& list) {
-  list.Clear();
+void ReadShortcutRows(ShortcutIcons icons, const std::function<void(const ShortcutRowRef&)>& visit) {
   KxQuery query;
-  TheDb.Query(ShortcutLoadSql(), query);
-  while (!query.Eof()) {
-    int id = query.GetInt("S_ID");
-    int parentId = query.GetInt("S_PID");
-    if (FitsShort(id) && FitsShort(parentId)) {
-      ShortcutRecord record;
-      record.id = static_cast<short>(id);
-      record.orderId = query.GetInt("S_ORDERID");
-      record.parentId = static_cast<short>(parentId);
-      DecodeShortcutFlags(query.GetInt("S_FLAG"), record);
-      record.text = query.GetText("S_TEXT");
-      record.path = query.GetText("S_PATH");
-      const void* blob = nullptr;
-      int blobSize = 0;
-      if (query.GetBlobRef("S_ICO", &blob, &blobSize)) BlobToIcon(blob, blobSize, record.icon);
-      ShortcutList::Node* node = list.Add(ShortcutRecord());
-      if (node) node->value = static_cast<ShortcutRecord&&>(record);
-    }
-    query.Next();
+  TheDb.Query(ShortcutLoadSql(icons), query);
+  // The columns by name once, not at every row.
+  const int idColumn = query.ColumnIndex("S_ID");
+  const int orderColumn = query.ColumnIndex("S_ORDERID");
+  const int parentColumn = query.ColumnIndex("S_PID");
+  const int flagColumn = query.ColumnIndex("S_FLAG");
+  const int textColumn = query.ColumnIndex("S_TEXT");
+  const int pathColumn = query.ColumnIndex("S_PATH");
+  const int iconColumn = icons == ShortcutIcons::kDecode ? query.ColumnIndex("S_ICO") : -1;
+  ShortcutRecord flags;
+  for (; !query.Eof(); query.Next()) {
+    int id = query.IntAt(idColumn);
+    int parentId = query.IntAt(parentColumn);
+    if (!FitsShort(id) || !FitsShort(parentId)) continue;
+    ShortcutRowRef row;
+    row.id = static_cast<short>(id);
+    row.orderId = query.IntAt(orderColumn);
+    row.parentId = static_cast<short>(parentId);
+    DecodeShortcutFlags(query.IntAt(flagColumn), flags);
+    row.kind = flags.kind;
+    row.flagA = flags.flagA;
+    row.flagB = flags.flagB;
+    query.TextRefAt(textColumn, &row.text, &row.textLength);
+    query.TextRefAt(pathColumn, &row.path, &row.pathLength);
+    if (iconColumn >= 0) query.BlobRefAt(iconColumn, &row.icon, &row.iconSize);
+    visit(row);
   }
   query.Close();
+}
+
+void LoadShortcuts(ShortcutList& list, ShortcutIcons icons) {
+  list.Clear();
+  ReadShortcutRows(icons, [&list](const ShortcutRowRef& row) {
+    ShortcutList::Node* node = list.Add(ShortcutRecord());
+    if (!node) return;
+    ShortcutRecord& record = node->value;
+    record.id = row.id;
+    record.orderId = row.orderId;
+    record.parentId = row.parentId;
+    record.kind = row.kind;
+    record.flagA = row.flagA;
+    record.flagB = row.flagB;
+    record.text.Assign(row.text, row.textLength);
+    record.path.Assign(row.path, row.pathLength);
+    if (row.icon) BlobToIcon(row.icon, row.iconSize, record.icon);
+  });
 }
 
 bool InsertShortcut(ShortcutRecord& record) {

@@ -3,6 +3,8 @@
 // operation on that table. All operations use TheDb. Siblings (rows with one S_PID) keep
 // their S_ORDERID dense from 0 as long as rows are added and removed through these.
 
+#include <functional>
+
 #include "kx/base/KxList.h"
 #include "kx/base/KxString.h"
 #include "store/IconBlob.h"
@@ -37,20 +39,44 @@ using ShortcutList = KxList<ShortcutRecord>;
 
 enum class OrderShift { kUp, kDown };
 
+// Whether a load reads S_ICO. The maintenance tree shows its own kind images only, and
+// making a thousand icons would cost it a hundred times its fill.
+enum class ShortcutIcons { kDecode, kSkip };
+
+// A row as the load reads it, before anything is copied: text and path (GBK, zero-
+// terminated) and the icon's bytes belong to the query and last only while the visit runs.
+struct ShortcutRowRef {
+  short id = 0;
+  int orderId = 0;
+  short parentId = 0;
+  int kind = kShortcutItem;
+  bool flagA = false;
+  bool flagB = false;
+  const char* text = "";
+  int textLength = 0;
+  const char* path = "";
+  int pathLength = 0;
+  const void* icon = nullptr;  // always nullptr with ShortcutIcons::kSkip
+  int iconSize = 0;
+};
+
 int EncodeShortcutFlags(const ShortcutRecord& record);
 // The highest kind bit wins; a value without kind bits reads as a shortcut, so its caption
 // and path stay visible and editable.
 void DecodeShortcutFlags(int flags, ShortcutRecord& record);
 
 // The statements as executed, for the operations that build their own text.
-KxString ShortcutLoadSql();
+KxString ShortcutLoadSql(ShortcutIcons icons = ShortcutIcons::kDecode);
 KxString ShortcutInsertSql(const ShortcutRecord& record);
 KxString ShortcutUpdateSql(const ShortcutRecord& record);
 KxString ShiftShortcutOrdersSql(int orderId, int parentId, int step, OrderShift direction);
 
-// Clears list, then one record per row in S_PID, S_ORDERID order, so each group's children
-// form one run in display order. Rows whose S_ID or S_PID do not fit 16 bits are left out.
-void LoadShortcuts(ShortcutList& list);
+// Each row in S_PID, S_ORDERID order, so each group's children form one run in display
+// order. Rows whose S_ID or S_PID do not fit 16 bits are left out.
+void ReadShortcutRows(ShortcutIcons icons, const std::function<void(const ShortcutRowRef&)>& visit);
+// Clears list, then one record per row that ReadShortcutRows gives, with its icon decoded
+// unless icons says kSkip.
+void LoadShortcuts(ShortcutList& list, ShortcutIcons icons = ShortcutIcons::kDecode);
 // Opens a place at record.orderId among its siblings, assigns record.id and stores the row
 // with its icon. When the row is not stored the siblings move back, record.id becomes 0 and
 // the result is false.

@@ -9,12 +9,19 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "app/resource.h"
 #include "kx/KxForm.h"
+#include "kx/base/KxFile.h"
+#include "launcher/FrmMenu.h"
 #include "launcher/MenuTree.h"
 #include "store/KxDb.h"
 #include "store/Schema.h"
@@ -104,6 +111,28 @@ void AnswerFileDialog(const KxString& path) {
   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.CStr()));
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 10000));
+}
+
+// The question box "询问" this process shows within the time; NULL when none shows.
+HWND WaitForQuestion(int timeoutMs) {
+  HWND box = NULL;
+  WaitFor([&] { return (box = WindowOf(GetCurrentProcessId(), "#32770", "询问")) != NULL && IsWindowVisible(box); },
+          timeoutMs);
+  return box && IsWindowVisible(box) ? box : NULL;
+}
+
+// The box's text, once it is answered with button (IDYES or IDNO) and gone.
+std::string Answer(HWND box, int button) {
+  char text[256] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+  WaitFor([&] { return !IsWindow(box); }, 5000);
+  return text;
+}
+
+std::string AnswerQuestion(int button) {
+  HWND box = WaitForQuestion(5000);
+  return box ? Answer(box, button) : "";
 }
 
 class MaintenanceTree : public ::testing::Test {
@@ -240,7 +269,13 @@ TEST_F(MaintenanceTree, EveryCommandThroughTheContextMenuKeepsTreeAndTableInStep
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(std::string(step.item ? step.item : "(empty space)") + " " + std::to_string(step.command));
-    EXPECT_EQ(step.menu, Command(step.item, step.command));
+    // The one group deleted here holds items: its deletion asks first.
+    std::string asked;
+    std::function<void()> answer = [&] { asked = AnswerQuestion(IDYES); };
+    EXPECT_EQ(step.menu, Command(step.item, step.command, step.command == kTreeDelete ? answer : nullptr));
+    if (step.command == kTreeDelete) {
+      EXPECT_EQ("删除组“工具”及其中的 4 项？", asked);
+    }
     EXPECT_EQ(step.shown, Shown(tree->rootHandle));
     EXPECT_EQ("", InStep(*tree));
   }
@@ -422,4 +457,289 @@ TEST_F(MaintenanceTree, TheStartMenuImportFillsTheTreeAndSaysWhatCameIn) {
   EXPECT_EQ(shown, Shown(tree->rootHandle));
   ASSERT_EQ(2u, said.size());
   EXPECT_EQ("开始菜单里没有可以导入的新程序。", said[1]);
+}
+
+TEST_F(MaintenanceTree, HandWrittenTablesFillAsTheMenuShowsThem) {
+  struct Row {
+    int id, parentId, orderId, kind;
+    const char* text;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Row> rows;
+    const char* shown;
+    const char* orders;  // S_ID:S_ORDERID by S_ID after the fill
+  } cases[] = {
+      // The rows of group 3 come before the group itself (S_PID 3 sorts before 9).
+      {"group after its rows",
+       {{9, 0, 0, kShortcutGroup, "甲"}, {3, 9, 0, kShortcutGroup, "乙"},
+        {4, 3, 3, kShortcutItem, "丙"}, {5, 3, 5, kShortcutItem, "丁"}, {6, 9, 1, kShortcutItem, "戊"}},
+       "甲{乙{丙 丁} 戊}", "3:0 4:0 5:1 6:1 9:0"},
+      {"gaps, group 0, orphans and a loop",
+       {{0, 0, 1, kShortcutGroup, "零"}, {8, 0, 4, kShortcutItem, "八"}, {7, 0, 9, kShortcutSeparator, ""},
+        {20, 77, 5, kShortcutItem, "孤"}, {21, 21, 0, kShortcutGroup, "自"}, {22, 21, 3, kShortcutItem, "环"}},
+       "零{} 八 -", "0:0 7:2 8:1 20:5 21:0 22:3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(TheDb.Exec("delete from KX_SOFT"));
+    for (const Row& r : c.rows) AddRow(r.id, r.parentId, r.orderId, r.kind, r.text);
+    MenuTree fresh;
+    ASSERT_TRUE(fresh.Setup(form, KxRect{0, 0, 400, 440}));
+    fresh.FillShortcutTree();
+    EXPECT_EQ(c.shown, Shown(fresh.rootHandle));
+    std::string orders;
+    KxQuery query;
+    TheDb.Query("select S_ID, S_ORDERID from KX_SOFT order by S_ID", query);
+    for (; !query.Eof(); query.Next())
+      orders += (orders.empty() ? "" : " ") + std::to_string(query.IntAt(0)) + ":" + std::to_string(query.IntAt(1));
+    EXPECT_EQ(c.orders, orders);
+  }
+}
+
+namespace {
+
+// Answers every question box "询问" of this process with the button set last, and keeps
+// their texts.
+class QuestionAnswerer {
+public:
+  QuestionAnswerer() : thread(WindowThread([this] {
+    while (!done) {
+      HWND box = WaitForQuestion(50);
+      if (!box) continue;
+      std::string text = Answer(box, button);
+      std::lock_guard<std::mutex> lock(mutex);
+      asked.push_back(text);
+    }
+    finished = true;
+  })) {}
+  ~QuestionAnswerer() {
+    done = true;
+    // Reading a caption of this thread's windows waits for this thread to answer.
+    PumpUntil([this] { return finished.load(); }, 5000);
+    thread.join();
+  }
+  // The questions answered since the last call.
+  std::vector<std::string> Take(int nextButton) {
+    std::lock_guard<std::mutex> lock(mutex);
+    button = nextButton;
+    std::vector<std::string> taken;
+    taken.swap(asked);
+    return taken;
+  }
+
+private:
+  std::atomic<bool> done{false};
+  std::atomic<bool> finished{false};
+  std::atomic<int> button{IDNO};
+  std::mutex mutex;
+  std::vector<std::string> asked;
+  std::thread thread;
+};
+
+// The item's label rectangle on the screen; empty when it is not in view.
+RECT LabelOnScreen(const KxTreeItem& item) {
+  RECT r = {};
+  HTREEITEM handle = item.handle;
+  memcpy(&r, &handle, sizeof(handle));
+  if (!SendMessageA(item.view->hwnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r))) return RECT{};
+  MapWindowPoints(item.view->hwnd, NULL, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// The maintenance window itself over the fixture's table, shown with the focus in its tree.
+struct ShownWindow {
+  ShownWindow() : window(new FrmMenu(nullptr)), tree(window->tree) {
+    window->Show();
+    SetForegroundWindow(window->hwnd);
+    tree.SetFocus();
+    PumpFor(100);
+  }
+  ~ShownWindow() { delete window; }
+  KxTreeItem Item(const char* text) const {
+    return lstrcmpA(text, kTreeRootText) == 0 ? tree.rootHandle : Find(tree.rootHandle, text);
+  }
+  FrmMenu* window;
+  MenuTree& tree;
+};
+
+}  // namespace
+
+TEST_F(MaintenanceTree, KeysInTheMaintenanceWindowMoveDeleteAndRenameTheSelection) {
+  ShownWindow w;
+  MenuTree& tree = w.tree;
+  // Short enough to scroll: the view must move only as far as the selection needs.
+  tree.SetBounds(KxRect{0, 0, 300, 90}, true);
+  QuestionAnswerer answerer;
+  const char* const kStart = "工具{计算器 深层{画图}} - 记事本 空组{}";
+  struct Step {
+    const char* item;  // selected first
+    WORD modifier;     // 0 or VK_CONTROL
+    WORD key;
+    int answer;            // to the question, if one comes
+    const char* question;  // "" for none
+    const char* shown;
+  } steps[] = {
+      {"记事本", VK_CONTROL, VK_UP, IDNO, "", "工具{计算器 深层{画图}} 记事本 - 空组{}"},
+      {"记事本", VK_CONTROL, VK_HOME, IDNO, "", "记事本 工具{计算器 深层{画图}} - 空组{}"},
+      {"计算器", VK_CONTROL, VK_DOWN, IDNO, "", "记事本 工具{深层{画图} 计算器} - 空组{}"},
+      {"计算器", VK_CONTROL, VK_DOWN, IDNO, "", "记事本 工具{深层{画图} 计算器} - 空组{}"},
+      {"计算器", VK_CONTROL, VK_HOME, IDNO, "", "记事本 工具{计算器 深层{画图}} - 空组{}"},
+      {"记事本", VK_CONTROL, VK_END, IDNO, "", "工具{计算器 深层{画图}} - 空组{} 记事本"},
+      {kTreeRootText, VK_CONTROL, VK_DOWN, IDNO, "", "工具{计算器 深层{画图}} - 空组{} 记事本"},
+      {"空组", 0, VK_DELETE, IDNO, "", "工具{计算器 深层{画图}} - 记事本"},
+      {"深层", 0, VK_DELETE, IDNO, "删除组“深层”及其中的 1 项？", "工具{计算器 深层{画图}} - 记事本"},
+      {"工具", 0, VK_DELETE, IDYES, "删除组“工具”及其中的 3 项？", "- 记事本"},
+      {kTreeSeparatorText, 0, VK_DELETE, IDNO, "", "记事本"},
+      {kTreeRootText, 0, VK_DELETE, IDNO, "", "记事本"},
+  };
+  ASSERT_EQ(kStart, Shown(tree.rootHandle));
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::string(step.item) + " " + std::to_string(step.modifier) + "+" + std::to_string(step.key));
+    KxTreeItem item = w.Item(step.item);
+    ASSERT_FALSE(item.IsNull());
+    item.Select();
+    PumpFor(50);
+    answerer.Take(step.answer);
+    if (step.modifier) {
+      TapKeyWith(step.modifier, step.key);
+    } else {
+      TapKey(step.key);
+    }
+    PumpFor(200);
+    std::vector<std::string> asked = answerer.Take(IDNO);
+    EXPECT_EQ(std::vector<std::string>(*step.question ? 1 : 0, step.question), asked);
+    EXPECT_EQ(step.shown, Shown(tree.rootHandle));
+    EXPECT_EQ("", InStep(tree));
+    EXPECT_EQ(tree.hwnd, GetFocus());
+    if (step.modifier) {
+      EXPECT_EQ(step.item, std::string(tree.Selection().Text().CStr())) << "the moved item stays selected";
+      RECT label = LabelOnScreen(tree.Selection());
+      RECT view = tree.WindowRect();
+      EXPECT_TRUE(label.bottom > label.top && label.top >= view.top && label.bottom <= view.bottom) << "and in view";
+    }
+    if (step.item == kTreeRootText) {
+      EXPECT_EQ(reinterpret_cast<LRESULT>(tree.rootHandle.handle),
+                SendMessageA(tree.hwnd, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0))
+          << "nothing scrolled";
+    }
+  }
+
+  // F2 opens the label edit, which keeps Home, Del, Enter and Escape for itself.
+  struct Rename {
+    const char* item;
+    const wchar_t* typed;
+    std::vector<WORD> keys;
+    bool edits;
+    const char* shown;
+  } renames[] = {
+      {"记事本", L"写字板", {VK_HOME, VK_DELETE, VK_RETURN}, true, "字板"},
+      {"字板", L"x", {VK_DELETE, VK_ESCAPE}, true, "字板"},
+      {kTreeRootText, L"", {}, false, "字板"},
+  };
+  for (const Rename& r : renames) {
+    SCOPED_TRACE(r.item);
+    w.Item(r.item).Select();
+    PumpFor(50);
+    TapKey(VK_F2);
+    bool editing = PumpUntil([&] { return SendMessageA(tree.hwnd, TVM_GETEDITCONTROL, 0, 0) != 0; }, 1000);
+    EXPECT_EQ(r.edits, editing);
+    if (editing) {
+      TypeText(r.typed);
+      for (WORD key : r.keys) TapKey(key);
+      PumpFor(200);
+    }
+    EXPECT_EQ(r.shown, Shown(tree.rootHandle));
+    EXPECT_EQ("", InStep(tree));
+  }
+  EXPECT_TRUE(answerer.Take(IDNO).empty());
+}
+
+TEST_F(MaintenanceTree, MenuKeysOpenTheMenuOnceAtTheItemAndEnterOpensTheItem) {
+  KxString probeDir = dir + "\\探针 目录";
+  AddRow(8, 0, 4, kShortcutItem, "探针", CopyOfProbe(probeDir));
+  ShownWindow w;
+  MenuTree& tree = w.tree;
+
+  // Each way a key may ask for the menu: the key itself, or the platform's message for it.
+  // The keys are released only after the menu has closed, when the tree sees the release.
+  auto keys = [](std::vector<WORD> vks, DWORD flags) {
+    return [vks, flags] {
+      for (WORD vk : vks) {
+        INPUT key = {};
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = vk;
+        key.ki.dwFlags = flags;
+        SendInput(1, &key, sizeof(INPUT));
+      }
+    };
+  };
+  struct Way {
+    const char* name;
+    std::function<void()> press;
+    std::function<void()> release;
+  } ways[] = {
+      {"context-menu key", keys({VK_APPS}, 0), keys({VK_APPS}, KEYEVENTF_KEYUP)},
+      {"Shift+F10", keys({VK_SHIFT, VK_F10}, 0), keys({VK_F10, VK_SHIFT}, KEYEVENTF_KEYUP)},
+      {"WM_CONTEXTMENU", [&] { PostMessageA(tree.hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree.hwnd), -1); },
+       [] {}},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    KxTreeItem item = w.Item("记事本");
+    item.Select();
+    MovePointerTo(3, 3);
+    PumpFor(50);
+    RECT label = LabelOnScreen(item);
+    int opened = 0;
+    RECT at = {};
+    int items = 0;
+    DriveWhilePumping([&] {
+      way.press();
+      // Every menu that opens in the next second is counted and closed.
+      for (int waited = 0; waited < 1000; waited += 20) {
+        std::vector<HWND> menus = menudriver::MenuWindows();
+        if (menus.empty()) {
+          Sleep(20);
+          continue;
+        }
+        if (++opened == 1) {
+          GetWindowRect(menus.front(), &at);
+          items = GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageA(menus.front(), 0x01E1 /* MN_GETHMENU */, 0, 0)));
+        }
+        menudriver::Tap(VK_ESCAPE);
+        WaitFor([] { return menudriver::MenuWindows().empty(); }, 2000);
+        if (opened == 1) way.release();
+      }
+    });
+    EXPECT_EQ(1, opened);
+    EXPECT_GT(items, 3) << "the item's commands, not the root's";
+    EXPECT_LE(std::abs(at.left - label.left), 3);
+    EXPECT_LE(std::abs(at.top - label.bottom), 3);
+    EXPECT_EQ(tree.hwnd, GetFocus());
+  }
+
+  // Enter: the shortcut starts in its own folder; a group opens and closes; the others
+  // do nothing.
+  KxTreeItem tools = w.Item("工具");
+  tools.Select();
+  for (bool expanded : {true, false}) {
+    TapKey(VK_RETURN);
+    EXPECT_EQ(expanded, tools.IsExpanded());
+    EXPECT_EQ(expanded ? TREE_IMG_GROUP_OPEN : TREE_IMG_GROUP_CLOSED, tools.Image());
+  }
+  for (const char* text : {kTreeSeparatorText, kTreeRootText}) {
+    w.Item(text).Select();
+    TapKey(VK_RETURN);
+  }
+  EXPECT_TRUE(tree.rootHandle.IsExpanded());
+  EXPECT_EQ("工具{计算器 深层{画图}} - 记事本 空组{} 探针", Shown(tree.rootHandle));
+  KxString report = probeDir + "\\velix-probe-out.txt";
+  EXPECT_FALSE(FileExistsAt(report));
+  w.Item("探针").Select();
+  TapKey(VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return !ReadFileBytes(report).IsEmpty(); }, 10000));
+  KxStringList lines;
+  ReadFileBytes(report).Split("\r\n", lines);
+  EXPECT_STREQ(probeDir.CStr(), lines.IsEmpty() ? "" : lines.At(0)->CStr());
 }

@@ -74,6 +74,8 @@ TEST(ShortcutSql, TextsAreExact) {
   };
   const Case cases[] = {
       {ShortcutLoadSql(), "Select * from KX_SOFT order by S_PID,S_ORDERID"},
+      {ShortcutLoadSql(ShortcutIcons::kSkip),
+       "Select S_ID,S_ORDERID,S_PID,S_FLAG,S_TEXT,S_PATH from KX_SOFT order by S_PID,S_ORDERID"},
       {ShortcutInsertSql(item),
        "Insert Into KX_SOFT (S_ID,S_ORDERID,S_PID,S_FLAG,S_TEXT,S_PATH,S_ICO) "
        "Values(7,2,3,12,'it''s','C:\\a b\\x.exe',?)"},
@@ -160,19 +162,25 @@ TEST_F(ShortcutStore, RowsLoadInTreeOrderWithTextsFlagsAndIcons) {
   EXPECT_EQ(Rows("Select S_ID||':'||typeof(S_ICO)||':'||S_FLAG as r from KX_SOFT order by S_ID"),
             (Texts{"1:blob:12", "2:null:1", "3:null:2", "40000:null:4"}));
 
-  ShortcutList list;
-  list.Add(ShortcutRecord());
-  LoadShortcuts(list);
-  Texts loaded;
-  for (const ShortcutRecord& r : list) {
-    loaded.push_back(std::to_string(r.id) + ":" + std::to_string(r.orderId) + ":" +
-                     std::to_string(r.parentId) + ":" + std::to_string(r.kind) +
-                     (r.flagA ? "A" : "") + (r.flagB ? "B" : "") + ":" + r.text.CStr() + ":" +
-                     r.path.CStr() + (r.icon.IsEmpty() ? "" : ":icon"));
+  // Without icons the same records, none with an icon.
+  for (ShortcutIcons icons : {ShortcutIcons::kSkip, ShortcutIcons::kDecode}) {
+    ShortcutList list;
+    list.Add(ShortcutRecord());
+    LoadShortcuts(list, icons);
+    Texts loaded;
+    for (const ShortcutRecord& r : list) {
+      loaded.push_back(std::to_string(r.id) + ":" + std::to_string(r.orderId) + ":" +
+                       std::to_string(r.parentId) + ":" + std::to_string(r.kind) +
+                       (r.flagA ? "A" : "") + (r.flagB ? "B" : "") + ":" + r.text.CStr() + ":" +
+                       r.path.CStr() + (r.icon.IsEmpty() ? "" : ":icon"));
+    }
+    const char* icon = icons == ShortcutIcons::kDecode ? ":icon" : "";
+    EXPECT_EQ(loaded, (Texts{"2:0:0:0:组:", std::string("1:1:0:1A:") + item.text.CStr() +
+                                                 ":C:\\Windows\\notepad.exe" + icon,
+                             "3:0:2:2::"}));
   }
-  EXPECT_EQ(loaded, (Texts{"2:0:0:0:组:", std::string("1:1:0:1A:") + item.text.CStr() +
-                                               ":C:\\Windows\\notepad.exe:icon",
-                           "3:0:2:2::"}));
+  ShortcutList list;
+  LoadShortcuts(list);
   const ShortcutRecord* second = list.At(1);
   EXPECT_EQ(IconToBlob(second->icon.Get()), IconToBlob(item.icon.Get()));
 
