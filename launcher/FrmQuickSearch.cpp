@@ -104,7 +104,7 @@ public:
                       KxString::FromInt(static_cast<int>(i) + 1), number,
                       DT_SINGLELINE | DT_VCENTER | DT_CENTER);
       int iconLeft = kMargin + 20;
-      if (HICON icon = record.icon.Get()) {
+      if (HICON icon = form->IconOf(record.id)) {
         DrawIconEx(canvas.Dc(), iconLeft, top + (kRowHeight - kIconSize) / 2, icon, kIconSize,
                    kIconSize, 0, NULL, DI_NORMAL);
       }
@@ -160,7 +160,10 @@ int FrmQuickSearch::OnInputChange(KxEvtParam&) {
 }
 
 void FrmQuickSearch::Open() {
-  LoadShortcuts(shortcuts);
+  // Only the shown rows need their icons: decoding every row's would cost more than all
+  // the rest of the opening.
+  LoadShortcuts(shortcuts, ShortcutIcons::kSkip);
+  icons.clear();
   LaunchStats stats;
   LoadLaunchStats(stats);
   index = QuickIndex();
@@ -206,6 +209,7 @@ void FrmQuickSearch::Dismiss() {
   if (IsVisible()) Hide();
   matches.clear();
   byId.clear();
+  icons.clear();
   shortcuts.Clear();
   index = QuickIndex();
 }
@@ -214,11 +218,18 @@ void FrmQuickSearch::Search() {
   matches.clear();
   for (int id : index.Find(input->GetText(), kMaxRows)) {
     auto found = byId.find(id);
-    if (found != byId.end()) matches.push_back(found->second);
+    if (found == byId.end()) continue;
+    matches.push_back(found->second);
+    if (icons.find(id) == icons.end()) LoadShortcutIcon(id, icons[id]);
   }
   choice = 0;
   FitToRows();
   rows->Invalidate(false);
+}
+
+HICON FrmQuickSearch::IconOf(int id) const {
+  auto found = icons.find(id);
+  return found == icons.end() ? NULL : found->second.Get();
 }
 
 void FrmQuickSearch::MoveChoice(int step) {

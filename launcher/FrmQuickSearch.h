@@ -44,6 +44,8 @@ public:
 
   const std::vector<const ShortcutRecord*>& Matches() const { return matches; }
   int Choice() const { return choice; }
+  // The icon of a shown match, read when it was first shown; NULL for none.
+  HICON IconOf(int id) const;
   // What the rows say when nothing matches: an empty tree, or no match.
   const KxString& Note() const { return note; }
   // Children of the form, which deletes them.
@@ -56,6 +58,7 @@ private:
 
   ShortcutList shortcuts;  // the tree as read at the opening; the rows point into it
   std::unordered_map<int, const ShortcutRecord*> byId;  // the shortcuts of the index
+  std::unordered_map<int, OwnedIcon> icons;              // of the rows shown so far
   QuickIndex index;
   std::vector<const ShortcutRecord*> matches;
   int choice = 0;

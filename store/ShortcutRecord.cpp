@@ -171,4 +171,11 @@ bool ShiftShortcutOrders(int orderId, int parentId, int step, OrderShift directi
 
 KxString GetShortcutPath(int id) { return TheDb.SelectText(kTable, "S_PATH", WhereId(id)); }
 
+bool LoadShortcutIcon(int id, OwnedIcon& icon) {
+  icon.Reset();
+  KxString blob;
+  if (!TheDb.SelectBlob(kTable, "S_ICO", WhereId(id), blob)) return false;
+  return BlobToIcon(blob.CStr(), blob.Length(), icon);
+}
+
 int NextShortcutId() { return TheDb.Max(kTable, "S_ID", "") + 1; }

@@ -93,4 +93,6 @@ bool SetShortcutOrder(int id, int orderId);
 // Moves every sibling under parentId at or after orderId by step places.
 bool ShiftShortcutOrders(int orderId, int parentId, int step, OrderShift direction);
 KxString GetShortcutPath(int id);
+// The icon of the row id from S_ICO into icon (cleared first); false when it has none.
+bool LoadShortcutIcon(int id, OwnedIcon& icon);
 int NextShortcutId();

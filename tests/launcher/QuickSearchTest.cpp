@@ -56,7 +56,9 @@ TEST_F(QuickSearch, KeysChooseAndAltDigitStartsThatRowInItsFolder) {
   AddRow(1, 0, 0, kShortcutGroup, "工具");
   for (int i = 0; i < 3; ++i) {
     probes[i] = CopyOfProbe(dir + "\\p" + KxString::FromInt(i));
-    AddRow(2 + i, 1, i, kShortcutItem, ("探针" + KxString::FromInt(i)).CStr(), probes[i]);
+    HICON icon = i == 0 ? CopyIcon(LoadIconA(NULL, IDI_APPLICATION)) : NULL;
+    AddRow(2 + i, 1, i, kShortcutItem, ("探针" + KxString::FromInt(i)).CStr(), probes[i], icon);
+    if (icon) DestroyIcon(icon);
   }
   AddRow(5, 1, 3, kShortcutSeparator, "----");
   ASSERT_TRUE(TheDb.Exec("insert into KX_LAUNCH values (4,3,'2026-01-02')"));
@@ -64,6 +66,8 @@ TEST_F(QuickSearch, KeysChooseAndAltDigitStartsThatRowInItsFolder) {
   FrmQuickSearch* window = Open();
   ASSERT_NE(nullptr, window);
   EXPECT_EQ((std::vector<int>{4, 2, 3}), Ids(*window)) << "groups and separators are no results";
+  EXPECT_NE(nullptr, window->IconOf(2)) << "a shown row's stored icon";
+  EXPECT_EQ(nullptr, window->IconOf(3));
   RECT shown;
   GetWindowRect(window->hwnd, &shown);
   MONITORINFO monitor = {};
