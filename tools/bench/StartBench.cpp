@@ -28,6 +28,7 @@
 #include "store/KxDb.h"
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
+#include "tools/bench/BenchIcon.h"
 #include "tools/bench/PrivateMemory.h"
 
 namespace {
@@ -67,23 +68,6 @@ double Now() {
 bool Fail(const char* what) {
   std::fprintf(stderr, "start bench: %s (error %lu)\n", what, GetLastError());
   return false;
-}
-
-// A 16x16 colour icon in the stored layout, the same for every row.
-KxString SampleIconBlob() {
-  BYTE andBits[32 * 2];
-  BYTE xorBits[16 * 16 * 4];
-  std::fill(std::begin(andBits), std::end(andBits), 0);
-  for (int i = 0; i < 16 * 16; ++i) {
-    xorBits[i * 4] = static_cast<BYTE>(i);
-    xorBits[i * 4 + 1] = 0x80;
-    xorBits[i * 4 + 2] = static_cast<BYTE>(255 - i);
-    xorBits[i * 4 + 3] = 0;
-  }
-  HICON icon = CreateIcon(GetModuleHandleA(NULL), 16, 16, 1, 32, andBits, xorBits);
-  KxString blob = IconToBlob(icon);
-  DestroyIcon(icon);
-  return blob;
 }
 
 // Config.db with every table, this machine's identity (so no start counts as a first use)

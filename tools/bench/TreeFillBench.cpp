@@ -26,6 +26,7 @@
 #include "store/KxDb.h"
 #include "store/Schema.h"
 #include "store/ShortcutRecord.h"
+#include "tools/bench/BenchIcon.h"
 #include "tools/bench/BenchTiming.h"
 
 namespace {
@@ -36,22 +37,6 @@ const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDR
                          WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
                          TVS_EDITLABELS | TVS_SHOWSELALWAYS | TVS_RTLREADING | TVS_NOTOOLTIPS;
 const KxRect kTreeRect = {0, 0, 400, 500};
-
-// A 16x16 colour icon in the stored layout, the same for every shortcut and group.
-KxString SampleIconBlob() {
-  BYTE andBits[32 * 2] = {};
-  BYTE xorBits[16 * 16 * 4];
-  for (int i = 0; i < 16 * 16; ++i) {
-    xorBits[i * 4] = static_cast<BYTE>(i);
-    xorBits[i * 4 + 1] = 0x80;
-    xorBits[i * 4 + 2] = static_cast<BYTE>(255 - i);
-    xorBits[i * 4 + 3] = 0;
-  }
-  HICON icon = CreateIcon(GetModuleHandleA(NULL), 16, 16, 1, 32, andBits, xorBits);
-  KxString blob = IconToBlob(icon);
-  DestroyIcon(icon);
-  return blob;
-}
 
 bool AddRow(int id, int parentId, int orderId, int kind, const KxString& text, const KxString& icon) {
   ShortcutRecord record;
