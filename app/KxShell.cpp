@@ -19,8 +19,9 @@ bool LaunchFile(const KxString& path, const KxString& parameters) {
   return reinterpret_cast<INT_PTR>(started) > 32;
 }
 
-void OpenFile(const KxString& path) {
-  ShellExecuteA(NULL, "open", path.CStr(), "", "", SW_SHOWNORMAL);
+bool OpenFile(const KxString& path) {
+  HINSTANCE result = ShellExecuteA(NULL, "open", path.CStr(), "", "", SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 KxString QuotedArgument(const KxString& argument) { return "\"" + argument + "\""; }

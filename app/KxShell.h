@@ -8,7 +8,8 @@
 // when the shell started it.
 bool LaunchFile(const KxString& path, const KxString& parameters);
 // Opens path (a file, folder or address) as is: no existence test, no change of directory.
-void OpenFile(const KxString& path);
+// True when the shell started it.
+bool OpenFile(const KxString& path);
 
 // One argument of a command line we build, in quotes: blanks in it never split it.
 KxString QuotedArgument(const KxString& argument);

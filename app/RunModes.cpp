@@ -10,6 +10,7 @@
 #include "app/RunShell.h"
 #include "app/SingleRun.h"
 #include "kx/base/KxFile.h"
+#include "kx/base/KxHandles.h"
 #include "kx/base/KxSystemLibrary.h"
 #include "launcher/FrmMain.h"
 #include "launcher/StartMenuImport.h"
@@ -128,6 +129,9 @@ int RunNormal(KxApp& app) {
     BringRunningInstanceForward();
     return 0;
   }
+  // The shell's objects (links read, files and addresses opened, file icons) want COM on
+  // the thread that uses them: one apartment for the whole run.
+  KxComApartment com;
   // Before anything that can stop the start: windows a killed or crashed run left hidden
   // come back even when the data file cannot be opened. Outlives the kit window: every
   // window still hidden on another desktop is shown again when the run ends, also by a

@@ -44,10 +44,10 @@ void RunShell::RouteCommand(int id) {
     case kModuleAbout: ShowAbout(kit); return;
     case kModuleExit: Exit(); return;
     case kModuleMenuManage: ToggleToolWindow(ToolWindow::kMaintenance); return;
-    // Reached by hotkeys only: no menu item carries these.
+    // Reached by hotkeys only, but for 115, which the command menu carries too.
     case kModuleTray: TheTaskBar.Toggle(); return;
     case kModuleLeftMenu: ShowLauncherMenu(kit); return;
-    case kModuleSearch: ToggleQuickSearch(); return;
+    case kModuleSearch: ToggleQuickSearch(keyboardBefore); return;
     case kModuleRightMenu: ShowCommandMenu(kit); return;
     case kModuleNote: ToggleToolWindow(ToolWindow::kNoteManager); return;
     case kCommandShowAllNotes: ShowAllNotes(); return;
@@ -71,10 +71,18 @@ void RunShell::RouteCommand(int id) {
 
 // WM_HOTKEY's code, as the kit window receives it.
 void RunShell::DispatchHotKey(uint32_t code) {
-  if (TheHotKeys.Window()) SetForegroundWindow(TheHotKeys.Window());
+  // The press lets this process take the foreground; a window of its own that has it
+  // already keeps it (the quick search open when its hotkey comes again).
+  HWND before = GetForegroundWindow();
+  DWORD process = 0;
+  GetWindowThreadProcessId(before, &process);
+  if (process != GetCurrentProcessId() && TheHotKeys.Window())
+    SetForegroundWindow(TheHotKeys.Window());
   HotKeyTarget target = FindHotKeyTarget(code);
   if (target.command) {
+    keyboardBefore = before;
     RouteCommand(target.command);
+    keyboardBefore = NULL;
   } else if (!target.pluginId.IsEmpty()) {
     ShowPlugin(target.pluginId);
   }

@@ -35,6 +35,8 @@ public:
   void StopDownloads() override;
 
 private:
+  // While a hotkey's command runs: the window that had the keyboard before the press.
+  HWND keyboardBefore = NULL;
   // What the kit window had made here; each link expires when the kit window deletes the
   // control, whichever of the two goes first.
   std::weak_ptr<KxPanelMain> updatePanel;

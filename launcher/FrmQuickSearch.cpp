@@ -54,7 +54,7 @@ public:
     if (m.msg == WM_SYSKEYDOWN || m.msg == WM_SYSCHAR) {
       int row = DigitRow(m.msg, m.wParam);
       if (row >= 0) {
-        if (m.msg == WM_SYSKEYDOWN) form->StartRow(row);
+        if (m.msg == WM_SYSKEYDOWN) form->ChooseRow(row);
         return 0;
       }
     }
@@ -119,10 +119,19 @@ public:
     }
   }
 
+  // Only a pointer that moves chooses: the platform also reports a move when the rows
+  // appear or change under a pointer at rest, which must not undo the keys' choice.
   void OnMouseMove(WPARAM, POINT pt) override {
+    POINT screen = pt;
+    ClientToScreen(hwnd, &screen);
+    bool moved = screen.x != lastPointer.x || screen.y != lastPointer.y;
+    lastPointer = screen;
     int row = RowAt(pt);
-    if (row >= 0 && row != form->Choice()) form->MoveChoice(row - form->Choice());
+    if (moved && row >= 0) form->ChooseRow(row);
   }
+
+  // Where the pointer was when the window opened.
+  void ForgetPointer() { GetCursorPos(&lastPointer); }
 
   void OnLButtonUp(WPARAM, POINT pt) override {
     int row = RowAt(pt);
@@ -138,6 +147,7 @@ private:
 
   FrmQuickSearch* form;
   KxFont pathFont;
+  POINT lastPointer = {-32768, -32768};
 };
 
 // ---- The window
@@ -150,6 +160,7 @@ FrmQuickSearch::FrmQuickSearch(KxControl* owner)
   RECT client = ClientRect();
   int inner = client.right - 2 * kMargin;
   input = new QuickInput(this, KxRect{kMargin, kMargin, inner, kInputHeight});
+  input->SetMaxLength(QuickIndex::kMaxQuery);
   rows = new QuickRows(this, KxRect{0, kMargin * 2 + kInputHeight, client.right, kRowHeight});
   BindCmd(*input, KX_EDIT_CHANGE, this, &FrmQuickSearch::OnInputChange);
 }
@@ -159,7 +170,8 @@ int FrmQuickSearch::OnInputChange(KxEvtParam&) {
   return 0;
 }
 
-void FrmQuickSearch::Open() {
+void FrmQuickSearch::Open(HWND returnTo) {
+  previous = returnTo;
   // Only the shown rows need their icons: decoding every row's would cost more than all
   // the rest of the opening.
   LoadShortcuts(shortcuts, ShortcutIcons::kSkip);
@@ -200,13 +212,24 @@ void FrmQuickSearch::Open() {
   int tallest = height - rows->height + kMaxRows * kRowHeight;
   MoveTo(workArea.left + (RectWidth(workArea) - width) / 2,
          workArea.top + (RectHeight(workArea) - tallest) / 2);
+  rows->ForgetPointer();
   Show();
-  SetForegroundWindow(hwnd);
+  // A window that cannot take the keyboard (the platform refused the foreground) would
+  // stay on top with no way to close it but the pointer.
+  if (!SetForegroundWindow(hwnd) || GetForegroundWindow() != hwnd) {
+    Dismiss();
+    return;
+  }
   ::SetFocus(input->hwnd);
 }
 
 void FrmQuickSearch::Dismiss() {
+  // Closed by its own keys: the keyboard goes back to the program it was taken from
+  // rather than to the kit window, the owner that would get the activation.
+  HWND back = GetForegroundWindow() == hwnd && IsWindow(previous) ? previous : NULL;
+  previous = NULL;
   if (IsVisible()) Hide();
+  if (back) SetForegroundWindow(back);
   matches.clear();
   byId.clear();
   icons.clear();
@@ -232,6 +255,10 @@ HICON FrmQuickSearch::IconOf(int id) const {
   return found == icons.end() ? NULL : found->second.Get();
 }
 
+void FrmQuickSearch::ChooseRow(int row) {
+  if (row >= 0 && row < static_cast<int>(matches.size())) MoveChoice(row - choice);
+}
+
 void FrmQuickSearch::MoveChoice(int step) {
   if (matches.empty()) return;
   int last = static_cast<int>(matches.size()) - 1;
@@ -245,6 +272,8 @@ void FrmQuickSearch::StartRow(int row) {
   int id = matches[static_cast<size_t>(row)]->id;
   // The list outlives the hiding: the start needs the shortcut's path from it.
   ShortcutList list(std::move(shortcuts));
+  // The started program takes the foreground from this process, so this process keeps it.
+  previous = NULL;
   Dismiss();
   LaunchShortcut(list, id);
 }
@@ -271,7 +300,7 @@ LRESULT FrmQuickSearch::WndProc(KxMsg& m) {
   return KxForm::WndProc(m);
 }
 
-void ToggleQuickSearch() {
+void ToggleQuickSearch(HWND returnTo) {
   if (!quickWindow) {
     quickWindow = new FrmQuickSearch(TheKitWindow);
     if (!quickWindow->hwnd) {
@@ -283,7 +312,7 @@ void ToggleQuickSearch() {
   if (quickWindow->IsVisible() && GetForegroundWindow() == quickWindow->hwnd) {
     quickWindow->Dismiss();
   } else {
-    quickWindow->Open();
+    quickWindow->Open(returnTo);
   }
 }
 

@@ -4,8 +4,8 @@
 // and the start counts afresh at every opening, opens centred on the monitor of the
 // pointer, and goes away on Esc, on a start, or as soon as another window is activated.
 // Enter starts the chosen shortcut as the launcher menu does (its own folder, a lost drive
-// letter repaired); Up and Down choose, Alt+1..9 start the row of that number, a click
-// starts the row under the pointer. One window lives per run, owned by the kit window.
+// letter repaired); Up, Down and Alt+1..9 choose a row, a click starts the row under the
+// pointer. One window lives per run, owned by the kit window.
 
 #include <unordered_map>
 #include <vector>
@@ -27,14 +27,18 @@ public:
 
   explicit FrmQuickSearch(KxControl* owner);
 
-  // Reads the shortcuts, shows the best of an empty query and takes the keyboard.
-  void Open();
+  // Reads the shortcuts, shows the best of an empty query and takes the keyboard; closed
+  // by its own keys, it gives the keyboard back to returnTo (NULL: to nobody in particular).
+  // A window the platform does not let take the foreground closes at once.
+  void Open(HWND returnTo);
   // Hides the window and lets the shortcuts go.
   void Dismiss();
   // The matches of the input's text, the first chosen.
   void Search();
   // The chosen row step rows on, held at the first and the last.
   void MoveChoice(int step);
+  // Row (0 the first) chosen; nothing for a row that is not shown.
+  void ChooseRow(int row);
   // Hides the window, then starts the shortcut of row (0 the first); nothing for a row
   // that is not shown.
   void StartRow(int row);
@@ -63,11 +67,13 @@ private:
   std::vector<const ShortcutRecord*> matches;
   int choice = 0;
   KxString note;
+  HWND previous = NULL;  // the window the keyboard came from
   RECT workArea = {};  // of the monitor the window opened on
 };
 
 // The command: opens the window (made on first use, owned by the kit window), or closes it
-// when it is open and active.
-void ToggleQuickSearch();
+// when it is open and active. returnTo is the window that had the keyboard before the
+// command came (NULL when it is not known).
+void ToggleQuickSearch(HWND returnTo = NULL);
 // Destroys the window at the end of the run; nothing when it was never made.
 void DestroyQuickSearch();

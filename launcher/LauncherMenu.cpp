@@ -110,8 +110,7 @@ void LaunchShortcut(const ShortcutList& list, int id) {
   if (path.IsEmpty()) return;
   // An address (an imported Internet shortcut) goes to the program the shell has for it.
   if (IsAddress(path)) {
-    OpenFile(path);
-    RecordLaunch(id);
+    if (OpenFile(path)) RecordLaunch(id);
     return;
   }
   if (FileExists(path)) {

@@ -76,6 +76,25 @@ KxString Expanded(const KxString& text) {
   return length > 0 && length <= sizeof buffer ? KxString(buffer) : text;
 }
 
+// The first form of a link's stored path that exists, expanded; the written form when none
+// does (the import then leaves the link out as one to a missing program).
+KxString LinkTarget(const KxString& raw) {
+  for (const KxString& form : LinkTargetForms(raw)) {
+    KxString path = Expanded(form);
+    if (FileExists(path)) return path;
+  }
+  return Expanded(raw);
+}
+
+// What the shell shows for a file or folder: a localised folder name, a link's name
+// without ".lnk"; the file's own name when the shell gives none.
+KxString DisplayNameOf(const KxString& path, const KxString& fileName) {
+  SHFILEINFOA info = {};
+  if (!SHGetFileInfoA(path.CStr(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME) || !info.szDisplayName[0])
+    return fileName;
+  return KxString(info.szDisplayName);
+}
+
 // The form two targets are compared in (case aside): an address as it is, a path expanded,
 // made full and long, without a trailing backslash.
 KxString Normalised(const KxString& target) {
@@ -131,7 +150,7 @@ public:
     char path[MAX_PATH] = {};
     WIN32_FIND_DATAA found = {};
     if (FAILED(link->GetPath(path, MAX_PATH, &found, SLGP_RAWPATH))) path[0] = 0;
-    target = path[0] ? Expanded(path) : KxString();
+    target = path[0] ? LinkTarget(path) : KxString();
     char arguments[1024] = {};
     if (FAILED(link->GetArguments(arguments, sizeof arguments))) arguments[0] = 0;
     KxString given(arguments);
@@ -172,7 +191,7 @@ void ReadFolder(const KxString& dir, ImportFolder& into, int depth, LinkReader& 
       if (name == "." || name == ".." || depth >= kMaxFolderDepth) continue;
       // A junction could lead back up the tree.
       if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-      ReadFolder(path, FolderNamed(into, name), depth + 1, reader);
+      ReadFolder(path, FolderNamed(into, DisplayNameOf(path, name)), depth + 1, reader);
       if (reader.failed) break;
       continue;
     }
@@ -189,7 +208,10 @@ void ReadFolder(const KxString& dir, ImportFolder& into, int depth, LinkReader& 
     } else {
       continue;
     }
-    link.caption = name.Mid(name.Length() - 4, 0);
+    link.caption = DisplayNameOf(path, name);
+    // Some shells show the extension of links too.
+    if (EndsWithNoCase(link.caption, ".lnk") || EndsWithNoCase(link.caption, ".url"))
+      link.caption = link.caption.Mid(link.caption.Length() - 4, 0);
     if (!link.caption.IsEmpty()) into.links.push_back(link);
   } while (FindNextFileA(search, &found));
   FindClose(search);
@@ -394,4 +416,23 @@ void OfferStartMenuImport(const KxStringList& roots) {
   // Before the import, so that an import that fails or ends the run is not offered again.
   SetStartMenuOfferAnswered();
   if (import) ShowInfo(StartMenuImportReport(ImportStartMenu(roots)));
+}
+
+KxStringList LinkTargetForms(const KxString& raw) {
+  struct Swap {
+    const char* from;
+    const char* to;
+  };
+  const Swap swaps[] = {{"%ProgramFiles%", "%ProgramW6432%"},
+                        {"%CommonProgramFiles%", "%CommonProgramW6432%"},
+                        {"\\System32\\", "\\Sysnative\\"}};
+  KxStringList forms;
+  forms.Add(raw);
+  for (const Swap& swap : swaps) {
+    int at = KxFindNoCase(raw, swap.from);
+    if (at < 0) continue;
+    KxString from(swap.from);
+    forms.Add(raw.Mid(at, 0) + swap.to + raw.Mid(-1, at + from.Length()));
+  }
+  return forms;
 }

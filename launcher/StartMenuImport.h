@@ -16,6 +16,11 @@
 
 // The user's and all users' Start-menu Programs folders, those the system can name.
 KxStringList StartMenuRoots();
+// The forms of a link's stored path to try, in order, for this 32-bit program: as written,
+// then with the 64-bit program folders for %ProgramFiles% and %CommonProgramFiles% (which
+// expand to the 32-bit ones here), then with System32 seen through Sysnative (which the
+// system redirects for a 32-bit program). On 32-bit Windows the later forms name nothing.
+KxStringList LinkTargetForms(const KxString& raw);
 
 struct StartMenuImportResult {
   enum Outcome {

@@ -2,6 +2,7 @@
 
 #include "kx/base/KxTime.h"
 #include "store/KxDb.h"
+#include "store/PluginRecord.h"
 
 namespace {
 
@@ -260,5 +261,10 @@ bool SaveShutDownModule(int code, bool hotKeyOn, bool inMenu) {
 
 bool AddMissingModuleKinds() {
   if (ModuleKindExists(kModuleSearch)) return true;
-  return SaveSingleKind(kModuleSearch, kDefaultSearchHotKey, true, true);
+  // A combination the user already gave to another command or a plug-in stays theirs.
+  ModuleRecord module;
+  PluginRecord plugin;
+  bool taken = FindModuleByHotKey(module, kDefaultSearchHotKey, true) ||
+               FindPluginByHotKey(plugin, kDefaultSearchHotKey, true);
+  return SaveSingleKind(kModuleSearch, kDefaultSearchHotKey, !taken, true);
 }

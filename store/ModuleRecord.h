@@ -93,6 +93,7 @@ bool SaveAboutModule(int code, bool hotKeyOn, bool inMenu);
 bool SaveExitModule(int code, bool hotKeyOn, bool inMenu);
 bool SaveNoteModule(int code, bool hotKeyOn, bool inMenu);
 bool SaveShutDownModule(int code, bool hotKeyOn, bool inMenu);
-// Kinds newer than the store they meet get their row, with its default hotkey, once; the
-// user's later choice is never overwritten.
+// Kinds newer than the store they meet get their row, with its default hotkey, once: on,
+// unless an enabled command or plug-in has that combination already. The user's later
+// choice is never overwritten.
 bool AddMissingModuleKinds();

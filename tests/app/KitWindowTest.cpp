@@ -187,9 +187,9 @@ TEST_F(KitRun, TrayIconAndTheMenusOfBothButtons) {
   int allOff = HeightOf(menu);
   Press(VK_ESCAPE);
   ASSERT_TRUE(MenuClosed());
-  int frame = allOff - (4 * 20 + 2 * 3);  // 92, 90, 91, -, 140, -
+  int frame = allOff - (5 * 20 + 2 * 3);  // 92, 90, 91, -, 140, 115, -
   EXPECT_GE(frame, 0);
-  EXPECT_EQ(13 * 20 + 5 * 3, allOn - frame);
+  EXPECT_EQ(14 * 20 + 5 * 3, allOn - frame);
 
   // The right button pressed on the kit window opens the same menu.
   PostMessageA(kit, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
@@ -204,7 +204,7 @@ TEST_F(KitRun, TrayIconAndTheMenusOfBothButtons) {
   ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(kit); }, 5000)) << "closing hides";
   menu = OpenMenu(WM_RBUTTONUP);
   ASSERT_NE(nullptr, menu);
-  EXPECT_EQ(2 * 20 + 2 * 3, HeightOf(menu) - frame) << "hidden: 90, -, 140, -";
+  EXPECT_EQ(3 * 20 + 2 * 3, HeightOf(menu) - frame) << "hidden: 90, -, 140, 115, -";
   Press(VK_ESCAPE);
   ASSERT_TRUE(MenuClosed());
 

@@ -203,8 +203,9 @@ TEST_F(OptionsWindow, LayoutRowsAndAScreenshot) {
   EXPECT_FALSE(IsWindowEnabled(w->dataPath->hwnd));
   EXPECT_EQ(AutostartExists(""), w->autostartBox->IsChecked());
 
-  // No module rows yet but the left menu's and the quick search's: in the menu, hotkey off, no code. Module rows
-  // stack by 30 with the link at 220; hotkey rows fill two columns, the link after the box.
+  // No module rows yet but the two a new store has (the launcher menu's and the quick
+  // search's, hotkeys on): the rest in the menu, hotkey off, no code. Module rows stack by
+  // 30 with the link at 220; hotkey rows fill two columns, the link after the box.
   const char* modules[][2] = {
       {"虚拟  桌面:", "(未设置+数字(1-8))"}, {"便      签:", "(未设置)"},
       {"资源管理器:", "(未设置+盘符(A-Z))"}, {"关      机:", "(未设置)"},

@@ -13,19 +13,19 @@ const struct {
   const char* path;
 } kTree[] = {
     {"记事本备份", "D:\\Backup\\backup.exe"},                                   // 1
-    {"微信", "C:\\Program Files\\Tencent\\WeChat\\WeChat.exe"},               // 2
-    {"QQ音乐", "C:\\Program Files\\Tencent\\QQMusic\\QQMusic.exe"},          // 3
-    {"Word文档", "C:\\Office\\WINWORD.EXE"},                                   // 4
+    {"微信", "C:\\Program Files\\WuChat\\WuChat.exe"},                      // 2
+    {"KK音乐", "C:\\Program Files\\KKMusic\\KKMusic.exe"},                 // 3
+    {"Word文档", "C:\\Office\\WRITER.EXE"},                                    // 4
     {"记事本", "C:\\Windows\\notepad.exe"},                                     // 5
     {"银行助手", "D:\\Tools\\bank.exe"},                                        // 6
     {"长城浏览器", "D:\\Tools\\gw.exe"},                                        // 7
     {"绿色软件", "D:\\Green\\tools.exe"},                                       // 8
-    {"Visual Studio Code", "C:\\VSCode\\Code.exe"},                            // 9
-    {"WinRAR", "C:\\Program Files\\WinRAR\\WinRAR.exe"},                       // 10
-    {"网易云音乐", "C:\\Apps\\cloudmusic.exe"},                                 // 11
-    {"Notepad++", "C:\\Apps\\Notepad++\\notepad++.exe"},                       // 12
+    {"Pixel Studio Code", "C:\\PixelStudio\\Code.exe"},                      // 9
+    {"WinKRX", "C:\\Program Files\\WinKRX\\WinKRX.exe"},                       // 10
+    {"万家音乐", "C:\\Apps\\cloudmusic.exe"},                                   // 11
+    {"Notetaker++", "C:\\Apps\\Notetaker++\\notetaker++.exe"},               // 12
     {"行程单", "D:\\Trip\\trip.exe"},                                           // 13
-    {"腾讯会议", "C:\\Apps\\wemeet.exe"},                                       // 14
+    {"天天会议", "C:\\Apps\\wetalk.exe"},                                       // 14
     {"文件夹", "D:\\"},                                                         // 15
     {"画", "C:\\Windows\\mspaint.exe"},                                        // 16
 };
@@ -73,15 +73,15 @@ TEST(QuickMatchTest, QueriesFindTheirShortcuts) {
     const char* ids;
   } cases[] = {
       // Latin, caption and file name (without extension), any case
-      {"note", "5 12 "},        // the file notepad, the caption Notepad++: both prefixes
-      {"NOTEPAD++", "12 "},
+      {"note", "5 12 "},        // the file notepad, the caption Notetaker++: both prefixes
+      {"NOTETAKER++", "12 "},
       {"code", "9 "},           // exact (the file Code) before nothing else
       {"studio", "9 "},
-      {"rar", "10 "},           // word start at the capital of WinRAR
-      {"music", "3 11 "},       // inside QQMusic and cloudmusic
-      {"w", "2 4 10 11 14 15 7 "},  // prefixes (微, Word, WinRAR, 网, wemeet, 文), then gw
-      {"c", "7 9 11 2 13 1 3 "},  // 长, Code, cloudmusic; WeChat, 程; backup, QQMusic
-      {"h", "16 13 6 14 2 "},   // 画 whole; 行 (hang); 行 and 会 at a word; WeChat
+      {"krx", "10 "},           // word start at the capital of WinKRX
+      {"music", "3 11 "},       // inside KKMusic and cloudmusic
+      {"w", "2 4 10 11 14 15 7 "},  // prefixes (微, Word, WinKRX, 万, wetalk, 文), then gw
+      {"c", "7 9 11 2 13 1 3 "},  // 长, Code, cloudmusic; WuChat, 程; backup, KKMusic
+      {"h", "16 13 6 14 2 "},   // 画 whole; 行 (hang); 行 and 会 at a word; WuChat
       {"hua", "16 "},
       // Hanzi by initials, by syllables, by a syllable's start, by themselves, mixed
       {"wx", "2 "},
@@ -100,9 +100,9 @@ TEST(QuickMatchTest, QueriesFindTheirShortcuts) {
       {"lv", "8 "},
       {"lu", "8 "},
       // Latin and Hanzi in one caption
-      {"qqyy", "3 "},
-      {"qqyinyue", "3 "},
-      {"qqyl", "3 "},
+      {"kkyy", "3 "},
+      {"kkyinyue", "3 "},
+      {"kkyl", "3 "},
       {"wordwd", "4 "},
       {"word wd", "4 "},
       {"wordwendang", "4 "},

@@ -31,8 +31,8 @@ protected:
     TheDb.Close();
     RemoveTree(dir);
   }
-  FrmQuickSearch* Open() {
-    ToggleQuickSearch();
+  FrmQuickSearch* Open(HWND returnTo = NULL) {
+    ToggleQuickSearch(returnTo);
     FrmQuickSearch* window = FindToolWindow<FrmQuickSearch>(kQuickSearchCaption);
     EXPECT_NE(nullptr, window);
     if (window) {
@@ -51,7 +51,7 @@ protected:
 }  // namespace
 
 // Three probes in a group; the one started most comes first for the empty query.
-TEST_F(QuickSearch, KeysChooseAndAltDigitStartsThatRowInItsFolder) {
+TEST_F(QuickSearch, KeysAndThePointerChooseAndEnterStartsInItsFolder) {
   KxString probes[3];
   AddRow(1, 0, 0, kShortcutGroup, "工具");
   for (int i = 0; i < 3; ++i) {
@@ -86,7 +86,18 @@ TEST_F(QuickSearch, KeysChooseAndAltDigitStartsThatRowInItsFolder) {
     TapKey(step.key);
     EXPECT_EQ(step.choice, window->Choice()) << "after key " << step.key;
   }
+  PressCombination({VK_MENU}, '3');
+  EXPECT_EQ(2, window->Choice()) << "Alt+3";
+  POINT second = {40, 38 + 26 + 13};  // the rows start below the input, 26 pixels a row
+  ClientToScreen(window->hwnd, &second);
+  MovePointerTo(second.x, second.y);
+  EXPECT_EQ(1, window->Choice()) << "the row under a moving pointer";
+  TapKey(VK_UP);
+  TypeText(L"探针");  // the rows change under the resting pointer
+  EXPECT_EQ(0, window->Choice()) << "a pointer at rest chooses nothing";
   PressCombination({VK_MENU}, '2');
+  EXPECT_TRUE(window->IsVisible()) << "Alt+digit chooses, it does not start";
+  TapKey(VK_RETURN);
   KxString report = dir + "\\p0\\velix-probe-out.txt";
   EXPECT_TRUE(WaitFor([&] { return FileExists(report); }, 10000)) << "row 2 is the probe of S_ID 2";
   EXPECT_FALSE(window->IsVisible());
@@ -97,13 +108,18 @@ TEST_F(QuickSearch, KeysChooseAndAltDigitStartsThatRowInItsFolder) {
 }
 
 TEST_F(QuickSearch, EscapeAnotherWindowAndTheCommandAgainCloseIt) {
-  FrmQuickSearch* window = Open();
+  HWND before = CreateWindowExA(0, "STATIC", "typed in before", WS_POPUP | WS_VISIBLE, 60, 60, 200, 100,
+                                NULL, NULL, GetModuleHandleA(NULL), NULL);
+  SetForegroundWindow(before);
+  FrmQuickSearch* window = Open(before);
   ASSERT_NE(nullptr, window);
   EXPECT_STREQ(kQuickEmptyTreeText, window->Note().CStr());
   TapKey(VK_RETURN);  // nothing to start
   EXPECT_TRUE(window->IsVisible());
   TapKey(VK_ESCAPE);
   EXPECT_FALSE(window->IsVisible());
+  EXPECT_EQ(before, GetForegroundWindow()) << "Esc gives the keyboard back";
+  DestroyWindow(before);
 
   AddRow(1, 0, 0, kShortcutItem, "记事本", "C:\\windows\\notepad.exe");
   window = Open();

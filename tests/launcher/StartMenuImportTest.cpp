@@ -244,3 +244,22 @@ TEST_F(StartMenuImport, TheFirstStartQuestionIsAskedOnceAndOnlyOverAnEmptyTree) 
 }
 
 }  // namespace
+
+// A 32-bit program on 64-bit Windows expands %ProgramFiles% to the 32-bit folder and sees
+// System32 redirected: the other forms of a link's path are tried after it as written.
+TEST(StartMenuLinkPaths, The64BitFormsComeAfterThePathAsWritten) {
+  const struct {
+    const char* raw;
+    std::vector<std::string> forms;
+  } cases[] = {
+      {"C:\\Tools\\a.exe", {"C:\\Tools\\a.exe"}},
+      {"%ProgramFiles%\\A\\a.exe", {"%ProgramFiles%\\A\\a.exe", "%ProgramW6432%\\A\\a.exe"}},
+      {"%commonprogramfiles%\\B\\b.exe", {"%commonprogramfiles%\\B\\b.exe", "%CommonProgramW6432%\\B\\b.exe"}},
+      {"%windir%\\system32\\mstsc.exe", {"%windir%\\system32\\mstsc.exe", "%windir%\\Sysnative\\mstsc.exe"}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> forms;
+    for (const KxString& form : LinkTargetForms(c.raw)) forms.push_back(form.CStr());
+    EXPECT_EQ(c.forms, forms) << c.raw;
+  }
+}

@@ -107,6 +107,12 @@ TEST_F(SchemaFile, ANewModuleKindGetsItsDefaultRowOnceAndKeepsTheChoiceMadeSince
   CreateMissingTables();
   EXPECT_EQ(1, TheDb.Count("KX_MODULE", "M_TYPE=115 and M_HK=0 and M_FLAG=1"));
   EXPECT_EQ(2, TheDb.Count("KX_MODULE", ""));
+
+  // Ctrl+Alt+Space given to a plug-in before: the new row comes with its hotkey off.
+  ASSERT_TRUE(TheDb.DeleteWhere("KX_MODULE", "M_TYPE=115"));
+  ASSERT_TRUE(TheDb.Exec("insert into KX_PLUGIN (P_ID,P_HK,P_STATUS) values ('7',2097155,2)"));
+  CreateMissingTables();
+  EXPECT_EQ(1, TheDb.Count("KX_MODULE", "M_TYPE=115 and M_HK=2097155 and M_FLAG=1"));
 }
 
 TEST_F(SchemaFile, FirstUseIsDecidedByTheStoredIdentity) {

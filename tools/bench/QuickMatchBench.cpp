@@ -39,15 +39,15 @@ const char* const kLatin[] = {
     "Player", "Studio", "Code", "Reader", "Editor", "Manager", "Commander", "Explorer", "Photo",
     "Shop", "Music", "Cloud", "Drive", "Sync", "Backup", "Terminal", "Python", "Java", "Git",
     "Net", "Fire", "Zip", "Paint", "Calc", "Mail", "Viewer", "Studio", "Maker", "Capture",
-    "Remote", "Desktop", "Steam", "Launcher", "Tools", "Server", "Client", "Monitor", "Disk"};
+    "Remote", "Desktop", "Stream", "Launcher", "Tools", "Server", "Client", "Monitor", "Disk"};
 const char* const kChinese[] = {
-    "微信", "腾讯", "会议", "音乐", "网易", "云", "百度", "网盘", "钉钉", "记事本", "计算器",
+    "微信", "联络", "会议", "音乐", "网络", "云", "搜索", "网盘", "通讯", "记事本", "计算器",
     "画图", "浏览器", "输入法", "管理", "助手", "文档", "表格", "播放器", "下载", "安全",
     "卫士", "杀毒", "压缩", "视频", "直播", "地图", "翻译", "词典", "邮箱", "相册", "银行",
     "证券", "游戏", "阅读", "笔记", "设置", "控制", "面板", "工具", "驱动", "打印", "扫描",
     "备份", "同步", "桌面", "截图", "录屏", "办公", "财务", "发票", "报表", "学习", "英语",
     "考试", "长城", "重庆", "行情", "绿色", "快递", "外卖", "天气", "日历", "时钟"};
-const char* const kShortLatin[] = {"QQ", "WPS", "Word", "Excel", "PPT", "PDF", "360", "UC", "CAD", "PS"};
+const char* const kShortLatin[] = {"KK", "Doc", "Word", "Sheet", "PPT", "PDF", "Net", "UC", "CAD", "PS"};
 const char* const kFolders[] = {"C:\\Program Files\\", "C:\\Program Files (x86)\\", "D:\\软件\\",
                                 "D:\\Tools\\", "E:\\绿色软件\\"};
 
@@ -142,8 +142,8 @@ int main(int argc, char** argv) {
     const char* text;
     const char* label;
   } typed[] = {{"", "(empty)"}, {"w", "w"}, {"we", "we"}, {"wei", "wei"}, {"weix", "weix"}, {"weixin", "weixin"},
-               {"n", "n"}, {"no", "no"}, {"not", "not"}, {"note", "note"}, {"q", "q"}, {"qq", "qq"},
-               {"qqy", "qqy"}, {"qqyy", "qqyy"}, {"y", "y"}, {"yy", "yy"}, {"微", "[wei]"},
+               {"n", "n"}, {"no", "no"}, {"not", "not"}, {"note", "note"}, {"k", "k"}, {"kk", "kk"},
+               {"kky", "kky"}, {"kkyy", "kkyy"}, {"y", "y"}, {"yy", "yy"}, {"微", "[wei]"},
                {"微信", "[weixin]"}};
   const int keys = sizeof typed / sizeof typed[0];
   std::vector<std::vector<double>> find(keys), scan(keys);

@@ -6,7 +6,8 @@
 // The launcher menu counts as up when its modal loop first goes idle (WM_ENTERIDLE to the
 // owner: shown and painted, nothing left to do); the window when its thread's queue is
 // empty after the opening (shown, painted, the focus in the input). Both read the whole
-// tree with its icons, as they do for a user.
+// tree, as they do for a user: the menu with every icon, the window with the icons of the
+// rows it shows.
 //
 //   wine velix_quick_bench.exe [rounds] [shortcuts]
 
@@ -54,7 +55,7 @@ void Pump() {
 bool FillTree(int shortcuts) {
   HICON icon = LoadIconA(NULL, IDI_APPLICATION);
   const char* const words[] = {"微信", "Word 文档", "记事本", "Photo Viewer", "计算器", "浏览器",
-                               "音乐播放", "Visual Studio", "画图", "远程桌面"};
+                               "音乐播放", "Code Studio", "画图", "远程桌面"};
   KxTransaction edit(TheDb);
   int groups = (shortcuts + 19) / 20;
   for (int g = 0; g < groups; ++g) {
