@@ -29,6 +29,34 @@ const COLORREF kChosenPathColor = RGB(225, 238, 255);
 
 FrmQuickSearch* quickWindow = nullptr;
 
+// The shortcuts the launcher menu shows, in the order it shows them: the tree walked from
+// the top, each group once, so rows no group leads to (a hand-edited table) and S_PID
+// loops are left out as the menu leaves them out.
+std::vector<const ShortcutRecord*> ShortcutsInMenuOrder(const ShortcutList& list) {
+  std::unordered_map<int, std::vector<const ShortcutRecord*>> levels;
+  for (const ShortcutRecord& record : list) levels[record.parentId].push_back(&record);
+  std::vector<const ShortcutRecord*> shown;
+  std::unordered_map<int, bool> walked;
+  std::vector<std::pair<int, size_t>> path = {{0, 0}};  // level and the next place in it
+  walked[0] = true;
+  while (!path.empty()) {
+    auto& [level, next] = path.back();
+    const std::vector<const ShortcutRecord*>& rows = levels[level];
+    if (next >= rows.size()) {
+      path.pop_back();
+      continue;
+    }
+    const ShortcutRecord* record = rows[next++];
+    if (record->kind == kShortcutItem) {
+      shown.push_back(record);
+    } else if (record->kind == kShortcutGroup && !walked[record->id]) {
+      walked[record->id] = true;
+      path.push_back({record->id, 0});
+    }
+  }
+  return shown;
+}
+
 }  // namespace
 
 // ---- The input line: the window's keys first, then the edit's own.
@@ -181,14 +209,13 @@ void FrmQuickSearch::Open(HWND returnTo) {
   index = QuickIndex();
   byId.clear();
   index.Reserve(static_cast<size_t>(shortcuts.Count()));
-  for (const ShortcutRecord& record : shortcuts) {
-    if (record.kind != kShortcutItem) continue;
-    byId[record.id] = &record;
+  for (const ShortcutRecord* record : ShortcutsInMenuOrder(shortcuts)) {
+    byId[record->id] = record;
     QuickCandidate candidate;
-    candidate.id = record.id;
-    candidate.caption = record.text;
-    candidate.path = record.path;
-    auto stat = stats.find(record.id);
+    candidate.id = record->id;
+    candidate.caption = record->text;
+    candidate.path = record->path;
+    auto stat = stats.find(record->id);
     if (stat != stats.end()) {
       candidate.launches = stat->second.count;
       candidate.lastLaunch = stat->second.lastDate;

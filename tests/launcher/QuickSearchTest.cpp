@@ -61,11 +61,12 @@ TEST_F(QuickSearch, KeysAndThePointerChooseAndEnterStartsInItsFolder) {
     if (icon) DestroyIcon(icon);
   }
   AddRow(5, 1, 3, kShortcutSeparator, "----");
+  AddRow(6, 77, 0, kShortcutItem, "探针孤", probes[0]);  // in no group: the menu never shows it
   ASSERT_TRUE(TheDb.Exec("insert into KX_LAUNCH values (4,3,'2026-01-02')"));
 
   FrmQuickSearch* window = Open();
   ASSERT_NE(nullptr, window);
-  EXPECT_EQ((std::vector<int>{4, 2, 3}), Ids(*window)) << "groups and separators are no results";
+  EXPECT_EQ((std::vector<int>{4, 2, 3}), Ids(*window)) << "groups, separators and rows of no group are no results";
   EXPECT_NE(nullptr, window->IconOf(2)) << "a shown row's stored icon";
   EXPECT_EQ(nullptr, window->IconOf(3));
   RECT shown;
