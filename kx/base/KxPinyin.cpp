@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace {
 
 constexpr int kLeadFirst = 0x81;
@@ -11,13 +13,11 @@ constexpr int kTrailCount = 0xFE - kTrailFirst + 1;
 
 // The set of every GBK double-byte code, made once: a lead byte's row of codes goes to
 // MultiByteToWideChar in one call, one character at a time only if the code page reads
-// that row as a different number of characters.
-struct GbkSets {
-  GbkSets();
-  unsigned short set[kLeadCount * kTrailCount];
-};
-
-GbkSets::GbkSets() : set() {
+// that row as a different number of characters. On the heap: as a static array its 48 KB
+// of zeros would be stored in the program file.
+std::vector<unsigned short> MakeGbkSets() {
+  std::vector<unsigned short> sets(kLeadCount * kTrailCount);
+  unsigned short* set = sets.data();
   char row[2 * kTrailCount];
   unsigned char trails[kTrailCount];
   wchar_t wide[kTrailCount];
@@ -42,10 +42,11 @@ GbkSets::GbkSets() : set() {
         out[trails[i]] = static_cast<unsigned short>(PinyinSetOfCodePoint(one));
     }
   }
+  return sets;
 }
 
-const GbkSets& TheGbkSets() {
-  static const GbkSets sets;
+const std::vector<unsigned short>& TheGbkSets() {
+  static const std::vector<unsigned short> sets = MakeGbkSets();
   return sets;
 }
 
@@ -61,7 +62,7 @@ int PinyinSetOf(unsigned char lead, unsigned char trail) {
   if (lead < kLeadFirst || lead >= kLeadFirst + kLeadCount || trail < kTrailFirst ||
       trail >= kTrailFirst + kTrailCount)
     return 0;
-  return TheGbkSets().set[(lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst)];
+  return TheGbkSets()[(lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst)];
 }
 
 KxStringList PinyinReadings(unsigned char lead, unsigned char trail) {
