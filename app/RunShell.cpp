@@ -80,9 +80,12 @@ void RunShell::DispatchHotKey(uint32_t code) {
     SetForegroundWindow(TheHotKeys.Window());
   HotKeyTarget target = FindHotKeyTarget(code);
   if (target.command) {
+    // A hotkey handled inside the modal loop of an outer one's command leaves the outer
+    // one's window as it was.
+    HWND outer = keyboardBefore;
     keyboardBefore = before;
     RouteCommand(target.command);
-    keyboardBefore = NULL;
+    keyboardBefore = outer;
   } else if (!target.pluginId.IsEmpty()) {
     ShowPlugin(target.pluginId);
   }

@@ -28,6 +28,8 @@ const COLORREF kPathColor = RGB(128, 128, 128);
 const COLORREF kChosenPathColor = RGB(225, 238, 255);
 
 FrmQuickSearch* quickWindow = nullptr;
+// Deeper groups than the launcher menu and the tree open are not searched either.
+const size_t kMaxMenuDepth = 64;
 
 // The shortcuts the launcher menu shows, in the order it shows them: the tree walked from
 // the top, each group once, so rows no group leads to (a hand-edited table) and S_PID
@@ -37,21 +39,26 @@ std::vector<const ShortcutRecord*> ShortcutsInMenuOrder(const ShortcutList& list
   for (const ShortcutRecord& record : list) levels[record.parentId].push_back(&record);
   std::vector<const ShortcutRecord*> shown;
   std::unordered_map<int, bool> walked;
-  std::vector<std::pair<int, size_t>> path = {{0, 0}};  // level and the next place in it
-  walked[0] = true;
+  std::vector<std::pair<const std::vector<const ShortcutRecord*>*, size_t>> path;  // a level, its next place
+  auto enter = [&](int group) {
+    walked[group] = true;
+    auto level = levels.find(group);
+    if (level != levels.end()) path.push_back({&level->second, 0});
+  };
+  enter(0);
   while (!path.empty()) {
-    auto& [level, next] = path.back();
-    const std::vector<const ShortcutRecord*>& rows = levels[level];
+    const std::vector<const ShortcutRecord*>& rows = *path.back().first;
+    size_t next = path.back().second++;
     if (next >= rows.size()) {
       path.pop_back();
       continue;
     }
-    const ShortcutRecord* record = rows[next++];
+    const ShortcutRecord* record = rows[next];
     if (record->kind == kShortcutItem) {
       shown.push_back(record);
-    } else if (record->kind == kShortcutGroup && !walked[record->id]) {
-      walked[record->id] = true;
-      path.push_back({record->id, 0});
+    } else if (record->kind == kShortcutGroup && !walked[record->id] &&
+               path.size() <= kMaxMenuDepth) {
+      enter(record->id);
     }
   }
   return shown;
@@ -239,7 +246,6 @@ void FrmQuickSearch::Open(HWND returnTo) {
   int tallest = height - rows->height + kMaxRows * kRowHeight;
   MoveTo(workArea.left + (RectWidth(workArea) - width) / 2,
          workArea.top + (RectHeight(workArea) - tallest) / 2);
-  rows->ForgetPointer();
   Show();
   // A window that cannot take the keyboard (the platform refused the foreground) would
   // stay on top with no way to close it but the pointer.
@@ -251,12 +257,16 @@ void FrmQuickSearch::Open(HWND returnTo) {
 }
 
 void FrmQuickSearch::Dismiss() {
-  // Closed by its own keys: the keyboard goes back to the program it was taken from
-  // rather than to the kit window, the owner that would get the activation.
-  HWND back = GetForegroundWindow() == hwnd && IsWindow(previous) ? previous : NULL;
+  // Closed while it has the keyboard (Esc, the command again): the keyboard goes back to
+  // the program it was taken from rather than to the kit window, the owner that would get
+  // the activation. It goes first, so that the kit window is not activated in between;
+  // the window then closes on its deactivation, which gives nothing back.
+  HWND back = previous;
   previous = NULL;
+  bool giveBack = back && GetForegroundWindow() == hwnd && IsWindow(back) &&
+                  IsWindowVisible(back) && !IsIconic(back);
+  if (giveBack) SetForegroundWindow(back);
   if (IsVisible()) Hide();
-  if (back) SetForegroundWindow(back);
   matches.clear();
   byId.clear();
   icons.clear();
@@ -299,13 +309,16 @@ void FrmQuickSearch::StartRow(int row) {
   int id = matches[static_cast<size_t>(row)]->id;
   // The list outlives the hiding: the start needs the shortcut's path from it.
   ShortcutList list(std::move(shortcuts));
-  // The started program takes the foreground from this process, so this process keeps it.
+  // Nothing is given back: the started program takes the foreground from this process,
+  // which it can only while this process has it.
   previous = NULL;
   Dismiss();
   LaunchShortcut(list, id);
 }
 
 void FrmQuickSearch::FitToRows() {
+  // Rows that grow or shrink under a pointer at rest report it as moved.
+  rows->ForgetPointer();
   int shown = matches.empty() ? 1 : static_cast<int>(matches.size());
   int rowsHeight = shown * kRowHeight;
   if (rows->height != rowsHeight) rows->Resize(rows->width, rowsHeight);
@@ -322,8 +335,12 @@ bool FrmQuickSearch::CanClose() {
 }
 
 LRESULT FrmQuickSearch::WndProc(KxMsg& m) {
-  // Another window took the activation: the search is over.
-  if (m.msg == WM_ACTIVATE && LOWORD(m.wParam) == WA_INACTIVE && IsVisible()) Dismiss();
+  // Another window took the activation: the search is over, and the keyboard stays where
+  // it went.
+  if (m.msg == WM_ACTIVATE && LOWORD(m.wParam) == WA_INACTIVE && IsVisible()) {
+    previous = NULL;
+    Dismiss();
+  }
   return KxForm::WndProc(m);
 }
 

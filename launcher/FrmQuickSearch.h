@@ -31,7 +31,8 @@ public:
   // by its own keys, it gives the keyboard back to returnTo (NULL: to nobody in particular).
   // A window the platform does not let take the foreground closes at once.
   void Open(HWND returnTo);
-  // Hides the window and lets the shortcuts go.
+  // Hides the window and lets the shortcuts go; while the window has the keyboard, it goes
+  // back to the window Open was given.
   void Dismiss();
   // The matches of the input's text, the first chosen.
   void Search();

@@ -16,7 +16,7 @@
 // start (word start), anywhere else (substring) — then the shortcuts started most often,
 // then the one started last, then tree order. Word starts: each Hanzi and other double-byte
 // character; a run of letters or of digits after anything else; an upper-case letter after
-// a lower-case one ("WinRar"); the first character.
+// a lower-case one ("PhotoBox"); the first character.
 
 #include <stddef.h>
 #include <stdint.h>

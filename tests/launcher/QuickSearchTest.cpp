@@ -87,17 +87,23 @@ TEST_F(QuickSearch, KeysAndThePointerChooseAndEnterStartsInItsFolder) {
     TapKey(step.key);
     EXPECT_EQ(step.choice, window->Choice()) << "after key " << step.key;
   }
-  PressCombination({VK_MENU}, '3');
-  EXPECT_EQ(2, window->Choice()) << "Alt+3";
-  POINT second = {40, 38 + 26 + 13};  // the rows start below the input, 26 pixels a row
-  ClientToScreen(window->hwnd, &second);
+  // One row, the pointer parked where a third would be, then three rows grow under it.
+  TypeText(L"探针1");
+  ASSERT_EQ((std::vector<int>{3}), Ids(*window));
+  POINT third = {40, 38 + 2 * 26 + 13};  // the rows start below the input, 26 pixels a row
+  ClientToScreen(window->hwnd, &third);
+  MovePointerTo(third.x, third.y);
+  TapKey(VK_BACK);
+  PumpFor(100);
+  ASSERT_EQ(3u, Ids(*window).size());
+  EXPECT_EQ(0, window->Choice()) << "a pointer at rest chooses nothing";
+  POINT second = {third.x, third.y - 26};
   MovePointerTo(second.x, second.y);
   EXPECT_EQ(1, window->Choice()) << "the row under a moving pointer";
-  TapKey(VK_UP);
-  TypeText(L"探针");  // the rows change under the resting pointer
-  EXPECT_EQ(0, window->Choice()) << "a pointer at rest chooses nothing";
-  PressCombination({VK_MENU}, '2');
+  PressCombination({VK_MENU}, '3');
+  EXPECT_EQ(2, window->Choice()) << "Alt+3";
   EXPECT_TRUE(window->IsVisible()) << "Alt+digit chooses, it does not start";
+  TapKey(VK_UP);
   TapKey(VK_RETURN);
   KxString report = dir + "\\p0\\velix-probe-out.txt";
   EXPECT_TRUE(WaitFor([&] { return FileExists(report); }, 10000)) << "row 2 is the probe of S_ID 2";
@@ -108,10 +114,18 @@ TEST_F(QuickSearch, KeysAndThePointerChooseAndEnterStartsInItsFolder) {
   EXPECT_EQ(3, stats[4].count);
 }
 
+// The keyboard goes back to where it came from on Esc, past the window that held it
+// meanwhile (the kit window, brought forward by the hotkey); not when another window is
+// activated.
 TEST_F(QuickSearch, EscapeAnotherWindowAndTheCommandAgainCloseIt) {
-  HWND before = CreateWindowExA(0, "STATIC", "typed in before", WS_POPUP | WS_VISIBLE, 60, 60, 200, 100,
-                                NULL, NULL, GetModuleHandleA(NULL), NULL);
+  auto popup = [](const char* caption, int x) {
+    return CreateWindowExA(0, "STATIC", caption, WS_POPUP | WS_VISIBLE, x, 60, 200, 100, NULL, NULL,
+                           GetModuleHandleA(NULL), NULL);
+  };
+  HWND before = popup("typed in before", 60);
+  HWND kit = popup("kit window", 300);
   SetForegroundWindow(before);
+  SetForegroundWindow(kit);
   FrmQuickSearch* window = Open(before);
   ASSERT_NE(nullptr, window);
   EXPECT_STREQ(kQuickEmptyTreeText, window->Note().CStr());
@@ -120,23 +134,25 @@ TEST_F(QuickSearch, EscapeAnotherWindowAndTheCommandAgainCloseIt) {
   TapKey(VK_ESCAPE);
   EXPECT_FALSE(window->IsVisible());
   EXPECT_EQ(before, GetForegroundWindow()) << "Esc gives the keyboard back";
-  DestroyWindow(before);
 
   AddRow(1, 0, 0, kShortcutItem, "记事本", "C:\\windows\\notepad.exe");
-  window = Open();
+  SetForegroundWindow(kit);
+  window = Open(before);
   EXPECT_EQ((std::vector<int>{1}), Ids(*window)) << "the tree is read again at every opening";
   TypeText(L"zzzz");
   EXPECT_TRUE(Ids(*window).empty());
   EXPECT_STREQ(kQuickNoMatchText, window->Note().CStr());
   EXPECT_STREQ("zzzz", window->input->GetText().CStr());
-  HWND other = CreateWindowExA(0, "STATIC", "another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
-                               200, 100, NULL, NULL, GetModuleHandleA(NULL), NULL);
+  HWND other = popup("another window", 540);
   SetForegroundWindow(other);
   EXPECT_TRUE(PumpUntil([&] { return !window->IsVisible(); }, 3000)) << "losing the activation closes it";
-  DestroyWindow(other);
+  PumpFor(100);
+  EXPECT_EQ(other, GetForegroundWindow()) << "and the keyboard stays where it went";
 
-  window = Open();
+  window = Open(before);
   EXPECT_STREQ("", window->input->GetText().CStr()) << "every opening starts empty";
-  ToggleQuickSearch();
+  ToggleQuickSearch(other);
   EXPECT_FALSE(window->IsVisible()) << "the command again closes the active window";
+  EXPECT_EQ(before, GetForegroundWindow());
+  for (HWND made : {before, kit, other}) DestroyWindow(made);
 }
