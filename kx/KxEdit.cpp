@@ -48,7 +48,8 @@ void KxTextControl::RunShortcut(WPARAM key) {
     case 'V': Paste(); break;
     case 'X': Cut(); break;
     case 'Z': Undo(); break;
-    case 'U': Redo(); break;
+    case 'U':
+    case 'Y': Redo(); break;
     default: break;
   }
 }

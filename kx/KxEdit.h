@@ -88,7 +88,7 @@ protected:
   // A new caret, height pixels high, at the top left inside the margin.
   void ShowNewCaret(int height);
   void DropCaret();
-  // Ctrl with A, C, V, X, Z or U; other keys do nothing.
+  // Ctrl with A, C, V, X, Z, or U or Y (both redo); other keys do nothing.
   void RunShortcut(WPARAM key);
 };
 

@@ -274,7 +274,12 @@ int FrmNotePage::OnMenuRequest(KxEvtParam&) {
 
 // The first key not yet written starts the timer and later keys leave it running: typing
 // that never pauses is written every two seconds all the same.
-int FrmNotePage::OnTyped(KxEvtParam&) {
+int FrmNotePage::OnTyped(KxEvtParam& param) {
+  // Esc ends editing as a click elsewhere does: the text is stored.
+  if (param.key == VK_ESCAPE) {
+    EndEdit();
+    return 0;
+  }
   if (editing && !writeDue) {
     SetTimer(hwnd, idleTimer, kIdleSaveMs, NULL);
     writeDue = true;

@@ -80,7 +80,7 @@ void Press(const std::vector<Key>& keys) {
 const Key kHome = {0, VK_HOME}, kEnd = {0, VK_END}, kLeft = {0, VK_LEFT}, kRight = {0, VK_RIGHT},
           kBack = {0, VK_BACK}, kDel = {0, VK_DELETE}, kShiftLeft = {VK_SHIFT, VK_LEFT},
           kShiftRight = {VK_SHIFT, VK_RIGHT}, kShiftEnd = {VK_SHIFT, VK_END},
-          kUndo = {VK_CONTROL, 'Z'}, kRedo = {VK_CONTROL, 'U'};
+          kUndo = {VK_CONTROL, 'Z'}, kRedo = {VK_CONTROL, 'U'}, kRedoY = {VK_CONTROL, 'Y'};
 
 TEST_F(Edits, KeysStepAndDeleteOverWholeCharacters) {
   // "\x81\x40" is one GBK character whose second byte is below 0x80.
@@ -182,7 +182,7 @@ TEST_F(Edits, UndoAndRedoOverASelection) {
     EXPECT_EQ(S(c.text), S(edit->GetText())) << c.text;
     EXPECT_EQ(c.selStart, edit->Selection().selStart) << c.text;
     EXPECT_EQ(c.selEnd, edit->Selection().selEnd) << c.text;
-    Press({kRedo, kRedo});
+    Press({kRedo, kRedoY});
     EXPECT_EQ(S(c.typedText), S(edit->GetText())) << c.text;
   }
   // A new text starts a new history: nothing of the old one applies to it.

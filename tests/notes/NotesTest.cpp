@@ -370,6 +370,16 @@ TEST_F(Notes, TypingIsKeptAndDraggingWritesTheRectangle) {
   EXPECT_EQ(after.top, Int(id, "N_TOP"));
   EXPECT_EQ(after.right - after.left, Int(id, "N_WIDTH"));
 
+  // Esc ends editing, and the text is stored.
+  SetForegroundWindow(note->hwnd);
+  note->BeginEditSoon();
+  ASSERT_TRUE(PumpUntil([&] { return note->IsEditing() && GetFocus() == note->textBox->hwnd; }, 3000));
+  TypeText(L"便签");
+  TapKey(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !note->IsEditing(); }, 2000)) << "Esc";
+  EXPECT_EQ(note->textBox->GetText(), StoredText(id));
+  EXPECT_EQ("\xB1\xE3\xC7\xA9", StoredText(id)) << "typed over the text selected when editing began";
+
   ToggleNoteManagerForm();
   PumpFor(200);
   SaveBmp(CaptureWindow(Manager()->hwnd), TestBinDir() + "\\note-manager.bmp");
