@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+const DWORD kKxTreeViewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                               WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
+                               TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS |
+                               TVS_RTLREADING | TVS_NOTOOLTIPS;
+
 namespace {
 
-const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER |
-                         WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                         TVS_EDITLABELS | TVS_SHOWSELALWAYS | TVS_RTLREADING | TVS_NOTOOLTIPS;
 const int kTextBytes = 300;
 const int kImageSide = 16;
 const POINT kDragHotSpot = {8, 8};
@@ -180,7 +182,7 @@ bool KxTreeView::Create(KxControl* parentControl, const KxRect& rect) {
   InitCommonControlsEx(&controls);
 
   parent = parentControl;
-  if (!KxCard::Create(WC_TREEVIEWA, "", kTreeStyle, rect, parentControl)) return false;
+  if (!KxCard::Create(WC_TREEVIEWA, "", kKxTreeViewStyle, rect, parentControl)) return false;
   imageList = ImageList_Create(kImageSide, kImageSide, ILC_COLOR32, 0, 0);
   stateImageList = ImageList_Create(kImageSide, kImageSide, ILC_COLOR32, 0, 0);
   SendMessageA(hwnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList));

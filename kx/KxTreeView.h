@@ -28,6 +28,9 @@
 
 class KxTreeView;
 
+// The styles the toolkit gives the system tree (the tree bench's floor takes them too).
+extern const DWORD kKxTreeViewStyle;
+
 // An item handle together with its tree. The null item (handle 0) and the root handle
 // (TVI_ROOT) have no data: reading gives "", 0 or -1, and setting does nothing.
 class KxTreeItem {

@@ -13,6 +13,7 @@
 #include "kx/base/KxFileDialog.h"
 #include "launcher/LauncherMenu.h"
 #include "launcher/StartMenuImport.h"
+#include "launcher/TreeRecords.h"
 #include "store/KxDb.h"
 
 const char kTreeRootText[] = "快捷菜单";
@@ -71,12 +72,8 @@ KxString CaptionOf(const KxString& path) {
 }
 
 ShortcutRecord ShortcutTo(const KxString& path) {
-  ShortcutRecord record;
-  record.kind = kShortcutItem;
-  record.flagA = true;
-  record.flagB = false;
+  ShortcutRecord record = NewTreeRecord(kShortcutItem, CaptionOf(path));
   record.path = path;
-  record.text = CaptionOf(path);
   record.icon.Reset(FileSmallIcon(path));
   return record;
 }
@@ -468,18 +465,13 @@ void MenuTree::NewRecord(int kind, const KxString& path) {
   if (kind == kShortcutItem) {
     record = ShortcutTo(path);
   } else if (kind == kShortcutSeparator) {
-    record.kind = kShortcutSeparator;
-    record.text = kTreeSeparatorText;
+    record = NewTreeRecord(kShortcutSeparator, kTreeSeparatorText);
     image = TREE_IMG_SEPARATOR;
   } else {
-    record.kind = kShortcutGroup;
-    record.text = kTreeNewGroupText;
-    record.icon.Reset(static_cast<HICON>(
-        LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_GROUP), IMAGE_ICON, 16, 16, 0)));
+    record = NewTreeRecord(kShortcutGroup, kTreeNewGroupText);
+    record.icon.Reset(NewGroupIcon());
     image = TREE_IMG_GROUP_CLOSED;
   }
-  record.flagA = true;
-  record.flagB = false;
   Placement place = PlaceNear(selection);
   record.parentId = static_cast<short>(place.parentId);
   record.orderId = place.orderId;

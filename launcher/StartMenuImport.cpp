@@ -14,6 +14,7 @@
 #include "store/KxDb.h"
 #include "store/ShortcutRecord.h"
 #include "store/SysValues.h"
+#include "launcher/TreeRecords.h"
 
 const char kStartMenuOfferText[] = "快捷菜单还是空的。要从开始菜单导入程序吗？";
 
@@ -301,14 +302,9 @@ bool PlanImport(const KxStringList& roots, const ShortcutList& tree, ImportFolde
 }
 
 ShortcutRecord NewRecord(int kind, int parentId, int orderId, const KxString& text) {
-  ShortcutRecord record;
-  record.kind = kind;
+  ShortcutRecord record = NewTreeRecord(kind, text);
   record.parentId = static_cast<short>(parentId);
   record.orderId = orderId;
-  record.text = text;
-  // As the maintenance tree makes its records.
-  record.flagA = true;
-  record.flagB = false;
   return record;
 }
 
@@ -319,8 +315,7 @@ bool WriteFolder(ImportFolder& folder, StartMenuImportResult& result) {
   for (ImportFolder& sub : folder.folders) {
     if (!sub.isNew) continue;
     ShortcutRecord group = NewRecord(kShortcutGroup, folder.groupId, order++, sub.name);
-    group.icon.Reset(static_cast<HICON>(
-        LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_GROUP), IMAGE_ICON, 16, 16, 0)));
+    group.icon.Reset(NewGroupIcon());
     if (!InsertShortcut(group)) return false;
     sub.groupId = group.id;
     ++result.groups;

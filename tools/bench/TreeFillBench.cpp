@@ -32,10 +32,6 @@
 namespace {
 
 const double kLimit = 1.1;
-// The styles KxTreeView gives the system tree.
-const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER |
-                         WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                         TVS_EDITLABELS | TVS_SHOWSELALWAYS | TVS_RTLREADING | TVS_NOTOOLTIPS;
 const KxRect kTreeRect = {0, 0, 400, 500};
 
 bool AddRow(int id, int parentId, int orderId, int kind, const KxString& text, const KxString& icon) {
@@ -179,7 +175,7 @@ int main(int argc, char** argv) {
         fills.push_back(BenchNow() - start);
         fillItems = CountItems(tree.hwnd);
       } else {
-        HWND tree = CreateWindowExA(0, WC_TREEVIEWA, "", kTreeStyle, kTreeRect.x, kTreeRect.y,
+        HWND tree = CreateWindowExA(0, WC_TREEVIEWA, "", kKxTreeViewStyle, kTreeRect.x, kTreeRect.y,
                                     kTreeRect.width, kTreeRect.height, form.hwnd, NULL,
                                     GetModuleHandleA(NULL), NULL);
         SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(floorImages));
