@@ -1,5 +1,7 @@
 #include "notes/FrmNotePage.h"
 
+#include <algorithm>
+
 #include "app/KxApp.h"
 #include "app/KxDialogs.h"
 #include "app/resource.h"
@@ -8,14 +10,40 @@
 
 namespace {
 
-const COLORREF kNoteColor = RGB(255, 255, 0);
 const COLORREF kEditFrameColor = RGB(0, 0, 255);
-const COLORREF kRestFrameColor = RGB(128, 128, 128);
+
+// Each colour: the paper, a text that reads well on it, and the frame at rest.
+struct NoteScheme {
+  COLORREF back;
+  COLORREF text;
+  COLORREF frame;
+};
+const NoteScheme kSchemes[kNoteColorCount] = {
+    {RGB(255, 255, 0), RGB(0, 0, 0), RGB(128, 128, 128)},        // yellow
+    {RGB(204, 240, 192), RGB(24, 64, 24), RGB(96, 150, 84)},      // green
+    {RGB(196, 226, 255), RGB(16, 44, 96), RGB(84, 132, 200)},     // blue
+    {RGB(255, 208, 228), RGB(96, 24, 56), RGB(204, 112, 152)},    // pink
+    {RGB(226, 208, 250), RGB(64, 32, 96), RGB(150, 112, 204)},    // purple
+    {RGB(226, 226, 226), RGB(40, 40, 40), RGB(140, 140, 140)},    // grey
+};
+const NoteScheme& SchemeOf(int color) {
+  return kSchemes[color >= 0 && color < kNoteColorCount ? color : 0];
+}
+
+// How near the edge a press sizes the note instead of moving it.
+const int kGrip = 4;
+// The least size: this many lines of this many average characters.
+const int kMinLines = 3;
+const int kMinColumns = 12;
 // Posted to a new note: enter edit mode.
 const UINT kMsgBeginEdit = WM_APP + 30;
 // Posted when the end of editing could not write the text: the box is shown from the loop,
 // not from inside the focus change.
 const UINT kMsgTextNotStored = WM_APP + 31;
+// Posted when a size the user gave could not be stored: the box comes after the button.
+const UINT kMsgSizeNotStored = WM_APP + 32;
+const char kChangeNotStored[] =
+    "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
 const char kTextNotStored[] =
     "便签的文字未能写入数据文件,程序退出时会再试一次. 请查看数据文件所在的目录是否可写入.";
 // Typing that rests this long is written, so a killed process loses at most this much.
@@ -30,7 +58,44 @@ enum NoteMenuId {
   kMenuDelete = 11,
   kMenuClone = 12,
   kMenuTopmost = 22,
+  kMenuColorFirst = 30,  // one item per colour index
 };
+
+// A swatch of a colour for its menu item, with a tick on the colour the note has.
+HBITMAP ColorSwatch(int color, bool ticked) {
+  const int side = 16;
+  HDC screen = GetDC(NULL);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, side, side);
+  ReleaseDC(NULL, screen);
+  if (!dc || !bitmap) {
+    if (dc) DeleteDC(dc);
+    if (bitmap) DeleteObject(bitmap);
+    return NULL;
+  }
+  const NoteScheme& scheme = SchemeOf(color);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all = {0, 0, side, side};
+  FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
+  RECT paper = {1, 1, side - 1, side - 1};
+  HBRUSH back = CreateSolidBrush(scheme.back);
+  HBRUSH frame = CreateSolidBrush(scheme.frame);
+  if (back) FillRect(dc, &paper, back);
+  if (frame) FrameRect(dc, &paper, frame);
+  if (ticked) {
+    HPEN pen = CreatePen(PS_SOLID, 2, scheme.text);
+    HGDIOBJ oldPen = pen ? SelectObject(dc, pen) : NULL;
+    POINT tick[] = {{4, 8}, {7, 11}, {12, 4}};
+    Polyline(dc, tick, 3);
+    if (oldPen) SelectObject(dc, oldPen);
+    if (pen) DeleteObject(pen);
+  }
+  if (back) DeleteObject(back);
+  if (frame) DeleteObject(frame);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return bitmap;
+}
 
 RECT DesktopRect() {
   int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
@@ -47,6 +112,10 @@ RECT DesktopRect() {
 
 }  // namespace
 
+const char* const kNoteColorNames[kNoteColorCount] = {"黄色", "绿色", "蓝色", "粉色", "紫色", "灰色"};
+
+COLORREF NoteBackColor(int color) { return SchemeOf(color).back; }
+
 // A tool window: Windows gives an unowned popup a taskbar button and an Alt+Tab entry.
 FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record)
     : KxPopForm(nullptr, KxRect{0, 0, 0, 0}, WS_EX_TOOLWINDOW), events(events) {
@@ -60,10 +129,11 @@ FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record)
     return;
   }
   textBox->Enable(false);
-  textBox->bkColor = kNoteColor;
-  textBox->bkColorDisabled = kNoteColor;
-  textBox->frameColor = kRestFrameColor;
-  textBox->SetAutoSize(true);
+  textBox->wrap = true;
+  // The border belongs to the note: there the press sizes it, even while the box is edited.
+  textBox->transparentEdge = kGrip;
+  ApplyColor(NoteColorOf(record.flags));
+  sized = (record.flags & kNoteSized) != 0;
   BindMsg(*textBox, WM_SIZE, this, &FrmNotePage::OnBoxSize);
   BindMsg(*textBox, WM_KILLFOCUS, this, &FrmNotePage::OnBoxKillFocus);
   BindMsg(*textBox, WM_RBUTTONUP, this, &FrmNotePage::OnMenuRequest);
@@ -72,6 +142,7 @@ FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record)
   BindMsg(*this, WM_RBUTTONUP, this, &FrmNotePage::OnMenuRequest);
   BindMsg(*this, kMsgBeginEdit, this, &FrmNotePage::OnBeginEditRequest);
   BindMsg(*this, kMsgTextNotStored, this, &FrmNotePage::OnTextNotStored);
+  BindMsg(*this, kMsgSizeNotStored, this, &FrmNotePage::OnSizeNotStored);
   // Bound once and started again by every key; it runs only while typing rests.
   idleTimer = BindTimer(*this, this, &FrmNotePage::OnIdle, kIdleSaveMs);
   KillTimer(hwnd, idleTimer);
@@ -81,6 +152,8 @@ FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record)
                SWP_NOZORDER | SWP_NOACTIVATE);
   textBox->SetBounds(KxRect{0, 0, record.width, record.height}, false);
   topmost = (record.flags & kNoteTopmost) != 0;
+  ApplyAutoBounds();
+  textBox->SetAutoSize(!sized);
   textBox->SetText(record.text);
   savedText = record.text;
 }
@@ -103,6 +176,30 @@ LRESULT FrmNotePage::WndProc(KxMsg& m) {
     if (m.wParam) SaveTypedText();
     return 0;
   }
+  if (m.msg == WM_SETCURSOR) {
+    POINT at;
+    GetCursorPos(&at);
+    ScreenToClient(hwnd, &at);
+    int edges = resizeEdges ? resizeEdges : EdgesAt(at);
+    if (edges) {
+      bool horizontal = (edges & (kEdgeLeft | kEdgeRight)) != 0;
+      bool vertical = (edges & (kEdgeTop | kEdgeBottom)) != 0;
+      LPCSTR shape = IDC_SIZEWE;
+      if (horizontal && vertical) {
+        bool falling = edges == (kEdgeLeft | kEdgeTop) || edges == (kEdgeRight | kEdgeBottom);
+        shape = falling ? IDC_SIZENWSE : IDC_SIZENESW;
+      } else if (vertical) {
+        shape = IDC_SIZENS;
+      }
+      SetCursor(LoadCursorA(NULL, shape));
+      return TRUE;
+    }
+  }
+  // A note at rest has a disabled box, which hears no wheel: the note scrolls it.
+  if (m.msg == WM_MOUSEWHEEL && textBox) {
+    textBox->ScrollByWheel(GET_WHEEL_DELTA_WPARAM(m.wParam));
+    return 0;
+  }
   return KxPopForm::WndProc(m);
 }
 
@@ -112,13 +209,27 @@ void FrmNotePage::OnPaint() {
 }
 
 void FrmNotePage::OnLButtonDown(WPARAM, POINT pt) {
+  POINT at = {static_cast<short>(pt.x), static_cast<short>(pt.y)};
+  resizeEdges = EdgesAt(at);
+  if (resizeEdges) {
+    resizeFrom = WindowRect();
+    GetCursorPos(&resizePress);
+    return;
+  }
   dragOrigin = pt;
   dragging = true;
 }
 
-void FrmNotePage::OnLButtonDblClk(WPARAM, POINT) { events.EditAsked(*this); }
+void FrmNotePage::OnLButtonDblClk(WPARAM, POINT pt) {
+  POINT at = {static_cast<short>(pt.x), static_cast<short>(pt.y)};
+  if (!EdgesAt(at)) events.EditAsked(*this, at);
+}
 
 void FrmNotePage::OnLButtonUp(WPARAM, POINT) {
+  if (resizeEdges) {
+    EndResize();
+    return;
+  }
   // The note ends where the button went up: the release carries that position, whatever
   // the moves before it said.
   if (dragging) {
@@ -128,15 +239,93 @@ void FrmNotePage::OnLButtonUp(WPARAM, POINT) {
   }
   RECT r = WindowRect();
   SaveNoteBounds(noteId, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  // Moved to another monitor, an automatic size takes that monitor's bounds.
+  if (!sized) {
+    ApplyAutoBounds();
+    textBox->AutoSize();
+  }
+  events.Released(*this);
+}
+
+void FrmNotePage::EndResize() {
+  DWORD at = GetMessagePos();
+  ResizeTo(POINT{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))});
+  resizeEdges = 0;
+  RECT r = WindowRect();
+  if (EqualRect(&r, &resizeFrom)) {
+    // A press on the border without a move: the note stays as it was.
+    if (!sized) textBox->SetAutoSize(true);
+    return;
+  }
+  if (SaveNoteSize(noteId, r.left, r.top, r.right - r.left, r.bottom - r.top)) {
+    sized = true;
+  } else {
+    // The size could not be stored: the note shows what is stored.
+    SetWindowPos(hwnd, NULL, resizeFrom.left, resizeFrom.top, resizeFrom.right - resizeFrom.left,
+                 resizeFrom.bottom - resizeFrom.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!sized) textBox->SetAutoSize(true);
+    textBox->AutoSize();
+    PostMessageA(hwnd, kMsgSizeNotStored, 0, 0);
+  }
   events.Released(*this);
 }
 
 void FrmNotePage::OnMouseMove(WPARAM keys, POINT) {
   // Only a move with the button held drags: a press whose release went elsewhere (the
   // capture taken by a menu or another window) must not leave the note on the pointer.
-  if (!pressed || !dragging || !(keys & MK_LBUTTON)) return;
+  if (!pressed || !(keys & MK_LBUTTON)) return;
   POINT cursor;
-  if (GetCursorPos(&cursor)) DragTo(cursor);
+  if (!GetCursorPos(&cursor)) return;
+  if (resizeEdges) {
+    ResizeTo(cursor);
+  } else if (dragging) {
+    DragTo(cursor);
+  }
+}
+
+void FrmNotePage::OnSize(const RECT& client) {
+  // A sized note's box fills it; an automatic one sizes the note from the box instead.
+  if (textBox && textBox->hwnd && !textBox->autoSize) {
+    textBox->SetBounds(KxRect{0, 0, client.right - client.left, client.bottom - client.top}, true);
+  }
+}
+
+SIZE FrmNotePage::MinimumSize() const {
+  int cell = textBox && textBox->avgCharWidth > 0 ? textBox->avgCharWidth : 8;
+  int line = textBox && textBox->charHeight > 0 ? textBox->charHeight : 16;
+  RECT margin = textBox ? textBox->margin : RECT{2, 2, 2, 2};
+  return SIZE{kMinColumns * cell + margin.left + margin.right + 2,
+              kMinLines * line + margin.top + margin.bottom + 2};
+}
+
+int FrmNotePage::EdgesAt(POINT at) const {
+  RECT r = ClientRect();
+  int edges = 0;
+  if (at.x < r.left || at.y < r.top || at.x >= r.right || at.y >= r.bottom) return 0;
+  if (at.x < r.left + kGrip) edges |= kEdgeLeft;
+  if (at.x >= r.right - kGrip) edges |= kEdgeRight;
+  if (at.y < r.top + kGrip) edges |= kEdgeTop;
+  if (at.y >= r.bottom - kGrip) edges |= kEdgeBottom;
+  return edges;
+}
+
+void FrmNotePage::ResizeTo(POINT cursor) {
+  if (!textBox) return;
+  // From the first move on the box follows the note, not its text.
+  textBox->SetAutoSize(false);
+  SIZE least = MinimumSize();
+  int dx = cursor.x - resizePress.x;
+  int dy = cursor.y - resizePress.y;
+  RECT r = resizeFrom;
+  if (resizeEdges & kEdgeLeft) r.left = std::min(r.left + dx, r.right - static_cast<int>(least.cx));
+  if (resizeEdges & kEdgeRight) r.right = std::max(r.right + dx, r.left + static_cast<int>(least.cx));
+  if (resizeEdges & kEdgeTop) r.top = std::min(r.top + dy, r.bottom - static_cast<int>(least.cy));
+  if (resizeEdges & kEdgeBottom) r.bottom = std::max(r.bottom + dy, r.top + static_cast<int>(least.cy));
+  RECT now = WindowRect();
+  if (EqualRect(&r, &now)) return;
+  if (!KeepsNoteReachable(r.left, r.top, r.right - r.left, r.bottom - r.top, DesktopRect())) return;
+  SetWindowPos(hwnd, NULL, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FrmNotePage::DragTo(POINT cursor) {
@@ -152,7 +341,7 @@ void FrmNotePage::DragTo(POINT cursor) {
 
 void FrmNotePage::ShowNoteMenu() { events.MenuAsked(*this); }
 
-NoteMenuChoice FrmNotePage::ChooseFromMenu(KxControl* owner) {
+NoteMenuChoice FrmNotePage::ChooseFromMenu(KxControl* owner, int& chosenColor) {
   // Read before the menu runs: the choice toggles the flag the menu showed.
   const bool pinned = topmost;
   KxPopMenu menu;
@@ -171,8 +360,19 @@ NoteMenuChoice FrmNotePage::ChooseFromMenu(KxControl* owner) {
   menu.AppendSeparator();
   KxMenuItem* pin = menu.AppendItem(kMenuTopmost, pinned ? "取消最前" : "总在最前");
   if (pin && pinned) pin->picture.LoadIconResource(ResourceInstance(), IDI_TOPMOST);
+  if (KxPopMenu* colors = menu.AppendSubMenu("颜色", 0)) {
+    for (int i = 0; i < kNoteColorCount; ++i) {
+      KxMenuItem* item = colors->AppendItem(kMenuColorFirst + i, kNoteColorNames[i]);
+      if (item) item->picture.SetBitmap(ColorSwatch(i, i == color));
+    }
+  }
 
-  switch (menu.Popup(owner, true)) {
+  int chosen = menu.Popup(owner, true);
+  if (chosen >= kMenuColorFirst && chosen < kMenuColorFirst + kNoteColorCount) {
+    chosenColor = chosen - kMenuColorFirst;
+    return NoteMenuChoice::kColor;
+  }
+  switch (chosen) {
     case kMenuHide: return NoteMenuChoice::kHide;
     case kMenuShow: return NoteMenuChoice::kShow;
     case kMenuHideAll: return NoteMenuChoice::kHideAll;
@@ -185,16 +385,37 @@ NoteMenuChoice FrmNotePage::ChooseFromMenu(KxControl* owner) {
   }
 }
 
-void FrmNotePage::BeginEdit() {
-  if (!textBox) return;
+void FrmNotePage::StartEditing() {
   editing = true;
   textBox->Enable(true);
   // The note may have been shown without the activation; typing needs it in front.
   SetForegroundWindow(hwnd);
   textBox->SetFocus();
   textBox->frameColor = kEditFrameColor;
+}
+
+void FrmNotePage::BeginEdit() {
+  if (!textBox) return;
+  StartEditing();
   textBox->SelectAll();
   textBox->Invalidate(false);
+}
+
+void FrmNotePage::BeginEditAtEnd() {
+  if (!textBox) return;
+  StartEditing();
+  int last = textBox->lines.Count() - 1;
+  const KxString& tail = *textBox->lines.At(last);
+  textBox->caret = KxTextPos{tail.Length(), last};
+  textBox->EnsureVisible();
+  textBox->Invalidate(false);
+}
+
+void FrmNotePage::BeginEditAt(POINT at) {
+  if (!textBox) return;
+  StartEditing();
+  MapWindowPoints(hwnd, textBox->hwnd, &at, 1);
+  textBox->SetCaretAt(at);
 }
 
 void FrmNotePage::BeginEditSoon() { PostMessageA(hwnd, kMsgBeginEdit, 0, 0); }
@@ -212,7 +433,7 @@ void FrmNotePage::EndEdit() {
     PostMessageA(hwnd, kMsgTextNotStored, 0, 0);
     RetryWriteSoon();
   }
-  textBox->frameColor = kRestFrameColor;
+  textBox->frameColor = SchemeOf(color).frame;
   textBox->Enable(false);
   textBox->Invalidate(false);
 }
@@ -248,6 +469,29 @@ void FrmNotePage::ShowPlaced() {
   }
   ApplyZOrder();
   ShowWindow(hwnd, SW_SHOWNA);
+}
+
+void FrmNotePage::ApplyColor(int index) {
+  color = index >= 0 && index < kNoteColorCount ? index : 0;
+  if (!textBox) return;
+  const NoteScheme& scheme = SchemeOf(color);
+  textBox->bkColor = scheme.back;
+  textBox->bkColorDisabled = scheme.back;
+  textBox->textColor = scheme.text;
+  textBox->frameColor = editing ? kEditFrameColor : scheme.frame;
+  textBox->Invalidate(false);
+}
+
+void FrmNotePage::ApplyAutoBounds() {
+  if (!textBox) return;
+  MonitorAreas areas;
+  LiveWorkAreas(areas);
+  RECT area = NearestArea(WindowRect(), areas);
+  SIZE least = MinimumSize();
+  textBox->minAutoWidth = least.cx;
+  textBox->minAutoHeight = least.cy;
+  textBox->maxAutoWidth = std::max(static_cast<int>(least.cx), static_cast<int>((area.right - area.left) / 3));
+  textBox->maxAutoHeight = std::max(static_cast<int>(least.cy), static_cast<int>(area.bottom - area.top));
 }
 
 void FrmNotePage::ApplyZOrder() {
@@ -289,6 +533,11 @@ int FrmNotePage::OnTyped(KxEvtParam& param) {
 
 int FrmNotePage::OnTextNotStored(KxEvtParam&) {
   ShowInfo(kTextNotStored);
+  return 0;
+}
+
+int FrmNotePage::OnSizeNotStored(KxEvtParam&) {
+  ShowInfo(kChangeNotStored);
   return 0;
 }
 

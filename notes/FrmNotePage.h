@@ -11,13 +11,18 @@
 class FrmNotePage;
 
 // What the note menu chose; the list of note windows carries it out.
-enum class NoteMenuChoice { kNone, kHide, kShow, kHideAll, kShowAll, kClone, kEdit, kDelete, kPin, kUnpin };
+enum class NoteMenuChoice { kNone, kHide, kShow, kHideAll, kShowAll, kClone, kEdit, kDelete, kPin, kUnpin, kColor };
+
+// The colour names of the note menu, by colour index (N_FLAG bits 2 to 4).
+extern const char* const kNoteColorNames[kNoteColorCount];
+// The background a note of that colour index is drawn in.
+COLORREF NoteBackColor(int color);
 
 // Where a note window reports: the list that owns it.
 class NoteWindowEvents {
 public:
-  // A double click on the note.
-  virtual void EditAsked(FrmNotePage& page) = 0;
+  // A double click on the note, at a point of the note's client area.
+  virtual void EditAsked(FrmNotePage& page, POINT at) = 0;
   // A right click on the note or its box.
   virtual void MenuAsked(FrmNotePage& page) = 0;
   // The button went up on the note, its rectangle stored.
@@ -42,12 +47,18 @@ public:
   void OnLButtonDblClk(WPARAM keys, POINT pt) override;
   void OnLButtonUp(WPARAM keys, POINT pt) override;
   void OnMouseMove(WPARAM keys, POINT pt) override;
+  void OnSize(const RECT& client) override;
   virtual void ShowNoteMenu();
-  // The note menu at the cursor, owned by owner, its items as the note's state makes them.
-  NoteMenuChoice ChooseFromMenu(KxControl* owner);
+  // The note menu at the cursor, owned by owner, its items as the note's state makes them;
+  // for kColor the colour index chosen goes to color.
+  NoteMenuChoice ChooseFromMenu(KxControl* owner, int& color);
 
   // Enables the box, gives it the focus, frames it in blue and selects the whole text.
   void BeginEdit();
+  // The same with the caret at the end of the text, nothing selected.
+  void BeginEditAtEnd();
+  // The same with the caret at a point of the note's client area, nothing selected.
+  void BeginEditAt(POINT at);
   // BeginEdit once the messages already queued are handled: a menu that made this note
   // is still giving the activation back to its owner, which would take the focus at once.
   void BeginEditSoon();
@@ -66,15 +77,33 @@ public:
   void ShowPlaced();
   // The Z-order of the topmost flag, shown or not.
   void ApplyZOrder();
+  // Draws the note in a colour index (N_FLAG bits 2 to 4).
+  void ApplyColor(int index);
+  // An automatically sized note is bounded by the work area of the monitor it stands on:
+  // at most a third of its width (the text wraps), and never below the minimum.
+  void ApplyAutoBounds();
+  // The least size a user may give the note: a few lines of a few words.
+  SIZE MinimumSize() const;
+  // The resize edges (kEdge... bits) under a point of the client area; 0 inside.
+  int EdgesAt(POINT at) const;
 
   int noteId = 0;
   bool deleted = false;
   bool topmost = false;
+  int color = 0;        // the colour index
+  bool sized = false;   // the user sized the note: the rectangle holds, the text wraps in it
   KxTextBox* textBox = nullptr;  // a child: the window deletes it
   // Where the press was, relative to the note's top-left corner; and whether a drag runs.
   POINT dragOrigin = {0, 0};
   bool dragging = false;
   void DragTo(POINT cursor);
+  // A press on the border sizes the note: the edges it moves, and the rectangle and cursor
+  // at the press.
+  enum { kEdgeLeft = 1, kEdgeTop = 2, kEdgeRight = 4, kEdgeBottom = 8 };
+  int resizeEdges = 0;
+  RECT resizeFrom = {0, 0, 0, 0};
+  POINT resizePress = {0, 0};
+  void ResizeTo(POINT cursor);
 
 private:
   int OnBoxSize(KxEvtParam& param);
@@ -84,6 +113,9 @@ private:
   int OnIdle(KxEvtParam& param);
   int OnBeginEditRequest(KxEvtParam& param);
   int OnTextNotStored(KxEvtParam& param);
+  int OnSizeNotStored(KxEvtParam& param);
+  void StartEditing();
+  void EndResize();
 
   NoteWindowEvents& events;
   bool editing = false;

@@ -4,6 +4,7 @@
 #include "kx/base/KxHandles.h"
 #include "kx/base/KxModal.h"
 #include "store/DataDirectory.h"
+#include "store/SysValues.h"
 
 NoteWindowList TheNoteWindows;
 
@@ -101,6 +102,7 @@ void NoteWindowList::NewNote() {
   if (left <= kNewNoteMinLeft) left = kNewNoteMinLeft;
   NoteRecord record = NewRecordAt(left, cursor.y - kNewNoteAboveCursor, kNewNoteWidth,
                                   kNewNoteHeight, kNewNoteText);
+  record.flags = WithNoteColor(0, GetLastNoteColor());
   AddNewNote(record);
 }
 
@@ -110,6 +112,8 @@ void NoteWindowList::CloneNote(int id) {
   RECT r = source->WindowRect();
   NoteRecord record = NewRecordAt(r.left + kCloneOffsetX, r.top + kCloneOffsetY, r.right - r.left,
                                   r.bottom - r.top, source->textBox->GetText());
+  // A copy has its source's colour, and its size when the user gave the source one.
+  record.flags = WithNoteColor(source->sized ? kNoteSized : 0, source->color);
   AddNewNote(record);
 }
 
@@ -118,7 +122,7 @@ void NoteWindowList::EditNote(int id) {
   if (!page) return;
   // From the manager's row of a hidden note: typing into an unseen window helps nobody.
   if (!page->IsVisible()) ShowNote(id);
-  page->BeginEdit();
+  page->BeginEditAtEnd();
 }
 
 void NoteWindowList::DeleteNote(int id) {
@@ -222,6 +226,18 @@ void NoteWindowList::SetTopmost(int id, bool on) {
   if (rows) rows->SetTopmostCell(id, on);
 }
 
+void NoteWindowList::SetColor(int id, int color) {
+  FrmNotePage* page = Find(id);
+  if (!page) return;
+  if (!SetNoteColor(id, color)) {
+    ShowInfo(kChangeNotStored);
+    return;
+  }
+  page->ApplyColor(color);
+  // Only what new notes look like: a failure here changes no stored note.
+  SetLastNoteColor(color);
+}
+
 bool NoteWindowList::IsShown(int id) const {
   FrmNotePage* page = Find(id);
   return page && page->IsVisible();
@@ -235,7 +251,8 @@ bool NoteWindowList::IsTopmost(int id) const {
 void NoteWindowList::ShowNoteMenu(int id, KxControl* owner) {
   FrmNotePage* page = Find(id);
   if (!page || !owner) return;
-  switch (page->ChooseFromMenu(owner)) {
+  int color = 0;
+  switch (page->ChooseFromMenu(owner, color)) {
     case NoteMenuChoice::kHide: HideNote(id); break;
     case NoteMenuChoice::kShow: ShowNote(id); break;
     case NoteMenuChoice::kHideAll: HideAllNotes(); break;
@@ -245,11 +262,15 @@ void NoteWindowList::ShowNoteMenu(int id, KxControl* owner) {
     case NoteMenuChoice::kDelete: DeleteNote(id); break;
     case NoteMenuChoice::kPin: SetTopmost(id, true); break;
     case NoteMenuChoice::kUnpin: SetTopmost(id, false); break;
+    case NoteMenuChoice::kColor: SetColor(id, color); break;
     case NoteMenuChoice::kNone: break;
   }
 }
 
-void NoteWindowList::EditAsked(FrmNotePage& page) { EditNote(page.noteId); }
+void NoteWindowList::EditAsked(FrmNotePage& page, POINT at) {
+  // A double click on the note itself: the note is visible, the caret goes where it was.
+  page.BeginEditAt(at);
+}
 
 void NoteWindowList::MenuAsked(FrmNotePage& page) { ShowNoteMenu(page.noteId, &page); }
 

@@ -43,6 +43,8 @@ public:
   void HideAllNotes();
   void ShowAllNotes();
   void SetTopmost(int id, bool on);
+  // The note's colour, stored; new notes take it from now on.
+  void SetColor(int id, int color);
   bool IsShown(int id) const;
   bool IsTopmost(int id) const;
   // The note menu at the cursor, owned by owner; the choice acts on the note id.
@@ -67,7 +69,7 @@ public:
   KxList<FrmNotePage*> windows;  // owned, in creation order
 
 private:
-  void EditAsked(FrmNotePage& page) override;
+  void EditAsked(FrmNotePage& page, POINT at) override;
   void MenuAsked(FrmNotePage& page) override;
   void Released(FrmNotePage& page) override;
 

@@ -11,6 +11,16 @@ KxString WhereId(int id) { return "N_ID=" + KxString::FromInt(id); }
 
 }  // namespace
 
+int NoteColorOf(int flags) {
+  int color = (flags & kNoteColorMask) >> kNoteColorShift;
+  return color < kNoteColorCount ? color : 0;
+}
+
+int WithNoteColor(int flags, int color) {
+  if (color < 0 || color >= kNoteColorCount) color = 0;
+  return (flags & ~kNoteColorMask) | (color << kNoteColorShift);
+}
+
 KxString NoteInsertSql(const NoteRecord& record) {
   KxSqlInsert insert(kTable);
   insert.AddInt("N_ID", record.id);
@@ -18,7 +28,7 @@ KxString NoteInsertSql(const NoteRecord& record) {
   insert.AddInt("N_TOP", record.top);
   insert.AddInt("N_WIDTH", record.width);
   insert.AddInt("N_HEIGHT", record.height);
-  insert.AddInt("N_FLAG", 0);
+  insert.AddInt("N_FLAG", record.flags & (kNoteSized | kNoteColorMask));
   insert.AddText("N_PASSWORD", "");
   insert.AddInt("N_SHOW", 1);
   insert.AddText("CREATEDATE", record.created);
@@ -80,6 +90,16 @@ bool SaveNoteBounds(int id, int left, int top, int width, int height) {
   return TheDb.Exec(NoteBoundsSql(id, left, top, width, height));
 }
 
+bool SaveNoteSize(int id, int left, int top, int width, int height) {
+  // The bit is ORed in by the statement itself: the rectangle and the bit are written
+  // together or not at all.
+  KxString sql = KxString("Update ") + kTable + " set N_LEFT=" + KxString::FromInt(left) +
+                 ",N_TOP=" + KxString::FromInt(top) + ",N_WIDTH=" + KxString::FromInt(width) +
+                 ",N_HEIGHT=" + KxString::FromInt(height) +
+                 ",N_FLAG=N_FLAG|" + KxString::FromInt(kNoteSized) + " where " + WhereId(id);
+  return TheDb.Exec(sql);
+}
+
 bool SetNoteText(int id, const KxString& text) {
   // One statement: the text and its date are written together or not at all.
   KxString sql = KxString("Update ") + kTable + " set MODIDATE=" + SqlQuote(KxTime::Today()) +
@@ -94,6 +114,10 @@ bool SetNoteFlags(int id, int flags) { return TheDb.UpdateInt(kTable, "N_FLAG", 
 bool SetNoteTopmost(int id, bool on) {
   int flags = GetNoteFlags(id);
   return SetNoteFlags(id, on ? (flags | kNoteTopmost) : (flags & ~kNoteTopmost));
+}
+
+bool SetNoteColor(int id, int color) {
+  return SetNoteFlags(id, WithNoteColor(GetNoteFlags(id), color));
 }
 
 bool SetNoteShown(int id, bool shown) {

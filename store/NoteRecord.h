@@ -5,8 +5,20 @@
 #include "kx/base/KxList.h"
 #include "kx/base/KxString.h"
 
-// N_FLAG bits.
+// N_FLAG bits. Older copies of the program clear every bit above bit 7 when they change
+// the topmost bit, so what this copy adds lives in bits 1 to 7.
 constexpr int kNoteTopmost = 1;
+// The user gave the note its size: the stored rectangle holds, the text wraps inside it.
+constexpr int kNoteSized = 2;
+// Bits 2 to 4: the note's colour, 0 (yellow) to kNoteColorCount - 1.
+constexpr int kNoteColorShift = 2;
+constexpr int kNoteColorMask = 7 << kNoteColorShift;
+constexpr int kNoteColorCount = 6;
+
+// The colour index of flags; an index no colour has counts as yellow (0).
+int NoteColorOf(int flags);
+// flags with its colour bits set to color.
+int WithNoteColor(int flags, int color);
 
 struct NoteRecord {
   int id = 0;
@@ -31,17 +43,21 @@ KxString NoteBoundsSql(int id, int left, int top, int width, int height);
 // All notes in N_ID order; the list is cleared first.
 void LoadNotes(NoteList& list);
 int NextNoteId();
-// Assigns record.id and today's dates and stores the note shown, not topmost, without
-// password and with N_TEXT NULL. When the row is not stored, record.id becomes 0 and the
+// Assigns record.id and today's dates and stores the note shown, not topmost, with the
+// colour and size bits of record.flags, without password and with N_TEXT NULL. When the row is not stored, record.id becomes 0 and the
 // result is false, so no window is opened for a note that does not exist.
 bool InsertNote(NoteRecord& record);
 bool SaveNoteBounds(int id, int left, int top, int width, int height);
+// The rectangle the user sized the note to, and the sized bit, in one statement.
+bool SaveNoteSize(int id, int left, int top, int width, int height);
 // Stores the text and today as MODIDATE.
 bool SetNoteText(int id, const KxString& text);
 int GetNoteFlags(int id);
 bool SetNoteFlags(int id, int flags);
 // Sets or clears the topmost bit, other bits kept.
 bool SetNoteTopmost(int id, bool on);
+// Sets the colour bits, other bits kept.
+bool SetNoteColor(int id, int color);
 bool SetNoteShown(int id, bool shown);
 bool ShowAllNotesInStore();
 bool HideAllNotesInStore();

@@ -90,6 +90,16 @@ bool SetStartMenuOfferAnswered() {
   return InsertSysValue(kSysStartMenuOffer, "1", "start menu import offered");
 }
 
+int GetLastNoteColor() { return GetSysValue(kSysNoteColor).ToInt(); }
+
+bool SetLastNoteColor(int color) {
+  KxString value = KxString::FromInt(color);
+  if (TheDb.Exists(kSysTable, WhereId(kSysNoteColor))) {
+    return TheDb.UpdateText(kSysTable, "Value", value, WhereId(kSysNoteColor));
+  }
+  return InsertSysValue(kSysNoteColor, value, "colour of new notes");
+}
+
 bool GetKitImage(KxString& buffer) {
   if (!TheDb.Exists(kDataTable, kKitImageWhere)) return false;
   return TheDb.SelectBlob(kDataTable, "DATA", kKitImageWhere, buffer);

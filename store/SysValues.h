@@ -19,6 +19,9 @@ constexpr int kSysKeptBackup = 7;
 // "1" once the first-start offer to import the Start menu was answered, either way: it is
 // never asked again. Older copies of the program do not read it.
 constexpr int kSysStartMenuOffer = 8;
+// The colour index (decimal) of the notes' colour last chosen from a note's menu: new notes
+// take it. Older copies of the program do not read it.
+constexpr int kSysNoteColor = 9;
 
 // Days after the last update check before the next one is due.
 constexpr int kUpdateCheckDays = 7;
@@ -51,6 +54,10 @@ bool SetKeptBackup(const KxString& fileName);
 // Row 8: whether the Start-menu offer was answered; the setter creates the row.
 bool IsStartMenuOfferAnswered();
 bool SetStartMenuOfferAnswered();
+
+// Row 9: the colour new notes take, 0 when none was chosen yet; the setter creates the row.
+int GetLastNoteColor();
+bool SetLastNoteColor(int color);
 
 // The picture bytes of the kit window into buffer; false, buffer unchanged, when none is
 // stored.

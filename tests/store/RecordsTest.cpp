@@ -84,6 +84,7 @@ TEST(RecordSql, BuiltTextsAreExact) {
   note.top = 10;
   note.width = 200;
   note.height = 150;
+  note.flags = kNoteTopmost | kNoteSized | (2 << kNoteColorShift);  // a clone is never topmost
   note.created = "2008-03-07";
   note.modified = "2008-03-07";
   PluginRecord plugin;
@@ -114,7 +115,7 @@ TEST(RecordSql, BuiltTextsAreExact) {
       {ModuleInMenuSql(300, 67), "Select M_FLAG from KX_MODULE where M_TYPE=300 and M_ID=67"},
       {NoteInsertSql(note),
        "Insert Into KX_NOTE (N_ID,N_LEFT,N_TOP,N_WIDTH,N_HEIGHT,N_FLAG,N_PASSWORD,N_SHOW,"
-       "CREATEDATE,MODIDATE,STATUS) values(3,-20,10,200,150,0,'',1,'2008-03-07','2008-03-07',0)"},
+       "CREATEDATE,MODIDATE,STATUS) values(3,-20,10,200,150,10,'',1,'2008-03-07','2008-03-07',0)"},
       {NoteBoundsSql(3, -20, 10, 200, 150),
        "update KX_NOTE set N_LEFT=-20,N_TOP=10,N_WIDTH=200,N_HEIGHT=150 where N_ID=3"},
       {PluginInsertSql(plugin),
@@ -289,6 +290,13 @@ TEST_F(RecordStore, NotesKeepTheirBytesFlagsAndVisibility) {
   EXPECT_EQ(GetNoteFlags(1), 7);
   ASSERT_TRUE(SetNoteTopmost(1, false));
   EXPECT_EQ(GetNoteFlags(1), 6);
+  ASSERT_TRUE(SetNoteColor(1, 5));
+  EXPECT_EQ(GetNoteFlags(1), 2 | (5 << kNoteColorShift)) << "the colour replaces bits 2 to 4 only";
+  ASSERT_TRUE(SetNoteFlags(1, 0x80));
+  ASSERT_TRUE(SaveNoteSize(1, 10, 20, 300, 200));
+  EXPECT_EQ(GetNoteFlags(1), 0x80 | kNoteSized);
+  EXPECT_EQ(0, NoteColorOf(7 << kNoteColorShift)) << "an index no colour has is yellow";
+  EXPECT_EQ(4, NoteColorOf(0x81 | (4 << kNoteColorShift)));
   ASSERT_TRUE(SetNoteShown(1, false));
 
   NoteList list;
