@@ -70,6 +70,7 @@ public:
   bool visible = true;  // in view at the last drawing
   int height = 20;
   int index = 0;
+  int key = 0;  // the owner's: what the row stands for, whatever its place
   KxList<KxGridItem*> items;  // owned, one per column in column order
   bool isCurrent = false;
   KxGridCard* grid;

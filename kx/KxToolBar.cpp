@@ -25,10 +25,18 @@ void KxToolBtn::OnDraw(KxCanvas& canvas) {
   RECT client = ClientRect();
   canvas.FillRect(hovering ? kxToolHoverColor : kxFormColor, client);
   if (checked || pressed) canvas.FrameRect(kxHotFrameColor, client);
+  int textLeft = client.left + 4;
   if (picture.IsPresent()) {
-    int left = (client.right - client.left - pictureSize.cx) / 2;
+    int left = showsText ? client.left + 2 : (client.right - client.left - pictureSize.cx) / 2;
     int top = (client.bottom - client.top - pictureSize.cy) / 2;
     canvas.DrawPictureIn(RECT{left, top, left + pictureSize.cx, top + pictureSize.cy}, picture);
+    textLeft = left + pictureSize.cx + 2;
+  }
+  if (showsText) {
+    RECT text = {textLeft, client.top, client.right - 2, client.bottom};
+    canvas.SetBkMode(TRANSPARENT);
+    canvas.DrawText(font, kxButtonTextColor, GetText(), text,
+                    DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
 }
 
@@ -52,11 +60,20 @@ void KxToolBar::OnDraw(KxCanvas& canvas) {
     canvas.Line(kxGreyLineColor, 1, POINT{x, client.top + 3}, POINT{x, client.bottom - 4});
 }
 
-KxToolBtn* KxToolBar::AddButton() {
+KxToolBtn* KxToolBar::AddButton() { return AddSized(buttonSize); }
+
+KxToolBtn* KxToolBar::AddTextButton(const KxString& text, int width) {
+  KxToolBtn* button = AddSized(width);
+  button->showsText = true;
+  button->SetText(text);
+  return button;
+}
+
+KxToolBtn* KxToolBar::AddSized(int width) {
   int left = firstLeft;
   if (KxListNode<KxToolBtn*>* last = buttons.Tail()) left = last->value->x + last->value->width + gap;
-  KxToolBtn* button = new KxToolBtn(this, "", KxRect{left, top, buttonSize, buttonSize});
+  KxToolBtn* button = new KxToolBtn(this, "", KxRect{left, top, width, buttonSize});
   buttons.Add(button);
-  SetWidth(left + buttonSize + gap + rightMargin);
+  SetWidth(left + width + gap + rightMargin);
   return button;
 }

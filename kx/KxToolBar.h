@@ -1,5 +1,6 @@
 #pragma once
-// A tool bar: a grip and a row of small picture buttons that it lays out itself.
+// A tool bar: a grip and a row of small picture buttons, and buttons that show their
+// text, that it lays out itself.
 
 #include "kx/KxButton.h"
 
@@ -15,6 +16,7 @@ public:
 
   bool checkable = false;
   bool checked = false;
+  bool showsText = false;  // the text beside the picture; otherwise only the picture
   SIZE pictureSize = {16, 16};
 };
 
@@ -26,6 +28,8 @@ public:
   void OnDraw(KxCanvas& canvas) override;
   // A new button right of the last one; the bar widens to hold it. The bar owns it.
   KxToolBtn* AddButton();
+  // A button that shows text, width pixels wide (its width stays when the text changes).
+  KxToolBtn* AddTextButton(const KxString& text, int width);
 
   KxList<KxToolBtn*> buttons;  // in order; owned through children
   int gap = 1;
@@ -33,4 +37,7 @@ public:
   int rightMargin = 4;
   int firstLeft = 8;
   int buttonSize = 18;
+
+private:
+  KxToolBtn* AddSized(int width);
 };

@@ -426,10 +426,7 @@ void FrmNotePage::EndEdit() {
   editing = false;
   KillTimer(hwnd, idleTimer);
   writeDue = false;
-  KxString text = textBox->GetText();
-  if (SetNoteText(noteId, text)) {
-    savedText = text;
-  } else {
+  if (!StoreText(textBox->GetText())) {
     PostMessageA(hwnd, kMsgTextNotStored, 0, 0);
     RetryWriteSoon();
   }
@@ -442,9 +439,13 @@ void FrmNotePage::EndEdit() {
 bool FrmNotePage::SaveTypedText() {
   if (!textBox) return true;
   KxString text = textBox->GetText();
-  if (text == savedText) return true;
+  return text == savedText || StoreText(text);
+}
+
+bool FrmNotePage::StoreText(const KxString& text) {
   if (!SetNoteText(noteId, text)) return false;
   savedText = text;
+  events.TextStored(*this, text);
   return true;
 }
 

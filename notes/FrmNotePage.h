@@ -27,6 +27,8 @@ public:
   virtual void MenuAsked(FrmNotePage& page) = 0;
   // The button went up on the note, its rectangle stored.
   virtual void Released(FrmNotePage& page) = 0;
+  // The note's text, text, is written to the store.
+  virtual void TextStored(FrmNotePage& page, const KxString& text) = 0;
 
 protected:
   ~NoteWindowEvents() = default;
@@ -116,6 +118,8 @@ private:
   int OnSizeNotStored(KxEvtParam& param);
   void StartEditing();
   void EndResize();
+  // Writes text with today as its date; the list hears of it.
+  bool StoreText(const KxString& text);
 
   NoteWindowEvents& events;
   bool editing = false;

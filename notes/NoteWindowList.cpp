@@ -5,6 +5,7 @@
 #include "kx/base/KxModal.h"
 #include "store/DataDirectory.h"
 #include "store/SysValues.h"
+#include "store/NoteText.h"
 
 NoteWindowList TheNoteWindows;
 
@@ -24,6 +25,9 @@ const int kCloneOffsetY = 10;
 const char kUnsavedSuffix[] = ".unsaved-notes.txt";
 const char kChangeNotStored[] =
     "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
+const char kAskDelete[] =
+    "删除这张便签? 删除的便签在便签管理的\"最近删除\"中保留 30 天, 可以恢复.";
+const char kAskRemoveForGood[] = "彻底删除这张便签? 彻底删除后不能恢复.";
 // How soon, and then how often while a modal run goes on, deleted notes' windows are freed.
 const UINT kReleaseDelayMs = 100;
 
@@ -71,6 +75,7 @@ FrmNotePage* NoteWindowList::OpenWindow(const NoteRecord& record) {
 
 void NoteWindowList::LoadAll() {
   if (windows.Count() > 0) return;
+  PurgeDeletedNotes();
   NoteList records;
   LoadNotes(records);
   for (auto& item : records) {
@@ -128,8 +133,17 @@ void NoteWindowList::EditNote(int id) {
 void NoteWindowList::DeleteNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page) return;
+  if (!IsBlankNoteText(page->textBox->GetText()) && !AskYesNo(kAskDelete)) return;
+  DeleteNoteUnasked(id);
+}
+
+void NoteWindowList::DeleteNoteUnasked(int id) {
+  // After a question: its loop may have let anything happen to the note.
+  FrmNotePage* page = Find(id);
+  if (!page) return;
   page->EndEdit();
-  if (!::DeleteNote(id)) {
+  // What the box holds goes with the note, also when the end of editing could not write it.
+  if (!page->SaveTypedText() || !MoveNoteToDeleted(id)) {
     ShowInfo(kChangeNotStored);
     return;
   }
@@ -137,6 +151,29 @@ void NoteWindowList::DeleteNote(int id) {
   page->deleted = true;
   if (rows) rows->RemoveRow(id);
   ReleaseDeletedSoon();
+}
+
+bool NoteWindowList::RestoreNote(int deletedId) {
+  int id = RestoreDeletedNote(deletedId);
+  if (!id) {
+    ShowInfo(kChangeNotStored);
+    return false;
+  }
+  NoteRecord record;
+  FrmNotePage* page = LoadNote(id, record) ? OpenWindow(record) : nullptr;
+  if (!page) return true;  // the row is back and comes back with the next start
+  page->ShowPlaced();
+  if (rows) rows->AddRow(record);
+  return true;
+}
+
+bool NoteWindowList::RemoveForGood(int deletedId) {
+  if (!AskYesNo(kAskRemoveForGood)) return false;
+  if (!RemoveDeletedNote(deletedId)) {
+    ShowInfo(kChangeNotStored);
+    return false;
+  }
+  return true;
 }
 
 void NoteWindowList::ReleaseDeletedSoon() {
@@ -276,6 +313,10 @@ void NoteWindowList::MenuAsked(FrmNotePage& page) { ShowNoteMenu(page.noteId, &p
 
 void NoteWindowList::Released(FrmNotePage& page) {
   if (rows) rows->SelectRow(page.noteId);
+}
+
+void NoteWindowList::TextStored(FrmNotePage& page, const KxString& text) {
+  if (rows && !page.deleted) rows->SetTextCell(page.noteId, text);
 }
 
 // At the end of the run: a text that still cannot be written goes to a file beside the

@@ -2,9 +2,9 @@
 // The process-wide list of note windows and the note operations. The list owns the
 // windows; the operations act on the first window of an id that is not deleted, write
 // each change to the store at once and tell the note manager's rows, when a manager is
-// open. A deleted note's window is hidden at once and freed once the message that
-// deleted it has been handled and no modal run (a menu or box, maybe the note's own) goes
-// on.
+// open. A deleted note goes to the recently deleted notes (store/NoteRecord.h); its window
+// is hidden at once and freed once the message that deleted it has been handled and no
+// modal run (a menu or box, maybe the note's own) goes on.
 
 #include "kx/base/KxList.h"
 #include "notes/FrmNotePage.h"
@@ -19,6 +19,8 @@ public:
   virtual void SetAllShownCells(bool shown) = 0;
   virtual void SetTopmostCell(int id, bool topmost) = 0;
   virtual void SelectRow(int id) = 0;
+  // The note's text as now stored.
+  virtual void SetTextCell(int id, const KxString& text) = 0;
 
 protected:
   ~NoteRowsView() = default;
@@ -31,13 +33,21 @@ public:
   NoteWindowList& operator=(const NoteWindowList&) = delete;
   ~NoteWindowList() { DestroyAll(); }
 
-  // One window per stored note, the visible ones shown; only while the list is empty.
+  // One window per stored note, the visible ones shown; only while the list is empty. The
+  // notes deleted more than kDeletedNoteDays days ago go for good first.
   void LoadAll();
   // A note placed left of and above the cursor, shown and in edit mode.
   void NewNote();
   void CloneNote(int id);
   void EditNote(int id);
+  // Asks first unless the note's text (the box's, maybe newer than the stored one) is
+  // blank.
   void DeleteNote(int id);
+  void DeleteNoteUnasked(int id);
+  // A recently deleted note back in its place, its window shown; false when it is not.
+  bool RestoreNote(int deletedId);
+  // Asks, then removes the recently deleted note for good; true when it is gone.
+  bool RemoveForGood(int deletedId);
   void HideNote(int id);
   void ShowNote(int id);
   void HideAllNotes();
@@ -72,6 +82,7 @@ private:
   void EditAsked(FrmNotePage& page, POINT at) override;
   void MenuAsked(FrmNotePage& page) override;
   void Released(FrmNotePage& page) override;
+  void TextStored(FrmNotePage& page, const KxString& text) override;
 
   FrmNotePage* OpenWindow(const NoteRecord& record);
   void AddNewNote(NoteRecord& record);

@@ -6,8 +6,54 @@
 namespace {
 
 const char* const kTable = "KX_NOTE";
+const char* const kDeletedTable = "KX_NOTE_DELETED";
+// The columns both tables share, in the order a copy from one to the other lists them
+// after N_ID.
+const char kCopiedColumns[] =
+    "N_LEFT,N_TOP,N_WIDTH,N_HEIGHT,N_FLAG,N_TEXT,N_PASSWORD,N_SHOW,CREATEDATE,MODIDATE,STATUS";
 
 KxString WhereId(int id) { return "N_ID=" + KxString::FromInt(id); }
+
+// The rows of table that match where (every row when it is empty), ordered by order.
+void ReadNotes(const char* table, const KxString& where, const char* order, NoteList& list) {
+  list.Clear();
+  const bool deleted = KxString(table) == kDeletedTable;
+  KxQuery query;
+  TheDb.Query(KxString("Select N_ID,N_LEFT,N_TOP,N_WIDTH,N_HEIGHT,N_FLAG,N_PASSWORD,N_TEXT,"
+                       "N_SHOW,STATUS,CREATEDATE,MODIDATE") +
+                  (deleted ? ",DELETEDATE" : "") + " from " + table +
+                  (where.IsEmpty() ? KxString() : " where " + where) + " order by " + order,
+              query);
+  while (!query.Eof()) {
+    NoteList::Node* node = list.Add(NoteRecord());
+    if (node) {
+      NoteRecord& note = node->value;
+      note.id = query.GetInt("N_ID");
+      note.left = query.GetInt("N_LEFT");
+      note.top = query.GetInt("N_TOP");
+      note.width = query.GetInt("N_WIDTH");
+      note.height = query.GetInt("N_HEIGHT");
+      note.flags = query.GetInt("N_FLAG");
+      note.password = query.GetText("N_PASSWORD");
+      query.GetBlob("N_TEXT", note.text);
+      note.visible = query.GetInt("N_SHOW") == 1;
+      note.created = query.GetText("CREATEDATE");
+      note.modified = query.GetText("MODIDATE");
+      if (deleted) note.deleted = query.GetText("DELETEDATE");
+    }
+    query.Next();
+  }
+  query.Close();
+}
+
+// Copies the row id of from into to as the row toId, with extra columns after the shared
+// ones ("" for none: then values holds nothing either).
+KxString CopyNoteSql(const char* from, int id, const char* to, int toId, const KxString& extraColumns,
+                     const KxString& extraValues) {
+  return KxString("Insert Into ") + to + " (N_ID," + kCopiedColumns + extraColumns + ") select " +
+         KxString::FromInt(toId) + "," + kCopiedColumns + extraValues + " from " + from +
+         " where " + WhereId(id);
+}
 
 }  // namespace
 
@@ -47,35 +93,21 @@ KxString NoteBoundsSql(int id, int left, int top, int width, int height) {
   return update.Build();
 }
 
-void LoadNotes(NoteList& list) {
-  list.Clear();
-  KxQuery query;
-  TheDb.Query(KxString("Select N_ID,N_LEFT,N_TOP,N_WIDTH,N_HEIGHT,N_FLAG,N_PASSWORD,N_TEXT,"
-                       "N_SHOW,STATUS,CREATEDATE,MODIDATE from ") +
-                  kTable + " order by N_ID",
-              query);
-  while (!query.Eof()) {
-    NoteList::Node* node = list.Add(NoteRecord());
-    if (node) {
-      NoteRecord& note = node->value;
-      note.id = query.GetInt("N_ID");
-      note.left = query.GetInt("N_LEFT");
-      note.top = query.GetInt("N_TOP");
-      note.width = query.GetInt("N_WIDTH");
-      note.height = query.GetInt("N_HEIGHT");
-      note.flags = query.GetInt("N_FLAG");
-      note.password = query.GetText("N_PASSWORD");
-      query.GetBlob("N_TEXT", note.text);
-      note.visible = query.GetInt("N_SHOW") == 1;
-      note.created = query.GetText("CREATEDATE");
-      note.modified = query.GetText("MODIDATE");
-    }
-    query.Next();
-  }
-  query.Close();
+void LoadNotes(NoteList& list) { ReadNotes(kTable, "", "N_ID", list); }
+
+bool LoadNote(int id, NoteRecord& record) {
+  NoteList list;
+  ReadNotes(kTable, WhereId(id), "N_ID", list);
+  if (list.Count() != 1) return false;
+  record = *list.At(0);
+  return true;
 }
 
-int NextNoteId() { return TheDb.Max(kTable, "N_ID", "") + 1; }
+int NextNoteId() {
+  int live = TheDb.Max(kTable, "N_ID", "");
+  int deleted = TheDb.Max(kDeletedTable, "N_ID", "");
+  return (live > deleted ? live : deleted) + 1;
+}
 
 bool InsertNote(NoteRecord& record) {
   record.id = NextNoteId();
@@ -128,4 +160,40 @@ bool ShowAllNotesInStore() { return TheDb.UpdateInt(kTable, "N_SHOW", 1, ""); }
 
 bool HideAllNotesInStore() { return TheDb.UpdateInt(kTable, "N_SHOW", 0, ""); }
 
-bool DeleteNote(int id) { return TheDb.DeleteWhere(kTable, WhereId(id)); }
+// ---- Recently deleted notes
+
+KxString DeletionTimeText(const KxTime& at) {
+  return at.DateText() + " " + KxString::FromInt(at.hour, 2) + ":" + KxString::FromInt(at.minute, 2) +
+         ":" + KxString::FromInt(at.second, 2);
+}
+
+bool MoveNoteToDeleted(int id, const KxTime& at) {
+  KxTransaction edit(TheDb);
+  if (!TheDb.Exists(kTable, WhereId(id))) return false;
+  int keptId = TheDb.Exists(kDeletedTable, WhereId(id)) ? NextNoteId() : id;
+  edit.Check(TheDb.Exec(CopyNoteSql(kTable, id, kDeletedTable, keptId, ",DELETEDATE",
+                                    "," + SqlQuote(DeletionTimeText(at)))));
+  edit.Check(TheDb.DeleteWhere(kTable, WhereId(id)));
+  return edit.Finish();
+}
+
+void LoadDeletedNotes(NoteList& list) { ReadNotes(kDeletedTable, "", "DELETEDATE desc,N_ID desc", list); }
+
+int RestoreDeletedNote(int id) {
+  KxTransaction edit(TheDb);
+  if (!TheDb.Exists(kDeletedTable, WhereId(id))) return 0;
+  int restoredId = TheDb.Exists(kTable, WhereId(id)) ? NextNoteId() : id;
+  edit.Check(TheDb.Exec(CopyNoteSql(kDeletedTable, id, kTable, restoredId, "", "")));
+  // The window comes back shown, and the row says so.
+  edit.Check(TheDb.UpdateInt(kTable, "N_SHOW", 1, WhereId(restoredId)));
+  edit.Check(TheDb.DeleteWhere(kDeletedTable, WhereId(id)));
+  return edit.Finish() ? restoredId : 0;
+}
+
+bool RemoveDeletedNote(int id) { return TheDb.DeleteWhere(kDeletedTable, WhereId(id)); }
+
+bool PurgeDeletedNotes(const KxTime& now) {
+  KxTime limit = now;
+  if (!limit.AddDays(-kDeletedNoteDays)) return false;
+  return TheDb.DeleteWhere(kDeletedTable, "DELETEDATE<" + SqlQuote(DeletionTimeText(limit)));
+}

@@ -27,6 +27,13 @@ const char kCreatePluginTable[] =
     "create table KX_PLUGIN (P_ID VARCHAR(20),P_STATUS INTEGER,P_XH INTEGER,P_HK INTEGER,"
     "P_VER VARCHAR(20),P_NAME VARCHAR(80),P_PATH VARCHAR(300),P_MS VARCHAR(300),"
     "CREATEDATE VARCHAR(20))";
+// The recently deleted notes: KX_NOTE's columns and the local time of the deletion. An
+// older copy of the program does not know the table, so it never shows them again.
+const char kCreateNoteDeletedTable[] =
+    "create table KX_NOTE_DELETED (N_ID INTEGER NOT NULL PRIMARY KEY,N_LEFT INTEGER,"
+    "N_TOP INTEGER,N_WIDTH INTEGER,N_HEIGHT INTEGER,N_FLAG INTEGER,N_TEXT BLOB,"
+    "N_PASSWORD VARCHAR(20),N_SHOW INTEGER,CREATEDATE VARCHAR(20),MODIDATE VARCHAR(20),"
+    "STATUS INTEGER,DELETEDATE VARCHAR(20))";
 const char kCreateSoftIndex[] = "create index idxKX_SOFT on KX_SOFT(S_ORDERID,S_PID)";
 
 namespace {
@@ -55,6 +62,7 @@ const TableRecipe kTables[] = {
     {"KX_MODULE", kCreateModuleTable, AddModuleRows},
     {"KX_PLUGIN", kCreatePluginTable, nullptr},
     {"KX_LAUNCH", kCreateLaunchTable, nullptr},
+    {"KX_NOTE_DELETED", kCreateNoteDeletedTable, nullptr},
 };
 
 // A table appears with its index and rows or not at all, so a start that is cut short

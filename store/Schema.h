@@ -1,5 +1,5 @@
 #pragma once
-// The format of Config.db: seven tables, the index of KX_SOFT and the default rows; the
+// The format of Config.db: eight tables, the index of KX_SOFT and the default rows; the
 // start-up step that makes a usable database of whatever file is found; the first-use
 // test. The statements are part of the file format and are written exactly as here.
 
@@ -12,6 +12,7 @@ extern const char kCreateSoftTable[];
 extern const char kCreateNoteTable[];
 extern const char kCreateModuleTable[];
 extern const char kCreatePluginTable[];
+extern const char kCreateNoteDeletedTable[];
 extern const char kCreateSoftIndex[];
 extern const char kCreateLaunchTable[];  // store/LaunchRecord.h
 
@@ -20,7 +21,7 @@ constexpr int kDefaultLeftMenuHotKey = 0x0B;
 
 // OpenStore, then CreateMissingTables. False only when the file could not be opened.
 bool BootstrapStore(const StoreDialogs& dialogs);
-// Creates, in the format's order, each of the seven tables that TheDb lacks (names compared
+// Creates, in the format's order, each of the eight tables that TheDb lacks (names compared
 // exactly), each together with its index and default rows or not at all; then gives module
 // kinds the store has no row of yet their default row. Nothing that is there is changed.
 void CreateMissingTables();

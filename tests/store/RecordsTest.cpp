@@ -308,9 +308,6 @@ TEST_F(RecordStore, NotesKeepTheirBytesFlagsAndVisibility) {
   EXPECT_TRUE(list.At(1)->visible);
   EXPECT_TRUE(list.At(1)->text.IsEmpty());
 
-  ASSERT_TRUE(DeleteNote(1));
-  EXPECT_EQ(NextNoteId(), 3);
-
   // A note that is not stored has no identifier to open a window for.
   ASSERT_TRUE(TheDb.Exec("drop table KX_NOTE"));
   NoteRecord lost;

@@ -61,14 +61,14 @@ TEST_F(SchemaFile, ExistingTablesAndTheirRowsAreKept) {
   EXPECT_EQ((std::vector<std::string>{"1|1|数据库版本", "5|2008-03-07|check update date"}),
             SysRows(TheDb));
   EXPECT_EQ(DefaultModuleRows(), ModuleRows(TheDb));
-  EXPECT_EQ(8u, Schema(TheDb).size());
+  EXPECT_EQ(9u, Schema(TheDb).size());
 }
 
 TEST_F(SchemaFile, TableInOtherLetterCaseIsLeftAloneAndTheRestIsMade) {
   Bootstrap({"create table kx_sys (ID INTEGER,Value VARCHAR(10),Ms VARCHAR(10))",
              "insert into kx_sys values(9,'mine','x')"});
   std::vector<std::string> schema = Schema(TheDb);
-  ASSERT_EQ(8u, schema.size());
+  ASSERT_EQ(9u, schema.size());
   EXPECT_EQ("table|kx_sys|kx_sys|CREATE TABLE kx_sys (ID INTEGER,Value VARCHAR(10),Ms VARCHAR(10))",
             schema[0]);
   EXPECT_EQ(std::vector<std::string>(ExpectedSchema().begin() + 1, ExpectedSchema().end()),
@@ -85,13 +85,13 @@ TEST_F(SchemaFile, TableComesWithItsDefaultRowOrNotAtAll) {
   sqlite3_set_authorizer(TheDb.Connection(), nullptr, nullptr);
   KxStringList names;
   TheDb.TableNames(names);
-  EXPECT_EQ(6, names.Count());
+  EXPECT_EQ(7, names.Count());
   EXPECT_FALSE(names.Contains("KX_MODULE"));
 
   CreateMissingTables();  // the next start
   std::vector<std::string> schema = Schema(TheDb);
-  ASSERT_EQ(8u, schema.size());
-  EXPECT_EQ(ExpectedSchema()[5], schema[7]);
+  ASSERT_EQ(9u, schema.size());
+  EXPECT_EQ(ExpectedSchema()[5], schema[8]);
   EXPECT_EQ(DefaultModuleRows(), ModuleRows(TheDb));
 }
 

@@ -40,6 +40,10 @@ inline const std::vector<std::string>& ExpectedSchema() {
       "P_MS VARCHAR(300),CREATEDATE VARCHAR(20))",
       "table|KX_LAUNCH|KX_LAUNCH|CREATE TABLE KX_LAUNCH (S_ID INTEGER not null PRIMARY KEY,"
       "L_COUNT INTEGER,L_LASTDATE VARCHAR(20))",
+      "table|KX_NOTE_DELETED|KX_NOTE_DELETED|CREATE TABLE KX_NOTE_DELETED (N_ID INTEGER NOT NULL "
+      "PRIMARY KEY,N_LEFT INTEGER,N_TOP INTEGER,N_WIDTH INTEGER,N_HEIGHT INTEGER,N_FLAG INTEGER,"
+      "N_TEXT BLOB,N_PASSWORD VARCHAR(20),N_SHOW INTEGER,CREATEDATE VARCHAR(20),"
+      "MODIDATE VARCHAR(20),STATUS INTEGER,DELETEDATE VARCHAR(20))",
   };
   return rows;
 }
@@ -86,10 +90,10 @@ inline std::vector<std::string> ModuleRows(KxDb& db) {
                   "M_FLAG||'|'||CREATEDATE||'|'||MODIDATE||'|'||STATUS from KX_MODULE order by M_TYPE");
 }
 
-// Rows of the five tables that start empty.
+// Rows of the six tables that start empty.
 inline int RowsOfEmptyTables(KxDb& db) {
   return db.Count("KX_DATA", "") + db.Count("KX_SOFT", "") + db.Count("KX_NOTE", "") +
-         db.Count("KX_PLUGIN", "") + db.Count("KX_LAUNCH", "");
+         db.Count("KX_PLUGIN", "") + db.Count("KX_LAUNCH", "") + db.Count("KX_NOTE_DELETED", "");
 }
 
 // The answers the store gets and the texts it showed.

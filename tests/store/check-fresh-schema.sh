@@ -58,6 +58,7 @@ CREATE TABLE KX_NOTE (N_ID INTEGER NOT NULL PRIMARY KEY,N_LEFT INTEGER,N_TOP INT
 CREATE TABLE KX_MODULE (M_TYPE INTEGER NOT NULL,M_ID INTEGER NOT NULL,M_XH INTEGER,M_HK INTEGER,M_NAME VARCHAR(80),M_MS VARCHAR(300),M_FLAG INTEGER,CREATEDATE VARCHAR(20),MODIDATE VARCHAR(20),STATUS INTEGER);
 CREATE TABLE KX_PLUGIN (P_ID VARCHAR(20),P_STATUS INTEGER,P_XH INTEGER,P_HK INTEGER,P_VER VARCHAR(20),P_NAME VARCHAR(80),P_PATH VARCHAR(300),P_MS VARCHAR(300),CREATEDATE VARCHAR(20));
 CREATE TABLE KX_LAUNCH (S_ID INTEGER not null PRIMARY KEY,L_COUNT INTEGER,L_LASTDATE VARCHAR(20));
+CREATE TABLE KX_NOTE_DELETED (N_ID INTEGER NOT NULL PRIMARY KEY,N_LEFT INTEGER,N_TOP INTEGER,N_WIDTH INTEGER,N_HEIGHT INTEGER,N_FLAG INTEGER,N_TEXT BLOB,N_PASSWORD VARCHAR(20),N_SHOW INTEGER,CREATEDATE VARCHAR(20),MODIDATE VARCHAR(20),STATUS INTEGER,DELETEDATE VARCHAR(20));
 SQL
 )
 schema=$(sqlite3 Config.db .schema)
@@ -76,7 +77,7 @@ today=$(date +%F)
 module=$(sqlite3 Config.db 'select * from KX_MODULE order by M_TYPE')
 [ "$module" = "110|0|0|11|LeftMenu||2|$today|$today|0
 115|0|0|2097155|Search||3|$today|$today|0" ] || fail "KX_MODULE rows: $module"
-others=$(sqlite3 Config.db 'select (select count(*) from KX_DATA)+(select count(*) from KX_SOFT)+(select count(*) from KX_NOTE)+(select count(*) from KX_PLUGIN)+(select count(*) from KX_LAUNCH)')
+others=$(sqlite3 Config.db 'select (select count(*) from KX_DATA)+(select count(*) from KX_SOFT)+(select count(*) from KX_NOTE)+(select count(*) from KX_PLUGIN)+(select count(*) from KX_LAUNCH)+(select count(*) from KX_NOTE_DELETED)')
 [ "$others" = 0 ] || fail "$others rows in tables that start empty"
 
 sqlite3 Config.db .dump >first.sql

@@ -7,8 +7,8 @@
 //   menus      the launcher menu and the command menu opened from the tray icon and closed,
 //   note       "新便签" (a note in edit mode), text typed into it, "隐藏所有" from its own
 //              menu (hidden, the text stored), "显示所有" (shown), dragged with the mouse
-//              (moved, the place stored), "删除" from its menu (its window freed, its row
-//              gone),
+//              (moved, the place stored), "删除" from its menu and 是 to its question (its
+//              window freed, its row moved to the recently deleted notes),
 //   desktops   desktop 2 (a window of this process and the kit window hidden), desktop 1
 //              (both shown again),
 //   tree       the maintenance window from the launcher menu's first item, "新组" from the
@@ -207,9 +207,16 @@ bool Note(Run& run) {
 
   PostMessageA(note, WM_RBUTTONUP, 0, 0);
   if (!PickFromMenu(run, "note menu", kNoteDeleteKeys)) return false;
+  // The note holds text: the delete asks first.
+  HWND question = NULL;
+  if (!PumpUntil([&] { return (question = WindowOf(run.pid, "#32770", "询问")) != NULL; }, kPatienceMs))
+    return Fail(run, "deleting a note with text asked nothing");
+  PostMessageA(question, WM_COMMAND, IDYES, 0);
   if (!PumpUntil([&] { return !IsWindow(note); }, kPatienceMs))
     return Fail(run, "the deleted note's window was not freed");
-  if (TheDb.Count("KX_NOTE", "N_ID=" + KxString::FromInt(id)) != 0) return Fail(run, "the deleted note kept its row");
+  const KxString where = "N_ID=" + KxString::FromInt(id);
+  if (TheDb.Count("KX_NOTE", where) != 0 || TheDb.Count("KX_NOTE_DELETED", where) != 1)
+    return Fail(run, "the deleted note's row did not move to the recently deleted notes");
   return true;
 }
 
