@@ -1,11 +1,13 @@
 #include "kx/KxTextBox.h"
 
+#include <climits>
 #include <string>
 #include <utility>
 
 #include "kx/KxClipboard.h"
 #include "kx/base/KxWinHelpers.h"
 #include "kx/base/KxHandles.h"
+#include "kx/base/KxWrap.h"
 
 namespace {
 
@@ -155,6 +157,7 @@ void ReplaceSelection(KxTextBox& box, const KxString& t) {
 }
 
 void Changed(KxTextBox& box) {
+  box.Layout();
   box.AutoSize();
   box.EnsureVisible();
   box.Invalidate(false);
@@ -221,12 +224,64 @@ void MoveCaret(KxTextBox& box, KxTextPos to, bool extend) {
   }
 }
 
-// The column on another line nearest above or below the caret's.
-KxTextPos OnLine(const KxTextBox& box, int line, int col) {
-  KxString content = ContentOf(LineAt(box, line));
-  col = Min(col, content.Length());
+int RowCount(const KxTextBox& box) { return static_cast<int>(box.rows.size()); }
+
+// The last column the caret can take on row r and still show there: the line's end on
+// its last row, before the last character on the others, whose end starts the next row.
+int LastColOn(const KxTextBox& box, int r, const KxString& content) {
+  const KxTextRow& row = box.rows[static_cast<size_t>(r)];
+  bool lastOfLine = r + 1 >= RowCount(box) || box.rows[static_cast<size_t>(r) + 1].line != row.line;
+  return lastOfLine ? row.end : KxPrevCharPos(content, row.end);
+}
+
+// The column on row r nearest to a cell offset from the row's start.
+KxTextPos OnRow(const KxTextBox& box, int r, int offset) {
+  const KxTextRow& row = box.rows[static_cast<size_t>(r)];
+  KxString content = ContentOf(LineAt(box, row.line));
+  int col = Min(row.start + offset, LastColOn(box, r, content));
   if (KxIsInsideChar(content, col)) --col;
-  return KxTextPos{col, line};
+  return KxTextPos{col, row.line};
+}
+
+// Where the caret shows on its row, in cells from the row's start: a wrapped row's
+// hanging spaces past the width put it at the right edge.
+int CaretCell(const KxTextBox& box, int r) {
+  int cell = box.caret.col - box.rows[static_cast<size_t>(r)].start - box.scroll.col;
+  return box.wrap ? Min(cell, Max(box.visibleCols, 0)) : cell;
+}
+
+// The row under a client point: a point in the top margin is on the first row shown, a
+// point below the text on the last row.
+int RowAtPoint(const KxTextBox& box, POINT pt) {
+  int dy = Max(0, static_cast<int>(pt.y) - static_cast<int>(box.margin.top));
+  int r = box.charHeight > 0 ? box.scroll.line + dy / box.charHeight : box.scroll.line;
+  return Max(0, Min(r, RowCount(box) - 1));
+}
+
+// The rows of every line wrapped at cols (one a line without a column, as Layout makes
+// them), counted up to limit at most.
+int WrappedRows(const KxTextBox& box, int cols, int limit) {
+  if (cols <= 0) return Min(box.lines.Count(), limit);
+  std::vector<int> starts;
+  int count = 0;
+  for (const auto& item : box.lines) {
+    KxWrapLine(ContentOf(item), cols, starts);
+    count += static_cast<int>(starts.size());
+    if (count >= limit) return limit;
+  }
+  return count;
+}
+
+// What a double click takes together.
+enum WordKind { kWordLetters, kWordHanzi, kWordSpaces, kWordAlone };
+
+WordKind KindAt(const KxString& content, int pos) {
+  unsigned char c = static_cast<unsigned char>(content.At(pos));
+  // Lead bytes 0xA1 to 0xA9 are the code page's symbols and punctuation.
+  if (KxCharLength(content, pos) == 2) return c >= 0xA1 && c <= 0xA9 ? kWordAlone : kWordHanzi;
+  if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_')
+    return kWordLetters;
+  return c == ' ' ? kWordSpaces : kWordAlone;
 }
 
 void Measure(KxTextBox& box) {
@@ -317,6 +372,7 @@ KxTextBox::KxTextBox() : KxTextControl(nullptr) {
   borderStyle = 2;
   bkColor = kxWhiteColor;
   lines.Add(KxString());
+  rows.push_back(KxTextRow());
 }
 
 KxTextBox::~KxTextBox() {
@@ -334,11 +390,32 @@ bool KxTextBox::Create(KxControl* parentControl, const KxRect& rect) {
     return false;
   measureCanvas.reset(new KxCanvas(this));
   Measure(*this);
-  CountVisible(*this);
+  Layout();
   return true;
 }
 
 KxString KxTextBox::GetClassName() const { return "KxTextBox"; }
+
+LRESULT KxTextBox::WndProc(KxMsg& m) {
+  if (m.msg == WM_MOUSEWHEEL) {
+    ScrollByWheel(GET_WHEEL_DELTA_WPARAM(m.wParam));
+    // Not on to the default procedure, which hands the wheel to the parent: an owner that
+    // passes its wheel to the box would have it back.
+    if (KxEvt* listener = msgHandlers.Find(m.msg)) {
+      KxEvtParam p = KxMakeEvtParam(m);
+      listener->Invoke(p);
+    }
+    return 0;
+  }
+  if (m.msg == WM_NCHITTEST && transparentEdge > 0) {
+    POINT at = {static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))};
+    RECT r = WindowRect();
+    if (at.x < r.left + transparentEdge || at.x >= r.right - transparentEdge ||
+        at.y < r.top + transparentEdge || at.y >= r.bottom - transparentEdge)
+      return HTTRANSPARENT;
+  }
+  return KxTextControl::WndProc(m);
+}
 
 // ---- Text
 
@@ -348,7 +425,11 @@ void KxTextBox::Clear() {
   caret = scroll = KxTextPos();
   sel.Clear();
   undo.Clear();
-  if (hwnd) Changed(*this);
+  if (hwnd) {
+    Changed(*this);
+  } else {
+    Layout();
+  }
 }
 
 void KxTextBox::SetText(const KxString& t) {
@@ -377,7 +458,11 @@ void KxTextBox::InsertText(const KxString& t) {
     undo.Add(record);
     ReplaceSelection(*this, text);
   }
-  if (hwnd) Changed(*this);
+  if (hwnd) {
+    Changed(*this);
+  } else {
+    Layout();
+  }
 }
 
 void KxTextBox::SelectAll() {
@@ -454,61 +539,146 @@ void KxTextBox::AutoSize() {
     KxString content = ContentOf(item);
     widest = Max(widest, Max(TextWidth(*this, content), content.Length() * avgCharWidth));
   }
-  int w = Max(8, widest + margin.left + margin.right + 2);
-  int h = charHeight * lines.Count() + margin.top + margin.bottom + 2;
+  // The frame is one pixel on each side.
+  int across = margin.left + margin.right + 2;
+  int w = widest + across;
+  if (maxAutoWidth > 0) w = Min(w, maxAutoWidth);
+  w = Max(w, Max(8, minAutoWidth));
+  int textRows = lines.Count();
+  if (wrap && avgCharWidth > 0)
+    textRows = WrappedRows(*this, Max(0, w - across) / avgCharWidth, INT_MAX);
+  int h = charHeight * textRows + margin.top + margin.bottom + 2;
+  // Cut lines scroll sideways: the bar under them takes a row's room otherwise.
+  if (!wrap && w < widest + across) h += GetSystemMetrics(SM_CYHSCROLL);
+  // A text taller than the bound gets the vertical bar, whose width the rows lose: the
+  // layout after the resize wraps at the width that is left.
+  if (maxAutoHeight > 0) h = Min(h, maxAutoHeight);
+  h = Max(h, minAutoHeight);
   Resize(w, h);
 }
 
-void KxTextBox::EnsureVisible() {
+void KxTextBox::EnsureVisible() { Fit(true); }
+
+void KxTextBox::SetWrap(bool value) {
+  wrap = value;
+  if (wrap) scroll.col = 0;
+  Layout();
+  if (!hwnd) return;
+  AutoSize();
+  EnsureVisible();
+  Invalidate(false);
+}
+
+void KxTextBox::Layout() {
+  CountVisible(*this);
+  rows.clear();
+  // A box without a column yet shows nothing: one row a line until it has a size.
+  bool wrapping = wrap && visibleCols > 0;
+  std::vector<int> starts(1, 0);
+  int index = 0;
+  for (const auto& item : lines) {
+    int length = LengthOf(item);
+    if (wrapping) KxWrapLine(ContentOf(item), visibleCols, starts);
+    for (size_t i = 0; i < starts.size(); ++i) {
+      KxTextRow row;
+      row.line = index;
+      row.start = starts[i];
+      row.end = i + 1 < starts.size() ? starts[i + 1] : length;
+      rows.push_back(row);
+    }
+    ++index;
+  }
+  rowsCols = visibleCols;
+  rowsWrap = wrap;
+}
+
+bool KxTextBox::RowsStale() const { return rowsWrap != wrap || (wrap && rowsCols != visibleCols); }
+
+int KxTextBox::RowOf(const KxTextPos& p) const {
+  // The last row that starts at or before p.
+  int low = 0;
+  int high = RowCount(*this);
+  while (low < high) {
+    int middle = (low + high) / 2;
+    const KxTextRow& row = rows[static_cast<size_t>(middle)];
+    if (row.line > p.line || (row.line == p.line && row.start > p.col)) {
+      high = middle;
+    } else {
+      low = middle + 1;
+    }
+  }
+  return Max(0, low - 1);
+}
+
+void KxTextBox::Fit(bool toCaret) {
+  int top = Max(0, Min(scroll.line, RowCount(*this) - 1));
+  KxTextPos first = {rows[static_cast<size_t>(top)].start, rows[static_cast<size_t>(top)].line};
+  fitting = true;
   // A bar that appears or goes changes the client area and so the counts the ranges
-  // rest on: go again until they hold.
+  // rest on, and the rows with wrap: go again until they hold.
   for (int pass = 0; pass < 3; ++pass) {
     RECT client = ClientRect();
-    if (client.right - client.left <= 0 || client.bottom - client.top <= 0) return;
+    if (client.right - client.left <= 0 || client.bottom - client.top <= 0) break;
     CountVisible(*this);
-    if (visibleCols <= 0 || visibleRows <= 0) return;
+    if (visibleCols <= 0 || visibleRows <= 0) break;
+    if (RowsStale()) {
+      Layout();
+      scroll.line = RowOf(first);
+    }
     int cols = visibleCols;
-    int rows = visibleRows;
+    int shown = visibleRows;
 
-    if (caret.line < scroll.line) {
-      scroll.line = caret.line;
-    } else if (caret.line >= scroll.line + rows) {
-      scroll.line = caret.line - rows + 1;
+    if (toCaret) {
+      int caretRow = RowOf(caret);
+      if (caretRow < scroll.line) {
+        scroll.line = caretRow;
+      } else if (caretRow >= scroll.line + shown) {
+        scroll.line = caretRow - shown + 1;
+      }
     }
-    int caretLineLength = LengthOf(LineAt(*this, caret.line));
-    if (caret.col < scroll.col) {
-      scroll.col = caret.col;
-    } else if (scroll.col + cols < caretLineLength && caret.col >= scroll.col + cols) {
-      scroll.col = caret.col - cols + 1;
-    }
-
     int longest = 0;
-    for (const auto& item : lines)
-      longest = Max(longest, LengthOf(item));
+    if (!wrap) {
+      int caretLineLength = LengthOf(LineAt(*this, caret.line));
+      if (toCaret && caret.col < scroll.col) {
+        scroll.col = caret.col;
+      } else if (toCaret && scroll.col + cols < caretLineLength && caret.col >= scroll.col + cols) {
+        scroll.col = caret.col - cols + 1;
+      }
+      for (const auto& item : lines)
+        longest = Max(longest, LengthOf(item));
+    }
     // Never past the end of a range: the bar could not show it, and the caret stays in
-    // view (it is on a line and within a length that the range covers).
+    // view (it is on a row and within a length that the range covers).
     scroll.col = Max(0, Min(scroll.col, Max(0, longest - cols)));
-    scroll.line = Max(0, Min(scroll.line, Max(0, lines.Count() - rows)));
+    int total = RowCount(*this);
+    if (wrap && total > shown && (GetWindowLongA(hwnd, GWL_STYLE) & WS_VSCROLL)) {
+      // Rows that overflow only for the width the bar takes fit without it.
+      int wide = client.right - client.left + GetSystemMetrics(SM_CXVSCROLL) - margin.left -
+                 margin.right;
+      if (WrappedRows(*this, wide / avgCharWidth, shown + 1) <= shown) total = 0;
+    }
+    scroll.line = Max(0, Min(scroll.line, Max(0, total - shown)));
 
     SetBar(hwnd, SB_HORZ, longest, cols, scroll.col);
-    SetBar(hwnd, SB_VERT, lines.Count(), rows, scroll.line);
+    SetBar(hwnd, SB_VERT, total, shown, scroll.line);
     CountVisible(*this);
-    if (visibleCols == cols && visibleRows == rows) return;
+    if (visibleCols == cols && visibleRows == shown) break;
   }
+  fitting = false;
 }
 
 KxTextPos KxTextBox::PosFromPoint(POINT pt) const {
   // A point in a margin counts as the nearest cell shown, not as the start of the text.
   int dx = Max(0, static_cast<int>(pt.x) - static_cast<int>(margin.left));
-  int dy = Max(0, static_cast<int>(pt.y) - static_cast<int>(margin.top));
-  KxTextPos p;
-  p.line = charHeight > 0 ? scroll.line + dy / charHeight : scroll.line;
-  p.line = Max(0, Min(p.line, LastLine(*this)));
-  KxString content = ContentOf(LineAt(*this, p.line));
-  if (content.IsEmpty() || avgCharWidth <= 0) return p;
-  int col = scroll.col + dx / avgCharWidth;
-  if (col >= content.Length()) {
-    col = content.Length();
+  int r = RowAtPoint(*this, pt);
+  const KxTextRow& row = rows[static_cast<size_t>(r)];
+  KxTextPos p = {row.start, row.line};
+  if (row.end <= row.start || avgCharWidth <= 0) return p;
+  KxString content = ContentOf(LineAt(*this, row.line));
+  int last = LastColOn(*this, r, content);
+  int col = row.start + scroll.col + dx / avgCharWidth;
+  if (col >= last) {
+    col = last;
   } else if (KxIsInsideChar(content, col)) {
     ++col;
   } else if (KxCharLength(content, col) == 1 && dx % avgCharWidth > avgCharWidth / 2) {
@@ -520,29 +690,34 @@ KxTextPos KxTextBox::PosFromPoint(POINT pt) const {
 
 void KxTextBox::OnSize(const RECT&) {
   CountVisible(*this);
+  // Within Fit a bar changes the size; Fit itself goes round again.
+  if (wrap && !fitting) Fit(false);
   Invalidate(false);
 }
 
 void KxTextBox::OnDraw(KxCanvas& canvas) {
   canvas.SetBkMode(TRANSPARENT);
   if (avgCharWidth <= 0 || charHeight <= 0) return;
+  if (RowsStale()) Layout();
   RECT client = ClientRect();
   int left = margin.left;
   int top = margin.top;
   int cols = Max(visibleCols, 0);
-  int rows = Max(visibleRows, 0);
-  int lastShown = scroll.line + rows - 1;
+  int firstShown = Max(scroll.line, 0);
+  int endShown = Min(firstShown + Max(visibleRows, 0), RowCount(*this));
 
   if (!sel.IsEmpty()) {
-    for (int l = Max(sel.selStart.line, scroll.line); l <= Min(sel.selEnd.line, lastShown); ++l) {
-      int from = l == sel.selStart.line ? sel.selStart.col : 0;
-      int to = l == sel.selEnd.line ? sel.selEnd.col : LengthOf(LineAt(*this, l));
-      from = Max(from, scroll.col);
-      to = Min(to, scroll.col + cols);
+    for (int r = firstShown; r < endShown; ++r) {
+      const KxTextRow& row = rows[static_cast<size_t>(r)];
+      if (row.line < sel.selStart.line || row.line > sel.selEnd.line) continue;
+      int from = row.line == sel.selStart.line ? sel.selStart.col : 0;
+      int to = row.line == sel.selEnd.line ? sel.selEnd.col : row.end;
+      from = Max(from, row.start + scroll.col);
+      to = Min(to, Min(row.end, row.start + scroll.col + cols));
       if (to <= from) continue;
-      int y = top + (l - scroll.line) * charHeight;
-      RECT band = {left + (from - scroll.col) * avgCharWidth, y,
-                   left + (to - scroll.col) * avgCharWidth, y + charHeight};
+      int y = top + (r - scroll.line) * charHeight;
+      int x = left - (row.start + scroll.col) * avgCharWidth;
+      RECT band = {x + from * avgCharWidth, y, x + to * avgCharWidth, y + charHeight};
       canvas.FillRect(kxTextSelectionColor, band);
     }
   }
@@ -550,11 +725,20 @@ void KxTextBox::OnDraw(KxCanvas& canvas) {
   // Text scrolled out to the left stays out of the margin.
   int saved = SaveDC(canvas.Dc());
   IntersectClipRect(canvas.Dc(), left, 0, client.right, client.bottom);
-  const KxStringList::Node* node = lines.NodeAt(scroll.line);
-  for (int k = 0; k < rows && node; ++k, node = node->next) {
-    KxString content = ContentOf(node->value);
-    int start = scroll.col;
-    if (start >= content.Length()) continue;
+  const KxStringList::Node* node = nullptr;
+  int nodeLine = -1;
+  KxString content;
+  for (int r = firstShown; r < endShown; ++r) {
+    const KxTextRow& row = rows[static_cast<size_t>(r)];
+    if (row.line != nodeLine) {
+      // A line's rows follow each other, and every line has one.
+      node = node && row.line == nodeLine + 1 ? node->next : lines.NodeAt(row.line);
+      if (!node) break;
+      nodeLine = row.line;
+      content = ContentOf(node->value);
+    }
+    int start = row.start + scroll.col;
+    if (start >= row.end) continue;
     int x = left;
     // A character cut by the left edge is drawn whole from its lead byte, half hidden,
     // never from its second byte.
@@ -562,17 +746,18 @@ void KxTextBox::OnDraw(KxCanvas& canvas) {
       --start;
       x -= avgCharWidth;
     }
-    int end = Min(scroll.col + cols, content.Length());
+    int end = Min(row.start + scroll.col + cols, row.end);
     if (KxIsInsideChar(content, end)) ++end;
     if (end <= start) continue;
-    RECT row = {x, top + k * charHeight, client.right, top + (k + 1) * charHeight};
-    canvas.DrawText(font, kxBlackColor, content.Mid(end - start, start), row, format);
+    int y = top + (r - scroll.line) * charHeight;
+    RECT band = {x, y, client.right, y + charHeight};
+    canvas.DrawText(font, textColor, content.Mid(end - start, start), band, format);
   }
   RestoreDC(canvas.Dc(), saved);
 
   if (GetFocus() == hwnd) {
-    SetCaretPos(left + (caret.col - scroll.col) * avgCharWidth,
-                top + (caret.line - scroll.line) * charHeight);
+    int r = RowOf(caret);
+    SetCaretPos(left + CaretCell(*this, r) * avgCharWidth, top + (r - scroll.line) * charHeight);
   }
 }
 
@@ -604,8 +789,49 @@ void KxTextBox::OnLButtonDown(WPARAM, POINT pt) {
   Invalidate(false);
 }
 
-void KxTextBox::OnLButtonDblClk(WPARAM, POINT) {
-  if (IsWindowEnabled(hwnd)) SelectAll();
+void KxTextBox::OnLButtonDblClk(WPARAM, POINT pt) {
+  if (IsWindowEnabled(hwnd)) SelectWordAt(Signed(pt));
+}
+
+void KxTextBox::SelectWordAt(POINT client) {
+  int r = RowAtPoint(*this, client);
+  const KxTextRow& row = rows[static_cast<size_t>(r)];
+  sel.Clear();
+  caret = KxTextPos{row.start, row.line};
+  if (row.end > row.start && avgCharWidth > 0) {
+    KxString content = ContentOf(LineAt(*this, row.line));
+    // The character under the point; past the row's end its last one.
+    int dx = Max(0, static_cast<int>(client.x) - static_cast<int>(margin.left));
+    int col = row.start + scroll.col + dx / avgCharWidth;
+    if (col >= row.end) {
+      col = KxPrevCharPos(content, row.end);
+    } else if (KxIsInsideChar(content, col)) {
+      --col;
+    }
+    // The run it belongs to, from the line's start: only there are characters sure.
+    int from = 0;
+    WordKind kind = kWordAlone;
+    for (int pos = 0; pos <= col; pos += KxCharLength(content, pos)) {
+      WordKind k = KindAt(content, pos);
+      if (pos == 0 || k != kind || k == kWordAlone) from = pos;
+      kind = k;
+    }
+    int to = col + KxCharLength(content, col);
+    if (kind != kWordAlone) {
+      while (to < content.Length() && KindAt(content, to) == kind) to += KxCharLength(content, to);
+    }
+    sel.selStart = sel.selAnchor = KxTextPos{from, row.line};
+    sel.selEnd = caret = KxTextPos{to, row.line};
+  }
+  EnsureVisible();
+  Invalidate(false);
+}
+
+void KxTextBox::SetCaretAt(POINT client) {
+  sel.Clear();
+  caret = PosFromPoint(client);
+  EnsureVisible();
+  Invalidate(false);
 }
 
 void KxTextBox::OnMouseMove(WPARAM, POINT pt) {
@@ -645,12 +871,13 @@ void KxTextBox::OnKeyDown(WPARAM key, LPARAM) {
         MoveCaret(*this, KxTextPos{KxNextCharPos(content, caret.col), caret.line}, shift);
         break;
       case VK_UP:
-        MoveCaret(*this, caret.line > 0 ? OnLine(*this, caret.line - 1, caret.col) : caret, shift);
+      case VK_DOWN: {
+        int r = RowOf(caret);
+        int to = key == VK_UP ? r - 1 : r + 1;
+        bool moves = to >= 0 && to < RowCount(*this);
+        MoveCaret(*this, moves ? OnRow(*this, to, CaretCell(*this, r) + scroll.col) : caret, shift);
         break;
-      case VK_DOWN:
-        MoveCaret(*this, caret.line < LastLine(*this) ? OnLine(*this, caret.line + 1, caret.col) : caret,
-                  shift);
-        break;
+      }
       case VK_DELETE:
         if (!sel.IsEmpty()) {
           DeleteText(*this, KxString());
@@ -716,6 +943,29 @@ void KxTextBox::OnVScroll(WPARAM wParam, LPARAM) {
 }
 
 void KxTextBox::OnHScroll(WPARAM wParam, LPARAM) {
-  scroll.col = ScrollBarTo(hwnd, SB_HORZ, wParam);
+  scroll.col = wrap ? 0 : ScrollBarTo(hwnd, SB_HORZ, wParam);
+  Invalidate(false);
+}
+
+// ---- Wheel
+
+void KxTextBox::ScrollByWheel(int delta) {
+  UINT perNotch = 3;
+  if (!SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0)) perNotch = 3;
+  if (perNotch == 0 || delta == 0) return;
+  int step = perNotch == WHEEL_PAGESCROLL ? Max(1, visibleRows)
+                                          : static_cast<int>(perNotch > 1000 ? 1000 : perNotch);
+  // A turn back the other way starts afresh, as does one that meets the end of the range.
+  if ((wheelRest > 0) != (delta > 0)) wheelRest = 0;
+  wheelRest += delta * step;
+  int turned = wheelRest / WHEEL_DELTA;
+  wheelRest -= turned * WHEEL_DELTA;
+  if (turned == 0) return;
+  int wanted = scroll.line - turned;
+  int line = Max(0, Min(wanted, Max(0, RowCount(*this) - visibleRows)));
+  if (line != wanted) wheelRest = 0;
+  if (line == scroll.line) return;
+  scroll.line = line;
+  if (hwnd) SetScrollPos(hwnd, SB_VERT, line, TRUE);
   Invalidate(false);
 }

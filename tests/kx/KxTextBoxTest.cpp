@@ -1,6 +1,7 @@
 // The multi-line text box on a real window with real keyboard and pointer input: editing
-// across lines, the double-byte rules, undo and redo, the clipboard, selection by dragging,
-// the scroll bars, auto size and the disabled state.
+// across lines, the double-byte rules, undo and redo, the clipboard, selection by dragging
+// and by word, the scroll bars and the wheel, wrapped rows, auto size and its bounds, the
+// transparent edge and the disabled state.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 
 #include "kx/KxClipboard.h"
 #include "kx/KxTextBox.h"
+#include "kx/base/KxWrap.h"
 #include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
 
@@ -47,6 +49,22 @@ protected:
     ClientToScreen(box->hwnd, &p);
     return p;
   }
+  // Client point a pixel into cell of row, counted from the first row shown.
+  POINT Spot(int cell, int row) {
+    return POINT{box->margin.left + cell * box->avgCharWidth + 1,
+                 box->margin.top + row * box->charHeight + box->charHeight / 2};
+  }
+  POINT OnScreen(POINT p) {
+    ClientToScreen(box->hwnd, &p);
+    return p;
+  }
+  // (line, start) of every row.
+  std::vector<std::pair<int, int>> RowStarts() {
+    std::vector<std::pair<int, int>> rows;
+    for (const KxTextRow& row : box->rows) rows.push_back({row.line, row.start});
+    return rows;
+  }
+  LONG Bars() { return GetWindowLongA(box->hwnd, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL); }
   SCROLLINFO Bar(int bar) {
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
@@ -332,6 +350,233 @@ TEST_F(TextBoxes, ADisabledBoxShowsItsTextAndTakesNoInput) {
   for (int x = 2; x < 4 * box->avgCharWidth + 2; ++x)
     for (int y = 2; y < box->charHeight; ++y) ink += shot.At(x, y) != ToPixel(box->bkColorDisabled);
   EXPECT_GT(ink, 4 * box->charHeight) << "the first line is drawn";
+}
+
+// Rows of a narrow box: keys, clicks and the caret go by rows, the bar only when the rows
+// overflow, and always at the width it leaves.
+TEST_F(TextBoxes, WrappedRowsTakeTheCaretTheClicksAndTheBar) {
+  const int width = 12 * box->avgCharWidth + 6;
+  box->textColor = RGB(160, 0, 0);
+  box->SetWrap(true);
+  box->Resize(width, 8 * box->charHeight + 6);
+  box->SetText("Hi there somebody_long_word\r\n中文字符中文字符中文");
+  ASSERT_EQ(12, box->visibleCols);
+  using Rows = std::vector<std::pair<int, int>>;
+  EXPECT_EQ((Rows{{0, 0}, {0, 9}, {0, 21}, {1, 0}, {1, 12}}), RowStarts());
+  EXPECT_EQ(0, Bars());
+
+  struct Case {
+    std::pair<int, int> from;
+    const char* keys;
+    std::pair<int, int> to;
+  } cases[] = {
+      {{3, 0}, "Down", {12, 0}},
+      {{3, 0}, "Down Down", {24, 0}},
+      {{3, 0}, "Down Down Down", {2, 1}},  // before the two-byte character, not inside
+      {{3, 0}, "Down Down Down Down Down", {14, 1}},
+      // Above a row's end is the last place on the row, not its end: that is the next row's.
+      {{20, 0}, "Up", {8, 0}},
+      {{10, 1}, "Up", {27, 0}},
+      {{9, 0}, "Up", {0, 0}},  // a row's start is on that row
+      {{14, 0}, "Home", {0, 0}},
+      {{14, 0}, "End", {27, 0}},
+  };
+  for (const Case& c : cases) {
+    box->caret = KxTextPos{c.from.first, c.from.second};
+    Play(c.keys);
+    EXPECT_EQ(c.to, P(box->caret)) << c.from.first << "," << c.from.second << " " << c.keys;
+  }
+
+  box->caret = KxTextPos{9, 0};
+  box->Invalidate(false);
+  PumpFor(50);
+  POINT caret;
+  GetCaretPos(&caret);
+  EXPECT_EQ(box->margin.left, caret.x);
+  EXPECT_EQ(box->margin.top + box->charHeight, caret.y);
+  // Rows drawn where they are, in the text colour (smoothed into pinks on white): "s"
+  // starts the second row, the first ends before cell 9.
+  Capture shot = CaptureWindow(box->hwnd);
+  auto ink = [&](int cell, int row) {
+    POINT p = Spot(cell, row);
+    int n = 0;
+    for (int x = 0; x < box->avgCharWidth - 1; ++x) {
+      for (int y = -box->charHeight / 2; y < box->charHeight / 2; ++y) {
+        DWORD pixel = shot.At(p.x + 1 + x, p.y + 1 + y);  // the frame is a pixel wide
+        n += static_cast<int>(pixel >> 16 & 0xFF) > static_cast<int>(pixel >> 8 & 0xFF) + 40;
+      }
+    }
+    return n;
+  };
+  EXPECT_GT(ink(0, 1), 0);
+  EXPECT_GT(ink(1, 4), 0);
+  EXPECT_EQ(0, ink(9, 0));
+
+  POINT p = OnScreen(Spot(2, 1));
+  MovePointerTo(p.x, p.y);
+  PressLeft();
+  ReleaseLeft();
+  EXPECT_EQ(std::make_pair(11, 0), P(box->caret));
+  PumpFor(GetDoubleClickTime() + 50);
+  p = OnScreen(Spot(11, 0));
+  MovePointerTo(p.x, p.y);
+  PressLeft();
+  ReleaseLeft();
+  EXPECT_EQ(std::make_pair(8, 0), P(box->caret)) << "past the row's end, still on it";
+
+  // Three rows shown: the bar comes, and the rows are wrapped at the columns it leaves.
+  box->Resize(width, 3 * box->charHeight + 6);
+  PumpFor(30);
+  EXPECT_EQ(WS_VSCROLL, Bars());
+  EXPECT_LT(box->visibleCols, 12);
+  std::vector<int> starts;
+  KxWrapLine("Hi there somebody_long_word", box->visibleCols, starts);
+  Rows first;
+  for (int start : starts) first.push_back({0, start});
+  Rows now = RowStarts();
+  EXPECT_EQ(first, Rows(now.begin(), now.begin() + static_cast<long>(first.size())));
+  EXPECT_EQ(static_cast<int>(box->rows.size()) - 3, Bar(SB_VERT).nMax);
+  EXPECT_EQ(0, Bar(SB_HORZ).nMax);
+  SendMessageA(box->hwnd, WM_HSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  EXPECT_EQ(0, box->scroll.col);
+  // Room for every row at the full width: the bar goes, though without it the rows would
+  // need it.
+  box->Resize(width, 5 * box->charHeight + 6);
+  PumpFor(30);
+  EXPECT_EQ(0, Bars());
+  EXPECT_EQ(12, box->visibleCols);
+  EXPECT_EQ(5u, box->rows.size());
+}
+
+// A notch is three rows, parts of notches add up, a turn back starts afresh, the range
+// holds, and a disabled box scrolls too.
+TEST_F(TextBoxes, TheWheelScrollsRowsInStepWithTheBar) {
+  UINT perNotch = 0;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0);
+  ASSERT_EQ(3u, perNotch);
+  const char* first = "0 and a line that wraps in the narrow box";
+  KxString text(first);
+  for (int i = 1; i < 30; ++i) text += "\r\n" + KxString::FromInt(i);
+  for (bool wrap : {false, true}) {
+    box->SetWrap(wrap);
+    box->Resize(wrap ? 12 * box->avgCharWidth + 6 : 300, 200);
+    box->SetText(text);
+    std::vector<int> starts;
+    KxWrapLine(first, wrap ? box->visibleCols : 1000, starts);
+    ASSERT_EQ(29 + starts.size(), box->rows.size());
+    int maxLine = static_cast<int>(box->rows.size()) - box->visibleRows;
+    ASSERT_GT(maxLine, 10);
+    SendMessageA(box->hwnd, WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    struct Case {
+      int delta, line;
+    } cases[] = {{-120, 3}, {-60, 4}, {-60, 6}, {-40, 7}, {60, 6}, {60, 4},
+                 {-1200, maxLine}, {-120, maxLine}, {120, maxLine - 3}, {12000, 0}};
+    for (const Case& c : cases) {
+      SendMessageA(box->hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, c.delta), MAKELPARAM(150, 150));
+      EXPECT_EQ(c.line, box->scroll.line) << wrap << " " << c.delta;
+      EXPECT_EQ(c.line, Bar(SB_VERT).nPos) << wrap << " " << c.delta;
+    }
+  }
+  box->Enable(false);
+  SendMessageA(box->hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+  EXPECT_EQ(3, box->scroll.line);
+  box->ScrollByWheel(-240);
+  EXPECT_EQ(9, box->scroll.line);
+}
+
+TEST_F(TextBoxes, ADoubleClickSelectsTheWordAndAPointPlacesTheCaret) {
+  box->SetText("foo_bar2 baz  中文字，ab");
+  // Real double clicks: letters, and Chinese characters taken from the second half of one.
+  struct Click {
+    int cell;
+    std::pair<int, int> selected;
+  } clicks[] = {{1, {0, 8}}, {17, {14, 20}}};
+  for (const Click& c : clicks) {
+    POINT p = OnScreen(Spot(c.cell, 0));
+    MovePointerTo(p.x, p.y);
+    PressLeft();
+    ReleaseLeft();
+    PressLeft();
+    ReleaseLeft();
+    auto selected = [this] { return std::make_pair(box->sel.selStart.col, box->sel.selEnd.col); };
+    PumpUntil([&] { return selected() == c.selected; }, 1000);
+    EXPECT_EQ(c.selected, selected()) << c.cell;
+    EXPECT_EQ(c.selected.second, box->caret.col);
+    PumpFor(GetDoubleClickTime() + 50);
+  }
+  Click points[] = {{9, {9, 12}},   {13, {12, 14}}, {20, {20, 22}},  // "，" stands alone
+                    {23, {22, 24}}, {40, {22, 24}}, {8, {8, 9}}};
+  for (const Click& c : points) {
+    box->SelectWordAt(Spot(c.cell, 0));
+    EXPECT_EQ(c.selected, std::make_pair(box->sel.selStart.col, box->sel.selEnd.col)) << c.cell;
+  }
+
+  box->SetText("abc\r\ndef");
+  box->SelectAll();
+  box->SetCaretAt(Spot(2, 1));
+  EXPECT_EQ(std::make_pair(2, 1), P(box->caret));
+  EXPECT_TRUE(box->sel.IsEmpty());
+}
+
+TEST_F(TextBoxes, TheEdgeLetsThePointerThroughToTheParent) {
+  RECT r = box->WindowRect();
+  int midX = (r.left + r.right) / 2;
+  int midY = (r.top + r.bottom) / 2;
+  struct Case {
+    int edge, x, y;
+    LRESULT hit;
+  } cases[] = {
+      {4, r.left + 1, midY, HTTRANSPARENT},    {4, r.right - 4, midY, HTTRANSPARENT},
+      {4, midX, r.top, HTTRANSPARENT},         {4, midX, r.bottom - 1, HTTRANSPARENT},
+      {4, r.left + 4, midY, HTCLIENT},         {4, midX, r.bottom - 5, HTCLIENT},
+      {0, r.left + 1, midY, HTCLIENT},
+  };
+  for (const Case& c : cases) {
+    box->transparentEdge = c.edge;
+    EXPECT_EQ(c.hit, SendMessageA(box->hwnd, WM_NCHITTEST, 0, MAKELPARAM(c.x, c.y)))
+        << c.edge << " " << c.x - r.left << "," << c.y - r.top;
+  }
+}
+
+// Bounds on the auto size; with wrap, the maximum width wraps and the height grows, up to
+// its own maximum, past which the bar shows and the rows wrap at the width it leaves.
+TEST_F(TextBoxes, AutoSizeKeepsToItsBounds) {
+  const int ten = 10 * box->avgCharWidth + 6;
+  const int threeRows = 3 * box->charHeight + 6;
+  const int bar = GetSystemMetrics(SM_CYHSCROLL);
+  box->SetAutoSize(true);
+  struct Case {
+    bool wrap;
+    int minWidth, minHeight, maxWidth, maxHeight;
+    const char* text;
+    int width, rows;
+    LONG bars;
+  } cases[] = {
+      {true, 60, 40, 0, 0, "", 60, -40, 0},
+      {true, 0, 0, ten, 0, "aaaa bbbb cccc dddd", ten, 2, 0},
+      {true, 0, 0, ten, 0, "中文字符中文字符中文字符", ten, 3, 0},
+      {true, 0, 0, ten, threeRows, "a b c d e f g h i j k l m n o p", ten, 3, WS_VSCROLL},
+      {false, 0, 0, ten, 0, "aaaa bbbb cccc dddd", ten, 1, WS_HSCROLL},
+  };
+  for (const Case& c : cases) {
+    box->minAutoWidth = c.minWidth;
+    box->minAutoHeight = c.minHeight;
+    box->maxAutoWidth = c.maxWidth;
+    box->maxAutoHeight = c.maxHeight;
+    box->SetWrap(c.wrap);
+    box->SetText(c.text);
+    PumpFor(30);
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(c.width, box->width);
+    // A negative count of rows is a height in pixels.
+    int rowsHigh = c.rows * box->charHeight + 6 + (c.bars == WS_HSCROLL ? bar : 0);
+    EXPECT_EQ(c.rows < 0 ? -c.rows : rowsHigh, box->height);
+    EXPECT_EQ(c.bars, Bars());
+    std::vector<int> starts;
+    KxWrapLine(c.text, c.wrap ? box->visibleCols : 1000, starts);
+    EXPECT_EQ(starts.size(), box->rows.size());
+    EXPECT_GE(box->visibleRows, c.bars ? 1 : static_cast<int>(box->rows.size()));
+  }
 }
 
 }  // namespace
