@@ -552,6 +552,7 @@ TEST_F(Notes, SizeColourAndWrappingAreStoredAndDrawn) {
   EXPECT_TRUE(EqualRect(&again, &narrow)) << again.left << "," << again.top << "," << again.right << "," << again.bottom;
   EXPECT_EQ(1, note->color);
   EXPECT_TRUE(note->sized);
+}
 
 // Deleting asks when the box holds more than blanks; a deleted note waits in the manager's
 // "最近删除" until it comes back in its place or goes for good; the start-up purges what
