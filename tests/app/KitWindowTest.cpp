@@ -676,6 +676,7 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   EXPECT_TRUE(WaitFor([&] { return TheDb.SelectInt("KX_NOTE", "N_LEFT", "N_ID=2") == placed.left + 50 &&
                                    TheDb.SelectInt("KX_NOTE", "N_TOP", "N_ID=2") == placed.top + 30; }, 3000));
   ASSERT_TRUE(RightClickOpensMenu(pid, POINT{grip.x + 50, grip.y + 30}));
+  Press(VK_UP);  // "颜色"
   Press(VK_UP);  // 22 "总在最前"
   Press(VK_RETURN);
   EXPECT_TRUE(MenuClosed());
@@ -690,8 +691,10 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   ReleaseLeft();
   ASSERT_TRUE(PumpUntil([&] { return EditingNote(note); }, 3000));
   PumpFor(300);
+  Press(VK_END);  // the double click put the caret where it was
   TypeText(L"新的");
-  EXPECT_TRUE(WaitFor([&] { return NoteText(2) == "\xD0\xC2\xB5\xC4"; }, 5000))
+  const KxString more = typed + "\xD0\xC2\xB5\xC4";
+  EXPECT_TRUE(WaitFor([&] { return NoteText(2) == more; }, 5000))
       << "the idle write; stored: " << NoteText(2).CStr();
   TheDb.Close();
   KillProcessesOf(exe);
@@ -702,7 +705,7 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   Start();
   ASSERT_TRUE(PumpUntil([&] { return NoteWindowsOf(pid).size() == 2; }, 5000));
   ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
-  EXPECT_EQ("\xD0\xC2\xB5\xC4", NoteText(2));
+  EXPECT_EQ(more, NoteText(2));
   bool found = false;
   for (HWND w : NoteWindowsOf(pid)) {
     RECT r;
@@ -729,8 +732,9 @@ TEST_F(KitRun, NotesAreTypedDraggedPinnedAndSurviveAKill) {
   ReleaseLeft();
   ASSERT_TRUE(PumpUntil([&] { return EditingNote(GetForegroundWindow()); }, 3000));
   PumpFor(300);
+  Press(VK_END);
   TypeText(L"再见");
   PressCombination({VK_CONTROL, VK_MENU}, 'Q');
   EXPECT_TRUE(Ends());
-  EXPECT_EQ("\xD4\xD9\xBC\xFB", NoteText(2)) << "written at exit, before the idle write was due";
+  EXPECT_EQ(more + "\xD4\xD9\xBC\xFB", NoteText(2)) << "written at exit, before the idle write was due";
 }
