@@ -1,11 +1,12 @@
 // The floor of the start-up bench: the least a resident tray program with a launcher menu
 // has to do, written straight on Win32 without the toolkit. It initialises the common
 // controls under the same manifest as velix.exe, reads the first network adapter, opens
-// Config.db beside itself and reads KX_SOFT, shows every shown row of KX_NOTE as a tool
-// pop-up of its stored rectangle with one child window that paints the first line of the
-// note's text, then shows a small topmost window and adds a tray icon. A left-button
-// release on the tray icon loads KX_SOFT again and shows every shortcut as an owner-drawn
-// menu item with its icon and caption, as the launcher menu does. WM_CLOSE ends it.
+// Config.db beside itself and reads KX_SOFT, makes a small topmost window and adds its tray
+// icon, shows every shown row of KX_NOTE as a tool pop-up of its stored rectangle with one
+// child window that paints the first line of the note's text, then shows the window. A
+// left-button release on the tray icon loads KX_SOFT again and shows every shortcut as an
+// owner-drawn menu item with its icon and caption, as the launcher menu does. WM_CLOSE ends
+// it.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -213,13 +214,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_HIGHLIGHT + 1);
   wc.lpszClassName = kClassName;
   RegisterClassA(&wc);
-  ShowNotes(instance);
   int left = GetSystemMetrics(SM_CXSCREEN) - 78;
   HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, "VelixFloor",
                                 WS_POPUP, left, 4, 74, 74, NULL, NULL, instance, NULL);
   if (!window) return 1;
-  ShowWindow(window, SW_SHOWNORMAL);
 
+  // The tray icon before the notes, as velix adds it with its window.
   tray.cbSize = sizeof(tray);
   tray.hWnd = window;
   tray.uID = 1;
@@ -228,6 +228,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   tray.hIcon = LoadIconA(NULL, MAKEINTRESOURCEA(32512));
   lstrcpynA(tray.szTip, "VelixFloor", sizeof(tray.szTip));
   Shell_NotifyIconA(NIM_ADD, &tray);
+
+  ShowNotes(instance);
+  ShowWindow(window, SW_SHOWNORMAL);
 
   MSG msg;
   while (GetMessageA(&msg, NULL, 0, 0) > 0) {
