@@ -117,13 +117,17 @@ const char* const kNoteColorNames[kNoteColorCount] = {"黄色", "绿色", "蓝�
 COLORREF NoteBackColor(int color) { return SchemeOf(color).back; }
 
 // A tool window: Windows gives an unowned popup a taskbar button and an Alt+Tab entry.
+// Window and box are made at the stored rectangle: moving them there afterwards costs every
+// note loaded at start-up a move and a resize of each.
 FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record)
-    : KxPopForm(nullptr, KxRect{0, 0, 0, 0}, WS_EX_TOOLWINDOW), events(events) {
+    : KxPopForm(nullptr, KxRect{record.left, record.top, record.width, record.height},
+                WS_EX_TOOLWINDOW),
+      events(events) {
   if (!hwnd) return;
   textBox = new KxTextBox();
   // Create makes it one of the window's children, which the window deletes; a box that
   // got no window is deleted at once.
-  if (!textBox->Create(this, KxRect{0, 0, 0, 0})) {
+  if (!textBox->Create(this, KxRect{0, 0, record.width, record.height})) {
     delete textBox;
     textBox = nullptr;
     return;
@@ -148,9 +152,6 @@ FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record)
   KillTimer(hwnd, idleTimer);
 
   noteId = record.id;
-  SetWindowPos(hwnd, NULL, record.left, record.top, record.width, record.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  textBox->SetBounds(KxRect{0, 0, record.width, record.height}, false);
   topmost = (record.flags & kNoteTopmost) != 0;
   ApplyAutoBounds();
   textBox->SetAutoSize(!sized);

@@ -1,10 +1,12 @@
 // The floor of the start-up bench: the least a resident tray program with a launcher menu
 // has to do, written straight on Win32 without the toolkit. It initialises the common
 // controls under the same manifest as velix.exe, reads the first network adapter, opens
-// Config.db beside itself and reads KX_SOFT, shows a small topmost window and adds a tray
-// icon. A left-button release on the tray icon loads KX_SOFT again and shows every
-// shortcut as an owner-drawn menu item with its icon and caption, as the launcher menu
-// does. WM_CLOSE ends it.
+// Config.db beside itself and reads KX_SOFT, makes a small topmost window and adds its tray
+// icon, shows every shown row of KX_NOTE as a tool pop-up of its stored rectangle with one
+// child window that paints the first line of the note's text, then shows the window. A
+// left-button release on the tray icon loads KX_SOFT again and shows every shortcut as an
+// owner-drawn menu item with its icon and caption, as the launcher menu does. WM_CLOSE ends
+// it.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -22,6 +24,9 @@
 namespace {
 
 const char kClassName[] = "VelixBenchFloor";
+const char kNoteClassName[] = "VelixBenchFloorNote";
+const char kNoteTextClassName[] = "VelixBenchFloorNoteText";
+const COLORREF kNoteColor = RGB(255, 255, 0);
 const UINT kTrayMessage = 2024;
 const int kItemHeight = 19;
 const int kIconSide = 16;
@@ -34,6 +39,7 @@ struct MenuEntry {
 
 sqlite3* db = nullptr;
 HFONT itemFont = NULL;
+HBRUSH noteBrush = NULL;
 NOTIFYICONDATAA tray = {};
 
 // Every shortcut row; with icons only when asked, since decoding them is the expensive part.
@@ -101,6 +107,64 @@ void ShowMenu(HWND window) {
   DestroyMenu(menu);
 }
 
+// The note's child keeps the first line of the note's text as its window text.
+LRESULT CALLBACK NoteTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  char text[256] = {};
+  int length = GetWindowTextA(window, text, sizeof(text));
+  RECT client;
+  GetClientRect(window, &client);
+  HGDIOBJ old = SelectObject(dc, itemFont);
+  SetBkMode(dc, TRANSPARENT);
+  DrawTextA(dc, text, length, &client, DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
+  EndPaint(window, &paint);
+  return 0;
+}
+
+void RegisterNoteClasses(HINSTANCE instance) {
+  noteBrush = CreateSolidBrush(kNoteColor);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+  wc.hbrBackground = noteBrush;
+  wc.lpszClassName = kNoteClassName;
+  RegisterClassA(&wc);
+  wc.lpfnWndProc = NoteTextProc;
+  wc.lpszClassName = kNoteTextClassName;
+  RegisterClassA(&wc);
+}
+
+// One shown pop-up with its child per shown note, in N_ID order as velix makes them.
+void ShowNotes(HINSTANCE instance) {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare(db,
+                      "SELECT N_LEFT, N_TOP, N_WIDTH, N_HEIGHT, N_TEXT FROM KX_NOTE "
+                      "WHERE N_SHOW=1 ORDER BY N_ID",
+                      -1, &stmt, nullptr) != SQLITE_OK)
+    return;
+  RegisterNoteClasses(instance);
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    int left = sqlite3_column_int(stmt, 0);
+    int top = sqlite3_column_int(stmt, 1);
+    int width = sqlite3_column_int(stmt, 2);
+    int height = sqlite3_column_int(stmt, 3);
+    const char* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, 4));
+    std::string line(bytes ? bytes : "", bytes ? sqlite3_column_bytes(stmt, 4) : 0);
+    line = line.substr(0, line.find_first_of("\r\n"));
+    HWND note = CreateWindowExA(WS_EX_TOOLWINDOW, kNoteClassName, "", WS_POPUP, left, top, width,
+                                height, NULL, NULL, instance, NULL);
+    if (!note) continue;
+    CreateWindowExA(0, kNoteTextClassName, line.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0,
+                    width, height, note, NULL, instance, NULL);
+    ShowWindow(note, SW_SHOWNA);
+  }
+  sqlite3_finalize(stmt);
+}
+
 LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kTrayMessage:
@@ -154,8 +218,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, "VelixFloor",
                                 WS_POPUP, left, 4, 74, 74, NULL, NULL, instance, NULL);
   if (!window) return 1;
-  ShowWindow(window, SW_SHOWNORMAL);
 
+  // The tray icon before the notes, as velix adds it with its window.
   tray.cbSize = sizeof(tray);
   tray.hWnd = window;
   tray.uID = 1;
@@ -165,12 +229,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   lstrcpynA(tray.szTip, "VelixFloor", sizeof(tray.szTip));
   Shell_NotifyIconA(NIM_ADD, &tray);
 
+  ShowNotes(instance);
+  ShowWindow(window, SW_SHOWNORMAL);
+
   MSG msg;
   while (GetMessageA(&msg, NULL, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
   DeleteObject(itemFont);
+  if (noteBrush) DeleteObject(noteBrush);
   sqlite3_close(db);
   return 0;
 }
