@@ -101,12 +101,13 @@ void BindMsg(KxCard& card, UINT message, T* object, int (T::*handler)(KxEvtParam
   card.msgHandlers.Bind(message, new KxEvtMaker<T>(object, handler));
 }
 
-// Binds a timer handler under the next id (1, 2, 3 ... per card) and starts the timer.
+// Binds a timer handler under the next id (1, 2, 3 ... per card) and starts the timer;
+// with elapse 0 the timer is only bound, for SetTimer with that id later.
 template <class T>
 UINT BindTimer(KxCard& card, T* object, int (T::*handler)(KxEvtParam&), UINT elapse) {
   UINT id = static_cast<UINT>(card.timerHandlers.Count() + 1);
   card.timerHandlers.Bind(id, new KxEvtMaker<T>(object, handler));
-  SetTimer(card.hwnd, id, elapse, NULL);
+  if (elapse) SetTimer(card.hwnd, id, elapse, NULL);
   return id;
 }
 

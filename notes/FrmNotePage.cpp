@@ -119,7 +119,8 @@ COLORREF NoteBackColor(int color) { return SchemeOf(color).back; }
 // A tool window: Windows gives an unowned popup a taskbar button and an Alt+Tab entry.
 // Window and box are made at the stored rectangle: moving them there afterwards costs every
 // note loaded at start-up a move and a resize of each.
-FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record)
+FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record,
+                         const MonitorAreas& areas)
     : KxPopForm(nullptr, KxRect{record.left, record.top, record.width, record.height},
                 WS_EX_TOOLWINDOW),
       events(events) {
@@ -147,13 +148,12 @@ FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record)
   BindMsg(*this, kMsgBeginEdit, this, &FrmNotePage::OnBeginEditRequest);
   BindMsg(*this, kMsgTextNotStored, this, &FrmNotePage::OnTextNotStored);
   BindMsg(*this, kMsgSizeNotStored, this, &FrmNotePage::OnSizeNotStored);
-  // Bound once and started again by every key; it runs only while typing rests.
-  idleTimer = BindTimer(*this, this, &FrmNotePage::OnIdle, kIdleSaveMs);
-  KillTimer(hwnd, idleTimer);
+  // Bound once and started by the first key not yet written.
+  idleTimer = BindTimer(*this, this, &FrmNotePage::OnIdle, 0);
 
   noteId = record.id;
   topmost = (record.flags & kNoteTopmost) != 0;
-  ApplyAutoBounds();
+  ApplyAutoBounds(areas);
   textBox->SetAutoSize(!sized);
   textBox->SetText(record.text);
   savedText = record.text;
@@ -242,7 +242,9 @@ void FrmNotePage::OnLButtonUp(WPARAM, POINT) {
   SaveNoteBounds(noteId, r.left, r.top, r.right - r.left, r.bottom - r.top);
   // Moved to another monitor, an automatic size takes that monitor's bounds.
   if (!sized) {
-    ApplyAutoBounds();
+    MonitorAreas areas;
+    LiveWorkAreas(areas);
+    ApplyAutoBounds(areas);
     textBox->AutoSize();
   }
   events.Released(*this);
@@ -461,9 +463,13 @@ void FrmNotePage::StoreTextLater() {
 }
 
 void FrmNotePage::ShowPlaced() {
-  RECT r = WindowRect();
   MonitorAreas areas;
   LiveWorkAreas(areas);
+  ShowPlaced(areas);
+}
+
+void FrmNotePage::ShowPlaced(const MonitorAreas& areas) {
+  RECT r = WindowRect();
   RECT placed = PlaceNote(r, areas);
   if (!EqualRect(&placed, &r)) {
     SetWindowPos(hwnd, NULL, placed.left, placed.top, 0, 0,
@@ -484,10 +490,8 @@ void FrmNotePage::ApplyColor(int index) {
   textBox->Invalidate(false);
 }
 
-void FrmNotePage::ApplyAutoBounds() {
+void FrmNotePage::ApplyAutoBounds(const MonitorAreas& areas) {
   if (!textBox) return;
-  MonitorAreas areas;
-  LiveWorkAreas(areas);
   RECT area = NearestArea(WindowRect(), areas);
   SIZE least = MinimumSize();
   textBox->minAutoWidth = least.cx;
@@ -497,6 +501,8 @@ void FrmNotePage::ApplyAutoBounds() {
 }
 
 void FrmNotePage::ApplyZOrder() {
+  // Not topmost, a window that is not topmost already stays where it is.
+  if (!topmost && !(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST)) return;
   SetWindowPos(hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

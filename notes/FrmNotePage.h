@@ -6,6 +6,7 @@
 
 #include "kx/KxForm.h"
 #include "kx/KxTextBox.h"
+#include "notes/NotePlacement.h"
 #include "store/NoteRecord.h"
 
 class FrmNotePage;
@@ -38,7 +39,8 @@ class FrmNotePage : public KxPopForm {
 public:
   // The note of record, at its stored rectangle, not shown yet. A window or box the
   // platform refused leaves hwnd or textBox empty.
-  FrmNotePage(NoteWindowEvents& events, const NoteRecord& record);
+  // areas: the monitors' work areas, which bound an automatic size.
+  FrmNotePage(NoteWindowEvents& events, const NoteRecord& record, const MonitorAreas& areas);
   ~FrmNotePage() override;
 
   LRESULT WndProc(KxMsg& m) override;
@@ -77,13 +79,15 @@ public:
   bool IsEditing() const { return editing; }
   // Clamped to the monitor nearest to it, in the Z-order of the topmost flag, and shown.
   void ShowPlaced();
+  // The same with the monitors' work areas as read once for many notes.
+  void ShowPlaced(const MonitorAreas& areas);
   // The Z-order of the topmost flag, shown or not.
   void ApplyZOrder();
   // Draws the note in a colour index (N_FLAG bits 2 to 4).
   void ApplyColor(int index);
   // An automatically sized note is bounded by the work area of the monitor it stands on:
   // at most a third of its width (the text wraps), and never below the minimum.
-  void ApplyAutoBounds();
+  void ApplyAutoBounds(const MonitorAreas& areas);
   // The least size a user may give the note: a few lines of a few words.
   SIZE MinimumSize() const;
   // The resize edges (kEdge... bits) under a point of the client area; 0 inside.

@@ -64,7 +64,13 @@ FrmNotePage* NoteWindowList::Find(int id) const {
 }
 
 FrmNotePage* NoteWindowList::OpenWindow(const NoteRecord& record) {
-  FrmNotePage* page = new FrmNotePage(*this, record);
+  MonitorAreas areas;
+  LiveWorkAreas(areas);
+  return OpenWindow(record, areas);
+}
+
+FrmNotePage* NoteWindowList::OpenWindow(const NoteRecord& record, const MonitorAreas& areas) {
+  FrmNotePage* page = new FrmNotePage(*this, record, areas);
   if (!page->hwnd || !page->textBox || !page->textBox->hwnd) {
     delete page;
     return nullptr;
@@ -78,9 +84,13 @@ void NoteWindowList::LoadAll() {
   PurgeDeletedNotes();
   NoteList records;
   LoadNotes(records);
+  // The monitors are asked once for all the notes: each question costs the platform a
+  // round trip.
+  MonitorAreas areas;
+  LiveWorkAreas(areas);
   for (auto& item : records) {
-    FrmNotePage* page = OpenWindow(item);
-    if (page && item.visible) page->ShowPlaced();
+    FrmNotePage* page = OpenWindow(item, areas);
+    if (page && item.visible) page->ShowPlaced(areas);
   }
 }
 
@@ -240,8 +250,10 @@ void NoteWindowList::ShowAllNotes() {
     ShowInfo(kChangeNotStored);
     return;
   }
+  MonitorAreas areas;
+  LiveWorkAreas(areas);
   for (FrmNotePage* page : windows) {
-    if (!page->deleted && !page->IsVisible()) page->ShowPlaced();
+    if (!page->deleted && !page->IsVisible()) page->ShowPlaced(areas);
   }
   if (rows) rows->SetAllShownCells(true);
 }

@@ -85,6 +85,7 @@ private:
   void TextStored(FrmNotePage& page, const KxString& text) override;
 
   FrmNotePage* OpenWindow(const NoteRecord& record);
+  FrmNotePage* OpenWindow(const NoteRecord& record, const MonitorAreas& areas);
   void AddNewNote(NoteRecord& record);
   // The delete can come from the note's own menu, inside a message of its window: a
   // timer of the thread frees the window once that message has returned.
