@@ -237,7 +237,12 @@ void KxCard::ModifyStyle(DWORD remove, DWORD add) {
   SetWindowPos(hwnd, NULL, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void KxCard::Invalidate(bool erase) { InvalidateRect(hwnd, NULL, erase ? TRUE : FALSE); }
+// A window not on the screen is drawn whole when it is shown: marking it costs a call to
+// the platform for nothing (many notes are made before any of them is shown).
+void KxCard::Invalidate(bool erase) {
+  if (!IsWindowVisible(hwnd)) return;
+  InvalidateRect(hwnd, NULL, erase ? TRUE : FALSE);
+}
 
 void KxCard::Show() { ShowWindow(hwnd, SW_SHOWNORMAL); }
 

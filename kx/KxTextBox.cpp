@@ -284,11 +284,20 @@ WordKind KindAt(const KxString& content, int pos) {
   return c == ' ' ? kWordSpaces : kWordAlone;
 }
 
+// Text is measured on one memory DC of the screen for every box: the font's metrics are
+// the screen's, and a box needs no DC of its own (nor a window) to be measured.
+HDC MeasuringDc() {
+  static HDC dc = CreateCompatibleDC(NULL);
+  return dc;
+}
+
+KxCanvas& MeasuringCanvas(KxTextBox& box) {
+  static KxCanvas shared(MeasuringDc());
+  return box.measureCanvas ? *box.measureCanvas : shared;
+}
+
 void Measure(KxTextBox& box) {
-  KxCanvas* canvas = box.measureCanvas.get();
-  KxCanvas temporary(canvas ? nullptr : &box);
-  if (!canvas) canvas = &temporary;
-  HDC dc = canvas->Dc();
+  HDC dc = MeasuringCanvas(box).Dc();
   if (!dc) return;
   KxSelected selected(dc, box.font.Handle());
   TEXTMETRICA metrics = {};
@@ -300,9 +309,7 @@ void Measure(KxTextBox& box) {
 
 int TextWidth(KxTextBox& box, const KxString& text) {
   if (text.IsEmpty()) return 0;
-  if (box.measureCanvas) return box.measureCanvas->TextExtent(box.font, text).cx;
-  KxCanvas canvas(&box);
-  return canvas.TextExtent(box.font, text).cx;
+  return MeasuringCanvas(box).TextExtent(box.font, text).cx;
 }
 
 void CountVisible(KxTextBox& box) {
@@ -388,7 +395,7 @@ bool KxTextBox::Create(KxControl* parentControl, const KxRect& rect) {
   if (parentControl && !parent) parentControl->children.Add(this);
   if (!KxControl::Create(parentControl, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, rect))
     return false;
-  measureCanvas.reset(new KxCanvas(this));
+  measureCanvas.reset(new KxCanvas(MeasuringDc()));
   Measure(*this);
   Layout();
   return true;
@@ -531,6 +538,16 @@ void KxTextBox::Redo() {
 
 void KxTextBox::AutoSize() {
   if (!autoSize || !hwnd) return;
+  SIZE size = AutoSizeExtent();
+  // Most changes keep the size: no move of the window, and no WM_SIZE to its parent.
+  RECT now = WindowRect();
+  if (now.right - now.left == size.cx && now.bottom - now.top == size.cy) return;
+  Resize(size.cx, size.cy);
+}
+
+void KxTextBox::MeasureFont() { Measure(*this); }
+
+SIZE KxTextBox::AutoSizeExtent() {
   Measure(*this);
   // A line as wide as its cells too: the text is drawn and the caret placed cell by cell,
   // so a box narrower than the cells would cut the line and show a scroll bar.
@@ -554,7 +571,7 @@ void KxTextBox::AutoSize() {
   // layout after the resize wraps at the width that is left.
   if (maxAutoHeight > 0) h = Min(h, maxAutoHeight);
   h = Max(h, minAutoHeight);
-  Resize(w, h);
+  return SIZE{w, h};
 }
 
 void KxTextBox::EnsureVisible() { Fit(true); }
@@ -764,7 +781,7 @@ void KxTextBox::OnDraw(KxCanvas& canvas) {
 // ---- Focus and mouse
 
 void KxTextBox::OnSetFocus() {
-  measureCanvas.reset(new KxCanvas(this));
+  measureCanvas.reset(new KxCanvas(MeasuringDc()));
   Measure(*this);
   CountVisible(*this);
   caret = KxTextPos();

@@ -87,6 +87,11 @@ public:
   // With autoSize: as wide as the widest line, within the width bounds; as high as the
   // rows at that width, within the height bounds.
   void AutoSize();
+  // The size AutoSize gives the text now, bounds and wrapping included; also without a
+  // window (the text measured with the box's font), so a parent can be made at its size.
+  SIZE AutoSizeExtent();
+  // avgCharWidth and charHeight from the font; also without a window.
+  void MeasureFont();
   // Scrolls so that the caret's row (and column, without wrap) is shown, and sets the bars.
   void EnsureVisible();
   // The text position nearest to a client point on the row under it, never inside a
@@ -111,7 +116,7 @@ public:
   void SetCaretAt(POINT client);
 
   UINT format = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;  // "&" is text, never a mnemonic
-  std::unique_ptr<KxCanvas> measureCanvas;  // GetDC of the own window, for measuring
+  std::unique_ptr<KxCanvas> measureCanvas;  // over the memory DC every box measures on
   bool autoSize = false;
   bool wrap = false;  // SetWrap applies it at once; set directly, at the next change or paint
   // Bounds of the auto size, window pixels; 0 is no bound, and a maximum below its

@@ -110,6 +110,42 @@ RECT DesktopRect() {
   return RECT{left, top, left + w, top + h};
 }
 
+// The least size a user may give a note whose box has these metrics.
+SIZE LeastSize(const KxTextBox& box) {
+  int cell = box.avgCharWidth > 0 ? box.avgCharWidth : 8;
+  int line = box.charHeight > 0 ? box.charHeight : 16;
+  return SIZE{kMinColumns * cell + box.margin.left + box.margin.right + 2,
+              kMinLines * line + box.margin.top + box.margin.bottom + 2};
+}
+
+// An automatic size stays on the monitor nearest to where the note stands: at most a third
+// of its work area's width and its height, at least the least size.
+void BoundAutoSize(KxTextBox& box, const RECT& note, const MonitorAreas& areas) {
+  RECT area = NearestArea(note, areas);
+  SIZE least = LeastSize(box);
+  box.minAutoWidth = least.cx;
+  box.minAutoHeight = least.cy;
+  box.maxAutoWidth = std::max(static_cast<int>(least.cx), static_cast<int>((area.right - area.left) / 3));
+  box.maxAutoHeight = std::max(static_cast<int>(least.cy), static_cast<int>(area.bottom - area.top));
+}
+
+// Where a note's window is made: at its stored rectangle, or with an automatic size at the
+// size its text takes, so that the note and its box are not made once and sized again.
+KxRect StartRect(const NoteRecord& record, const MonitorAreas& areas) {
+  KxRect r{record.left, record.top, record.width, record.height};
+  if (record.flags & kNoteSized) return r;
+  KxTextBox probe;
+  probe.wrap = true;
+  probe.SetAutoSize(true);
+  probe.MeasureFont();
+  BoundAutoSize(probe, RECT{r.x, r.y, r.x + r.width, r.y + r.height}, areas);
+  probe.SetText(record.text);
+  SIZE size = probe.AutoSizeExtent();
+  r.width = size.cx;
+  r.height = size.cy;
+  return r;
+}
+
 }  // namespace
 
 const char* const kNoteColorNames[kNoteColorCount] = {"黄色", "绿色", "蓝色", "粉色", "紫色", "灰色"};
@@ -121,14 +157,14 @@ COLORREF NoteBackColor(int color) { return SchemeOf(color).back; }
 // note loaded at start-up a move and a resize of each.
 FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record,
                          const MonitorAreas& areas)
-    : KxPopForm(nullptr, KxRect{record.left, record.top, record.width, record.height},
-                WS_EX_TOOLWINDOW),
+    : KxPopForm(nullptr, StartRect(record, areas), WS_EX_TOOLWINDOW),
       events(events) {
   if (!hwnd) return;
   textBox = new KxTextBox();
   // Create makes it one of the window's children, which the window deletes; a box that
   // got no window is deleted at once.
-  if (!textBox->Create(this, KxRect{0, 0, record.width, record.height})) {
+  RECT made = WindowRect();
+  if (!textBox->Create(this, KxRect{0, 0, made.right - made.left, made.bottom - made.top})) {
     delete textBox;
     textBox = nullptr;
     return;
@@ -294,11 +330,10 @@ void FrmNotePage::OnSize(const RECT& client) {
 }
 
 SIZE FrmNotePage::MinimumSize() const {
-  int cell = textBox && textBox->avgCharWidth > 0 ? textBox->avgCharWidth : 8;
-  int line = textBox && textBox->charHeight > 0 ? textBox->charHeight : 16;
-  RECT margin = textBox ? textBox->margin : RECT{2, 2, 2, 2};
-  return SIZE{kMinColumns * cell + margin.left + margin.right + 2,
-              kMinLines * line + margin.top + margin.bottom + 2};
+  if (textBox) return LeastSize(*textBox);
+  KxTextBox probe;
+  probe.MeasureFont();
+  return LeastSize(probe);
 }
 
 int FrmNotePage::EdgesAt(POINT at) const {
@@ -491,13 +526,7 @@ void FrmNotePage::ApplyColor(int index) {
 }
 
 void FrmNotePage::ApplyAutoBounds(const MonitorAreas& areas) {
-  if (!textBox) return;
-  RECT area = NearestArea(WindowRect(), areas);
-  SIZE least = MinimumSize();
-  textBox->minAutoWidth = least.cx;
-  textBox->minAutoHeight = least.cy;
-  textBox->maxAutoWidth = std::max(static_cast<int>(least.cx), static_cast<int>((area.right - area.left) / 3));
-  textBox->maxAutoHeight = std::max(static_cast<int>(least.cy), static_cast<int>(area.bottom - area.top));
+  if (textBox) BoundAutoSize(*textBox, WindowRect(), areas);
 }
 
 void FrmNotePage::ApplyZOrder() {
