@@ -238,7 +238,8 @@ void KxCard::ModifyStyle(DWORD remove, DWORD add) {
 }
 
 // A window not on the screen is drawn whole when it is shown: marking it costs a call to
-// the platform for nothing (many notes are made before any of them is shown).
+// the platform for nothing (a program that makes many windows before it shows them pays it
+// for each).
 void KxCard::Invalidate(bool erase) {
   if (!IsWindowVisible(hwnd)) return;
   InvalidateRect(hwnd, NULL, erase ? TRUE : FALSE);

@@ -286,14 +286,18 @@ WordKind KindAt(const KxString& content, int pos) {
 
 // Text is measured on one memory DC of the screen for every box: the font's metrics are
 // the screen's, and a box needs no DC of its own (nor a window) to be measured.
+// Made on first use and kept for the run (asked again while the platform refuses it); the
+// font is selected in and out around each use. The UI thread is the only one that measures.
 HDC MeasuringDc() {
-  static HDC dc = CreateCompatibleDC(NULL);
+  static HDC dc = NULL;
+  if (!dc) dc = CreateCompatibleDC(NULL);
   return dc;
 }
 
 KxCanvas& MeasuringCanvas(KxTextBox& box) {
-  static KxCanvas shared(MeasuringDc());
-  return box.measureCanvas ? *box.measureCanvas : shared;
+  if (box.measureCanvas && box.measureCanvas->Dc()) return *box.measureCanvas;
+  box.measureCanvas.reset(new KxCanvas(MeasuringDc()));
+  return *box.measureCanvas;
 }
 
 void Measure(KxTextBox& box) {

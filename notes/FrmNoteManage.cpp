@@ -150,7 +150,6 @@ void FrmNoteManage::FillNotes() {
 
 void FrmNoteManage::FillDeleted() {
   ClearRows(deletedTable);
-  PurgeDeletedNotes();
   NoteList notes;
   LoadDeletedNotes(notes);
   for (auto& item : notes) {
@@ -235,6 +234,8 @@ void FrmNoteManage::SetTextCell(int id, const KxString& text) {
 void FrmNoteManage::ShowDeleted(bool on) {
   showingDeleted = on;
   if (on) {
+    // What lies longer than the days kept goes when the view is opened, not at every key.
+    PurgeDeletedNotes();
     FillDeleted();
     table->Hide();
     deletedTable->Show();

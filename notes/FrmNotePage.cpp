@@ -42,8 +42,6 @@ const UINT kMsgBeginEdit = WM_APP + 30;
 const UINT kMsgTextNotStored = WM_APP + 31;
 // Posted when a size the user gave could not be stored: the box comes after the button.
 const UINT kMsgSizeNotStored = WM_APP + 32;
-const char kChangeNotStored[] =
-    "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
 const char kTextNotStored[] =
     "便签的文字未能写入数据文件,程序退出时会再试一次. 请查看数据文件所在的目录是否可写入.";
 // Typing that rests this long is written, so a killed process loses at most this much.
@@ -148,13 +146,16 @@ KxRect StartRect(const NoteRecord& record, const MonitorAreas& areas) {
 
 }  // namespace
 
+const char kNoteChangeNotStored[] =
+    "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
+
 const char* const kNoteColorNames[kNoteColorCount] = {"黄色", "绿色", "蓝色", "粉色", "紫色", "灰色"};
 
 COLORREF NoteBackColor(int color) { return SchemeOf(color).back; }
 
 // A tool window: Windows gives an unowned popup a taskbar button and an Alt+Tab entry.
-// Window and box are made at the stored rectangle: moving them there afterwards costs every
-// note loaded at start-up a move and a resize of each.
+// Window and box are made where they stand (StartRect): moving or sizing them afterwards
+// costs every note loaded at start-up a move and a resize of each.
 FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record,
                          const MonitorAreas& areas)
     : KxPopForm(nullptr, StartRect(record, areas), WS_EX_TOOLWINDOW),
@@ -232,6 +233,23 @@ LRESULT FrmNotePage::WndProc(KxMsg& m) {
       return TRUE;
     }
   }
+  // While editing, a press on the border sizes the note without taking the focus from the
+  // box: that would end the editing.
+  if (m.msg == WM_LBUTTONDOWN && editing) {
+    POINT at = {static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))};
+    if (EdgesAt(at)) {
+      SetCapture(hwnd);
+      pressed = true;
+      OnLButtonDown(m.wParam, at);
+      return 0;
+    }
+  }
+  // The capture taken away with the button still down (a box, Alt+Tab): the size was never
+  // stored, so the note goes back to what is. A release takes it away with the button up.
+  if (m.msg == WM_CAPTURECHANGED && resizeEdges && reinterpret_cast<HWND>(m.lParam) != hwnd &&
+      (GetKeyState(VK_LBUTTON) & 0x8000)) {
+    CancelResize();
+  }
   // A note at rest has a disabled box, which hears no wheel: the note scrolls it.
   if (m.msg == WM_MOUSEWHEEL && textBox) {
     textBox->ScrollByWheel(GET_WHEEL_DELTA_WPARAM(m.wParam));
@@ -300,13 +318,21 @@ void FrmNotePage::EndResize() {
     sized = true;
   } else {
     // The size could not be stored: the note shows what is stored.
-    SetWindowPos(hwnd, NULL, resizeFrom.left, resizeFrom.top, resizeFrom.right - resizeFrom.left,
-                 resizeFrom.bottom - resizeFrom.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (!sized) textBox->SetAutoSize(true);
-    textBox->AutoSize();
+    CancelResize();
     PostMessageA(hwnd, kMsgSizeNotStored, 0, 0);
   }
   events.Released(*this);
+}
+
+void FrmNotePage::CancelResize() {
+  resizeEdges = 0;
+  pressed = false;
+  SetWindowPos(hwnd, NULL, resizeFrom.left, resizeFrom.top, resizeFrom.right - resizeFrom.left,
+               resizeFrom.bottom - resizeFrom.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!sized) {
+    textBox->SetAutoSize(true);
+    textBox->AutoSize();
+  }
 }
 
 void FrmNotePage::OnMouseMove(WPARAM keys, POINT) {
@@ -574,7 +600,7 @@ int FrmNotePage::OnTextNotStored(KxEvtParam&) {
 }
 
 int FrmNotePage::OnSizeNotStored(KxEvtParam&) {
-  ShowInfo(kChangeNotStored);
+  ShowInfo(kNoteChangeNotStored);
   return 0;
 }
 

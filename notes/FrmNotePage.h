@@ -1,5 +1,5 @@
 #pragma once
-// A sticky note: one borderless yellow window per row of KX_NOTE, showing the note's text
+// A sticky note: one borderless window in its colour per row of KX_NOTE, showing the note's text
 // in a text box that is enabled only while the note is edited, and the note's menu. The
 // window writes its own text and rectangle to the store; what else is asked of it (editing,
 // its menu, the row to select) it reports to the list of note windows that owns it.
@@ -14,6 +14,8 @@ class FrmNotePage;
 // What the note menu chose; the list of note windows carries it out.
 enum class NoteMenuChoice { kNone, kHide, kShow, kHideAll, kShowAll, kClone, kEdit, kDelete, kPin, kUnpin, kColor };
 
+// Said when a change of a note cannot be written; the note stays as it is.
+extern const char kNoteChangeNotStored[];
 // The colour names of the note menu, by colour index (N_FLAG bits 2 to 4).
 extern const char* const kNoteColorNames[kNoteColorCount];
 // The background a note of that colour index is drawn in.
@@ -37,7 +39,8 @@ protected:
 
 class FrmNotePage : public KxPopForm {
 public:
-  // The note of record, at its stored rectangle, not shown yet. A window or box the
+  // The note of record, at its stored place (and size, unless the size is automatic), not
+  // shown yet. A window or box the
   // platform refused leaves hwnd or textBox empty.
   // areas: the monitors' work areas, which bound an automatic size.
   FrmNotePage(NoteWindowEvents& events, const NoteRecord& record, const MonitorAreas& areas);
@@ -122,6 +125,8 @@ private:
   int OnSizeNotStored(KxEvtParam& param);
   void StartEditing();
   void EndResize();
+  // Back to the rectangle the press found, automatic size again when the note had it.
+  void CancelResize();
   // Writes text with today as its date; the list hears of it.
   bool StoreText(const KxString& text);
 

@@ -23,8 +23,6 @@ const int kCloneOffsetX = 12;
 const int kCloneOffsetY = 10;
 // Beside the data file: the texts the end of a run could not store.
 const char kUnsavedSuffix[] = ".unsaved-notes.txt";
-const char kChangeNotStored[] =
-    "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
 const char kAskDelete[] =
     "删除这张便签? 删除的便签在便签管理的\"最近删除\"中保留 30 天, 可以恢复.";
 const char kAskRemoveForGood[] = "彻底删除这张便签? 彻底删除后不能恢复.";
@@ -96,7 +94,7 @@ void NoteWindowList::LoadAll() {
 
 void NoteWindowList::AddNewNote(NoteRecord& record) {
   if (!InsertNote(record)) {
-    ShowInfo(kChangeNotStored);
+    ShowInfo(kNoteChangeNotStored);
     return;
   }
   // The row starts without a text; the note's first text is stored with it, or tried
@@ -154,7 +152,7 @@ void NoteWindowList::DeleteNoteUnasked(int id) {
   page->EndEdit();
   // What the box holds goes with the note, also when the end of editing could not write it.
   if (!page->SaveTypedText() || !MoveNoteToDeleted(id)) {
-    ShowInfo(kChangeNotStored);
+    ShowInfo(kNoteChangeNotStored);
     return;
   }
   ShowWindow(page->hwnd, SW_HIDE);
@@ -166,7 +164,7 @@ void NoteWindowList::DeleteNoteUnasked(int id) {
 bool NoteWindowList::RestoreNote(int deletedId) {
   int id = RestoreDeletedNote(deletedId);
   if (!id) {
-    ShowInfo(kChangeNotStored);
+    ShowInfo(kNoteChangeNotStored);
     return false;
   }
   NoteRecord record;
@@ -180,7 +178,7 @@ bool NoteWindowList::RestoreNote(int deletedId) {
 bool NoteWindowList::RemoveForGood(int deletedId) {
   if (!AskYesNo(kAskRemoveForGood)) return false;
   if (!RemoveDeletedNote(deletedId)) {
-    ShowInfo(kChangeNotStored);
+    ShowInfo(kNoteChangeNotStored);
     return false;
   }
   return true;
@@ -213,7 +211,7 @@ void NoteWindowList::HideNote(int id) {
   if (!page || !page->IsVisible()) return;
   page->EndEdit();
   if (!SetNoteShown(id, false)) {
-    ShowInfo(kChangeNotStored);
+    ShowInfo(kNoteChangeNotStored);
     return;
   }
   ShowWindow(page->hwnd, SW_HIDE);
@@ -224,7 +222,7 @@ void NoteWindowList::ShowNote(int id) {
   FrmNotePage* page = Find(id);
   if (!page) return;
   if (!SetNoteShown(id, true)) {
-    ShowInfo(kChangeNotStored);
+    ShowInfo(kNoteChangeNotStored);
     return;
   }
   page->ShowPlaced();
@@ -233,7 +231,7 @@ void NoteWindowList::ShowNote(int id) {
 
 void NoteWindowList::HideAllNotes() {
   if (!HideAllNotesInStore()) {
-    ShowInfo(kChangeNotStored);
+    ShowInfo(kNoteChangeNotStored);
     return;
   }
   for (FrmNotePage* page : windows) {
@@ -247,7 +245,7 @@ void NoteWindowList::HideAllNotes() {
 
 void NoteWindowList::ShowAllNotes() {
   if (!ShowAllNotesInStore()) {
-    ShowInfo(kChangeNotStored);
+    ShowInfo(kNoteChangeNotStored);
     return;
   }
   MonitorAreas areas;
@@ -262,7 +260,7 @@ void NoteWindowList::SetTopmost(int id, bool on) {
   FrmNotePage* page = Find(id);
   if (!page) return;
   if (!SetNoteTopmost(id, on)) {
-    ShowInfo(kChangeNotStored);
+    ShowInfo(kNoteChangeNotStored);
     return;
   }
   page->topmost = on;
@@ -279,7 +277,7 @@ void NoteWindowList::SetColor(int id, int color) {
   FrmNotePage* page = Find(id);
   if (!page) return;
   if (!SetNoteColor(id, color)) {
-    ShowInfo(kChangeNotStored);
+    ShowInfo(kNoteChangeNotStored);
     return;
   }
   page->ApplyColor(color);

@@ -128,7 +128,7 @@ bool SaveNoteSize(int id, int left, int top, int width, int height) {
   KxString sql = KxString("Update ") + kTable + " set N_LEFT=" + KxString::FromInt(left) +
                  ",N_TOP=" + KxString::FromInt(top) + ",N_WIDTH=" + KxString::FromInt(width) +
                  ",N_HEIGHT=" + KxString::FromInt(height) +
-                 ",N_FLAG=N_FLAG|" + KxString::FromInt(kNoteSized) + " where " + WhereId(id);
+                 ",N_FLAG=coalesce(N_FLAG,0)|" + KxString::FromInt(kNoteSized) + " where " + WhereId(id);
   return TheDb.Exec(sql);
 }
 
@@ -149,7 +149,12 @@ bool SetNoteTopmost(int id, bool on) {
 }
 
 bool SetNoteColor(int id, int color) {
-  return SetNoteFlags(id, WithNoteColor(GetNoteFlags(id), color));
+  // In the statement itself: a flag read that failed cannot wipe the other bits.
+  int bits = WithNoteColor(0, color);
+  KxString sql = KxString("Update ") + kTable + " set N_FLAG=(coalesce(N_FLAG,0)&~" +
+                 KxString::FromInt(kNoteColorMask) + ")|" + KxString::FromInt(bits) + " where " +
+                 WhereId(id);
+  return TheDb.Exec(sql);
 }
 
 bool SetNoteShown(int id, bool shown) {
@@ -169,6 +174,8 @@ KxString DeletionTimeText(const KxTime& at) {
 
 bool MoveNoteToDeleted(int id, const KxTime& at) {
   KxTransaction edit(TheDb);
+  // Without the transaction the copy and the delete could be stored one without the other.
+  if (!edit.IsOpen()) return false;
   if (!TheDb.Exists(kTable, WhereId(id))) return false;
   int keptId = TheDb.Exists(kDeletedTable, WhereId(id)) ? NextNoteId() : id;
   edit.Check(TheDb.Exec(CopyNoteSql(kTable, id, kDeletedTable, keptId, ",DELETEDATE",
@@ -181,6 +188,7 @@ void LoadDeletedNotes(NoteList& list) { ReadNotes(kDeletedTable, "", "DELETEDATE
 
 int RestoreDeletedNote(int id) {
   KxTransaction edit(TheDb);
+  if (!edit.IsOpen()) return 0;
   if (!TheDb.Exists(kDeletedTable, WhereId(id))) return 0;
   int restoredId = TheDb.Exists(kTable, WhereId(id)) ? NextNoteId() : id;
   edit.Check(TheDb.Exec(CopyNoteSql(kDeletedTable, id, kTable, restoredId, "", "")));

@@ -469,6 +469,28 @@ TEST_F(Notes, SizeColourAndWrappingAreStoredAndDrawn) {
   EXPECT_EQ(kNoteSized, Int(id, "N_FLAG"));
   RECT box = note->textBox->WindowRect();
   EXPECT_TRUE(EqualRect(&box, &grown)) << "the box fills the sized note";
+  // The capture taken away with the button down (a box, Alt+Tab): a size never stored is
+  // not kept.
+  PumpFor(GetDoubleClickTime() + 50);
+  MovePointerTo(grown.right - 2, grown.bottom - 2);
+  PumpFor(50);
+  PressLeft();
+  PumpFor(100);
+  for (int attempt = 0; attempt < 3 && note->WindowRect().right == grown.right; ++attempt) {
+    MovePointerTo(grown.right + 20 + 10 * attempt, grown.bottom + 20);
+    PumpFor(150);
+  }
+  EXPECT_NE(grown.right, note->WindowRect().right) << "the drag sizes the note";
+  HWND thief = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, NULL, NULL,
+                               GetModuleHandleA(NULL), NULL);
+  SetCapture(thief);
+  PumpFor(100);
+  ReleaseLeft();
+  PumpFor(100);
+  DestroyWindow(thief);
+  RECT back = note->WindowRect();
+  EXPECT_TRUE(EqualRect(&back, &grown)) << back.right << "," << back.bottom;
+  EXPECT_EQ(grown.right - grown.left, Int(id, "N_WIDTH"));
   DragBy(POINT{grown.left + 1, (grown.top + grown.bottom) / 2}, 400, 0, [&] {
     RECT r = note->WindowRect();
     return r.right - r.left == least.cx;
@@ -540,6 +562,13 @@ TEST_F(Notes, SizeColourAndWrappingAreStoredAndDrawn) {
   ReleaseLeft();
   EXPECT_TRUE(PumpUntil([&] { return note->textBox->SelectedText() == "beta"; }, 2000))
       << note->textBox->SelectedText().CStr();
+  // Sized while it is edited, the note stays in edit mode.
+  RECT editing = note->WindowRect();
+  DragBy(POINT{editing.right - 2, editing.bottom - 2}, 16, 8,
+         [&] { return note->WindowRect().right == editing.right + 16; });
+  EXPECT_EQ(editing.right + 16, note->WindowRect().right);
+  EXPECT_TRUE(note->IsEditing() && GetFocus() == note->textBox->hwnd) << "still editing";
+  narrow = note->WindowRect();
   TapKey(VK_ESCAPE);
   ASSERT_TRUE(PumpUntil([&] { return !note->IsEditing(); }, 2000));
 

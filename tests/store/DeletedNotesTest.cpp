@@ -123,6 +123,11 @@ TEST_F(DeletedNotes, AMoveIsWholeOrNothing) {
     EXPECT_EQ(1, TheDb.Count("KX_NOTE", "")) << c.what;
     EXPECT_EQ(1, TheDb.Count("KX_NOTE_DELETED", "")) << c.what;
     EXPECT_TRUE(TheDb.Exists("KX_NOTE", "N_ID=2")) << c.what;
+    // A transaction that cannot begin (one is open already) moves nothing either: each
+    // statement would be stored alone.
+    ASSERT_TRUE(TheDb.Begin());
+    EXPECT_FALSE(c.run(note.id)) << c.what << ", without its own transaction";
+    TheDb.Rollback();
   }
 }
 

@@ -296,6 +296,11 @@ TEST_F(RecordStore, NotesKeepTheirBytesFlagsAndVisibility) {
   ASSERT_TRUE(SaveNoteSize(1, 10, 20, 300, 200));
   EXPECT_EQ(GetNoteFlags(1), 0x80 | kNoteSized);
   EXPECT_EQ(0, NoteColorOf(7 << kNoteColorShift)) << "an index no colour has is yellow";
+  // A row an older program wrote without flags takes the bits all the same.
+  ASSERT_TRUE(TheDb.Exec("Update KX_NOTE set N_FLAG=NULL where N_ID=2"));
+  ASSERT_TRUE(SaveNoteSize(2, 1, 2, 30, 40));
+  ASSERT_TRUE(SetNoteColor(2, 3));
+  EXPECT_EQ(kNoteSized | (3 << kNoteColorShift), GetNoteFlags(2));
   EXPECT_EQ(4, NoteColorOf(0x81 | (4 << kNoteColorShift)));
   ASSERT_TRUE(SetNoteShown(1, false));
 

@@ -4,7 +4,7 @@
 // Two fresh folders each hold velix.exe and the floor program: one with a Config.db of no
 // notes, one with a Config.db of `notes` shown notes spread over the screen, each with a
 // few lines of mixed Chinese and Latin text (some lines long enough to wrap in a note a
-// third of the screen wide) and N_FLAG bits 1..4 varied (bit 1 "resized" with a stored
+// third of the screen wide) and N_FLAG bits 1..4 varied (bit 1 the sized flag, with a stored
 // 200 x 120 rectangle, bits 2..4 a colour index 0..5). Each round starts the four
 // programs, in an order that turns round every round, and takes for each:
 //   kit     creation of the process to its visible window,
@@ -46,10 +46,6 @@ const DWORD kPatienceMs = 30000;
 const double kStartBound = 1.1;
 const double kMemoryBoundKb = 64;
 
-// N_FLAG bits the note window reads besides the topmost bit.
-const int kNoteResized = 2;
-const int kNoteColourShift = 2;
-const int kNoteColours = 6;
 const int kResizedWidth = 200;
 const int kResizedHeight = 120;
 const int kLineHeight = 16;
@@ -59,18 +55,18 @@ const char* const kNoteLines[] = {
     "周五 15:00 与 Lisa 开会, 带上 Q3 报表",
     "买牛奶、鸡蛋 and coffee beans",
     "会议纪要: 下周一之前完成 UI 设计稿, 所有图标换成 32x32 的 PNG, 另外请检查 Windows 7 "
-    "上的显示效果, 字体用宋体 9 号, 行距不要太大",
+    "上的显示效果, 字号用 9 号, 行距不要太大",
     "服务器 192.168.1.20, 用户名 admin",
     "TODO: 改 config.ini 里的 DBPATH, 然后重启",
     "Pick up the parcel at the post office before 6 pm, the slip is in the top drawer of the "
     "desk next to the printer",
     "电话 010-8888 6666 转 203 (王经理)",
     "密码提示: 第一只猫的名字 + 2019",
-    "读书笔记: 《黑暗森林》第 12 章到第 18 章, 关于面壁者计划的部分值得再读一遍, 顺便整理"
-    "一下人物关系表 (Excel 里有一份旧的)",
+    "读书笔记: 《山中来信》第 12 章到第 18 章, 关于老渡口的部分值得再读一遍, 顺便整理"
+    "一下人物关系表 (表格文件里有一份旧的)",
     "周报 deadline: 每周四 18:00",
-    "快递单号 SF1234567890, 到了放门卫",
-    "下载 VS Code 和 Git for Windows, 装在 D:\\Tools 下面, 别装到 C 盘, 空间不够了; 然后"
+    "快递单号 KD1234567890, 到了放门卫",
+    "下载新的编辑器和版本管理工具, 装在 D:\\Tools 下面, 别装到 C 盘, 空间不够了; 然后"
     "把 PATH 里重复的条目删掉",
     "牙医 3 月 8 日上午 10 点",
     "ok",
@@ -118,7 +114,7 @@ bool MakeStore(const std::string& folder, int count) {
     record.height = resized ? kResizedHeight : lines * kLineHeight + 4;
     record.left = (cell % columns) * (screenWidth - record.width) / (columns - 1);
     record.top = (cell / columns) * (screenHeight - record.height) / (rows - 1);
-    int flags = (i % kNoteColours) << kNoteColourShift | (resized ? kNoteResized : 0);
+    int flags = WithNoteColor(resized ? kNoteSized : 0, i % kNoteColorCount);
     if (!InsertNote(record) || !SetNoteText(record.id, text) || !SetNoteFlags(record.id, flags))
       return Fail("cannot store a note");
   }
