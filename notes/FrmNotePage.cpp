@@ -127,24 +127,31 @@ void BoundAutoSize(KxTextBox& box, const RECT& note, const MonitorAreas& areas) 
   box.maxAutoHeight = std::max(static_cast<int>(least.cy), static_cast<int>(area.bottom - area.top));
 }
 
-// Where a note's window is made: at its stored rectangle, or with an automatic size at the
-// size its text takes, so that the note and its box are not made once and sized again.
-KxRect StartRect(const NoteRecord& record, const MonitorAreas& areas) {
-  KxRect r{record.left, record.top, record.width, record.height};
-  if (record.flags & kNoteSized) return r;
-  KxTextBox probe;
-  probe.wrap = true;
-  probe.SetAutoSize(true);
-  probe.MeasureFont();
-  BoundAutoSize(probe, RECT{r.x, r.y, r.x + r.width, r.y + r.height}, areas);
-  probe.SetText(record.text);
-  SIZE size = probe.AutoSizeExtent();
-  r.width = size.cx;
-  r.height = size.cy;
-  return r;
-}
-
 }  // namespace
+
+// The note's box, made before the note's window with its text, wrapping, size bounds and
+// automatic size as the note has them; and the rectangle the window is made at: the stored
+// one, or for an automatic size the size the text takes. So the text is laid out once and
+// neither window is sized again after it is made.
+FrmNotePage::Prepared FrmNotePage::Prepare(const NoteRecord& record, const MonitorAreas& areas) {
+  Prepared prepared;
+  prepared.rect = KxRect{record.left, record.top, record.width, record.height};
+  const bool automatic = (record.flags & kNoteSized) == 0;
+  KxTextBox* box = new KxTextBox();
+  box->wrap = true;
+  box->SetAutoSize(automatic);
+  box->MeasureFont();
+  BoundAutoSize(*box, RECT{record.left, record.top, record.left + record.width, record.top + record.height},
+                areas);
+  box->SetText(record.text);
+  if (automatic) {
+    SIZE size = box->AutoSizeExtent();
+    prepared.rect.width = size.cx;
+    prepared.rect.height = size.cy;
+  }
+  prepared.box = box;
+  return prepared;
+}
 
 const char kNoteChangeNotStored[] =
     "便签的更改未能写入数据文件,便签保持原样. 请查看数据文件所在的目录是否可写入.";
@@ -154,24 +161,23 @@ const char* const kNoteColorNames[kNoteColorCount] = {"黄色", "绿色", "蓝�
 COLORREF NoteBackColor(int color) { return SchemeOf(color).back; }
 
 // A tool window: Windows gives an unowned popup a taskbar button and an Alt+Tab entry.
-// Window and box are made where they stand (StartRect): moving or sizing them afterwards
+// Window and box are made where they stand (Prepare): moving or sizing them afterwards
 // costs every note loaded at start-up a move and a resize of each.
 FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record,
                          const MonitorAreas& areas)
-    : KxPopForm(nullptr, StartRect(record, areas), WS_EX_TOOLWINDOW),
-      events(events) {
-  if (!hwnd) return;
-  textBox = new KxTextBox();
+    : FrmNotePage(events, record, Prepare(record, areas)) {}
+
+FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record, Prepared prepared)
+    : KxPopForm(nullptr, prepared.rect, WS_EX_TOOLWINDOW), events(events) {
+  textBox = prepared.box;
   // Create makes it one of the window's children, which the window deletes; a box that
   // got no window is deleted at once.
-  RECT made = WindowRect();
-  if (!textBox->Create(this, KxRect{0, 0, made.right - made.left, made.bottom - made.top})) {
+  if (!hwnd || !textBox->Create(this, KxRect{0, 0, prepared.rect.width, prepared.rect.height})) {
     delete textBox;
     textBox = nullptr;
     return;
   }
   textBox->Enable(false);
-  textBox->wrap = true;
   // The border belongs to the note: there the press sizes it, even while the box is edited.
   textBox->transparentEdge = kGrip;
   ApplyColor(NoteColorOf(record.flags));
@@ -190,9 +196,9 @@ FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record,
 
   noteId = record.id;
   topmost = (record.flags & kNoteTopmost) != 0;
-  ApplyAutoBounds(areas);
-  textBox->SetAutoSize(!sized);
-  textBox->SetText(record.text);
+  // The text is in the box already; with its window the scroll bar follows it.
+  textBox->AutoSize();
+  textBox->EnsureVisible();
   savedText = record.text;
 }
 

@@ -115,6 +115,14 @@ public:
   void ResizeTo(POINT cursor);
 
 private:
+  // The box (owned until the window takes it) and the rectangle a note is made at.
+  struct Prepared {
+    KxTextBox* box = nullptr;
+    KxRect rect;
+  };
+  static Prepared Prepare(const NoteRecord& record, const MonitorAreas& areas);
+  FrmNotePage(NoteWindowEvents& events, const NoteRecord& record, Prepared prepared);
+
   int OnBoxSize(KxEvtParam& param);
   int OnBoxKillFocus(KxEvtParam& param);
   int OnMenuRequest(KxEvtParam& param);
