@@ -219,7 +219,13 @@ TEST_F(KitRun, KitWindowStatesByKeys) {
   SwitchOff(kModuleShutDown);
   TheDb.Close();
   Start();
-  Capture shrunk = CaptureWindow(kit);
+  // The kit window is painted by the other process, which may be busy still with its start
+  // when the capture asks for the picture: the capture waits for the first painting.
+  Capture shrunk;
+  PumpUntil([&] {
+    shrunk = CaptureWindow(kit);
+    return shrunk.width > 0 && shrunk.At(0, 0) == ToPixel(RGB(110, 120, 255));
+  }, 3000);
   EXPECT_EQ(74, shrunk.width);
   EXPECT_EQ(ToPixel(RGB(110, 120, 255)), shrunk.At(0, 0)) << "the picture's flat frame";
 
