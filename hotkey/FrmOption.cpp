@@ -5,6 +5,7 @@
 #include "app/KxDialogs.h"
 #include "app/ProgramShell.h"
 #include "app/resource.h"
+#include "hotkey/HotKeyCheck.h"
 #include "hotkey/HotKeyTable.h"
 #include "hotkey/KxPanelModule.h"
 #include "kx/KxButton.h"
@@ -103,11 +104,18 @@ FrmOption::FrmOption(KxControl* owner)
   dataPath = new KxEdit(this, DbFilePath(),
                         KxRect{dataLabel->x + dataLabel->width + 2, lineTop + 2,
                                systemGroup->width - dataLabel->x - dataLabel->width - 88, 20});
+  // Read-only, not disabled: the path can be selected and copied.
   dataPath->SetReadOnly(true);
-  dataPath->Enable(false);
+  dataPath->bkColor = kxFormColor;
   changeButton =
       new KxButton(this, "更改...", KxRect{dataPath->x + dataPath->width + 8, lineTop, 80, 24});
   closeButton = new KxButton(this, "关闭", KxRect{changeButton->x, height - 68, 80, 25});
+
+  for (KxPanelModule* row : moduleRows)
+    row->onSaved = [this] { RefreshLinks(); };
+  for (KxPanelHk* row : hotKeyRows)
+    row->onSaved = [this] { RefreshLinks(); };
+  RefreshLinks();
 
   BindClick(*autostartBox, this, &FrmOption::OnAutostartClick);
   BindClick(*changeButton, this, &FrmOption::OnChangeClick);
@@ -124,10 +132,11 @@ bool FrmOption::CanClose() {
 void FrmOption::OnShow() { RefreshLinks(); }
 
 void FrmOption::RefreshLinks() {
+  HotKeyCommands commands = LoadHotKeyCommands();
   for (KxPanelModule* row : moduleRows)
-    if (row) row->RefreshLink();
+    if (row) row->RefreshLink(commands);
   for (KxPanelHk* row : hotKeyRows)
-    if (row) row->RefreshLink();
+    if (row) row->RefreshLink(commands);
 }
 
 int FrmOption::OnAutostartClick(KxEvtParam&) {

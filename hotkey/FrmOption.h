@@ -27,8 +27,10 @@ public:
 
   // Hides the window and registers all hotkeys; the object lives until the program ends.
   bool CanClose() override;
-  // Registration passes run while the window is hidden: the links learn what was taken.
+  // Other programs take and free combinations while the window is hidden: the links
+  // check again when it shows.
   void OnShow() override;
+  // Every row's mark, against the platform and all commands with their hotkeys on.
   void RefreshLinks();
 
   // Children of the form (it deletes them), in the order they are made.

@@ -2,9 +2,19 @@
 
 #include "kx/KxButton.h"
 #include "kx/KxCheckBox.h"
+#include "kx/KxLabel.h"
+#include "kx/KxMessages.h"
 #include "kx/KxSelect.h"
 
+const COLORREF kHotKeyFreeColor = RGB(0, 128, 0);
+
 namespace {
+
+// Posted when the editor shows: the field takes the focus once the window is up.
+const UINT kFocusFieldMessage = WM_USER + 131;
+
+const COLORREF kHintColor = RGB(96, 96, 96);
+const COLORREF kProblemColor = RGB(220, 0, 0);
 
 // The main keys a user can choose, in the order of the list.
 KxStringList KeyChoices() {
@@ -32,22 +42,46 @@ int TypedKey(const KxString& text) {
 }  // namespace
 
 FrmShutCut::FrmShutCut(KxControl* owner, POINT at)
-    : KxPopForm(owner, KxRect{at.x, at.y, 210, 88}) {
+    : KxPopForm(owner, KxRect{at.x, at.y, 270, 156}) {
   if (!hwnd) return;
-  shiftBox = new KxCheckBox(this, "Shift", KxRect{10, 8, 50, 20});
-  ctrlBox = new KxCheckBox(this, "Ctrl", KxRect{60, 8, 46, 20});
-  altBox = new KxCheckBox(this, "Alt", KxRect{110, 8, 40, 20});
-  winBox = new KxCheckBox(this, "Win", KxRect{150, 8, 46, 20});
-  keySelect = new KxSelectCard(this, KxRect{12, 32, 80, 21});
+  field = new HotKeyField(this, KxRect{10, 8, 250, 22});
+  shiftBox = new KxCheckBox(this, "Shift", KxRect{10, 36, 50, 20});
+  ctrlBox = new KxCheckBox(this, "Ctrl", KxRect{60, 36, 46, 20});
+  altBox = new KxCheckBox(this, "Alt", KxRect{110, 36, 40, 20});
+  winBox = new KxCheckBox(this, "Win", KxRect{150, 36, 46, 20});
+  keySelect = new KxSelectCard(this, KxRect{12, 60, 80, 21});
   KxStringList choices = KeyChoices();
   for (const auto& choice : choices)
     keySelect->AddItem(choice);
-  okButton = new KxButton(this, "确定", KxRect{12, 56, 60, 20});
-  cancelButton = new KxButton(this, "取消", KxRect{102, 56, 60, 20});
-  Resize(winBox->x + 60, cancelButton->y + 32);
+  checkLine = new KxLabel(this, "", KxRect{10, 86, 250, 34});
+  checkLine->autoSize = false;
+  checkLine->format = DT_LEFT | DT_WORDBREAK;
+  okButton = new KxButton(this, "确定", KxRect{12, 124, 60, 20});
+  cancelButton = new KxButton(this, "取消", KxRect{102, 124, 60, 20});
+  Resize(field->x + field->width + 10, cancelButton->y + 32);
   BindClick(*okButton, this, &FrmShutCut::OnOk);
   BindClick(*cancelButton, this, &FrmShutCut::OnCancel);
+  for (KxCheckBox* box : {shiftBox, ctrlBox, altBox, winBox})
+    BindClick(*box, this, &FrmShutCut::OnChange);
+  BindCmd(*keySelect, KX_SELECT_CHANGE, this, &FrmShutCut::OnChange);
+  BindCmd(*keySelect, KX_SELECT_EDITCHANGE, this, &FrmShutCut::OnChange);
+  field->onCapture = [this](const HotKeyField::Event& e) { OnCapture(e.step, e.code); };
+  field->onEnter = [this] { EndModal(kOk); };
+  field->onTab = [this] {
+    ::SetFocus(keyFixed ? okButton->hwnd : keySelect->edit->hwnd);
+  };
+  Recheck();
 }
+
+LRESULT FrmShutCut::WndProc(KxMsg& m) {
+  if (m.msg == kFocusFieldMessage) {
+    ::SetFocus(field->hwnd);
+    return 0;
+  }
+  return KxPopForm::WndProc(m);
+}
+
+void FrmShutCut::OnShow() { PostMessageA(hwnd, kFocusFieldMessage, 0, 0); }
 
 void FrmShutCut::Load(const HotKeyCode& code) {
   shiftBox->SetChecked(code.Shift());
@@ -59,6 +93,7 @@ void FrmShutCut::Load(const HotKeyCode& code) {
   loadedText = HotKeyName(loadedKey);
   keySelect->edit->SetText(loadedText);
   keySelect->SelectText(loadedText);
+  Recheck();
 }
 
 HotKeyCode FrmShutCut::Result() const {
@@ -73,10 +108,72 @@ HotKeyCode FrmShutCut::Result() const {
 }
 
 void FrmShutCut::SetKeyFixed(bool fixed) {
+  keyFixed = fixed;
+  field->capture.modifiersOnly = fixed;
   // The parts are windows of their own: each one refuses the mouse and the keyboard.
   keySelect->Enable(!fixed);
   keySelect->edit->Enable(!fixed);
   keySelect->button->Enable(!fixed);
+  Recheck();
+}
+
+void FrmShutCut::SetCommand(const HotKeyCommand& command, const HotKeyCommands& others) {
+  self = command;
+  commands = others;
+  SetKeyFixed(command.moduleType && HotKeyRangeOf(command.moduleType));
+}
+
+KxString FrmShutCut::FieldText(const HotKeyCode& code) const {
+  if (!keyFixed) return code.Text();
+  HotKeyCode modifiers = code;
+  modifiers.SetKey(0);
+  const HotKeyRange* range = self.moduleType ? HotKeyRangeOf(self.moduleType) : nullptr;
+  return modifiers.Text() + "+" + (range ? range->suffix : "");
+}
+
+void FrmShutCut::Recheck() {
+  HotKeyCode code = Result();
+  field->SetText(FieldText(code));
+  check = HotKeyCheck();
+  if (code.Get() == 0 && !keyFixed) {
+    checkLine->textColor = kHintColor;
+    checkLine->SetText("请按下要用的组合键, 或勾选并选择按键");
+  } else {
+    check = CheckHotKey(code.Get(), self, commands);
+    checkLine->textColor = check.IsClear() ? kHotKeyFreeColor : kProblemColor;
+    checkLine->SetText(HotKeyCheckText(check, keyFixed));
+  }
+  checkLine->Invalidate(false);
+}
+
+void FrmShutCut::OnCapture(HotKeyCapture::Step step, uint32_t code) {
+  // A range keeps its key: only the modifiers are the user's.
+  uint32_t key = keyFixed ? static_cast<uint32_t>(loadedKey) << 16 : 0;
+  switch (step) {
+    case HotKeyCapture::Step::kHeld:
+      if (code) {
+        field->SetText(HotKeyCode(code).Text() + "+");
+      } else {
+        Recheck();
+      }
+      break;
+    case HotKeyCapture::Step::kTaken:
+      Load(HotKeyCode(code | key));
+      break;
+    case HotKeyCapture::Step::kClear:
+      Load(HotKeyCode(key));
+      break;
+    case HotKeyCapture::Step::kCancel:
+      EndModal(kCancel);
+      break;
+    default:
+      break;
+  }
+}
+
+int FrmShutCut::OnChange(KxEvtParam&) {
+  Recheck();
+  return 0;
 }
 
 int FrmShutCut::OnOk(KxEvtParam&) {
@@ -89,13 +186,13 @@ int FrmShutCut::OnCancel(KxEvtParam&) {
   return 0;
 }
 
-bool EditHotKey(KxControl* owner, POINT at, HotKeyCode& code, bool keyFixed) {
+bool EditHotKey(KxControl* owner, POINT at, HotKeyCode& code, const HotKeyCommand& command) {
   bool accepted = false;
   {
     FrmShutCut editor(owner, at);
     if (!editor.hwnd) return false;
+    editor.SetCommand(command, LoadHotKeyCommands());
     editor.Load(code);
-    editor.SetKeyFixed(keyFixed);
     if (editor.ShowModal() == FrmShutCut::kOk) {
       code = editor.Result();
       accepted = true;

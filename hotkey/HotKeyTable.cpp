@@ -1,6 +1,7 @@
 #include "hotkey/HotKeyTable.h"
 
 #include "app/ProgramShell.h"
+#include "hotkey/HotKeyCheck.h"
 #include "hotkey/HotKeyCode.h"
 #include "kx/KxTaskBar.h"
 #include "store/ModuleRecord.h"
@@ -25,13 +26,6 @@ bool RegisterCode(uint32_t code, KxStringList& refused) {
 // The platform's id of an entry: applications are to use ids below 0xC000 (the atom range
 // belongs to shared libraries), and the low 14 bits of a string atom tell atoms apart.
 int PlatformId(ATOM atom) { return (atom & 0x3FFF) + 1; }
-
-// A letter or digit without any modifier (a desktop or drive row saved without them) would
-// take that key from every program; it is never registered and counts as refused.
-bool IsBareCharacter(uint32_t code) {
-  uint32_t key = (code >> 16) & 0xFF;
-  return (code & 0xF) == 0 && ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'));
-}
 
 }  // namespace
 
@@ -58,11 +52,22 @@ bool HotKeyTable::Register(const KxString& name, uint32_t code) {
   entry.window = window;
   entry.code = code;
   // A code with modifiers and no key goes to the platform as it is, with key 0.
-  entry.taken = entry.id == 0 || IsBareCharacter(code) ||
+  entry.taken = entry.id == 0 || NeedsModifier(code) ||
                 !RegisterHotKey(window, PlatformId(entry.id), code & 0xFFFF, (code >> 16) & 0xFFFF);
   bool registered = !entry.taken;
   entries.Add(entry);
   return registered;
+}
+
+void HotKeyTable::SetWindow(HWND hwnd) {
+  window = hwnd;
+  named.Clear();
+}
+
+bool HotKeyTable::NameInBalloon(const KxString& text) {
+  if (named.Contains(text)) return false;
+  named.Add(text);
+  return true;
 }
 
 void HotKeyTable::Clear() {
@@ -86,13 +91,18 @@ KxStringList RegisterAllHotKeys() {
     if (!(plugin.status & kPluginHotKeyOn) || plugin.hotKey == 0) continue;
     RegisterCode(static_cast<uint32_t>(plugin.hotKey), refused);
   }
-  if (!refused.IsEmpty()) {
+  // A combination is named once per run: a lasting conflict would otherwise raise the
+  // balloon at every pass, each time the kit window hides.
+  KxStringList unnamed;
+  for (const auto& text : refused)
+    if (TheHotKeys.NameInBalloon(text)) unnamed.Add(text);
+  if (!unnamed.IsEmpty()) {
     KxString text = kTakenLead;
     int shown = 0;
-    for (const KxListNode<KxString>* node = refused.Head(); node && shown < kBalloonNames;
+    for (const KxListNode<KxString>* node = unnamed.Head(); node && shown < kBalloonNames;
          node = node->next, ++shown)
       text += (shown ? "、" : "") + node->value;
-    if (refused.Count() > kBalloonNames) text += "……";
+    if (unnamed.Count() > kBalloonNames) text += "……";
     TheTaskBar.ShowBalloon(kTakenTitle, text.CStr());
   }
   return refused;

@@ -4,8 +4,8 @@
 // modules of KX_MODULE first, then enabled plug-ins of KX_PLUGIN.
 //
 // A combination that the platform refuses (another program holds it, or it is invalid)
-// stays in the table, marked taken, so the settings window can show it; a registration
-// pass with refusals names them in one tray balloon.
+// stays in the table, marked taken; a registration pass names the refusals in one tray
+// balloon, each combination once for as long as the table serves one window.
 
 #include <windows.h>
 
@@ -29,19 +29,23 @@ public:
   HotKeyTable& operator=(const HotKeyTable&) = delete;
   ~HotKeyTable() { Clear(); }
 
-  void SetWindow(HWND hwnd) { window = hwnd; }
+  // The window of every later registration; the balloon forgets what it named.
+  void SetWindow(HWND hwnd);
   HWND Window() const { return window; }
   // Replaces an entry of the same name; false when the platform refused the combination.
   bool Register(const KxString& name, uint32_t code);
   void Clear();
   int Count() const { return entries.Count(); }
   const KxList<HotKeyEntry>& Entries() const { return entries; }
+  // True the first time a refused combination's text comes, which the balloon then names.
+  bool NameInBalloon(const KxString& text);
 
 private:
   static void Unregister(HotKeyEntry& entry);
 
   HWND window = NULL;
   KxList<HotKeyEntry> entries;
+  KxStringList named;  // refused texts a balloon named
 };
 
 extern HotKeyTable TheHotKeys;
@@ -50,7 +54,7 @@ extern HotKeyTable TheHotKeys;
 KxString HotKeyEntryName(uint32_t code);
 // Clears the table and registers every enabled module hotkey, then every enabled plug-in
 // hotkey. Returns the texts of the codes the platform refused (empty when all went in);
-// when there are any, one tray balloon names them.
+// one tray balloon names those that no balloon named before.
 KxStringList RegisterAllHotKeys();
 // True when the last registration pass could not register this code.
 bool IsHotKeyTaken(uint32_t code);

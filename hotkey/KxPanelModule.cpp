@@ -2,10 +2,7 @@
 
 #include "app/KxDialogs.h"
 #include "hotkey/FrmShutCut.h"
-#include "hotkey/HotKeyTable.h"
 #include "kx/KxCheckBox.h"
-
-const char kHotKeyTakenMark[] = " (已被占用)";
 
 namespace {
 
@@ -14,25 +11,12 @@ const char kSettingNotStored[] = "设置未能写入数据文件,保持原来的
 const COLORREF kCaptionColor = RGB(0, 128, 128);
 const int kLinkHeight = 20;
 
-// The keys a ranged kind is registered with, one row each.
-struct KeyRange {
-  int type;
-  int firstKey;
-  int count;
-  const char* suffix;
-};
-const KeyRange kRanges[] = {
-    {kModuleDesktop, '1', 9, "数字(1-8)"},
-    {kModuleExplorer, 'A', 26, "盘符(A-Z)"},
-};
-
-const KeyRange* RangeOf(int type) {
-  for (const KeyRange& range : kRanges)
-    if (range.type == type) return &range;
-  return nullptr;
+// The mark of a row's code. A range without modifiers whose hotkey is off was never set.
+KxString MarkOf(const HotKeyCode& code, int type, bool hotKeyOn, const HotKeyCommands& commands) {
+  bool ranged = HotKeyRangeOf(type) != nullptr;
+  if (code.Get() == 0 || (ranged && (code.Get() & 0xF) == 0 && !hotKeyOn)) return KxString();
+  return HotKeyCheckMark(CheckHotKey(code.Get(), ModuleCommand(type), commands), hotKeyOn);
 }
-
-bool IsCodeTaken(uint32_t code) { return code != 0 && IsHotKeyTaken(code); }
 
 // The top-level window a row lives in: the editor disables it while it runs.
 KxControl* FormOf(KxControl* control) {
@@ -61,9 +45,9 @@ void HotKeyLink::OnDraw(KxCanvas& canvas) {
   canvas.DrawText(font, taken ? kHotKeyTakenColor : textColor, GetText(), ClientRect(), format);
 }
 
-void HotKeyLink::ShowCode(const KxString& text, bool isTaken) {
-  taken = isTaken;
-  SetText(isTaken ? text + kHotKeyTakenMark : text);
+void HotKeyLink::ShowCode(const KxString& text, const KxString& mark) {
+  taken = !mark.IsEmpty();
+  SetText(text + mark);
   Invalidate(false);
 }
 
@@ -72,7 +56,7 @@ void HotKeyLink::ShowCode(const KxString& text, bool isTaken) {
 KxPanelModule::KxPanelModule(int type, KxControl* parentControl, const KxRect& rect) {
   borderStyle = 0;
   if (!Create(parentControl, rect)) return;
-  const KeyRange* range = RangeOf(type);
+  const HotKeyRange* range = HotKeyRangeOf(type);
   keyFixed = range != nullptr;
   if (range) keySuffix = range->suffix;
 
@@ -90,7 +74,6 @@ KxPanelModule::KxPanelModule(int type, KxControl* parentControl, const KxRect& r
   } else {
     menuBox->SetChecked(true);
   }
-  RefreshLink();
 
   BindClick(*menuBox, this, &KxPanelModule::OnBoxClick);
   BindClick(*hotKeyBox, this, &KxPanelModule::OnBoxClick);
@@ -99,22 +82,20 @@ KxPanelModule::KxPanelModule(int type, KxControl* parentControl, const KxRect& r
 
 void KxPanelModule::SetCaption(const KxString& text) { caption->SetText(text); }
 
-bool KxPanelModule::IsTaken() const {
-  const KeyRange* range = RangeOf(record.type);
-  if (!keyFixed || !range) return IsCodeTaken(code.Get());
-  for (int i = 0; i < range->count; ++i) {
-    int ranged = HotKeyWithKey(static_cast<int>(code.Get()), range->firstKey + i);
-    if (IsCodeTaken(static_cast<uint32_t>(ranged))) return true;
-  }
-  return false;
-}
-
-void KxPanelModule::RefreshLink() {
+void KxPanelModule::RefreshLink(const HotKeyCommands& commands) {
   HotKeyCode shown = code;
   if (keyFixed) shown.SetKey(0);
   KxString text = shown.Text();
   if (!keySuffix.IsEmpty()) text += "+" + keySuffix;
-  link->ShowCode("(" + text + ")", IsTaken());
+  link->ShowCode("(" + text + ")", MarkOf(code, record.type, hotKeyBox->IsChecked(), commands));
+}
+
+void KxPanelModule::Saved() {
+  if (onSaved) {
+    onSaved();
+  } else {
+    RefreshLink(LoadHotKeyCommands());
+  }
 }
 
 // A row shows what is stored: a change that cannot be written is said, and the row goes
@@ -132,7 +113,7 @@ void KxPanelModule::Save() {
     code.Set(static_cast<uint32_t>(record.hotKey));
     ShowInfo(kSettingNotStored);
   }
-  RefreshLink();
+  Saved();
 }
 
 void KxPanelModule::EditCode() {
@@ -140,7 +121,7 @@ void KxPanelModule::EditCode() {
   ClientToScreen(hwnd, &at);
   at.x -= 8;
   at.y -= 8;
-  if (!EditHotKey(FormOf(this), at, code, keyFixed)) return;
+  if (!EditHotKey(FormOf(this), at, code, ModuleCommand(record.type))) return;
   Save();
 }
 
@@ -168,13 +149,22 @@ KxPanelHk::KxPanelHk(int type, const KxString& captionText, KxControl* parentCon
     hotKeyBox->SetChecked(record.HotKeyOn());
     code.Set(static_cast<uint32_t>(record.hotKey));
   }
-  RefreshLink();
 
   BindClick(*hotKeyBox, this, &KxPanelHk::OnBoxClick);
   BindClick(*link, this, &KxPanelHk::OnLinkClick);
 }
 
-void KxPanelHk::RefreshLink() { link->ShowCode("(" + code.Text() + ")", IsCodeTaken(code.Get())); }
+void KxPanelHk::RefreshLink(const HotKeyCommands& commands) {
+  link->ShowCode("(" + code.Text() + ")", MarkOf(code, record.type, hotKeyBox->IsChecked(), commands));
+}
+
+void KxPanelHk::Saved() {
+  if (onSaved) {
+    onSaved();
+  } else {
+    RefreshLink(LoadHotKeyCommands());
+  }
+}
 
 void KxPanelHk::Save() {
   ModuleRecord changed = record;
@@ -187,13 +177,13 @@ void KxPanelHk::Save() {
     code.Set(static_cast<uint32_t>(record.hotKey));
     ShowInfo(kSettingNotStored);
   }
-  RefreshLink();
+  Saved();
 }
 
 void KxPanelHk::EditCode() {
   POINT at = {link->x, 0};
   ClientToScreen(hwnd, &at);
-  if (!EditHotKey(FormOf(this), at, code, false)) return;
+  if (!EditHotKey(FormOf(this), at, code, ModuleCommand(record.type))) return;
   Save();
 }
 

@@ -2,8 +2,12 @@
 // The rows of the settings window, one per kind of KX_MODULE. A module row has the
 // in-menu box, the hotkey box and the hotkey link; a hotkey row (the system group) has
 // only the hotkey box and the link. Every change is written at once; the hotkeys are
-// registered anew when the settings window closes.
+// registered anew when the settings window closes. A link marks a combination that lacks
+// a modifier, that another program holds, or that another command has on as well.
 
+#include <functional>
+
+#include "hotkey/HotKeyCheck.h"
 #include "hotkey/HotKeyCode.h"
 #include "kx/KxLabel.h"
 #include "kx/KxPanel.h"
@@ -11,18 +15,16 @@
 
 class KxCheckBox;
 
-// Appended to the link of a code that the last registration pass could not register.
-extern const char kHotKeyTakenMark[];
 constexpr COLORREF kHotKeyTakenColor = RGB(220, 0, 0);
 
-// The link that shows a row's hotkey and opens the editor; red while its code is taken.
+// The link that shows a row's hotkey and opens the editor; red while it carries a mark.
 class HotKeyLink : public KxLabellink {
 public:
   HotKeyLink(KxControl* parent, const KxRect& rect);
 
   void OnDraw(KxCanvas& canvas) override;
-  // The text, with the taken mark after it when taken; the link fits its width to it.
-  void ShowCode(const KxString& text, bool isTaken);
+  // The text with the mark after it (HotKeyCheckMark); the link fits its width to it.
+  void ShowCode(const KxString& text, const KxString& mark);
 
   bool taken = false;
 };
@@ -34,8 +36,8 @@ public:
   KxPanelModule(int type, KxControl* parent, const KxRect& rect);
 
   void SetCaption(const KxString& text);
-  // The link text from the code, with the taken mark as the last registration pass left it.
-  void RefreshLink();
+  // The link text from the code, with its mark against the platform and commands.
+  void RefreshLink(const HotKeyCommands& commands);
   // The code through the editor; on OK the link and the rows of the kind follow.
   void EditCode();
 
@@ -48,14 +50,16 @@ public:
   HotKeyLink* link = nullptr;
   KxString keySuffix;  // names the range in the link: "数字(1-8)", "盘符(A-Z)"
   HotKeyCode code;
+  // After every stored change: the window marks all its rows anew, since a change of one
+  // row can make another one a duplicate or free it.
+  std::function<void()> onSaved;
 
 private:
   int OnBoxClick(KxEvtParam& param);
   int OnLinkClick(KxEvtParam& param);
   // M_HK and both flag bits of every row of the kind.
   void Save();
-  // Any code of the range when the key is fixed, else the code itself.
-  bool IsTaken() const;
+  void Saved();
 };
 
 class KxPanelHk : public KxPanel {
@@ -63,7 +67,7 @@ public:
   // The box reads "caption 快捷键"; the state comes from the first module row of type.
   KxPanelHk(int type, const KxString& caption, KxControl* parent, const KxRect& rect);
 
-  void RefreshLink();
+  void RefreshLink(const HotKeyCommands& commands);
   void EditCode();
 
   // Children of the row, which deletes them.
@@ -71,10 +75,12 @@ public:
   HotKeyLink* link = nullptr;
   ModuleRecord record;
   HotKeyCode code;
+  std::function<void()> onSaved;
 
 private:
   int OnBoxClick(KxEvtParam& param);
   int OnLinkClick(KxEvtParam& param);
   // M_HK and the hotkey bit; the in-menu bit is the kind's own.
   void Save();
+  void Saved();
 };

@@ -193,9 +193,9 @@ void KxEdit::MoveCaret(int pos, bool extend) {
 }
 
 void KxEdit::OnKeyDown(WPARAM key, LPARAM) {
-  if (readOnly) return;
   if (KeyIsDown(VK_CONTROL)) {
-    RunShortcut(key);
+    // A read-only text can still be selected and copied.
+    if (!readOnly || key == 'A' || key == 'C') RunShortcut(key);
     return;
   }
   bool shift = KeyIsDown(VK_SHIFT);
@@ -216,7 +216,7 @@ void KxEdit::OnKeyDown(WPARAM key, LPARAM) {
       if (caret < text.Length()) MoveCaret(KxNextCharPos(text, caret), shift);
       break;
     case VK_DELETE:
-      Delete();
+      if (!readOnly) Delete();
       break;
     default:
       break;

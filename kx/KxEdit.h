@@ -128,6 +128,7 @@ public:
   // The byte position nearest to client x, never inside a two-byte character.
   int PosFromX(int x);
 
+  // Read-only text can still be selected, walked and copied, only not changed.
   void SetReadOnly(bool value) { readOnly = value; }
   void SetPasswordChar(char ch);
   void SetAutoWidth(bool value) { autoWidth = value; }

@@ -109,7 +109,7 @@ int PanelPlugin::OnHotKeyLink(KxEvtParam&) {
   POINT at = {hotKeyLink->x - 8, -8};
   ClientToScreen(hwnd, &at);
   HotKeyCode code = hotKey;
-  if (!EditHotKey(this, at, code, false)) return 0;
+  if (!EditHotKey(this, at, code, PluginCommand(record.id))) return 0;
   hotKey = code;
   record.hotKey = static_cast<int>(code.Get());
   SetPluginHotKey(record.id, record.hotKey);

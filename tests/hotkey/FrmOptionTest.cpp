@@ -1,7 +1,8 @@
 // The settings window on a scratch Config.db: its layout and a screenshot, the boxes
 // clicked for real and the rows they write (all 9 desktop and 26 drive rows), hotkeys
 // edited in the editor by clicks and keys (OK and Cancel), nothing registered before the
-// window closes, and the red mark of a combination another window holds.
+// window closes, the red marks of a combination another window or program holds, that
+// two commands share or that lacks a modifier, and the copyable data path.
 
 #include <gtest/gtest.h>
 
@@ -12,9 +13,11 @@
 
 #include "app/KxAutostart.h"
 #include "hotkey/FrmOption.h"
+#include "hotkey/HotKeyCheck.h"
 #include "hotkey/HotKeyTable.h"
 #include "hotkey/KxPanelModule.h"
 #include "kx/KxButton.h"
+#include "kx/KxClipboard.h"
 #include "kx/KxCheckBox.h"
 #include "kx/KxEdit.h"
 #include "kx/KxGroupBox.h"
@@ -84,14 +87,14 @@ POINT EditThroughEditor(HWND options, HWND link, const std::function<void(HWND)>
 }
 
 // Places of the editor, client coordinates.
-const POINT kShiftBox = {20, 18};
-const POINT kCtrlBox = {70, 18};
-const POINT kAltBox = {120, 18};
-const POINT kWinBox = {160, 18};
-const POINT kKeyEdit = {40, 42};
-const POINT kKeyChevron = {81, 42};
-const POINT kOk = {42, 66};
-const POINT kCancel = {132, 66};
+const POINT kShiftBox = {20, 46};
+const POINT kCtrlBox = {70, 46};
+const POINT kAltBox = {120, 46};
+const POINT kWinBox = {160, 46};
+const POINT kKeyEdit = {40, 70};
+const POINT kKeyChevron = {81, 70};
+const POINT kOk = {42, 134};
+const POINT kCancel = {132, 134};
 
 void Click(HWND editor, POINT at) {
   ClientToScreen(editor, &at);
@@ -200,7 +203,7 @@ TEST_F(OptionsWindow, LayoutRowsAndAScreenshot) {
     EXPECT_EQ(p.rect, at) << p.control->GetText().CStr();
   }
   EXPECT_STREQ(DbFilePath().CStr(), w->dataPath->GetText().CStr());
-  EXPECT_FALSE(IsWindowEnabled(w->dataPath->hwnd));
+  EXPECT_TRUE(IsWindowEnabled(w->dataPath->hwnd)) << "selectable, only not changed";
   EXPECT_EQ(AutostartExists(""), w->autostartBox->IsChecked());
 
   // No module rows yet but the two a new store has (the launcher menu's and the quick
@@ -468,9 +471,83 @@ TEST_F(OptionsWindow, TakenHotKeysShowInRed) {
     TypeText(L"3");
     Click(e, kOk);
   });
-  EXPECT_STREQ("(CTRL+SHIFT+3) (已被占用)", kitRow->link->GetText().CStr());
+  // Both rows with Ctrl+Shift+3 on are marked as sharing it.
+  EXPECT_STREQ("(CTRL+SHIFT+3) (已被占用、重复)", kitRow->link->GetText().CStr());
   EXPECT_TRUE(kitRow->link->taken);
+  EXPECT_STREQ("(CTRL+SHIFT+数字(1-8)) (已被占用、重复)", desktops->link->GetText().CStr());
 
   UnregisterHotKey(holder, 0x101);
   DestroyWindow(holder);
+}
+
+// While a combination is chosen the editor says at once that another program (the holder)
+// holds it, or which command has it; both rows that share one are marked, and desktop rows
+// without modifiers need them. The data path is selected and copied, never changed.
+TEST_F(OptionsWindow, ClashesAreSaidWhileChoosingAndMarkedOnBothRows) {
+  const uint32_t ctrlAlt = kHotKeyCtrl | kHotKeyAlt;
+  ASSERT_TRUE(SaveNoteModule(static_cast<int>(Code(ctrlAlt, 'N')), true, true));
+  ASSERT_TRUE(SaveExitModule(0, true, true));
+  ASSERT_TRUE(SaveDesktopModules(0, true, true));
+  HANDLE holder = StartProcess(TestBinDir() + "\\velix_hotkey_holder.exe", "3 72", "");  // Ctrl+Alt+H
+  ASSERT_NE(nullptr, holder);
+  ASSERT_TRUE(WaitFor([&] { return IsHeldElsewhere(Code(ctrlAlt, 'H')); }, 5000));
+
+  FrmOption* w = Open();
+  ASSERT_NE(nullptr, w);
+  KxPanelModule* desktops = w->moduleRows[0];
+  KxPanelModule* notes = w->moduleRows[1];
+  KxPanelModule* exitRow = w->moduleRows[6];
+  EXPECT_STREQ("(未设置+数字(1-8)) (需要组合键)", desktops->link->GetText().CStr());
+  EXPECT_STREQ("(CTRL+ALT+N)", notes->link->GetText().CStr());
+
+  const struct {
+    WORD key;
+    const char* said;  // before OK
+    const char* exitLink;
+    const char* notesLink;
+  } presses[] = {
+      {'H', "已被其他程序占用或为系统保留", "(CTRL+ALT+H) (已被占用)", "(CTRL+ALT+N)"},
+      {'N', "已被“便签”使用", "(CTRL+ALT+N) (重复)", "(CTRL+ALT+N) (重复)"},
+      {'M', "可以使用", "(CTRL+ALT+M)", "(CTRL+ALT+N)"},
+  };
+  for (const auto& p : presses) {
+    SCOPED_TRACE(p.said);
+    bool said = false;
+    EditThroughEditor(w->hwnd, exitRow->link->hwnd, [&](HWND e) {
+      GUITHREADINFO info = {};
+      info.cbSize = sizeof info;
+      HWND field = ChildWindowFromPoint(e, POINT{20, 15});
+      WaitFor([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(e, NULL), &info) && info.hwndFocus == field; }, 3000);
+      PressCombination({VK_CONTROL, VK_MENU}, p.key);
+      KxString text = KxString(p.said);
+      said = WaitFor([&] { return ChildOfClass(e, "KxCardClassName", text.CStr()) != NULL; }, 3000);
+      Sleep(200);
+      SaveBmp(CaptureWindow(e), TestBinDir() + "\\hotkey-editor-" + KxString(static_cast<char>(p.key), 1) + ".bmp");
+      Click(e, kOk);
+    });
+    EXPECT_TRUE(said);
+    EXPECT_STREQ(p.exitLink, exitRow->link->GetText().CStr());
+    EXPECT_STREQ(p.notesLink, notes->link->GetText().CStr());
+  }
+  TerminateProcess(holder, 0);
+  WaitProcess(holder, 5000, nullptr);
+  CloseHandle(holder);
+
+  HWND path = w->dataPath->hwnd;
+  SetClipboardText("");
+  DriveWhilePumping([&] {
+    POINT at = CentreOf(path);
+    Sleep(GetDoubleClickTime() + 50);
+    MovePointerTo(at.x, at.y);
+    for (int i = 0; i < 2; ++i) {
+      PressLeft();
+      ReleaseLeft();
+    }
+    TapKeyWith(VK_CONTROL, 'C');
+    TypeText(L"x");
+    TapKey(VK_DELETE);
+    TapKeyWith(VK_CONTROL, 'V');
+  });
+  EXPECT_STREQ(DbFilePath().CStr(), GetClipboardText().CStr());
+  EXPECT_STREQ(DbFilePath().CStr(), w->dataPath->GetText().CStr());
 }

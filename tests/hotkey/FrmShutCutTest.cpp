@@ -1,12 +1,20 @@
-// The hotkey editor without its modal run: its frame, the key list, and what OK would
-// give after a load and after a chosen or typed key.
+// The hotkey editor: its frame, the key list, what OK would give after a load and after
+// a chosen or typed key, and combinations pressed into its field with real key events.
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "hotkey/FrmShutCut.h"
+#include "kx/KxButton.h"
 #include "kx/KxCheckBox.h"
 #include "kx/KxEdit.h"
 #include "kx/KxSelect.h"
+#include "store/ModuleRecord.h"
+#include "tests/support/GuiTestUtil.h"
+#include "tests/support/TestUtil.h"
 
 namespace {
 
@@ -26,8 +34,8 @@ TEST_F(HotKeyEditor, LayoutAndKeyList) {
   RECT frame = editor.WindowRect();
   EXPECT_EQ(120, frame.left);
   EXPECT_EQ(90, frame.top);
-  EXPECT_EQ(210, frame.right - frame.left);
-  EXPECT_EQ(88, frame.bottom - frame.top);
+  EXPECT_EQ(270, frame.right - frame.left);
+  EXPECT_EQ(156, frame.bottom - frame.top);
   // The controls' places are where the settings window's tests click. The order the keyboard walks: F5 is the fifth, Home the last of 57.
   const struct {
     int index;
@@ -80,5 +88,86 @@ TEST_F(HotKeyEditor, LoadThenResult) {
       for (KxCheckBox* box : {editor.shiftBox, editor.ctrlBox, editor.altBox, editor.winBox})
         box->SetChecked(true);
     EXPECT_EQ(c.result, editor.Result().Get()) << std::hex << c.loaded << " " << (c.typed ? c.typed : "-");
+  }
+}
+
+namespace {
+
+// A key sequence for the field: a virtual key goes down, its negation comes up, and 0
+// reads what the field shows at that moment.
+const int kLook = 0;
+
+std::string WindowText(HWND hwnd) {
+  char text[256] = "";
+  GetWindowTextA(hwnd, text, sizeof text);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(HotKeyEditor, CombinationsPressedIntoTheField) {
+  const uint32_t ctrlAlt = kHotKeyCtrl | kHotKeyAlt;
+  const struct {
+    const char* what;
+    uint32_t loaded;
+    int rangeType;  // the edited command's kind: a range fixes the key
+    std::vector<int> keys;
+    int modal;       // the editor's result: Enter and the OK button give 0, Esc 1
+    uint32_t result;
+    const char* shown;  // the field at the end
+    const char* seen;   // the field at the first look
+  } cases[] = {
+      {"as it is pressed", 0, 0, {VK_CONTROL, VK_MENU, kLook, 'N', -'N', -VK_MENU, -VK_CONTROL},
+       0, Code(ctrlAlt, 'N'), "CTRL+ALT+N", "CTRL+ALT+"},
+      {"win and shift", Code(kHotKeyAlt, 'A'), 0, {VK_LWIN, VK_SHIFT, VK_F5, -VK_F5, -VK_SHIFT, -VK_LWIN},
+       0, Code(kHotKeyWin | kHotKeyShift, VK_F5), "SHIFT+WIN+F5", ""},
+      {"a key the list lacks", 0, 0, {VK_MENU, VK_LEFT, -VK_LEFT, -VK_MENU}, 0,
+       Code(kHotKeyAlt, VK_LEFT), "ALT+Left", ""},
+      {"a modifier alone", Code(kHotKeyAlt, 'A'), 0, {VK_CONTROL, kLook, -VK_CONTROL}, 0,
+       Code(kHotKeyAlt, 'A'), "ALT+A", "CTRL+"},
+      {"Backspace clears", Code(kHotKeyAlt, 'A'), 0, {VK_BACK, -VK_BACK}, 0, 0, "未设置", ""},
+      {"Tab leaves the field", Code(kHotKeyAlt, 'A'), 0, {VK_TAB, -VK_TAB}, 0,
+       Code(kHotKeyAlt, 'A'), "ALT+A", ""},
+      {"Enter is OK", Code(kHotKeyAlt, 'A'), 0, {VK_RETURN, -VK_RETURN}, 0, Code(kHotKeyAlt, 'A'),
+       "ALT+A", ""},
+      {"Esc cancels", Code(kHotKeyAlt, 'A'), 0, {VK_ESCAPE, -VK_ESCAPE}, 1, Code(kHotKeyAlt, 'A'),
+       "ALT+A", ""},
+      {"a range: the modifiers released", Code(kHotKeyCtrl, '1'), kModuleDesktop,
+       {VK_CONTROL, VK_MENU, -VK_MENU, -VK_CONTROL}, 0, Code(ctrlAlt, '1'), "CTRL+ALT+数字(1-8)", ""},
+      {"a range: the modifiers of a key", 0, kModuleExplorer, {VK_SHIFT, 'X', -'X', -VK_SHIFT}, 0,
+       Code(kHotKeyShift, 0), "SHIFT+盘符(A-Z)", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FrmShutCut editor(nullptr, POINT{200, 150});
+    editor.SetCommand(c.rangeType ? ModuleCommand(c.rangeType) : ModuleCommand(kModuleNote), HotKeyCommands());
+    editor.Load(HotKeyCode(c.loaded));
+    std::string seen;
+    DWORD uiThread = GetCurrentThreadId();
+    HWND field = editor.field->hwnd, ok = editor.okButton->hwnd;
+    std::thread driver = WindowThread([&] {
+      GUITHREADINFO info = {};
+      info.cbSize = sizeof info;
+      WaitFor([&] { return GetGUIThreadInfo(uiThread, &info) && info.hwndFocus == field; }, 3000);
+      for (int key : c.keys) {
+        if (key == kLook) {
+          Sleep(100);
+          if (seen.empty()) seen = WindowText(field);
+        } else if (key > 0) {
+          KeyDown(static_cast<WORD>(key));
+        } else {
+          KeyUp(static_cast<WORD>(-key));
+        }
+      }
+      Sleep(150);
+      PostMessageA(ok, KX_WM_CLICK, 0, 0);  // ignored once the run ended
+    });
+    int modal = editor.ShowModal();
+    driver.join();
+    EXPECT_EQ(c.modal, modal);
+    EXPECT_EQ(c.result, editor.Result().Get()) << std::hex << editor.Result().Get();
+    EXPECT_EQ(c.shown, WindowText(field));
+    EXPECT_EQ(c.seen, seen);
+    EXPECT_FALSE(editor.field->IsHooked()) << "the hook goes with the focus";
   }
 }

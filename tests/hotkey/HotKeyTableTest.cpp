@@ -53,6 +53,7 @@ protected:
     TheHotKeys.SetWindow(owner->hwnd);
   }
   void TearDown() override {
+    TheTaskBar.notify = Shell_NotifyIconA;
     TheHotKeys.Clear();
     delete probe;
     delete owner;
@@ -83,9 +84,17 @@ TEST_F(HotKeys, EnabledRowsRegisterOnceAndACombinationHeldElsewhereIsNamed) {
   ASSERT_NE(nullptr, holder);
   ASSERT_TRUE(WaitFor([&] { return !Free(probe->hwnd, f9); }, 5000)) << "the holder has it";
 
+  int balloons = 0;
+  TheTaskBar.notify = [&](DWORD message, NOTIFYICONDATAA* data) {
+    if (message == NIM_MODIFY && (data->uFlags & NIF_INFO)) ++balloons;
+    return Shell_NotifyIconA(message, data);
+  };
   ASSERT_TRUE(TheTaskBar.Add(owner->hwnd, "hotkeys", 101));
-  KxStringList refused = RegisterAllHotKeys();
-  refused = RegisterAllHotKeys();  // a second pass leaves one registration per name
+  KxStringList refused;
+  // Passes as the kit window's hides make them: one registration per name each time, and
+  // the lasting conflict named once.
+  for (int pass = 0; pass < 3; ++pass) refused = RegisterAllHotKeys();
+  EXPECT_EQ(1, balloons);
   EXPECT_STREQ("热键未能注册", TheTaskBar.Data()->szInfoTitle);
   EXPECT_STREQ("以下热键已被占用或无效：CTRL+ALT+F9", TheTaskBar.Data()->szInfo);
   TheTaskBar.Hide();
@@ -105,6 +114,9 @@ TEST_F(HotKeys, EnabledRowsRegisterOnceAndACombinationHeldElsewhereIsNamed) {
   TerminateProcess(holder, 0);
   WaitProcess(holder, 5000, nullptr);
   CloseHandle(holder);
+  EXPECT_TRUE(RegisterAllHotKeys().IsEmpty()) << "free now, and taken without a balloon";
+  EXPECT_FALSE(Free(probe->hwnd, f9));
+  EXPECT_EQ(1, balloons);
   TheHotKeys.Clear();
   EXPECT_EQ(0, TheHotKeys.Count());
   EXPECT_TRUE(Free(probe->hwnd, f5)) << "cleared means given back";

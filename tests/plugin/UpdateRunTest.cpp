@@ -422,15 +422,16 @@ TEST_F(UpdateRun, APluginIsOfferedInstalledShownReinstalledAndDeleted) {
   ClickShown("(未设置)");
   HWND editor = NULL;
   ASSERT_TRUE(PumpUntil([&] { return (editor = TopLevelWithChild(pid, "取消")) != NULL; }, 5000));
-  Click(ChildOfClass(editor, "KxCardClassName", "Ctrl"));
-  Click(ChildOfClass(editor, "KxCardClassName", "Alt"));
-  POINT keyBox = {40, 42};
-  ClientToScreen(editor, &keyBox);
-  PumpFor(GetDoubleClickTime() + 50);
-  MovePointerTo(keyBox.x, keyBox.y);
-  PressLeft();
-  ReleaseLeft();
-  TypeText(L"P");
+  // Pressed into the editor's field, which has the focus when the editor shows.
+  HWND field = ChildOfClass(editor, "KxCardClassName", "未设置");
+  ASSERT_NE(nullptr, field);
+  ASSERT_TRUE(PumpUntil([&] {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(editor, NULL), &info) && info.hwndFocus == field;
+  }, 3000));
+  PressCombination({VK_CONTROL, VK_MENU}, 'P');
+  EXPECT_TRUE(PumpUntil([&] { return ChildOfClass(editor, "KxCardClassName", "CTRL+ALT+P") == field; }, 3000));
   Click(ChildOfClass(editor, "KxCardClassName", "确定"));
   EXPECT_TRUE(PumpUntil([&] { return VisibleChild(kit, "(CTRL+ALT+P)") != NULL; }, 5000));
   EXPECT_TRUE(WaitFor([&] { return PluginRows(("P_ID='9001' and P_HK=" + KxString::FromInt(MOD_CONTROL | MOD_ALT | ('P' << 16))).CStr()) == 1; }, 3000));
