@@ -2,6 +2,7 @@
 
 #include "app/KxApp.h"
 #include "hotkey/FrmOption.h"
+#include "hotkey/HotKeyField.h"
 #include "hotkey/HotKeyTable.h"
 #include "kx/KxTaskBar.h"
 #include "kx/base/KxModal.h"
@@ -71,6 +72,9 @@ void RunShell::RouteCommand(int id) {
 
 // WM_HOTKEY's code, as the kit window receives it.
 void RunShell::DispatchHotKey(uint32_t code) {
+  // While the hotkey editor takes keys, a press is the combination being chosen; one of
+  // ours made of modifiers alone fires on the way there.
+  if (HotKeyField::IsCapturing()) return;
   // The press lets this process take the foreground; a window of its own that has it
   // already keeps it (the quick search open when its hotkey comes again).
   HWND before = GetForegroundWindow();

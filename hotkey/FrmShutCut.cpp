@@ -6,10 +6,9 @@
 #include "kx/KxMessages.h"
 #include "kx/KxSelect.h"
 
-const COLORREF kHotKeyFreeColor = RGB(0, 128, 0);
-
 namespace {
 
+const COLORREF kFreeColor = RGB(0, 128, 0);
 // Posted when the editor shows: the field takes the focus once the window is up.
 const UINT kFocusFieldMessage = WM_USER + 131;
 
@@ -42,7 +41,7 @@ int TypedKey(const KxString& text) {
 }  // namespace
 
 FrmShutCut::FrmShutCut(KxControl* owner, POINT at)
-    : KxPopForm(owner, KxRect{at.x, at.y, 270, 156}) {
+    : KxPopForm(owner, KxRect{at.x, at.y, 270, 172}) {
   if (!hwnd) return;
   field = new HotKeyField(this, KxRect{10, 8, 250, 22});
   shiftBox = new KxCheckBox(this, "Shift", KxRect{10, 36, 50, 20});
@@ -53,11 +52,11 @@ FrmShutCut::FrmShutCut(KxControl* owner, POINT at)
   KxStringList choices = KeyChoices();
   for (const auto& choice : choices)
     keySelect->AddItem(choice);
-  checkLine = new KxLabel(this, "", KxRect{10, 86, 250, 34});
+  checkLine = new KxLabel(this, "", KxRect{10, 86, 250, 50});
   checkLine->autoSize = false;
   checkLine->format = DT_LEFT | DT_WORDBREAK;
-  okButton = new KxButton(this, "确定", KxRect{12, 124, 60, 20});
-  cancelButton = new KxButton(this, "取消", KxRect{102, 124, 60, 20});
+  okButton = new KxButton(this, "确定", KxRect{12, 140, 60, 20});
+  cancelButton = new KxButton(this, "取消", KxRect{102, 140, 60, 20});
   Resize(field->x + field->width + 10, cancelButton->y + 32);
   BindClick(*okButton, this, &FrmShutCut::OnOk);
   BindClick(*cancelButton, this, &FrmShutCut::OnCancel);
@@ -82,6 +81,8 @@ LRESULT FrmShutCut::WndProc(KxMsg& m) {
 }
 
 void FrmShutCut::OnShow() { PostMessageA(hwnd, kFocusFieldMessage, 0, 0); }
+
+void FrmShutCut::OnHide() { field->EndCapture(); }
 
 void FrmShutCut::Load(const HotKeyCode& code) {
   shiftBox->SetChecked(code.Shift());
@@ -140,7 +141,7 @@ void FrmShutCut::Recheck() {
     checkLine->SetText("请按下要用的组合键, 或勾选并选择按键");
   } else {
     check = CheckHotKey(code.Get(), self, commands);
-    checkLine->textColor = check.IsClear() ? kHotKeyFreeColor : kProblemColor;
+    checkLine->textColor = check.IsClear() ? kFreeColor : kProblemColor;
     checkLine->SetText(HotKeyCheckText(check, keyFixed));
   }
   checkLine->Invalidate(false);
@@ -165,6 +166,11 @@ void FrmShutCut::OnCapture(HotKeyCapture::Step step, uint32_t code) {
       break;
     case HotKeyCapture::Step::kCancel:
       EndModal(kCancel);
+      break;
+    case HotKeyCapture::Step::kRefused:
+      checkLine->textColor = kProblemColor;
+      checkLine->SetText("这个键不能用作热键, 请换一个");
+      checkLine->Invalidate(false);
       break;
     default:
       break;

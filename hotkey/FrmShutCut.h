@@ -16,8 +16,6 @@ class KxCheckBox;
 class KxLabel;
 class KxSelectCard;
 
-extern const COLORREF kHotKeyFreeColor;
-
 class FrmShutCut : public KxPopForm {
 public:
   static constexpr int kOk = 0;
@@ -28,6 +26,7 @@ public:
 
   LRESULT WndProc(KxMsg& m) override;
   void OnShow() override;
+  void OnHide() override;
 
   // Boxes from the modifier bits; the key's name in the selector, a list entry when it is
   // one. A loaded key that no list entry names comes back unchanged unless the user

@@ -42,7 +42,7 @@ KxString RowName(const ModuleRecord& row) {
   if (kind.IsEmpty()) return row.name;
   if (row.type == kModuleExplorer && row.id >= 'A' && row.id <= 'Z')
     return kind + "(" + KxString(static_cast<char>(row.id), 1) + "盘)";
-  if (row.type == kModuleDesktop) return kind + " " + KxString::FromInt(row.id + 1);
+  if (row.type == kModuleDesktop) return kind + "(桌面" + KxString::FromInt(row.id + 1) + ")";
   return kind;
 }
 
@@ -127,8 +127,9 @@ HotKeyCommand PluginCommand(const KxString& id) {
 }
 
 bool NeedsModifier(uint32_t code) {
+  // Shift alone still types: Shift with a letter is the capital.
   int key = static_cast<int>((code >> 16) & 0xFF);
-  return (code & 0xF) == 0 && IsTypingKey(key);
+  return (code & (kHotKeyCtrl | kHotKeyAlt | kHotKeyWin)) == 0 && IsTypingKey(key);
 }
 
 bool IsHeldElsewhere(uint32_t code) {
@@ -161,11 +162,11 @@ HotKeyCheck CheckHotKey(uint32_t code, const HotKeyCommand& self, const HotKeyCo
 KxString HotKeyCheckText(const HotKeyCheck& check, bool ranged) {
   if (check.IsClear()) return "可以使用";
   KxStringList lines;
-  if (check.needsModifier) lines.Add("需要组合键: 请同时按住 Ctrl、Alt、Shift 或 Win");
+  if (check.needsModifier) lines.Add("需要组合键: 请同时按住 Ctrl、Alt 或 Win");
   if (!check.heldElsewhere.IsEmpty()) {
     if (ranged) {
       KxString first = check.heldElsewhere.Head()->value;
-      lines.Add(first + (check.heldElsewhere.Count() > 1 ? " 等" : "") + " 已被其他程序占用");
+      lines.Add(first + (check.heldElsewhere.Count() > 1 ? " 等" : " ") + "已被其他程序占用或为系统保留");
     } else {
       lines.Add("已被其他程序占用或为系统保留");
     }
@@ -178,10 +179,10 @@ KxString HotKeyCheckText(const HotKeyCheck& check, bool ranged) {
   return text;
 }
 
-KxString HotKeyCheckMark(const HotKeyCheck& check, bool hotKeyOn) {
+KxString HotKeyCheckMark(const HotKeyCheck& check) {
   KxString marks;
   if (check.needsModifier) marks = "需要组合键";
   if (!check.heldElsewhere.IsEmpty()) marks += KxString(marks.IsEmpty() ? "" : "、") + "已被占用";
-  if (hotKeyOn && !check.sharers.IsEmpty()) marks += KxString(marks.IsEmpty() ? "" : "、") + "重复";
+  if (!check.sharers.IsEmpty()) marks += KxString(marks.IsEmpty() ? "" : "、") + "重复";
   return marks.IsEmpty() ? KxString() : " (" + marks + ")";
 }

@@ -37,8 +37,8 @@ HotKeyCommands LoadHotKeyCommands();
 HotKeyCommand ModuleCommand(int type);
 HotKeyCommand PluginCommand(const KxString& id);
 
-// A letter, digit or other typing key without any modifier: registered, it would take the
-// key from every program, so it never is.
+// A letter, digit or other typing key without Ctrl, Alt or Win: registered, it would take
+// what it types from every program, so it never is.
 bool NeedsModifier(uint32_t code);
 // True when the platform refuses this thread the combination: another program holds it,
 // or it is reserved. A combination that the hotkey table holds for this program is not.
@@ -58,6 +58,6 @@ struct HotKeyCheck {
 HotKeyCheck CheckHotKey(uint32_t code, const HotKeyCommand& self, const HotKeyCommands& commands);
 // The editor's lines: what keeps the combination from working, or that it can be used.
 KxString HotKeyCheckText(const HotKeyCheck& check, bool ranged);
-// The settings row's mark, " (已被占用、重复)"; "" when nothing stands in the way.
-// Shared combinations count only while the row's own hotkey is on.
-KxString HotKeyCheckMark(const HotKeyCheck& check, bool hotKeyOn);
+// The settings row's mark, " (已被占用、重复)"; "" when nothing stands in the way. A row
+// whose hotkey is off is marked with what it would meet when switched on.
+KxString HotKeyCheckMark(const HotKeyCheck& check);

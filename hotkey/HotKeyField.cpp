@@ -8,8 +8,8 @@ namespace {
 // a low-level hook that keeps the input waiting too long.
 const UINT kCaptureMessage = WM_USER + 130;
 
-// A key no keyboard has: pressed after a main key taken while Win is held, so that the
-// shell does not take the release of Win for a press of Win alone and open its menu.
+// A key no keyboard has: pressed as soon as Win goes down in the field, so that the shell
+// does not take the release of Win for a press of Win alone and open its menu.
 const WORD kMaskKey = 0xE8;
 
 const int kTextMargin = 4;
@@ -35,25 +35,30 @@ int SideOf(int key) {
 
 bool IsPlainModifier(int key) { return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU; }
 
-// Keys that never make a hotkey here: the mouse buttons, and Tab and Enter, which keep
-// their work in the editor.
+// Keys that never make a hotkey here: the mouse buttons, Tab and Enter, which keep their
+// work in the editor, and the keys that carry typed characters and input-method work.
 bool IsNeverTaken(int key) {
-  return (key >= VK_LBUTTON && key <= VK_XBUTTON2) || key == VK_TAB || key == VK_RETURN;
+  return (key >= VK_LBUTTON && key <= VK_XBUTTON2) || key == VK_TAB || key == VK_RETURN ||
+         key == VK_PROCESSKEY || key == VK_PACKET || key == kMaskKey;
 }
 
-bool AsyncDown(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
+// The modifier keys held now, in the slots of HotKeyCapture.
+unsigned SidesHeld() {
+  static const int kSides[8] = {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL,
+                                VK_LMENU,  VK_RMENU,  VK_LWIN,     VK_RWIN};
+  unsigned held = 0;
+  for (int i = 0; i < 8; ++i)
+    if (GetAsyncKeyState(kSides[i]) & 0x8000) held |= 1u << i;
+  return held;
+}
 
 }  // namespace
 
 // ---- HotKeyCapture
 
-void HotKeyCapture::Reset(uint32_t held) {
-  for (bool& side : sides) side = false;
-  sides[0] = (held & kHotKeyShift) != 0;
-  sides[2] = (held & kHotKeyCtrl) != 0;
-  sides[4] = (held & kHotKeyAlt) != 0;
-  sides[6] = (held & kHotKeyWin) != 0;
-  most = held;
+void HotKeyCapture::Reset(unsigned sidesHeld) {
+  for (int i = 0; i < 8; ++i) sides[i] = (sidesHeld & (1u << i)) != 0;
+  most = 0;
   keyCame = false;
   eatenKey = 0;
 }
@@ -72,7 +77,9 @@ HotKeyCapture::Outcome HotKeyCapture::Key(int key, bool down) {
     uint32_t held = Held();
     outcome.step = Step::kHeld;
     if (held) {
-      most |= held;
+      // Letting go after a combination leaves the field showing it, not what is still held.
+      if (!down && keyCame) outcome.step = Step::kNone;
+      if (down) most |= held;
       outcome.code = held;
       return outcome;
     }
@@ -91,6 +98,11 @@ HotKeyCapture::Outcome HotKeyCapture::Key(int key, bool down) {
     }
     return outcome;
   }
+  // A held key repeats its press: taken once.
+  if (key == eatenKey) {
+    outcome.eat = true;
+    return outcome;
+  }
   if (IsNeverTaken(key)) return outcome;
   uint32_t held = Held();
   if (held == 0 && (key == VK_BACK || key == VK_ESCAPE)) {
@@ -99,7 +111,15 @@ HotKeyCapture::Outcome HotKeyCapture::Key(int key, bool down) {
     eatenKey = key;
     return outcome;
   }
-  if (HotKeyName(key).IsEmpty() || (modifiersOnly && held == 0)) return outcome;
+  if (held == 0) {
+    if (modifiersOnly || HotKeyName(key).IsEmpty()) return outcome;
+  } else if (HotKeyName(key).IsEmpty()) {
+    // Another program's hotkey on it does not fire, and the editor says why nothing came.
+    eatenKey = key;
+    outcome.step = Step::kRefused;
+    outcome.eat = true;
+    return outcome;
+  }
   keyCame = true;
   eatenKey = key;
   outcome.step = Step::kTaken;
@@ -116,10 +136,7 @@ HotKeyField::HotKeyField(KxControl* parentControl, const KxRect& rect) : KxContr
   Create(parentControl, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect);
 }
 
-HotKeyField::~HotKeyField() {
-  if (hook) UnhookWindowsHookEx(hook);
-  if (hookedField == this) hookedField = nullptr;
-}
+HotKeyField::~HotKeyField() { EndCapture(); }
 
 KxString HotKeyField::GetClassName() const { return "HotKeyField"; }
 
@@ -161,16 +178,14 @@ void HotKeyField::SetText(const KxString& value) {
 }
 
 void HotKeyField::OnSetFocus() {
-  uint32_t held = (AsyncDown(VK_SHIFT) ? kHotKeyShift : 0) | (AsyncDown(VK_CONTROL) ? kHotKeyCtrl : 0) |
-                  (AsyncDown(VK_MENU) ? kHotKeyAlt : 0) |
-                  ((AsyncDown(VK_LWIN) || AsyncDown(VK_RWIN)) ? kHotKeyWin : 0);
-  capture.Reset(held);
+  capture.Reset(SidesHeld());
   if (!hook) {
     if (hookedField && hookedField->hook) {
       UnhookWindowsHookEx(hookedField->hook);
       hookedField->hook = NULL;
     }
     hook = SetWindowsHookExA(WH_KEYBOARD_LL, HookProc, GetModuleHandleA(NULL), 0);
+    hookSaw = false;
     if (hook) hookedField = this;
   }
   RECT client = ClientRect();
@@ -180,11 +195,15 @@ void HotKeyField::OnSetFocus() {
 }
 
 void HotKeyField::OnKillFocus() {
+  EndCapture();
+  DestroyCaret();
+  Invalidate(false);
+}
+
+void HotKeyField::EndCapture() {
   if (hook) UnhookWindowsHookEx(hook);
   hook = NULL;
   if (hookedField == this) hookedField = nullptr;
-  DestroyCaret();
-  Invalidate(false);
 }
 
 void HotKeyField::OnKeyDown(WPARAM key, LPARAM) {
@@ -196,14 +215,21 @@ void HotKeyField::OnKeyDown(WPARAM key, LPARAM) {
     if (onTab) onTab();
     return;
   }
-  // Without the hook the window's own keys are all there is; a combination another
-  // program holds does not come this way.
-  if (!hook) Deliver(capture.Key(static_cast<int>(key), true));
+  if (!SeenByHook()) Deliver(capture.Key(static_cast<int>(key), true));
 }
 
 void HotKeyField::OnKeyUp(WPARAM key, LPARAM) {
-  if (!hook) Deliver(capture.Key(static_cast<int>(key), false));
+  if (!SeenByHook()) Deliver(capture.Key(static_cast<int>(key), false));
 }
+
+// The keys the hook let pass come again as messages, with the time the hook saw. Later
+// ones are taken here: those of a hook that the platform dropped (it does so to a hook
+// that answers too slowly); only a combination another program holds cannot come so.
+bool HotKeyField::SeenByHook() const {
+  return hook && hookSaw && static_cast<LONG>(GetMessageTime() - static_cast<LONG>(lastHookTime)) <= 0;
+}
+
+bool HotKeyField::IsCapturing() { return hookedField && hookedField->IsInFront(); }
 
 bool HotKeyField::IsInFront() const {
   return GetFocus() == hwnd && GetForegroundWindow() == GetAncestor(hwnd, GA_ROOT);
@@ -214,15 +240,18 @@ void HotKeyField::Deliver(const HotKeyCapture::Outcome& outcome) {
   PostMessageA(hwnd, kCaptureMessage, static_cast<WPARAM>(outcome.step), static_cast<LPARAM>(outcome.code));
 }
 
-bool HotKeyField::HookKey(int key, bool down, bool injected) {
+bool HotKeyField::HookKey(int key, bool down, bool injected, DWORD time) {
+  hookSaw = true;
+  lastHookTime = time;
   if (injected && key == kMaskKey) return false;
   if (!IsInFront()) {
     // Modifiers still count, so that what is held stays known when the field comes back.
     if (SideOf(key) >= 0) capture.Key(key, down);
     return false;
   }
+  bool winBefore = (capture.Held() & kHotKeyWin) != 0;
   HotKeyCapture::Outcome outcome = capture.Key(key, down);
-  if (outcome.step == HotKeyCapture::Step::kTaken && outcome.eat && (capture.Held() & kHotKeyWin)) {
+  if (!winBefore && (capture.Held() & kHotKeyWin)) {
     INPUT mask[2] = {};
     mask[0].type = mask[1].type = INPUT_KEYBOARD;
     mask[0].ki.wVk = mask[1].ki.wVk = kMaskKey;
@@ -237,7 +266,8 @@ LRESULT CALLBACK HotKeyField::HookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && hookedField) {
     const KBDLLHOOKSTRUCT* info = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     bool down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
-    if (hookedField->HookKey(static_cast<int>(info->vkCode), down, (info->flags & LLKHF_INJECTED) != 0))
+    if (hookedField->HookKey(static_cast<int>(info->vkCode), down, (info->flags & LLKHF_INJECTED) != 0,
+                             info->time))
       return 1;
   }
   return CallNextHookEx(NULL, code, wParam, lParam);

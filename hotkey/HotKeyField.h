@@ -23,6 +23,7 @@ public:
     kTaken,      // a combination: code
     kClear,      // Backspace alone
     kCancel,     // Esc alone
+    kRefused,    // a key without a name, with modifiers: eaten, never a hotkey here
   };
   struct Outcome {
     Step step = Step::kNone;
@@ -34,17 +35,18 @@ public:
   // comes, or the most that were held when they all go up again, are the combination.
   explicit HotKeyCapture(bool modifiersOnly = false) : modifiersOnly(modifiersOnly) {}
 
-  // Starts over with the modifiers held now (a bit mask of the hotkey code).
-  void Reset(uint32_t held);
+  // The modifier keys held now, bit i for slot i: left and right Shift (0, 1), Ctrl
+  // (2, 3), Alt (4, 5), Win (6, 7). They are held, but no combination was begun with them.
+  void Reset(unsigned sidesHeld);
   // One key going down or up, by its virtual key; the sided modifier keys of a low-level
-  // hook and the plain ones of window messages both count.
+  // hook and the plain ones of window messages both count, and an event that comes both
+  // ways changes nothing the second time.
   Outcome Key(int key, bool down);
   uint32_t Held() const;
 
   bool modifiersOnly = false;
 
 private:
-  // Left and right of Shift, Ctrl, Alt and Win.
   bool sides[8] = {};
   uint32_t most = 0;   // the modifiers held together since the last time none were
   bool keyCame = false;  // a key came while they were held
@@ -72,6 +74,12 @@ public:
   // The window's own text, so that whatever reads windows can read it.
   void SetText(const KxString& text);
   bool IsHooked() const { return hook != NULL; }
+  // Gives the hook back; the form calls it when it hides, which need not take the focus
+  // away: every key of the session would otherwise still pass through this thread.
+  void EndCapture();
+  // A field takes the keys now: the program's own hotkeys made of modifiers alone, which
+  // fire on the way to a combination, are not commands then.
+  static bool IsCapturing();
 
   HotKeyCapture capture;
   // Every step of the capture; Enter and Tab come as the keys they are (onEnter, onTab).
@@ -82,10 +90,13 @@ public:
 private:
   static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
   // The hook's key; true when it is eaten.
-  bool HookKey(int key, bool down, bool injected);
+  bool HookKey(int key, bool down, bool injected, DWORD time);
+  bool SeenByHook() const;
   void Deliver(const HotKeyCapture::Outcome& outcome);
   // The form is the foreground window and this field its focus.
   bool IsInFront() const;
 
   HHOOK hook = NULL;
+  bool hookSaw = false;     // the hook has seen a key since it was set
+  DWORD lastHookTime = 0;   // the time of the last key it saw
 };

@@ -16,10 +16,13 @@ const char kTakenLead[] = "以下热键已被占用或无效：";
 // A tray balloon holds a few hundred characters; further names are left to the window.
 const int kBalloonNames = 8;
 
-bool RegisterCode(uint32_t code, KxStringList& refused) {
+// conflicts gets the refused codes that have a modifier: one without is the settings
+// window's to mark, not a conflict to announce.
+bool RegisterCode(uint32_t code, KxStringList& refused, KxStringList& conflicts) {
   if (TheHotKeys.Register(HotKeyEntryName(code), code)) return true;
   KxString text = HotKeyCode(code).Text();
   if (!refused.Contains(text)) refused.Add(text);
+  if (!NeedsModifier(code) && !conflicts.Contains(text)) conflicts.Add(text);
   return false;
 }
 
@@ -64,10 +67,10 @@ void HotKeyTable::SetWindow(HWND hwnd) {
   named.Clear();
 }
 
-bool HotKeyTable::NameInBalloon(const KxString& text) {
-  if (named.Contains(text)) return false;
-  named.Add(text);
-  return true;
+bool HotKeyTable::IsNamed(const KxString& text) const { return named.Contains(text); }
+
+void HotKeyTable::SetNamed(const KxString& text) {
+  if (!named.Contains(text)) named.Add(text);
 }
 
 void HotKeyTable::Clear() {
@@ -78,24 +81,24 @@ void HotKeyTable::Clear() {
 
 KxStringList RegisterAllHotKeys() {
   TheHotKeys.Clear();
-  KxStringList refused;
+  KxStringList refused, conflicts;
   ModuleList modules;
   LoadModules(modules);
   for (const ModuleRecord& module : modules) {
     if (!module.HotKeyOn() || module.hotKey == 0) continue;
-    RegisterCode(static_cast<uint32_t>(module.hotKey), refused);
+    RegisterCode(static_cast<uint32_t>(module.hotKey), refused, conflicts);
   }
   PluginList plugins;
   LoadPlugins(plugins);
   for (const PluginRecord& plugin : plugins) {
     if (!(plugin.status & kPluginHotKeyOn) || plugin.hotKey == 0) continue;
-    RegisterCode(static_cast<uint32_t>(plugin.hotKey), refused);
+    RegisterCode(static_cast<uint32_t>(plugin.hotKey), refused, conflicts);
   }
   // A combination is named once per run: a lasting conflict would otherwise raise the
   // balloon at every pass, each time the kit window hides.
   KxStringList unnamed;
-  for (const auto& text : refused)
-    if (TheHotKeys.NameInBalloon(text)) unnamed.Add(text);
+  for (const auto& text : conflicts)
+    if (!TheHotKeys.IsNamed(text)) unnamed.Add(text);
   if (!unnamed.IsEmpty()) {
     KxString text = kTakenLead;
     int shown = 0;
@@ -103,7 +106,9 @@ KxStringList RegisterAllHotKeys() {
          node = node->next, ++shown)
       text += (shown ? "、" : "") + node->value;
     if (unnamed.Count() > kBalloonNames) text += "……";
-    TheTaskBar.ShowBalloon(kTakenTitle, text.CStr());
+    // Not shown (no notification area yet, or the icon hidden): named at a later pass.
+    if (TheTaskBar.ShowBalloon(kTakenTitle, text.CStr()))
+      for (const auto& named : unnamed) TheHotKeys.SetNamed(named);
   }
   return refused;
 }

@@ -37,8 +37,9 @@ public:
   void Clear();
   int Count() const { return entries.Count(); }
   const KxList<HotKeyEntry>& Entries() const { return entries; }
-  // True the first time a refused combination's text comes, which the balloon then names.
-  bool NameInBalloon(const KxString& text);
+  // Whether a balloon named a refused combination's text already.
+  bool IsNamed(const KxString& text) const;
+  void SetNamed(const KxString& text);
 
 private:
   static void Unregister(HotKeyEntry& entry);
@@ -53,8 +54,9 @@ extern HotKeyTable TheHotKeys;
 // The entry name of a code: "HotKey" + its text.
 KxString HotKeyEntryName(uint32_t code);
 // Clears the table and registers every enabled module hotkey, then every enabled plug-in
-// hotkey. Returns the texts of the codes the platform refused (empty when all went in);
-// one tray balloon names those that no balloon named before.
+// hotkey. Returns the texts of the codes the platform refused (empty when all went in),
+// those without a modifier included; one tray balloon names the others that no balloon
+// named before.
 KxStringList RegisterAllHotKeys();
 // True when the last registration pass could not register this code.
 bool IsHotKeyTaken(uint32_t code);

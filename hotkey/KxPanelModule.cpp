@@ -11,11 +11,12 @@ const char kSettingNotStored[] = "设置未能写入数据文件,保持原来的
 const COLORREF kCaptionColor = RGB(0, 128, 128);
 const int kLinkHeight = 20;
 
-// The mark of a row's code. A range without modifiers whose hotkey is off was never set.
+// The mark of a row's code. A range without modifiers whose hotkey is off was never set;
+// switched on, its keys go bare.
 KxString MarkOf(const HotKeyCode& code, int type, bool hotKeyOn, const HotKeyCommands& commands) {
   bool ranged = HotKeyRangeOf(type) != nullptr;
-  if (code.Get() == 0 || (ranged && (code.Get() & 0xF) == 0 && !hotKeyOn)) return KxString();
-  return HotKeyCheckMark(CheckHotKey(code.Get(), ModuleCommand(type), commands), hotKeyOn);
+  if (ranged ? (code.Get() & 0xF) == 0 && !hotKeyOn : code.Get() == 0) return KxString();
+  return HotKeyCheckMark(CheckHotKey(code.Get(), ModuleCommand(type), commands));
 }
 
 // The top-level window a row lives in: the editor disables it while it runs.

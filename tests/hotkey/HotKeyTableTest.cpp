@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "hotkey/HotKeyCheck.h"
 #include "hotkey/HotKeyCode.h"
 #include "hotkey/HotKeyTable.h"
 #include "kx/KxForm.h"
@@ -153,4 +154,50 @@ TEST_F(HotKeys, APressedCodeMeansTheFirstEnabledModuleElseThePlugin) {
     EXPECT_EQ(k.command, target.command) << HotKeyCode(k.code).Text().CStr();
     EXPECT_STREQ(k.plugin, target.pluginId.CStr()) << HotKeyCode(k.code).Text().CStr();
   }
+}
+
+// Who else has a combination: equal texts across kinds, ranges and plug-ins, never the
+// command itself; and which codes lack a modifier that matters.
+TEST_F(HotKeys, TheOtherCommandsWithACombination) {
+  HotKeyCommands commands;
+  auto add = [&](HotKeyCommand command, const char* name, uint32_t code) {
+    command.name = name;
+    command.code = code;
+    commands.Add(command);
+  };
+  add(ModuleCommand(kModuleNote), "便签", CtrlAlt('N'));
+  add(PluginCommand("7"), "插件 七", CtrlAlt('E'));
+  add(ModuleCommand(kModuleExplorer), "资源管理器(E盘)", CtrlAlt('E'));
+  add(ModuleCommand(kModuleExit), "退出", kHotKeyCtrl | (VK_NUMPAD1 << 16));  // shown as CTRL+1
+  const struct {
+    uint32_t code;
+    HotKeyCommand self;
+    const char* sharers;
+    const char* firstShared;
+  } cases[] = {
+      {CtrlAlt('N'), ModuleCommand(kModuleAbout), "便签", "CTRL+ALT+N"},
+      {CtrlAlt('N'), ModuleCommand(kModuleNote), "", ""},
+      {CtrlAlt(0), ModuleCommand(kModuleDesktop), "", ""},
+      {CtrlAlt(0), ModuleCommand(kModuleExplorer), "插件 七、便签", "CTRL+ALT+E"},
+      {CtrlAlt('E'), PluginCommand("8"), "插件 七、资源管理器(E盘)", "CTRL+ALT+E"},
+      {CtrlAlt('E'), PluginCommand("7"), "资源管理器(E盘)", "CTRL+ALT+E"},
+      {kHotKeyCtrl | ('1' << 16), ModuleCommand(kModuleDesktop), "退出", "CTRL+1"},
+      {kHotKeyCtrl | ('1' << 16), ModuleCommand(kModuleHelp), "退出", "CTRL+1"},
+  };
+  for (const auto& c : cases) {
+    HotKeyCheck check = CheckHotKey(c.code, c.self, commands);
+    std::string sharers;
+    for (const auto& name : check.sharers) sharers += (sharers.empty() ? "" : "、") + std::string(name.CStr());
+    EXPECT_EQ(c.sharers, sharers) << HotKeyCode(c.code).Text().CStr();
+    EXPECT_STREQ(c.firstShared, check.firstShared.CStr()) << HotKeyCode(c.code).Text().CStr();
+  }
+  const struct {
+    uint32_t code;
+    bool needs;
+  } modifiers[] = {
+      {'A' << 16, true}, {kHotKeyShift | ('A' << 16), true}, {kHotKeyShift | (VK_SPACE << 16), true},
+      {kHotKeyAlt | ('A' << 16), false}, {VK_F5 << 16, false}, {kHotKeyShift | (VK_F5 << 16), false},
+      {kHotKeyWin | (VK_OEM_1 << 16), false}, {VK_NUMPAD5 << 16, true}, {0, false},
+  };
+  for (const auto& m : modifiers) EXPECT_EQ(m.needs, NeedsModifier(m.code)) << std::hex << m.code;
 }
