@@ -152,11 +152,8 @@ void FrmShutCut::OnCapture(HotKeyCapture::Step step, uint32_t code) {
   uint32_t key = keyFixed ? static_cast<uint32_t>(loadedKey) << 16 : 0;
   switch (step) {
     case HotKeyCapture::Step::kHeld:
-      if (code) {
-        field->SetText(HotKeyCode(code).Text() + "+");
-      } else {
-        Recheck();
-      }
+      // All let go: the code is as it was, and so is what was said of it.
+      field->SetText(code ? HotKeyCode(code).Text() + "+" : FieldText(Result()));
       break;
     case HotKeyCapture::Step::kTaken:
       Load(HotKeyCode(code | key));

@@ -8,14 +8,16 @@ namespace {
 // a low-level hook that keeps the input waiting too long.
 const UINT kCaptureMessage = WM_USER + 130;
 
-// A key no keyboard has: pressed as soon as Win goes down in the field, so that the shell
-// does not take the release of Win for a press of Win alone and open its menu.
+// A key no keyboard has: pressed before Win's release passes the field's hook, so that the
+// shell does not take the release for a press of Win alone and open its menu.
 const WORD kMaskKey = 0xE8;
 
 const int kTextMargin = 4;
 
 // The field whose form has the hook; one at a time, since only one field has the focus.
 HotKeyField* hookedField = nullptr;
+// The field with the focus, hooked or not.
+HotKeyField* focusedField = nullptr;
 
 // The slot of a modifier key in HotKeyCapture's sides; -1 for other keys. Plain keys of
 // window messages take the left slot and release both.
@@ -78,7 +80,10 @@ HotKeyCapture::Outcome HotKeyCapture::Key(int key, bool down) {
     outcome.step = Step::kHeld;
     if (held) {
       // Letting go after a combination leaves the field showing it, not what is still held.
-      if (!down && keyCame) outcome.step = Step::kNone;
+      if (!down && keyCame) {
+        outcome.step = Step::kNone;
+        return outcome;
+      }
       if (down) most |= held;
       outcome.code = held;
       return outcome;
@@ -113,7 +118,7 @@ HotKeyCapture::Outcome HotKeyCapture::Key(int key, bool down) {
   }
   if (held == 0) {
     if (modifiersOnly || HotKeyName(key).IsEmpty()) return outcome;
-  } else if (HotKeyName(key).IsEmpty()) {
+  } else if (!modifiersOnly && HotKeyName(key).IsEmpty()) {
     // Another program's hotkey on it does not fire, and the editor says why nothing came.
     eatenKey = key;
     outcome.step = Step::kRefused;
@@ -179,6 +184,7 @@ void HotKeyField::SetText(const KxString& value) {
 
 void HotKeyField::OnSetFocus() {
   capture.Reset(SidesHeld());
+  focusedField = this;
   if (!hook) {
     if (hookedField && hookedField->hook) {
       UnhookWindowsHookEx(hookedField->hook);
@@ -204,6 +210,7 @@ void HotKeyField::EndCapture() {
   if (hook) UnhookWindowsHookEx(hook);
   hook = NULL;
   if (hookedField == this) hookedField = nullptr;
+  if (focusedField == this) focusedField = nullptr;
 }
 
 void HotKeyField::OnKeyDown(WPARAM key, LPARAM) {
@@ -226,10 +233,10 @@ void HotKeyField::OnKeyUp(WPARAM key, LPARAM) {
 // ones are taken here: those of a hook that the platform dropped (it does so to a hook
 // that answers too slowly); only a combination another program holds cannot come so.
 bool HotKeyField::SeenByHook() const {
-  return hook && hookSaw && static_cast<LONG>(GetMessageTime() - static_cast<LONG>(lastHookTime)) <= 0;
+  return hook && hookSaw && static_cast<LONG>(static_cast<DWORD>(GetMessageTime()) - lastHookTime) <= 0;
 }
 
-bool HotKeyField::IsCapturing() { return hookedField && hookedField->IsInFront(); }
+bool HotKeyField::IsCapturing() { return focusedField && focusedField->IsInFront(); }
 
 bool HotKeyField::IsInFront() const {
   return GetFocus() == hwnd && GetForegroundWindow() == GetAncestor(hwnd, GA_ROOT);
@@ -249,16 +256,15 @@ bool HotKeyField::HookKey(int key, bool down, bool injected, DWORD time) {
     if (SideOf(key) >= 0) capture.Key(key, down);
     return false;
   }
-  bool winBefore = (capture.Held() & kHotKeyWin) != 0;
   HotKeyCapture::Outcome outcome = capture.Key(key, down);
-  if (!winBefore && (capture.Held() & kHotKeyWin)) {
+  Deliver(outcome);
+  if (!down && (key == VK_LWIN || key == VK_RWIN)) {
     INPUT mask[2] = {};
     mask[0].type = mask[1].type = INPUT_KEYBOARD;
     mask[0].ki.wVk = mask[1].ki.wVk = kMaskKey;
     mask[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, mask, sizeof(INPUT));
   }
-  Deliver(outcome);
   return outcome.eat;
 }
 

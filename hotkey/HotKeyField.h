@@ -77,8 +77,9 @@ public:
   // Gives the hook back; the form calls it when it hides, which need not take the focus
   // away: every key of the session would otherwise still pass through this thread.
   void EndCapture();
-  // A field takes the keys now: the program's own hotkeys made of modifiers alone, which
-  // fire on the way to a combination, are not commands then.
+  // A field with the focus takes the keys now: the program's own hotkeys are not commands
+  // then (those of modifiers alone fire on the way to a combination, the others only when
+  // the hook was dropped).
   static bool IsCapturing();
 
   HotKeyCapture capture;

@@ -106,9 +106,13 @@ KxStringList RegisterAllHotKeys() {
          node = node->next, ++shown)
       text += (shown ? "、" : "") + node->value;
     if (unnamed.Count() > kBalloonNames) text += "……";
-    // Not shown (no notification area yet, or the icon hidden): named at a later pass.
-    if (TheTaskBar.ShowBalloon(kTakenTitle, text.CStr()))
-      for (const auto& named : unnamed) TheHotKeys.SetNamed(named);
+    // Not shown (no notification area yet), or past the "……": named at a later pass.
+    if (TheTaskBar.ShowBalloon(kTakenTitle, text.CStr())) {
+      shown = 0;
+      for (const KxListNode<KxString>* node = unnamed.Head(); node && shown < kBalloonNames;
+           node = node->next, ++shown)
+        TheHotKeys.SetNamed(node->value);
+    }
   }
   return refused;
 }
