@@ -13,10 +13,11 @@ void SplitCommandLine(const KxString& line, KxStringList& args) {
   bool quoted = false;
   for (int i = 0; i < line.Length(); ++i) {
     char c = line.At(i);
-    if (KxCharLength(line, i) == 2) {
-      // Both bytes of a double-byte character belong to the word; neither is a blank or quote.
-      word.Append(line.CStr() + i, 2);
-      ++i;
+    int length = KxCharLength(line, i);
+    if (length > 1) {
+      // Every byte of a multi-byte character belongs to the word; none is a blank or quote.
+      word.Append(line.CStr() + i, length);
+      i += length - 1;
       inWord = true;
     } else if (c == '"') {
       quoted = !quoted;

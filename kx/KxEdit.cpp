@@ -241,7 +241,7 @@ void KxEdit::OnChar(WPARAM wParam, LPARAM) {
     char pair[2] = {static_cast<char>(pendingLead), static_cast<char>(ch)};
     pendingLead = 0;
     typed.Assign(pair, 2);
-  } else if (KxIsLeadByte(static_cast<char>(ch))) {
+  } else if (KxIsInputLeadByte(static_cast<char>(ch))) {
     pendingLead = ch;
     return;
   } else {

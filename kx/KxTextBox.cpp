@@ -278,7 +278,9 @@ enum WordKind { kWordLetters, kWordHanzi, kWordSpaces, kWordAlone };
 WordKind KindAt(const KxString& content, int pos) {
   unsigned char c = static_cast<unsigned char>(content.At(pos));
   // Lead bytes 0xA1 to 0xA9 are the code page's symbols and punctuation.
-  if (KxCharLength(content, pos) == 2) return c >= 0xA1 && c <= 0xA9 ? kWordAlone : kWordHanzi;
+  int length = KxCharLength(content, pos);
+  if (length == 4) return kWordHanzi;  // outside GBK: rare Hanzi, other scripts, symbols
+  if (length == 2) return c >= 0xA1 && c <= 0xA9 ? kWordAlone : kWordHanzi;
   if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_')
     return kWordLetters;
   return c == ' ' ? kWordSpaces : kWordAlone;
@@ -929,7 +931,7 @@ void KxTextBox::OnChar(WPARAM wParam, LPARAM) {
       return;
     }
   }
-  if (KxIsLeadByte(static_cast<char>(ch))) {
+  if (KxIsInputLeadByte(static_cast<char>(ch))) {
     pendingLead = ch;
     return;
   }

@@ -14,7 +14,7 @@ bool IsPlainPluginId(const KxString& id) {
   if (HasControlByte(id) || KxHasBrokenChar(id) || id == "." || id == "..") return false;
   static const char kForbidden[] = "\\/:*?\"<>|";
   for (int i = 0; i < id.Length(); i += KxCharLength(id, i)) {
-    if (KxCharLength(id, i) == 2) continue;
+    if (KxCharLength(id, i) > 1) continue;
     for (const char* f = kForbidden; *f; ++f) {
       if (id.At(i) == *f) return false;
     }

@@ -505,13 +505,34 @@ int KxStringList::IndexOf(const KxString& text) const {
 
 // ---- Double-byte text
 
-bool KxIsLeadByte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; }
+namespace {
+
+bool IsDigitByte(char c) { return c >= '0' && c <= '9'; }
+
+// A lead byte, a digit, a lead byte and a digit from pos.
+bool IsFourByteChar(const KxString& text, int pos) {
+  return pos + 3 < text.Length() && KxIsLeadByte(text.At(pos)) && IsDigitByte(text.At(pos + 1)) &&
+         KxIsLeadByte(text.At(pos + 2)) && IsDigitByte(text.At(pos + 3));
+}
+
+}  // namespace
+
+bool KxIsLeadByte(char c) {
+  unsigned char b = static_cast<unsigned char>(c);
+  return b >= 0x81 && b <= 0xFE;
+}
+
+bool KxIsInputLeadByte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; }
 
 bool KxHasBrokenChar(const KxString& text) {
   for (int i = 0; i < text.Length(); ++i) {
     unsigned char c = static_cast<unsigned char>(text.At(i));
     if (c == 0xFF) return true;
     if (!KxIsLeadByte(text.At(i))) continue;
+    if (IsFourByteChar(text, i)) {
+      i += 3;
+      continue;
+    }
     if (i + 1 >= text.Length()) return true;
     unsigned char second = static_cast<unsigned char>(text.At(++i));
     if (second < 0x40 || second == 0x7F || second == 0xFF) return true;
@@ -521,7 +542,8 @@ bool KxHasBrokenChar(const KxString& text) {
 
 int KxCharLength(const KxString& text, int pos) {
   if (pos < 0 || pos >= text.Length()) return 0;
-  return KxIsLeadByte(text.At(pos)) && pos + 1 < text.Length() ? 2 : 1;
+  if (!KxIsLeadByte(text.At(pos)) || pos + 1 >= text.Length()) return 1;
+  return IsFourByteChar(text, pos) ? 4 : 2;
 }
 
 bool KxIsInsideChar(const KxString& text, int pos) {
@@ -561,7 +583,7 @@ int KxFindNoCase(const KxString& text, const KxString& pattern) {
     while (j < n) {
       int step = KxCharLength(pattern, j);
       if (step == 1 ? AsciiLower(text.At(i + j)) != AsciiLower(pattern.At(j))
-                    : text.At(i + j) != pattern.At(j) || text.At(i + j + 1) != pattern.At(j + 1))
+                    : KxCharLength(text, i + j) != step || memcmp(text.CStr() + i + j, pattern.CStr() + j, step) != 0)
         break;
       j += step;
     }

@@ -136,22 +136,28 @@ public:
   bool Contains(const KxString& text) const { return IndexOf(text) >= 0; }
 };
 
-// ---- Double-byte text
-// Texts and file names are in the system's ANSI code page, GBK (936) where Velix runs: a
-// lead byte and the byte after it are one character, and that second byte may be 0x5C
-// ('\\'), a letter or a digit. A walk that looks for such a byte steps by characters.
+// ---- Multi-byte text
+// Texts are GB18030 bytes, whatever the system's code page: a GBK text keeps its bytes (a
+// lead byte 0x81 to 0xFE and the byte after it are one character, and that second byte
+// may be 0x5C ('\\'), a letter or a digit), and a character outside GBK takes four bytes:
+// a lead byte, a digit, a lead byte, a digit. A walk that looks for a byte steps by
+// characters.
 
-// True when c starts a two-byte character of the code page.
+// True when c starts a character of two or four bytes.
 bool KxIsLeadByte(char c);
-// True when text holds what is no character of GBK: a lead byte without a second byte
-// (0x40 to 0xFE, not 0x7F) after it, or 0xFF. The system would read such a lead byte and
-// the byte after it ("\x81/") as a broken character and then a "/" of its own.
+// True when c starts a two-byte character of the system's ANSI code page, as the bytes of
+// WM_CHAR come.
+bool KxIsInputLeadByte(char c);
+// True when text holds what is no character of GB18030: a lead byte without a second byte
+// (0x40 to 0xFE, not 0x7F) after it, a lead byte and a digit without a lead byte and a
+// digit after them, or 0xFF. The system would read such a lead byte and the byte after it
+// ("\x81/") as a broken character and then a "/" of its own.
 bool KxHasBrokenChar(const KxString& text);
-// Bytes of the character that starts at pos: 2 for a lead byte with a byte after it,
-// 1 otherwise, 0 at or past the end.
+// Bytes of the character that starts at pos: 4 for a whole four-byte sequence, 2 for any
+// other lead byte with a byte after it, 1 otherwise, 0 at or past the end.
 int KxCharLength(const KxString& text, int pos);
-// True when pos stands between the two bytes of one character. The text is read from
-// its start, so a second byte below 0x80 (GBK allows 0x40 to 0x7E) is recognised too.
+// True when pos stands inside one character. The text is read from its start, so a second
+// byte below 0x80 (GBK allows 0x40 to 0x7E, the four-byte form digits) is recognised too.
 bool KxIsInsideChar(const KxString& text, int pos);
 // The character boundary before pos (0 at the start) and after pos (the length at the end).
 int KxPrevCharPos(const KxString& text, int pos);

@@ -10,7 +10,7 @@ bool MayBreak(const KxString& content, int prior, int before, int pos) {
   char last = content.At(before);
   if (last == ' ') return true;
   if (last == '-') return prior >= 0 && content.At(prior) != ' ';
-  return KxCharLength(content, before) == 2 || KxCharLength(content, pos) == 2;
+  return KxCharLength(content, before) > 1 || KxCharLength(content, pos) > 1;
 }
 
 }  // namespace

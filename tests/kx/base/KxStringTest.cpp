@@ -321,6 +321,29 @@ TEST(KxStringTest, CharacterStepsFollowTheCodePage) {
   EXPECT_EQ(1, KxCharLength(text, 7)) << "a lead byte at the end";
 }
 
+// GB18030's four bytes (lead, digit, lead, digit) are one character; a lead and a digit
+// without the rest stay a pair, as a cut sequence at the end does.
+TEST(KxStringTest, FourByteCharactersAreNeverCut) {
+  const KxString text("a" "\x81\x30\x81\x30" "\xB0\xA1" "\x81\x30" "b" "\x90\x30\x81\x30" "\x81\x30\x81");
+  ASSERT_EQ(17, text.Length());
+  const int next[] = {1, 5, 5, 5, 5, 7, 7, 9, 9, 10, 14, 14, 14, 14, 16, 16, 17, 17};
+  const int previous[] = {0, 0, 1, 1, 1, 1, 5, 5, 7, 7, 9, 10, 10, 10, 10, 14, 14, 16};
+  for (int pos = 0; pos <= text.Length(); ++pos) {
+    const bool inside = std::string("\2\3\4\6\x08\x0B\x0C\x0D\x0F").find(static_cast<char>(pos)) != std::string::npos;
+    EXPECT_EQ(inside, KxIsInsideChar(text, pos)) << pos;
+    EXPECT_EQ(next[pos], KxNextCharPos(text, pos)) << pos;
+    EXPECT_EQ(previous[pos], KxPrevCharPos(text, pos)) << pos;
+  }
+  const struct {
+    const char* text;
+    bool broken;
+  } texts[] = {
+      {"\x81\x30\x81\x30", false}, {"\xB0\xA1\x90\x30\x81\x30", false}, {"\x81\x30", true},
+      {"\x81\x30\x81", true},      {"\x81\x30\x41\x30", true},             {"\x81\x30\x81\x30\xFF", true},
+  };
+  for (const auto& t : texts) EXPECT_EQ(t.broken, KxHasBrokenChar(t.text)) << t.text;
+}
+
 // A second byte that reads as a letter ("\x81" "u", "\x81" "A") belongs to its character.
 TEST(KxStringTest, FindNoCaseMatchesWholeCharactersOnly) {
   struct Case {
@@ -331,6 +354,7 @@ TEST(KxStringTest, FindNoCaseMatchesWholeCharactersOnly) {
       {"Setup UNINSTALL", "uninstall", 6}, {"卸载程序", "卸载", 0}, {"程序卸载", "卸载", 4},
       {"\x81" "unins", "unins", -1},      {"\x81\x81" "unins", "UNINS", 2},
       {"\x81\x41", "\x81\x61", -1},        {"x\x81\x41", "\x81\x41", 1}, {"abc", "", -1}, {"ab", "abc", -1},
+      {"x\x81\x30\x81\x30", "\x81\x30\x81\x30", 1}, {"\x81\x30\x81\x30" "a", "\x81\x30", -1},
   };
   for (const Case& c : cases) EXPECT_EQ(c.at, KxFindNoCase(c.text, c.pattern)) << c.text << " / " << c.pattern;
 }
