@@ -3,6 +3,7 @@
 #include "app/KxApp.h"
 #include "app/ProgramShell.h"
 #include "app/resource.h"
+#include "kx/KxMonitors.h"
 #include "kx/KxButton.h"
 #include "kx/KxImageBox.h"
 #include "kx/KxLabel.h"
@@ -42,7 +43,6 @@ const long long kMaxPictureBytes = 32 * 1024 * 1024;
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
-int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
 // The file's bytes; false when it does not open, is too large or cannot be read.
 bool ReadWholeFile(const KxString& path, KxString& bytes) {
@@ -233,8 +233,10 @@ void FrmMain::OnLButtonDown(WPARAM, POINT pt) { grab = pt; }
 void FrmMain::MoveKeepingOnScreen(POINT cursor) {
   int newX = cursor.x - grab.x;
   int newY = cursor.y - grab.y;
-  if (newX + width < kScreenMargin || ScreenWidth() < newX + kScreenMargin) return;
-  if (newY + height < kScreenMargin || ScreenHeight() < newY + kScreenMargin) return;
+  // Onto any monitor, as long as enough of the window stays on one to take it again.
+  KxMonitorRects monitors;
+  KxLiveMonitorRects(monitors);
+  if (!KxKeepsReachable(RECT{newX, newY, newX + width, newY + height}, monitors, kScreenMargin)) return;
   MoveTo(newX, newY);
 }
 

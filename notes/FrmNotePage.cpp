@@ -5,6 +5,7 @@
 #include "app/KxApp.h"
 #include "app/KxDialogs.h"
 #include "app/resource.h"
+#include "kx/KxMonitors.h"
 #include "kx/KxMenu.h"
 #include "notes/NotePlacement.h"
 
@@ -95,17 +96,11 @@ HBITMAP ColorSwatch(int color, bool ticked) {
   return bitmap;
 }
 
-RECT DesktopRect() {
-  int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  int w = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  int h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  if (w <= 0 || h <= 0) {
-    left = top = 0;
-    w = GetSystemMetrics(SM_CXSCREEN);
-    h = GetSystemMetrics(SM_CYSCREEN);
-  }
-  return RECT{left, top, left + w, top + h};
+// A note moved or sized to r keeps 8 pixels of both directions on one monitor.
+bool IsReachable(const RECT& r) {
+  KxMonitorRects monitors;
+  KxLiveMonitorRects(monitors);
+  return KxKeepsReachable(r, monitors, kNoteReachablePixels);
 }
 
 // The least size a user may give a note whose box has these metrics.
@@ -393,7 +388,7 @@ void FrmNotePage::ResizeTo(POINT cursor) {
   if (resizeEdges & kEdgeBottom) r.bottom = std::max(r.bottom + dy, r.top + static_cast<int>(least.cy));
   RECT now = WindowRect();
   if (EqualRect(&r, &now)) return;
-  if (!KeepsNoteReachable(r.left, r.top, r.right - r.left, r.bottom - r.top, DesktopRect())) return;
+  if (!IsReachable(r)) return;
   SetWindowPos(hwnd, NULL, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -405,7 +400,7 @@ void FrmNotePage::DragTo(POINT cursor) {
   int left = cursor.x - dragOrigin.x;
   int top = cursor.y - dragOrigin.y;
   if (left == r.left && top == r.top) return;
-  if (!KeepsNoteReachable(left, top, w, h, DesktopRect())) return;
+  if (!IsReachable(RECT{left, top, left + w, top + h})) return;
   SetWindowPos(hwnd, NULL, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -2,7 +2,6 @@
 
 namespace {
 
-const int kReachablePixels = 8;
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   MONITORINFO info = {};
@@ -80,7 +79,3 @@ RECT PlaceNote(const RECT& note, const MonitorAreas& areas) {
   return ClampToArea(note, NearestArea(note, areas));
 }
 
-bool KeepsNoteReachable(int left, int top, int w, int h, const RECT& desktop) {
-  return w + left > desktop.left + kReachablePixels - 1 && left + kReachablePixels <= desktop.right &&
-         h + top > desktop.top + kReachablePixels - 1 && top + kReachablePixels <= desktop.bottom;
-}

@@ -1,6 +1,6 @@
 #pragma once
 // Where a note may stand: a note comes back on the monitor nearest to its stored rectangle,
-// inside that monitor's work area, and a dragged note keeps a few pixels on the desktop.
+// inside that monitor's work area, and a dragged note keeps a few pixels on a monitor.
 // The monitors are a seam: the live ones come from the platform, tests hand in their own.
 
 #include <windows.h>
@@ -21,6 +21,5 @@ RECT NearestArea(const RECT& r, const MonitorAreas& areas);
 RECT ClampToArea(const RECT& note, const RECT& area);
 // The rectangle a stored note is shown at.
 RECT PlaceNote(const RECT& note, const MonitorAreas& areas);
-// True when a note of size (w, h) moved to (left, top) keeps at least 8 pixels of both
-// directions on the desktop (the union of all monitors).
-bool KeepsNoteReachable(int left, int top, int w, int h, const RECT& desktop);
+// A moved or sized note keeps this many pixels of both directions on one monitor.
+constexpr int kNoteReachablePixels = 8;

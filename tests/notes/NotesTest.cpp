@@ -14,6 +14,7 @@
 #include "kx/KxMenu.h"
 #include "kx/KxToolBar.h"
 #include "kx/base/KxModal.h"
+#include "kx/KxMonitors.h"
 #include "notes/FrmNoteManage.h"
 #include "notes/FrmNotePage.h"
 #include "notes/NoteWindowList.h"
@@ -59,13 +60,21 @@ TEST(NotePlacement, StoredNotesComeBackOnTheNearestMonitor) {
         << c.what << ": " << got.left << "," << got.top << "," << got.right << "," << got.bottom;
   }
 
-  const RECT desktop = {0, 0, 1280, 1024};
-  struct { int left, top; bool keeps; } moves[] = {
-      {100, 100, true}, {1272, 100, true}, {1273, 100, false}, {-72, 100, true},
-      {-73, 100, false}, {100, -12, true}, {100, -13, false}, {100, 1016, true}, {100, 1017, false},
+  // One monitor, then a second to its right that stands higher: the gap above the first
+  // is nobody's.
+  KxMonitorRects single, pair;
+  single.Add(RECT{0, 0, 1280, 1024});
+  pair.Add(RECT{0, 0, 1280, 1024});
+  pair.Add(RECT{1280, -200, 3200, 880});
+  struct { const KxMonitorRects* monitors; int left, top; bool keeps; } moves[] = {
+      {&single, 100, 100, true}, {&single, 1272, 100, true}, {&single, 1273, 100, false}, {&single, -72, 100, true},
+      {&single, -73, 100, false}, {&single, 100, -12, true}, {&single, 100, -13, false}, {&single, 100, 1016, true},
+      {&single, 100, 1017, false}, {&pair, 1500, -150, true}, {&pair, 100, -100, false}, {&pair, 1273, -100, true},
+      {&pair, 3192, 872, true}, {&pair, 3193, 100, false},
   };
   for (const auto& m : moves)
-    EXPECT_EQ(m.keeps, KeepsNoteReachable(m.left, m.top, 80, 20, desktop)) << m.left << "," << m.top;
+    EXPECT_EQ(m.keeps, KxKeepsReachable(RECT{m.left, m.top, m.left + 80, m.top + 20}, *m.monitors, kNoteReachablePixels))
+        << m.left << "," << m.top;
 }
 
 class Notes : public ::testing::Test {
