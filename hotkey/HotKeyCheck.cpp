@@ -142,17 +142,26 @@ bool IsHeldElsewhere(uint32_t code) {
 
 HotKeyCheck CheckHotKey(uint32_t code, const HotKeyCommand& self, const HotKeyCommands& commands) {
   HotKeyCheck check;
+  // The entry names of the other commands once, not once for every key of a range; the
+  // command itself gets none.
+  KxStringList otherNames;
+  for (const HotKeyCommand& other : commands)
+    otherNames.Add(other.SameAs(self) ? KxString() : HotKeyEntryName(other.code));
   KxList<uint32_t> codes = CodesOf(code, self);
   for (uint32_t each : codes) {
+    KxString text = HotKeyCode(each).Text();
     KxString name = HotKeyEntryName(each);
     if (NeedsModifier(each)) {
       check.needsModifier = true;
     } else if (IsHeldElsewhere(each)) {
-      check.heldElsewhere.Add(HotKeyCode(each).Text());
+      check.heldElsewhere.Add(text);
     }
+    const KxListNode<KxString>* otherName = otherNames.Head();
     for (const HotKeyCommand& other : commands) {
-      if (other.SameAs(self) || HotKeyEntryName(other.code) != name) continue;
-      if (check.firstShared.IsEmpty()) check.firstShared = HotKeyCode(each).Text();
+      bool shared = otherName->value == name;
+      otherName = otherName->next;
+      if (!shared) continue;
+      if (check.firstShared.IsEmpty()) check.firstShared = text;
       if (!check.sharers.Contains(other.name)) check.sharers.Add(other.name);
     }
   }

@@ -3,7 +3,6 @@
 #include "app/KxApp.h"
 #include "app/ProgramShell.h"
 #include "app/resource.h"
-#include "kx/KxMonitors.h"
 #include "kx/KxButton.h"
 #include "kx/KxImageBox.h"
 #include "kx/KxLabel.h"
@@ -228,15 +227,17 @@ int FrmMain::OnUpdateTimer(KxEvtParam&) {
 
 // ---- Mouse
 
-void FrmMain::OnLButtonDown(WPARAM, POINT pt) { grab = pt; }
+void FrmMain::OnLButtonDown(WPARAM, POINT pt) {
+  grab = pt;
+  // Read once for the whole drag, not at every move.
+  KxLiveMonitorRects(grabMonitors);
+}
 
 void FrmMain::MoveKeepingOnScreen(POINT cursor) {
   int newX = cursor.x - grab.x;
   int newY = cursor.y - grab.y;
   // Onto any monitor, as long as enough of the window stays on one to take it again.
-  KxMonitorRects monitors;
-  KxLiveMonitorRects(monitors);
-  if (!KxKeepsReachable(RECT{newX, newY, newX + width, newY + height}, monitors, kScreenMargin)) return;
+  if (!KxKeepsReachable(RECT{newX, newY, newX + width, newY + height}, grabMonitors, kScreenMargin)) return;
   MoveTo(newX, newY);
 }
 

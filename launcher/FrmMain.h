@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "kx/KxForm.h"
+#include "kx/KxMonitors.h"
 
 class KxButton;
 class KxImageBox;
@@ -61,6 +62,7 @@ private:
 
   bool shrunk = true;
   POINT grab = {0, 0};    // client point of the last left press
+  KxMonitorRects grabMonitors;  // the monitors at that press
   UINT clickTimer = 0;    // waits out the double-click time before a click opens the menu
   bool clickPending = false;
   // Children of this window: the toolkit deletes them with it.

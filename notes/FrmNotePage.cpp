@@ -5,7 +5,6 @@
 #include "app/KxApp.h"
 #include "app/KxDialogs.h"
 #include "app/resource.h"
-#include "kx/KxMonitors.h"
 #include "kx/KxMenu.h"
 #include "notes/NotePlacement.h"
 
@@ -94,13 +93,6 @@ HBITMAP ColorSwatch(int color, bool ticked) {
   SelectObject(dc, old);
   DeleteDC(dc);
   return bitmap;
-}
-
-// A note moved or sized to r keeps 8 pixels of both directions on one monitor.
-bool IsReachable(const RECT& r) {
-  KxMonitorRects monitors;
-  KxLiveMonitorRects(monitors);
-  return KxKeepsReachable(r, monitors, kNoteReachablePixels);
 }
 
 // The least size a user may give a note whose box has these metrics.
@@ -267,6 +259,8 @@ void FrmNotePage::OnPaint() {
 void FrmNotePage::OnLButtonDown(WPARAM, POINT pt) {
   POINT at = {static_cast<short>(pt.x), static_cast<short>(pt.y)};
   resizeEdges = EdgesAt(at);
+  // Read once for the whole drag or sizing, not at every move.
+  KxLiveMonitorRects(pressMonitors);
   if (resizeEdges) {
     resizeFrom = WindowRect();
     GetCursorPos(&resizePress);
@@ -388,7 +382,7 @@ void FrmNotePage::ResizeTo(POINT cursor) {
   if (resizeEdges & kEdgeBottom) r.bottom = std::max(r.bottom + dy, r.top + static_cast<int>(least.cy));
   RECT now = WindowRect();
   if (EqualRect(&r, &now)) return;
-  if (!IsReachable(r)) return;
+  if (!KxKeepsReachable(r, pressMonitors, kNoteReachablePixels)) return;
   SetWindowPos(hwnd, NULL, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -400,7 +394,7 @@ void FrmNotePage::DragTo(POINT cursor) {
   int left = cursor.x - dragOrigin.x;
   int top = cursor.y - dragOrigin.y;
   if (left == r.left && top == r.top) return;
-  if (!IsReachable(RECT{left, top, left + w, top + h})) return;
+  if (!KxKeepsReachable(RECT{left, top, left + w, top + h}, pressMonitors, kNoteReachablePixels)) return;
   SetWindowPos(hwnd, NULL, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

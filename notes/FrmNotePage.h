@@ -5,6 +5,7 @@
 // its menu, the row to select) it reports to the list of note windows that owns it.
 
 #include "kx/KxForm.h"
+#include "kx/KxMonitors.h"
 #include "kx/KxTextBox.h"
 #include "notes/NotePlacement.h"
 #include "store/NoteRecord.h"
@@ -112,6 +113,8 @@ public:
   int resizeEdges = 0;
   RECT resizeFrom = {0, 0, 0, 0};
   POINT resizePress = {0, 0};
+  // The monitors at the press: a move or size keeps 8 pixels of both directions on one.
+  KxMonitorRects pressMonitors;
   void ResizeTo(POINT cursor);
 
 private:
