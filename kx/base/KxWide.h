@@ -1,0 +1,54 @@
+#pragma once
+// The one place where texts cross to and from Windows' UTF-16. Every stored and shown text
+// of the program is GB18030 bytes (code page 54936, of which GBK is the two-byte part with
+// the same bytes); a wide call gets it converted here, and what a wide call hands back is
+// converted here, whatever the system's ANSI code page is. Plug-ins exchange GBK texts
+// (code page 936).
+
+#include <windows.h>
+
+#include "kx/base/KxString.h"
+
+constexpr UINT kKxTextCodePage = 54936;
+constexpr UINT kKxPluginCodePage = 936;
+
+// An owned, 0-terminated UTF-16 text for one wide call: KxWide(path) where the call takes
+// LPCWSTR. Bytes GB18030 lacks become U+FFFD; when memory runs out the text is empty.
+class KxWide {
+public:
+  KxWide();
+  explicit KxWide(const KxString& text);
+  explicit KxWide(const char* text);  // nullptr gives the empty text
+  KxWide(const wchar_t* text, int count);
+  KxWide(const KxWide& other);
+  KxWide(KxWide&& other) noexcept;
+  KxWide& operator=(const KxWide& other);
+  KxWide& operator=(KxWide&& other) noexcept;
+  ~KxWide();
+
+  operator const wchar_t*() const { return data; }
+  const wchar_t* Get() const { return data; }
+  int Length() const { return length; }
+  bool IsEmpty() const { return length == 0; }
+  // Grows with 0 characters or cuts, keeping the terminator; false (and unchanged) when n < 0
+  // or memory runs out. Buffer() then has n + 1 writable characters.
+  bool Resize(int n);
+  wchar_t* Buffer() { return data; }
+
+private:
+  void Init(const wchar_t* text, int count);
+  void Release();
+
+  wchar_t* data;
+  int length;
+};
+
+// UTF-16 to GB18030; count < 0 reads up to the terminator. A lone surrogate becomes "?".
+KxString KxFromWide(const wchar_t* text, int count = -1);
+// A GB18030 text as GBK, for a plug-in: every character GBK lacks becomes "?".
+KxString KxToGbk(const KxString& text);
+
+// The text of any window (a control's, a caption) through the wide call, and the same for
+// setting it.
+KxString KxWindowText(HWND hwnd);
+bool KxSetWindowText(HWND hwnd, const KxString& text);
