@@ -11,7 +11,7 @@ packages=(
   libz-mingw-w64-dev googletest tcl sqlite3
   wine wine32:i386 wine64 fonts-wine fonts-wqy-microhei
   xvfb xdotool x11-apps x11-utils imagemagick locales clang libclang-rt-14-dev libpng-dev libjpeg62-turbo-dev
-  autoconf automake libtool minisign nginx nsis unicode-data bzip2
+  autoconf automake libtool minisign nginx nsis unicode-data bzip2 python3
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "kx/base/KxWide.h"
 
+#include "kx/base/KxGb18030.h"
+
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -15,15 +17,136 @@ wchar_t* NewWide(int count) {
   return static_cast<wchar_t*>(std::malloc((static_cast<size_t>(count) + 1) * sizeof(wchar_t)));
 }
 
+
+// ---- GB18030 on top of code page 936
+
+bool IsDigitByte(unsigned char b) { return b >= 0x30 && b <= 0x39; }
+bool IsLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+
+const KxGbPair* FindPairByCode(unsigned short code) {
+  int low = 0, high = kKxGbPairCount - 1;
+  while (low <= high) {
+    int mid = (low + high) / 2;
+    if (kKxGbPairs[mid].code == code) return &kKxGbPairs[mid];
+    if (kKxGbPairs[mid].code < code) low = mid + 1; else high = mid - 1;
+  }
+  return nullptr;
+}
+
+// The pairs are few (about 80): a walk is as quick as a second sorted copy.
+const KxGbPair* FindPairByPoint(wchar_t point) {
+  for (int i = 0; i < kKxGbPairCount; ++i) {
+    if (kKxGbPairs[i].point == point) return &kKxGbPairs[i];
+  }
+  return nullptr;
+}
+
+bool HoldsPairPoint(const wchar_t* text, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (text[i] >= 0x80 && FindPairByPoint(text[i])) return true;
+  }
+  return false;
+}
+
+// The last range that starts at or before key, by point or by index; -1 before the first.
+int RangeAtOrBefore(int key, bool byIndex) {
+  int low = 0, high = kKxGbRangeCount - 1, found = -1;
+  while (low <= high) {
+    int mid = (low + high) / 2;
+    int start = byIndex ? kKxGbRanges[mid].index : kKxGbRanges[mid].point;
+    if (start <= key) {
+      found = mid;
+      low = mid + 1;
+    } else {
+      high = mid - 1;
+    }
+  }
+  return found;
+}
+
+int RangeEndIndex(int range) {
+  return range + 1 < kKxGbRangeCount ? kKxGbRanges[range + 1].index : kKxGbLastBmpIndex + 1;
+}
+
+// The four-byte index of a character of the Basic Multilingual Plane, -1 when GB18030 has it
+// only in two bytes.
+int FourByteIndexOf(wchar_t point) {
+  int range = RangeAtOrBefore(point, false);
+  if (range < 0) return -1;
+  int index = kKxGbRanges[range].index + (point - kKxGbRanges[range].point);
+  return index < RangeEndIndex(range) ? index : -1;
+}
+
+int PutFourByte(int index, unsigned char* out) {
+  out[3] = static_cast<unsigned char>(0x30 + index % 10);
+  index /= 10;
+  out[2] = static_cast<unsigned char>(0x81 + index % 126);
+  index /= 126;
+  out[1] = static_cast<unsigned char>(0x30 + index % 10);
+  out[0] = static_cast<unsigned char>(0x81 + index / 10);
+  return 4;
+}
+
+// Writes at most count characters to out and returns how many. Runs that code page 936
+// reads as GB18030 does go to it in one call.
+int GbToWide(const unsigned char* bytes, int count, wchar_t* out) {
+  int written = 0;
+  int run = 0;
+  auto flush = [&](int end) {
+    if (end > run) {
+      written += MultiByteToWideChar(kKxPluginCodePage, 0, reinterpret_cast<const char*>(bytes + run), end - run,
+                                     out + written, count - written);
+    }
+  };
+  int i = 0;
+  while (i < count) {
+    unsigned char b = bytes[i];
+    if (!IsLead(b) || i + 1 >= count) {
+      ++i;
+      continue;
+    }
+    if (IsDigitByte(bytes[i + 1])) {
+      flush(i);
+      wchar_t point = 0xFFFD;
+      int width = 2;  // a lead byte and a digit without their second half count as one broken character
+      if (i + 3 < count && IsLead(bytes[i + 2]) && IsDigitByte(bytes[i + 3])) {
+        int index = (((b - 0x81) * 10 + (bytes[i + 1] - 0x30)) * 126 + (bytes[i + 2] - 0x81)) * 10 + (bytes[i + 3] - 0x30);
+        width = 4;
+        if (index <= kKxGbLastBmpIndex) {
+          int range = RangeAtOrBefore(index, true);
+          if (range >= 0) point = static_cast<wchar_t>(kKxGbRanges[range].point + (index - kKxGbRanges[range].index));
+        } else if (index >= kKxGbSupplementaryIndex && index - kKxGbSupplementaryIndex <= 0xFFFFF) {
+          int offset = index - kKxGbSupplementaryIndex;
+          out[written++] = static_cast<wchar_t>(0xD800 + (offset >> 10));
+          point = static_cast<wchar_t>(0xDC00 + (offset & 0x3FF));
+        }
+      }
+      out[written++] = point;
+      i += width;
+      run = i;
+      continue;
+    }
+    if (const KxGbPair* pair = FindPairByCode(static_cast<unsigned short>(b << 8 | bytes[i + 1]))) {
+      flush(i);
+      out[written++] = pair->point;
+      i += 2;
+      run = i;
+      continue;
+    }
+    i += 2;
+  }
+  flush(count);
+  return written;
+}
+
 }  // namespace
 
 KxWide::KxWide() : data(emptyWide), length(0) {}
 
 KxWide::KxWide(const KxString& text) : data(emptyWide), length(0) {
-  if (text.IsEmpty()) return;
-  int count = MultiByteToWideChar(kKxTextCodePage, 0, text.CStr(), text.Length(), nullptr, 0);
-  if (count <= 0 || !Resize(count)) return;
-  MultiByteToWideChar(kKxTextCodePage, 0, text.CStr(), text.Length(), data, count);
+  if (text.IsEmpty() || !Resize(text.Length())) return;  // never more characters than bytes
+  int count = GbToWide(reinterpret_cast<const unsigned char*>(text.CStr()), text.Length(), data);
+  Resize(count);
 }
 
 KxWide::KxWide(const char* text) : KxWide(KxString(text)) {}
@@ -89,21 +212,76 @@ bool KxWide::Resize(int n) {
 KxString KxFromWide(const wchar_t* text, int count) {
   if (!text) return KxString();
   if (count < 0) count = lstrlenW(text);
-  if (count == 0) return KxString();
-  int bytes = WideCharToMultiByte(kKxTextCodePage, 0, text, count, nullptr, 0, nullptr, nullptr);
+  if (count <= 0) return KxString();
+  // Most texts are all GBK: one call of code page 936 converts them.
+  if (!HoldsPairPoint(text, count)) {
+    BOOL lost = FALSE;
+    int bytes = WideCharToMultiByte(kKxPluginCodePage, WC_NO_BEST_FIT_CHARS, text, count, nullptr, 0, nullptr, &lost);
+    KxString result;
+    if (bytes > 0 && !lost && result.Resize(bytes)) {
+      WideCharToMultiByte(kKxPluginCodePage, WC_NO_BEST_FIT_CHARS, text, count, result.Buffer(), bytes, nullptr, nullptr);
+      return result;
+    }
+  }
   KxString result;
-  if (bytes <= 0 || !result.Resize(bytes)) return KxString();
-  WideCharToMultiByte(kKxTextCodePage, 0, text, count, result.Buffer(), bytes, nullptr, nullptr);
+  if (count > INT_MAX / 4 || !result.Resize(count * 4)) return KxString();
+  unsigned char* out = reinterpret_cast<unsigned char*>(result.Buffer());
+  int written = 0;
+  for (int i = 0; i < count; ++i) {
+    wchar_t c = text[i];
+    if (c < 0x80) {
+      out[written++] = static_cast<unsigned char>(c);
+      continue;
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c <= 0xDBFF && i + 1 < count && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        int point = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        written += PutFourByte(kKxGbSupplementaryIndex + point - 0x10000, out + written);
+        ++i;
+      } else {
+        out[written++] = '?';
+      }
+      continue;
+    }
+    if (const KxGbPair* pair = FindPairByPoint(c)) {
+      out[written++] = static_cast<unsigned char>(pair->code >> 8);
+      out[written++] = static_cast<unsigned char>(pair->code & 0xFF);
+      continue;
+    }
+    char two[2];
+    BOOL lost = FALSE;
+    int bytes = WideCharToMultiByte(kKxPluginCodePage, WC_NO_BEST_FIT_CHARS, &c, 1, two, 2, nullptr, &lost);
+    if (bytes > 0 && !lost) {
+      for (int b = 0; b < bytes; ++b) out[written++] = static_cast<unsigned char>(two[b]);
+      continue;
+    }
+    int index = FourByteIndexOf(c);
+    if (index >= 0) {
+      written += PutFourByte(index, out + written);
+    } else {
+      out[written++] = '?';
+    }
+  }
+  result.Resize(written);
   return result;
 }
 
 KxString KxToGbk(const KxString& text) {
   KxWide wide(text);
   if (wide.IsEmpty()) return KxString();
-  int bytes = WideCharToMultiByte(kKxPluginCodePage, 0, wide, wide.Length(), nullptr, 0, nullptr, nullptr);
+  // A character beyond U+FFFF is one "?", not one for each half of its surrogate pair.
+  wchar_t* units = wide.Buffer();
+  int count = 0;
+  for (int i = 0; i < wide.Length(); ++i) {
+    bool pair = units[i] >= 0xD800 && units[i] <= 0xDBFF && i + 1 < wide.Length() && units[i + 1] >= 0xDC00 &&
+                units[i + 1] <= 0xDFFF;
+    units[count++] = pair ? L'?' : units[i];
+    if (pair) ++i;
+  }
+  int bytes = WideCharToMultiByte(kKxPluginCodePage, WC_NO_BEST_FIT_CHARS, units, count, nullptr, 0, "?", nullptr);
   KxString result;
   if (bytes <= 0 || !result.Resize(bytes)) return KxString();
-  WideCharToMultiByte(kKxPluginCodePage, 0, wide, wide.Length(), result.Buffer(), bytes, "?", nullptr);
+  WideCharToMultiByte(kKxPluginCodePage, WC_NO_BEST_FIT_CHARS, units, count, result.Buffer(), bytes, "?", nullptr);
   return result;
 }
 

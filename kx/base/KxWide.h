@@ -1,19 +1,19 @@
 #pragma once
 // The one place where texts cross to and from Windows' UTF-16. Every stored and shown text
-// of the program is GB18030 bytes (code page 54936, of which GBK is the two-byte part with
-// the same bytes); a wide call gets it converted here, and what a wide call hands back is
-// converted here, whatever the system's ANSI code page is. Plug-ins exchange GBK texts
-// (code page 936).
+// of the program is GB18030 bytes (GBK is its two-byte part with the same bytes); a wide
+// call gets it converted here, and what a wide call hands back is converted here, whatever
+// the system's ANSI code page is. The conversion is our own: code page 936 for the two-byte
+// part and tables made from Python's codec for the rest, so it is the same wherever the
+// program runs (Wine has no code page 54936). Plug-ins exchange GBK texts (code page 936).
 
 #include <windows.h>
 
 #include "kx/base/KxString.h"
 
-constexpr UINT kKxTextCodePage = 54936;
 constexpr UINT kKxPluginCodePage = 936;
 
 // An owned, 0-terminated UTF-16 text for one wide call: KxWide(path) where the call takes
-// LPCWSTR. Bytes GB18030 lacks become U+FFFD; when memory runs out the text is empty.
+// LPCWSTR. Bytes that are no GB18030 character become U+FFFD; when memory runs out the text is empty.
 class KxWide {
 public:
   KxWide();
