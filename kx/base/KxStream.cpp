@@ -6,6 +6,8 @@
 
 #include <climits>
 
+#include "kx/base/KxWide.h"
+
 namespace {
 
 // fread and fwrite take a size_t count; on 32-bit that is less than a 64-bit count.
@@ -34,7 +36,7 @@ bool KxIoFile::Open(const KxString& newPath, const char* mode) {
   Close();
   if (!newPath.IsEmpty()) path = newPath;
   if (path.IsEmpty()) return false;
-  file = fopen(path.CStr(), mode);
+  file = _wfopen(KxWide(path), KxWide(mode));
   last = Direction::kNone;
   return file != nullptr;
 }

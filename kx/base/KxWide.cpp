@@ -295,3 +295,8 @@ KxString KxWindowText(HWND hwnd) {
 }
 
 bool KxSetWindowText(HWND hwnd, const KxString& text) { return SetWindowTextW(hwnd, KxWide(text)) != FALSE; }
+
+int KxCompareNoCase(const KxString& a, const KxString& b) {
+  int order = lstrcmpiW(KxWide(a), KxWide(b));
+  return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
