@@ -130,6 +130,17 @@ private:
   std::vector<KxString> targets;
 };
 
+// The file-system path of the item a link points to; empty when it is none.
+KxString ItemListPath(IShellLinkW* link) {
+  LPITEMIDLIST items = nullptr;
+  if (FAILED(link->GetIDList(&items)) || !items) return KxString();
+  // The call writes at most MAX_PATH characters.
+  wchar_t path[MAX_PATH] = {};
+  BOOL isPath = SHGetPathFromIDListW(items, path);
+  CoTaskMemFree(items);
+  return isPath ? KxFromWide(path) : KxString();
+}
+
 // Reads links through the shell; a link object that cannot be made fails the whole read.
 class LinkReader {
 public:
@@ -155,7 +166,11 @@ public:
     wchar_t path[MAX_PATH] = {};
     WIN32_FIND_DATAW found = {};
     if (FAILED(link->GetPath(path, MAX_PATH, &found, SLGP_RAWPATH))) path[0] = 0;
-    target = path[0] ? LinkTarget(KxFromWide(path)) : KxString();
+    KxString raw = KxFromWide(path);
+    // Wine keeps a link's path in the system's code page and answers "?" for every other
+    // character; its item list holds the whole path. No path holds a "?" of its own.
+    if (raw.Find(0, "?") >= 0) raw = ItemListPath(link.Get());
+    target = raw.IsEmpty() ? KxString() : LinkTarget(raw);
     wchar_t arguments[1024] = {};
     if (FAILED(link->GetArguments(arguments, 1024))) arguments[0] = 0;
     KxString given = KxFromWide(arguments);
