@@ -295,3 +295,19 @@ KxString KxWindowText(HWND hwnd) {
 }
 
 bool KxSetWindowText(HWND hwnd, const KxString& text) { return SetWindowTextW(hwnd, KxWide(text)) != FALSE; }
+
+KxString KxTypedChar(wchar_t unit, wchar_t* pendingHigh) {
+  wchar_t high = *pendingHigh;
+  *pendingHigh = 0;
+  if (unit >= 0xD800 && unit <= 0xDBFF) {
+    *pendingHigh = unit;
+    return high ? KxString("?") : KxString();
+  }
+  if (unit >= 0xDC00 && unit <= 0xDFFF) {
+    if (!high) return KxString("?");
+    wchar_t pair[2] = {high, unit};
+    return KxFromWide(pair, 2);
+  }
+  KxString typed = KxFromWide(&unit, 1);
+  return high ? "?" + typed : typed;
+}

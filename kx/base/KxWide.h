@@ -52,3 +52,8 @@ KxString KxToGbk(const KxString& text);
 // setting it.
 KxString KxWindowText(HWND hwnd);
 bool KxSetWindowText(HWND hwnd, const KxString& text);
+
+// One UTF-16 unit of WM_CHAR as the text it adds: the first half of a surrogate pair is
+// kept in *pendingHigh and gives ""; its second half gives the whole character. A lone half
+// gives "?".
+KxString KxTypedChar(wchar_t unit, wchar_t* pendingHigh);

@@ -151,10 +151,10 @@ TEST_F(KitWindow, StartsShrunkAtTheRightEdgeAsATopmostToolWindowWithItsTrayIcon)
   EXPECT_FALSE(IsWindowEnabled(kit->Picture()->hwnd)) << "the picture must leave the mouse to the kit";
   EXPECT_FALSE(kit->Title()->IsVisible());
 
-  const NOTIFYICONDATAA* tray = TheTaskBar.Data();
+  const NOTIFYICONDATAW* tray = TheTaskBar.Data();
   ASSERT_NE(nullptr, tray);
   EXPECT_EQ(kit->hwnd, tray->hWnd);
-  EXPECT_STREQ("Velix", tray->szTip);
+  EXPECT_STREQ(L"Velix", tray->szTip);
   EXPECT_EQ(2024u, tray->uCallbackMessage);
   EXPECT_TRUE(ShellHoldsIcon(kit->hwnd));
 
@@ -396,8 +396,8 @@ TEST_F(KitWindow, CloseHidesAndTheShellAndASecondStartBringThingsBack) {
   EXPECT_TRUE(kit->IsVisible());
 
   // A restarted shell has forgotten the icon until the kit window adds it again.
-  NOTIFYICONDATAA gone = *TheTaskBar.Data();
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
+  NOTIFYICONDATAW gone = *TheTaskBar.Data();
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &gone));
   EXPECT_FALSE(ShellHoldsIcon(kit->hwnd));
   SendMessageA(kit->hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   EXPECT_TRUE(ShellHoldsIcon(kit->hwnd));
@@ -414,7 +414,7 @@ TEST_F(KitWindow, HoverBalloonsDoNotPileUp) {
   int raised = 0;
   ULONGLONG now = 1000000;
   auto realNotify = TheTaskBar.notify;
-  TheTaskBar.notify = [&](DWORD action, NOTIFYICONDATAA* data) {
+  TheTaskBar.notify = [&](DWORD action, NOTIFYICONDATAW* data) {
     if (action == NIM_MODIFY && (data->uFlags & NIF_INFO)) ++raised;
     return realNotify(action, data);
   };
