@@ -1,4 +1,5 @@
 #include "kx/base/KxStream.h"
+#include "kx/base/KxWide.h"
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -34,7 +35,7 @@ bool KxIoFile::Open(const KxString& newPath, const char* mode) {
   Close();
   if (!newPath.IsEmpty()) path = newPath;
   if (path.IsEmpty()) return false;
-  file = fopen(path.CStr(), mode);
+  file = _wfopen(KxWide(path), KxWide(mode));
   last = Direction::kNone;
   return file != nullptr;
 }
