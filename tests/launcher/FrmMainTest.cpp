@@ -29,6 +29,7 @@
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/MenuDriver.h"
 #include "tests/support/TestUtil.h"
+#include "NameTexts.h"
 
 namespace {
 
@@ -173,12 +174,15 @@ TEST_F(KitWindow, StartsShrunkAtTheRightEdgeAsATopmostToolWindowWithItsTrayIcon)
 
 TEST_F(KitWindow, PicturesAreClampedStoredAndLoadedAtTheNextStart) {
   Start();
+  // The last one is named in Korean with an emoji: no code page holds its name.
+  KxString named = KxString(kKoreanFolder.gb18030) + ".bmp";
   struct Case {
+    const char* name;
     int w, h, kitW, kitH;
-  } cases[] = {{300, 10, 256, 16}, {8, 300, 16, 256}, {40, 50, 40, 50}};
+  } cases[] = {{"picture.bmp", 300, 10, 256, 16}, {"picture.bmp", 8, 300, 16, 256}, {named.CStr(), 40, 50, 40, 50}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
-    KxString path = WritePicture("picture.bmp", c.w, c.h);
+    KxString path = WritePicture(c.name, c.w, c.h);
     kit->SetKitImage(path);
     EXPECT_EQ(c.kitW, Size().cx);
     EXPECT_EQ(c.kitH, Size().cy);

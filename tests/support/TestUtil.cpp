@@ -1,4 +1,5 @@
 #include "tests/support/TestUtil.h"
+#include "kx/base/KxWide.h"
 
 #include <tlhelp32.h>
 
@@ -22,23 +23,24 @@ KxString TestBinDir() {
 }
 
 bool RemoveTree(const KxString& dir) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "\\*").CStr(), &found);
+  // Wide calls: a test may make names that no code page holds.
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(KxWide(dir + "\\*"), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      KxString name(found.cFileName);
+      KxString name = KxFromWide(found.cFileName);
       if (name == "." || name == "..") continue;
       KxString child = dir + "\\" + name;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(child);
       } else {
-        SetFileAttributesA(child.CStr(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(child.CStr());
+        SetFileAttributesW(KxWide(child), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(KxWide(child));
       }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  return RemoveDirectoryA(dir.CStr()) != 0;
+  return RemoveDirectoryW(KxWide(dir)) != 0;
 }
 
 namespace {
@@ -71,11 +73,11 @@ KxString MakeScratchDir(const char* name) {
 }
 
 bool FileExistsAt(const KxString& path) {
-  return GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(KxWide(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
 KxString ReadFileBytes(const KxString& path) {
-  HANDLE file = CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+  HANDLE file = CreateFileW(KxWide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                             OPEN_EXISTING, 0, NULL);
   if (file == INVALID_HANDLE_VALUE) return KxString();
   DWORD size = GetFileSize(file, NULL);
@@ -89,7 +91,7 @@ KxString ReadFileBytes(const KxString& path) {
 }
 
 bool WriteFileBytes(const KxString& path, const KxString& bytes) {
-  HANDLE file = CreateFileA(path.CStr(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  HANDLE file = CreateFileW(KxWide(path), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   BOOL ok = WriteFile(file, bytes.CStr(), static_cast<DWORD>(bytes.Length()), &written, NULL);
