@@ -20,10 +20,9 @@ public:
   explicit KxWide(const KxString& text);
   explicit KxWide(const char* text);  // nullptr gives the empty text
   KxWide(const wchar_t* text, int count);
-  KxWide(const KxWide& other);
-  KxWide(KxWide&& other) noexcept;
-  KxWide& operator=(const KxWide& other);
-  KxWide& operator=(KxWide&& other) noexcept;
+  // One text for one call: never copied, so a short one lives in the object itself.
+  KxWide(const KxWide&) = delete;
+  KxWide& operator=(const KxWide&) = delete;
   ~KxWide();
 
   operator const wchar_t*() const { return data; }
@@ -36,11 +35,12 @@ public:
   wchar_t* Buffer() { return data; }
 
 private:
-  void Init(const wchar_t* text, int count);
-  void Release();
+  static const int kInline = 96;  // most captions and paths fit: no allocation for them
 
   wchar_t* data;
   int length;
+  int capacity;  // characters data holds before its terminator
+  wchar_t inlineChars[kInline + 1];
 };
 
 // UTF-16 to GB18030; count < 0 reads up to the terminator. A lone surrogate becomes "?".
