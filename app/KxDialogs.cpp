@@ -4,6 +4,7 @@
 
 #include "app/KxApp.h"
 #include "kx/base/KxModal.h"
+#include "kx/base/KxWide.h"
 
 namespace {
 
@@ -25,12 +26,11 @@ LRESULT CALLBACK RaiseBox(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE) {
     HWND window = reinterpret_cast<HWND>(wParam);
     char className[16] = {};
-    char caption[16] = {};
-    GetClassNameA(window, className, sizeof(className));
-    GetWindowTextA(window, caption, sizeof(caption));
-    bool ours = lstrcmpA(caption, kInfoCaption) == 0 || lstrcmpA(caption, kQuestionCaption) == 0;
+    GetClassNameA(window, className, sizeof(className));  // a system class: ASCII
+    KxString caption = KxWindowText(window);
+    bool ours = caption == kInfoCaption || caption == kQuestionCaption;
     if (lstrcmpA(className, "#32770") == 0 && ours &&
-        !(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+        !(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
       SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
   }
@@ -56,11 +56,11 @@ private:
 
 void ShowInfo(const KxString& text) {
   BoxHook raise(IDOK);
-  MessageBoxA(BoxOwner(), text.CStr(), kInfoCaption, MB_TOPMOST | MB_ICONINFORMATION);
+  MessageBoxW(BoxOwner(), KxWide(text), KxWide(kInfoCaption), MB_TOPMOST | MB_ICONINFORMATION);
 }
 
 bool AskYesNo(const KxString& text) {
   BoxHook raise(IDNO);
-  return MessageBoxA(BoxOwner(), text.CStr(), kQuestionCaption,
+  return MessageBoxW(BoxOwner(), KxWide(text), KxWide(kQuestionCaption),
                      MB_TOPMOST | MB_ICONQUESTION | MB_YESNO) == IDYES;
 }

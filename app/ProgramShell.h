@@ -88,7 +88,7 @@ public:
   virtual void StopDownloads() {}
 
   // ---- Questions
-  virtual UINT DriveType(const char* root) { return GetDriveTypeA(root); }
+  virtual UINT DriveType(const char* root) { return GetDriveTypeA(root); }  // a drive root, ASCII
   // The executable that identifies plug-in packages in a run of its own; empty: this
   // process's own.
   virtual KxString IdentifyProgram() { return KxString(); }

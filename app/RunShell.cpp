@@ -113,7 +113,7 @@ namespace {
 
 // The exit asked for during a modal run, once the last run has returned to the loop.
 void ExitAfterModalRuns() {
-  if (TheKitWindow) PostMessageA(TheKitWindow->hwnd, WM_COMMAND, kModuleExit, 0);
+  if (TheKitWindow) PostMessageW(TheKitWindow->hwnd, WM_COMMAND, kModuleExit, 0);
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ FrmOption::FrmOption(KxControl* owner)
   SetFixedSize(true);
   CenterOnScreen();
   HINSTANCE resources = ResourceInstance();
-  SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));
+  SetIcon(LoadIconW(resources, MAKEINTRESOURCEW(IDI_APP)));
 
   mark = new KxImageBox(this, KxRect{12, 8, 32, 32});
   mark->LoadResource(IDB_APP);
@@ -152,7 +152,7 @@ int FrmOption::OnChangeClick(KxEvtParam&) {
 }
 
 int FrmOption::OnCloseClick(KxEvtParam&) {
-  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
   return 0;
 }
 

@@ -80,7 +80,7 @@ LRESULT FrmShutCut::WndProc(KxMsg& m) {
   return KxPopForm::WndProc(m);
 }
 
-void FrmShutCut::OnShow() { PostMessageA(hwnd, kFocusFieldMessage, 0, 0); }
+void FrmShutCut::OnShow() { PostMessageW(hwnd, kFocusFieldMessage, 0, 0); }
 
 void FrmShutCut::OnHide() { field->EndCapture(); }
 

@@ -190,7 +190,7 @@ void HotKeyField::OnSetFocus() {
       UnhookWindowsHookEx(hookedField->hook);
       hookedField->hook = NULL;
     }
-    hook = SetWindowsHookExA(WH_KEYBOARD_LL, HookProc, GetModuleHandleA(NULL), 0);
+    hook = SetWindowsHookExW(WH_KEYBOARD_LL, HookProc, GetModuleHandleW(NULL), 0);
     hookSaw = false;
     if (hook) hookedField = this;
   }
@@ -244,7 +244,7 @@ bool HotKeyField::IsInFront() const {
 
 void HotKeyField::Deliver(const HotKeyCapture::Outcome& outcome) {
   if (outcome.step == HotKeyCapture::Step::kNone) return;
-  PostMessageA(hwnd, kCaptureMessage, static_cast<WPARAM>(outcome.step), static_cast<LPARAM>(outcome.code));
+  PostMessageW(hwnd, kCaptureMessage, static_cast<WPARAM>(outcome.step), static_cast<LPARAM>(outcome.code));
 }
 
 bool HotKeyField::HookKey(int key, bool down, bool injected, DWORD time) {

@@ -21,7 +21,7 @@ KxString MarkOf(const HotKeyCode& code, int type, bool hotKeyOn, const HotKeyCom
 
 // The top-level window a row lives in: the editor disables it while it runs.
 KxControl* FormOf(KxControl* control) {
-  while (control->parent && (GetWindowLongA(control->hwnd, GWL_STYLE) & WS_CHILD))
+  while (control->parent && (GetWindowLongW(control->hwnd, GWL_STYLE) & WS_CHILD))
     control = control->parent;
   return control;
 }

@@ -60,16 +60,34 @@ VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "FileDescription" "${PRODUCT} 安装程序"
 VIAddVersionKey /LANG=2052 "LegalCopyright" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} Setup"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${PRODUCT}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\velix.exe"
-!define MUI_FINISHPAGE_RUN_TEXT "运行 ${PRODUCT}"
+!define MUI_FINISHPAGE_RUN_TEXT "$(RunProduct)"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_INSTFILES
+; The installer speaks Simplified Chinese and English: the language of the user's Windows
+; when it is one of them, English otherwise (the program itself reads right on any Windows).
 !insertmacro MUI_LANGUAGE "SimpChinese"
+!insertmacro MUI_LANGUAGE "English"
+LangString RunProduct ${LANG_SIMPCHINESE} "运行 ${PRODUCT}"
+LangString RunProduct ${LANG_ENGLISH} "Run ${PRODUCT}"
+LangString StillRunningInstall ${LANG_SIMPCHINESE} "${PRODUCT} 正在运行，且没有响应退出请求。请先退出 ${PRODUCT}，再运行安装程序。"
+LangString StillRunningInstall ${LANG_ENGLISH} "${PRODUCT} is running and did not answer the request to exit. Exit ${PRODUCT} first, then run the installer again."
+LangString CannotReplace ${LANG_SIMPCHINESE} "无法替换 $INSTDIR\velix.exe，它可能仍在使用中。请稍后再试。"
+LangString CannotReplace ${LANG_ENGLISH} "$INSTDIR\velix.exe cannot be replaced; it may still be in use. Please try again later."
+LangString KeepData ${LANG_SIMPCHINESE} "卸载 ${PRODUCT}：是否保留您的数据（快捷方式、便签和设置，即 Config.db 与 config.ini）？$\r$\n$\r$\n点击“是”保留数据，重新安装后继续使用；点击“否”一并删除；点击“取消”不卸载。"
+LangString KeepData ${LANG_ENGLISH} "Uninstalling ${PRODUCT}: keep your data (shortcuts, notes and settings, that is Config.db and config.ini)?$\r$\n$\r$\nYes keeps the data for a later install; No deletes it too; Cancel does not uninstall."
+LangString StillRunningUninstall ${LANG_SIMPCHINESE} "${PRODUCT} 正在运行，且没有响应退出请求。请先退出 ${PRODUCT}，再卸载。"
+LangString StillRunningUninstall ${LANG_ENGLISH} "${PRODUCT} is running and did not answer the request to exit. Exit ${PRODUCT} first, then uninstall."
 
 ; Asks a running Velix to end as its Exit command does and waits until it has gone, at
 ; most 15 seconds. The error flag tells that it is still running.
@@ -130,7 +148,7 @@ FunctionEnd
 Section "Velix"
   Call EndRunningVelix
   ${If} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} 正在运行，且没有响应退出请求。请先退出 ${PRODUCT}，再运行安装程序。" /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(StillRunningInstall)" /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}
@@ -142,7 +160,7 @@ Section "Velix"
     Push "$INSTDIR\velix.exe"
     Call DeletePatiently
     ${If} ${Errors}
-      MessageBox MB_OK|MB_ICONSTOP "无法替换 $INSTDIR\velix.exe，它可能仍在使用中。请稍后再试。" /SD IDOK
+      MessageBox MB_OK|MB_ICONSTOP "$(CannotReplace)" /SD IDOK
       SetErrorLevel 2
       Quit
     ${EndIf}
@@ -171,7 +189,7 @@ Section "Uninstall"
   SetAutoClose true
   ; The question comes first: "取消" leaves everything as it is, the running program too.
   MessageBox MB_YESNOCANCEL|MB_ICONQUESTION|MB_DEFBUTTON1 \
-    "卸载 ${PRODUCT}：是否保留您的数据（快捷方式、便签和设置，即 Config.db 与 config.ini）？$\r$\n$\r$\n点击“是”保留数据，重新安装后继续使用；点击“否”一并删除；点击“取消”不卸载。" \
+    "$(KeepData)" \
     /SD IDYES IDYES keep IDNO remove
   SetErrorLevel 1
   Quit
@@ -184,7 +202,7 @@ Section "Uninstall"
 
   Call un.EndRunningVelix
   ${If} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} 正在运行，且没有响应退出请求。请先退出 ${PRODUCT}，再卸载。" /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "$(StillRunningUninstall)" /SD IDOK
     SetErrorLevel 2
     Quit
   ${EndIf}

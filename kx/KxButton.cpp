@@ -81,7 +81,7 @@ void KxButton::OnLButtonUp(WPARAM, POINT) { Invalidate(false); }
 
 void KxButton::OnLButtonDblClk(WPARAM, POINT) {
   // The second press of a double click arrives as WM_LBUTTONDBLCLK; make it a press.
-  PostMessageA(hwnd, WM_LBUTTONDOWN, 0, 0);
+  PostMessageW(hwnd, WM_LBUTTONDOWN, 0, 0);
 }
 
 void KxButton::OnMouseEnter(KxEvtParam&) { Invalidate(false); }

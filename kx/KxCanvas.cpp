@@ -1,5 +1,7 @@
 #include "kx/KxCanvas.h"
 
+#include "kx/base/KxWide.h"
+
 #include "kx/KxCard.h"
 #include "kx/base/KxHandles.h"
 
@@ -8,7 +10,7 @@ namespace {
 SIZE BitmapSize(HBITMAP bitmap) {
   SIZE size = {0, 0};
   BITMAP bm = {};
-  if (bitmap && GetObjectA(bitmap, sizeof(bm), &bm)) {
+  if (bitmap && GetObjectW(bitmap, sizeof(bm), &bm)) {
     size.cx = bm.bmWidth;
     size.cy = bm.bmHeight;
   }
@@ -36,7 +38,8 @@ void KxCanvas::SetBkMode(int mode) { ::SetBkMode(dc, mode); }
 SIZE KxCanvas::TextExtent(KxFont& font, const KxString& text) {
   SIZE size = {0, 0};
   KxSelected selected(dc, font.Handle());
-  GetTextExtentPoint32A(dc, text.CStr(), text.Length(), &size);
+  KxWide wide(text);
+  GetTextExtentPoint32W(dc, wide, wide.Length(), &size);
   return size;
 }
 
@@ -45,7 +48,8 @@ void KxCanvas::DrawText(KxFont& font, COLORREF color, const KxString& text, cons
   KxSelected selected(dc, font.Handle());
   COLORREF previous = SetTextColor(dc, color);
   RECT r = rect;
-  ::DrawTextA(dc, text.CStr(), -1, &r, format);
+  KxWide wide(text);
+  ::DrawTextW(dc, wide, wide.Length(), &r, format);
   SetTextColor(dc, previous);
 }
 

@@ -1,5 +1,7 @@
 #include "kx/KxCard.h"
 
+#include "kx/base/KxWide.h"
+
 #include <shellapi.h>
 
 const char kKxCardClassName[] = "KxCardClassName";
@@ -101,26 +103,27 @@ void Clear() {
 
 LRESULT CALLBACK KxSharedWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   KxCard* card = KxCardRegistry::Find(hwnd);
-  if (!card) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (!card) return DefWindowProcW(hwnd, msg, wParam, lParam);
   KxMsg m{card, msg, wParam, lParam};
   return card->WndProc(m);
 }
 
 bool KxRegisterCardClass(HINSTANCE instance) {
-  WNDCLASSEXA wc = {};
+  WNDCLASSEXW wc = {};
   wc.cbSize = sizeof(wc);
   wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
   wc.lpfnWndProc = KxSharedWndProc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconA(NULL, IDI_APPLICATION);
-  wc.hIconSm = LoadIconA(NULL, IDI_APPLICATION);
-  wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
+  wc.hIcon = LoadIconW(NULL, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+  wc.hIconSm = wc.hIcon;
+  wc.hCursor = LoadCursorW(NULL, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
-  wc.lpszClassName = kKxCardClassName;
-  return RegisterClassExA(&wc) != 0;
+  KxWide className(kKxCardClassName);
+  wc.lpszClassName = className;
+  return RegisterClassExW(&wc) != 0;
 }
 
-void KxUnregisterCardClass(HINSTANCE instance) { UnregisterClassA(kKxCardClassName, instance); }
+void KxUnregisterCardClass(HINSTANCE instance) { UnregisterClassW(KxWide(kKxCardClassName), instance); }
 
 // ---- KxCard
 
@@ -157,19 +160,19 @@ bool KxCard::Create(const KxString& className, const KxString& caption, DWORD st
   params.width = width;
   params.height = height;
   params.parent = parent ? parent->hwnd : NULL;
-  params.instance = GetModuleHandleA(NULL);
+  params.instance = GetModuleHandleW(NULL);
   if (!PreCreate(params)) return false;
 
-  hwnd = CreateWindowExA(params.exStyle, params.className.CStr(), params.windowName.CStr(),
+  hwnd = CreateWindowExW(params.exStyle, KxWide(params.className), KxWide(params.windowName),
                          params.style, params.x, params.y, params.width, params.height,
                          params.parent, params.menu, params.instance, params.param);
   if (!hwnd) return false;
   KxCardRegistry::Enter(hwnd, this);
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle()), TRUE);
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle()), TRUE);
   OnCreate();
   if (lstrcmpA(params.className.CStr(), kKxCardClassName) != 0) {
     prevWndProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KxSharedWndProc)));
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KxSharedWndProc)));
   }
   return true;
 }
@@ -195,25 +198,15 @@ LRESULT KxCard::WndProc(KxMsg& m) {
     KxEvtParam p = KxMakeEvtParam(m);
     listener->Invoke(p);
   }
-  if (prevWndProc) return CallWindowProcA(prevWndProc, hwnd, m.msg, m.wParam, m.lParam);
-  return DefWindowProcA(hwnd, m.msg, m.wParam, m.lParam);
+  if (prevWndProc) return CallWindowProcW(prevWndProc, hwnd, m.msg, m.wParam, m.lParam);
+  return DefWindowProcW(hwnd, m.msg, m.wParam, m.lParam);
 }
 
 // ---- Window operations
 
-void KxCard::SetText(const KxString& text) { SetWindowTextA(hwnd, text.CStr()); }
+void KxCard::SetText(const KxString& text) { KxSetWindowText(hwnd, text); }
 
-KxString KxCard::GetText() const {
-  int length = static_cast<int>(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
-  if (length <= 0) return KxString();
-  KxString text;
-  if (!text.Resize(length)) return KxString();
-  int got = static_cast<int>(
-      SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1),
-                   reinterpret_cast<LPARAM>(text.Buffer())));
-  text.Resize(got < 0 ? 0 : (got > length ? length : got));
-  return text;
-}
+KxString KxCard::GetText() const { return KxWindowText(hwnd); }
 
 RECT KxCard::ClientRect() const {
   RECT r = {0, 0, 0, 0};
@@ -232,8 +225,8 @@ void KxCard::Enable(bool enabled) { EnableWindow(hwnd, enabled ? TRUE : FALSE); 
 void KxCard::AcceptFiles(bool accept) { DragAcceptFiles(hwnd, accept ? TRUE : FALSE); }
 
 void KxCard::ModifyStyle(DWORD remove, DWORD add) {
-  DWORD style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
-  SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>((style & ~remove) | add));
+  DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+  SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>((style & ~remove) | add));
   SetWindowPos(hwnd, NULL, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
 }
 

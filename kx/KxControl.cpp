@@ -1,5 +1,7 @@
 #include "kx/KxControl.h"
 
+#include "kx/base/KxWide.h"
+
 #include <shellapi.h>
 
 #include "kx/KxMenu.h"
@@ -71,7 +73,7 @@ void KxControl::SetBkImage(HBITMAP image) {
 void KxControl::RefreshPosition(bool withSize) {
   RECT r = WindowRect();
   POINT topLeft = {r.left, r.top};
-  if ((GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) && parent) ScreenToClient(parent->hwnd, &topLeft);
+  if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) && parent) ScreenToClient(parent->hwnd, &topLeft);
   x = topLeft.x;
   y = topLeft.y;
   if (withSize) {
@@ -141,7 +143,7 @@ LRESULT KxControl::WndProc(KxMsg& m) {
     case WM_NOTIFY: {
       const NMHDR* header = reinterpret_cast<const NMHDR*>(m.lParam);
       if (header && header->hwndFrom != hwnd)
-        return SendMessageA(header->hwndFrom, WM_NOTIFY, m.wParam, m.lParam);
+        return SendMessageW(header->hwndFrom, WM_NOTIFY, m.wParam, m.lParam);
       break;
     }
     case WM_INPUTLANGCHANGE:
@@ -158,7 +160,7 @@ LRESULT KxControl::WndProc(KxMsg& m) {
       break;
     case WM_COMMAND: {
       HWND source = reinterpret_cast<HWND>(m.lParam);
-      if (source && source != hwnd) SendMessageA(source, WM_COMMAND, m.wParam, m.lParam);
+      if (source && source != hwnd) SendMessageW(source, WM_COMMAND, m.wParam, m.lParam);
       break;
     }
     case WM_HSCROLL:
@@ -185,7 +187,7 @@ LRESULT KxControl::WndProc(KxMsg& m) {
         if (WindowFromPoint(cursor) == hwnd) {
           KxEvtParam p = KxMakeEvtParam(m);
           OnClick(p);
-          PostMessageA(hwnd, KX_WM_CLICK, m.wParam, m.lParam);
+          PostMessageW(hwnd, KX_WM_CLICK, m.wParam, m.lParam);
         }
       }
       ReleaseCapture();
@@ -203,15 +205,16 @@ LRESULT KxControl::WndProc(KxMsg& m) {
       break;
     case WM_DROPFILES: {
       HDROP drop = reinterpret_cast<HDROP>(m.wParam);
-      UINT count = DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0);
+      UINT count = DragQueryFileW(drop, 0xFFFFFFFF, NULL, 0);
       KxStringList paths;
       for (UINT i = 0; i < count; ++i) {
         // Asked for its length first: a path is never cut at MAX_PATH.
-        UINT length = DragQueryFileA(drop, i, NULL, 0);
-        KxString path;
+        UINT length = DragQueryFileW(drop, i, NULL, 0);
+        KxWide path;
         if (length == 0 || !path.Resize(static_cast<int>(length))) continue;
-        DragQueryFileA(drop, i, path.Buffer(), length + 1);
-        paths.Add(path);
+        UINT got = DragQueryFileW(drop, i, path.Buffer(), length + 1);
+        if (got == 0) continue;
+        paths.Add(KxFromWide(path, static_cast<int>(got < length ? got : length)));
       }
       POINT at = {0, 0};
       DragQueryPoint(drop, &at);

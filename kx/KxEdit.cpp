@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "kx/KxClipboard.h"
+#include "kx/base/KxWide.h"
 #include "kx/base/KxWinHelpers.h"
 #include "kx/base/KxHandles.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 // A two-byte character typed arrives as two WM_CHAR bytes; the first waits here. One
 // for all edits, since only the focused edit receives characters.
-unsigned char pendingLead = 0;
+wchar_t pendingHigh = 0;  // the first half of a surrogate pair typed
 
 KxString TabsToSpaces(const KxString& t) {
   KxString result = t;
@@ -23,7 +24,7 @@ KxString TabsToSpaces(const KxString& t) {
 // ---- The base of the edit and the text box
 
 bool KxTextControl::OnSetCursor() {
-  SetCursor(LoadCursorA(NULL, IDC_IBEAM));
+  SetCursor(LoadCursorW(NULL, MAKEINTRESOURCEW(32513)));
   return true;
 }
 
@@ -77,8 +78,8 @@ void KxEdit::Measure() {
   measureCanvas.reset(new KxCanvas(this));
   HDC dc = measureCanvas->Dc();
   KxSelected selected(dc, font.Handle());
-  TEXTMETRICA metrics = {};
-  if (GetTextMetricsA(dc, &metrics)) {
+  TEXTMETRICW metrics = {};
+  if (GetTextMetricsW(dc, &metrics)) {
     avgCharWidth = metrics.tmAveCharWidth;
     charHeight = metrics.tmHeight;
   }
@@ -201,7 +202,7 @@ void KxEdit::OnKeyDown(WPARAM key, LPARAM) {
   bool shift = KeyIsDown(VK_SHIFT);
   switch (key) {
     case VK_TAB:
-      if (parent) SendMessageA(parent->hwnd, WM_CHAR, 9, 0);
+      if (parent) SendMessageW(parent->hwnd, WM_CHAR, 9, 0);
       break;
     case VK_END:
       MoveCaret(text.Length(), shift);
@@ -224,11 +225,10 @@ void KxEdit::OnKeyDown(WPARAM key, LPARAM) {
 }
 
 void KxEdit::OnChar(WPARAM wParam, LPARAM) {
-  if (readOnly || KeyIsDown(VK_CONTROL) || wParam > 0xFF) return;
-  unsigned char ch = static_cast<unsigned char>(wParam);
-  KxString typed;
+  if (readOnly || KeyIsDown(VK_CONTROL) || wParam > 0xFFFF) return;
+  wchar_t ch = static_cast<wchar_t>(wParam);
   if (ch == 8) {
-    pendingLead = 0;
+    pendingHigh = 0;
     if (sel.IsEmpty()) {
       if (caret <= 0 || caret > text.Length()) return;
       caret = KxPrevCharPos(text, caret);
@@ -236,20 +236,13 @@ void KxEdit::OnChar(WPARAM wParam, LPARAM) {
     Delete();
     return;
   }
-  if (pendingLead && ch >= 0x40 && ch != 0x7F) {
-    // The second byte of a two-byte character may be below 0x80 (0x40 to 0x7E).
-    char pair[2] = {static_cast<char>(pendingLead), static_cast<char>(ch)};
-    pendingLead = 0;
-    typed.Assign(pair, 2);
-  } else if (KxIsInputLeadByte(static_cast<char>(ch))) {
-    pendingLead = ch;
+  // Line breaks and other control characters have no place in a one-line text.
+  if (ch < 0x20 && ch != 9) {
+    pendingHigh = 0;
     return;
-  } else {
-    pendingLead = 0;
-    // Line breaks and other control bytes have no place in a one-line text.
-    if (ch < 0x20 && ch != 9) return;
-    typed = ch == 9 ? KxString("    ") : KxString(static_cast<char>(ch), 1);
   }
+  KxString typed = ch == 9 ? KxString("    ") : KxTypedChar(ch, &pendingHigh);
+  if (typed.IsEmpty()) return;
   // The length limit counts what the text will hold: typing over a selection replaces it.
   int after = text.Length() - (sel.selEnd - sel.selStart) + typed.Length();
   if (maxLength != 0 && after > maxLength) return;
@@ -301,7 +294,7 @@ void KxEdit::RemoveSelection() {
   sel.Clear();
 }
 
-void KxEdit::Notify() { SendMessageA(hwnd, KX_EDIT_CHANGE, 0, 0); }
+void KxEdit::Notify() { SendMessageW(hwnd, KX_EDIT_CHANGE, 0, 0); }
 
 void KxEdit::Changed() {
   AdjustWidth();

@@ -1,5 +1,7 @@
 #include "kx/KxFont.h"
 
+#include "kx/base/KxWide.h"
+
 KxFont::KxFont()
     : faceName("MS Sans Serif"), handle(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))) {}
 
@@ -9,9 +11,9 @@ KxFont::~KxFont() {
 
 HFONT KxFont::BuildFont() {
   if (ownsHandle && handle) DeleteObject(handle);
-  handle = CreateFontA(height, width, escapement, orientation, weight, italic, underline,
+  handle = CreateFontW(height, width, escapement, orientation, weight, italic, underline,
                        strikeOut, charSet, outPrecision, clipPrecision, quality, pitchAndFamily,
-                       faceName.CStr());
+                       KxWide(faceName));
   ownsHandle = handle != NULL;
   dirty = false;
   return handle;

@@ -65,7 +65,7 @@ int KxForm::ShowModal() {
   MSG msg = {};
   // The result is looked at before each wait: a run ended while an inner one went on (both
   // ended by an exit) returns at once instead of waiting for some later message.
-  while (modalResult == 2 && GetMessageA(&msg, NULL, 0, 0) > 0) {
+  while (modalResult == 2 && GetMessageW(&msg, NULL, 0, 0) > 0) {
     TranslateMessage(&msg);
     KxEvt* listener = nullptr;
     bool routed = msg.hwnd == hwnd ||
@@ -76,14 +76,14 @@ int KxForm::ShowModal() {
       KxEvtParam p = KxMakeEvtParam(m);
       listener->Invoke(p);
     } else {
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
     if (modalResult != 2 && !IsWindowVisible(hwnd)) break;
   }
   if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
   // The WM_CLOSE that EndModal posted has done its part; every other message stays queued.
   MSG ending;
-  while (PeekMessageA(&ending, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+  while (PeekMessageW(&ending, hwnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
   }
   Hide();
   if (owner) EnableWindow(owner, TRUE);
@@ -92,11 +92,11 @@ int KxForm::ShowModal() {
 
 void KxForm::EndModal(int result) {
   modalResult = result;
-  PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  PostMessageW(hwnd, WM_CLOSE, 0, 0);
 }
 
 void KxForm::SetIcon(HICON icon) {
-  SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
 void KxForm::CenterOnScreen() {
@@ -104,7 +104,7 @@ void KxForm::CenterOnScreen() {
 }
 
 void KxForm::SetFixedSize(bool fixed) {
-  LONG old = GetWindowLongA(hwnd, GWL_STYLE);
+  LONG old = GetWindowLongW(hwnd, GWL_STYLE);
   LONG style = old;
   if (fixed) {
     style &= ~static_cast<LONG>(WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
@@ -112,16 +112,16 @@ void KxForm::SetFixedSize(bool fixed) {
     style |= WS_THICKFRAME | WS_MAXIMIZEBOX;
   }
   if (style == old) return;
-  SetWindowLongA(hwnd, GWL_STYLE, style);
+  SetWindowLongW(hwnd, GWL_STYLE, style);
   RedrawFrame(hwnd);
 }
 
 void KxForm::ShowInTaskbar(bool show) {
-  LONG old = GetWindowLongA(hwnd, GWL_EXSTYLE);
+  LONG old = GetWindowLongW(hwnd, GWL_EXSTYLE);
   LONG exStyle = old & ~static_cast<LONG>(WS_EX_APPWINDOW | WS_EX_TOOLWINDOW);
   exStyle |= show ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
   if (exStyle == old) return;
-  SetWindowLongA(hwnd, GWL_EXSTYLE, exStyle);
+  SetWindowLongW(hwnd, GWL_EXSTYLE, exStyle);
   RedrawFrame(hwnd);
 }
 
@@ -137,7 +137,7 @@ bool KxForm::IsMaximized() const {
 
 void KxForm::ToggleShown() {
   if (IsVisible()) {
-    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
     return;
   }
   // SW_SHOW keeps a maximised window maximised.

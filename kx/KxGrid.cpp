@@ -236,7 +236,7 @@ void KxGridCard::SetCurrent(int row, int col) {
   if (newRow == curRow && newCol == curCol) return;
   curRow = newRow;
   curCol = newCol;
-  SendMessageA(hwnd, KX_GRID_SELCHANGE, static_cast<WPARAM>(curRow), static_cast<LPARAM>(curCol));
+  SendMessageW(hwnd, KX_GRID_SELCHANGE, static_cast<WPARAM>(curRow), static_cast<LPARAM>(curCol));
   Invalidate(false);
 }
 
@@ -421,7 +421,7 @@ void KxGridCard::OnLButtonDown(WPARAM, POINT pt) {
   }
   if (col >= 0) {
     SetCurrent(-2, col);
-    SendMessageA(hwnd, KX_WM_CLICK, 0, static_cast<LPARAM>(curCol));
+    SendMessageW(hwnd, KX_WM_CLICK, 0, static_cast<LPARAM>(curCol));
     Invalidate(false);
   }
 }
@@ -626,7 +626,7 @@ void KxGridCard::DeleteRow(int i) {
   } else {
     if (curRow != -1) {
       curRow = -1;
-      SendMessageA(hwnd, KX_GRID_SELCHANGE, static_cast<WPARAM>(curRow),
+      SendMessageW(hwnd, KX_GRID_SELCHANGE, static_cast<WPARAM>(curRow),
                    static_cast<LPARAM>(curCol));
     }
     v = 0;

@@ -54,8 +54,8 @@ void KxImageBox::OnDraw(KxCanvas& canvas) {
 }
 
 bool KxImageBox::LoadResource(int id) {
-  HINSTANCE instance = GetModuleHandleA(NULL);
-  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2));
+  HINSTANCE instance = GetModuleHandleW(NULL);
+  HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2));  // RT_BITMAP
   if (!found) return false;
   HGLOBAL loaded = ::LoadResource(instance, found);
   if (!loaded) return false;

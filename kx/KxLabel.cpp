@@ -1,5 +1,7 @@
 #include "kx/KxLabel.h"
 
+#include "kx/base/KxWide.h"
+
 #include <shellapi.h>
 
 // ---- KxLabel
@@ -64,7 +66,7 @@ void KxLabellink::OnLButtonUp(WPARAM, POINT) {
 }
 
 bool KxLabellink::OnSetCursor() {
-  SetCursor(LoadCursorA(NULL, IDC_HAND));
+  SetCursor(LoadCursorW(NULL, MAKEINTRESOURCEW(32649)));
   return true;
 }
 
@@ -81,5 +83,5 @@ KxLabelUrl::KxLabelUrl(KxControl* parent, const KxString& caption, const KxRect&
     : KxLabellink(parent, caption, rect), url(address.IsEmpty() ? caption : address) {}
 
 void KxLabelUrl::OnClick(KxEvtParam&) {
-  ShellExecuteA(NULL, "open", url.CStr(), "", "", SW_SHOWNORMAL);
+  ShellExecuteW(NULL, L"open", KxWide(url), NULL, NULL, SW_SHOWNORMAL);
 }

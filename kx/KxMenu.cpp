@@ -1,5 +1,7 @@
 #include "kx/KxMenu.h"
 
+#include "kx/base/KxWide.h"
+
 #include <new>
 
 #include "kx/KxCanvas.h"
@@ -105,8 +107,8 @@ KxMenuItem* KxMenu::AppendItem(UINT id, const KxString& text) {
     delete item;
     return nullptr;
   }
-  BOOL appended = AppendMenuA(hmenu, separator ? kSeparatorFlags : MF_OWNERDRAW, item->id,
-                              reinterpret_cast<LPCSTR>(ItemDataOf(item)));
+  BOOL appended = AppendMenuW(hmenu, separator ? kSeparatorFlags : MF_OWNERDRAW, item->id,
+                              reinterpret_cast<LPCWSTR>(ItemDataOf(item)));
   if (!appended) {
     items.Remove(items.Tail());
     delete item;
@@ -123,7 +125,7 @@ KxPopMenu* KxMenu::AppendSubMenu(const KxString& text, HICON icon) {
 
 KxPopMenu* KxMenu::AppendSubMenu(const KxString& text, int iconResource) {
   HICON icon = iconResource != 0
-                   ? LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(iconResource))
+                   ? LoadIconW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(iconResource))
                    : NULL;
   return AppendSubMenuItem(text, icon, icon != NULL);
 }
@@ -144,8 +146,8 @@ KxPopMenu* KxMenu::AppendSubMenuItem(const KxString& text, HICON icon, bool owns
     return nullptr;
   }
   if (!items.Add(item) ||
-      !AppendMenuA(hmenu, MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(sub->hmenu),
-                   reinterpret_cast<LPCSTR>(ItemDataOf(item)))) {
+      !AppendMenuW(hmenu, MF_OWNERDRAW | MF_POPUP, reinterpret_cast<UINT_PTR>(sub->hmenu),
+                   reinterpret_cast<LPCWSTR>(ItemDataOf(item)))) {
     if (items.Tail() && items.Tail()->value == item) items.Remove(items.Tail());
     subMenus.Remove(subMenus.Tail());
     delete sub;
@@ -197,7 +199,7 @@ int KxMenu::PopupAt(KxControl* owner, POINT at, bool returnCommand) {
     result = TrackPopupMenu(hmenu, flags, at.x, at.y, 0, ownerWindow, NULL);
   }
   // Lets the menu close properly when the user clicks elsewhere.
-  PostMessageA(ownerWindow, WM_NULL, 0, 0);
+  PostMessageW(ownerWindow, WM_NULL, 0, 0);
   return result;
 }
 
@@ -209,15 +211,21 @@ void KxMenu::MeasureItem(MEASUREITEMSTRUCT& measure) {
     measure.itemWidth = static_cast<UINT>(bannerWidth + iconSize.cx + 10);
     height = kSeparatorHeight;
   } else {
-    TEXTMETRICA metrics = {};
+    TEXTMETRICW metrics = {};
+    SIZE extent = {0, 0};
     HDC dc = GetDC(ownerWindow);
     {
       KxSelected selected(dc, itemFont.Handle());
-      GetTextMetricsA(dc, &metrics);
+      GetTextMetricsW(dc, &metrics);
+      KxWide text(item->text);
+      GetTextExtentPoint32W(dc, text, text.Length(), &extent);
     }
     ReleaseDC(ownerWindow, dc);
-    measure.itemWidth = static_cast<UINT>(item->text.Length() * metrics.tmAveCharWidth +
-                                          bannerWidth + iconSize.cx + 10);
+    // A byte of a Latin or Chinese text is about an average character wide; a four-byte
+    // character is narrower than four, so the drawn width counts where it is more.
+    int textWidth = item->text.Length() * metrics.tmAveCharWidth;
+    if (extent.cx > textWidth) textWidth = extent.cx;
+    measure.itemWidth = static_cast<UINT>(textWidth + bannerWidth + iconSize.cx + 10);
     height = itemHeight + 1 > iconSize.cy ? itemHeight + 1 : iconSize.cy;
   }
   measure.itemHeight = static_cast<UINT>(height);

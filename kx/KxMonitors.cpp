@@ -5,7 +5,7 @@ namespace {
 BOOL CALLBACK AddMonitorRect(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   MONITORINFO info = {};
   info.cbSize = sizeof info;
-  if (GetMonitorInfoA(monitor, &info)) reinterpret_cast<KxMonitorRects*>(data)->Add(info.rcMonitor);
+  if (GetMonitorInfoW(monitor, &info)) reinterpret_cast<KxMonitorRects*>(data)->Add(info.rcMonitor);
   return TRUE;
 }
 

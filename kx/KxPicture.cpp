@@ -1,7 +1,7 @@
 #include "kx/KxPicture.h"
 
 bool KxPicture::LoadIconResource(HINSTANCE instance, int id) {
-  HICON loaded = LoadIconA(instance, MAKEINTRESOURCEA(id));
+  HICON loaded = LoadIconW(instance, MAKEINTRESOURCEW(id));
   if (!loaded) return false;
   SetIcon(loaded, true);
   return true;
@@ -29,7 +29,7 @@ SIZE KxPicture::Size() const {
     ICONINFO info = {};
     if (GetIconInfo(icon, &info)) {
       BITMAP mask = {};
-      if (GetObjectA(info.hbmMask, sizeof(mask), &mask)) {
+      if (GetObjectW(info.hbmMask, sizeof(mask), &mask)) {
         size.cx = mask.bmWidth;
         // A monochrome icon keeps its AND and XOR masks in one bitmap of double height.
         size.cy = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
@@ -41,7 +41,7 @@ SIZE KxPicture::Size() const {
   }
   if (bitmap) {
     BITMAP bm = {};
-    if (GetObjectA(bitmap, sizeof(bm), &bm)) {
+    if (GetObjectW(bitmap, sizeof(bm), &bm)) {
       size.cx = bm.bmWidth;
       size.cy = bm.bmHeight;
     }

@@ -81,7 +81,7 @@ KxString KxSelectCard::GetText() const { return edit->GetText(); }
 bool KxSelectCard::IsDropped() const { return list->IsVisible(); }
 
 void KxSelectCard::DropDown() {
-  SendMessageA(hwnd, KX_SELECT_DROPDOWN, 0, 0);
+  SendMessageW(hwnd, KX_SELECT_DROPDOWN, 0, 0);
   RECT card = WindowRect();
   SetWindowPos(list->hwnd, HWND_TOPMOST, card.left, card.bottom + 1, card.right - card.left,
                dropHeight, SWP_SHOWWINDOW | SWP_NOACTIVATE);
@@ -90,7 +90,7 @@ void KxSelectCard::DropDown() {
 void KxSelectCard::CloseUp() {
   if (!list->IsVisible()) return;
   list->Hide();
-  SendMessageA(hwnd, KX_SELECT_CLOSEUP, 0, 0);
+  SendMessageW(hwnd, KX_SELECT_CLOSEUP, 0, 0);
 }
 
 void KxSelectCard::Choose() {
@@ -98,7 +98,7 @@ void KxSelectCard::Choose() {
   CloseUp();
   if (row < 0 || row >= list->RowCount()) return;
   edit->SetText(RowText(row));
-  SendMessageA(hwnd, KX_SELECT_CHANGE, 0, static_cast<LPARAM>(row));
+  SendMessageW(hwnd, KX_SELECT_CHANGE, 0, static_cast<LPARAM>(row));
 }
 
 int KxSelectCard::ButtonClicked(KxEvtParam&) {
@@ -124,7 +124,7 @@ int KxSelectCard::ButtonKeyDown(KxEvtParam& param) {
       CloseUp();
       break;
     default:
-      SendMessageA(list->hwnd, WM_KEYDOWN, param.wParam, param.lParam);
+      SendMessageW(list->hwnd, WM_KEYDOWN, param.wParam, param.lParam);
       break;
   }
   return 0;
@@ -139,6 +139,6 @@ int KxSelectCard::ListClicked(KxEvtParam&) {
 int KxSelectCard::ListMouseActivate(KxEvtParam&) { return MA_NOACTIVATE; }
 
 int KxSelectCard::EditChanged(KxEvtParam& param) {
-  SendMessageA(hwnd, KX_SELECT_EDITCHANGE, param.wParam, param.lParam);
+  SendMessageW(hwnd, KX_SELECT_EDITCHANGE, param.wParam, param.lParam);
   return 0;
 }

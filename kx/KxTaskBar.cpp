@@ -1,5 +1,7 @@
 #include "kx/KxTaskBar.h"
 
+#include "kx/base/KxWide.h"
+
 #include <new>
 
 KxTaskBar TheTaskBar;
@@ -23,9 +25,9 @@ KxTaskBar::~KxTaskBar() {
   icon = NULL;
 }
 
-// The shell takes the whole record of its own version (the 508-byte form since Windows
+// The shell takes the whole record of its own version (the 956-byte wide form since Windows
 // Vista in a 32-bit program), as cbSize says.
-static_assert(sizeof(NOTIFYICONDATAA) == (sizeof(void*) == 4 ? 508 : 528), "NOTIFYICONDATAA layout");
+static_assert(sizeof(NOTIFYICONDATAW) == (sizeof(void*) == 4 ? 956 : 976), "NOTIFYICONDATAW layout");
 
 void KxTaskBar::ReleaseData() {
   delete data;
@@ -34,24 +36,25 @@ void KxTaskBar::ReleaseData() {
 
 bool KxTaskBar::Add(HWND window, const char* tooltip, int iconId) {
   ReleaseData();
-  data = new (std::nothrow) NOTIFYICONDATAA();
+  data = new (std::nothrow) NOTIFYICONDATAW();
   added = false;
   if (!data) return false;
   if (iconId != 0) {
     if (icon && ownsIcon) DestroyIcon(icon);
-    icon = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(iconId));
+    icon = LoadIconW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(iconId));
     ownsIcon = icon != NULL;
   }
   if (LOBYTE(LOWORD(GetVersion())) < 4) return false;
   // A refused tooltip leaves nothing added, so the other operations stay quiet.
-  if (!IsWindow(window) || !tooltip || lstrlenA(tooltip) > kMaxTooltip) return false;
-  data->cbSize = sizeof(NOTIFYICONDATAA);
+  KxWide tip(tooltip);
+  if (!IsWindow(window) || !tooltip || tip.Length() > kMaxTooltip) return false;
+  data->cbSize = sizeof(NOTIFYICONDATAW);
   data->hWnd = window;
   data->uID = 0;
   data->uFlags = kIconFlags;
   data->uCallbackMessage = kTrayCallbackMessage;
   data->hIcon = icon;
-  lstrcpyA(data->szTip, tooltip);
+  lstrcpynW(data->szTip, tip, ARRAYSIZE(data->szTip));
   added = notify(NIM_ADD, data) != FALSE;
   hidden = false;
   return added;
@@ -83,8 +86,8 @@ void KxTaskBar::Toggle() {
 bool KxTaskBar::ShowBalloon(const char* title, const char* text) {
   if (!added) return false;
   data->dwInfoFlags = NIIF_INFO;
-  lstrcpynA(data->szInfoTitle, title, sizeof(data->szInfoTitle));
-  lstrcpynA(data->szInfo, text, sizeof(data->szInfo));
+  lstrcpynW(data->szInfoTitle, KxWide(title), ARRAYSIZE(data->szInfoTitle));
+  lstrcpynW(data->szInfo, KxWide(text), ARRAYSIZE(data->szInfo));
   data->uTimeout = 3;
   data->uFlags |= NIF_INFO;
   return notify(NIM_MODIFY, data) != FALSE;

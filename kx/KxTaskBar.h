@@ -37,18 +37,18 @@ public:
   static bool IsBalloonGone(LPARAM callback);
 
   // Seams for tests: the shell call and the millisecond clock.
-  std::function<BOOL(DWORD, NOTIFYICONDATAA*)> notify = Shell_NotifyIconA;
+  std::function<BOOL(DWORD, NOTIFYICONDATAW*)> notify = Shell_NotifyIconW;
   std::function<ULONGLONG()> clock = GetTickCount64;
   // Puts the icon back after the shell re-created the taskbar (it forgets all icons then).
   void Restore();
 
-  const NOTIFYICONDATAA* Data() const { return data; }
+  const NOTIFYICONDATAW* Data() const { return data; }
 
 private:
   void ReleaseData();
 
   bool added = false;
-  NOTIFYICONDATAA* data = nullptr;
+  NOTIFYICONDATAW* data = nullptr;
   HICON icon = NULL;
   bool ownsIcon = false;
   bool hidden = false;

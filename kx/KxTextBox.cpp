@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "kx/KxClipboard.h"
+#include "kx/base/KxWide.h"
 #include "kx/base/KxWinHelpers.h"
 #include "kx/base/KxHandles.h"
 #include "kx/base/KxWrap.h"
@@ -15,7 +16,7 @@ const char kBreak[] = "\r\n";
 
 // A two-byte character typed arrives as two WM_CHAR bytes; the first waits here. Only the
 // focused box receives characters, and losing the focus drops a half character.
-unsigned char pendingLead = 0;
+wchar_t pendingHigh = 0;  // the first half of a surrogate pair typed
 
 
 int Min(int a, int b) { return a < b ? a : b; }
@@ -306,8 +307,8 @@ void Measure(KxTextBox& box) {
   HDC dc = MeasuringCanvas(box).Dc();
   if (!dc) return;
   KxSelected selected(dc, box.font.Handle());
-  TEXTMETRICA metrics = {};
-  if (GetTextMetricsA(dc, &metrics)) {
+  TEXTMETRICW metrics = {};
+  if (GetTextMetricsW(dc, &metrics)) {
     box.avgCharWidth = metrics.tmAveCharWidth;
     box.charHeight = metrics.tmHeight;
   }
@@ -674,7 +675,7 @@ void KxTextBox::Fit(bool toCaret) {
     // view (it is on a row and within a length that the range covers).
     scroll.col = Max(0, Min(scroll.col, Max(0, longest - cols)));
     int total = RowCount(*this);
-    if (wrap && total > shown && (GetWindowLongA(hwnd, GWL_STYLE) & WS_VSCROLL)) {
+    if (wrap && total > shown && (GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL)) {
       // Rows that overflow only for the width the bar takes fit without it.
       int wide = client.right - client.left + GetSystemMetrics(SM_CXVSCROLL) - margin.left -
                  margin.right;
@@ -791,14 +792,14 @@ void KxTextBox::OnSetFocus() {
   Measure(*this);
   CountVisible(*this);
   caret = KxTextPos();
-  pendingLead = 0;
+  pendingHigh = 0;
   ShowNewCaret(charHeight);
   Invalidate(false);
 }
 
 void KxTextBox::OnKillFocus() {
   DropCaret();
-  pendingLead = 0;
+  pendingHigh = 0;
   sel.Clear();
   Invalidate(false);
   measureCanvas.reset();
@@ -918,23 +919,15 @@ void KxTextBox::OnKeyDown(WPARAM key, LPARAM) {
 }
 
 void KxTextBox::OnChar(WPARAM wParam, LPARAM) {
-  if (!IsWindowEnabled(hwnd) || wParam > 0xFF) return;
-  unsigned char ch = static_cast<unsigned char>(wParam);
+  if (!IsWindowEnabled(hwnd) || wParam > 0xFFFF) return;
+  wchar_t ch = static_cast<wchar_t>(wParam);
   if (KeyIsDown(VK_CONTROL) && ch != 10) return;
-  if (pendingLead) {
-    // The second byte of a two-byte character may be below 0x80 (0x40 to 0x7E).
-    unsigned char lead = pendingLead;
-    pendingLead = 0;
-    if (ch >= 0x40 && ch != 0x7F) {
-      char pair[2] = {static_cast<char>(lead), static_cast<char>(ch)};
-      InsertText(KxString(pair, 2));
-      return;
-    }
-  }
-  if (KxIsInputLeadByte(static_cast<char>(ch))) {
-    pendingLead = ch;
+  if (ch >= 0x20) {
+    KxString typed = KxTypedChar(ch, &pendingHigh);
+    if (!typed.IsEmpty()) InsertText(typed);
     return;
   }
+  pendingHigh = 0;
   switch (ch) {
     case 8:
       if (!sel.IsEmpty()) {
@@ -952,8 +945,7 @@ void KxTextBox::OnChar(WPARAM wParam, LPARAM) {
       InsertText(kBreak);
       break;
     default:
-      // Other control bytes (Escape among them) have no place in the text.
-      if (ch >= 0x20) InsertText(KxString(static_cast<char>(ch), 1));
+      // Other control characters (Escape among them) have no place in the text.
       break;
   }
 }
@@ -974,7 +966,7 @@ void KxTextBox::OnHScroll(WPARAM wParam, LPARAM) {
 
 void KxTextBox::ScrollByWheel(int delta) {
   UINT perNotch = 3;
-  if (!SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0)) perNotch = 3;
+  if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0)) perNotch = 3;
   if (perNotch == 0 || delta == 0) return;
   int step = perNotch == WHEEL_PAGESCROLL ? Max(1, visibleRows)
                                           : static_cast<int>(perNotch > 1000 ? 1000 : perNotch);

@@ -1,5 +1,7 @@
 #include "kx/KxTreeView.h"
 
+#include "kx/base/KxWide.h"
+
 #include <cstring>
 
 const DWORD kKxTreeViewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
@@ -9,7 +11,7 @@ const DWORD kKxTreeViewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIP
 
 namespace {
 
-const int kTextBytes = 300;
+const int kTextChars = 300;
 const int kImageSide = 16;
 const POINT kDragHotSpot = {8, 8};
 // Posted to itself once a key's menu is over; whatever the platform posted for the same press
@@ -30,9 +32,9 @@ KxTreeItem KxTreeItem::Related(UINT relation) const {
   LRESULT found = 0;
   if (handle == TVI_ROOT) {
     // TVI_ROOT stands for the top level: its only relative is its first item.
-    if (relation == TVGN_CHILD) found = SendMessageA(TreeWindow(view), TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    if (relation == TVGN_CHILD) found = SendMessageW(TreeWindow(view), TVM_GETNEXTITEM, TVGN_ROOT, 0);
   } else {
-    found = SendMessageA(TreeWindow(view), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(handle));
+    found = SendMessageW(TreeWindow(view), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(handle));
   }
   return KxTreeItem(reinterpret_cast<HTREEITEM>(found), view);
 }
@@ -55,64 +57,65 @@ int KxTreeItem::Index() const {
   return index;
 }
 
-bool KxTreeItem::GetItem(TVITEMA& item) const {
+bool KxTreeItem::GetItem(TVITEMW& item) const {
   if (!HasData()) return false;
   item.hItem = handle;
-  return SendMessageA(TreeWindow(view), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+  return SendMessageW(TreeWindow(view), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
-void KxTreeItem::SetItem(TVITEMA& item) const {
+void KxTreeItem::SetItem(TVITEMW& item) const {
   if (!HasData()) return;
   item.hItem = handle;
-  SendMessageA(TreeWindow(view), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(TreeWindow(view), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 KxString KxTreeItem::Text() const {
-  char buffer[kTextBytes] = {};
-  TVITEMA item = {};
+  wchar_t buffer[kTextChars] = {};
+  TVITEMW item = {};
   item.mask = TVIF_TEXT | TVIF_HANDLE;
   item.pszText = buffer;
-  item.cchTextMax = kTextBytes;
+  item.cchTextMax = kTextChars;
   if (!GetItem(item)) return KxString();
   // The control may answer with its own buffer instead of filling ours.
-  return KxString(item.pszText ? item.pszText : "");
+  return KxFromWide(item.pszText ? item.pszText : L"");
 }
 
 void KxTreeItem::SetText(const KxString& text) const {
-  TVITEMA item = {};
+  KxWide wide(text);
+  TVITEMW item = {};
   item.mask = TVIF_TEXT | TVIF_HANDLE;
-  item.pszText = const_cast<char*>(text.CStr());
+  item.pszText = const_cast<wchar_t*>(wide.Get());
   SetItem(item);
 }
 
 LPARAM KxTreeItem::Param() const {
-  TVITEMA item = {};
+  TVITEMW item = {};
   item.mask = TVIF_PARAM | TVIF_HANDLE;
   return GetItem(item) ? item.lParam : 0;
 }
 
 int KxTreeItem::Image() const {
-  TVITEMA item = {};
+  TVITEMW item = {};
   item.mask = TVIF_IMAGE | TVIF_HANDLE;
   return GetItem(item) ? item.iImage : -1;
 }
 
 void KxTreeItem::SetImage(int image) const {
-  TVITEMA item = {};
+  TVITEMW item = {};
   item.mask = TVIF_IMAGE | TVIF_HANDLE;
   item.iImage = image;
   SetItem(item);
 }
 
 void KxTreeItem::SetSelectedImage(int image) const {
-  TVITEMA item = {};
+  TVITEMW item = {};
   item.mask = TVIF_SELECTEDIMAGE | TVIF_HANDLE;
   item.iSelectedImage = image;
   SetItem(item);
 }
 
 void KxTreeItem::SetStateImage(int state) const {
-  TVITEMA item = {};
+  TVITEMW item = {};
   item.mask = TVIF_STATE;
   item.stateMask = TVIS_STATEIMAGEMASK;
   item.state = static_cast<UINT>(state) & TVIS_STATEIMAGEMASK;
@@ -121,7 +124,7 @@ void KxTreeItem::SetStateImage(int state) const {
 
 bool KxTreeItem::IsExpanded() const {
   if (!HasData()) return false;
-  LRESULT state = SendMessageA(TreeWindow(view), TVM_GETITEMSTATE,
+  LRESULT state = SendMessageW(TreeWindow(view), TVM_GETITEMSTATE,
                                reinterpret_cast<WPARAM>(handle), TVIS_EXPANDED);
   return (state & TVIS_EXPANDED) != 0;
 }
@@ -129,28 +132,28 @@ bool KxTreeItem::IsExpanded() const {
 void KxTreeItem::Expand(bool expand) const {
   if (!HasData()) return;
   // Plain TVE_COLLAPSE: with TVE_COLLAPSERESET the control would delete the child items.
-  SendMessageA(TreeWindow(view), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE,
+  SendMessageW(TreeWindow(view), TVM_EXPAND, expand ? TVE_EXPAND : TVE_COLLAPSE,
                reinterpret_cast<LPARAM>(handle));
 }
 
 void KxTreeItem::Select() const {
   if (!HasData()) return;
-  SendMessageA(TreeWindow(view), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(handle));
+  SendMessageW(TreeWindow(view), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(handle));
 }
 
 void KxTreeItem::EnsureVisible() const {
   if (!HasData()) return;
-  SendMessageA(TreeWindow(view), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(handle));
+  SendMessageW(TreeWindow(view), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(handle));
 }
 
 void KxTreeItem::EditLabel() const {
   if (!HasData()) return;
-  SendMessageA(TreeWindow(view), TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(handle));
+  SendMessageW(TreeWindow(view), TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(handle));
 }
 
 void KxTreeItem::Delete() const {
   if (!HasData()) return;
-  SendMessageA(TreeWindow(view), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handle));
+  SendMessageW(TreeWindow(view), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handle));
 }
 
 // ---- KxTreeView
@@ -165,7 +168,7 @@ KxTreeView::~KxTreeView() {
   // what it holds; the image lists go only once no window uses them.
   if (hwnd && IsWindow(hwnd)) {
     if (prevWndProc)
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevWndProc));
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prevWndProc));
     KxCardRegistry::Leave(this);
     DestroyWindow(hwnd);
   }
@@ -185,8 +188,8 @@ bool KxTreeView::Create(KxControl* parentControl, const KxRect& rect) {
   if (!KxCard::Create(WC_TREEVIEWA, "", kKxTreeViewStyle, rect, parentControl)) return false;
   imageList = ImageList_Create(kImageSide, kImageSide, ILC_COLOR32, 0, 0);
   stateImageList = ImageList_Create(kImageSide, kImageSide, ILC_COLOR32, 0, 0);
-  SendMessageA(hwnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList));
-  SendMessageA(hwnd, TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(stateImageList));
+  SendMessageW(hwnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList));
+  SendMessageW(hwnd, TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(stateImageList));
   return true;
 }
 
@@ -194,69 +197,73 @@ KxTreeItem KxTreeView::NotifiedItem(const KxEvtParam& param) const {
   const NMHDR* header = reinterpret_cast<const NMHDR*>(param.lParam);
   if (!header) return KxTreeItem();
   switch (header->code) {
-    case TVN_ITEMEXPANDEDA:
-    case TVN_BEGINDRAGA:
-      return KxTreeItem(reinterpret_cast<const NMTREEVIEWA*>(header)->itemNew.hItem, this);
-    case TVN_BEGINLABELEDITA:
-    case TVN_ENDLABELEDITA:
-      return KxTreeItem(reinterpret_cast<const NMTVDISPINFOA*>(header)->item.hItem, this);
+    case TVN_ITEMEXPANDEDW:
+    case TVN_BEGINDRAGW:
+      return KxTreeItem(reinterpret_cast<const NMTREEVIEWW*>(header)->itemNew.hItem, this);
+    case TVN_BEGINLABELEDITW:
+    case TVN_ENDLABELEDITW:
+      return KxTreeItem(reinterpret_cast<const NMTVDISPINFOW*>(header)->item.hItem, this);
     default:
       return KxTreeItem();
   }
 }
 
-const char* KxTreeView::EditedText(const KxEvtParam& param) {
+bool KxTreeView::EditedText(const KxEvtParam& param, KxString* text) {
   const NMHDR* header = reinterpret_cast<const NMHDR*>(param.lParam);
-  if (!header || header->code != static_cast<UINT>(TVN_ENDLABELEDITA)) return nullptr;
-  return reinterpret_cast<const NMTVDISPINFOA*>(header)->item.pszText;
+  if (!header || header->code != static_cast<UINT>(TVN_ENDLABELEDITW)) return false;
+  const wchar_t* typed = reinterpret_cast<const NMTVDISPINFOW*>(header)->item.pszText;
+  if (!typed) return false;
+  *text = KxFromWide(typed);
+  return true;
 }
 
 LRESULT KxTreeView::CallSystemTree(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!prevWndProc) return SendMessageA(hwnd, message, wParam, lParam);
-  return CallWindowProcA(prevWndProc, hwnd, message, wParam, lParam);
+  if (!prevWndProc) return SendMessageW(hwnd, message, wParam, lParam);
+  return CallWindowProcW(prevWndProc, hwnd, message, wParam, lParam);
 }
 
 KxTreeItem KxTreeView::Selection() const {
-  LRESULT found = SendMessageA(hwnd, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  LRESULT found = SendMessageW(hwnd, TVM_GETNEXTITEM, TVGN_CARET, 0);
   return KxTreeItem(reinterpret_cast<HTREEITEM>(found), this);
 }
 
 KxTreeItem KxTreeView::HitTest(POINT point) const {
   TVHITTESTINFO info = {};
   info.pt = point;
-  LRESULT found = SendMessageA(hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info));
+  LRESULT found = SendMessageW(hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info));
   return KxTreeItem(reinterpret_cast<HTREEITEM>(found), this);
 }
 
 void KxTreeView::SetBkColor(COLORREF color) {
-  SendMessageA(hwnd, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(color));
+  SendMessageW(hwnd, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(color));
 }
 
 KxTreeItem KxTreeView::InsertItem(const KxTreeItem& parentItem, HTREEITEM insertAfter,
                                   const char* text, int image, int selectedImage, LPARAM param) {
-  TVINSERTSTRUCTA insert = {};
+  KxWide wide(text);
+  TVINSERTSTRUCTW insert = {};
   insert.hParent = parentItem.handle;
   insert.hInsertAfter = insertAfter;
   insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_PARAM | TVIF_STATE | TVIF_HANDLE |
                      TVIF_SELECTEDIMAGE;
-  insert.item.pszText = const_cast<char*>(text ? text : "");
+  insert.item.pszText = const_cast<wchar_t*>(wide.Get());
   insert.item.iImage = image;
   insert.item.iSelectedImage = selectedImage;
   insert.item.lParam = param;
-  LRESULT made = CallSystemTree(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
+  LRESULT made = CallSystemTree(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
   return KxTreeItem(reinterpret_cast<HTREEITEM>(made), this);
 }
 
 KxTreeItem KxTreeView::CopyItem(const KxTreeItem& source, const KxTreeItem& parentItem,
                                 HTREEITEM insertAfter) {
-  TVITEMA item = {};
+  TVITEMW item = {};
   item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_HANDLE;
   item.hItem = source.handle;
-  SendMessageA(hwnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(hwnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
   KxTreeItem copy =
       InsertItem(parentItem, insertAfter, source.Text(), item.iImage, item.iSelectedImage, item.lParam);
   if (copy.IsNull()) return copy;
-  LRESULT state = SendMessageA(hwnd, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(source.handle),
+  LRESULT state = SendMessageW(hwnd, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(source.handle),
                                TVIS_STATEIMAGEMASK);
   copy.SetStateImage(static_cast<int>(state & TVIS_STATEIMAGEMASK));
   return copy;
@@ -272,9 +279,9 @@ KxTreeItem KxTreeView::CopyTree(const KxTreeItem& source, const KxTreeItem& pare
   return copy;
 }
 
-void KxTreeView::BeginDrag(const NMTREEVIEWA& notice) {
+void KxTreeView::BeginDrag(const NMTREEVIEWW& notice) {
   if (dragImage) ImageList_Destroy(dragImage);
-  dragImage = reinterpret_cast<HIMAGELIST>(SendMessageA(
+  dragImage = reinterpret_cast<HIMAGELIST>(SendMessageW(
       hwnd, TVM_CREATEDRAGIMAGE, 0, reinterpret_cast<LPARAM>(notice.itemNew.hItem)));
   dragItem = KxTreeItem(notice.itemNew.hItem, this);
   dropTarget = KxTreeItem();
@@ -287,26 +294,26 @@ void KxTreeView::BeginDrag(const NMTREEVIEWA& notice) {
 }
 
 void KxTreeView::SetDropState(HTREEITEM item, bool marked) {
-  TVITEMA state = {};
+  TVITEMW state = {};
   state.mask = TVIF_STATE | TVIF_HANDLE;
   state.hItem = item;
   state.stateMask = TVIS_DROPHILITED;
   state.state = marked ? TVIS_DROPHILITED : 0;
-  SendMessageA(hwnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&state));
+  SendMessageW(hwnd, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&state));
 }
 
 // Wine leaves the selected item out of TVGN_DROPHILITE, and refuses to clear the mark while
 // nothing is selected; the item state is set alongside, so the mark shows all the same.
 void KxTreeView::MarkDropTarget(HTREEITEM item) {
   if (markedItem && markedItem != item) SetDropState(markedItem, false);
-  SendMessageA(hwnd, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(item));
+  SendMessageW(hwnd, TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(item));
   if (item) SetDropState(item, true);
   markedItem = item;
 }
 
 void KxTreeView::ClearDropHighlight() {
   HTREEITEM reported = reinterpret_cast<HTREEITEM>(
-      SendMessageA(hwnd, TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+      SendMessageW(hwnd, TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
   if (reported) SetDropState(reported, false);
   MarkDropTarget(NULL);
 }
@@ -325,7 +332,7 @@ LRESULT KxTreeView::EndDrag(bool drop) {
   header.hwndFrom = hwnd;
   header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd));
   header.code = KX_TVN_DROP;
-  return SendMessageA(hwnd, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+  return SendMessageW(hwnd, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
 void KxTreeView::OpenKeyboardMenu() {
@@ -338,7 +345,7 @@ void KxTreeView::OpenKeyboardMenu() {
     HTREEITEM handle = item.handle;
     // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
     memcpy(&r, &handle, sizeof(handle));
-    if (SendMessageA(hwnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r))) {
+    if (SendMessageW(hwnd, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r))) {
       at.x = r.left;
       at.y = r.bottom;
     }
@@ -351,7 +358,7 @@ void KxTreeView::OpenKeyboardMenu() {
 
 void KxTreeView::EndMenuKeyPress() {
   menuKey = 0;
-  PostMessageA(hwnd, kMenuKeyDone, 0, 0);
+  PostMessageW(hwnd, kMenuKeyDone, 0, 0);
 }
 
 bool KxTreeView::TakeKey(UINT message, UINT key, bool repeat) {
@@ -370,7 +377,7 @@ bool KxTreeView::TakeKey(UINT message, UINT key, bool repeat) {
   if (message != WM_KEYDOWN || !OnTreeKey(key, ctrl, shift)) return false;
   // The character the key made (Enter's) is the key's too.
   MSG typed;
-  PeekMessageA(&typed, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE);
+  PeekMessageW(&typed, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE);
   return true;
 }
 
@@ -399,8 +406,8 @@ LRESULT KxTreeView::WndProc(KxMsg& m) {
         KxEvtParam p = KxMakeEvtParam(m);
         result = handler->Invoke(p);
       }
-      if (header->code == static_cast<UINT>(TVN_BEGINDRAGA) && dragEnabled && result != 0)
-        BeginDrag(*reinterpret_cast<const NMTREEVIEWA*>(m.lParam));
+      if (header->code == static_cast<UINT>(TVN_BEGINDRAGW) && dragEnabled && result != 0)
+        BeginDrag(*reinterpret_cast<const NMTREEVIEWW*>(m.lParam));
       return result;
     }
     case WM_MOUSEMOVE:
@@ -441,7 +448,7 @@ LRESULT KxTreeView::WndProc(KxMsg& m) {
         return 0;
       }
       // A label edit has the focus and its own keys; this is for a message sent from outside.
-      if (SendMessageA(hwnd, TVM_GETEDITCONTROL, 0, 0)) break;
+      if (SendMessageW(hwnd, TVM_GETEDITCONTROL, 0, 0)) break;
       if (TakeKey(m.msg, static_cast<UINT>(m.wParam), (m.lParam & (1 << 30)) != 0)) return 0;
       break;
     case WM_KEYUP:

@@ -72,8 +72,8 @@ public:
 private:
   bool HasData() const;
   KxTreeItem Related(UINT relation) const;
-  bool GetItem(TVITEMA& item) const;
-  void SetItem(TVITEMA& item) const;
+  bool GetItem(TVITEMW& item) const;
+  void SetItem(TVITEMW& item) const;
 };
 
 class KxTreeView : public KxControl {
@@ -129,9 +129,9 @@ public:
   // about, the new item of TVN_ITEMEXPANDED and TVN_BEGINDRAG, the edited item of the
   // label edits; the null item for any other notice.
   KxTreeItem NotifiedItem(const KxEvtParam& param) const;
-  // Inside the handler of TVN_ENDLABELEDIT: the text typed, or null when the edit was
-  // cancelled.
-  static const char* EditedText(const KxEvtParam& param);
+  // Inside the handler of TVN_ENDLABELEDIT: true and the text typed, or false when the edit
+  // was cancelled.
+  static bool EditedText(const KxEvtParam& param, KxString* text);
 
   bool dragEnabled = true;
   HIMAGELIST dragImage = NULL;  // owned; the picture of the last drag, if the system made one
@@ -146,7 +146,7 @@ private:
   // A request of the toolkit's own, straight to the system tree's procedure: it needs none
   // of the handlers, and a fill makes a thousand of them (a tenth of its time under Wine).
   LRESULT CallSystemTree(UINT message, WPARAM wParam, LPARAM lParam);
-  void BeginDrag(const NMTREEVIEWA& notice);
+  void BeginDrag(const NMTREEVIEWW& notice);
   // Ends a drag; with drop, a release over another item sends KX_TVN_DROP.
   LRESULT EndDrag(bool drop);
   // The drop-target mark on item (NULL: on none), and off whatever item carries it.
@@ -174,23 +174,23 @@ template <class T>
 void BindRClick(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
   BindCmd(tree, static_cast<UINT>(NM_RCLICK), object, handler);
 }
-// Bound under TVN_ITEMEXPANDEDA: the handler sees the item's new state.
+// Bound under TVN_ITEMEXPANDEDW: the handler sees the item's new state.
 template <class T>
 void BindItemExpanding(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
-  BindCmd(tree, static_cast<UINT>(TVN_ITEMEXPANDEDA), object, handler);
+  BindCmd(tree, static_cast<UINT>(TVN_ITEMEXPANDEDW), object, handler);
 }
 // A non-zero answer lets the drag start.
 template <class T>
 void BindBeginDrag(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
-  BindCmd(tree, static_cast<UINT>(TVN_BEGINDRAGA), object, handler);
+  BindCmd(tree, static_cast<UINT>(TVN_BEGINDRAGW), object, handler);
 }
 template <class T>
 void BindBeginLabelEdit(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
-  BindCmd(tree, static_cast<UINT>(TVN_BEGINLABELEDITA), object, handler);
+  BindCmd(tree, static_cast<UINT>(TVN_BEGINLABELEDITW), object, handler);
 }
 template <class T>
 void BindEndLabelEdit(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {
-  BindCmd(tree, static_cast<UINT>(TVN_ENDLABELEDITA), object, handler);
+  BindCmd(tree, static_cast<UINT>(TVN_ENDLABELEDITW), object, handler);
 }
 template <class T>
 void BindDrop(KxTreeView& tree, T* object, int (T::*handler)(KxEvtParam&)) {

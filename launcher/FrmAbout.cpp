@@ -20,7 +20,7 @@ FrmAbout::FrmAbout(KxControl* parent)
     : KxForm(parent, kAboutCaption, KxRect{300, 240, 340, 128}, WS_OVERLAPPEDWINDOW) {
   SetFixedSize(true);
   HINSTANCE resources = ResourceInstance();
-  SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));
+  SetIcon(LoadIconW(resources, MAKEINTRESOURCEW(IDI_APP)));
   SetTopMost();
 
   // The controls are children of the form, which deletes them.

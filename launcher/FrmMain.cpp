@@ -66,7 +66,7 @@ FrmMain::FrmMain()
   TheKitWindow = this;
   SetText(kProductName);  // second starts and the tests find the kit window by it
   HINSTANCE resources = ResourceInstance();
-  SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));
+  SetIcon(LoadIconW(resources, MAKEINTRESOURCEW(IDI_APP)));
   AcceptFiles(true);
   shrunk = true;
 

@@ -33,7 +33,7 @@ FrmMenu::FrmMenu(KxControl* parent)
              WS_EX_TOPMOST | WS_EX_APPWINDOW) {
   if (!hwnd) return;
   HINSTANCE resources = ResourceInstance();
-  SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_APP)));
+  SetIcon(LoadIconW(resources, MAKEINTRESOURCEW(IDI_APP)));
 
   header = new KxGroupBox(this, "", KxRect{5, 2, width - 10, kHeaderHeight});
   closeButton = new KxButton(header, kCloseText, KxRect{20, 18, 36, 36});
@@ -92,7 +92,7 @@ void FrmMenu::ToggleFullScreen() {
 }
 
 int FrmMenu::OnCloseClick(KxEvtParam&) {
-  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
   return 0;
 }
 

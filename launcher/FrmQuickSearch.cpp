@@ -235,10 +235,10 @@ void FrmQuickSearch::Open(HWND returnTo) {
   GetCursorPos(&pointer);
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof(monitor);
-  if (GetMonitorInfoA(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor)) {
+  if (GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor)) {
     workArea = monitor.rcWork;
   } else {
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
   }
   input->SetText("");
   Search();
@@ -323,8 +323,8 @@ void FrmQuickSearch::FitToRows() {
   int rowsHeight = shown * kRowHeight;
   if (rows->height != rowsHeight) rows->Resize(rows->width, rowsHeight);
   RECT frame = {0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE)));
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)));
   int wanted = rows->y + rowsHeight + kMargin / 2 + RectHeight(frame);
   if (height != wanted) Resize(width, wanted);
 }

@@ -125,7 +125,7 @@ bool MenuTree::Setup(KxControl* parentControl, const KxRect& rect) {
   SetBkColor(kTreeBackground);
   const HIMAGELIST lists[] = {imageList, stateImageList};
   for (HIMAGELIST list : lists) {
-    HBITMAP strip = LoadBitmapA(ResourceInstance(), MAKEINTRESOURCEA(IDB_TREE));
+    HBITMAP strip = LoadBitmapW(ResourceInstance(), MAKEINTRESOURCEW(IDB_TREE));
     if (!strip) continue;
     ImageList_Add(list, strip, NULL);
     DeleteObject(strip);
@@ -238,7 +238,7 @@ void MenuTree::FillShortcutTree() {
 
 void MenuTree::Reload() {
   LPARAM selected = Selection().Param();
-  SendMessageA(hwnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  SendMessageW(hwnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   FillShortcutTree();
   // The item that was selected, found again by its row.
   KxTreeItem item = rootHandle;
@@ -331,7 +331,9 @@ int MenuTree::OnBeginLabelEdit(KxEvtParam& param) {
 }
 
 int MenuTree::OnEndLabelEdit(KxEvtParam& param) {
-  return EndRename(NotifiedItem(param), EditedText(param)) ? TRUE : FALSE;
+  KxString typed;
+  bool edited = EditedText(param, &typed);
+  return EndRename(NotifiedItem(param), edited ? typed.CStr() : nullptr) ? TRUE : FALSE;
 }
 
 int MenuTree::CanDrag(KxEvtParam& param) {

@@ -76,7 +76,7 @@ FrmNoteManage::FrmNoteManage(KxControl* owner)
   if (!hwnd) return;
   HINSTANCE resources = ResourceInstance();
   CenterOnScreen();
-  SetIcon(LoadIconA(resources, MAKEINTRESOURCEA(IDI_NOTE_MANAGER)));
+  SetIcon(LoadIconW(resources, MAKEINTRESOURCEW(IDI_NOTE_MANAGER)));
 
   toolBar = new KxToolBar(this, KxRect{0, 0, 0, 0});
   KxToolBtn* close = toolBar->AddButton();
@@ -271,7 +271,7 @@ void FrmNoteManage::RemoveSelectedForGood() {
 }
 
 int FrmNoteManage::OnCloseClick(KxEvtParam&) {
-  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
   return 0;
 }
 

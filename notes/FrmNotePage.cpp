@@ -314,7 +314,7 @@ void FrmNotePage::EndResize() {
   } else {
     // The size could not be stored: the note shows what is stored.
     CancelResize();
-    PostMessageA(hwnd, kMsgSizeNotStored, 0, 0);
+    PostMessageW(hwnd, kMsgSizeNotStored, 0, 0);
   }
   events.Released(*this);
 }
@@ -477,7 +477,7 @@ void FrmNotePage::BeginEditAt(POINT at) {
   textBox->SetCaretAt(at);
 }
 
-void FrmNotePage::BeginEditSoon() { PostMessageA(hwnd, kMsgBeginEdit, 0, 0); }
+void FrmNotePage::BeginEditSoon() { PostMessageW(hwnd, kMsgBeginEdit, 0, 0); }
 
 void FrmNotePage::EndEdit() {
   if (!editing || !textBox) return;
@@ -486,7 +486,7 @@ void FrmNotePage::EndEdit() {
   KillTimer(hwnd, idleTimer);
   writeDue = false;
   if (!StoreText(textBox->GetText())) {
-    PostMessageA(hwnd, kMsgTextNotStored, 0, 0);
+    PostMessageW(hwnd, kMsgTextNotStored, 0, 0);
     RetryWriteSoon();
   }
   textBox->frameColor = SchemeOf(color).frame;
@@ -552,7 +552,7 @@ void FrmNotePage::ApplyAutoBounds(const MonitorAreas& areas) {
 
 void FrmNotePage::ApplyZOrder() {
   // Not topmost, a window that is not topmost already stays where it is.
-  if (!topmost && !(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST)) return;
+  if (!topmost && !(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST)) return;
   SetWindowPos(hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

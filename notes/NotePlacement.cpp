@@ -6,7 +6,7 @@ namespace {
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   MONITORINFO info = {};
   info.cbSize = sizeof info;
-  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
   MonitorAreas* areas = reinterpret_cast<MonitorAreas*>(data);
   if (info.dwFlags & MONITORINFOF_PRIMARY) {
     MonitorAreas ordered;

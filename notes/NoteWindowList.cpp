@@ -6,6 +6,7 @@
 #include "store/DataDirectory.h"
 #include "store/SysValues.h"
 #include "store/NoteText.h"
+#include "kx/base/KxWide.h"
 
 NoteWindowList TheNoteWindows;
 
@@ -31,7 +32,7 @@ const UINT kReleaseDelayMs = 100;
 
 // bytes at the end of path (made when missing), on the disk before this returns.
 bool AppendFileBytes(const KxString& path, const KxString& bytes) {
-  KxHandle file(CreateFileA(path.CStr(), FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
+  KxHandle file(CreateFileW(KxWide(path), FILE_APPEND_DATA, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, NULL));
   if (file.Get() == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;

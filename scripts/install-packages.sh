@@ -64,10 +64,13 @@ if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ]; then
   fi
 fi
 
-# The bench runs with the Chinese code page; Wine needs the glibc locale for non-ASCII names.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
-  if [ -f /etc/locale.gen ] && ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen; then
-    echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+# The bench runs with the Chinese code page, and one test program with the English one;
+# Wine needs the glibc locale for non-ASCII names.
+for loc in zh_CN en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$loc\.utf-\?8\$"; then
+    if [ -f /etc/locale.gen ] && ! grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen; then
+      echo "$loc.UTF-8 UTF-8" >> /etc/locale.gen
+    fi
+    locale-gen "$loc.UTF-8" >/dev/null 2>&1 || localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
   fi
-  locale-gen zh_CN.UTF-8 >/dev/null 2>&1 || localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
-fi
+done

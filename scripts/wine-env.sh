@@ -40,7 +40,9 @@ else
   esac
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
-export LC_ALL=zh_CN.UTF-8
+# The Chinese code page, unless a program of the tests asks for another locale (the English
+# one, code page 1252) through VELIX_LOCALE.
+export LC_ALL=${VELIX_LOCALE:-zh_CN.UTF-8}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 velix_prefix_recipe="prefix 1 $WINEARCH"

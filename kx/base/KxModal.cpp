@@ -90,5 +90,5 @@ LRESULT CALLBACK KxDialogRun::Watch(int code, WPARAM wParam, LPARAM lParam) {
 void KxDialogRun::End(void* self) {
   KxDialogRun* run = static_cast<KxDialogRun*>(self);
   if (run->dialog && IsWindow(run->dialog))
-    PostMessageA(run->dialog, WM_COMMAND, MAKEWPARAM(run->answer, BN_CLICKED), 0);
+    PostMessageW(run->dialog, WM_COMMAND, MAKEWPARAM(run->answer, BN_CLICKED), 0);
 }

@@ -1,4 +1,5 @@
 #include "kx/base/KxStream.h"
+#include "kx/base/KxWide.h"
 
 #include <stdint.h>
 #include <stdlib.h>

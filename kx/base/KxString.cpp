@@ -522,7 +522,6 @@ bool KxIsLeadByte(char c) {
   return b >= 0x81 && b <= 0xFE;
 }
 
-bool KxIsInputLeadByte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; }
 
 bool KxHasBrokenChar(const KxString& text) {
   for (int i = 0; i < text.Length(); ++i) {

@@ -145,9 +145,6 @@ public:
 
 // True when c starts a character of two or four bytes.
 bool KxIsLeadByte(char c);
-// True when c starts a two-byte character of the system's ANSI code page, as the bytes of
-// WM_CHAR come.
-bool KxIsInputLeadByte(char c);
 // True when text holds what is no character of GB18030: a lead byte without a second byte
 // (0x40 to 0xFE, not 0x7F) after it, a lead byte and a digit without a lead byte and a
 // digit after them, or 0xFF. The system would read such a lead byte and the byte after it

@@ -8,10 +8,6 @@
 
 namespace {
 
-// Stands in for the buffer of an empty text, also when even that allocation fails; never
-// written to, never freed.
-wchar_t emptyWide[1] = {0};
-
 wchar_t* NewWide(int count) {
   if (count < 0 || count > INT_MAX / 2 - 1) return nullptr;
   return static_cast<wchar_t*>(std::malloc((static_cast<size_t>(count) + 1) * sizeof(wchar_t)));
@@ -141,71 +137,38 @@ int GbToWide(const unsigned char* bytes, int count, wchar_t* out) {
 
 }  // namespace
 
-KxWide::KxWide() : data(emptyWide), length(0) {}
+KxWide::KxWide() : data(inlineChars), length(0), capacity(kInline) { inlineChars[0] = 0; }
 
-KxWide::KxWide(const KxString& text) : data(emptyWide), length(0) {
+KxWide::KxWide(const KxString& text) : KxWide() {
   if (text.IsEmpty() || !Resize(text.Length())) return;  // never more characters than bytes
-  int count = GbToWide(reinterpret_cast<const unsigned char*>(text.CStr()), text.Length(), data);
-  Resize(count);
+  length = GbToWide(reinterpret_cast<const unsigned char*>(text.CStr()), text.Length(), data);
+  data[length] = 0;
 }
 
 KxWide::KxWide(const char* text) : KxWide(KxString(text)) {}
 
-KxWide::KxWide(const wchar_t* text, int count) : data(emptyWide), length(0) { Init(text, count); }
-
-KxWide::KxWide(const KxWide& other) : data(emptyWide), length(0) { Init(other.data, other.length); }
-
-KxWide::KxWide(KxWide&& other) noexcept : data(other.data), length(other.length) {
-  other.data = emptyWide;
-  other.length = 0;
-}
-
-KxWide& KxWide::operator=(const KxWide& other) {
-  if (this != &other) {
-    KxWide copy(other);
-    *this = static_cast<KxWide&&>(copy);
-  }
-  return *this;
-}
-
-KxWide& KxWide::operator=(KxWide&& other) noexcept {
-  if (this != &other) {
-    Release();
-    data = other.data;
-    length = other.length;
-    other.data = emptyWide;
-    other.length = 0;
-  }
-  return *this;
-}
-
-KxWide::~KxWide() { Release(); }
-
-void KxWide::Init(const wchar_t* text, int count) {
+KxWide::KxWide(const wchar_t* text, int count) : KxWide() {
   if (!text || count <= 0 || !Resize(count)) return;
   std::memcpy(data, text, static_cast<size_t>(count) * sizeof(wchar_t));
 }
 
-void KxWide::Release() {
-  if (data != emptyWide) std::free(data);
-  data = emptyWide;
-  length = 0;
+KxWide::~KxWide() {
+  if (data != inlineChars) std::free(data);
 }
 
 bool KxWide::Resize(int n) {
   if (n < 0) return false;
-  if (n == 0) {
-    Release();
-    return true;
+  if (n > capacity) {
+    wchar_t* grown = NewWide(n);
+    if (!grown) return false;
+    std::memcpy(grown, data, static_cast<size_t>(length) * sizeof(wchar_t));
+    if (data != inlineChars) std::free(data);
+    data = grown;
+    capacity = n;
   }
-  wchar_t* grown = NewWide(n);
-  if (!grown) return false;
-  int kept = length < n ? length : n;
-  if (kept > 0) std::memcpy(grown, data, static_cast<size_t>(kept) * sizeof(wchar_t));
-  for (int i = kept; i <= n; ++i) grown[i] = 0;
-  Release();
-  data = grown;
+  for (int i = length; i <= n; ++i) data[i] = 0;
   length = n;
+  data[length] = 0;
   return true;
 }
 
@@ -299,4 +262,20 @@ bool KxSetWindowText(HWND hwnd, const KxString& text) { return SetWindowTextW(hw
 int KxCompareNoCase(const KxString& a, const KxString& b) {
   int order = lstrcmpiW(KxWide(a), KxWide(b));
   return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+KxString KxTypedChar(wchar_t unit, wchar_t* pendingHigh) {
+  wchar_t high = *pendingHigh;
+  *pendingHigh = 0;
+  if (unit >= 0xD800 && unit <= 0xDBFF) {
+    *pendingHigh = unit;
+    return high ? KxString("?") : KxString();
+  }
+  if (unit >= 0xDC00 && unit <= 0xDFFF) {
+    if (!high) return KxString("?");
+    wchar_t pair[2] = {high, unit};
+    return KxFromWide(pair, 2);
+  }
+  KxString typed = KxFromWide(&unit, 1);
+  return high ? "?" + typed : typed;
 }

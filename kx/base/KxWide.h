@@ -20,10 +20,9 @@ public:
   explicit KxWide(const KxString& text);
   explicit KxWide(const char* text);  // nullptr gives the empty text
   KxWide(const wchar_t* text, int count);
-  KxWide(const KxWide& other);
-  KxWide(KxWide&& other) noexcept;
-  KxWide& operator=(const KxWide& other);
-  KxWide& operator=(KxWide&& other) noexcept;
+  // One text for one call: never copied, so a short one lives in the object itself.
+  KxWide(const KxWide&) = delete;
+  KxWide& operator=(const KxWide&) = delete;
   ~KxWide();
 
   operator const wchar_t*() const { return data; }
@@ -36,11 +35,12 @@ public:
   wchar_t* Buffer() { return data; }
 
 private:
-  void Init(const wchar_t* text, int count);
-  void Release();
+  static const int kInline = 96;  // most captions and paths fit: no allocation for them
 
   wchar_t* data;
   int length;
+  int capacity;  // characters data holds before its terminator
+  wchar_t inlineChars[kInline + 1];
 };
 
 // UTF-16 to GB18030; count < 0 reads up to the terminator. A lone surrogate becomes "?".
@@ -75,3 +75,8 @@ KxString KxWideAnswer(Call call) {
 // Two names as a person reads them, letters of every script compared in either case
 // (lstrcmpiW); -1, 0 or 1.
 int KxCompareNoCase(const KxString& a, const KxString& b);
+
+// One UTF-16 unit of WM_CHAR as the text it adds: the first half of a surrogate pair is
+// kept in *pendingHigh and gives ""; its second half gives the whole character. A lone half
+// gives "?".
+KxString KxTypedChar(wchar_t unit, wchar_t* pendingHigh);

@@ -16,6 +16,7 @@
 #include "store/Schema.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
+#include "kx/base/KxWide.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ protected:
     TheHotKeys.SetWindow(owner->hwnd);
   }
   void TearDown() override {
-    TheTaskBar.notify = Shell_NotifyIconA;
+    TheTaskBar.notify = Shell_NotifyIconW;
     TheHotKeys.Clear();
     delete probe;
     delete owner;
@@ -86,9 +87,9 @@ TEST_F(HotKeys, EnabledRowsRegisterOnceAndACombinationHeldElsewhereIsNamed) {
   ASSERT_TRUE(WaitFor([&] { return !Free(probe->hwnd, f9); }, 5000)) << "the holder has it";
 
   int balloons = 0;
-  TheTaskBar.notify = [&](DWORD message, NOTIFYICONDATAA* data) {
+  TheTaskBar.notify = [&](DWORD message, NOTIFYICONDATAW* data) {
     if (message == NIM_MODIFY && (data->uFlags & NIF_INFO)) ++balloons;
-    return Shell_NotifyIconA(message, data);
+    return Shell_NotifyIconW(message, data);
   };
   ASSERT_TRUE(TheTaskBar.Add(owner->hwnd, "hotkeys", 101));
   KxStringList refused;
@@ -96,8 +97,8 @@ TEST_F(HotKeys, EnabledRowsRegisterOnceAndACombinationHeldElsewhereIsNamed) {
   // the lasting conflict named once.
   for (int pass = 0; pass < 3; ++pass) refused = RegisterAllHotKeys();
   EXPECT_EQ(1, balloons);
-  EXPECT_STREQ("热键未能注册", TheTaskBar.Data()->szInfoTitle);
-  EXPECT_STREQ("以下热键已被占用或无效：CTRL+ALT+F9", TheTaskBar.Data()->szInfo);
+  EXPECT_EQ(KxString("热键未能注册"), KxFromWide(TheTaskBar.Data()->szInfoTitle));
+  EXPECT_EQ(KxString("以下热键已被占用或无效：CTRL+ALT+F9"), KxFromWide(TheTaskBar.Data()->szInfo));
   TheTaskBar.Hide();
   std::string names;
   for (const auto& item : TheHotKeys.Entries())

@@ -212,6 +212,31 @@ TEST_F(Installer, AnsweringNoByKeysRemovesTheDataAndOnlyVelixFiles) {
   for (const File& f : files) EXPECT_EQ(!f.ownedByVelix, FileExistsAt(dir + "\\" + f.name)) << f.name;
 }
 
+// The installer names the languages it speaks in its version resource: Simplified Chinese
+// and English.
+TEST(InstallerFile, NamesItsLanguages) {
+  KxString setup = Dist("velix-" VELIX_VERSION_TEXT "-setup.exe");
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeA(setup.CStr(), &ignored);
+  ASSERT_NE(0u, size) << setup.CStr();
+  KxString info;
+  ASSERT_TRUE(info.Resize(static_cast<int>(size)));
+  ASSERT_TRUE(GetFileVersionInfoA(setup.CStr(), 0, size, info.Buffer()));
+  struct Translation {
+    WORD language;
+    WORD codePage;
+  }* translations = nullptr;
+  UINT bytes = 0;
+  ASSERT_TRUE(VerQueryValueA(info.Buffer(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &bytes));
+  bool chinese = false, english = false;
+  for (UINT i = 0; i < bytes / sizeof(Translation); ++i) {
+    chinese = chinese || translations[i].language == 2052;
+    english = english || translations[i].language == 1033;
+  }
+  EXPECT_TRUE(chinese);
+  EXPECT_TRUE(english);
+}
+
 // The zip as a user unpacks it (the build unpacks it beside itself): the program that
 // was tested, and the plug-in SDK whose sample the program accepts as a plug-in.
 TEST(PortableZip, HoldsTheTestedProgramAndAWorkingSample) {

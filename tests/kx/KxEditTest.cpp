@@ -15,6 +15,7 @@
 #include "kx/KxTextBox.h"
 #include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
+#include "NameTexts.h"
 
 namespace {
 
@@ -133,27 +134,36 @@ TEST_F(Edits, TypingAndTheLengthLimitTakeTwoByteCharactersWhole) {
   EXPECT_EQ("abd", S(edit->GetText()));
 }
 
-// Bytes as WM_CHAR brings them under code page 936: a lead byte waits for its second byte,
-// which may be below 0x80; 0x80 (the euro sign) and 0xFF are characters of their own.
-TEST_F(Edits, TypedBytesPairOnlyAfterALeadByte) {
+// UTF-16 units as WM_CHAR brings them to a wide window: a character beyond U+FFFF comes as
+// two halves and is one four-byte character; a half without its partner is "?"; what GBK
+// lacks takes GB18030's four-byte form (the bytes by Python's codec).
+TEST_F(Edits, TypedUnitsBecomeWholeCharacters) {
   KxTextBox* box = new KxTextBox();
   ASSERT_TRUE(box->Create(form, KxRect{10, 40, 200, 60}));
+  const wchar_t emoji[] = {0xD83D, 0xDCF7, 0};
+  const wchar_t loneHigh[] = {0xD83D, L'a', 0};
+  const wchar_t loneLow[] = {0xDCF7, L'b', 0};
   const struct {
-    const char* typed;
-    const char* text;
+    const wchar_t* typed;
+    KxString text;
   } cases[] = {
-      {"\xB0\xA1", "\xB0\xA1"}, {"\x81\x40", "\x81\x40"}, {"\x80" "a", "\x80" "a"},
-      {"\xFF" "b", "\xFF" "b"},   {"\xB0\x1B" "c", "c"},         {"\xB0\x80", "\xB0\x80"},
+      {L"\u4E2D", "\xD6\xD0"},
+      {kKoreanFolder.wide, KxString(kKoreanFolder.gb18030, kKoreanFolder.gbLength)},
+      {kAccentedFile.wide, KxString(kAccentedFile.gb18030, kAccentedFile.gbLength)},
+      {emoji, KxString("\x94\x39\xE2\x31")},
+      {loneHigh, "?a"},
+      {loneLow, "?b"},
+      {kEuroAndPairCodes.wide, KxString(kEuroAndPairCodes.gb18030, kEuroAndPairCodes.gbLength)},
   };
   for (const auto& c : cases) {
     edit->SetText("");
     box->SetText("");
-    for (const char* p = c.typed; *p; ++p) {
-      SendMessageA(edit->hwnd, WM_CHAR, static_cast<unsigned char>(*p), 0);
-      SendMessageA(box->hwnd, WM_CHAR, static_cast<unsigned char>(*p), 0);
+    for (const wchar_t* p = c.typed; *p; ++p) {
+      SendMessageW(edit->hwnd, WM_CHAR, *p, 0);
+      SendMessageW(box->hwnd, WM_CHAR, *p, 0);
     }
-    EXPECT_EQ(c.text, S(edit->GetText())) << "edit, " << c.text;
-    EXPECT_EQ(c.text, S(box->GetText())) << "text box, " << c.text;
+    EXPECT_EQ(S(c.text), S(edit->GetText())) << "edit, " << c.text.CStr();
+    EXPECT_EQ(S(c.text), S(box->GetText())) << "text box, " << c.text.CStr();
   }
 }
 

@@ -33,14 +33,14 @@ protected:
 TEST_F(Tray, AddFillsTheRecordAndTheShellHoldsTheIcon) {
   KxTaskBar tray;
   ASSERT_TRUE(tray.Add(owner->hwnd, "Velix", 0));
-  const NOTIFYICONDATAA* data = tray.Data();
-  // The whole current record: 508 bytes in a 32-bit program, 528 in a 64-bit one.
-  EXPECT_EQ(sizeof(void*) == 4 ? 508u : 528u, data->cbSize);
+  const NOTIFYICONDATAW* data = tray.Data();
+  // The whole current wide record: 956 bytes in a 32-bit program, 976 in a 64-bit one.
+  EXPECT_EQ(sizeof(void*) == 4 ? 956u : 976u, data->cbSize);
   EXPECT_EQ(owner->hwnd, data->hWnd);
   EXPECT_EQ(0u, data->uID);
   EXPECT_EQ(7u, data->uFlags);
   EXPECT_EQ(2024u, data->uCallbackMessage);
-  EXPECT_STREQ("Velix", data->szTip);
+  EXPECT_STREQ(L"Velix", data->szTip);
   EXPECT_TRUE(ShellHasIcon());
 }
 
@@ -55,7 +55,7 @@ TEST_F(Tray, HideAndShowRemoveAndRestoreTheSameIcon) {
   tray.Toggle();
   EXPECT_FALSE(tray.IsHidden());
   EXPECT_TRUE(ShellHasIcon());
-  EXPECT_STREQ("Velix", tray.Data()->szTip);
+  EXPECT_STREQ(L"Velix", tray.Data()->szTip);
   EXPECT_TRUE(tray.ShowBalloon("Velix", "Velix"));
 }
 

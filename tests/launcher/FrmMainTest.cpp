@@ -29,6 +29,7 @@
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/MenuDriver.h"
 #include "tests/support/TestUtil.h"
+#include "NameTexts.h"
 
 namespace {
 
@@ -151,10 +152,10 @@ TEST_F(KitWindow, StartsShrunkAtTheRightEdgeAsATopmostToolWindowWithItsTrayIcon)
   EXPECT_FALSE(IsWindowEnabled(kit->Picture()->hwnd)) << "the picture must leave the mouse to the kit";
   EXPECT_FALSE(kit->Title()->IsVisible());
 
-  const NOTIFYICONDATAA* tray = TheTaskBar.Data();
+  const NOTIFYICONDATAW* tray = TheTaskBar.Data();
   ASSERT_NE(nullptr, tray);
   EXPECT_EQ(kit->hwnd, tray->hWnd);
-  EXPECT_STREQ("Velix", tray->szTip);
+  EXPECT_STREQ(L"Velix", tray->szTip);
   EXPECT_EQ(2024u, tray->uCallbackMessage);
   EXPECT_TRUE(ShellHoldsIcon(kit->hwnd));
 
@@ -173,12 +174,15 @@ TEST_F(KitWindow, StartsShrunkAtTheRightEdgeAsATopmostToolWindowWithItsTrayIcon)
 
 TEST_F(KitWindow, PicturesAreClampedStoredAndLoadedAtTheNextStart) {
   Start();
+  // The last one is named in Korean with an emoji: no code page holds its name.
+  KxString named = KxString(kKoreanFolder.gb18030) + ".bmp";
   struct Case {
+    const char* name;
     int w, h, kitW, kitH;
-  } cases[] = {{300, 10, 256, 16}, {8, 300, 16, 256}, {40, 50, 40, 50}};
+  } cases[] = {{"picture.bmp", 300, 10, 256, 16}, {"picture.bmp", 8, 300, 16, 256}, {named.CStr(), 40, 50, 40, 50}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
-    KxString path = WritePicture("picture.bmp", c.w, c.h);
+    KxString path = WritePicture(c.name, c.w, c.h);
     kit->SetKitImage(path);
     EXPECT_EQ(c.kitW, Size().cx);
     EXPECT_EQ(c.kitH, Size().cy);
@@ -396,8 +400,8 @@ TEST_F(KitWindow, CloseHidesAndTheShellAndASecondStartBringThingsBack) {
   EXPECT_TRUE(kit->IsVisible());
 
   // A restarted shell has forgotten the icon until the kit window adds it again.
-  NOTIFYICONDATAA gone = *TheTaskBar.Data();
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
+  NOTIFYICONDATAW gone = *TheTaskBar.Data();
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &gone));
   EXPECT_FALSE(ShellHoldsIcon(kit->hwnd));
   SendMessageA(kit->hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   EXPECT_TRUE(ShellHoldsIcon(kit->hwnd));
@@ -414,7 +418,7 @@ TEST_F(KitWindow, HoverBalloonsDoNotPileUp) {
   int raised = 0;
   ULONGLONG now = 1000000;
   auto realNotify = TheTaskBar.notify;
-  TheTaskBar.notify = [&](DWORD action, NOTIFYICONDATAA* data) {
+  TheTaskBar.notify = [&](DWORD action, NOTIFYICONDATAW* data) {
     if (action == NIM_MODIFY && (data->uFlags & NIF_INFO)) ++raised;
     return realNotify(action, data);
   };

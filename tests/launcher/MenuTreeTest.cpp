@@ -31,6 +31,8 @@
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/MenuDriver.h"
 #include "tests/support/TestUtil.h"
+#include "NameTexts.h"
+#include "kx/base/KxWide.h"
 
 namespace {
 
@@ -426,6 +428,43 @@ TEST_F(MaintenanceTree, FilesDroppedFromOutside) {
   EXPECT_TRUE(Find(tree->rootHandle, "空组").IsExpanded());
   EXPECT_STREQ(made.At(0)->CStr(), TheDb.SelectText(kSoft, "S_PATH", "S_TEXT='a'").CStr());
   EXPECT_EQ(0, TheDb.Count(kSoft, "S_ID>7 and S_ICO is null")) << "each has the shell's icon";
+}
+
+// A file whose name holds characters outside GBK, dropped as the shell drops (wide
+// names): its item shows the name whole, and the row keeps its path as GB18030 bytes.
+TEST_F(MaintenanceTree, AFileNamedOutsideGbkIsDroppedWhole) {
+  KxString folder = dir + "\\" + KxString(kKoreanFolder.gb18030, kKoreanFolder.gbLength);
+  KxString file = folder + "\\" + KxString(kAccentedFile.gb18030, kAccentedFile.gbLength);
+  ASSERT_TRUE(CreateDirectoryW(KxWide(folder), NULL));
+  HANDLE made = CreateFileW(KxWide(file), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+  ASSERT_NE(INVALID_HANDLE_VALUE, made);
+  CloseHandle(made);
+  KxWide wide(file);
+  SIZE_T bytes = (static_cast<SIZE_T>(wide.Length()) + 2) * sizeof(wchar_t);
+  HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + bytes);
+  DROPFILES* files = static_cast<DROPFILES*>(GlobalLock(drop));
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = TRUE;
+  POINT below = PointAt(nullptr);  // the empty space below the items
+  ScreenToClient(tree->hwnd, &below);
+  files->pt = below;
+  memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), wide.Get(), wide.Length() * sizeof(wchar_t));
+  GlobalUnlock(drop);
+  PostMessageW(tree->hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  PumpFor(300);
+  KxString name(kAccentedFile.gb18030, kAccentedFile.gbLength - 4);  // without ".mp3"
+  KxTreeItem added = Find(tree->rootHandle, name.CStr());
+  ASSERT_FALSE(added.IsNull()) << Shown(tree->rootHandle);
+  wchar_t shown[64] = {};
+  TVITEMW item = {};
+  item.mask = TVIF_TEXT | TVIF_HANDLE;
+  item.hItem = added.handle;
+  item.pszText = shown;
+  item.cchTextMax = 64;
+  ASSERT_TRUE(SendMessageW(tree->hwnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  EXPECT_STREQ(L"Bj\u00f6rk", shown);
+  EXPECT_EQ(file, TheDb.SelectText(kSoft, "S_PATH", "S_TEXT=" + SqlQuote(name)));
+  EXPECT_EQ("", InStep(*tree));
 }
 
 // The import from the real Start menu (which may hold the prefix's own entries too): a

@@ -2,6 +2,7 @@
 
 #include "kx/base/KxWinHelpers.h"
 #include "tests/support/TestUtil.h"
+#include "kx/base/KxWide.h"
 
 #include <shellapi.h>
 
@@ -342,9 +343,9 @@ std::vector<std::string> BoxesDuring(const std::function<void()>& run, int answe
         return FALSE;
       }, reinterpret_cast<LPARAM>(&box));
       if (box) {
-        char text[512] = {};
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        texts.push_back(text);
+        wchar_t text[512] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 512);
+        texts.push_back(KxFromWide(text).CStr());
         PostMessageA(box, WM_COMMAND, GetDlgItem(box, answer) ? answer : IDOK, 0);
         while (IsWindow(box) && IsWindowVisible(box)) Sleep(20);
       }

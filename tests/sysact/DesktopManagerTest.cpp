@@ -66,6 +66,12 @@ void PutValue(const char* keyName, DWORD options, const char* value, DWORD type,
 }
 
 void PutStore(DWORD type, const KxString& bytes, const char* value = StoreValueName()) {
+  // As the program does: its own key lasts (a key made along the way would take the options
+  // of the store and make every later lasting key under it fail), only the store is volatile.
+  HKEY own = NULL;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Velix", 0, NULL, REG_OPTION_NON_VOLATILE,
+                                           KEY_READ, NULL, &own, NULL));
+  RegCloseKey(own);
   PutValue(kStoreKey, REG_OPTION_VOLATILE, value, type, bytes);
 }
 
