@@ -14,19 +14,16 @@ const int kReadStep = 512;
 const char kWideMark[] = "\xFF\xFE";  // UTF-16LE's byte order mark
 
 // A list the profile functions write into a buffer ("a\0b\0\0"), grown while it was cut: they
-// answer the buffer's size less 2 then.
+// answer the buffer's size less 2 then. False (and list empty) when it does not fit 1 MB.
 template <class Call>
-KxWide ProfileList(Call call) {
-  KxWide list;
+bool ProfileList(Call call, KxWide& list) {
   for (DWORD size = kReadStep; size <= 1024 * 1024; size *= 2) {
-    if (!list.Resize(static_cast<int>(size))) return KxWide();
+    if (!list.Resize(static_cast<int>(size))) break;
     DWORD got = call(list.Buffer(), size);
-    if (got + 2 < size) {
-      list.Resize(static_cast<int>(got));
-      return list;
-    }
+    if (got + 2 < size) return list.Resize(static_cast<int>(got));
   }
-  return KxWide();
+  list.Resize(0);
+  return false;
 }
 
 bool StartsWithWideMark(const KxString& path) {
@@ -83,15 +80,15 @@ bool KxIni::MakeWide() {
   // section as the system reads them, into a file with the mark that then takes its place.
   const KxString wide = path + ".wide";
   const KxWide from(path), to(wide);
-  KxWide sections = ProfileList([&from](wchar_t* buffer, DWORD size) {
+  KxWide sections;
+  bool copied = ProfileList([&from](wchar_t* buffer, DWORD size) {
     return GetPrivateProfileSectionNamesW(buffer, size, from);
-  });
-  bool copied = CreateWideFile(wide);
+  }, sections) && CreateWideFile(wide);
   for (const wchar_t* name = sections.Get(); copied && *name; name += lstrlenW(name) + 1) {
-    KxWide lines = ProfileList([&](wchar_t* buffer, DWORD size) {
-      return GetPrivateProfileSectionW(name, buffer, size, from);
-    });
-    copied = WritePrivateProfileSectionW(name, lines, to) != 0;
+    KxWide lines;
+    copied = ProfileList([&](wchar_t* buffer, DWORD size) { return GetPrivateProfileSectionW(name, buffer, size, from); },
+                         lines) &&
+             WritePrivateProfileSectionW(name, lines, to) != 0;
   }
   WritePrivateProfileStringW(NULL, NULL, NULL, to);
   WritePrivateProfileStringW(NULL, NULL, NULL, from);

@@ -7,8 +7,6 @@
 
 #include <climits>
 
-#include "kx/base/KxWide.h"
-
 namespace {
 
 // fread and fwrite take a size_t count; on 32-bit that is less than a 64-bit count.
