@@ -75,9 +75,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PRODUCT}"
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_INSTFILES
 ; The installer speaks Simplified Chinese and English: the language of the user's Windows
-; when it is one of them, English otherwise (the program itself reads right on any Windows).
-!insertmacro MUI_LANGUAGE "SimpChinese"
+; when it is one of them, otherwise the first one, English (the program itself reads right
+; on any Windows).
 !insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "SimpChinese"
 LangString RunProduct ${LANG_SIMPCHINESE} "运行 ${PRODUCT}"
 LangString RunProduct ${LANG_ENGLISH} "Run ${PRODUCT}"
 LangString StillRunningInstall ${LANG_SIMPCHINESE} "${PRODUCT} 正在运行，且没有响应退出请求。请先退出 ${PRODUCT}，再运行安装程序。"

@@ -9,9 +9,9 @@
 
 namespace {
 
-// A two-byte character typed arrives as two WM_CHAR bytes; the first waits here. One
+// A character beyond U+FFFF typed arrives as two WM_CHAR units; the first waits here. One
 // for all edits, since only the focused edit receives characters.
-wchar_t pendingHigh = 0;  // the first half of a surrogate pair typed
+wchar_t pendingHigh = 0;
 
 KxString TabsToSpaces(const KxString& t) {
   KxString result = t;
@@ -225,7 +225,8 @@ void KxEdit::OnKeyDown(WPARAM key, LPARAM) {
 }
 
 void KxEdit::OnChar(WPARAM wParam, LPARAM) {
-  if (readOnly || KeyIsDown(VK_CONTROL) || wParam > 0xFFFF) return;
+  // Ctrl alone makes control characters; with Alt it is AltGr, which types @, { or the euro.
+  if (readOnly || (KeyIsDown(VK_CONTROL) && !KeyIsDown(VK_MENU)) || wParam > 0xFFFF) return;
   wchar_t ch = static_cast<wchar_t>(wParam);
   if (ch == 8) {
     pendingHigh = 0;

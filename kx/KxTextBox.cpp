@@ -14,9 +14,9 @@ namespace {
 
 const char kBreak[] = "\r\n";
 
-// A two-byte character typed arrives as two WM_CHAR bytes; the first waits here. Only the
-// focused box receives characters, and losing the focus drops a half character.
-wchar_t pendingHigh = 0;  // the first half of a surrogate pair typed
+// A character beyond U+FFFF typed arrives as two WM_CHAR units; the first waits here. Only
+// the focused box receives characters, and losing the focus drops a half character.
+wchar_t pendingHigh = 0;
 
 
 int Min(int a, int b) { return a < b ? a : b; }
@@ -921,7 +921,8 @@ void KxTextBox::OnKeyDown(WPARAM key, LPARAM) {
 void KxTextBox::OnChar(WPARAM wParam, LPARAM) {
   if (!IsWindowEnabled(hwnd) || wParam > 0xFFFF) return;
   wchar_t ch = static_cast<wchar_t>(wParam);
-  if (KeyIsDown(VK_CONTROL) && ch != 10) return;
+  // Ctrl alone makes control characters; with Alt it is AltGr, which types @, { or the euro.
+  if (KeyIsDown(VK_CONTROL) && !KeyIsDown(VK_MENU) && ch != 10) return;
   if (ch >= 0x20) {
     KxString typed = KxTypedChar(ch, &pendingHigh);
     if (!typed.IsEmpty()) InsertText(typed);

@@ -4,8 +4,8 @@
 
 class KxStringList;
 
-// Owned, counted byte string of ANSI text in the system code page.
-// Lengths and positions count bytes; a double-byte character takes two.
+// Owned, counted byte string of GB18030 text, whatever the system's code page.
+// Lengths and positions count bytes; a character takes one, two or four.
 //
 // The layout (buffer pointer, then int length, nothing else) is shared with
 // plug-in DLLs through their exchange record, so no member may be added.

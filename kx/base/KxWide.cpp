@@ -37,9 +37,14 @@ const KxGbPair* FindPairByPoint(wchar_t point) {
   return nullptr;
 }
 
-bool HoldsPairPoint(const wchar_t* text, int count) {
+// Code page 936 writes some private-use characters with the two-byte codes GB18030 gives to
+// real ones (U+E76C as A2E3, the euro sign's code): those take the four-byte form instead.
+bool IsPrivateUse(wchar_t c) { return c >= 0xE000 && c <= 0xF8FF; }
+
+// A text the one call of code page 936 cannot take as it is.
+bool NeedsOwnSteps(const wchar_t* text, int count) {
   for (int i = 0; i < count; ++i) {
-    if (text[i] >= 0x80 && FindPairByPoint(text[i])) return true;
+    if (text[i] >= 0x80 && (IsPrivateUse(text[i]) || FindPairByPoint(text[i]))) return true;
   }
   return false;
 }
@@ -94,19 +99,32 @@ int GbToWide(const unsigned char* bytes, int count, wchar_t* out) {
                                      out + written, count - written);
     }
   };
+  // What is no character of GB18030 is U+FFFD, never a character 936 would make of it
+  // (0x80 its euro sign), so that no byte changes when the text goes back.
+  auto broken = [&](int at, int width) {
+    flush(at);
+    out[written++] = 0xFFFD;
+    run = at + width;
+    return at + width;
+  };
   int i = 0;
   while (i < count) {
     unsigned char b = bytes[i];
-    if (!IsLead(b) || i + 1 >= count) {
+    if (b < 0x80) {
       ++i;
       continue;
     }
-    if (IsDigitByte(bytes[i + 1])) {
+    if (!IsLead(b) || i + 1 >= count) {
+      i = broken(i, 1);  // 0x80, 0xFF, or a lead byte at the end
+      continue;
+    }
+    unsigned char trail = bytes[i + 1];
+    if (IsDigitByte(trail)) {
       flush(i);
       wchar_t point = 0xFFFD;
       int width = 2;  // a lead byte and a digit without their second half count as one broken character
       if (i + 3 < count && IsLead(bytes[i + 2]) && IsDigitByte(bytes[i + 3])) {
-        int index = (((b - 0x81) * 10 + (bytes[i + 1] - 0x30)) * 126 + (bytes[i + 2] - 0x81)) * 10 + (bytes[i + 3] - 0x30);
+        int index = (((b - 0x81) * 10 + (trail - 0x30)) * 126 + (bytes[i + 2] - 0x81)) * 10 + (bytes[i + 3] - 0x30);
         width = 4;
         if (index <= kKxGbLastBmpIndex) {
           int range = RangeAtOrBefore(index, true);
@@ -122,7 +140,11 @@ int GbToWide(const unsigned char* bytes, int count, wchar_t* out) {
       run = i;
       continue;
     }
-    if (const KxGbPair* pair = FindPairByCode(static_cast<unsigned short>(b << 8 | bytes[i + 1]))) {
+    if (trail < 0x40 || trail == 0x7F || trail == 0xFF) {
+      i = broken(i, 2);  // one broken character, as KxCharLength counts it
+      continue;
+    }
+    if (const KxGbPair* pair = FindPairByCode(static_cast<unsigned short>(b << 8 | trail))) {
       flush(i);
       out[written++] = pair->point;
       i += 2;
@@ -139,13 +161,17 @@ int GbToWide(const unsigned char* bytes, int count, wchar_t* out) {
 
 KxWide::KxWide() : data(inlineChars), length(0), capacity(kInline) { inlineChars[0] = 0; }
 
-KxWide::KxWide(const KxString& text) : KxWide() {
-  if (text.IsEmpty() || !Resize(text.Length())) return;  // never more characters than bytes
-  length = GbToWide(reinterpret_cast<const unsigned char*>(text.CStr()), text.Length(), data);
-  data[length] = 0;
+KxWide::KxWide(const KxString& text) : KxWide() { FromBytes(text.CStr(), text.Length()); }
+
+KxWide::KxWide(const char* text) : KxWide() {
+  if (text) FromBytes(text, static_cast<int>(std::strlen(text)));
 }
 
-KxWide::KxWide(const char* text) : KxWide(KxString(text)) {}
+void KxWide::FromBytes(const char* bytes, int count) {
+  if (count <= 0 || !Resize(count)) return;  // never more characters than bytes
+  length = GbToWide(reinterpret_cast<const unsigned char*>(bytes), count, data);
+  data[length] = 0;
+}
 
 KxWide::KxWide(const wchar_t* text, int count) : KxWide() {
   if (!text || count <= 0 || !Resize(count)) return;
@@ -177,7 +203,7 @@ KxString KxFromWide(const wchar_t* text, int count) {
   if (count < 0) count = lstrlenW(text);
   if (count <= 0) return KxString();
   // Most texts are all GBK: one call of code page 936 converts them.
-  if (!HoldsPairPoint(text, count)) {
+  if (!NeedsOwnSteps(text, count)) {
     BOOL lost = FALSE;
     int bytes = WideCharToMultiByte(kKxPluginCodePage, WC_NO_BEST_FIT_CHARS, text, count, nullptr, 0, nullptr, &lost);
     KxString result;
@@ -210,6 +236,13 @@ KxString KxFromWide(const wchar_t* text, int count) {
       out[written++] = static_cast<unsigned char>(pair->code >> 8);
       out[written++] = static_cast<unsigned char>(pair->code & 0xFF);
       continue;
+    }
+    if (IsPrivateUse(c)) {
+      int index = FourByteIndexOf(c);
+      if (index >= 0) {
+        written += PutFourByte(index, out + written);
+        continue;
+      }
     }
     char two[2];
     BOOL lost = FALSE;

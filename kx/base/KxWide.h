@@ -35,6 +35,8 @@ public:
   wchar_t* Buffer() { return data; }
 
 private:
+  void FromBytes(const char* bytes, int count);
+
   static const int kInline = 96;  // most captions and paths fit: no allocation for them
 
   wchar_t* data;

@@ -15,7 +15,7 @@ protected:
   void TearDown() override {
     // Leave no message of one test in the queue of the next.
     MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
     }
   }
 };

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   DWORD end = GetTickCount() + 60000;
   MSG msg;
   while (GetTickCount() < end) {
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     Sleep(20);
   }
   UnregisterHotKey(NULL, 1);

@@ -140,7 +140,6 @@ TEST_F(Edits, TypingAndTheLengthLimitTakeTwoByteCharactersWhole) {
 TEST_F(Edits, TypedUnitsBecomeWholeCharacters) {
   KxTextBox* box = new KxTextBox();
   ASSERT_TRUE(box->Create(form, KxRect{10, 40, 200, 60}));
-  const wchar_t emoji[] = {0xD83D, 0xDCF7, 0};
   const wchar_t loneHigh[] = {0xD83D, L'a', 0};
   const wchar_t loneLow[] = {0xDCF7, L'b', 0};
   const struct {
@@ -150,7 +149,6 @@ TEST_F(Edits, TypedUnitsBecomeWholeCharacters) {
       {L"\u4E2D", "\xD6\xD0"},
       {kKoreanFolder.wide, KxString(kKoreanFolder.gb18030, kKoreanFolder.gbLength)},
       {kAccentedFile.wide, KxString(kAccentedFile.gb18030, kAccentedFile.gbLength)},
-      {emoji, KxString("\x94\x39\xE2\x31")},
       {loneHigh, "?a"},
       {loneLow, "?b"},
       {kEuroAndPairCodes.wide, KxString(kEuroAndPairCodes.gb18030, kEuroAndPairCodes.gbLength)},

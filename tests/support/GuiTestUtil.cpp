@@ -15,9 +15,9 @@ void PumpFor(int ms) {
   DWORD start = GetTickCount();
   while (static_cast<int>(GetTickCount() - start) < ms) {
     MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
     Sleep(5);
   }
@@ -27,9 +27,9 @@ bool PumpUntil(const std::function<bool()>& cond, int timeoutMs) {
   DWORD start = GetTickCount();
   for (;;) {
     MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
     if (cond()) return true;
     if (static_cast<int>(GetTickCount() - start) >= timeoutMs) return false;

@@ -9,6 +9,7 @@
 #include "NameTexts.h"
 #include "app/KxDialogs.h"
 #include "kx/KxClipboard.h"
+#include "kx/KxEdit.h"
 #include "kx/KxLabel.h"
 #include "kx/KxTreeView.h"
 #include "kx/base/KxWide.h"
@@ -34,8 +35,9 @@ std::wstring CaptionOf(HWND hwnd) {
   return caption;
 }
 
-// Captions, tree items, the clipboard and message boxes carry Chinese, Korean and emoji
-// texts whole, and a label draws exactly what DrawTextW draws for the same UTF-16 text.
+// Captions, tree items, typed characters, the clipboard and message boxes carry Chinese,
+// Korean and emoji texts whole, and a label draws exactly what DrawTextW draws for the same
+// UTF-16 text.
 TEST_F(EnglishWindows, TextsReachTheSystemWhole) {
   EXPECT_EQ(L"便签管理", CaptionOf(form->hwnd));
 
@@ -76,6 +78,12 @@ TEST_F(EnglishWindows, TextsReachTheSystemWhole) {
   ASSERT_TRUE(SendMessageW(tree->hwnd, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&asked)));
   EXPECT_STREQ(kProbeProgram.wide, itemText);
   EXPECT_EQ(Stored(kProbeProgram), item.Text());
+
+  // Typed characters come through the message queue as UTF-16 units, a pair for the emoji.
+  KxEdit* edit = new KxEdit(form, "", KxRect{10, 170, 200, 22});
+  for (const wchar_t* unit = kKoreanFolder.wide; *unit; ++unit) PostMessageW(edit->hwnd, WM_CHAR, *unit, 1);
+  PumpFor(100);
+  EXPECT_EQ(Stored(kKoreanFolder), edit->GetText());
 
   ASSERT_TRUE(SetClipboardText(Stored(kAccentedFile), form->hwnd));
   EXPECT_EQ(Stored(kAccentedFile), GetClipboardText());
