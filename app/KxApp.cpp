@@ -4,7 +4,7 @@
 
 KxApp* TheApp = nullptr;
 
-HINSTANCE ResourceInstance() { return TheApp ? TheApp->resourceInstance : GetModuleHandleA(NULL); }
+HINSTANCE ResourceInstance() { return TheApp ? TheApp->resourceInstance : GetModuleHandleW(NULL); }
 
 void SplitCommandLine(const KxString& line, KxStringList& args) {
   args.Clear();
@@ -72,11 +72,12 @@ int MessageLoop(KxApp& app, KxForm* mainForm) {
   if (app.quitRequested) return 0;
   MSG msg = {};
   while (!app.quitRequested) {
-    BOOL got = GetMessageA(&msg, NULL, 0, 0);
+    // Wide, so that a typed character outside the system's code page reaches a window whole.
+    BOOL got = GetMessageW(&msg, NULL, 0, 0);
     if (got == 0 || got == -1) return static_cast<int>(msg.wParam);
     if (app.PreTranslateMessage(msg) != 0) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return 0;
 }

@@ -1,12 +1,14 @@
 #include "app/KxLibrary.h"
 
+#include "kx/base/KxWide.h"
+
 bool KxLibrary::Load(const KxString& path) {
   if (path.IsEmpty()) {
     module = NULL;
     return false;
   }
   Free();
-  module = LoadLibraryA(path.CStr());
+  module = LoadLibraryW(KxWide(path));
   return module != NULL;
 }
 

@@ -4,23 +4,21 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <string>
-
 #include "kx/base/KxFile.h"
+#include "kx/base/KxWide.h"
 
 bool LaunchFile(const KxString& path, const KxString& parameters) {
-  if (GetFileAttributesA(path.CStr()) == INVALID_FILE_ATTRIBUTES) return false;
-  char saved[MAX_PATH] = {};
-  DWORD savedLength = GetCurrentDirectoryA(MAX_PATH, saved);
-  SetCurrentDirectoryA(ParentDirectory(path).CStr());
-  HINSTANCE started = ShellExecuteA(NULL, "open", path.CStr(), parameters.CStr(), "", SW_SHOWNORMAL);
-  if (savedLength > 0 && savedLength < MAX_PATH) SetCurrentDirectoryA(saved);
+  if (FileAttributesOf(path) == INVALID_FILE_ATTRIBUTES) return false;
+  const KxString saved = CurrentDirectory();
+  ChangeCurrentDirectory(ParentDirectory(path));
+  HINSTANCE started = ShellExecuteW(NULL, L"open", KxWide(path), KxWide(parameters), L"", SW_SHOWNORMAL);
+  if (!saved.IsEmpty()) ChangeCurrentDirectory(saved);
   // Values above 32 mean success.
   return reinterpret_cast<INT_PTR>(started) > 32;
 }
 
 bool OpenFile(const KxString& path) {
-  HINSTANCE result = ShellExecuteA(NULL, "open", path.CStr(), "", "", SW_SHOWNORMAL);
+  HINSTANCE result = ShellExecuteW(NULL, L"open", KxWide(path), L"", L"", SW_SHOWNORMAL);
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
@@ -38,29 +36,29 @@ bool ScheduleSelfDelete(const KxString& modulePath) {
   // The system's own shell by its full path: a bare name would be looked for in the
   // program's folder first, and COMSPEC may name another shell, which reads the line below
   // by other rules.
-  char systemDir[MAX_PATH] = {};
-  UINT systemLength = GetSystemDirectoryA(systemDir, MAX_PATH);
-  if (systemLength == 0 || systemLength >= MAX_PATH) return false;
-  KxString shellPath = KxString(systemDir) + "\\cmd.exe";
+  const KxString systemDir = SystemDirectory();
+  if (systemDir.IsEmpty()) return false;
+  const KxString shellPath = systemDir + "\\cmd.exe";
   // /d: no AutoRun commands of the user's; /v:off: "!" is no variable even where the
   // user's settings turn delayed expansion on.
-  std::string command = (QuotedArgument(shellPath) + " /d /v:off /c del /f \"%" + kDeletedVariable + "%\" > nul").CStr();
-  if (!SetEnvironmentVariableA(kDeletedVariable, modulePath.CStr())) return false;
+  KxWide command(QuotedArgument(shellPath) + " /d /v:off /c del /f \"%" + kDeletedVariable + "%\" > nul");
+  const KxWide variable(kDeletedVariable), module(modulePath);
+  if (command.IsEmpty() || !SetEnvironmentVariableW(variable, module)) return false;
 
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION started = {};
   // Started in the system folder, the shell holds no handle on the program's.
-  BOOL ok = CreateProcessA(shellPath.CStr(), &command[0], NULL, NULL, FALSE, CREATE_NO_WINDOW | IDLE_PRIORITY_CLASS,
-                           NULL, systemDir, &startup, &started);
-  SetEnvironmentVariableA(kDeletedVariable, NULL);
+  BOOL ok = CreateProcessW(KxWide(shellPath), command.Buffer(), NULL, NULL, FALSE,
+                           CREATE_NO_WINDOW | IDLE_PRIORITY_CLASS, NULL, KxWide(systemDir), &startup, &started);
+  SetEnvironmentVariableW(variable, NULL);
   if (!ok) return false;
 
   SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
-  SHChangeNotify(SHCNE_DELETE, SHCNF_PATHA, modulePath.CStr(), NULL);
+  SHChangeNotify(SHCNE_DELETE, SHCNF_PATHW, module.Get(), NULL);
   CloseHandle(started.hThread);
   CloseHandle(started.hProcess);
   return true;

@@ -1,6 +1,6 @@
 #include "app/RunModes.h"
 
-#include <cstring>
+#include <cwchar>
 #include <functional>
 #include <string>
 
@@ -12,6 +12,7 @@
 #include "kx/base/KxFile.h"
 #include "kx/base/KxHandles.h"
 #include "kx/base/KxSystemLibrary.h"
+#include "kx/base/KxWide.h"
 #include "launcher/FrmMain.h"
 #include "launcher/StartMenuImport.h"
 #include "net/KxAdapters.h"
@@ -34,44 +35,40 @@ const char kRemoveOwnFilesSwitch[] = "-remove-own-files";
 // The product name in a program file's version resource. The version library is no DLL
 // the system maps for every process, so it comes from the system folder.
 KxString ProductNameOf(const KxString& path) {
-  using SizeCall = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-  using InfoCall = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
-  using QueryCall = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+  using SizeCall = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+  using InfoCall = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+  using QueryCall = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
   static auto size = reinterpret_cast<SizeCall>(
-      reinterpret_cast<void*>(SystemLibraryFunction("version.dll", "GetFileVersionInfoSizeA")));
+      reinterpret_cast<void*>(SystemLibraryFunction("version.dll", "GetFileVersionInfoSizeW")));
   static auto info =
-      reinterpret_cast<InfoCall>(reinterpret_cast<void*>(SystemLibraryFunction("version.dll", "GetFileVersionInfoA")));
+      reinterpret_cast<InfoCall>(reinterpret_cast<void*>(SystemLibraryFunction("version.dll", "GetFileVersionInfoW")));
   static auto query =
-      reinterpret_cast<QueryCall>(reinterpret_cast<void*>(SystemLibraryFunction("version.dll", "VerQueryValueA")));
+      reinterpret_cast<QueryCall>(reinterpret_cast<void*>(SystemLibraryFunction("version.dll", "VerQueryValueW")));
   if (!size || !info || !query) return KxString();
+  const KxWide file(path);
   DWORD handle = 0;
-  DWORD bytes = size(path.CStr(), &handle);
+  DWORD bytes = size(file, &handle);
   if (bytes == 0 || bytes > 1024 * 1024) return KxString();
   std::string block(bytes, '\0');
-  if (!info(path.CStr(), 0, bytes, &block[0])) return KxString();
+  if (!info(file, 0, bytes, &block[0])) return KxString();
   WORD* translation = nullptr;
   UINT length = 0;
-  if (!query(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&translation), &length) ||
+  if (!query(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&translation), &length) ||
       length < 2 * sizeof(WORD))
     return KxString();
-  char key[64];
-  wsprintfA(key, "\\StringFileInfo\\%04x%04x\\ProductName", translation[0], translation[1]);
-  char* name = nullptr;
+  wchar_t key[64];
+  wsprintfW(key, L"\\StringFileInfo\\%04x%04x\\ProductName", translation[0], translation[1]);
+  wchar_t* name = nullptr;
   if (!query(block.data(), key, reinterpret_cast<LPVOID*>(&name), &length) || !name || length == 0) return KxString();
-  return KxString(name, static_cast<int>(strnlen(name, length)));
+  return KxFromWide(name, static_cast<int>(wcsnlen(name, length)));
 }
 
 // Every file of the program directory matching pattern whose long name also passes
 // keep (the pattern alone would match short names too: "*.vlx" finds "a.vlxx").
 void RemoveMatching(const KxString& dir, const char* pattern, const std::function<bool(const KxString&)>& keep) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "\\" + pattern).CStr(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    KxString name(found.cFileName);
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && keep(name)) RemoveFile(dir + "\\" + name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  for (KxFindFiles found(dir + "\\" + pattern); found.Next();) {
+    if (!found.IsDirectory() && keep(found.Name())) RemoveFile(dir + "\\" + found.Name());
+  }
 }
 
 // For the uninstaller, which may run in a folder the user shares with other programs:
@@ -93,7 +90,7 @@ int RunRemoveOwnFiles() {
     }
   }
   RemoveMatching(dir, "tmp*.vlx", [](const KxString& name) {
-    return lstrcmpiA(name.Mid(3, 0).CStr(), "tmp") == 0 && EndsWithNoCase(name, ".vlx");
+    return KxFindNoCase(name, "tmp") == 0 && EndsWithNoCase(name, ".vlx");
   });
   RemoveMatching(dir, "*.vlx.part", [](const KxString& name) { return EndsWithNoCase(name, ".vlx.part"); });
   RemoveMatching(dir, "*tmp.exe", [&](const KxString& name) {

@@ -8,9 +8,11 @@
 
 #include "app/KxApp.h"
 #include "app/KxDialogs.h"
+#include "app/KxIni.h"
 #include "app/resource.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxHandles.h"
+#include "kx/base/KxWide.h"
 #include "store/KxDb.h"
 #include "store/ShortcutRecord.h"
 #include "store/SysValues.h"
@@ -49,9 +51,9 @@ struct ImportFolder {
   std::vector<ImportLink> links;
 };
 
-bool SameName(const KxString& a, const KxString& b) { return lstrcmpiA(a.CStr(), b.CStr()) == 0; }
+bool SameName(const KxString& a, const KxString& b) { return KxCompareNoCase(a, b) == 0; }
 
-bool ByName(const KxString& a, const KxString& b) { return lstrcmpiA(a.CStr(), b.CStr()) < 0; }
+bool ByName(const KxString& a, const KxString& b) { return KxCompareNoCase(a, b) < 0; }
 
 template <size_t N>
 bool ContainsAny(const KxString& text, const char* const (&words)[N]) {
@@ -72,9 +74,13 @@ bool IsLeftOut(const ImportLink& link) {
 }
 
 KxString Expanded(const KxString& text) {
-  char buffer[MAX_PATH * 2] = {};
-  DWORD length = ExpandEnvironmentStringsA(text.CStr(), buffer, sizeof buffer);
-  return length > 0 && length <= sizeof buffer ? KxString(buffer) : text;
+  const KxWide source(text);
+  // The call counts the terminator in what it wrote.
+  KxString expanded = KxWideAnswer([&source](wchar_t* buffer, DWORD capacity) -> DWORD {
+    DWORD length = ExpandEnvironmentStringsW(source, buffer, capacity);
+    return length > 0 ? length - 1 : 0;
+  });
+  return expanded.IsEmpty() ? text : expanded;
 }
 
 // The first form of a link's stored path that exists, expanded; the written form when none
@@ -90,10 +96,10 @@ KxString LinkTarget(const KxString& raw) {
 // What the shell shows for a file or folder: a localised folder name, a link's name
 // without ".lnk"; the file's own name when the shell gives none.
 KxString DisplayNameOf(const KxString& path, const KxString& fileName) {
-  SHFILEINFOA info = {};
-  if (!SHGetFileInfoA(path.CStr(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME) || !info.szDisplayName[0])
+  SHFILEINFOW info = {};
+  if (!SHGetFileInfoW(KxWide(path), 0, &info, sizeof(info), SHGFI_DISPLAYNAME) || !info.szDisplayName[0])
     return fileName;
-  return KxString(info.szDisplayName);
+  return KxFromWide(info.szDisplayName);
 }
 
 // The form two targets are compared in (case aside): an address as it is, a path expanded,
@@ -101,12 +107,10 @@ KxString DisplayNameOf(const KxString& path, const KxString& fileName) {
 KxString Normalised(const KxString& target) {
   if (IsAddress(target)) return target;
   KxString path = Expanded(target);
-  char full[MAX_PATH] = {};
-  DWORD length = GetFullPathNameA(path.CStr(), MAX_PATH, full, NULL);
-  if (length > 0 && length < MAX_PATH) path = full;
-  char longer[MAX_PATH] = {};
-  length = GetLongPathNameA(path.CStr(), longer, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) path = longer;
+  KxString full = FullPathOf(path);
+  if (!full.IsEmpty()) path = full;
+  KxString longer = LongPathOf(path);
+  if (!longer.IsEmpty()) path = longer;
   int last = path.Length() - 1;
   if (last > 2 && FindLastChar(path, '\\') == last) path.Resize(last);
   return path;
@@ -126,6 +130,17 @@ private:
   std::vector<KxString> targets;
 };
 
+// The file-system path of the item a link points to; empty when it is none.
+KxString ItemListPath(IShellLinkW* link) {
+  LPITEMIDLIST items = nullptr;
+  if (FAILED(link->GetIDList(&items)) || !items) return KxString();
+  // The call writes at most MAX_PATH characters.
+  wchar_t path[MAX_PATH] = {};
+  BOOL isPath = SHGetPathFromIDListW(items, path);
+  CoTaskMemFree(items);
+  return isPath ? KxFromWide(path) : KxString();
+}
+
 // Reads links through the shell; a link object that cannot be made fails the whole read.
 class LinkReader {
 public:
@@ -134,10 +149,8 @@ public:
   // False when the link cannot be read; target is empty for a link to no path (an
   // advertised installer entry).
   bool Read(const KxString& file, KxString& target, bool& hasArguments) {
-    wchar_t wide[MAX_PATH] = {};
-    if (!MultiByteToWideChar(CP_ACP, 0, file.CStr(), -1, wide, MAX_PATH)) return false;
-    KxComPtr<IShellLinkA> link;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out())) ||
+    KxComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Out())) ||
         !link) {
       failed = true;
       return false;
@@ -147,14 +160,20 @@ public:
       failed = true;
       return false;
     }
-    if (FAILED(persist->Load(wide, STGM_READ))) return false;
-    char path[MAX_PATH] = {};
-    WIN32_FIND_DATAA found = {};
+    if (FAILED(persist->Load(KxWide(file), STGM_READ))) return false;
+    // A link holds at most MAX_PATH characters of path; the arguments get the room a
+    // link's editor gives them.
+    wchar_t path[MAX_PATH] = {};
+    WIN32_FIND_DATAW found = {};
     if (FAILED(link->GetPath(path, MAX_PATH, &found, SLGP_RAWPATH))) path[0] = 0;
-    target = path[0] ? LinkTarget(path) : KxString();
-    char arguments[1024] = {};
-    if (FAILED(link->GetArguments(arguments, sizeof arguments))) arguments[0] = 0;
-    KxString given(arguments);
+    KxString raw = KxFromWide(path);
+    // Wine keeps a link's path in the system's code page and answers "?" for every other
+    // character; its item list holds the whole path. No path holds a "?" of its own.
+    if (raw.Find(0, "?") >= 0) raw = ItemListPath(link.Get());
+    target = raw.IsEmpty() ? KxString() : LinkTarget(raw);
+    wchar_t arguments[1024] = {};
+    if (FAILED(link->GetArguments(arguments, 1024))) arguments[0] = 0;
+    KxString given = KxFromWide(arguments);
     given.Trim();
     hasArguments = !given.IsEmpty();
     return true;
@@ -165,9 +184,7 @@ private:
 };
 
 KxString UrlOf(const KxString& file) {
-  char address[2048] = {};
-  GetPrivateProfileStringA("InternetShortcut", "URL", "", address, sizeof address, file.CStr());
-  KxString url(address);
+  KxString url = KxIni(file).Read("InternetShortcut", "URL", "");
   url.Trim();
   return url;
 }
@@ -182,16 +199,13 @@ ImportFolder& FolderNamed(ImportFolder& parent, const KxString& name) {
 
 // Adds what dir holds to into, folders merged by name.
 void ReadFolder(const KxString& dir, ImportFolder& into, int depth, LinkReader& reader) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "\\*").CStr(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    KxString name(found.cFileName);
+  for (KxFindFiles found(dir + "\\*"); found.Next();) {
+    const KxString& name = found.Name();
     KxString path = dir + "\\" + name;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if (found.IsDirectory()) {
       if (name == "." || name == ".." || depth >= kMaxFolderDepth) continue;
       // A junction could lead back up the tree.
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+      if (found.Attributes() & FILE_ATTRIBUTE_REPARSE_POINT) continue;
       ReadFolder(path, FolderNamed(into, DisplayNameOf(path, name)), depth + 1, reader);
       if (reader.failed) break;
       continue;
@@ -214,8 +228,7 @@ void ReadFolder(const KxString& dir, ImportFolder& into, int depth, LinkReader& 
     if (EndsWithNoCase(link.caption, ".lnk") || EndsWithNoCase(link.caption, ".url"))
       link.caption = link.caption.Mid(link.caption.Length() - 4, 0);
     if (!link.caption.IsEmpty()) into.links.push_back(link);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  }
 }
 
 struct StoredLevel {
@@ -338,8 +351,9 @@ bool WriteFolder(ImportFolder& folder, StartMenuImportResult& result) {
 KxStringList StartMenuRoots() {
   KxStringList roots;
   for (int folder : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-    char path[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathA(NULL, folder, NULL, SHGFP_TYPE_CURRENT, path)) && path[0]) roots.Add(path);
+    wchar_t path[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathW(NULL, folder, NULL, SHGFP_TYPE_CURRENT, path)) && path[0])
+      roots.Add(KxFromWide(path));
   }
   return roots;
 }

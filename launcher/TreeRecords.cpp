@@ -14,5 +14,5 @@ ShortcutRecord NewTreeRecord(int kind, const KxString& text) {
 
 HICON NewGroupIcon() {
   return static_cast<HICON>(
-      LoadImageA(ResourceInstance(), MAKEINTRESOURCEA(IDI_GROUP), IMAGE_ICON, 16, 16, 0));
+      LoadImageW(ResourceInstance(), MAKEINTRESOURCEW(IDI_GROUP), IMAGE_ICON, 16, 16, 0));
 }

@@ -5,6 +5,7 @@
 #include "kx/base/KxFile.h"
 #include "kx/base/KxHandles.h"
 #include "kx/base/KxStream.h"
+#include "kx/base/KxWide.h"
 #include "plugin/PluginLibrary.h"
 
 namespace {
@@ -30,12 +31,11 @@ LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* exception) {
 
 // A fresh, empty file in the temporary folder for the child's answer; empty on failure.
 KxString MakeResultFile() {
-  char dir[MAX_PATH] = {};
-  char file[MAX_PATH] = {};
-  DWORD length = GetTempPathA(MAX_PATH, dir);
-  if (length == 0 || length >= MAX_PATH) return KxString();
-  if (!GetTempFileNameA(dir, "vpi", 0, file)) return KxString();
-  return file;
+  KxString dir = KxWideAnswer([](wchar_t* buffer, DWORD capacity) { return GetTempPathW(capacity, buffer); });
+  // The call takes a folder of less than MAX_PATH - 14 characters and writes MAX_PATH.
+  wchar_t file[MAX_PATH] = {};
+  if (dir.IsEmpty() || !GetTempFileNameW(KxWide(dir), L"vpi", 0, file)) return KxString();
+  return KxFromWide(file);
 }
 
 // Waits up to ms for process, handling messages sent to this thread and repainting its
@@ -57,19 +57,20 @@ DWORD WaitAnswering(HANDLE process, DWORD ms) {
     DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, ms - elapsed, QS_SENDMESSAGE | QS_PAINT);
     if (woken != WAIT_OBJECT_0 + 1) return woken;
     MSG msg;
-    PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    while (PeekMessageA(&msg, NULL, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&msg);
+    PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    while (PeekMessageW(&msg, NULL, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
   }
 }
 
 // Runs commandLine and waits for it; false when it did not start. exitCode receives the
 // child's exit code, kNotIdentified when it had to be killed.
 bool RunChild(const KxString& exe, const KxString& commandLine, DWORD& exitCode) {
-  KxString line = commandLine;
-  STARTUPINFOA startup = {};
+  // The child reads its command line through the wide call (OwnCommandTail).
+  KxWide line(commandLine);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(exe.CStr(), line.Buffer(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+  if (!CreateProcessW(KxWide(exe), line.Buffer(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
     return false;
   }
   KxHandle thread(process.hThread);
@@ -103,6 +104,6 @@ IdentifyResult IdentifyPackage(const KxString& dllPath, PluginIdentity& identity
   const bool started = RunChild(exe, "\"" + exe + "\" " + IdentifyArguments(dllPath, resultPath), exitCode);
   KxString answer;
   if (started && exitCode == kIdentifyAnswered && !ReadAnswer(resultPath, answer)) answer = KxString();
-  DeleteFileA(resultPath.CStr());
+  RemoveFile(resultPath);
   return JudgeIdentifyRun(started, exitCode, answer, identity);
 }

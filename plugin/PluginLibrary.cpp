@@ -1,5 +1,6 @@
 #include "plugin/PluginLibrary.h"
 
+#include "kx/base/KxWide.h"
 #include "update/VendorSite.h"
 
 // The exchange record's texts are read as the program's own strings by plug-ins built
@@ -64,7 +65,8 @@ void PluginLibrary::Release() {
   if (proc) proc();
 }
 
-PluginHostRecord::PluginHostRecord() : site(VendorSiteUrl()), help(site + kHelpPagePath) {
+// Plug-ins read GBK: a character of the site's address outside it reaches them as "?".
+PluginHostRecord::PluginHostRecord() : site(KxToGbk(VendorSiteUrl())), help(site + kHelpPagePath) {
   info.reserved = 0;
   info.extra = View(empty);
   info.version = View(empty);

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "kx/base/KxFile.h"
+#include "kx/base/KxWide.h"
 #include "sqlite3.h"
 #include "store/KxDb.h"
 
@@ -17,14 +19,13 @@ const char kNameSuffix[] = ".db";
 const int kDateDigits = 8;
 const char kPartSuffix[] = ".part";
 
-bool IsBackupName(const char* name) {
+bool IsBackupName(const KxString& name) {
   const int prefix = sizeof(kNamePrefix) - 1;
   const int suffix = sizeof(kNameSuffix) - 1;
-  if (lstrlenA(name) != prefix + kDateDigits + suffix) return false;
-  if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name, prefix, kNamePrefix, prefix) != CSTR_EQUAL) return false;
+  if (name.Length() != prefix + kDateDigits + suffix || KxFindNoCase(name, kNamePrefix) != 0) return false;
   for (int i = prefix; i < prefix + kDateDigits; ++i)
-    if (name[i] < '0' || name[i] > '9') return false;
-  return lstrcmpiA(name + prefix + kDateDigits, kNameSuffix) == 0;
+    if (name.At(i) < '0' || name.At(i) > '9') return false;
+  return EndsWithNoCase(name, kNameSuffix);
 }
 
 KxString Stamp(const KxTime& t) {
@@ -36,7 +37,7 @@ KxString Stamp(const KxTime& t) {
 
 // The whole database through the backup API into a new file at target.
 bool WriteCopy(sqlite3* source, const KxString& target) {
-  KxString utf8 = AnsiToUtf8(target);
+  KxString utf8 = PathToUtf8(target);
   if (utf8.IsEmpty()) return false;
   sqlite3* copy = nullptr;
   if (sqlite3_open_v2(utf8.CStr(), &copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
@@ -52,7 +53,7 @@ bool WriteCopy(sqlite3* source, const KxString& target) {
 // Moves what stands at path aside to aside (nothing there is fine).
 bool MoveAside(const KxString& path, const KxString& aside) {
   if (!FileExists(path)) return true;
-  return MoveFileExA(path.CStr(), aside.CStr(), MOVEFILE_WRITE_THROUGH) != FALSE;
+  return MoveFileWith(aside, path, MOVEFILE_WRITE_THROUGH);
 }
 
 }  // namespace
@@ -67,18 +68,12 @@ KxString BackupFileName(const KxTime& day) {
 
 std::vector<KxString> ListBackups(const KxString& dir) {
   std::vector<KxString> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dir + "\\" + kNamePrefix + "*" + kNameSuffix).CStr(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsBackupName(found.cFileName))
-        names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+  for (KxFindFiles found(dir + "\\" + kNamePrefix + "*" + kNameSuffix); found.Next();) {
+    if (!found.IsDirectory() && IsBackupName(found.Name())) names.push_back(found.Name());
   }
   // The date is the only part that differs, and its digits sort as the days do.
   std::sort(names.begin(), names.end(), [](const KxString& a, const KxString& b) {
-    return lstrcmpiA(a.CStr(), b.CStr()) > 0;
+    return KxCompareNoCase(a, b) > 0;
   });
   std::vector<KxString> paths;
   for (const KxString& name : names) paths.push_back(dir + "\\" + name);
@@ -87,7 +82,7 @@ std::vector<KxString> ListBackups(const KxString& dir) {
 
 KxString BackupDateText(const KxString& path) {
   KxString name = FileNameOf(path, true);
-  if (!IsBackupName(name.CStr())) return KxString();
+  if (!IsBackupName(name)) return KxString();
   const int at = sizeof(kNamePrefix) - 1;
   return name.Mid(4, at) + "-" + name.Mid(2, at + 4) + "-" + name.Mid(2, at + 6);
 }
@@ -99,14 +94,14 @@ bool PassesQuickCheck(sqlite3* db) {
   // One row "ok" and nothing else; a damaged file answers with rows naming the damage.
   bool ok = sqlite3_step(statement) == SQLITE_ROW;
   const unsigned char* answer = ok ? sqlite3_column_text(statement, 0) : nullptr;
-  ok = answer && lstrcmpA(reinterpret_cast<const char*>(answer), "ok") == 0 &&
+  ok = answer && std::strcmp(reinterpret_cast<const char*>(answer), "ok") == 0 &&
        sqlite3_step(statement) == SQLITE_DONE;
   sqlite3_finalize(statement);
   return ok;
 }
 
 bool IsHealthyDatabaseFile(const KxString& path) {
-  KxString utf8 = AnsiToUtf8(path);
+  KxString utf8 = PathToUtf8(path);
   if (utf8.IsEmpty() || !FileExists(path)) return false;
   sqlite3* db = nullptr;
   bool healthy = sqlite3_open_v2(utf8.CStr(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
@@ -119,10 +114,10 @@ BackupResult BackupDaily(sqlite3* db, const KxString& dir, const KxTime& today, 
   KxString target = dir + "\\" + BackupFileName(today);
   if (FileExists(target)) return BackupResult::kAlreadyToday;
   if (!PassesQuickCheck(db)) return BackupResult::kNotHealthy;
-  if (!IsDirectory(dir) && !CreateDirectoryA(dir.CStr(), NULL)) return BackupResult::kFailed;
+  if (!IsDirectory(dir) && !MakeDirectory(dir)) return BackupResult::kFailed;
   KxString part = target + kPartSuffix;
   RemoveFile(part);
-  if (!WriteCopy(db, part) || !MoveFileExA(part.CStr(), target.CStr(), MOVEFILE_WRITE_THROUGH)) {
+  if (!WriteCopy(db, part) || !MoveFileWith(target, part, MOVEFILE_WRITE_THROUGH)) {
     RemoveFile(part);
     return BackupResult::kFailed;
   }
@@ -158,20 +153,16 @@ KxString DamagedName(const KxString& dbPath, const KxTime& now) { return AsideNa
 // The newest "<dbPath>.damaged-..." file that has no side files beside it; empty when none.
 KxString NewestBareDamaged(const KxString& dbPath) {
   KxString newest;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((dbPath + ".damaged-*").CStr(), &found);
-  if (search == INVALID_HANDLE_VALUE) return newest;
   const KxString dir = ParentDirectory(dbPath);
-  do {
-    KxString path = dir + "\\" + found.cFileName;
+  for (KxFindFiles found(dbPath + ".damaged-*"); found.Next();) {
+    KxString path = dir + "\\" + found.Name();
     bool sidecar = false;
     for (const char* suffix : kSidecars) sidecar = sidecar || EndsWithNoCase(path, suffix);
     bool bare = true;
     for (const char* suffix : kSidecars) bare = bare && !FileExists(path + suffix);
     // Stamps sort as the times do.
-    if (!sidecar && bare && lstrcmpiA(path.CStr(), newest.CStr()) > 0) newest = path;
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+    if (!sidecar && bare && KxCompareNoCase(path, newest) > 0) newest = path;
+  }
   return newest;
 }
 
@@ -223,7 +214,7 @@ bool RestoreBackup(const KxString& dbPath, const KxString& backupPath, const KxT
   if (restoreStopsAfter == 2) return false;
   bool sidecarsMoved = MoveSideFiles(dbPath, damaged);
   if (sidecarsMoved && restoreStopsAfter == 3) return false;
-  if (!sidecarsMoved || !MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH)) {
+  if (!sidecarsMoved || !MoveFileWith(dbPath, incoming, MOVEFILE_WRITE_THROUGH)) {
     if (sidecarsMoved) MoveSideFiles(damaged, dbPath);
     MoveAside(damaged, dbPath);
     RemoveFile(incoming);
@@ -247,5 +238,5 @@ bool FinishInterruptedRestore(const KxString& dbPath, const KxTime& now) {
   // into the copy.
   KxString damaged = NewestBareDamaged(dbPath);
   if (damaged.IsEmpty()) damaged = DamagedName(dbPath, now);
-  return MoveSideFiles(dbPath, damaged) && MoveFileExA(incoming.CStr(), dbPath.CStr(), MOVEFILE_WRITE_THROUGH);
+  return MoveSideFiles(dbPath, damaged) && MoveFileWith(dbPath, incoming, MOVEFILE_WRITE_THROUGH);
 }

@@ -6,6 +6,7 @@
 #include "kx/base/KxFile.h"
 #include "kx/base/KxFileDialog.h"
 #include "kx/base/KxModal.h"
+#include "kx/base/KxWide.h"
 #include "store/Backup.h"
 #include "store/KxDb.h"
 #include "store/SysValues.h"
@@ -88,11 +89,8 @@ bool openedAnew = false;
 // never took its place.
 bool HasLeftovers(const KxString& path) {
   if (FileExists(path + ".restoring")) return true;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path + ".damaged-*").CStr(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
+  KxFindFiles damaged(path + ".damaged-*");
+  return damaged.Next();
 }
 
 // The newest good copy beside path, offered with the question made for it; offered says
@@ -121,14 +119,14 @@ bool SettleMissingFile(const KxString& path, const StoreDialogs& dialogs) {
 // or another program cut it): a good copy beside it is offered before it is taken as new.
 bool IsEmptyFile(const KxString& path) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
-  return GetFileAttributesExA(path.CStr(), GetFileExInfoStandard, &data) &&
+  return GetFileAttributesExW(KxWide(path), GetFileExInfoStandard, &data) &&
          !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && data.nFileSizeLow == 0 && data.nFileSizeHigh == 0;
 }
 
 // Another program has the file open in a way that keeps it from being renamed: a program
 // still writing it, most likely. Such a file is busy, not empty.
 bool IsHeldElsewhere(const KxString& path) {
-  HANDLE file = CreateFileA(path.CStr(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+  HANDLE file = CreateFileW(KxWide(path), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
   if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
   CloseHandle(file);
@@ -158,21 +156,23 @@ int moveStopsAfter = 0;
 // The system rewrites a profile file in place, and a kill or a power cut in the middle
 // would leave a cut file that names no data directory: so the change is made in a copy,
 // flushed, and the copy takes the file's place in one rename. A copy a kill left behind is
-// only ever overwritten.
-bool WriteIniDurably(const char* key, const char* value) {
+// only ever overwritten. The copy is made UTF-16 (KxIni) before the key goes in, so a folder
+// outside the system's code page is kept whole.
+bool WriteIniDurably(const char* key, const KxString* value) {
   const KxString ini = ProgramIniPath();
   const KxString staging = ini + ".new";
   // The copy takes the file's attributes: a read-only one would block every later write.
-  SetFileAttributesA(staging.CStr(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(staging.CStr());
-  bool written = !FileExists(ini) || CopyFileA(ini.CStr(), staging.CStr(), FALSE);
-  SetFileAttributesA(staging.CStr(), FILE_ATTRIBUTE_NORMAL);
-  written = written && WritePrivateProfileStringA(kProgramIniSection, key, value, staging.CStr());
-  WritePrivateProfileStringA(NULL, NULL, NULL, staging.CStr());  // the system's cache goes out
+  SetFileAttributesOf(staging, FILE_ATTRIBUTE_NORMAL);
+  RemoveFile(staging);
+  bool written = !FileExists(ini) || CopyFileTo(staging, ini);
+  SetFileAttributesOf(staging, FILE_ATTRIBUTE_NORMAL);
+  KxIni staged(staging);
+  written = written && (value ? staged.Write(kProgramIniSection, key, *value) : staged.Remove(kProgramIniSection, key));
+  staged.Flush();  // the system's cache goes out
   written = written && FlushToDisk(staging) &&
-            MoveFileExA(staging.CStr(), ini.CStr(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!written) DeleteFileA(staging.CStr());
-  WritePrivateProfileStringA(NULL, NULL, NULL, ini.CStr());  // nothing cached of the old file
+            MoveFileWith(ini, staging, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!written) RemoveFile(staging);
+  KxIni(ini).Flush();  // nothing cached of the old file
   return written;
 }
 
@@ -180,7 +180,7 @@ bool WriteIniDurably(const char* key, const char* value) {
 
 void SetMoveInterruption(int afterStep) { moveStopsAfter = afterStep; }
 
-bool SetDataDirectory(const KxString& dir) { return WriteIniDurably(kIniKey, dir.CStr()); }
+bool SetDataDirectory(const KxString& dir) { return WriteIniDurably(kIniKey, &dir); }
 
 bool FinishInterruptedMove() {
   KxString target = ReadIniValue(kIniMoveKey);
@@ -328,15 +328,15 @@ bool MoveDataDirectoryTo(const KxString& chosenFolder, const StoreDialogs& dialo
   bool moved = false;
   if (adopted) {
     moved = SetDataDirectory(chosen);
-  } else if (WriteIniDurably(kIniMoveKey, chosen.CStr())) {
+  } else if (WriteIniDurably(kIniMoveKey, &chosen)) {
     if (moveStopsAfter == 1) return false;
     // The side files of a target's file that is replaced are its own: a journal left there
     // would be played into the file that comes. They go aside first, and come back when the
     // rename fails.
     const KxString replaced = AsideName(newFile, "replaced", KxTime());
     bool cleared = !overwrite || MoveSideFiles(newFile, replaced);
-    renamed = cleared && MoveFileExA(oldFile.CStr(), newFile.CStr(),
-                                     MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) != FALSE;
+    renamed = cleared &&
+              MoveFileWith(newFile, oldFile, MOVEFILE_WRITE_THROUGH | (overwrite ? MOVEFILE_REPLACE_EXISTING : 0));
     if (overwrite && cleared && !renamed) MoveSideFiles(replaced, newFile);
     if (renamed && moveStopsAfter == 2) return false;
     moved = renamed && SetDataDirectory(chosen);

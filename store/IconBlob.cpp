@@ -68,7 +68,7 @@ bool HeaderHolds(const IconBitmapHeader& header, int byteCount, int maxHeight) {
 
 bool ReadBitmap(HBITMAP bitmap, IconBitmapHeader& header, KxString& bits) {
   BITMAP bm = {};
-  if (GetObjectA(bitmap, sizeof(bm), &bm) == 0) return false;
+  if (GetObjectW(bitmap, sizeof(bm), &bm) == 0) return false;
   header.type = bm.bmType;
   header.width = bm.bmWidth;
   header.height = bm.bmHeight;

@@ -4,22 +4,18 @@
 
 #include <cstring>
 
+#include "kx/base/KxWide.h"
 #include "sqlite3.h"
 
 KxDb TheDb;
 
-KxString AnsiToUtf8(const KxString& ansi) {
-  if (ansi.IsEmpty()) return KxString();
-  int wideLength = MultiByteToWideChar(CP_ACP, 0, ansi.CStr(), ansi.Length(), NULL, 0);
-  if (wideLength <= 0) return KxString();
-  KxString wide;
-  if (!wide.Resize(wideLength * static_cast<int>(sizeof(WCHAR)))) return KxString();
-  WCHAR* wideChars = reinterpret_cast<WCHAR*>(wide.Buffer());
-  MultiByteToWideChar(CP_ACP, 0, ansi.CStr(), ansi.Length(), wideChars, wideLength);
-  int utf8Length = WideCharToMultiByte(CP_UTF8, 0, wideChars, wideLength, NULL, 0, NULL, NULL);
+KxString PathToUtf8(const KxString& path) {
+  KxWide wide(path);
+  if (wide.IsEmpty()) return KxString();
+  int utf8Length = WideCharToMultiByte(CP_UTF8, 0, wide, wide.Length(), NULL, 0, NULL, NULL);
   KxString utf8;
   if (utf8Length <= 0 || !utf8.Resize(utf8Length)) return KxString();
-  WideCharToMultiByte(CP_UTF8, 0, wideChars, wideLength, utf8.Buffer(), utf8Length, NULL, NULL);
+  WideCharToMultiByte(CP_UTF8, 0, wide, wide.Length(), utf8.Buffer(), utf8Length, NULL, NULL);
   return utf8;
 }
 
@@ -65,7 +61,7 @@ bool KxDb::Open(const KxString& path) {
   if (connection) return true;
   openFoundDamage = false;
   // An empty name would open a private temporary database whose writes vanish.
-  KxString utf8 = AnsiToUtf8(path);
+  KxString utf8 = PathToUtf8(path);
   if (utf8.IsEmpty()) return false;
   sqlite3* handle = nullptr;
   int rc = sqlite3_open(utf8.CStr(), &handle);

@@ -1,7 +1,8 @@
 #pragma once
 // The one SQLite connection of the program, its forward-only cursor, the statement
 // builders and the quoting rule for text values. Texts pass through as the program's
-// own GBK bytes; only the file path is converted to UTF-8 for SQLite.
+// own GB18030 bytes (GBK texts keep theirs); only the file path is converted to UTF-8 for
+// SQLite.
 
 #include "kx/base/KxString.h"
 
@@ -10,8 +11,9 @@ struct sqlite3_stmt;
 
 class KxQuery;
 
-// SQLite takes file names in UTF-8; the program's paths are GBK.
-KxString AnsiToUtf8(const KxString& ansi);
+// SQLite takes file names in UTF-8 (and opens them through the wide calls); the program's
+// paths are GB18030.
+KxString PathToUtf8(const KxString& path);
 
 class KxDb {
 public:

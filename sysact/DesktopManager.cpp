@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "kx/base/KxWide.h"
+
 DesktopManager* TheDesktops = nullptr;
 
 const char kStoreKey[] = "Software\\Velix\\HiddenWindows";
@@ -113,8 +115,10 @@ void WriteStore(const KxString& text) {
                                  NULL);
   RegCloseKey(parent);
   if (created != ERROR_SUCCESS) return;
-  RegSetValueExA(key, storeValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.CStr()),
-                 static_cast<DWORD>(text.Length() + 1));
+  // Wide: a class name of another program's window may hold any character.
+  const KxWide data(text);
+  RegSetValueExW(key, KxWide(storeValue), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.Get()),
+                 static_cast<DWORD>((data.Length() + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
 }
 
@@ -138,19 +142,20 @@ KxString ReadStore() {
   KxString text;
   HKEY key = NULL;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return text;
+  const KxWide name(storeValue);
+  KxWide data;
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(key, storeValue, NULL, &type, NULL, &size) == ERROR_SUCCESS && type == REG_SZ &&
-      size <= static_cast<DWORD>(kStoreMaxBytes) + 1 && text.Resize(static_cast<int>(size))) {
+  // A text within the limit never takes more UTF-16 characters than bytes.
+  if (RegQueryValueExW(key, name, NULL, &type, NULL, &size) == ERROR_SUCCESS && type == REG_SZ &&
+      size <= (static_cast<DWORD>(kStoreMaxBytes) + 1) * sizeof(wchar_t) &&
+      data.Resize(static_cast<int>(size / sizeof(wchar_t)) + 1)) {
     DWORD got = size;
-    if (RegQueryValueExA(key, storeValue, NULL, &type, reinterpret_cast<BYTE*>(text.Buffer()), &got) !=
-            ERROR_SUCCESS ||
-        got > size) {
-      text = "";
-    } else {
-      int length = static_cast<int>(got);
-      while (length > 0 && text.At(length - 1) == 0) --length;
-      text.Resize(length);
+    if (RegQueryValueExW(key, name, NULL, &type, reinterpret_cast<BYTE*>(data.Buffer()), &got) == ERROR_SUCCESS &&
+        got <= size) {
+      int length = static_cast<int>(got / sizeof(wchar_t));
+      while (length > 0 && data.Get()[length - 1] == 0) --length;
+      text = KxFromWide(data.Get(), length);
     }
   }
   RegCloseKey(key);
@@ -233,11 +238,14 @@ std::vector<StoredWindow> ParseStoredWindows(const KxString& text) {
 }
 
 KxString StoredClassName(HWND hwnd) {
-  char name[kMaxClassName] = {};
-  GetClassNameA(hwnd, name, sizeof(name));
+  wchar_t name[kMaxClassName] = {};
+  GetClassNameW(hwnd, name, kMaxClassName);
   int length = 0;
-  while (name[length] && static_cast<unsigned char>(name[length]) >= 0x20) ++length;
-  return KxString(name, length);
+  while (name[length] && name[length] >= 0x20) ++length;
+  KxString text = KxFromWide(name, length);
+  // A line of the store holds no more than this.
+  if (text.Length() >= kMaxClassName) text.Resize(KxPrevCharPos(text, kMaxClassName));
+  return text;
 }
 
 DesktopManager::DesktopManager()

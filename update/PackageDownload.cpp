@@ -92,7 +92,7 @@ void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
     if (how != DownloadEnd::kDone) job.package = KxString();
     // The end must arrive: its owner holds the files until then. A queue full of another
     // window's messages gets a few seconds to drain.
-    for (int tries = 0; !PostMessageA(job.notify, job.endMessage, static_cast<WPARAM>(how), 0) && tries < 100 &&
+    for (int tries = 0; !PostMessageW(job.notify, job.endMessage, static_cast<WPARAM>(how), 0) && tries < 100 &&
                         IsWindow(job.notify);
          ++tries)
       Sleep(50);
@@ -108,7 +108,7 @@ void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
     long long length = http.ContentLength();
     if (length <= kSmallestPackage || length > kMaxPackageBytes) return end(DownloadEnd::kIncomplete);
     expected = static_cast<int>(length);
-    PostMessageA(job.notify, job.sizeMessage, static_cast<WPARAM>(expected), 0);
+    PostMessageW(job.notify, job.sizeMessage, static_cast<WPARAM>(expected), 0);
     if (!job.package.Resize(expected)) return end(DownloadEnd::kIncomplete);
     KxString chunk;
     // Progress goes out once per percent, one step each: a hundred steps fill the bar, and
@@ -120,8 +120,8 @@ void RunSignedDownload(SignedDownload& job, const KxThread& worker) {
       total += take;
       int reached = static_cast<int>(static_cast<long long>(total) * 100 / expected);
       if (reached == percent) continue;
-      PostMessageA(job.notify, job.sizeMessage, static_cast<WPARAM>(total), 0);
-      for (; percent < reached; ++percent) PostMessageA(job.notify, job.stepMessage, 0, 0);
+      PostMessageW(job.notify, job.sizeMessage, static_cast<WPARAM>(total), 0);
+      for (; percent < reached; ++percent) PostMessageW(job.notify, job.stepMessage, 0, 0);
     }
   }
   if (worker.IsStopped()) return end(DownloadEnd::kStopped);

@@ -8,6 +8,7 @@
 #include "app/KxAutostart.h"
 #include "app/KxShell.h"
 #include "kx/base/KxFile.h"
+#include "kx/base/KxWide.h"
 
 namespace {
 
@@ -20,16 +21,12 @@ const DWORD kRenameWaitMs = 15000;
 const DWORD kRenameRetryMs = 250;
 
 bool SamePath(const KxString& a, const KxString& b) {
-  char fullA[MAX_PATH] = {};
-  char fullB[MAX_PATH] = {};
-  if (!GetFullPathNameA(a.CStr(), MAX_PATH, fullA, NULL)) return false;
-  if (!GetFullPathNameA(b.CStr(), MAX_PATH, fullB, NULL)) return false;
-  return lstrcmpiA(fullA, fullB) == 0;
+  KxString fullA = FullPathOf(a);
+  KxString fullB = FullPathOf(b);
+  return !fullA.IsEmpty() && !fullB.IsEmpty() && KxCompareNoCase(fullA, fullB) == 0;
 }
 
-bool Exists(const KxString& path) {
-  return GetFileAttributesA(path.CStr()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const KxString& path) { return FileAttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
 
@@ -70,7 +67,7 @@ int RunRename(KxApp& app) {
   };
   if (!retried([&] { return ReplaceFileWithCopy(newPath, app.modulePath) && Exists(newPath); })) return 0;
   // The old file goes only once the new one is in place.
-  if (!SamePath(oldPath, newPath)) retried([&] { return DeleteFileA(oldPath.CStr()) || !Exists(oldPath); });
+  if (!SamePath(oldPath, newPath)) retried([&] { return RemoveFile(oldPath) || !Exists(oldPath); });
   if (AutostartExists(oldBase + kExeExtension)) {
     SetAutostart(oldPath, false);
     SetAutostart(newPath, true);
@@ -83,14 +80,14 @@ int RunRename(KxApp& app) {
 bool ReplaceFileWithCopy(const KxString& target, const KxString& source) {
   if (SamePath(target, source)) return false;
   KxString staging = target + ".new";
-  SetFileAttributesA(staging.CStr(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(staging.CStr());
-  if (!CopyFileA(source.CStr(), staging.CStr(), FALSE)) {
-    DeleteFileA(staging.CStr());
+  SetFileAttributesOf(staging, FILE_ATTRIBUTE_NORMAL);
+  RemoveFile(staging);
+  if (!CopyFileTo(staging, source)) {
+    RemoveFile(staging);
     return false;
   }
-  if (!MoveFileExA(staging.CStr(), target.CStr(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(staging.CStr());
+  if (!MoveFileWith(target, staging, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    RemoveFile(staging);
     return false;
   }
   return true;

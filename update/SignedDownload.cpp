@@ -1,5 +1,6 @@
 #include "update/SignedDownload.h"
 
+#include "kx/base/KxWide.h"
 #include "net/KxSignature.h"
 #include "net/UpdateKey.h"
 #include "update/UpdatePackage.h"
@@ -15,7 +16,7 @@ KxStringList& ClaimedNames() {
 
 bool IsClaimed(const KxString& path) {
   for (auto& item : ClaimedNames())
-    if (lstrcmpiA(item.CStr(), path.CStr()) == 0) return true;
+    if (KxCompareNoCase(item, path) == 0) return true;
   return false;
 }
 

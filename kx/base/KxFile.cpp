@@ -3,13 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <io.h>
-#include <stdio.h>
-
 #include <cstring>
 #include <initializer_list>
 
 #include "kx/base/KxHandles.h"
+#include "kx/base/KxWide.h"
 
 namespace {
 
@@ -24,6 +22,8 @@ bool DriveExists(char letter) {
   return (GetLogicalDrives() >> (letter - 'A')) & 1;
 }
 
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 }  // namespace
 
 int FindLastChar(const KxString& text, char ch) {
@@ -36,11 +36,23 @@ int FindLastChar(const KxString& text, char ch) {
 }
 
 KxString OwnExecutablePath() {
-  char buffer[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameA(NULL, buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return KxString();
-  return KxString(buffer, static_cast<int>(length));
+  return KxWideAnswer([](wchar_t* buffer, DWORD capacity) { return GetModuleFileNameW(NULL, buffer, capacity); });
 }
+
+KxString CommandTailOf(const KxString& line) {
+  // A quote, a blank and a tab are below 0x40: never the second byte of a character.
+  int at = 0;
+  if (line.At(0) == '"') {
+    at = line.Find(1, "\"");
+    at = at < 0 ? line.Length() : at + 1;
+  } else {
+    while (at < line.Length() && line.At(at) != ' ' && line.At(at) != '\t') ++at;
+  }
+  while (line.At(at) == ' ' || line.At(at) == '\t') ++at;
+  return line.Mid(-1, at);
+}
+
+KxString OwnCommandTail() { return CommandTailOf(KxFromWide(GetCommandLineW())); }
 
 KxString ProgramDirectory() {
   KxString path = OwnExecutablePath();
@@ -48,17 +60,31 @@ KxString ProgramDirectory() {
 }
 
 KxString CurrentDirectory() {
-  char buffer[MAX_PATH] = {};
-  DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
-  if (length == 0 || length >= MAX_PATH) return KxString();
-  return KxString(buffer, static_cast<int>(length));
+  return KxWideAnswer([](wchar_t* buffer, DWORD capacity) { return GetCurrentDirectoryW(capacity, buffer); });
 }
 
+bool ChangeCurrentDirectory(const KxString& path) { return SetCurrentDirectoryW(KxWide(path)) != FALSE; }
+
 KxString WindowsDirectory() {
-  char buffer[MAX_PATH] = {};
-  UINT length = GetWindowsDirectoryA(buffer, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return KxString();
-  return KxString(buffer, static_cast<int>(length));
+  return KxWideAnswer([](wchar_t* buffer, DWORD capacity) -> DWORD { return GetWindowsDirectoryW(buffer, capacity); });
+}
+
+KxString SystemDirectory() {
+  return KxWideAnswer([](wchar_t* buffer, DWORD capacity) -> DWORD { return GetSystemDirectoryW(buffer, capacity); });
+}
+
+KxString FullPathOf(const KxString& path) {
+  if (path.IsEmpty()) return KxString();
+  KxWide wide(path);
+  return KxWideAnswer([&wide](wchar_t* buffer, DWORD capacity) {
+    return GetFullPathNameW(wide, capacity, buffer, NULL);
+  });
+}
+
+KxString LongPathOf(const KxString& path) {
+  if (path.IsEmpty()) return KxString();
+  KxWide wide(path);
+  return KxWideAnswer([&wide](wchar_t* buffer, DWORD capacity) { return GetLongPathNameW(wide, buffer, capacity); });
 }
 
 KxString ParentDirectory(const KxString& path) {
@@ -91,27 +117,47 @@ bool IsAddress(const KxString& text) {
 
 bool FileExists(const KxString& path) {
   if (path.IsEmpty() || HasWildcard(path)) return false;
-  _finddata_t found;
-  intptr_t search = _findfirst(path.CStr(), &found);
-  if (search == -1) return false;
-  _findclose(search);
-  return true;
+  KxFindFiles found(path);
+  return found.Next();
 }
 
 bool IsDirectory(const KxString& path) {
   if (path.Length() < 4 && path.At(1) == ':') return DriveExists(path.At(0));
   if (path.IsEmpty() || HasWildcard(path)) return false;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path.CStr(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  KxFindFiles found(path);
+  return found.Next() && found.IsDirectory();
 }
 
-bool RemoveFile(const KxString& path) { return remove(path.CStr()) == 0; }
+bool RemoveFile(const KxString& path) { return DeleteFileW(KxWide(path)) != FALSE; }
+
+bool MakeDirectory(const KxString& path) { return CreateDirectoryW(KxWide(path), NULL) != FALSE; }
+
+DWORD FileAttributesOf(const KxString& path) { return GetFileAttributesW(KxWide(path)); }
+
+bool SetFileAttributesOf(const KxString& path, DWORD attributes) {
+  return SetFileAttributesW(KxWide(path), attributes) != FALSE;
+}
+
+KxFindFiles::KxFindFiles(const KxString& pattern) : pattern(pattern) {}
+
+KxFindFiles::~KxFindFiles() {
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+bool KxFindFiles::Next() {
+  if (!started) {
+    started = true;
+    search = FindFirstFileW(KxWide(pattern), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+  } else if (search == INVALID_HANDLE_VALUE || !FindNextFileW(search, &found)) {
+    return false;
+  }
+  name = KxFromWide(found.cFileName);
+  return true;
+}
 
 bool FlushToDisk(const KxString& path) {
-  KxHandle file(CreateFileA(path.CStr(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+  KxHandle file(CreateFileW(KxWide(path), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, NULL));
   if (file.Get() == INVALID_HANDLE_VALUE) return false;
   return FlushFileBuffers(file.Get()) != FALSE;
@@ -121,29 +167,39 @@ HICON FileSmallIcon(const KxString& path) {
   // The file's own icon is read directly because Wine's shell answers with the generic
   // program icon for every program.
   bool exists = FileExists(path);
+  KxWide wide(path);
   HICON own = NULL;
-  if (exists && ExtractIconExA(path.CStr(), 0, NULL, &own, 1) > 0 && own) return own;
+  if (exists && ExtractIconExW(wide, 0, NULL, &own, 1) > 0 && own) return own;
   UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_DISPLAYNAME | SHGFI_TYPENAME;
   if (!exists) flags |= SHGFI_USEFILEATTRIBUTES;
-  SHFILEINFOA info = {};
-  if (!SHGetFileInfoA(path.CStr(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags)) return NULL;
+  SHFILEINFOW info = {};
+  if (!SHGetFileInfoW(wide, FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags)) return NULL;
   return info.hIcon;
 }
 
 bool EndsWithNoCase(const KxString& text, const char* end) {
-  int n = lstrlenA(end);
-  return text.Length() >= n && lstrcmpiA(text.CStr() + text.Length() - n, end) == 0;
+  int n = static_cast<int>(std::strlen(end));
+  int at = text.Length() - n;
+  if (at < 0 || KxIsInsideChar(text, at)) return false;
+  for (int i = 0; i < n; ++i) {
+    if (AsciiUpper(text.At(at + i)) != AsciiUpper(end[i])) return false;
+  }
+  return true;
 }
 
 bool CopyFileTo(const KxString& target, const KxString& source) {
-  return CopyFileA(source.CStr(), target.CStr(), FALSE) != 0;
+  return CopyFileW(KxWide(source), KxWide(target), FALSE) != 0;
 }
 
 bool MoveFileTo(const KxString& target, const KxString& source) {
   // The C runtime's rename may fall back to copy-and-delete between volumes, which can
   // leave a partial target behind that a caller would then take for the moved file.
   // Without MOVEFILE_COPY_ALLOWED the move is a rename or nothing.
-  return MoveFileExA(source.CStr(), target.CStr(), 0) != 0;
+  return MoveFileWith(target, source, 0);
+}
+
+bool MoveFileWith(const KxString& target, const KxString& source, DWORD flags) {
+  return MoveFileExW(KxWide(source), KxWide(target), flags) != FALSE;
 }
 
 bool RenameIfDifferent(const KxString& target, const KxString& source) {
@@ -162,7 +218,7 @@ bool IsDeviceName(const KxString& fileName) {
     stem[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
   }
   for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
-    if (lstrcmpA(stem, device) == 0) return true;
+    if (std::strcmp(stem, device) == 0) return true;
   return end == 4 && (std::memcmp(stem, "COM", 3) == 0 || std::memcmp(stem, "LPT", 3) == 0) &&
          stem[3] >= '0' && stem[3] <= '9';
 }

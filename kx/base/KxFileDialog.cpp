@@ -8,18 +8,19 @@
 #include "kx/base/KxHandles.h"
 #include "kx/base/KxModal.h"
 #include "kx/base/KxSystemLibrary.h"
+#include "kx/base/KxWide.h"
 
 namespace {
 
 const char kAllFiles[] = "所有文件(*.*)|*.*";
 const char kChooseFolderTitle[] = "选择目录";
-const int kFileNameBytes = 260;
-const int kFolderPathBytes = 300;
+// Room for a path of any length Windows takes.
+const int kFileNameChars = 32768;
 
-const char* OrNull(const KxString& text) { return text.IsEmpty() ? nullptr : text.CStr(); }
+const wchar_t* OrNull(const KxWide& text) { return text.IsEmpty() ? nullptr : text.Get(); }
 
 int CALLBACK SelectStartFolder(HWND dialog, UINT message, LPARAM, LPARAM start) {
-  if (message == BFFM_INITIALIZED && start) SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, start);
+  if (message == BFFM_INITIALIZED && start) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, start);
   return 0;
 }
 
@@ -47,16 +48,16 @@ KxString WithoutTrailingBackslash(const KxString& path) {
 
 namespace {
 
-using OpenFileNameCall = BOOL(WINAPI*)(OPENFILENAMEA*);
+using OpenFileNameCall = BOOL(WINAPI*)(OPENFILENAMEW*);
 // The record with the fields of Windows 2000 and later, as lStructSize says.
-static_assert(sizeof(OPENFILENAMEA) == (sizeof(void*) == 4 ? 88 : 152), "OPENFILENAMEA layout");
+static_assert(sizeof(OPENFILENAMEW) == (sizeof(void*) == 4 ? 88 : 152), "OPENFILENAMEW layout");
 
 // The common dialog library is loaded at the first dialog, not at the program's start:
 // it brings the printing libraries with it, and most runs never open a file dialog. It
 // stays loaded from then on.
 OpenFileNameCall OpenFileNameFunction() {
   static OpenFileNameCall call = reinterpret_cast<OpenFileNameCall>(
-      reinterpret_cast<void*>(SystemLibraryFunction("comdlg32.dll", "GetOpenFileNameA")));
+      reinterpret_cast<void*>(SystemLibraryFunction("comdlg32.dll", "GetOpenFileNameW")));
   return call;
 }
 
@@ -65,19 +66,21 @@ OpenFileNameCall OpenFileNameFunction() {
 KxOpenFileDialog::KxOpenFileDialog() : filter(FilterList(kAllFiles)), filterIndex(0) {}
 
 bool KxOpenFileDialog::ShowOpen(HWND owner, bool mustExist) {
-  char name[kFileNameBytes] = {};
-  lstrcpynA(name, fileName.CStr(), kFileNameBytes);
+  KxWide name(fileName);
+  if (name.Length() >= kFileNameChars || !name.Resize(kFileNameChars)) return false;
+  // The list's zeros are converted with it; the text's own terminator ends it twice.
+  const KxWide wideFilter(filter), extension(defaultExtension), folder(initialDirectory), caption(title);
 
-  OPENFILENAMEA request = {};
+  OPENFILENAMEW request = {};
   request.lStructSize = sizeof(request);
   request.hwndOwner = owner;
-  request.lpstrFilter = filter.CStr();
+  request.lpstrFilter = wideFilter;
   request.nFilterIndex = static_cast<DWORD>(filterIndex);
-  request.lpstrFile = name;
-  request.nMaxFile = kFileNameBytes;
-  request.lpstrDefExt = OrNull(defaultExtension);
-  request.lpstrInitialDir = OrNull(initialDirectory);
-  request.lpstrTitle = OrNull(title);
+  request.lpstrFile = name.Buffer();
+  request.nMaxFile = kFileNameChars;
+  request.lpstrDefExt = OrNull(extension);
+  request.lpstrInitialDir = OrNull(folder);
+  request.lpstrTitle = OrNull(caption);
   // The dialog would otherwise leave the process in the last folder browsed. The flag is
   // documented as ineffective for the open dialog on Windows, so the folder is put back
   // by hand as well.
@@ -85,45 +88,46 @@ bool KxOpenFileDialog::ShowOpen(HWND owner, bool mustExist) {
   if (mustExist) request.Flags |= OFN_FILEMUSTEXIST | (refuseReadOnly ? OFN_NOREADONLYRETURN : 0);
   OpenFileNameCall getOpenFileName = OpenFileNameFunction();
   if (!getOpenFileName) return false;
-  char current[MAX_PATH] = {};
-  DWORD currentLength = GetCurrentDirectoryA(MAX_PATH, current);
+  const KxString current = CurrentDirectory();
   BOOL chosen = FALSE;
   {
     KxDialogRun run(IDCANCEL);  // an exit cancels it
     chosen = getOpenFileName(&request);
   }
-  if (currentLength > 0 && currentLength < MAX_PATH) SetCurrentDirectoryA(current);
+  if (!current.IsEmpty()) ChangeCurrentDirectory(current);
   if (!chosen) return false;
 
-  fileName = KxString(name, lstrlenA(name));
+  fileName = KxFromWide(name.Get());
   filterIndex = static_cast<int>(request.nFilterIndex);
   return true;
 }
 
 KxString ChooseFolder(const KxString& initial, HWND owner) {
-  KxString start = FolderStartPath(initial);
-  char displayName[MAX_PATH] = {};
+  const KxWide start(FolderStartPath(initial));
+  const KxWide caption(kChooseFolderTitle);
+  wchar_t displayName[MAX_PATH] = {};
 
-  BROWSEINFOA request = {};
+  BROWSEINFOW request = {};
   request.hwndOwner = owner;
   request.pidlRoot = NULL;
   request.pszDisplayName = displayName;
-  request.lpszTitle = kChooseFolderTitle;
+  request.lpszTitle = caption;
   request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_VALIDATE;
   request.lpfn = SelectStartFolder;
-  request.lParam = start.IsEmpty() ? 0 : reinterpret_cast<LPARAM>(start.CStr());
+  request.lParam = start.IsEmpty() ? 0 : reinterpret_cast<LPARAM>(start.Get());
 
   // The folder dialog needs COM on its thread.
   KxComApartment com;
   LPITEMIDLIST chosen = nullptr;
   {
     KxDialogRun run(IDCANCEL);  // an exit cancels it
-    chosen = SHBrowseForFolderA(&request);
+    chosen = SHBrowseForFolderW(&request);
   }
   if (!chosen) return KxString();
-  char path[kFolderPathBytes] = {};
-  BOOL isFolder = SHGetPathFromIDListA(chosen, path);
+  // The call writes at most MAX_PATH characters.
+  wchar_t path[MAX_PATH] = {};
+  BOOL isFolder = SHGetPathFromIDListW(chosen, path);
   CoTaskMemFree(chosen);
   if (!isFolder) return KxString();
-  return WithoutTrailingBackslash(KxString(path));
+  return WithoutTrailingBackslash(KxFromWide(path));
 }

@@ -7,7 +7,7 @@
 #include "kx/base/KxString.h"
 
 // text + "|" with every "|" turned into a 0 byte: the zero-separated, double-zero-ended
-// list GetOpenFileNameA takes ("图形|*.png" gives "图形\0*.png\0", and the string's own
+// list the open-file dialog takes ("图形|*.png" gives "图形\0*.png\0", and the string's own
 // terminator is the second zero). The second byte of a double-byte character is left
 // alone even when it is 0x7C.
 KxString FilterList(const KxString& text);

@@ -292,6 +292,11 @@ KxString KxWindowText(HWND hwnd) {
 
 bool KxSetWindowText(HWND hwnd, const KxString& text) { return SetWindowTextW(hwnd, KxWide(text)) != FALSE; }
 
+int KxCompareNoCase(const KxString& a, const KxString& b) {
+  int order = lstrcmpiW(KxWide(a), KxWide(b));
+  return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
 KxString KxTypedChar(wchar_t unit, wchar_t* pendingHigh) {
   wchar_t high = *pendingHigh;
   *pendingHigh = 0;

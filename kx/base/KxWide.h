@@ -55,6 +55,29 @@ KxString KxToGbk(const KxString& text);
 KxString KxWindowText(HWND hwnd);
 bool KxSetWindowText(HWND hwnd, const KxString& text);
 
+// ---- Texts a wide call writes into a buffer
+// call(buffer, capacity) writes at most capacity characters, its terminator included, and
+// returns the characters written without it; capacity or more asks for a larger buffer (a
+// call that says how large is given that much), 0 is a failure. Empty on failure and for an
+// answer longer than the longest path (32767 characters).
+template <class Call>
+KxString KxWideAnswer(Call call) {
+  KxWide buffer;
+  DWORD capacity = MAX_PATH;
+  while (capacity <= 32768) {
+    if (!buffer.Resize(static_cast<int>(capacity))) return KxString();
+    DWORD got = call(buffer.Buffer(), capacity);
+    if (got == 0) return KxString();
+    if (got < capacity) return KxFromWide(buffer.Get(), static_cast<int>(got));
+    capacity = got > capacity ? got : capacity * 2;
+  }
+  return KxString();
+}
+
+// Two names as a person reads them, letters of every script compared in either case
+// (lstrcmpiW); -1, 0 or 1.
+int KxCompareNoCase(const KxString& a, const KxString& b);
+
 // One UTF-16 unit of WM_CHAR as the text it adds: the first half of a surrogate pair is
 // kept in *pendingHigh and gives ""; its second half gives the whole character. A lone half
 // gives "?".

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/KxIni.h"
+#include "kx/base/KxWide.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/WideNames.h"
 
 namespace {
 
@@ -12,6 +14,13 @@ KxString IniWith(const KxString& dir, const char* name, const KxString& body) {
   KxString path = dir + "\\" + name;
   WriteFileBytes(path, body);
   return path;
+}
+
+// The text of a UTF-16LE file after its byte order mark; "<no mark>" without one.
+KxString WideFileText(const KxString& path) {
+  KxString bytes = ReadFileBytes(path);
+  if (bytes.Mid(2, 0) != KxString("\xFF\xFE")) return "<no mark>";
+  return KxFromWide(reinterpret_cast<const wchar_t*>(bytes.CStr() + 2), (bytes.Length() - 2) / 2);
 }
 
 }  // namespace
@@ -65,10 +74,26 @@ TEST(KxIni, WrittenValuesLandInTheFileAndReadBack) {
 
   ASSERT_TRUE(ini.Write("main", "DBPATH", "E:\\"));
   EXPECT_STREQ("E:\\", ini.Read("main", "DBPATH", "").CStr());
+  ASSERT_TRUE(ini.Write("main", "wide", Gb(kKoreanFolder)));
+  EXPECT_EQ(Gb(kKoreanFolder), ini.Read("main", "wide", ""));
 
-  KxString bytes = ReadFileBytes(path);
-  EXPECT_GE(bytes.Find(0, "[main]"), 0);
-  EXPECT_GE(bytes.Find(0, "DBPATH=E:\\"), 0);
+  // UTF-16LE with its mark: the system keeps every character in such a file.
+  KxString text = WideFileText(path);
+  EXPECT_GE(text.Find(0, "[main]"), 0) << text.CStr();
+  EXPECT_GE(text.Find(0, "DBPATH=E:\\"), 0);
+  EXPECT_GE(text.Find(0, "wide=" + Gb(kKoreanFolder)), 0);
+  RemoveTree(dir);
+}
+
+TEST(KxIni, AFileWithoutTheMarkKeepsItsValuesAtTheFirstWrite) {
+  KxString dir = MakeScratchDir("ini-convert");
+  KxIni ini(IniWith(dir, "old.ini", "[a]\r\nx=数据 目录\r\n; a note\r\n[b]\r\ny=1\r\n"));
+  ASSERT_TRUE(ini.Write("b", "z", Gb(kProbeProgram)));
+  EXPECT_EQ(KxString("数据 目录"), ini.Read("a", "x", ""));
+  EXPECT_EQ(KxString("1"), ini.Read("b", "y", ""));
+  EXPECT_EQ(Gb(kProbeProgram), ini.Read("b", "z", ""));
+  EXPECT_NE(KxString("<no mark>"), WideFileText(ini.Path()));
+  EXPECT_FALSE(FileExistsAt(ini.Path() + ".wide"));
   RemoveTree(dir);
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/KxShell.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/WideNames.h"
 
 namespace {
 
@@ -92,6 +93,22 @@ TEST(KxShell, OpenFileKeepsTheCallersDirectoryAndPassesNoParameters) {
   EXPECT_FALSE(FileExistsAt(programDir + "\\velix-probe-out.txt"));
 }
 
+// The probe and its folder were named on the Linux side; the report and the parameters
+// carry names outside GBK too.
+TEST(KxShell, LaunchFileStartsANameOutsideGbkWithSuchParameters) {
+  CurrentDirectoryGuard keep;
+  KxString root = MakeScratchDir(Gb(kKoreanFolder).CStr());
+  KxString report = root + "\\" + Gb(kLatinMix) + ".txt";
+  KxString parameters = Gb(kRareHanzi) + " \"" + LinuxMadeFile() + "\"";
+
+  EXPECT_TRUE(LaunchFile(LinuxMadeProbe(), "\"" + report + "\" " + parameters));
+  ProbeReport seen;
+  ASSERT_TRUE(WaitForReport(report, seen));
+  EXPECT_EQ(LinuxMadeFolder(), seen.directory);
+  EXPECT_EQ(parameters, seen.rest);
+  RemoveTree(root);
+}
+
 namespace {
 
 // The self-delete raises the caller's priorities for its last moments; a test lives on.
@@ -132,6 +149,10 @@ TEST(KxShell, ScheduleSelfDeleteCopesWithWhatAShellWouldReadInThePath) {
   // with "%OS%" is deleted by Windows' shell too, which expands a variable's value once;
   // Wine's expands the name again and misses the file.
   ExpectSelfDeleteRemoves("self delete & (目录)", "velix & co^ (1).exe");
+}
+
+TEST(KxShell, ScheduleSelfDeleteOfANameOutsideGbk) {
+  ExpectSelfDeleteRemoves(Gb(kKoreanFolder).CStr(), Gb(kProbeProgram).CStr());
 }
 
 TEST(KxShell, ScheduleSelfDeleteWithoutComspecStillRunsAShell) {

@@ -7,9 +7,12 @@
 #include "app/KxApp.h"
 #include "app/KxAutostart.h"
 #include "app/KxRegistry.h"
+#include "kx/base/KxWide.h"
+#include "tests/support/WideNames.h"
 
 namespace {
 
+// A value as the registry holds it, read wide; size counts bytes of UTF-16.
 struct RawValue {
   bool found = false;
   DWORD type = 0;
@@ -17,42 +20,45 @@ struct RawValue {
   KxString data;
 };
 
-RawValue ReadRaw(HKEY root, const char* subKey, const char* name) {
+RawValue ReadRaw(HKEY root, const char* subKey, const KxString& name) {
   RawValue value;
   HKEY key = NULL;
-  if (RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return value;
-  char buffer[4096] = {};
-  DWORD size = sizeof(buffer);
-  if (RegQueryValueExA(key, name, NULL, &value.type, reinterpret_cast<BYTE*>(buffer), &size) ==
+  if (RegOpenKeyExW(root, KxWide(subKey), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return value;
+  wchar_t buffer[4096] = {};
+  DWORD size = sizeof(buffer) - sizeof(wchar_t);
+  if (RegQueryValueExW(key, KxWide(name), NULL, &value.type, reinterpret_cast<BYTE*>(buffer), &size) ==
       ERROR_SUCCESS) {
     value.found = true;
     value.size = size;
-    value.data = KxString(buffer);
+    value.data = KxFromWide(buffer);
   }
   RegCloseKey(key);
   return value;
 }
 
-RawValue ReadRun(const char* name) { return ReadRaw(HKEY_CURRENT_USER, kRunKey, name); }
+// The bytes a REG_SZ of text takes, its zero included.
+DWORD StoredSize(const KxString& text) { return static_cast<DWORD>((KxWide(text).Length() + 1) * sizeof(wchar_t)); }
 
-void DeleteRun(const char* name) {
+RawValue ReadRun(const KxString& name) { return ReadRaw(HKEY_CURRENT_USER, kRunKey, name); }
+
+void DeleteRun(const KxString& name) {
   HKEY key = NULL;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueA(key, name);
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, KxWide(kRunKey), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  RegDeleteValueW(key, KxWide(name));
   RegCloseKey(key);
 }
 
 // Clears a Run value for the length of a test and puts back what was there before.
 class RunValueGuard {
 public:
-  explicit RunValueGuard(const char* name) : name(name), saved(ReadRun(name)) { DeleteRun(name); }
+  explicit RunValueGuard(const KxString& name) : name(name), saved(ReadRun(name)) { DeleteRun(name); }
   ~RunValueGuard() {
-    DeleteRun(name.CStr());
+    DeleteRun(name);
     if (!saved.found) return;
     HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    RegSetValueExA(key, name.CStr(), 0, saved.type, reinterpret_cast<const BYTE*>(saved.data.CStr()),
-                   static_cast<DWORD>(saved.data.Length() + 1));
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, KxWide(kRunKey), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    const KxWide data(saved.data);
+    RegSetValueExW(key, KxWide(name), 0, saved.type, reinterpret_cast<const BYTE*>(data.Get()), StoredSize(saved.data));
     RegCloseKey(key);
   }
 
@@ -62,13 +68,13 @@ private:
 };
 
 // The path as the value holds it: in quotes.
-void ExpectRunValue(const char* name, const KxString& path) {
+void ExpectRunValue(const KxString& name, const KxString& path) {
   KxString data = "\"" + path + "\"";
   RawValue value = ReadRun(name);
-  ASSERT_TRUE(value.found) << name;
-  EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type) << name;
-  EXPECT_EQ(static_cast<DWORD>(data.Length() + 1), value.size) << name;  // zero included
-  EXPECT_STREQ(data.CStr(), value.data.CStr()) << name;
+  ASSERT_TRUE(value.found) << name.CStr();
+  EXPECT_EQ(static_cast<DWORD>(REG_SZ), value.type) << name.CStr();
+  EXPECT_EQ(StoredSize(data), value.size) << name.CStr();  // zero included
+  EXPECT_STREQ(data.CStr(), value.data.CStr()) << name.CStr();
 }
 
 class KxAutostartTest : public ::testing::Test {
@@ -115,21 +121,22 @@ TEST_F(KxAutostartTest, WithoutApplicationObjectTheRunningExecutableIsUsed) {
 
 TEST_F(KxAutostartTest, ValueNameIsTheTextAfterTheLastSlashOrBackslash) {
   struct Case {
-    const char* path;
-    const char* name;
+    KxString path;
+    KxString name;
   } cases[] = {
       {"D:/Tools/velix-fwd.exe", "velix-fwd.exe"},
       {"D:\\Tools/sub\\velix-back.exe", "velix-back.exe"},
       {"D:\\Tools\\sub/velix-slash.exe", "velix-slash.exe"},
       {"D:\\速启工具\\速启.exe", "速启.exe"},
+      {"D:\\" + Gb(kKoreanFolder) + "\\" + Gb(kProbeProgram), Gb(kProbeProgram)},
   };
   for (const Case& c : cases) {
     RunValueGuard guard(c.name);
-    ASSERT_TRUE(SetAutostart(c.path, true)) << c.path;
+    ASSERT_TRUE(SetAutostart(c.path, true)) << c.path.CStr();
     ExpectRunValue(c.name, c.path);
-    EXPECT_TRUE(AutostartExists(c.name)) << c.path;
-    ASSERT_TRUE(SetAutostart(c.path, false)) << c.path;
-    EXPECT_FALSE(ReadRun(c.name).found) << c.path;
+    EXPECT_TRUE(AutostartExists(c.name)) << c.path.CStr();
+    ASSERT_TRUE(SetAutostart(c.path, false)) << c.path.CStr();
+    EXPECT_FALSE(ReadRun(c.name).found) << c.path.CStr();
   }
 }
 
@@ -173,14 +180,15 @@ protected:
 
 TEST_F(KxRegistryTest, StringsRoundTripWithTheirZeroCounted) {
   KxString longText('x', 3000);
-  const KxString values[] = {"", "plain", "速启 工具 C:\\路径", longText};
+  const KxString values[] = {"", "plain", "速启 工具 C:\\路径", longText, Gb(kKoreanFolder) + Gb(kRareHanzi)};
   KxRegistry reg;
   ASSERT_TRUE(reg.Open(kScratchKey, KEY_ALL_ACCESS));
   for (const KxString& value : values) {
     ASSERT_TRUE(reg.WriteString("v", value));
     RawValue raw = ReadRaw(HKEY_CURRENT_USER, kScratchKey, "v");
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), raw.type);
-    EXPECT_EQ(static_cast<DWORD>(value.Length() + 1), raw.size);
+    EXPECT_EQ(StoredSize(value), raw.size);
+    EXPECT_EQ(value, raw.data);
     KxString back = "unchanged";
     ASSERT_TRUE(reg.ReadString("v", back));
     EXPECT_STREQ(value.CStr(), back.CStr()) << value.Length();

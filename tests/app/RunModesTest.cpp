@@ -15,6 +15,7 @@
 #include "store/SysValues.h"
 #include "tests/launcher/StartMenuFiles.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/WideNames.h"
 #include "update/SelfUpgrade.h"
 
 namespace {
@@ -149,6 +150,42 @@ TEST_F(RunModes, RenameReplacesOldAndMovesAutostart) {
   EXPECT_TRUE(data == "\"" + newPath + "\"") << data.CStr();
   EXPECT_TRUE(WaitFor([&] { return HasMainWindow(newPath); }, 15000));
   EXPECT_TRUE(Gone(download));
+}
+
+// The same in a program directory named outside GBK, between such names: they reach the
+// copy through its command line, and the program it hands over to is started by its name.
+TEST_F(RunModes, RenameBetweenNamesOutsideGbk) {
+  const KxString programDir = dir + "\\" + Gb(kKoreanFolder);
+  const KxString oldBase = Gb(kRareHanzi), newBase = FileNameOf(Gb(kProbeProgram), false);
+  const KxString oldPath = programDir + "\\" + oldBase + ".exe", newPath = programDir + "\\" + newBase + ".exe";
+  const KxString copy = programDir + "\\download.exe";
+  ASSERT_TRUE(MakeDirectory(programDir));
+  ASSERT_TRUE(TheDb.Open(programDir + "\\Config.db"));
+  CreateMissingTables();
+  CheckFirstUse(FirstAdapterAddress());
+  ASSERT_TRUE(TheDb.Close());
+  ASSERT_TRUE(WriteFileBytes(copy, product));
+  ASSERT_TRUE(WriteFileBytes(oldPath, kOldContent));
+  ASSERT_TRUE(SetAutostart(oldPath, true));
+
+  HANDLE process = StartProcess(copy, "upgrade " + oldBase + " " + newBase, programDir);
+  DWORD code = 0xDEAD;
+  EXPECT_TRUE(WaitProcess(process, 20000, &code));
+  if (process) CloseHandle(process);
+  EXPECT_EQ(0u, code);
+  EXPECT_FALSE(FileExistsAt(oldPath));
+  EXPECT_TRUE(ReadFileBytes(newPath) == product);
+  EXPECT_FALSE(AutostartExists(oldBase + ".exe"));
+  KxRegistry run;
+  ASSERT_TRUE(run.Open(kRunKey, KEY_QUERY_VALUE));
+  KxString data;
+  EXPECT_TRUE(run.ReadString(newBase + ".exe", data));
+  EXPECT_TRUE(data == "\"" + newPath + "\"");
+  EXPECT_TRUE(WaitFor([&] { return HasMainWindow(newPath); }, 15000));
+  EXPECT_TRUE(Gone(copy));
+  KillProcessesOf(newPath);
+  SetAutostart(newPath, false);
+  SetAutostart(oldPath, false);
 }
 
 TEST_F(RunModes, RenameWithoutAutostartWritesNoRunValue) {

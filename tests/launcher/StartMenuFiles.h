@@ -8,21 +8,21 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "kx/base/KxFile.h"
 #include "kx/base/KxHandles.h"
 #include "kx/base/KxString.h"
+#include "kx/base/KxWide.h"
 #include "tests/support/TestUtil.h"
 
 inline void MakeLink(const KxString& file, const KxString& target, const char* arguments = "") {
   KxComApartment com;
-  KxComPtr<IShellLinkA> link;
-  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out())));
-  ASSERT_TRUE(SUCCEEDED(link->SetPath(target.CStr())));
-  ASSERT_TRUE(SUCCEEDED(link->SetArguments(arguments)));
+  KxComPtr<IShellLinkW> link;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Out())));
+  ASSERT_TRUE(SUCCEEDED(link->SetPath(KxWide(target))));
+  ASSERT_TRUE(SUCCEEDED(link->SetArguments(KxWide(arguments))));
   KxComPtr<IPersistFile> persist;
   ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, persist.Out())));
-  wchar_t wide[MAX_PATH] = {};
-  ASSERT_TRUE(MultiByteToWideChar(CP_ACP, 0, file.CStr(), -1, wide, MAX_PATH) > 0);
-  ASSERT_TRUE(SUCCEEDED(persist->Save(wide, TRUE))) << file.CStr();
+  ASSERT_TRUE(SUCCEEDED(persist->Save(KxWide(file), TRUE))) << file.CStr();
 }
 
 inline void MakeUrl(const KxString& file, const char* address) {
@@ -30,9 +30,9 @@ inline void MakeUrl(const KxString& file, const char* address) {
 }
 
 inline KxString FolderOf(int csidl) {
-  char path[MAX_PATH] = {};
-  SHGetFolderPathA(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, path);
-  return path;
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, path);
+  return KxFromWide(path);
 }
 
 // name below the Start-menu root csidl, made empty, removed with the holder.
@@ -40,7 +40,7 @@ class StartMenuFolder {
 public:
   StartMenuFolder(int csidl, const char* name) : path(FolderOf(csidl) + "\\" + name) {
     RemoveTree(path);
-    CreateDirectoryA(path.CStr(), NULL);
+    MakeDirectory(path);
   }
   StartMenuFolder(const StartMenuFolder&) = delete;
   StartMenuFolder& operator=(const StartMenuFolder&) = delete;

@@ -20,6 +20,7 @@
 #include "tests/launcher/StartMenuFiles.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/WideNames.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ protected:
     progs = dir + "\\progs";
     user = dir + "\\user";
     common = dir + "\\common";
-    for (const KxString& folder : {user, common}) CreateDirectoryA(folder.CStr(), NULL);
+    for (const KxString& folder : {user, common}) MakeDirectory(folder);
     roots.Add(user);
     roots.Add(common);
   }
@@ -44,7 +45,7 @@ protected:
   }
 
   KxString Program(const char* name) { return CopyOfProbe(progs, name); }
-  void Folder(const KxString& path) { ASSERT_TRUE(CreateDirectoryA(path.CStr(), NULL)) << path.CStr(); }
+  void Folder(const KxString& path) { ASSERT_TRUE(MakeDirectory(path)) << path.CStr(); }
 
   // One line per row, the tree walked depth first: "parent captions|order|kind|text|path",
   // the scratch folder written as "~".
@@ -183,6 +184,26 @@ TEST_F(StartMenuImport, AnImportThatCannotFinishWritesNothing) {
     EXPECT_EQ(c.report, std::string(StartMenuImportReport(result).CStr()));
     EXPECT_EQ(before, Rows());
   }
+}
+
+// A folder and links named outside GBK, to a program named so on the Linux side and to one
+// named so here: every name comes in whole, and the icon is the program's own.
+TEST_F(StartMenuImport, NamesOutsideGbkComeInWhole) {
+  const KxString folder = Gb(kKoreanFolder);
+  Folder(user + "\\" + folder);
+  const KxString made = Program(Gb(kProbeProgram).CStr());
+  MakeLink(user + "\\" + folder + "\\A " + Gb(kRareHanzi) + ".lnk", LinuxMadeProbe());
+  MakeLink(user + "\\" + folder + "\\B " + Gb(kLatinMix) + ".lnk", made);
+  StartMenuImportResult result = ImportStartMenu(roots);
+  ASSERT_EQ(StartMenuImportResult::kImported, result.outcome);
+  EXPECT_EQ(2, result.shortcuts);
+  const KxString above = "/" + folder + "|";
+  const KxString rows = above + "0|item|A " + Gb(kRareHanzi) + "|" + LinuxMadeProbe() + "\n" + above + "1|item|B " +
+                        Gb(kLatinMix) + "|~\\progs\\" + Gb(kProbeProgram) + "\n";
+  EXPECT_EQ(std::string(rows.CStr()), RowsBelow(above.CStr()));
+  ShortcutList list;
+  LoadShortcuts(list);
+  for (const ShortcutRecord& record : list) EXPECT_FALSE(record.icon.IsEmpty()) << record.text.CStr();
 }
 
 // The prefix's own Start menu may hold entries of its own: only the folder made here is

@@ -15,7 +15,9 @@
 #include "store/PluginRecord.h"
 #include "store/Schema.h"
 #include "tests/support/RecordingShell.h"
+#include "kx/base/KxFile.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/WideNames.h"
 
 namespace {
 
@@ -102,6 +104,16 @@ TEST_F(PluginHostFiles, IdentifyRunsThePackageInAChildAndTrustsOnlyAGoodAnswer) 
     // Identification never loads the package here.
     EXPECT_EQ(GetModuleHandleA(c.file), nullptr) << c.file;
   }
+  // A package named outside GBK, in such a folder: the child gets its path whole through
+  // its command line.
+  const KxString wideDir = scratch + "\\" + Gb(kKoreanFolder);
+  const KxString widePackage = wideDir + "\\" + Gb(kRareHanzi) + Gb(kAccentedFile) + ".dll";
+  ASSERT_TRUE(MakeDirectory(wideDir));
+  ASSERT_TRUE(CopyFileTo(widePackage, bin + "\\" + kSampleDll));
+  PluginIdentity wide;
+  EXPECT_EQ(IdentifyResult::kIdentified, IdentifyPackage(widePackage, wide));
+  EXPECT_EQ(wide.id, "9001");
+
   // A child that cannot start says nothing of the plug-in.
   shell.identifyProgram = bin + "\\no-such-program.exe";
   PluginIdentity identity;

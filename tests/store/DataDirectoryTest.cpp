@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/KxIni.h"
 #include "kx/base/KxModal.h"
 #include "store/Backup.h"
 #include "store/DataDirectory.h"
@@ -10,6 +11,7 @@
 #include "store/Schema.h"
 #include "store/SysValues.h"
 #include "tests/store/StoreTestUtil.h"
+#include "tests/support/WideNames.h"
 
 using namespace storetest;
 
@@ -63,7 +65,7 @@ TEST(DataDirectory, FollowsDbPath) {
   ASSERT_TRUE(SetDataDirectory(""));
   EXPECT_TRUE(DataDirectory() == program);
   EXPECT_TRUE(RawDbPath().IsEmpty());
-  EXPECT_NE(-1, ReadFileBytes(ProgramDirectoryFiles::Ini()).Find(0, "SITEURL=http://a"));
+  EXPECT_EQ(KxString("http://a"), KxIni(ProgramDirectoryFiles::Ini()).Read("0", "SITEURL", ""));
 }
 
 class StoreFiles : public ::testing::Test {
@@ -139,6 +141,43 @@ TEST_F(StoreFiles, OpenStoreFindsOrCreatesTheFile) {
 
 // A missing file with a good backup or unreadable leftovers beside it is never silently
 // replaced by an empty one.
+// A folder outside GBK as the data directory: config.ini keeps it (and its other values) in
+// UTF-16, the store opens there without a question and makes its copies there, and a file
+// of GBK texts is left as it was, every text read back with its bytes.
+TEST_F(StoreFiles, ADataDirectoryOutsideGbkKeepsTheFileAndItsTexts) {
+  const KxString dir = MakeScratchDir(Gb(kKoreanFolder).CStr());
+  const KxString file = dir + "\\Config.db";
+  // Second bytes that are a backslash, a bar and a letter; every row's bytes are stored as
+  // they are, a four-byte text's too.
+  const KxString texts[] = {Gb(kGbkText), "禱東表", "便签 α№☆", Gb(kProbeProgram)};
+  {
+    KxDb db;
+    ASSERT_TRUE(db.Open(file));
+    ASSERT_TRUE(db.Exec("create table MARK (T VARCHAR(40))"));
+    for (const KxString& text : texts) ASSERT_TRUE(db.Exec("Insert Into MARK (T) values(" + SqlQuote(text) + ")"));
+  }
+  const KxString written = ReadFileBytes(file);
+  ASSERT_FALSE(written.IsEmpty());
+  ASSERT_TRUE(WriteFileBytes(ProgramDirectoryFiles::Ini(), "[0]\r\nSITEURL=http://站点.example\r\n"));
+
+  ASSERT_TRUE(SetDataDirectory(dir));
+  EXPECT_EQ(dir, DataDirectory());
+  EXPECT_EQ(KxString("\xFF\xFE"), ReadFileBytes(ProgramDirectoryFiles::Ini()).Mid(2, 0)) << "UTF-16";
+  EXPECT_EQ(KxString("http://站点.example"), KxIni(ProgramDirectoryFiles::Ini()).Read("0", "SITEURL", ""));
+
+  ASSERT_TRUE(OpenStore(Dialogs::Answering(false)));
+  EXPECT_TRUE(Dialogs::asked.empty());
+  EXPECT_EQ(file, DbFilePath());
+  std::vector<std::string> rows = Rows(TheDb, "select T from MARK order by rowid");
+  ASSERT_EQ(sizeof texts / sizeof texts[0], rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(std::string(texts[i].CStr()), rows[i]) << i;
+  EXPECT_TRUE(BackupStore(KxTime()));
+  CloseStore();
+  EXPECT_EQ(1u, ListBackups(BackupDirectoryOf(dir)).size());
+  EXPECT_TRUE(ReadFileBytes(file) == written) << "the file is read, never written";
+  RemoveTree(dir);
+}
+
 TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
   const KxString db = ProgramDirectoryFiles::Db();
   struct {

@@ -1,10 +1,12 @@
 #include "tests/support/TestUtil.h"
-#include "kx/base/KxWide.h"
 
 #include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
+
+#include "kx/base/KxFile.h"
+#include "kx/base/KxWide.h"
 
 namespace {
 
@@ -14,31 +16,19 @@ const int kUnbufferedOutput = setvbuf(stdout, NULL, _IONBF, 0);
 
 }  // namespace
 
-KxString TestBinDir() {
-  char buffer[MAX_PATH] = {};
-  GetModuleFileNameA(NULL, buffer, MAX_PATH);
-  KxString path(buffer);
-  int slash = path.FindLast('\\');
-  return slash > 0 ? path.Mid(slash, 0) : KxString();
-}
+KxString TestBinDir() { return ProgramDirectory(); }
 
 bool RemoveTree(const KxString& dir) {
-  // Wide calls: a test may make names that no code page holds.
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(KxWide(dir + "\\*"), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      KxString name = KxFromWide(found.cFileName);
-      if (name == "." || name == "..") continue;
-      KxString child = dir + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        SetFileAttributesW(KxWide(child), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(KxWide(child));
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+  for (KxFindFiles found(dir + "\\*"); found.Next();) {
+    const KxString& name = found.Name();
+    if (name == "." || name == "..") continue;
+    KxString child = dir + "\\" + name;
+    if (found.IsDirectory()) {
+      RemoveTree(child);
+    } else {
+      SetFileAttributesOf(child, FILE_ATTRIBUTE_NORMAL);
+      RemoveFile(child);
+    }
   }
   return RemoveDirectoryW(KxWide(dir)) != 0;
 }
@@ -48,12 +38,10 @@ namespace {
 // %TEMP%\velix-tests\<process id>: CTest runs the cases of one program in processes of
 // their own, some of them side by side, so a folder named by the test alone would be shared.
 KxString OwnScratchRoot() {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  KxString base(temp);
+  KxString base = KxWideAnswer([](wchar_t* buffer, DWORD capacity) { return GetTempPathW(capacity, buffer); });
   if (!base.IsEmpty() && base.At(base.Length() - 1) == '\\') base.Resize(base.Length() - 1);
   base += "\\velix-tests";
-  CreateDirectoryA(base.CStr(), NULL);
+  MakeDirectory(base);
   return base + "\\" + KxString::FromInt(static_cast<int>(GetCurrentProcessId()));
 }
 
@@ -65,16 +53,14 @@ KxString MakeScratchDir(const char* name) {
   static const bool removedAtExit = std::atexit(RemoveOwnScratchRoot) == 0;
   (void)removedAtExit;
   KxString root = OwnScratchRoot();
-  CreateDirectoryA(root.CStr(), NULL);
+  MakeDirectory(root);
   KxString dir = root + "\\" + name;
   RemoveTree(dir);
-  CreateDirectoryA(dir.CStr(), NULL);
+  MakeDirectory(dir);
   return dir;
 }
 
-bool FileExistsAt(const KxString& path) {
-  return GetFileAttributesW(KxWide(path)) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExistsAt(const KxString& path) { return FileAttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
 
 KxString ReadFileBytes(const KxString& path) {
   HANDLE file = CreateFileW(KxWide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
@@ -111,11 +97,13 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
 HANDLE StartProcess(const KxString& exe, const KxString& args, const KxString& dir) {
   KxString line = "\"" + exe + "\"";
   if (!args.IsEmpty()) line += " " + args;
-  STARTUPINFOA startup = {};
+  KxWide wideLine(line);
+  const KxWide folder(dir);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(exe.CStr(), line.Buffer(), NULL, NULL, FALSE, 0, NULL,
-                      dir.IsEmpty() ? NULL : dir.CStr(), &startup, &info)) {
+  if (!CreateProcessW(KxWide(exe), wideLine.Buffer(), NULL, NULL, FALSE, 0, NULL, dir.IsEmpty() ? NULL : folder.Get(),
+                      &startup, &info)) {
     return NULL;
   }
   CloseHandle(info.hThread);
@@ -135,10 +123,9 @@ namespace {
 bool ProcessRuns(DWORD pid, const KxString& path) {
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
   if (!process) return false;
-  char image[MAX_PATH] = {};
+  wchar_t image[MAX_PATH] = {};
   DWORD size = MAX_PATH;
-  bool same = QueryFullProcessImageNameA(process, 0, image, &size) &&
-              lstrcmpiA(image, path.CStr()) == 0;
+  bool same = QueryFullProcessImageNameW(process, 0, image, &size) && KxCompareNoCase(KxFromWide(image), path) == 0;
   CloseHandle(process);
   return same;
 }
@@ -267,8 +254,8 @@ HWND TopLevelWithChild(DWORD pid, const char* childText) {
 }
 
 KxString CopyOfProbe(const KxString& dir, const char* name) {
-  CreateDirectoryA(dir.CStr(), NULL);
+  MakeDirectory(dir);
   KxString copy = dir + "\\" + name;
-  CopyFileA((TestBinDir() + "\\velix_probe.exe").CStr(), copy.CStr(), FALSE);
+  CopyFileTo(copy, TestBinDir() + "\\velix_probe.exe");
   return copy;
 }

@@ -11,8 +11,10 @@
 #include <thread>
 
 #include "kx/base/KxFile.h"
+#include "kx/base/KxWide.h"
 #include "tests/support/GuiTestUtil.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/WideNames.h"
 
 namespace {
 
@@ -111,14 +113,14 @@ void PressButton(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, MAKEWPA
 KxString SelectedFolderLabel(HWND dialog) {
   HWND tree = FindWindowExA(dialog, NULL, "SysTreeView32", NULL);
   if (!tree) return "";
-  TVITEMA item = {};
-  char text[MAX_PATH] = {};
+  TVITEMW item = {};
+  wchar_t text[MAX_PATH] = {};
   item.mask = TVIF_TEXT;
-  item.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
   item.pszText = text;
   item.cchTextMax = MAX_PATH;
-  if (!item.hItem || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return "";
-  return KxString(text);
+  if (!item.hItem || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return "";
+  return KxFromWide(text);
 }
 
 // How many items the explorer layout's file list shows, or -1 without one.
@@ -172,29 +174,38 @@ TEST(KxFileDialogTest, FolderPathRules) {
 
 TEST(KxFileDialogTest, ShowOpenReturnsTheTypedFile) {
   KxString dir = MakeScratchDir("kxdialog-open");
-  KxString path = dir + "\\picture.png";
-  ASSERT_TRUE(WriteFileBytes(path, "png"));
-
-  KxOpenFileDialog dialog;
-  dialog.SetFilter("Text|*.txt|Images|*.png");
-  dialog.filterIndex = 2;
-  dialog.initialDirectory = dir;
-  dialog.title = "选择图形文件";
-  DialogDriver driver([&](HWND window) {
-    // Typed only once the folder is listed: filling the list may set the name box.
-    WaitFor([&] { return FileListCount(window) != 0; }, 10000);
-    // The file-name box is a combo box in the explorer layout and an edit otherwise.
-    SetDlgItemTextA(window, cmb13, path.CStr());
-    SetDlgItemTextA(window, edt1, path.CStr());
-    PressButton(window, IDOK);
-  });
-  KxString before = CurrentDirectory();
-  bool confirmed = dialog.ShowOpen(NULL, true);
-  ASSERT_TRUE(driver.Join());
-  EXPECT_TRUE(confirmed);
-  EXPECT_EQ(dialog.fileName, path);
-  EXPECT_EQ(dialog.filterIndex, 2);
-  EXPECT_EQ(before, CurrentDirectory()) << "the dialog keeps the current folder";
+  ASSERT_TRUE(WriteFileBytes(dir + "\\picture.png", "png"));
+  // The second file's name and folder were made on the Linux side.
+  struct Case {
+    KxString folder, path, filter, title;
+  } cases[] = {
+      {dir, dir + "\\picture.png", "Text|*.txt|Images|*.png", "选择图形文件"},
+      {LinuxMadeFolder(), LinuxMadeFile(), "Text|*.txt|" + Gb(kKoreanFolder) + "|*.mp3", Gb(kRareHanzi)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.CStr());
+    KxOpenFileDialog dialog;
+    dialog.SetFilter(c.filter);
+    dialog.filterIndex = 2;
+    dialog.initialDirectory = c.folder;
+    dialog.title = c.title;
+    const KxWide typed(c.path);
+    DialogDriver driver([&](HWND window) {
+      // Typed only once the folder is listed: filling the list may set the name box.
+      WaitFor([&] { return FileListCount(window) != 0; }, 10000);
+      // The file-name box is a combo box in the explorer layout and an edit otherwise.
+      SetDlgItemTextW(window, cmb13, typed);
+      SetDlgItemTextW(window, edt1, typed);
+      PressButton(window, IDOK);
+    });
+    KxString before = CurrentDirectory();
+    bool confirmed = dialog.ShowOpen(NULL, true);
+    ASSERT_TRUE(driver.Join());
+    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(dialog.fileName, c.path);
+    EXPECT_EQ(dialog.filterIndex, 2);
+    EXPECT_EQ(before, CurrentDirectory()) << "the dialog keeps the current folder";
+  }
   RemoveTree(dir);
 }
 
@@ -220,6 +231,7 @@ TEST(KxFileDialogTest, ChooseFolderStartsAtTheInitialFolder) {
   } cases[] = {
       {"C:", "(C:)", "C:"},
       {dir, name, dir},
+      {LinuxMadeFolder(), Gb(kKoreanFolder), LinuxMadeFolder()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.initial.CStr());

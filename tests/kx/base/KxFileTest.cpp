@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "kx/base/KxHandles.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/WideNames.h"
 
 namespace {
 
@@ -26,6 +30,26 @@ public:
 private:
   KxString saved;
 };
+
+// The 16 by 16 pixels of a small icon drawn on white.
+std::vector<DWORD> IconPixels(HICON icon) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = 16;
+  info.bmiHeader.biHeight = -16;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  std::vector<DWORD> pixels;
+  KxMemoryDc memory(NULL, CreateDIBSection(NULL, &info, DIB_RGB_COLORS, &bits, NULL, 0));
+  if (!memory.Ready() || !icon) return pixels;
+  RECT all = {0, 0, 16, 16};
+  FillRect(memory.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  DrawIconEx(memory.Dc(), 0, 0, icon, 16, 16, 0, NULL, DI_NORMAL);
+  GdiFlush();
+  pixels.assign(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 16 * 16);
+  return pixels;
+}
 
 }  // namespace
 
@@ -117,30 +141,79 @@ TEST(KxFileTest, SystemDirectoriesExistenceAndDirectoryTests) {
 }
 
 TEST(KxFileTest, CopyMoveAndRemove) {
-  KxString dir = MakeScratchDir("kxfile-copy");
-  KxString a = dir + "\\a.txt";
-  KxString b = dir + "\\b.txt";
-  KxString c = dir + "\\c.txt";
-  ASSERT_TRUE(WriteFileBytes(a, "first"));
-  ASSERT_TRUE(WriteFileBytes(b, "second"));
+  struct Names {
+    KxString folder, a, b, c;
+  } sets[] = {
+      {"kxfile-copy", "a.txt", "b.txt", "c.txt"},
+      {Gb(kKoreanFolder), Gb(kAccentedFile), Gb(kProbeProgram), Gb(kRareHanzi) + Gb(kLatinMix)},
+  };
+  for (const Names& names : sets) {
+    SCOPED_TRACE(names.a.CStr());
+    KxString dir = MakeScratchDir(names.folder.CStr());
+    KxString a = dir + "\\" + names.a;
+    KxString b = dir + "\\" + names.b;
+    KxString c = dir + "\\" + names.c;
+    ASSERT_TRUE(WriteFileBytes(a, "first"));
+    ASSERT_TRUE(WriteFileBytes(b, "second"));
 
-  EXPECT_TRUE(CopyFileTo(b, a));
-  EXPECT_EQ(ReadFileBytes(b), "first");
+    EXPECT_TRUE(CopyFileTo(b, a));
+    EXPECT_EQ(ReadFileBytes(b), "first");
 
-  ASSERT_TRUE(WriteFileBytes(b, "second"));
-  EXPECT_FALSE(MoveFileTo(b, a));
-  EXPECT_EQ(ReadFileBytes(a), "first");
-  EXPECT_EQ(ReadFileBytes(b), "second");
+    ASSERT_TRUE(WriteFileBytes(b, "second"));
+    EXPECT_FALSE(MoveFileTo(b, a));
+    EXPECT_EQ(ReadFileBytes(a), "first");
+    EXPECT_EQ(ReadFileBytes(b), "second");
 
-  EXPECT_FALSE(RenameIfDifferent(a, a));
-  EXPECT_EQ(ReadFileBytes(a), "first");
-  EXPECT_TRUE(RenameIfDifferent(c, a));
-  EXPECT_FALSE(FileExistsAt(a));
-  EXPECT_EQ(ReadFileBytes(c), "first");
+    EXPECT_FALSE(RenameIfDifferent(a, a));
+    EXPECT_EQ(ReadFileBytes(a), "first");
+    EXPECT_TRUE(RenameIfDifferent(c, a));
+    EXPECT_FALSE(FileExistsAt(a));
+    EXPECT_EQ(ReadFileBytes(c), "first");
 
-  EXPECT_TRUE(RemoveFile(c));
-  EXPECT_FALSE(FileExistsAt(c));
-  EXPECT_FALSE(RemoveFile(c));
+    EXPECT_TRUE(RemoveFile(c));
+    EXPECT_FALSE(FileExistsAt(c));
+    EXPECT_FALSE(RemoveFile(c));
+    EXPECT_TRUE(RemoveTree(dir));
+  }
+}
+
+// Names made on the Linux side come back from the search as Python's codec writes them,
+// are found by the file tests, and the probe's own icon is taken, not the shell's icon of
+// every program.
+TEST(KxFileTest, NamesMadeOnLinux) {
+  struct Entry {
+    KxString name;
+    bool directory;
+  } entries[] = {{".", true}, {"..", true}, {Gb(kAccentedFile), false}, {Gb(kProbeProgram), false}};
+  size_t seen = 0;
+  for (KxFindFiles found(LinuxMadeFolder() + "\\*"); found.Next(); ++seen) {
+    ASSERT_LT(seen, sizeof entries / sizeof entries[0]) << found.Name().CStr();
+    // Wine lists a folder in its own order: each entry is looked up.
+    bool known = false;
+    for (const Entry& entry : entries) {
+      if (entry.name != found.Name()) continue;
+      known = true;
+      EXPECT_EQ(entry.directory, found.IsDirectory()) << found.Name().CStr();
+    }
+    EXPECT_TRUE(known) << found.Name().CStr();
+  }
+  EXPECT_EQ(sizeof entries / sizeof entries[0], seen);
+  EXPECT_TRUE(IsDirectory(LinuxMadeFolder()));
+  for (const KxString& file : {LinuxMadeFile(), LinuxMadeProbe()}) {
+    EXPECT_TRUE(FileExists(file)) << file.CStr();
+    EXPECT_FALSE(IsDirectory(file)) << file.CStr();
+  }
+
+  KxString dir = MakeScratchDir("kxfile-icons");
+  KxString plainCopy = dir + "\\probe.exe";
+  ASSERT_TRUE(CopyFileTo(plainCopy, LinuxMadeProbe()));
+  OwnedIcon own(FileSmallIcon(LinuxMadeProbe()));
+  OwnedIcon plain(FileSmallIcon(plainCopy));
+  OwnedIcon generic(FileSmallIcon(dir + "\\nowhere.exe"));
+  ASSERT_FALSE(own.IsEmpty());
+  ASSERT_FALSE(generic.IsEmpty());
+  EXPECT_EQ(IconPixels(plain.Get()), IconPixels(own.Get()));
+  EXPECT_NE(IconPixels(generic.Get()), IconPixels(own.Get())) << "the shell's icon of programs";
   RemoveTree(dir);
 }
 
