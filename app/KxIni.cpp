@@ -62,7 +62,9 @@ KxString KxIni::Read(const KxString& section, const KxString& key, const KxStrin
 }
 
 bool KxIni::Write(const KxString& section, const KxString& key, const KxString& value) {
-  return MakeWide() && WritePrivateProfileStringW(KxWide(section), KxWide(key), KxWide(value), KxWide(path)) != 0;
+  const KxWide wideValue(value);
+  if (wideValue.IsEmpty() && !value.IsEmpty()) return false;  // no memory for the wide form
+  return MakeWide() && WritePrivateProfileStringW(KxWide(section), KxWide(key), wideValue, KxWide(path)) != 0;
 }
 
 bool KxIni::Remove(const KxString& section, const KxString& key) {
@@ -92,7 +94,8 @@ bool KxIni::MakeWide() {
   }
   WritePrivateProfileStringW(NULL, NULL, NULL, to);
   WritePrivateProfileStringW(NULL, NULL, NULL, from);
-  copied = copied && MoveFileWith(path, wide, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  // The copy is on the disk before it takes the old file's place, or the old file stays.
+  copied = copied && FlushToDisk(wide) && MoveFileWith(path, wide, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!copied) RemoveFile(wide);
   return copied;
 }

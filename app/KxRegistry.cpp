@@ -43,6 +43,7 @@ bool KxRegistry::ReadString(const KxString& name, KxString& value) {
 bool KxRegistry::WriteString(const KxString& name, const KxString& value) {
   if (!opened) return false;
   const KxWide data(value);
+  if (data.IsEmpty() && !value.IsEmpty()) return false;  // no memory for the wide form
   return RegSetValueExW(key, KxWide(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.Get()),
                         static_cast<DWORD>((data.Length() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }

@@ -51,7 +51,7 @@ struct ImportFolder {
   std::vector<ImportLink> links;
 };
 
-bool SameName(const KxString& a, const KxString& b) { return KxCompareNoCase(a, b) == 0; }
+bool SameName(const KxString& a, const KxString& b) { return KxSamePath(a, b); }
 
 bool ByName(const KxString& a, const KxString& b) { return KxCompareNoCase(a, b) < 0; }
 

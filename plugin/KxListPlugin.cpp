@@ -10,6 +10,7 @@
 #include "kx/KxLabel.h"
 #include "kx/KxProgressBar.h"
 #include "kx/base/KxFile.h"
+#include "kx/base/KxWide.h"
 #include "plugin/PluginHost.h"
 #include "plugin/PluginRegistry.h"
 #include "update/UpdatePackage.h"
@@ -37,7 +38,7 @@ bool IsAnotherPluginsFile(const KxString& id, std::initializer_list<KxString> fi
   for (auto& item : plugins) {
     if (item.id == id) continue;
     for (const KxString& name : fileNames)
-      if (lstrcmpiA(item.path.CStr(), name.CStr()) == 0) return true;
+      if (KxSamePath(item.path, name)) return true;
   }
   return false;
 }

@@ -23,7 +23,7 @@ const DWORD kRenameRetryMs = 250;
 bool SamePath(const KxString& a, const KxString& b) {
   KxString fullA = FullPathOf(a);
   KxString fullB = FullPathOf(b);
-  return !fullA.IsEmpty() && !fullB.IsEmpty() && KxCompareNoCase(fullA, fullB) == 0;
+  return !fullA.IsEmpty() && !fullB.IsEmpty() && KxSamePath(fullA, fullB);
 }
 
 bool Exists(const KxString& path) { return FileAttributesOf(path) != INVALID_FILE_ATTRIBUTES; }

@@ -16,7 +16,7 @@ KxStringList& ClaimedNames() {
 
 bool IsClaimed(const KxString& path) {
   for (auto& item : ClaimedNames())
-    if (KxCompareNoCase(item, path) == 0) return true;
+    if (KxSamePath(item, path)) return true;
   return false;
 }
 

@@ -297,6 +297,11 @@ int KxCompareNoCase(const KxString& a, const KxString& b) {
   return order < 0 ? -1 : order > 0 ? 1 : 0;
 }
 
+bool KxSamePath(const KxString& a, const KxString& b) {
+  KxWide wideA(a), wideB(b);
+  return CompareStringOrdinal(wideA, wideA.Length(), wideB, wideB.Length(), TRUE) == CSTR_EQUAL;
+}
+
 KxString KxTypedChar(wchar_t unit, wchar_t* pendingHigh) {
   wchar_t high = *pendingHigh;
   *pendingHigh = 0;

@@ -69,14 +69,20 @@ KxString KxWideAnswer(Call call) {
     DWORD got = call(buffer.Buffer(), capacity);
     if (got == 0) return KxString();
     if (got < capacity) return KxFromWide(buffer.Get(), static_cast<int>(got));
-    capacity = got > capacity ? got : capacity * 2;
+    DWORD next = got > capacity ? got : capacity * 2;
+    if (capacity < 32768 && next > 32768) next = 32768;
+    capacity = next;
   }
   return KxString();
 }
 
 // Two names as a person reads them, letters of every script compared in either case
-// (lstrcmpiW); -1, 0 or 1.
+// (lstrcmpiW); -1, 0 or 1. For ordering only: it takes "ss" for "ß" and a letter with a
+// combining mark for the composed one, which the file system keeps apart.
 int KxCompareNoCase(const KxString& a, const KxString& b);
+// The two texts name the same file: equal but for case, as the file system compares names
+// (code unit by code unit, upper-cased; CompareStringOrdinal).
+bool KxSamePath(const KxString& a, const KxString& b);
 
 // One UTF-16 unit of WM_CHAR as the text it adds: the first half of a surrogate pair is
 // kept in *pendingHigh and gives ""; its second half gives the whole character. A lone half

@@ -40,12 +40,15 @@ protected:
   }
 
   void TearDown() override {
-    for (const char* name : {"velix.exe", "a.exe", "b.exe", "download.exe"}) {
-      KillProcessesOf(dir + "\\" + name);
-      SetAutostart(dir + "\\" + name, false);
+    for (const char* name : {"velix.exe", "a.exe", "b.exe", "download.exe"}) started.Add(dir + "\\" + name);
+    for (const KxString& path : started) {
+      KillProcessesOf(path);
+      SetAutostart(path, false);
     }
     RemoveTree(dir);
   }
+
+  KxStringList started;  // programs outside the usual names that a test may leave running
 
   // Runs the downloaded copy with args and waits for it to end.
   DWORD RunDownload(const char* args) {
@@ -159,6 +162,7 @@ TEST_F(RunModes, RenameBetweenNamesOutsideGbk) {
   const KxString oldBase = Gb(kRareHanzi), newBase = FileNameOf(Gb(kProbeProgram), false);
   const KxString oldPath = programDir + "\\" + oldBase + ".exe", newPath = programDir + "\\" + newBase + ".exe";
   const KxString copy = programDir + "\\download.exe";
+  for (const KxString& path : {oldPath, newPath, copy}) started.Add(path);  // even when an assertion ends the test
   ASSERT_TRUE(MakeDirectory(programDir));
   ASSERT_TRUE(TheDb.Open(programDir + "\\Config.db"));
   CreateMissingTables();
@@ -183,9 +187,6 @@ TEST_F(RunModes, RenameBetweenNamesOutsideGbk) {
   EXPECT_TRUE(data == "\"" + newPath + "\"");
   EXPECT_TRUE(WaitFor([&] { return HasMainWindow(newPath); }, 15000));
   EXPECT_TRUE(Gone(copy));
-  KillProcessesOf(newPath);
-  SetAutostart(newPath, false);
-  SetAutostart(oldPath, false);
 }
 
 TEST_F(RunModes, RenameWithoutAutostartWritesNoRunValue) {

@@ -139,8 +139,6 @@ TEST_F(StoreFiles, OpenStoreFindsOrCreatesTheFile) {
   TheDb.Close();
 }
 
-// A missing file with a good backup or unreadable leftovers beside it is never silently
-// replaced by an empty one.
 // A folder outside GBK as the data directory: config.ini keeps it (and its other values) in
 // UTF-16, the store opens there without a question and makes its copies there, and a file
 // of GBK texts is left as it was, every text read back with its bytes.
@@ -178,6 +176,8 @@ TEST_F(StoreFiles, ADataDirectoryOutsideGbkKeepsTheFileAndItsTexts) {
   RemoveTree(dir);
 }
 
+// A missing file with a good backup or unreadable leftovers beside it is never silently
+// replaced by an empty one.
 TEST_F(StoreFiles, AMissingFileWithCopiesBesideItIsNotReplacedUnasked) {
   const KxString db = ProgramDirectoryFiles::Db();
   struct {

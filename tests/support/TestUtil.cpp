@@ -125,7 +125,7 @@ bool ProcessRuns(DWORD pid, const KxString& path) {
   if (!process) return false;
   wchar_t image[MAX_PATH] = {};
   DWORD size = MAX_PATH;
-  bool same = QueryFullProcessImageNameW(process, 0, image, &size) && KxCompareNoCase(KxFromWide(image), path) == 0;
+  bool same = QueryFullProcessImageNameW(process, 0, image, &size) && KxSamePath(KxFromWide(image), path);
   CloseHandle(process);
   return same;
 }

@@ -4,7 +4,9 @@
 # NameTexts.txt and written as UTF-8 file names. A run starts from nothing.
 #   make-names.sh NameTexts.txt PROBE.exe     make-names.sh NameTexts.txt --remove
 set -euo pipefail
-root="${WINEPREFIX:?WINEPREFIX names no prefix}/drive_c/velix-names"
+# The prefix the tests run in, chosen as wine-exec chooses it.
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+root="$WINEPREFIX/drive_c/velix-names"
 rm -rf "$root"
 [ "$2" = --remove ] && exit 0
 text() { awk -F'\t' -v name="$1" '$1 == name { print $2; found = 1 } END { exit !found }' "$texts"; }
