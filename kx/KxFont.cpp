@@ -1,5 +1,7 @@
 #include "kx/KxFont.h"
 
+#include "kx/KxDpi.h"
+
 KxFont::KxFont()
     : faceName("MS Sans Serif"), handle(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))) {}
 
@@ -9,45 +11,76 @@ KxFont::~KxFont() {
 
 HFONT KxFont::BuildFont() {
   if (ownsHandle && handle) DeleteObject(handle);
-  handle = CreateFontA(height, width, escapement, orientation, weight, italic, underline,
-                       strikeOut, charSet, outPrecision, clipPrecision, quality, pitchAndFamily,
-                       faceName.CStr());
+  handle = CreateFontA(KxScale(height, dpi), KxScale(width, dpi), escapement, orientation, weight,
+                       italic, underline, strikeOut, charSet, outPrecision, clipPrecision, quality,
+                       pitchAndFamily, faceName.CStr());
   ownsHandle = handle != NULL;
+  fromFields = true;
   dirty = false;
   return handle;
 }
 
-HFONT KxFont::Handle() {
-  if (dirty || !handle) return BuildFont();
+// The stock font is made for the system DPI: at another one its description is scaled.
+HFONT KxFont::BuildStockAtDpi() {
+  if (ownsHandle && handle) DeleteObject(handle);
+  ownsHandle = false;
+  dirty = false;
+  HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  handle = stock;
+  LOGFONTA description = {};
+  if (dpi == KxSystemDpi() || !GetObjectA(stock, sizeof(description), &description)) return handle;
+  description.lfHeight = MulDiv(description.lfHeight, dpi, KxSystemDpi());
+  description.lfWidth = MulDiv(description.lfWidth, dpi, KxSystemDpi());
+  if (HFONT scaled = CreateFontIndirectA(&description)) {
+    handle = scaled;
+    ownsHandle = true;
+  }
   return handle;
+}
+
+HFONT KxFont::Handle() {
+  if (dirty || !handle) return fromFields ? BuildFont() : BuildStockAtDpi();
+  return handle;
+}
+
+void KxFont::MarkDirty() {
+  fromFields = true;
+  dirty = true;
+}
+
+void KxFont::SetDpi(int value) {
+  if (value <= 0 || value == dpi) return;
+  dpi = value;
+  // The stock font at the system DPI needs nothing built.
+  if (fromFields || ownsHandle || dpi != KxSystemDpi()) dirty = true;
 }
 
 void KxFont::SetFaceName(const KxString& name) {
   faceName = name;
-  dirty = true;
+  MarkDirty();
 }
 
 void KxFont::SetHeight(int value) {
   height = value;
-  dirty = true;
+  MarkDirty();
 }
 
 void KxFont::SetWidth(int value) {
   width = value;
-  dirty = true;
+  MarkDirty();
 }
 
 void KxFont::SetWeight(int value) {
   weight = value;
-  dirty = true;
+  MarkDirty();
 }
 
 void KxFont::SetUnderline(bool value) {
   underline = value ? 1 : 0;
-  dirty = true;
+  MarkDirty();
 }
 
 void KxFont::SetQuality(int value) {
   quality = static_cast<DWORD>(value);
-  dirty = true;
+  MarkDirty();
 }
