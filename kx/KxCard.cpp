@@ -209,6 +209,7 @@ void KxCard::ApplyDpi(int newDpi) {
   // A child goes where its fields say at the new scale; a top-level window is placed by
   // the caller.
   if (IsChild()) MoveWindowToFields(false);
+  ApplyDpiToChildren(newDpi);
   OnDpiChanged(oldDpi);
   Invalidate(false);
 }

@@ -98,8 +98,10 @@ public:
   // fields, which stay) and whatever OnDpiChanged rebuilds. The top-level window itself is
   // placed by whoever asked (WM_DPICHANGED gives the rectangle).
   virtual void ApplyDpi(int newDpi);
-  // After the DPI changed: what a card keeps in pixels (image lists, measured text).
+  // After the DPI changed, the children's included: what a card keeps in pixels (image
+  // lists, measured text).
   virtual void OnDpiChanged(int oldDpi) { (void)oldDpi; }
+  virtual void ApplyDpiToChildren(int newDpi) { (void)newDpi; }
 
   WNDPROC prevWndProc = nullptr;  // the procedure that subclassing replaced
   // The rectangle in 96-DPI values: a child's in its parent's client area, a top-level

@@ -73,6 +73,9 @@ void KxControl::ApplyDpi(int newDpi) {
   margin = RECT{MulDiv(margin.left, newDpi, dpi), MulDiv(margin.top, newDpi, dpi),
                 MulDiv(margin.right, newDpi, dpi), MulDiv(margin.bottom, newDpi, dpi)};
   KxCard::ApplyDpi(newDpi);
+}
+
+void KxControl::ApplyDpiToChildren(int newDpi) {
   for (KxControl* child : children) child->ApplyDpi(newDpi);
 }
 

@@ -66,8 +66,9 @@ public:
   KxEvtMap cmdHandlers;
   POINT dropPoint = {0, 0};  // where the last files were dropped, in client coordinates
 
-  // The card and its children, each child after its parent has the new DPI.
+  // The margins scale with the DPI, and the children take it after their parent.
   void ApplyDpi(int newDpi) override;
+  void ApplyDpiToChildren(int newDpi) override;
 
 private:
   void DrawBorderOn(HDC dc, const RECT& rect);
