@@ -39,7 +39,9 @@ HFONT KxFont::BuildStockAtDpi() {
 }
 
 HFONT KxFont::Handle() {
-  if (dirty || !handle) return fromFields ? BuildFont() : BuildStockAtDpi();
+  // The stock font it starts with serves only at the system DPI.
+  bool stockElsewhere = !fromFields && !ownsHandle && dpi != KxSystemDpi();
+  if (dirty || !handle || stockElsewhere) return fromFields ? BuildFont() : BuildStockAtDpi();
   return handle;
 }
 

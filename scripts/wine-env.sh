@@ -48,7 +48,10 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-velix_prefix_recipe="prefix 1 $WINEARCH${velix_prefix_scale:+ $velix_prefix_scale}"
+# A scaled prefix's virtual desktop is the whole X screen: windows half as large again
+# need the room.
+velix_scaled_desktop=1280x1024
+velix_prefix_recipe="prefix 1 $WINEARCH${velix_prefix_scale:+ $velix_prefix_scale $velix_scaled_desktop}"
 
 # A second drive D: for tests that need another volume. It lives on another file system
 # (tmpfs), so that a rename from C: to D: really fails as it does between two disks.
@@ -107,6 +110,8 @@ REG
   if [ "$velix_logpixels" != 96 ]; then
     # Read by the wineserver at its start: the scale holds from the next server on.
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$velix_logpixels" /f \
+      >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$velix_scaled_desktop" /f \
       >/dev/null 2>&1
   fi
   wineserver -w
