@@ -8,6 +8,9 @@
 #   - it imports no function that Windows 7 forwards to a DLL that is no KnownDLL (advapi32's
 #     SystemFunction036, 040 and 041 go to cryptbase.dll): the loader would look for that
 #     DLL beside the program too;
+#   - it imports none of the DPI functions that Windows 7 lacks (they are looked up), and a
+#     manifest among its resources declares per-monitor DPI awareness with the system-aware
+#     form for older Windows;
 #   - it is no larger than MAX_BYTES (2 MiB unless given);
 #   - it carries no debug sections but a .gnu_debuglink, and the debug file is beside it.
 # The imports that remain are listed, each with why it is safe.
@@ -33,6 +36,12 @@ set(knownDlls
 # Imports that Windows 7 forwards out of a KnownDLL into one that is not, as DLL:FUNCTION.
 set(forwardedImports
   advapi32.dll:SystemFunction036 advapi32.dll:SystemFunction040 advapi32.dll:SystemFunction041)
+
+# The DPI functions of Windows 8.1 and 10: a program that imports one does not start on 7.
+set(laterImports
+  GetDpiForWindow GetDpiForSystem GetSystemMetricsForDpi AdjustWindowRectExForDpi
+  SystemParametersInfoForDpi EnableNonClientDpiScaling SetProcessDpiAwarenessContext
+  SetThreadDpiAwarenessContext GetDpiForMonitor SetProcessDpiAwareness)
 
 if(NOT DEFINED MAX_BYTES)
   set(MAX_BYTES 2097152)
@@ -74,6 +83,15 @@ if(sectionHeaders MATCHES "\\.rsrc +([0-9a-f]+) +[0-9a-f]+ +[0-9a-f]+ +([0-9a-f]
   string(FIND "${resources}" "${bindingHex}" at)
   if(NOT at EQUAL -1)
     set(commonControlsBinding TRUE)
+    # The manifest that binds them tells the DPI awareness too.
+    foreach(declaration "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>"
+                        "PerMonitorV2, PerMonitor</dpiAwareness>")
+      string(HEX "${declaration}" declarationHex)
+      string(FIND "${resources}" "${declarationHex}" at)
+      if(at EQUAL -1)
+        list(APPEND problems "its manifest lacks ${declaration}")
+      endif()
+    endforeach()
   endif()
 endif()
 set(safeImports "")
@@ -102,6 +120,9 @@ foreach(line IN LISTS headerLines)
   elseif(importingDll AND line MATCHES "^\t[0-9a-f]+\t +[0-9]+ +([A-Za-z0-9_@]+)")
     if("${importingDll}:${CMAKE_MATCH_1}" IN_LIST forwardedImports)
       list(APPEND problems "imports ${CMAKE_MATCH_1} from ${importingDll}, which Windows 7 forwards to a DLL looked for beside the program")
+    endif()
+    if(CMAKE_MATCH_1 IN_LIST laterImports)
+      list(APPEND problems "imports ${CMAKE_MATCH_1}, which Windows 7 lacks (look it up)")
     endif()
   elseif(line MATCHES "^[ \t]*$")
     set(importingDll "")

@@ -76,7 +76,7 @@ FrmOption::FrmOption(KxControl* owner)
   mark = new KxImageBox(this, KxRect{12, 8, 32, 32});
   mark->LoadResource(IDB_APP);
 
-  RECT client = ClientRect();
+  RECT client = LayoutRect();
   moduleGroup = new KxGroupBox(this, "右键菜单－热键设置",
                                KxRect{10, 42, client.right - 20, height - 160});
   for (int i = 0; i < kModuleRows; ++i) {

@@ -15,7 +15,7 @@ void KxTip::OnDraw(KxCanvas& canvas) {
   canvas.FillRect(kxTipColor, client);
   canvas.FrameRect(kxBlackColor, client);
   RECT text = client;
-  text.left += 4;
+  text.left += Px(4);
   canvas.DrawText(font, textColor, GetText(), text, format);
 }
 
@@ -24,11 +24,11 @@ void KxTip::SetText(const KxString& text) {
   if (autoSize) {
     KxCanvas measure(this);
     SIZE size = measure.TextExtent(font, text);
-    width = size.cx + 8;
-    height = size.cy + 4;
+    width = Dip(size.cx) + 8;
+    height = Dip(size.cy) + 4;
     // Only the size: the tip is a top-level window placed in screen coordinates by
     // ShowAt, while the position fields follow the owner's client coordinates.
-    SetWindowPos(hwnd, NULL, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, NULL, 0, 0, Px(width), Px(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   Invalidate(false);
 }
@@ -58,13 +58,13 @@ void KxButton::OnDraw(KxCanvas& canvas) {
   KxString caption = GetText();
   if (!caption.IsEmpty()) {
     // The face inside the outline takes the off-screen DC's own brush (white).
-    canvas.RoundRect(OutlineColor(), 1, client, SIZE{8, 8});
+    canvas.RoundRect(OutlineColor(), 1, client, SIZE{Px(8), Px(8)});
   }
   // After the face, so that a button with both a caption and a picture shows the picture.
   if (picture.IsPresent()) {
     // At the picture's own size: DrawIcon would stretch a small icon to the large size.
     SIZE size = picture.Size();
-    int left = client.left + 2;
+    int left = client.left + Px(2);
     int top = (client.bottom - client.top - size.cy) / 2;
     canvas.DrawPictureIn(RECT{left, top, left + size.cx, top + size.cy}, picture);
   }
@@ -89,9 +89,9 @@ void KxButton::OnMouseEnter(KxEvtParam&) { Invalidate(false); }
 void KxButton::OnMouseHover(KxEvtParam&) {
   if (!tip.hwnd || tip.IsVisible()) return;
   RECT window = WindowRect();
-  int left = window.right - 20;
-  if (left < window.left) left = window.left + 10;
-  tip.ShowAt(left, window.bottom + 8);
+  int left = window.right - Px(20);
+  if (left < window.left) left = window.left + Px(10);
+  tip.ShowAt(left, window.bottom + Px(8));
 }
 
 void KxButton::OnMouseLeave(KxEvtParam&) {

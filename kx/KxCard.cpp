@@ -149,16 +149,20 @@ bool KxCard::Create(const KxString& className, const KxString& caption, DWORD st
   y = rect.y;
   width = rect.width;
   height = rect.height;
+  const bool child = (style & WS_CHILD) != 0 && parent;
+  // A child has its top-level window's DPI; a top-level window the DPI of the monitor it
+  // is made on.
+  ApplyDpi(child ? parent->dpi : KxDpiOfRect(RECT{x, y, x + 1, y + 1}));
 
   KxCreateParams params;
   params.exStyle = createExStyle;
   params.className = className;
   params.windowName = caption;
   params.style = style;
-  params.x = x;
-  params.y = y;
-  params.width = width;
-  params.height = height;
+  params.x = PlacePx(x, child);
+  params.y = PlacePx(y, child);
+  params.width = SizePx(width);
+  params.height = SizePx(height);
   params.parent = parent ? parent->hwnd : NULL;
   params.instance = GetModuleHandleW(NULL);
   if (!PreCreate(params)) return false;
@@ -175,6 +179,42 @@ bool KxCard::Create(const KxString& className, const KxString& caption, DWORD st
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KxSharedWndProc)));
   }
   return true;
+}
+
+bool KxCard::IsChild() const { return (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) != 0; }
+
+RECT KxCard::LayoutRect() const {
+  RECT r = ClientRect();
+  if (pixelLayout) return r;
+  return RECT{Dip(r.left), Dip(r.top), Dip(r.right), Dip(r.bottom)};
+}
+
+void KxCard::RefreshPosition(bool withSize) {
+  RECT r = WindowRect();
+  POINT topLeft = {r.left, r.top};
+  bool child = IsChild();
+  if (child) ScreenToClient(GetParent(hwnd), &topLeft);
+  x = child && !pixelLayout ? Dip(topLeft.x) : topLeft.x;
+  y = child && !pixelLayout ? Dip(topLeft.y) : topLeft.y;
+  if (withSize) {
+    width = SizeField(r.right - r.left);
+    height = SizeField(r.bottom - r.top);
+  }
+}
+
+void KxCard::ApplyDpi(int newDpi) {
+  if (newDpi <= 0 || newDpi == dpi) return;
+  int oldDpi = dpi;
+  dpi = newDpi;
+  font.SetDpi(dpi);
+  if (!hwnd) return;
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle()), FALSE);
+  // A child goes where its fields say at the new scale; a top-level window is placed by
+  // the caller.
+  if (IsChild()) MoveWindowToFields(false);
+  ApplyDpiToChildren(newDpi);
+  OnDpiChanged(oldDpi);
+  Invalidate(false);
 }
 
 LRESULT KxCard::WndProc(KxMsg& m) {
@@ -245,7 +285,9 @@ void KxCard::Hide() { ShowWindow(hwnd, SW_HIDE); }
 bool KxCard::IsVisible() const { return IsWindowVisible(hwnd) == 1; }
 
 void KxCard::MoveWindowToFields(bool repaint) {
-  MoveWindow(hwnd, x, y, width, height, repaint ? TRUE : FALSE);
+  bool child = IsChild();
+  MoveWindow(hwnd, PlacePx(x, child), PlacePx(y, child), SizePx(width), SizePx(height),
+             repaint ? TRUE : FALSE);
 }
 
 void KxCard::SetLeft(int left) {
@@ -276,6 +318,17 @@ void KxCard::SetBounds(const KxRect& rect, bool repaint) {
   width = rect.width;
   height = rect.height;
   MoveWindowToFields(repaint);
+}
+
+void KxCard::SetBoundsPx(const RECT& rect, bool repaint) {
+  MoveWindow(hwnd, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+             repaint ? TRUE : FALSE);
+  RefreshPosition(true);
+}
+
+void KxCard::ResizePx(int w, int h) {
+  SetWindowPos(hwnd, NULL, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RefreshPosition(true);
 }
 
 void KxCard::SetTopMost() {

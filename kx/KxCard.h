@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "kx/KxDpi.h"
 #include "kx/KxEvt.h"
 #include "kx/KxFont.h"
 #include "kx/base/KxString.h"
@@ -81,9 +82,34 @@ public:
   void SetBounds(const KxRect& rect, bool repaint);
   void SetTopMost();
   void SetFocus();
+  // Pixels, for a card that keeps its rectangle in pixels or for code that measured in
+  // pixels (text extents): the window goes there and the fields follow.
+  void SetBoundsPx(const RECT& rect, bool repaint);
+  void ResizePx(int w, int h);
+
+  // A 96-DPI value in pixels of this card's DPI, and back.
+  int Px(int value) const { return KxScale(value, dpi); }
+  int Dip(int pixels) const { return KxUnscale(pixels, dpi); }
+  RECT Px(const RECT& r) const { return RECT{Px(r.left), Px(r.top), Px(r.right), Px(r.bottom)}; }
+  // The client area in 96-DPI values: what children are placed in.
+  RECT LayoutRect() const;
+  bool IsChild() const;
+  // The card and its children take another DPI: fonts, their windows' places (from the
+  // fields, which stay) and whatever OnDpiChanged rebuilds. The top-level window itself is
+  // placed by whoever asked (WM_DPICHANGED gives the rectangle).
+  virtual void ApplyDpi(int newDpi);
+  // After the DPI changed, the children's included: what a card keeps in pixels (image
+  // lists, measured text).
+  virtual void OnDpiChanged(int oldDpi) { (void)oldDpi; }
+  virtual void ApplyDpiToChildren(int newDpi) { (void)newDpi; }
 
   WNDPROC prevWndProc = nullptr;  // the procedure that subclassing replaced
+  // The rectangle in 96-DPI values: a child's in its parent's client area, a top-level
+  // window's size (its position is in screen pixels: a desktop has no 96-DPI origin).
+  // A card with pixelLayout keeps all four in pixels.
   int x = 0, y = 0, width = 0, height = 0;
+  int dpi = kKxBaseDpi;     // of the window: the top-level window's monitor
+  bool pixelLayout = false;  // set before Create: the rectangle is in pixels
   KxFont font;             // DEFAULT_GUI_FONT until a property of it is set
   KxEvtMap msgHandlers;    // listeners, run after the card's own handling
   KxEvtMap timerHandlers;  // timer id -> handler
@@ -92,8 +118,14 @@ public:
 protected:
   DWORD createExStyle = 0;  // the extended style Create starts from; PreCreate may change it
 
+  // The fields from the window's rectangle, as WM_MOVE and WM_SIZE report it.
+  void RefreshPosition(bool withSize);
+
 private:
   void MoveWindowToFields(bool repaint);
+  int SizePx(int value) const { return pixelLayout ? value : Px(value); }
+  int PlacePx(int value, bool child) const { return pixelLayout || !child ? value : Px(value); }
+  int SizeField(int pixels) const { return pixelLayout ? pixels : Dip(pixels); }
 };
 
 template <class T>

@@ -13,8 +13,8 @@ void KxCheckBox::OnClick(KxEvtParam&) {
 void KxCheckBox::OnDraw(KxCanvas& canvas) {
   RECT client = ClientRect();
   canvas.FillRect(kxFormColor, client);
-  int side = (client.bottom - client.top) - 8;
-  RECT box = {client.left + 2, client.top + 4, client.left + 2 + side, client.bottom - 4};
+  int side = (client.bottom - client.top) - Px(8);
+  RECT box = {client.left + Px(2), client.top + Px(4), client.left + Px(2) + side, client.bottom - Px(4)};
   canvas.FillRect(kxWhiteColor, box);
   if (hovering) {
     canvas.Rectangle(kxBlackColor, 1, box);
@@ -24,13 +24,13 @@ void KxCheckBox::OnDraw(KxCanvas& canvas) {
   }
   if (checked) {
     RECT cross = box;
-    InflateRect(&cross, -2, -2);
-    OffsetRect(&cross, -1, 0);
-    canvas.Line(kxTickColor, 2, POINT{cross.left, cross.top}, POINT{cross.right, cross.bottom});
-    canvas.Line(kxTickColor, 2, POINT{cross.left, cross.bottom}, POINT{cross.right, cross.top});
+    InflateRect(&cross, -Px(2), -Px(2));
+    OffsetRect(&cross, -Px(1), 0);
+    canvas.Line(kxTickColor, Px(2), POINT{cross.left, cross.top}, POINT{cross.right, cross.bottom});
+    canvas.Line(kxTickColor, Px(2), POINT{cross.left, cross.bottom}, POINT{cross.right, cross.top});
   }
   RECT text = client;
-  text.left = box.right + 4;
+  text.left = box.right + Px(4);
   canvas.SetBkMode(TRANSPARENT);
   canvas.DrawText(font, kxBlackColor, GetText(), text, DT_VCENTER | DT_SINGLELINE);
 }
@@ -45,5 +45,5 @@ void KxCheckBox::SetAutoSize(bool value) {
   if (!autoSize) return;
   KxCanvas measure(this);
   SIZE text = measure.TextExtent(font, GetText());
-  Resize(height + text.cx, height);
+  Resize(height + Dip(text.cx), height);
 }

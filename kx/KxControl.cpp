@@ -70,16 +70,15 @@ void KxControl::SetBkImage(HBITMAP image) {
   bkImage = image;
 }
 
-void KxControl::RefreshPosition(bool withSize) {
-  RECT r = WindowRect();
-  POINT topLeft = {r.left, r.top};
-  if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) && parent) ScreenToClient(parent->hwnd, &topLeft);
-  x = topLeft.x;
-  y = topLeft.y;
-  if (withSize) {
-    width = r.right - r.left;
-    height = r.bottom - r.top;
-  }
+void KxControl::ApplyDpi(int newDpi) {
+  if (newDpi <= 0 || newDpi == dpi) return;
+  margin = RECT{MulDiv(margin.left, newDpi, dpi), MulDiv(margin.top, newDpi, dpi),
+                MulDiv(margin.right, newDpi, dpi), MulDiv(margin.bottom, newDpi, dpi)};
+  KxCard::ApplyDpi(newDpi);
+}
+
+void KxControl::ApplyDpiToChildren(int newDpi) {
+  for (KxControl* child : children) child->ApplyDpi(newDpi);
 }
 
 LRESULT KxControl::WndProc(KxMsg& m) {
@@ -94,7 +93,7 @@ LRESULT KxControl::WndProc(KxMsg& m) {
       break;
     case WM_SIZE: {
       RefreshPosition(true);
-      OnSize(ClientRect());
+      OnSize(LayoutRect());
       break;
     }
     case WM_SETFOCUS:

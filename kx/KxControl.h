@@ -61,13 +61,16 @@ public:
   COLORREF bkColor = kxFormColor;  // 0 means no background fill at all
   COLORREF bkColorDisabled = kxFormColor;
   HBITMAP bkImage = NULL;
-  RECT margin = {2, 2, 2, 2};
+  RECT margin = {2, 2, 2, 2};  // pixels: 2 at 96 DPI, scaled with the DPI
   KxList<KxControl*> children;  // owned, in creation order
   KxEvtMap cmdHandlers;
   POINT dropPoint = {0, 0};  // where the last files were dropped, in client coordinates
 
+  // The margins scale with the DPI, and the children take it after their parent.
+  void ApplyDpi(int newDpi) override;
+  void ApplyDpiToChildren(int newDpi) override;
+
 private:
-  void RefreshPosition(bool withSize);
   void DrawBorderOn(HDC dc, const RECT& rect);
 };
 

@@ -396,7 +396,7 @@ void KxEdit::Redo() {
 
 void KxEdit::AdjustWidth() {
   if (!autoWidth) return;
-  Resize(margin.left + margin.right + WidthOf(text.Length()) + 2, height);
+  Resize(Dip(margin.left + margin.right + WidthOf(text.Length()) + 2), height);
 }
 
 void KxEdit::SetPasswordChar(char ch) {

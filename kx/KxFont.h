@@ -1,6 +1,7 @@
 #pragma once
 // A font described by the fields CreateFontA takes. Until a property is set the font is
-// the stock DEFAULT_GUI_FONT; once one is set, it is built from all fields.
+// the stock DEFAULT_GUI_FONT; once one is set, it is built from all fields. Heights and
+// widths are 96-DPI values, built at the font's DPI (the DPI of the window it serves).
 
 #include <windows.h>
 
@@ -19,7 +20,7 @@ public:
   HFONT Handle();
   bool IsDirty() const { return dirty; }
   // For fields set directly: the next Handle() builds the font again.
-  void MarkDirty() { dirty = true; }
+  void MarkDirty();
 
   const KxString& FaceName() const { return faceName; }
   void SetFaceName(const KxString& name);
@@ -29,6 +30,9 @@ public:
   void SetWeight(int value);
   void SetUnderline(bool value);
   void SetQuality(int value);
+  int Dpi() const { return dpi; }
+  // A font at another DPI is built again at its next use.
+  void SetDpi(int value);
 
   // Set directly by the menus, which draw rotated banner text.
   int height = 12;
@@ -47,7 +51,11 @@ public:
   KxString faceName;
 
 private:
+  HFONT BuildStockAtDpi();
+
   HFONT handle;
+  int dpi = 96;
+  bool fromFields = false;  // a property was set: the stock font no longer serves
   bool ownsHandle = false;  // the stock font is never deleted
   bool dirty = false;
 };

@@ -15,9 +15,10 @@ void RedrawFrame(HWND hwnd) {
 void KxSetFormHost(KxFormHost* host) { formHost = host; }
 
 KxForm::KxForm(KxControl* owner, const KxString& caption, const KxRect& rect, DWORD style,
-               DWORD exStyle)
+               DWORD exStyle, bool pixels)
     : KxControl(nullptr) {
   parent = owner;
+  pixelLayout = pixels;
   createExStyle = exStyle;
   Create(owner, caption, style, rect);
 }
@@ -39,6 +40,20 @@ LRESULT KxForm::WndProc(KxMsg& m) {
         }
       }
       break;
+    case kKxWmDpiChanged: {
+      // The window moves onto a monitor of another DPI: it takes the rectangle the
+      // platform suggests and everything inside it is laid out and drawn at the new scale.
+      ApplyDpi(HIWORD(m.wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(m.lParam);
+      if (suggested) {
+        SetWindowPos(hwnd, NULL, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      RefreshPosition(true);
+      OnSize(LayoutRect());
+      InvalidateRect(hwnd, NULL, TRUE);
+      return 0;
+    }
     case WM_CLOSE:
       if (!CanClose()) return 0;
       OnClose();
@@ -100,7 +115,9 @@ void KxForm::SetIcon(HICON icon) {
 }
 
 void KxForm::CenterOnScreen() {
-  MoveTo((GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+  RECT r = WindowRect();
+  MoveTo((GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
+         (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2);
 }
 
 void KxForm::SetFixedSize(bool fixed) {
@@ -145,8 +162,8 @@ void KxForm::ToggleShown() {
   SetForegroundWindow(hwnd);
 }
 
-KxPopForm::KxPopForm(KxControl* owner, const KxRect& rect, DWORD exStyle)
-    : KxForm(owner, "", rect, WS_POPUP, exStyle) {}
+KxPopForm::KxPopForm(KxControl* owner, const KxRect& rect, DWORD exStyle, bool pixels)
+    : KxForm(owner, "", rect, WS_POPUP, exStyle, pixels) {}
 
 void KxPopForm::ShowAt(POINT at) {
   MoveTo(at.x, at.y);

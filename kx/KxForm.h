@@ -25,8 +25,9 @@ public:
   // Creates the window at once; the owner's window owns the top-level window. A form is
   // in nobody's children: whoever constructs it owns it. A form that is topmost or a tool
   // window from the start says so in exStyle: changing it later costs a frame change.
+  // The size is a 96-DPI value, the position screen pixels; with pixels the size is too.
   KxForm(KxControl* owner, const KxString& caption, const KxRect& rect, DWORD style,
-         DWORD exStyle = 0);
+         DWORD exStyle = 0, bool pixels = false);
 
   KxString GetClassName() const override;
   LRESULT WndProc(KxMsg& m) override;
@@ -57,7 +58,7 @@ public:
 // A borderless pop-up form, shown without taking the activation.
 class KxPopForm : public KxForm {
 public:
-  KxPopForm(KxControl* owner, const KxRect& rect, DWORD exStyle = 0);
+  KxPopForm(KxControl* owner, const KxRect& rect, DWORD exStyle = 0, bool pixels = false);
   void ShowAt(POINT at);
 };
 

@@ -14,6 +14,8 @@ int Min(int a, int b) { return a < b ? a : b; }
 
 // ---- Cells
 
+// Cells are laid out in 96-DPI values like the grid's rows and columns, and drawn at the
+// grid's DPI.
 void KxGridItem::Paint(KxCanvas& canvas, const RECT& cell, COLORREF back, COLORREF fore) {
   if (control) {
     int w = cell.right - cell.left;
@@ -23,11 +25,11 @@ void KxGridItem::Paint(KxCanvas& canvas, const RECT& cell, COLORREF back, COLORR
       control->SetBounds(KxRect{cell.left, cell.top, w, h}, true);
     return;
   }
-  canvas.FillRect(back, cell);
-  RECT r = {cell.left + 2, cell.top + 1, cell.right - 2, cell.bottom - 1};
+  canvas.FillRect(back, grid->Px(cell));
+  RECT r = grid->Px(RECT{cell.left + 2, cell.top + 1, cell.right - 2, cell.bottom - 1});
   if (picture.IsPresent()) {
     canvas.DrawPicture(POINT{r.left, r.top}, picture);
-    r.left += picture.Size().cx + 1;
+    r.left += picture.Size().cx + grid->Px(1);
   }
   canvas.DrawText(grid->font, fore, text, r, format);
 }
@@ -48,30 +50,30 @@ KxGridHeadRow::~KxGridHeadRow() {
 }
 
 void KxGridHeadRow::Draw(KxCanvas& canvas, int hPos, int y) {
-  RECT client = grid->ClientRect();
+  RECT client = grid->LayoutRect();
   int x = grid->rowHeaderWidth - hPos;
   int lastRight = x;
   for (KxGridColumn* column : columns) {
     int right = x + column->width;
     if (right >= 0) {
-      RECT cell = {x, y, right, y + height};
+      RECT cell = grid->Px(RECT{x, y, right, y + height});
       canvas.FillRect(column->backColor, cell);
       canvas.DrawText(grid->font, column->textColor, column->text, cell,
                       DT_CENTER | DT_VCENTER | DT_SINGLELINE);
       if (grid->showGridLines)
-        canvas.Line(kHeadLineColor, 1, POINT{right - 1, y}, POINT{right - 1, y + height});
+        canvas.Line(kHeadLineColor, 1, POINT{cell.right - 1, cell.top}, POINT{cell.right - 1, cell.bottom});
     }
     lastRight = right;
     x = right;
     if (right > client.right) break;
   }
+  RECT band = grid->Px(RECT{0, y, grid->rowHeaderWidth, y + height});
   if (grid->showRowHeader) {
-    canvas.FillRect(kxFormColor, RECT{0, y, grid->rowHeaderWidth, y + height});
-    canvas.Line(kHeadLineColor, 1, POINT{grid->rowHeaderWidth, y},
-                POINT{grid->rowHeaderWidth, y + height - 1});
+    canvas.FillRect(kxFormColor, band);
+    canvas.Line(kHeadLineColor, 1, POINT{band.right, band.top}, POINT{band.right, band.bottom - 1});
   }
   if (grid->showGridLines)
-    canvas.Line(kHeadLineColor, 1, POINT{0, y + height - 1}, POINT{lastRight, y + height - 1});
+    canvas.Line(kHeadLineColor, 1, POINT{0, band.bottom - 1}, POINT{grid->Px(lastRight), band.bottom - 1});
 }
 
 // ---- Data rows
@@ -95,7 +97,7 @@ void KxGridCardRow::ShowControls(bool show) {
 
 void KxGridCardRow::Draw(KxCanvas& canvas, int hPos, int y) {
   isCurrent = grid->curRow == index;
-  RECT client = grid->ClientRect();
+  RECT client = grid->LayoutRect();
   KxGridHeadRow* head = grid->headRows.IsEmpty() ? nullptr : grid->headRows.Head()->value;
   int x = grid->rowHeaderWidth - hPos;
   int lastRight = x;
@@ -113,11 +115,12 @@ void KxGridCardRow::Draw(KxCanvas& canvas, int hPos, int y) {
       } else if (item) {
         item->Draw(canvas, cell);
       } else if (selected) {
-        canvas.FillRect(grid->selColor, cell);
+        canvas.FillRect(grid->selColor, grid->Px(cell));
       }
-      if (selected && !grid->rowSelect) DrawFocusRect(canvas.Dc(), &cell);
+      RECT drawn = grid->Px(cell);
+      if (selected && !grid->rowSelect) DrawFocusRect(canvas.Dc(), &drawn);
       if (grid->showGridLines)
-        canvas.Line(kxGridLineColor, 1, POINT{right - 1, y}, POINT{right - 1, y + height - 1});
+        canvas.Line(kxGridLineColor, 1, POINT{drawn.right - 1, drawn.top}, POINT{drawn.right - 1, drawn.bottom - 1});
       lastRight = right;
       passed = right >= client.right;
     } else if (item && item->control) {
@@ -127,18 +130,18 @@ void KxGridCardRow::Draw(KxCanvas& canvas, int hPos, int y) {
     x = right;
     if (itemNode) itemNode = itemNode->next;
   }
+  RECT band = grid->Px(RECT{0, y, grid->rowHeaderWidth, y + height});
   if (grid->showRowHeader) {
-    canvas.FillRect(kxFormColor, RECT{0, y, grid->rowHeaderWidth, y + height});
+    canvas.FillRect(kxFormColor, band);
     if (grid->showGridLines)
-      canvas.Line(kxGridLineColor, 1, POINT{grid->rowHeaderWidth, y},
-                  POINT{grid->rowHeaderWidth, y + height});
+      canvas.Line(kxGridLineColor, 1, POINT{band.right, band.top}, POINT{band.right, band.bottom});
   }
   if (isCurrent && grid->rowSelect) {
-    int left = grid->showRowHeader ? grid->rowHeaderWidth + 1 : 1;
-    RECT focus = {left, y - 1, Min(lastRight, client.right), y + height};
+    int left = grid->showRowHeader ? band.right + 1 : 1;
+    RECT focus = {left, band.top - 1, grid->Px(Min(lastRight, client.right)), band.bottom};
     DrawFocusRect(canvas.Dc(), &focus);
   } else if (grid->showGridLines) {
-    canvas.Line(kxGridLineColor, 1, POINT{0, y + height - 1}, POINT{lastRight, y + height - 1});
+    canvas.Line(kxGridLineColor, 1, POINT{0, band.bottom - 1}, POINT{grid->Px(lastRight), band.bottom - 1});
   }
 }
 
@@ -257,7 +260,7 @@ int KxGridCard::RowsHeight() const {
 
 int KxGridCard::Fit(int start, bool forward, int avail) const {
   if (start < 0) start = vPos;
-  if (avail < 0) avail = ClientRect().bottom - HeadHeight();
+  if (avail < 0) avail = LayoutRect().bottom - HeadHeight();
   int count = 0;
   int sum = 0;
   for (auto* node = rows.NodeAt(start); node; node = forward ? node->next : node->prev) {
@@ -318,15 +321,15 @@ void KxGridCard::UpdateOnce(int v, int h) {
     // The client area is what must hold the content; the border comes on top.
     RECT client = ClientRect();
     RECT window = WindowRect();
-    int frameW = (window.right - window.left) - client.right;
-    int frameH = (window.bottom - window.top) - client.bottom;
+    int frameW = Dip((window.right - window.left) - client.right);
+    int frameH = Dip((window.bottom - window.top) - client.bottom);
     int w = rowHeaderWidth + ColumnsWidth() + frameW;
     int hgt = HeadHeight() + RowsHeight() + frameH;
     if (w != width || hgt != height) Resize(w, hgt);
     return;
   }
 
-  RECT client = ClientRect();
+  RECT client = LayoutRect();
   int head = HeadHeight();
   if (head < client.bottom && client.bottom < head + RowsHeight()) {
     int n = Fit(v >= 0 ? v : vPos, true, client.bottom - head);
@@ -342,7 +345,7 @@ void KxGridCard::UpdateOnce(int v, int h) {
   }
   SetBar(SB_VERT, vMax, vPos);
 
-  client = ClientRect();
+  client = LayoutRect();
   int columns = ColumnsWidth();
   if (client.right < rowHeaderWidth + columns) {
     int avail = client.right - rowHeaderWidth;
@@ -366,7 +369,7 @@ void KxGridCard::OnSize(const RECT&) {
 
 void KxGridCard::OnDraw(KxCanvas& canvas) {
   canvas.SetBkMode(TRANSPARENT);
-  RECT client = ClientRect();
+  RECT client = LayoutRect();
   int y = 0;
   for (auto& item : headRows) {
     if (!item->visible) continue;
@@ -401,7 +404,7 @@ int KxGridCard::RowAtY(int y) const {
   int head = HeadHeight();
   if (y < head) return -1;
   // Only the rows drawn: a row that does not fit is not shown and cannot be hit.
-  int n = Fit(vPos, true, ClientRect().bottom - head);
+  int n = Fit(vPos, true, LayoutRect().bottom - head);
   int bottom = head;
   auto* node = rows.NodeAt(vPos);
   for (int k = 0; node && k < n; node = node->next, ++k) {
@@ -411,7 +414,8 @@ int KxGridCard::RowAtY(int y) const {
   return -2;
 }
 
-void KxGridCard::OnLButtonDown(WPARAM, POINT pt) {
+void KxGridCard::OnLButtonDown(WPARAM, POINT pixels) {
+  POINT pt = {Dip(pixels.x), Dip(pixels.y)};
   int col = pt.x > rowHeaderWidth ? ColumnAtX(pt.x) : curCol;
   int row = RowAtY(pt.y);
   if (row == -2) return;
@@ -440,7 +444,7 @@ void KxGridCard::OnKeyDown(WPARAM key, LPARAM) {
   int r = curRow;
   int c = curCol;
   bool ctrl = KeyIsDown(VK_CONTROL);
-  int visibleWidth = ClientRect().right - rowHeaderWidth;
+  int visibleWidth = LayoutRect().right - rowHeaderWidth;
   switch (key) {
     case VK_PRIOR:
       if (r < top) {
@@ -570,7 +574,7 @@ void KxGridCard::OnVScroll(WPARAM wParam, LPARAM) {
 }
 
 void KxGridCard::OnHScroll(WPARAM wParam, LPARAM) {
-  int clientWidth = ClientRect().right;
+  int clientWidth = LayoutRect().right;
   int value = -1;
   switch (LOWORD(wParam)) {
     case SB_LINELEFT:

@@ -76,6 +76,8 @@ public:
   KxGridCard* grid;
 };
 
+// Rows, columns, the row header and the horizontal scroll position are 96-DPI values;
+// the grid draws and hit-tests them at its DPI.
 class KxGridCard : public KxControl {
 public:
   KxGridCard(KxControl* parent, const KxRect& rect);

@@ -31,7 +31,7 @@ KxListCard::KxListCard(KxControl* parentControl, const KxRect& rect)
   SetUpList(*this, kxFormColor);
   KxGridHeadRow* head = AddHeadRow();
   if (head) head->visible = false;
-  AddColumn(head, "", ClientRect().right);
+  AddColumn(head, "", LayoutRect().right);
 }
 
 void KxListCard::OnSize(const RECT& client) {
@@ -55,7 +55,7 @@ KxListBoxCard::KxListBoxCard(KxControl* parentControl, const KxRect& rect)
   SetUpList(*this, kxWhiteColor);
   KxGridHeadRow* head = AddHeadRow();
   if (head) head->height = 2;
-  if (KxGridColumn* column = AddColumn(head, "", ClientRect().right)) column->backColor = kxWhiteColor;
+  if (KxGridColumn* column = AddColumn(head, "", LayoutRect().right)) column->backColor = kxWhiteColor;
 }
 
 void KxListBoxCard::OnSize(const RECT& client) {

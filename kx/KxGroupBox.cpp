@@ -7,13 +7,13 @@ KxGroupBox::KxGroupBox(KxControl* parent, const KxString& caption, const KxRect&
 
 void KxGroupBox::OnDraw(KxCanvas& canvas) {
   RECT client = ClientRect();
-  RECT frame = {client.left, client.top + 4, client.right + 1, client.bottom + 1};
+  RECT frame = {client.left, client.top + Px(4), client.right + 1, client.bottom + 1};
   DrawEdge(canvas.Dc(), &frame, EDGE_ETCHED, BF_RECT);
   // Opaque text on the face colour blanks the frame line behind the caption.
   HDC dc = canvas.Dc();
   COLORREF previousBk = SetBkColor(dc, kxFormColor);
   int previousMode = ::SetBkMode(dc, OPAQUE);
-  canvas.DrawText(font, kxBlackColor, GetText(), RECT{8, 0, client.right, 20}, DT_SINGLELINE);
+  canvas.DrawText(font, kxBlackColor, GetText(), RECT{Px(8), 0, client.right, Px(20)}, DT_SINGLELINE);
   ::SetBkMode(dc, previousMode);
   SetBkColor(dc, previousBk);
 }

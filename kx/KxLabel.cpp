@@ -43,7 +43,7 @@ void KxLabel::SetTextColor(COLORREF color) {
 void KxLabel::FitText() {
   KxCanvas measure(this);
   SIZE size = measure.TextExtent(font, GetText());
-  const int wanted = size.cx + 4;
+  const int wanted = Dip(size.cx) + 4;
   SetWidth(maxWidth > 0 && wanted > maxWidth ? maxWidth : wanted);
 }
 

@@ -178,6 +178,15 @@ void KxMenu::SetOwnerWindow(HWND owner) {
     item->SetOwnerWindow(owner);
 }
 
+void KxMenu::SetDpi(int value) {
+  dpi = value;
+  bannerFont.SetDpi(dpi);
+  itemFont.SetDpi(dpi);
+  for (KxMenuItem* item : items) item->picture.FitIcon(Px(iconSize.cy));
+  for (auto& item : subMenus)
+    item->SetDpi(value);
+}
+
 int KxMenu::Popup(KxControl* owner, bool returnCommand) {
   POINT at = {0, 0};
   GetCursorPos(&at);
@@ -190,6 +199,7 @@ int KxMenu::PopupAt(KxControl* owner, POINT at, bool returnCommand) {
   bannerDirty = true;
   // Sub-menus are measured and drawn through the same owner window.
   SetOwnerWindow(owner->hwnd);
+  SetDpi(KxDpiOfRect(RECT{at.x, at.y, at.x + 1, at.y + 1}));
   SetForegroundWindow(ownerWindow);
   UINT flags = returnCommand ? (TPM_NONOTIFY | TPM_RETURNCMD) : 0;
   int result = 0;
@@ -208,8 +218,8 @@ void KxMenu::MeasureItem(MEASUREITEMSTRUCT& measure) {
   if (!item) return;
   int height;
   if (item->IsSeparator()) {
-    measure.itemWidth = static_cast<UINT>(bannerWidth + iconSize.cx + 10);
-    height = kSeparatorHeight;
+    measure.itemWidth = static_cast<UINT>(Px(bannerWidth + iconSize.cx + 10));
+    height = Px(kSeparatorHeight);
   } else {
     TEXTMETRICW metrics = {};
     SIZE extent = {0, 0};
@@ -225,8 +235,8 @@ void KxMenu::MeasureItem(MEASUREITEMSTRUCT& measure) {
     // character is narrower than four, so the drawn width counts where it is more.
     int textWidth = item->text.Length() * metrics.tmAveCharWidth;
     if (extent.cx > textWidth) textWidth = extent.cx;
-    measure.itemWidth = static_cast<UINT>(textWidth + bannerWidth + iconSize.cx + 10);
-    height = itemHeight + 1 > iconSize.cy ? itemHeight + 1 : iconSize.cy;
+    measure.itemWidth = static_cast<UINT>(textWidth + Px(bannerWidth + iconSize.cx + 10));
+    height = Px(itemHeight + 1 > iconSize.cy ? itemHeight + 1 : iconSize.cy);
   }
   measure.itemHeight = static_cast<UINT>(height);
   // The platform measures again every time the menu is shown; an item counts once.
@@ -244,12 +254,13 @@ int KxMenu::ColumnTopFor(const KxMenuItem* item, int itemTop) const {
 void KxMenu::DrawBanner(HDC dc, POINT origin) {
   KxCanvas canvas(dc);
   canvas.SetBkMode(TRANSPARENT);
-  RECT band = {origin.x, origin.y, origin.x + bannerWidth, origin.y + bannerHeight};
+  int bandWidth = Px(bannerWidth);
+  RECT band = {origin.x, origin.y, origin.x + bandWidth, origin.y + bannerHeight};
   canvas.FillRect(kxBannerColor, band);
   if (bannerText.IsEmpty()) return;
   // The rotated text runs up from the bottom of the column, centred across the band.
   SIZE extent = canvas.TextExtent(bannerFont, bannerText);
-  RECT textRect = {origin.x, origin.y, origin.x + bannerWidth + extent.cx - extent.cy,
+  RECT textRect = {origin.x, origin.y, origin.x + bandWidth + extent.cx - extent.cy,
                    origin.y + extent.cy + bannerHeight};
   canvas.DrawText(bannerFont, kxBannerTextColor, bannerText, textRect, kBannerTextFormat);
 }
@@ -264,19 +275,19 @@ void KxMenu::DrawItem(const DRAWITEMSTRUCT& draw) {
     DrawBanner(draw.hDC, origin);
     bannerDirty = false;
   }
-  r.left += bannerWidth;
+  r.left += Px(bannerWidth);
   if (!item) return;
 
   KxCanvas canvas(draw.hDC);
   canvas.SetBkMode(TRANSPARENT);
   if (item->IsSeparator()) {
-    r.left += 4;
+    r.left += Px(4);
     int y = r.top + (r.bottom - r.top) / 2;
     canvas.Line(separatorColor, 1, POINT{r.left, y}, POINT{r.right, y});
     return;
   }
 
-  r.left += 1;
+  r.left += Px(1);
   if (draw.itemState & ODS_SELECTED) {
     if (item->hasSubMenu) {
       bannerDirty = true;
@@ -288,12 +299,13 @@ void KxMenu::DrawItem(const DRAWITEMSTRUCT& draw) {
   } else {
     canvas.FillRect(backColor, r);
   }
-  r.left += 2;
-  RECT iconRect = {r.left, r.top + (r.bottom - r.top - iconSize.cy) / 2, 0, 0};
-  iconRect.right = iconRect.left + iconSize.cx;
-  iconRect.bottom = iconRect.top + iconSize.cy;
+  r.left += Px(2);
+  SIZE icon = {Px(iconSize.cx), Px(iconSize.cy)};
+  RECT iconRect = {r.left, r.top + (r.bottom - r.top - icon.cy) / 2, 0, 0};
+  iconRect.right = iconRect.left + icon.cx;
+  iconRect.bottom = iconRect.top + icon.cy;
   canvas.DrawPictureIn(iconRect, item->picture);
-  r.left += iconSize.cx + 2;
+  r.left += icon.cx + Px(2);
   bool grey = !item->enabled || (draw.itemState & ODS_GRAYED);
   canvas.DrawText(itemFont, grey ? kDisabledTextColor : textColor, item->text, r, kItemTextFormat);
 }

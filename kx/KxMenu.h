@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "kx/KxColor.h"
+#include "kx/KxDpi.h"
 #include "kx/KxFont.h"
 #include "kx/KxOwnerDraw.h"
 #include "kx/KxPicture.h"
@@ -81,8 +82,10 @@ public:
   bool bannerDirty = true;
   HWND ownerWindow = NULL;
   HMENU hmenu = NULL;
+  // Sizes at 96 DPI; the menu is measured and drawn at the DPI of the monitor it opens on.
   SIZE iconSize = {16, 16};
   int itemHeight = 19;
+  int dpi = 96;
   int bannerHeight = 0;  // the sum of the measured item heights: the height of the item column
   COLORREF textColor = kxMenuTextColor;
   COLORREF backColor = kxMenuColor;
@@ -103,6 +106,9 @@ protected:
 private:
   KxPopMenu* AppendSubMenuItem(const KxString& text, HICON icon, bool ownsIcon);
   void SetOwnerWindow(HWND owner);
+  // The DPI of the menu and its sub-menus: fonts and icons at that scale.
+  void SetDpi(int value);
+  int Px(int value) const { return KxScale(value, dpi); }
   void DrawBanner(HDC dc, POINT origin);
   int PositionOf(const KxMenuItem* item) const;
   // Top of the item column: the item's top less the heights of the items above it.

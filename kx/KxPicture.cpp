@@ -4,13 +4,31 @@ bool KxPicture::LoadIconResource(HINSTANCE instance, int id) {
   HICON loaded = LoadIconW(instance, MAKEINTRESOURCEW(id));
   if (!loaded) return false;
   SetIcon(loaded, true);
+  iconInstance = instance;
+  iconId = id;
   return true;
+}
+
+void KxPicture::FitIcon(int side) {
+  if (!icon || iconId == 0 || side <= 0 || side == iconSide) return;
+  HICON fitted = static_cast<HICON>(
+      LoadImageW(iconInstance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, side, side, 0));
+  if (!fitted) return;
+  HINSTANCE instance = iconInstance;
+  int id = iconId;
+  SetIcon(fitted, true);
+  iconInstance = instance;
+  iconId = id;
+  iconSide = side;
 }
 
 void KxPicture::SetIcon(HICON newIcon, bool owns) {
   if (icon && ownsIcon && icon != newIcon) DestroyIcon(icon);
   icon = newIcon;
   ownsIcon = owns;
+  iconInstance = NULL;
+  iconId = 0;
+  iconSide = 0;
 }
 
 void KxPicture::SetBitmap(HBITMAP newBitmap) {

@@ -23,7 +23,7 @@ void KxProgressBar::OnDraw(KxCanvas& canvas) {
     if (done > span) done = span;
     right = inner.left + static_cast<int>(done * (inner.right - inner.left) / span);
   } else {
-    right = inner.left + kStubWidth;
+    right = inner.left + Px(kStubWidth);
   }
   if (right > inner.left) canvas.FillRect(kBarColor, RECT{inner.left, inner.top, right, inner.bottom});
 }

@@ -12,7 +12,7 @@ void KxSelectBtn::OnDraw(KxCanvas& canvas) {
   COLORREF outline = OutlineColor();
   RECT face = client;
   if (pressed) OffsetRect(&face, 0, 1);
-  canvas.RoundRect(outline, 1, face, SIZE{8, 8});
+  canvas.RoundRect(outline, 1, face, SIZE{Px(8), Px(8)});
   int w = client.right - client.left;
   int h = client.bottom - client.top;
   POINT tip = {w / 2, (h / 4) * 3};
@@ -83,8 +83,8 @@ bool KxSelectCard::IsDropped() const { return list->IsVisible(); }
 void KxSelectCard::DropDown() {
   SendMessageW(hwnd, KX_SELECT_DROPDOWN, 0, 0);
   RECT card = WindowRect();
-  SetWindowPos(list->hwnd, HWND_TOPMOST, card.left, card.bottom + 1, card.right - card.left,
-               dropHeight, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  SetWindowPos(list->hwnd, HWND_TOPMOST, card.left, card.bottom + Px(1), card.right - card.left,
+               Px(dropHeight), SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 void KxSelectCard::CloseUp() {

@@ -383,6 +383,8 @@ POINT Signed(POINT pt) {
 }  // namespace
 
 KxTextBox::KxTextBox() : KxTextControl(nullptr) {
+  // The box measures its text in pixels and is sized from it: its rectangle is pixels.
+  pixelLayout = true;
   borderStyle = 2;
   bkColor = kxWhiteColor;
   lines.Add(KxString());
@@ -424,8 +426,9 @@ LRESULT KxTextBox::WndProc(KxMsg& m) {
   if (m.msg == WM_NCHITTEST && transparentEdge > 0) {
     POINT at = {static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))};
     RECT r = WindowRect();
-    if (at.x < r.left + transparentEdge || at.x >= r.right - transparentEdge ||
-        at.y < r.top + transparentEdge || at.y >= r.bottom - transparentEdge)
+    int edge = Px(transparentEdge);
+    if (at.x < r.left + edge || at.x >= r.right - edge || at.y < r.top + edge ||
+        at.y >= r.bottom - edge)
       return HTTRANSPARENT;
   }
   return KxTextControl::WndProc(m);
@@ -553,6 +556,13 @@ void KxTextBox::AutoSize() {
 }
 
 void KxTextBox::MeasureFont() { Measure(*this); }
+
+void KxTextBox::OnDpiChanged(int) {
+  Measure(*this);
+  Layout();
+  AutoSize();
+  EnsureVisible();
+}
 
 SIZE KxTextBox::AutoSizeExtent() {
   Measure(*this);

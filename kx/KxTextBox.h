@@ -92,6 +92,8 @@ public:
   SIZE AutoSizeExtent();
   // avgCharWidth and charHeight from the font; also without a window.
   void MeasureFont();
+  // The font is measured again and the text laid out at the new scale.
+  void OnDpiChanged(int oldDpi) override;
   // Scrolls so that the caret's row (and column, without wrap) is shown, and sets the bars.
   void EnsureVisible();
   // The text position nearest to a client point on the row under it, never inside a
@@ -126,7 +128,7 @@ public:
   int maxAutoWidth = 0;
   int maxAutoHeight = 0;
   COLORREF textColor = kxBlackColor;
-  // Within this many pixels of the window's outer edge the box lets the mouse through to
+  // Within this many pixels (at 96 DPI) of the outer edge the box lets the mouse through to
   // its parent (HTTRANSPARENT), which may resize itself there; 0 is no such band.
   int transparentEdge = 0;
   int visibleCols = 0;

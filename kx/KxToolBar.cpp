@@ -25,15 +25,16 @@ void KxToolBtn::OnDraw(KxCanvas& canvas) {
   RECT client = ClientRect();
   canvas.FillRect(hovering ? kxToolHoverColor : kxFormColor, client);
   if (checked || pressed) canvas.FrameRect(kxHotFrameColor, client);
-  int textLeft = client.left + 4;
+  int textLeft = client.left + Px(4);
   if (picture.IsPresent()) {
-    int left = showsText ? client.left + 2 : (client.right - client.left - pictureSize.cx) / 2;
-    int top = (client.bottom - client.top - pictureSize.cy) / 2;
-    canvas.DrawPictureIn(RECT{left, top, left + pictureSize.cx, top + pictureSize.cy}, picture);
-    textLeft = left + pictureSize.cx + 2;
+    SIZE side = {Px(pictureSize.cx), Px(pictureSize.cy)};
+    int left = showsText ? client.left + Px(2) : (client.right - client.left - side.cx) / 2;
+    int top = (client.bottom - client.top - side.cy) / 2;
+    canvas.DrawPictureIn(RECT{left, top, left + side.cx, top + side.cy}, picture);
+    textLeft = left + side.cx + Px(2);
   }
   if (showsText) {
-    RECT text = {textLeft, client.top, client.right - 2, client.bottom};
+    RECT text = {textLeft, client.top, client.right - Px(2), client.bottom};
     canvas.SetBkMode(TRANSPARENT);
     canvas.DrawText(font, kxButtonTextColor, GetText(), text,
                     DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -57,7 +58,7 @@ KxToolBar::KxToolBar(KxControl* parent, const KxRect& rect) : KxControl(parent) 
 void KxToolBar::OnDraw(KxCanvas& canvas) {
   RECT client = ClientRect();
   for (int x = 3; x <= 5; x += 2)
-    canvas.Line(kxGreyLineColor, 1, POINT{x, client.top + 3}, POINT{x, client.bottom - 4});
+    canvas.Line(kxGreyLineColor, 1, POINT{Px(x), client.top + Px(3)}, POINT{Px(x), client.bottom - Px(4)});
 }
 
 KxToolBtn* KxToolBar::AddButton() { return AddSized(buttonSize); }

@@ -176,6 +176,7 @@ KxTreeView::~KxTreeView() {
   if (stateImageList) ImageList_Destroy(stateImageList);
   if (imageList) ImageList_Destroy(imageList);
   if (dragImage) ImageList_Destroy(dragImage);
+  if (imageStrip) DeleteObject(imageStrip);
 }
 
 bool KxTreeView::Create(KxControl* parentControl, const KxRect& rect) {
@@ -186,11 +187,60 @@ bool KxTreeView::Create(KxControl* parentControl, const KxRect& rect) {
 
   parent = parentControl;
   if (!KxCard::Create(WC_TREEVIEWA, "", kKxTreeViewStyle, rect, parentControl)) return false;
-  imageList = ImageList_Create(kImageSide, kImageSide, ILC_COLOR32, 0, 0);
-  stateImageList = ImageList_Create(kImageSide, kImageSide, ILC_COLOR32, 0, 0);
+  imageList = ImageList_Create(Px(kImageSide), Px(kImageSide), ILC_COLOR32, 0, 0);
+  stateImageList = ImageList_Create(Px(kImageSide), Px(kImageSide), ILC_COLOR32, 0, 0);
   SendMessageW(hwnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList));
   SendMessageW(hwnd, TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(stateImageList));
   return true;
+}
+
+bool KxTreeView::SetImageStrip(HBITMAP strip) {
+  if (imageStrip) DeleteObject(imageStrip);
+  imageStrip = strip;
+  return AddStripAtDpi();
+}
+
+// The strip holds 16 by 16 images; at another DPI each is stretched to the lists' side.
+bool KxTreeView::AddStripAtDpi() {
+  if (!imageStrip) return false;
+  BITMAP bm = {};
+  if (!GetObjectW(imageStrip, sizeof(bm), &bm) || bm.bmHeight <= 0) return false;
+  int side = Px(kImageSide);
+  HBITMAP scaled = NULL;
+  if (side != bm.bmHeight) {
+    int w = MulDiv(bm.bmWidth, side, bm.bmHeight);
+    HDC screen = GetDC(NULL);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    scaled = CreateCompatibleBitmap(screen, w, side);
+    ReleaseDC(NULL, screen);
+    if (from && to && scaled) {
+      HGDIOBJ oldFrom = SelectObject(from, imageStrip);
+      HGDIOBJ oldTo = SelectObject(to, scaled);
+      SetStretchBltMode(to, HALFTONE);
+      StretchBlt(to, 0, 0, w, side, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+      SelectObject(from, oldFrom);
+      SelectObject(to, oldTo);
+    }
+    if (from) DeleteDC(from);
+    if (to) DeleteDC(to);
+  }
+  bool added = true;
+  const HIMAGELIST lists[] = {imageList, stateImageList};
+  for (HIMAGELIST list : lists)
+    if (!list || ImageList_Add(list, scaled ? scaled : imageStrip, NULL) < 0) added = false;
+  if (scaled) DeleteObject(scaled);
+  return added;
+}
+
+void KxTreeView::OnDpiChanged(int) {
+  const HIMAGELIST lists[] = {imageList, stateImageList};
+  // A new size empties a list; the tree measures its rows again when it is handed back.
+  for (HIMAGELIST list : lists)
+    if (list) ImageList_SetIconSize(list, Px(kImageSide), Px(kImageSide));
+  AddStripAtDpi();
+  SendMessageW(hwnd, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList));
+  SendMessageW(hwnd, TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(stateImageList));
 }
 
 KxTreeItem KxTreeView::NotifiedItem(const KxEvtParam& param) const {

@@ -98,6 +98,11 @@ public:
   virtual void OnKeyboardMenu(POINT at) { (void)at; }
   // The system tree paints itself.
   void OnPaint() override {}
+  // The images of both lists: a strip of 16 by 16 pictures, which the tree owns and
+  // stretches to the tree's DPI, now and whenever the DPI changes. False when the lists
+  // refused it.
+  bool SetImageStrip(HBITMAP strip);
+  void OnDpiChanged(int oldDpi) override;
 
   KxTreeItem Selection() const;
   // The item at a point of the client area, or the null item.
@@ -161,6 +166,9 @@ private:
   // the platform made of it.
   void EndMenuKeyPress();
 
+  bool AddStripAtDpi();
+
+  HBITMAP imageStrip = NULL;   // owned: the images at 96 DPI
   bool dragShown = false;      // the system's drag picture is on the screen
   HTREEITEM markedItem = NULL;  // the item this tree last marked as drop target
   UINT menuKey = 0;             // the key that opened the menu, until its release

@@ -97,7 +97,7 @@ FrmMain::FrmMain()
   // The first timer of the window: its id is 1.
   updateTimer = BindTimer(*this, this, &FrmMain::OnUpdateTimer, kUpdateTimerMs);
 
-  MoveTo(ScreenWidth() - width - 4, y);
+  MoveTo(ScreenWidth() - Px(width) - 4, y);
   TheTaskBar.Add(hwnd, kProductName, IDI_APP);
   BindMsg(*this, WM_HOTKEY, this, &FrmMain::OnHotKey);
   BindMsg(*this, kTrayCallbackMessage, this, &FrmMain::OnTrayIcon);
@@ -166,12 +166,12 @@ void FrmMain::LayoutKit() {
     title->Hide();
     updateButton->Hide();
     picture->MoveTo(0, 0);
-    targetX = ScreenWidth() - w - 4;
+    targetX = ScreenWidth() - Px(w) - 4;
   } else {
     title->Show();
     updateButton->Show();
     picture->MoveTo(10, 10);
-    targetX = ScreenWidth() - kNormalWidth - 2;
+    targetX = ScreenWidth() - Px(kNormalWidth) - 2;
   }
   updatePanelPlace.y = picture->y + h + 6;
   pluginsLabelPlace.y = updatePanelPlace.y + updatePanelPlace.height;
@@ -198,7 +198,7 @@ void FrmMain::ToggleKitSize() {
   if (shrunk) {
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
-    MoveTo(cursor.x - picture->width / 2, cursor.y - picture->height / 2);
+    MoveTo(cursor.x - Px(picture->width) / 2, cursor.y - Px(picture->height) / 2);
   }
   LayoutKit();
 }
@@ -237,7 +237,7 @@ void FrmMain::MoveKeepingOnScreen(POINT cursor) {
   int newX = cursor.x - grab.x;
   int newY = cursor.y - grab.y;
   // Onto any monitor, as long as enough of the window stays on one to take it again.
-  if (!KxKeepsReachable(RECT{newX, newY, newX + width, newY + height}, grabMonitors, kScreenMargin)) return;
+  if (!KxKeepsReachable(RECT{newX, newY, newX + Px(width), newY + Px(height)}, grabMonitors, kScreenMargin)) return;
   MoveTo(newX, newY);
 }
 

@@ -59,7 +59,7 @@ FrmMenu::FrmMenu(KxControl* parent)
   // No sizing frame and no minimise or maximise box: the full-screen button sizes it.
   SetFixedSize(true);
   CenterOnScreen();
-  OnSize(ClientRect());
+  OnSize(LayoutRect());
 }
 
 void FrmMenu::OnSize(const RECT& client) {

@@ -116,15 +116,19 @@ public:
     bkColor = kBackground;
     Create(form, "", WS_CHILD | WS_VISIBLE, rect);
     pathFont.SetHeight(11);
+    pathFont.SetDpi(dpi);
   }
+
+  void OnDpiChanged(int) override { pathFont.SetDpi(dpi); }
 
   void OnDraw(KxCanvas& canvas) override {
     canvas.SetBkMode(TRANSPARENT);
     const auto& matches = form->Matches();
-    RECT client = canvas.ClientRect();
+    // Laid out at 96 DPI, drawn at the window's.
+    RECT client = LayoutRect();
     if (matches.empty()) {
       RECT line = {kMargin, 0, client.right - kMargin, kRowHeight};
-      canvas.DrawText(font, kPathColor, form->Note(), line, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+      canvas.DrawText(font, kPathColor, form->Note(), Px(line), DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
       return;
     }
     for (size_t i = 0; i < matches.size(); ++i) {
@@ -132,24 +136,24 @@ public:
       bool chosen = static_cast<int>(i) == form->Choice();
       int top = static_cast<int>(i) * kRowHeight;
       RECT row = {0, top, client.right, top + kRowHeight};
-      if (chosen) canvas.FillRect(kChosenColor, row);
+      if (chosen) canvas.FillRect(kChosenColor, Px(row));
       COLORREF textColor = chosen ? kxWhiteColor : kxBlackColor;
       RECT number = {kMargin, top, kMargin + 14, top + kRowHeight};
       canvas.DrawText(pathFont, chosen ? kChosenPathColor : kPathColor,
-                      KxString::FromInt(static_cast<int>(i) + 1), number,
+                      KxString::FromInt(static_cast<int>(i) + 1), Px(number),
                       DT_SINGLELINE | DT_VCENTER | DT_CENTER);
       int iconLeft = kMargin + 20;
       if (HICON icon = form->IconOf(record.id)) {
-        DrawIconEx(canvas.Dc(), iconLeft, top + (kRowHeight - kIconSize) / 2, icon, kIconSize,
-                   kIconSize, 0, NULL, DI_NORMAL);
+        DrawIconEx(canvas.Dc(), Px(iconLeft), Px(top + (kRowHeight - kIconSize) / 2), icon,
+                   Px(kIconSize), Px(kIconSize), 0, NULL, DI_NORMAL);
       }
       int textLeft = iconLeft + kIconSize + 8;
       int split = textLeft + (client.right - textLeft) / 2;
       RECT caption = {textLeft, top, split - 6, top + kRowHeight};
-      canvas.DrawText(font, textColor, record.text, caption,
+      canvas.DrawText(font, textColor, record.text, Px(caption),
                       DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
       RECT path = {split, top, client.right - kMargin, top + kRowHeight};
-      canvas.DrawText(pathFont, chosen ? kChosenPathColor : kPathColor, record.path, path,
+      canvas.DrawText(pathFont, chosen ? kChosenPathColor : kPathColor, record.path, Px(path),
                       DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_PATH_ELLIPSIS | DT_NOPREFIX);
     }
   }
@@ -176,7 +180,7 @@ public:
 private:
   int RowAt(POINT pt) const {
     if (pt.y < 0) return -1;
-    int row = pt.y / kRowHeight;
+    int row = pt.y / Px(kRowHeight);
     return row < static_cast<int>(form->Matches().size()) ? row : -1;
   }
 
@@ -192,7 +196,7 @@ FrmQuickSearch::FrmQuickSearch(KxControl* owner)
              WS_EX_TOPMOST | WS_EX_TOOLWINDOW) {
   if (!hwnd) return;
   bkColor = kBackground;
-  RECT client = ClientRect();
+  RECT client = LayoutRect();
   int inner = client.right - 2 * kMargin;
   input = new QuickInput(this, KxRect{kMargin, kMargin, inner, kInputHeight});
   input->SetMaxLength(QuickIndex::kMaxQuery);
@@ -244,8 +248,8 @@ void FrmQuickSearch::Open(HWND returnTo) {
   Search();
   // Placed for nine rows, so that fewer rows shorten it from below and it never jumps.
   int tallest = height - rows->height + kMaxRows * kRowHeight;
-  MoveTo(workArea.left + (RectWidth(workArea) - width) / 2,
-         workArea.top + (RectHeight(workArea) - tallest) / 2);
+  MoveTo(workArea.left + (RectWidth(workArea) - Px(width)) / 2,
+         workArea.top + (RectHeight(workArea) - Px(tallest)) / 2);
   Show();
   // A window that cannot take the keyboard (the platform refused the foreground) would
   // stay on top with no way to close it but the pointer.
@@ -325,7 +329,7 @@ void FrmQuickSearch::FitToRows() {
   RECT frame = {0, 0, 0, 0};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)));
-  int wanted = rows->y + rowsHeight + kMargin / 2 + RectHeight(frame);
+  int wanted = rows->y + rowsHeight + kMargin / 2 + Dip(RectHeight(frame));
   if (height != wanted) Resize(width, wanted);
 }
 

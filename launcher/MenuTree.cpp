@@ -123,13 +123,7 @@ bool MenuTree::Setup(KxControl* parentControl, const KxRect& rect) {
   if (!Create(parentControl, rect)) return false;
   AcceptFiles(true);
   SetBkColor(kTreeBackground);
-  const HIMAGELIST lists[] = {imageList, stateImageList};
-  for (HIMAGELIST list : lists) {
-    HBITMAP strip = LoadBitmapW(ResourceInstance(), MAKEINTRESOURCEW(IDB_TREE));
-    if (!strip) continue;
-    ImageList_Add(list, strip, NULL);
-    DeleteObject(strip);
-  }
+  SetImageStrip(LoadBitmapW(ResourceInstance(), MAKEINTRESOURCEW(IDB_TREE)));
   BindRButtonDown(*this, this, &MenuTree::SelectItemAtCursor);
   BindRClick(*this, this, &MenuTree::ShowTreeMenu);
   BindItemExpanding(*this, this, &MenuTree::UpdateGroupImage);

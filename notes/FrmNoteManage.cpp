@@ -112,7 +112,7 @@ FrmNoteManage::FrmNoteManage(KxControl* owner)
   deletedTable->AddColumn(head, "删除日期", 80);
 
   ShowDeleted(false);
-  OnSize(ClientRect());
+  OnSize(LayoutRect());
   TheNoteWindows.SetRowsView(this);
 }
 

@@ -60,8 +60,8 @@ enum NoteMenuId {
 };
 
 // A swatch of a colour for its menu item, with a tick on the colour the note has.
-HBITMAP ColorSwatch(int color, bool ticked) {
-  const int side = 16;
+HBITMAP ColorSwatch(int color, bool ticked, int dpi) {
+  const int side = KxScale(16, dpi);
   HDC screen = GetDC(NULL);
   HDC dc = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, side, side);
@@ -75,15 +75,17 @@ HBITMAP ColorSwatch(int color, bool ticked) {
   HGDIOBJ old = SelectObject(dc, bitmap);
   RECT all = {0, 0, side, side};
   FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
-  RECT paper = {1, 1, side - 1, side - 1};
+  const int edge = KxScale(1, dpi);
+  RECT paper = {edge, edge, side - edge, side - edge};
   HBRUSH back = CreateSolidBrush(scheme.back);
   HBRUSH frame = CreateSolidBrush(scheme.frame);
   if (back) FillRect(dc, &paper, back);
   if (frame) FrameRect(dc, &paper, frame);
   if (ticked) {
-    HPEN pen = CreatePen(PS_SOLID, 2, scheme.text);
+    HPEN pen = CreatePen(PS_SOLID, KxScale(2, dpi), scheme.text);
     HGDIOBJ oldPen = pen ? SelectObject(dc, pen) : NULL;
-    POINT tick[] = {{4, 8}, {7, 11}, {12, 4}};
+    POINT tick[] = {{KxScale(4, dpi), KxScale(8, dpi)}, {KxScale(7, dpi), KxScale(11, dpi)},
+                    {KxScale(12, dpi), KxScale(4, dpi)}};
     Polyline(dc, tick, 3);
     if (oldPen) SelectObject(dc, oldPen);
     if (pen) DeleteObject(pen);
@@ -125,6 +127,8 @@ FrmNotePage::Prepared FrmNotePage::Prepare(const NoteRecord& record, const Monit
   prepared.rect = KxRect{record.left, record.top, record.width, record.height};
   const bool automatic = (record.flags & kNoteSized) == 0;
   KxTextBox* box = new KxTextBox();
+  // Measured at the DPI the note's window will have: that of its monitor.
+  box->ApplyDpi(KxDpiOfRect(RECT{record.left, record.top, record.left + 1, record.top + 1}));
   box->wrap = true;
   box->SetAutoSize(automatic);
   box->MeasureFont();
@@ -155,7 +159,7 @@ FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record,
     : FrmNotePage(events, record, Prepare(record, areas)) {}
 
 FrmNotePage::FrmNotePage(NoteWindowEvents& events, const NoteRecord& record, Prepared prepared)
-    : KxPopForm(nullptr, prepared.rect, WS_EX_TOOLWINDOW), events(events) {
+    : KxPopForm(nullptr, prepared.rect, WS_EX_TOOLWINDOW, true), events(events) {
   textBox = prepared.box;
   // Create makes it one of the window's children, which the window deletes; a box that
   // got no window is deleted at once.
@@ -242,6 +246,20 @@ LRESULT FrmNotePage::WndProc(KxMsg& m) {
   if (m.msg == WM_CAPTURECHANGED && resizeEdges && reinterpret_cast<HWND>(m.lParam) != hwnd &&
       (GetKeyState(VK_LBUTTON) & 0x8000)) {
     CancelResize();
+  }
+  // On a monitor of another DPI the note stands where the platform puts it and its text
+  // keeps its size there (the font follows the DPI); an automatic size is the text's again.
+  if (m.msg == kKxWmDpiChanged) {
+    LRESULT result = KxPopForm::WndProc(m);
+    if (textBox && !sized) {
+      MonitorAreas areas;
+      LiveWorkAreas(areas);
+      ApplyAutoBounds(areas);
+      textBox->AutoSize();
+      KxEvtParam unused;
+      OnBoxSize(unused);
+    }
+    return result;
   }
   // A note at rest has a disabled box, which hears no wheel: the note scrolls it.
   if (m.msg == WM_MOUSEWHEEL && textBox) {
@@ -353,6 +371,7 @@ void FrmNotePage::OnSize(const RECT& client) {
 SIZE FrmNotePage::MinimumSize() const {
   if (textBox) return LeastSize(*textBox);
   KxTextBox probe;
+  probe.ApplyDpi(dpi);
   probe.MeasureFont();
   return LeastSize(probe);
 }
@@ -361,10 +380,11 @@ int FrmNotePage::EdgesAt(POINT at) const {
   RECT r = ClientRect();
   int edges = 0;
   if (at.x < r.left || at.y < r.top || at.x >= r.right || at.y >= r.bottom) return 0;
-  if (at.x < r.left + kGrip) edges |= kEdgeLeft;
-  if (at.x >= r.right - kGrip) edges |= kEdgeRight;
-  if (at.y < r.top + kGrip) edges |= kEdgeTop;
-  if (at.y >= r.bottom - kGrip) edges |= kEdgeBottom;
+  const int grip = Px(kGrip);
+  if (at.x < r.left + grip) edges |= kEdgeLeft;
+  if (at.x >= r.right - grip) edges |= kEdgeRight;
+  if (at.y < r.top + grip) edges |= kEdgeTop;
+  if (at.y >= r.bottom - grip) edges |= kEdgeBottom;
   return edges;
 }
 
@@ -422,7 +442,7 @@ NoteMenuChoice FrmNotePage::ChooseFromMenu(KxControl* owner, int& chosenColor) {
   if (KxPopMenu* colors = menu.AppendSubMenu("颜色", 0)) {
     for (int i = 0; i < kNoteColorCount; ++i) {
       KxMenuItem* item = colors->AppendItem(kMenuColorFirst + i, kNoteColorNames[i]);
-      if (item) item->picture.SetBitmap(ColorSwatch(i, i == color));
+      if (item) item->picture.SetBitmap(ColorSwatch(i, i == color, dpi));
     }
   }
 

@@ -17,11 +17,16 @@ if [ -z "${VELIX_BENCH_ARCH:-}" ]; then
   if velix_can_run_32bit; then VELIX_BENCH_ARCH=i686; else VELIX_BENCH_ARCH=x86_64; fi
 fi
 export VELIX_BENCH_ARCH
+# The display scale of the prefix, as Windows' LogPixels (96 is 100 %, 144 is 150 %). A
+# prefix at another scale is one of its own, beside the bench's prefix at 96.
+velix_logpixels=${VELIX_LOGPIXELS:-96}
+velix_prefix_scale=""
+[ "$velix_logpixels" != 96 ] && velix_prefix_scale=-dpi$velix_logpixels
 if [ "$VELIX_BENCH_ARCH" = i686 ]; then
-  export WINEPREFIX=${VELIX_WINEPREFIX:-$velix_root/.wine/prefix}
+  export WINEPREFIX=${VELIX_WINEPREFIX:-$velix_root/.wine/prefix$velix_prefix_scale}
   export WINEARCH=win32
 else
-  export WINEPREFIX=${VELIX_WINEPREFIX:-$velix_root/.wine/prefix64}
+  export WINEPREFIX=${VELIX_WINEPREFIX:-$velix_root/.wine/prefix64$velix_prefix_scale}
   export WINEARCH=win64
   # Debian's wine and wine-stable commands (and wineboot, which calls wine-stable) take the
   # 32-bit loader whenever it is installed; these take the 64-bit one.
@@ -45,7 +50,10 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export LC_ALL=${VELIX_LOCALE:-zh_CN.UTF-8}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-velix_prefix_recipe="prefix 1 $WINEARCH"
+# A scaled prefix's virtual desktop is the whole X screen: windows half as large again
+# need the room.
+velix_scaled_desktop=1280x1024
+velix_prefix_recipe="prefix 1 $WINEARCH${velix_prefix_scale:+ $velix_prefix_scale $velix_scaled_desktop}"
 
 # A second drive D: for tests that need another volume. It lives on another file system
 # (tmpfs), so that a rename from C: to D: really fails as it does between two disks.
@@ -101,6 +109,13 @@ Windows Registry Editor Version 5.00
 REG
   } > "$reg"
   wine regedit /S "$reg" >/dev/null 2>&1
+  if [ "$velix_logpixels" != 96 ]; then
+    # Read by the wineserver at its start: the scale holds from the next server on.
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$velix_logpixels" /f \
+      >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$velix_scaled_desktop" /f \
+      >/dev/null 2>&1
+  fi
   wineserver -w
   velix_map_second_drive
   echo "$velix_prefix_recipe" > "$stamp"
