@@ -167,12 +167,12 @@ LRESULT HotKeyField::WndProc(KxMsg& m) {
 void HotKeyField::OnDraw(KxCanvas& canvas) {
   canvas.SetBkMode(TRANSPARENT);
   RECT client = ClientRect();
-  RECT r = {kTextMargin, 0, client.right - kTextMargin, client.bottom};
+  RECT r = {Px(kTextMargin), 0, client.right - Px(kTextMargin), client.bottom};
   KxString text = GetText();
   canvas.DrawText(font, kxBlackColor, text, r, DT_VCENTER | DT_SINGLELINE | DT_LEFT);
   if (GetFocus() == hwnd) {
     int width = canvas.TextExtent(font, text).cx;
-    SetCaretPos(kTextMargin + width + 1, (client.bottom - canvas.TextExtent(font, "A").cy) / 2);
+    SetCaretPos(Px(kTextMargin) + width + 1, (client.bottom - canvas.TextExtent(font, "A").cy) / 2);
   }
 }
 
@@ -195,7 +195,8 @@ void HotKeyField::OnSetFocus() {
     if (hook) hookedField = this;
   }
   RECT client = ClientRect();
-  CreateCaret(hwnd, NULL, 1, client.bottom - 6 > 8 ? client.bottom - 6 : 8);
+  int caret = client.bottom - Px(6);
+  CreateCaret(hwnd, NULL, 1, caret > Px(8) ? caret : Px(8));
   ShowCaret(hwnd);
   Invalidate(false);
 }

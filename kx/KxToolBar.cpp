@@ -28,6 +28,7 @@ void KxToolBtn::OnDraw(KxCanvas& canvas) {
   int textLeft = client.left + Px(4);
   if (picture.IsPresent()) {
     SIZE side = {Px(pictureSize.cx), Px(pictureSize.cy)};
+    picture.FitIcon(side.cy);
     int left = showsText ? client.left + Px(2) : (client.right - client.left - side.cx) / 2;
     int top = (client.bottom - client.top - side.cy) / 2;
     canvas.DrawPictureIn(RECT{left, top, left + side.cx, top + side.cy}, picture);

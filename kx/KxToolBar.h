@@ -11,6 +11,8 @@ public:
   KxString GetClassName() const override;
   // A checkable button toggles on each click, before the click handlers run.
   void OnClick(KxEvtParam& param) override;
+  // The picture at its size of the button's DPI (an icon of the resources at its nearest
+  // image).
   void OnDraw(KxCanvas& canvas) override;
   void SetText(const KxString& text);
 

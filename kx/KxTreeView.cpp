@@ -336,7 +336,7 @@ void KxTreeView::BeginDrag(const NMTREEVIEWW& notice) {
   dragItem = KxTreeItem(notice.itemNew.hItem, this);
   dropTarget = KxTreeItem();
   dragging = true;
-  dragShown = dragImage && ImageList_BeginDrag(dragImage, 0, kDragHotSpot.x, kDragHotSpot.y);
+  dragShown = dragImage && ImageList_BeginDrag(dragImage, 0, Px(kDragHotSpot.x), Px(kDragHotSpot.y));
   if (dragShown) ImageList_DragEnter(hwnd, notice.ptDrag.x, notice.ptDrag.y);
   SetCapture(hwnd);
   // Escape must reach the tree: the system tree takes no focus for a press that drags.

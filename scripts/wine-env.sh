@@ -50,10 +50,11 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export LC_ALL=${VELIX_LOCALE:-zh_CN.UTF-8}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-# A scaled prefix's virtual desktop is the whole X screen: windows half as large again
-# need the room.
-velix_scaled_desktop=1280x1024
-velix_prefix_recipe="prefix 1 $WINEARCH${velix_prefix_scale:+ $velix_prefix_scale $velix_scaled_desktop}"
+# A scaled prefix has no virtual desktop: its windows are the X screen's own, with the
+# screen's room for windows half as large again, and nothing of it stays on the display
+# over the bench's desktop once they are gone (a desktop window would take the real
+# clicks of the tests that run meanwhile).
+velix_prefix_recipe="prefix 1 $WINEARCH${velix_prefix_scale:+ $velix_prefix_scale nodesktop}"
 
 # A second drive D: for tests that need another volume. It lives on another file system
 # (tmpfs), so that a rename from C: to D: really fails as it does between two disks.
@@ -113,8 +114,7 @@ REG
     # Read by the wineserver at its start: the scale holds from the next server on.
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$velix_logpixels" /f \
       >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$velix_scaled_desktop" /f \
-      >/dev/null 2>&1
+    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1
   fi
   wineserver -w
   velix_map_second_drive

@@ -339,20 +339,39 @@ TEST_F(Dpi, MenuItemsAreMeasuredAtTheScale) {
 // A window dragged onto a monitor of another DPI: the platform sends WM_DPICHANGED with the
 // new DPI and a rectangle for the window.
 TEST_F(Dpi, AWindowThatMeetsAnotherDpiTakesTheRectangleAndRelaysItsChildren) {
+  NoteRecord note;
+  note.left = 200;
+  note.top = 150;
+  note.width = 150;
+  note.height = 120;
+  note.flags = kNoteSized;
+  note.text = "便签";
+  ASSERT_TRUE(InsertNote(note));
+  NoEvents events;
+  MonitorAreas areas;
+  LiveWorkAreas(areas);
   const int dpis[] = {192, 120};
   for (int dpi : dpis) {
     SCOPED_TRACE(dpi);
     FrmAbout about(nullptr);
     about.Show();
+    FrmNotePage page(events, note, areas);
+    ShowWindow(page.hwnd, SW_SHOWNA);
     PumpFor(50);
     KxControl* ok = ChildWithText(&about, "确定");
     ASSERT_NE(nullptr, ok);
+    ASSERT_NE(nullptr, page.textBox);
     LOGFONTA before = {};
     GetObjectA(ok->font.Handle(), sizeof(before), &before);
+    int lineBefore = page.textBox->charHeight;
+
     RECT suggested = {40, 30, 40 + At(340, dpi), 30 + At(128, dpi)};
-    SendMessageA(about.hwnd, kKxWmDpiChanged, MAKEWPARAM(dpi, dpi),
-                 reinterpret_cast<LPARAM>(&suggested));
+    SendMessageA(about.hwnd, kKxWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    // A note's rectangle is in pixels: the platform scales it from the DPI it had.
+    RECT noteRect = {300, 200, 300 + MulDiv(150, dpi, kScreenDpi), 200 + MulDiv(120, dpi, kScreenDpi)};
+    SendMessageA(page.hwnd, kKxWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&noteRect));
     PumpFor(50);
+
     EXPECT_EQ(std::vector<int>({40, 30, At(340, dpi), At(128, dpi)}), PlaceOf(about.hwnd));
     EXPECT_EQ(Scaled(KxRect{240, 20, 75, 23}, dpi), PlaceOf(ok->hwnd));
     EXPECT_EQ(std::vector<int>({240, 20, 75, 23}), std::vector<int>({ok->x, ok->y, ok->width, ok->height}))
@@ -360,6 +379,13 @@ TEST_F(Dpi, AWindowThatMeetsAnotherDpiTakesTheRectangleAndRelaysItsChildren) {
     LOGFONTA after = {};
     GetObjectA(ok->font.Handle(), sizeof(after), &after);
     EXPECT_EQ(MulDiv(before.lfHeight, dpi, kScreenDpi), after.lfHeight);
+
+    std::vector<int> noteAt = {noteRect.left, noteRect.top, noteRect.right - noteRect.left,
+                               noteRect.bottom - noteRect.top};
+    EXPECT_EQ(noteAt, PlaceOf(page.hwnd));
+    EXPECT_EQ(std::vector<int>({0, 0, noteAt[2], noteAt[3]}), PlaceOf(page.textBox->hwnd)) << "the box fills it";
+    // The text keeps its size on the screen: its lines grow and shrink with the DPI.
+    EXPECT_NEAR(MulDiv(lineBefore, dpi, kScreenDpi), page.textBox->charHeight, 2);
     SaveBmp(CaptureWindow(about.hwnd), TestBinDir() + "\\dpi-about-" + std::to_string(dpi).c_str() + ".bmp");
   }
 }
