@@ -84,8 +84,8 @@ if(sectionHeaders MATCHES "\\.rsrc +([0-9a-f]+) +[0-9a-f]+ +[0-9a-f]+ +([0-9a-f]
   if(NOT at EQUAL -1)
     set(commonControlsBinding TRUE)
     # The manifest that binds them tells the DPI awareness too.
-    foreach(declaration "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>"
-                        "PerMonitorV2, PerMonitor</dpiAwareness>")
+    foreach(declaration "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>"
+                        "PerMonitorV2, System</dpiAwareness>")
       string(HEX "${declaration}" declarationHex)
       string(FIND "${resources}" "${declarationHex}" at)
       if(at EQUAL -1)

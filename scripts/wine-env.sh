@@ -23,10 +23,14 @@ velix_logpixels=${VELIX_LOGPIXELS:-96}
 velix_prefix_scale=""
 [ "$velix_logpixels" != 96 ] && velix_prefix_scale=-dpi$velix_logpixels
 if [ "$VELIX_BENCH_ARCH" = i686 ]; then
-  export WINEPREFIX=${VELIX_WINEPREFIX:-$velix_root/.wine/prefix$velix_prefix_scale}
+  # A prefix named by VELIX_WINEPREFIX takes the scale's suffix too: the set-up of a prefix at
+  # another scale starts it from nothing, which must never hit the bench's own.
+  export WINEPREFIX=${VELIX_WINEPREFIX:+$VELIX_WINEPREFIX$velix_prefix_scale}
+  WINEPREFIX=${WINEPREFIX:-$velix_root/.wine/prefix$velix_prefix_scale}
   export WINEARCH=win32
 else
-  export WINEPREFIX=${VELIX_WINEPREFIX:-$velix_root/.wine/prefix64$velix_prefix_scale}
+  export WINEPREFIX=${VELIX_WINEPREFIX:+$VELIX_WINEPREFIX$velix_prefix_scale}
+  WINEPREFIX=${WINEPREFIX:-$velix_root/.wine/prefix64$velix_prefix_scale}
   export WINEARCH=win64
   # Debian's wine and wine-stable commands (and wineboot, which calls wine-stable) take the
   # 32-bit loader whenever it is installed; these take the 64-bit one.
