@@ -79,6 +79,11 @@ void KxControl::ApplyDpi(int newDpi) {
 
 void KxControl::ApplyDpiToChildren(int newDpi) {
   for (KxControl* child : children) child->ApplyDpi(newDpi);
+  // A card made without this control as its owner (a form's member tree) is still one of its
+  // child windows; ApplyDpi does nothing for one already at newDpi.
+  for (HWND window = GetWindow(hwnd, GW_CHILD); window; window = GetWindow(window, GW_HWNDNEXT)) {
+    if (KxCard* card = KxCardRegistry::Find(window)) card->ApplyDpi(newDpi);
+  }
 }
 
 LRESULT KxControl::WndProc(KxMsg& m) {

@@ -22,6 +22,12 @@ void KxSelectBtn::OnDraw(KxCanvas& canvas) {
 
 // ---- KxSelectCard
 
+void KxSelectCard::OnDpiChanged(int oldDpi) {
+  KxControl::OnDpiChanged(oldDpi);
+  dropHolder.dpi = dpi;
+  if (list) list->ApplyDpi(dpi);
+}
+
 KxSelectCard::KxSelectCard(KxControl* parent, const KxRect& rect) : KxControl(parent) {
   borderStyle = 1;
   Create(parent, "", WS_CHILD | WS_VISIBLE, rect);
@@ -34,6 +40,7 @@ KxSelectCard::KxSelectCard(KxControl* parent, const KxRect& rect) : KxControl(pa
   // platform gives it neither the activation nor the focus, so a press on the list
   // leaves the form active and the focus on the button.
   dropHolder.hwnd = GetDesktopWindow();
+  dropHolder.dpi = dpi;  // the list is laid out at the select's scale, not the desktop's 96
   list = new KxListBoxCard(&dropHolder, KxRect{0, 0, rect.width, dropHeight});
   list->Hide();
 

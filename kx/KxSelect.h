@@ -37,6 +37,10 @@ public:
   KxListBoxCard* list = nullptr;  // owned through dropHolder
   int dropHeight = 120;
 
+protected:
+  // The list is no child window of the select: it follows the select's scale from here.
+  void OnDpiChanged(int oldDpi) override;
+
 private:
   int ButtonClicked(KxEvtParam& param);
   int ButtonLostFocus(KxEvtParam& param);

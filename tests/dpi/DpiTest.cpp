@@ -387,5 +387,19 @@ TEST_F(Dpi, AWindowThatMeetsAnotherDpiTakesTheRectangleAndRelaysItsChildren) {
     // The text keeps its size on the screen: its lines grow and shrink with the DPI.
     EXPECT_NEAR(MulDiv(lineBefore, dpi, kScreenDpi), page.textBox->charHeight, 2);
     SaveBmp(CaptureWindow(about.hwnd), TestBinDir() + "\\dpi-about-" + std::to_string(dpi).c_str() + ".bmp");
+
+    // A control a window holds as a member, not among its children (the maintenance
+    // window's tree), follows the window too, its images at the new size.
+    ToggleMaintenanceForm();
+    FrmMenu* maintenance = FindToolWindow<FrmMenu>(kMaintenanceCaption);
+    ASSERT_NE(nullptr, maintenance);
+    RECT tall = {20, 20, 20 + At(540, dpi), 20 + At(600, dpi)};
+    SendMessageW(maintenance->hwnd, kKxWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&tall));
+    PumpFor(50);
+    EXPECT_EQ(dpi, maintenance->tree.dpi);
+    int side = 0, sideY = 0;
+    ImageList_GetIconSize(maintenance->tree.imageList, &side, &sideY);
+    EXPECT_EQ(At(16, dpi), side);
+    ToggleMaintenanceForm();
   }
 }
