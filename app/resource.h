@@ -16,7 +16,11 @@
 #define IDB_KIT_DEFAULT      305  /* 70x70, default picture of the kit window */
 #define IDB_TREE             307  /* 80x16 strip of five 16x16 tree images */
 
-/* Images in the IDB_TREE strip, left to right (image list indexes). */
+/* PNG files (RCDATA), 24-bit: the IDB_TREE images drawn at larger sides. */
+#define IDB_TREE_24          308  /* 120x24 */
+#define IDB_TREE_32          309  /* 160x32 */
+
+/* Images in the IDB_TREE strips, left to right (image list indexes). */
 #define TREE_IMG_ROOT          0
 #define TREE_IMG_GROUP_CLOSED  1
 #define TREE_IMG_GROUP_OPEN    2

@@ -177,6 +177,14 @@ bool CxImage::SetTransparentColor(COLORREF colour) {
   return false;
 }
 
+HBITMAP CxImage::MakeBitmap(HDC dc) const {
+  if (dib.IsEmpty() || !dc) return NULL;
+  DibInfo bmi;
+  MakeDibInfo(dib, bmi);
+  return CreateDIBitmap(dc, &bmi.header, CBM_INIT, dib.Bits(), reinterpret_cast<const BITMAPINFO*>(&bmi),
+                        DIB_RGB_COLORS);
+}
+
 bool CxImage::StretchDraw(HDC dc, int x, int y, int width, int height) const {
   if (dib.IsEmpty() || !dc || width == 0 || height == 0 || !info.enabled) return false;
   const int w = dib.Width();

@@ -37,6 +37,9 @@ public:
   // what the device context shows, which must map one unit to one pixel (MM_TEXT, no world
   // transform), as every canvas of the toolkit does. False when nothing can be drawn.
   bool StretchDraw(HDC dc, int x, int y, int width, int height) const;
+  // The pixels as a bitmap of dc's format, owned by the caller; alpha and the transparent
+  // colour are not kept. NULL without pixels.
+  HBITMAP MakeBitmap(HDC dc) const;
 
   bool HasPixels() const { return !dib.IsEmpty(); }
   int Width() const { return info.width; }

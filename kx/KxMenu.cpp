@@ -119,24 +119,18 @@ KxMenuItem* KxMenu::AppendItem(UINT id, const KxString& text) {
 
 KxMenuItem* KxMenu::AppendSeparator() { return AppendItem(0, "-"); }
 
-KxPopMenu* KxMenu::AppendSubMenu(const KxString& text, HICON icon) {
-  return AppendSubMenuItem(text, icon, false);
-}
-
 KxPopMenu* KxMenu::AppendSubMenu(const KxString& text, int iconResource) {
-  HICON icon = iconResource != 0
-                   ? LoadIconW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(iconResource))
-                   : NULL;
-  return AppendSubMenuItem(text, icon, icon != NULL);
+  KxPopMenu* sub = AppendSubMenu(text, static_cast<HICON>(NULL));
+  // Of the resources, so that the item takes the icon at its nearest image.
+  if (sub && iconResource != 0)
+    items.Tail()->value->picture.LoadIconResource(GetModuleHandleW(NULL), iconResource);
+  return sub;
 }
 
-KxPopMenu* KxMenu::AppendSubMenuItem(const KxString& text, HICON icon, bool ownsIcon) {
+KxPopMenu* KxMenu::AppendSubMenu(const KxString& text, HICON icon) {
   KxMenuItem* item = new (std::nothrow) KxMenuItem(this);
-  if (!item) {
-    if (ownsIcon && icon) DestroyIcon(icon);
-    return nullptr;
-  }
-  item->picture.SetIcon(icon, ownsIcon);  // released with the item from here on
+  if (!item) return nullptr;
+  item->picture.SetIcon(icon, false);
   item->text = text;
   item->hasSubMenu = true;
   KxPopMenu* sub = hmenu ? new (std::nothrow) KxPopMenu() : nullptr;
@@ -182,7 +176,6 @@ void KxMenu::SetDpi(int value) {
   dpi = value;
   bannerFont.SetDpi(dpi);
   itemFont.SetDpi(dpi);
-  for (KxMenuItem* item : items) item->picture.FitIcon(Px(iconSize.cy));
   for (auto& item : subMenus)
     item->SetDpi(value);
 }
@@ -304,6 +297,9 @@ void KxMenu::DrawItem(const DRAWITEMSTRUCT& draw) {
   RECT iconRect = {r.left, r.top + (r.bottom - r.top - icon.cy) / 2, 0, 0};
   iconRect.right = iconRect.left + icon.cx;
   iconRect.bottom = iconRect.top + icon.cy;
+  // Fitted when first drawn, not when the menu opens: an icon read from a file is read
+  // only for the levels that are shown.
+  item->picture.FitIcon(icon.cy);
   canvas.DrawPictureIn(iconRect, item->picture);
   r.left += icon.cx + Px(2);
   bool grey = !item->enabled || (draw.itemState & ODS_GRAYED);

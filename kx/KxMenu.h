@@ -4,7 +4,8 @@
 // mouse tracking, the cascading of sub-menus and the chosen command; all drawing is ours.
 //
 // A menu owns its items, its sub-menus and the icons it loaded itself; icons handed in by
-// handle are borrowed and must outlive the menu.
+// handle are borrowed and must outlive the menu. Each icon is drawn at its image nearest
+// to the item's side at the menu's DPI (KxPicture::FitIcon).
 
 #include <windows.h>
 
@@ -104,9 +105,9 @@ protected:
   void Adopt(HMENU created);
 
 private:
-  KxPopMenu* AppendSubMenuItem(const KxString& text, HICON icon, bool ownsIcon);
   void SetOwnerWindow(HWND owner);
-  // The DPI of the menu and its sub-menus: fonts and icons at that scale.
+  // The DPI of the menu and its sub-menus: fonts at that scale (the icons follow as they
+  // are drawn).
   void SetDpi(int value);
   int Px(int value) const { return KxScale(value, dpi); }
   void DrawBanner(HDC dc, POINT origin);

@@ -1,5 +1,8 @@
 #include "kx/KxPicture.h"
 
+#include "kx/KxFileIcons.h"
+#include "kx/base/KxIconFile.h"
+
 bool KxPicture::LoadIconResource(HINSTANCE instance, int id) {
   HICON loaded = LoadIconW(instance, MAKEINTRESOURCEW(id));
   if (!loaded) return false;
@@ -9,26 +12,55 @@ bool KxPicture::LoadIconResource(HINSTANCE instance, int id) {
   return true;
 }
 
-void KxPicture::FitIcon(int side) {
-  if (!icon || iconId == 0 || side <= 0 || side == iconSide) return;
-  HICON fitted = static_cast<HICON>(
-      LoadImageW(iconInstance, MAKEINTRESOURCEW(iconId), IMAGE_ICON, side, side, 0));
-  if (!fitted) return;
-  HINSTANCE instance = iconInstance;
-  int id = iconId;
-  SetIcon(fitted, true);
+void KxPicture::SetSizedIcon(HICON stored, int side, const KxString& file) {
+  SetIcon(stored, false);
+  storedIcon = stored;
+  storedSide = side;
+  iconSide = side;
+  iconFile = &file;
+}
+
+void KxPicture::SetSizedIcon(HICON stored, int side, HINSTANCE instance, int id) {
+  SetIcon(stored, false);
+  storedIcon = stored;
+  storedSide = side;
+  iconSide = side;
   iconInstance = instance;
   iconId = id;
+}
+
+void KxPicture::FitIcon(int side) {
+  if (!icon || side <= 0 || side == iconSide) return;
+  HICON fitted = NULL;
+  bool owns = false;
+  if (storedIcon && side == storedSide) {
+    fitted = storedIcon;
+  } else if (iconId != 0) {
+    fitted = KxModuleIconAt(iconInstance, MAKEINTRESOURCEW(iconId), side);
+    owns = fitted != NULL;
+  } else if (iconFile) {
+    fitted = KxCachedFileIcon(*iconFile, side);
+  }
+  if (!fitted) fitted = storedIcon;
+  if (!fitted) return;
+  TakeIcon(fitted, owns);
   iconSide = side;
 }
 
-void KxPicture::SetIcon(HICON newIcon, bool owns) {
+void KxPicture::TakeIcon(HICON newIcon, bool owns) {
   if (icon && ownsIcon && icon != newIcon) DestroyIcon(icon);
   icon = newIcon;
   ownsIcon = owns;
+}
+
+void KxPicture::SetIcon(HICON newIcon, bool owns) {
+  TakeIcon(newIcon, owns);
   iconInstance = NULL;
   iconId = 0;
   iconSide = 0;
+  storedIcon = NULL;
+  storedSide = 0;
+  iconFile = nullptr;
 }
 
 void KxPicture::SetBitmap(HBITMAP newBitmap) {

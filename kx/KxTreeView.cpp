@@ -1,5 +1,7 @@
 #include "kx/KxTreeView.h"
 
+#include "image/CxImage.h"
+#include "kx/base/KxIconFile.h"
 #include "kx/base/KxWide.h"
 
 #include <cstring>
@@ -20,6 +22,21 @@ const POINT kDragHotSpot = {8, 8};
 const UINT kMenuKeyDone = WM_APP + 1;
 
 HWND TreeWindow(const KxTreeView* view) { return view ? view->hwnd : NULL; }
+
+// A bitmap of the resources, or a PNG file among them decoded by the program's own image
+// code; owned by the caller.
+HBITMAP LoadStrip(HINSTANCE instance, int id) {
+  if (HBITMAP bitmap = LoadBitmapW(instance, MAKEINTRESOURCEW(id))) return bitmap;
+  HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HGLOBAL loaded = found ? LoadResource(instance, found) : NULL;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  CxImage image;
+  if (!bytes || !image.LoadFromBytes(bytes, SizeofResource(instance, found))) return NULL;
+  HDC screen = GetDC(NULL);
+  HBITMAP bitmap = image.MakeBitmap(screen);
+  ReleaseDC(NULL, screen);
+  return bitmap;
+}
 
 }  // namespace
 
@@ -194,18 +211,34 @@ bool KxTreeView::Create(KxControl* parentControl, const KxRect& rect) {
   return true;
 }
 
-bool KxTreeView::SetImageStrip(HBITMAP strip) {
+bool KxTreeView::SetImageStrips(HINSTANCE instance, const KxImageStrip* strips, int count) {
+  stripInstance = instance;
+  imageStripCount = 0;
+  for (int i = 0; i < count && i < kMaxImageStrips; ++i) imageStrips[imageStripCount++] = strips[i];
   if (imageStrip) DeleteObject(imageStrip);
-  imageStrip = strip;
+  imageStrip = NULL;
+  loadedStrip = -1;
   return AddStripAtDpi();
 }
 
-// The strip holds 16 by 16 images; at another DPI each is stretched to the lists' side.
+// The strip of the nearest side, loaded when it is not the one taken last; the images are
+// stretched to the lists' side only when it is another.
 bool KxTreeView::AddStripAtDpi() {
+  int side = Px(kImageSide);
+  int nearest = -1;
+  for (int i = 0; i < imageStripCount; ++i) {
+    if (KxIsNearerSide(imageStrips[i].side, nearest < 0 ? 0 : imageStrips[nearest].side, side))
+      nearest = i;
+  }
+  if (nearest < 0) return false;
+  if (nearest != loadedStrip) {
+    if (imageStrip) DeleteObject(imageStrip);
+    imageStrip = LoadStrip(stripInstance, imageStrips[nearest].resource);
+    loadedStrip = imageStrip ? nearest : -1;
+  }
   if (!imageStrip) return false;
   BITMAP bm = {};
   if (!GetObjectW(imageStrip, sizeof(bm), &bm) || bm.bmHeight <= 0) return false;
-  int side = Px(kImageSide);
   HBITMAP scaled = NULL;
   if (side != bm.bmHeight) {
     int w = MulDiv(bm.bmWidth, side, bm.bmHeight);

@@ -31,6 +31,13 @@ class KxTreeView;
 // The styles the toolkit gives the system tree (the tree bench's floor takes them too).
 extern const DWORD kKxTreeViewStyle;
 
+// One strip of a tree's images drawn at one side: a bitmap or a PNG file (RCDATA) among a
+// module's resources.
+struct KxImageStrip {
+  int side;
+  int resource;
+};
+
 // An item handle together with its tree. The null item (handle 0) and the root handle
 // (TVI_ROOT) have no data: reading gives "", 0 or -1, and setting does nothing.
 class KxTreeItem {
@@ -98,10 +105,11 @@ public:
   virtual void OnKeyboardMenu(POINT at) { (void)at; }
   // The system tree paints itself.
   void OnPaint() override {}
-  // The images of both lists: a strip of 16 by 16 pictures, which the tree owns and
-  // stretches to the tree's DPI, now and whenever the DPI changes. False when the lists
-  // refused it.
-  bool SetImageStrip(HBITMAP strip);
+  // The images of both lists: strips of the same square pictures drawn at several sides
+  // (16, the side at 96 DPI, and larger ones), resources of instance. Now and whenever the
+  // DPI changes, the lists take the strip whose side is nearest to theirs, stretched only
+  // when none has their side. False when the lists refused it.
+  bool SetImageStrips(HINSTANCE instance, const KxImageStrip* strips, int count);
   void OnDpiChanged(int oldDpi) override;
 
   KxTreeItem Selection() const;
@@ -168,7 +176,12 @@ private:
 
   bool AddStripAtDpi();
 
-  HBITMAP imageStrip = NULL;   // owned: the images at 96 DPI
+  static constexpr int kMaxImageStrips = 4;
+  HINSTANCE stripInstance = NULL;
+  KxImageStrip imageStrips[kMaxImageStrips] = {};
+  int imageStripCount = 0;
+  HBITMAP imageStrip = NULL;   // owned: the strip the lists took last
+  int loadedStrip = -1;        // its index in imageStrips
   bool dragShown = false;      // the system's drag picture is on the screen
   HTREEITEM markedItem = NULL;  // the item this tree last marked as drop target
   UINT menuKey = 0;             // the key that opened the menu, until its release

@@ -5,6 +5,7 @@
 #include "app/KxApp.h"
 #include "kx/KxCanvas.h"
 #include "kx/KxEdit.h"
+#include "kx/KxFileIcons.h"
 #include "kx/base/KxFile.h"
 #include "kx/base/KxWinHelpers.h"
 #include "launcher/FrmMain.h"
@@ -293,7 +294,11 @@ void FrmQuickSearch::Search() {
 
 HICON FrmQuickSearch::IconOf(int id) const {
   auto found = icons.find(id);
-  return found == icons.end() ? NULL : found->second.Get();
+  HICON stored = found == icons.end() ? NULL : found->second.Get();
+  if (!stored || Px(kIconSize) == kShortcutIconSide) return stored;
+  auto record = byId.find(id);
+  HICON own = record == byId.end() ? NULL : KxCachedFileIcon(record->second->path, Px(kIconSize));
+  return own ? own : stored;
 }
 
 void FrmQuickSearch::ChooseRow(int row) {

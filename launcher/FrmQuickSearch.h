@@ -49,7 +49,9 @@ public:
 
   const std::vector<const ShortcutRecord*>& Matches() const { return matches; }
   int Choice() const { return choice; }
-  // The icon of a shown match, read when it was first shown; NULL for none.
+  // The icon a shown match is drawn with: its stored icon, read when it was first shown
+  // (NULL for none); at another DPI than 96 its program's own at the side the rows draw,
+  // where the program has one.
   HICON IconOf(int id) const;
   // What the rows say when nothing matches: an empty tree, or no match.
   const KxString& Note() const { return note; }

@@ -49,10 +49,15 @@ void AppendLevel(KxMenu& menu, const ShortcutList& list, int parentId, ExpandedG
       menu.AppendSeparator();
     } else if (record.kind == kShortcutGroup) {
       KxPopMenu* sub = menu.AppendSubMenu(record.text, record.icon.Get());
-      if (sub && depth < kMaxLevelDepth && expanded.Mark(record.id))
+      if (!sub) continue;
+      // Every group the program makes carries the group icon of the resources.
+      menu.items.Tail()->value->picture.SetSizedIcon(record.icon.Get(), kShortcutIconSide,
+                                                     ResourceInstance(), IDI_GROUP);
+      if (depth < kMaxLevelDepth && expanded.Mark(record.id))
         AppendLevel(*sub, list, record.id, expanded, depth + 1);
     } else if (KxMenuItem* item = menu.AppendItem(static_cast<UINT>(record.id), record.text)) {
-      item->picture.SetIcon(record.icon.Get(), false);
+      // At another DPI than 96 the stored icon gives way to the program's own at the side.
+      item->picture.SetSizedIcon(record.icon.Get(), kShortcutIconSide, record.path);
     }
   }
 }

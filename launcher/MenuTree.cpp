@@ -123,7 +123,8 @@ bool MenuTree::Setup(KxControl* parentControl, const KxRect& rect) {
   if (!Create(parentControl, rect)) return false;
   AcceptFiles(true);
   SetBkColor(kTreeBackground);
-  SetImageStrip(LoadBitmapW(ResourceInstance(), MAKEINTRESOURCEW(IDB_TREE)));
+  const KxImageStrip strips[] = {{16, IDB_TREE}, {24, IDB_TREE_24}, {32, IDB_TREE_32}};
+  SetImageStrips(ResourceInstance(), strips, ARRAYSIZE(strips));
   BindRButtonDown(*this, this, &MenuTree::SelectItemAtCursor);
   BindRClick(*this, this, &MenuTree::ShowTreeMenu);
   BindItemExpanding(*this, this, &MenuTree::UpdateGroupImage);

@@ -20,6 +20,9 @@ constexpr int kShortcutFlagItem = 4;
 constexpr int kShortcutFlagA = 8;
 constexpr int kShortcutFlagB = 16;
 
+// The side of the icons S_ICO keeps, at every DPI: older copies of the program read them.
+constexpr int kShortcutIconSide = 16;
+
 // Identifiers are 16-bit in memory; a row that would need a larger one is not created.
 constexpr int kMaxShortcutId = 32767;
 

@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "kx/base/KxHandles.h"
+#include "kx/base/KxIconFile.h"
 #include "kx/base/KxWide.h"
 
 namespace {
@@ -167,14 +168,20 @@ HICON FileSmallIcon(const KxString& path) {
   // The file's own icon is read directly because Wine's shell answers with the generic
   // program icon for every program.
   bool exists = FileExists(path);
-  KxWide wide(path);
-  HICON own = NULL;
-  if (exists && ExtractIconExW(wide, 0, NULL, &own, 1) > 0 && own) return own;
+  if (exists) {
+    if (HICON own = KxFileIconAt(path, kFileSmallIconSide)) return own;
+  }
   UINT flags = SHGFI_ICON | SHGFI_SMALLICON | SHGFI_DISPLAYNAME | SHGFI_TYPENAME;
   if (!exists) flags |= SHGFI_USEFILEATTRIBUTES;
   SHFILEINFOW info = {};
-  if (!SHGetFileInfoW(wide, FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags)) return NULL;
-  return info.hIcon;
+  if (!SHGetFileInfoW(KxWide(path), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info), flags)) return NULL;
+  // The shell's small icons have the system's small side (24 by 24 at 150 %).
+  if (!info.hIcon || KxIconSide(info.hIcon) == kFileSmallIconSide) return info.hIcon;
+  HICON fitted = static_cast<HICON>(
+      CopyImage(info.hIcon, IMAGE_ICON, kFileSmallIconSide, kFileSmallIconSide, 0));
+  if (!fitted) return info.hIcon;
+  DestroyIcon(info.hIcon);
+  return fitted;
 }
 
 bool EndsWithNoCase(const KxString& text, const char* end) {

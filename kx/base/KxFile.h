@@ -85,9 +85,13 @@ private:
 // be opened or flushed.
 bool FlushToDisk(const KxString& path);
 
-// The small icon of the file at path, owned by the caller: a program's (or icon file's)
-// own first icon when it has one, otherwise the shell's icon for it, which for a missing
-// file is the icon of its type; NULL when there is none.
+// The side of FileSmallIcon's icons at every DPI, so that what is kept of one has the same
+// size on every machine.
+constexpr int kFileSmallIconSide = 16;
+// The small icon of the file at path, owned by the caller, 16 by 16: a program's (or icon
+// file's) own first icon at its image nearest to that side when it has one, otherwise the
+// shell's icon for it, which for a missing file is the icon of its type; NULL when there
+// is none.
 HICON FileSmallIcon(const KxString& path);
 
 // text ends with end at a character boundary, ASCII letters compared in either case and

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Draws Velix's icons and bitmaps and writes them as .ico and .bmp files.
+"""Draws Velix's icons and bitmaps and writes them as .ico, .bmp and .png files.
 
 Usage:  python3 tools/resgen/resgen.py app/res
 
 Everything is drawn procedurally from the shapes below; the output depends
-only on this file, so re-running it gives byte-identical files.
+only on this file, so re-running it gives byte-identical files (a PNG file's
+compressed rows also depend on the zlib that Python uses).
 
 Drawing model: a Canvas holds straight-alpha RGBA pixels.  Shapes are
 point-in-shape tests with a bounding box, expressed in "design units";
@@ -17,8 +18,10 @@ import math
 import os
 import struct
 import sys
+import zlib
 
 SUBSAMPLES = 4
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 # --------------------------------------------------------------------------
 # Colours and paints
@@ -272,6 +275,43 @@ def bmp_bytes(canvas, background=(255, 255, 255)):
     offset = 14 + len(info)
     header = struct.pack("<2sIHHI", b"BM", offset + len(image), 0, 0, offset)
     return header + info + image
+
+
+def paeth(left, up, up_left):
+    """The PNG Paeth predictor: whichever neighbour is nearest to left + up - up_left."""
+    guess = left + up - up_left
+    near_left, near_up = abs(guess - left), abs(guess - up)
+    near_up_left = abs(guess - up_left)
+    if near_left <= near_up and near_left <= near_up_left:
+        return left
+    return up if near_up <= near_up_left else up_left
+
+
+def png_bytes(canvas, background=(255, 255, 255)):
+    """8-bit RGB PNG, not interlaced, every row with the Paeth filter (a fifth
+    smaller than without one).
+
+    As bmp_bytes, transparent parts are composited over background.  The
+    rows are compressed with zlib at level 9.
+    """
+    raw = bytearray()
+    above = bytes(3 * canvas.w)
+    for y in range(canvas.h):
+        row = bytes(b for x in range(canvas.w)
+                    for b in canvas.rgb8_over(x, y, background))
+        raw.append(4)  # filter type Paeth
+        for i, value in enumerate(row):
+            left = row[i - 3] if i >= 3 else 0
+            up_left = above[i - 3] if i >= 3 else 0
+            raw.append((value - paeth(left, above[i], up_left)) & 0xFF)
+        above = row
+
+    def chunk(kind, data):
+        crc = zlib.crc32(kind + data) & 0xFFFFFFFF
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", crc)
+    header = struct.pack(">IIBBBBB", canvas.w, canvas.h, 8, 2, 0, 0, 0)
+    return (PNG_SIGNATURE + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
 def icon_image_bytes(canvas):
@@ -696,12 +736,13 @@ def tree_separator(size):
     return c
 
 
-def bitmap_tree():
-    """80 x 16: root, group closed, group open, shortcut, separator."""
-    strip = Canvas(80, 16)
+def bitmap_tree(side=16):
+    """Five side x side images in a row: root, group closed, group open,
+    shortcut, separator.  Each is drawn at its side, not scaled from 16."""
+    strip = Canvas(5 * side, side)
     for i, draw in enumerate((icon_app, icon_group, icon_group_open,
                               tree_shortcut, tree_separator)):
-        strip.paste(draw(16), 16 * i, 0)
+        strip.paste(draw(side), side * i, 0)
     return strip
 
 
@@ -718,6 +759,10 @@ def bitmap(draw):
     return lambda: bmp_bytes(draw(), background=(255, 255, 255))
 
 
+def tree_png(side):
+    return lambda: png_bytes(bitmap_tree(side), background=(255, 255, 255))
+
+
 # File name -> function producing its bytes.  The numbers are the resource ids.
 IMAGES = {
     "icon101.ico": icon(icon_app),
@@ -731,6 +776,10 @@ IMAGES = {
     "bitmap304.bmp": bitmap(bitmap_app),
     "bitmap305.bmp": bitmap(bitmap_kit_default),
     "tree307.bmp": bitmap(bitmap_tree),
+    # The tree's images at 150 % and 200 %: PNG files (RCDATA), a few KB each
+    # where a 24-bit bitmap would take four times as much.
+    "tree308.png": tree_png(24),
+    "tree309.png": tree_png(32),
 }
 
 
