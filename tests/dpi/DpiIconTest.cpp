@@ -92,12 +92,14 @@ HICON SolidIcon(COLORREF color) {
                                   TRUE, 0x00030000, 16, 16, LR_DEFAULTCOLOR);
 }
 
-// The colour at the middle of icon drawn at its own size.
-DWORD MiddleOf(HICON icon) {
-  int side = KxIconSide(icon);
+// The pixels of icon drawn at side by side over grey, row by row.
+std::vector<DWORD> PixelsOf(HICON icon, int side) {
   MemorySurface surface(side, side, RGB(128, 128, 128));
   DrawIconEx(surface.dc, 0, 0, icon, side, side, 0, NULL, DI_NORMAL);
-  return surface.At(side / 2, side / 2);
+  std::vector<DWORD> pixels;
+  for (int y = 0; y < side; ++y)
+    for (int x = 0; x < side; ++x) pixels.push_back(surface.At(x, y));
+  return pixels;
 }
 
 int CountOf(const Capture& shot, COLORREF color) {
@@ -195,31 +197,44 @@ TEST_F(DpiIcon, TheTreeTakesTheStripDrawnAtItsSide) {
   }
 }
 
-TEST_F(DpiIcon, FileSmallIconIsSixteenAtAnyScale) {
-  KxString ico = dir + "\\three.ico";
-  WriteIcon(ico, {{16, 32, kRed}, {24, 32, kGreen}, {32, 32, kBlue}});
+// What is stored of a file is 16 by 16 at any scale, its own image of that side where it
+// has one; a file's icon at another side is made from its image nearest to that side.
+TEST_F(DpiIcon, FilesGiveTheirImageNearestToTheSide) {
+  KxString three = dir + "\\three.ico";
+  WriteIcon(three, {{16, 32, kRed}, {24, 32, kGreen}, {32, 32, kBlue}});
+  KxString two = dir + "\\two.ico";
+  WriteIcon(two, {{16, 32, kRed}, {32, 32, kBlue}});
   KxString text = dir + "\\notes.txt";
   ASSERT_TRUE(WriteFileBytes(text, "text"));
+  KxString gone = dir + "\\gone.exe";
+  HICON app = static_cast<HICON>(LoadImageW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, 0));
+  const std::vector<DWORD> ownApp = PixelsOf(app, 16);
+  DestroyIcon(app);
+  auto solid = [](int side, COLORREF color) { return std::vector<DWORD>(side * side, ToPixel(color)); };
   struct Case {
     const char* name;
-    KxString path;
-    DWORD middle;  // 0: any
+    HICON icon;
+    int side;                    // 0: no icon
+    std::vector<DWORD> pixels;   // empty: any
   };
   const Case cases[] = {
-      {"the icon file's own 16, not its 24 shrunk", ico, ToPixel(kRed)},
-      {"a program's own", OwnExecutablePath(), 0},
-      {"the shell's icon of a document", text, 0},
-      {"the shell's icon of a missing program", dir + "\\gone.exe", 0},
+      {"stored: the icon file's own 16, not its 24 shrunk", FileSmallIcon(three), 16, solid(16, kRed)},
+      {"stored: the program's own 16", FileSmallIcon(OwnExecutablePath()), 16, ownApp},
+      {"stored: the shell's icon of a document", FileSmallIcon(text), 16, {}},
+      {"stored: the shell's icon of a missing program", FileSmallIcon(gone), 16, {}},
+      {"the side itself", KxFileIconAt(three, 24), 24, solid(24, kGreen)},
+      {"of two as near, the larger", KxFileIconAt(two, 24), 24, solid(24, kBlue)},
+      {"the nearer", KxFileIconAt(two, 20), 20, solid(20, kRed)},
+      {"a document has none of its own", KxFileIconAt(text, 24), 0, {}},
+      {"a missing file has none", KxFileIconAt(gone, 24), 0, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    HICON icon = FileSmallIcon(c.path);
-    ASSERT_NE(nullptr, icon);
-    EXPECT_EQ(16, KxIconSide(icon));
-    if (c.middle) {
-      EXPECT_EQ(c.middle, MiddleOf(icon));
+    EXPECT_EQ(c.side, KxIconSide(c.icon));
+    if (!c.pixels.empty()) {
+      EXPECT_EQ(c.pixels, PixelsOf(c.icon, c.side));
     }
-    DestroyIcon(icon);
+    if (c.icon) DestroyIcon(c.icon);
   }
 }
 
