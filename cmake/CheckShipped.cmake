@@ -41,7 +41,11 @@ set(forwardedImports
 set(laterImports
   GetDpiForWindow GetDpiForSystem GetSystemMetricsForDpi AdjustWindowRectExForDpi
   SystemParametersInfoForDpi EnableNonClientDpiScaling SetProcessDpiAwarenessContext
-  SetThreadDpiAwarenessContext GetDpiForMonitor SetProcessDpiAwareness)
+  SetThreadDpiAwarenessContext GetDpiForMonitor SetProcessDpiAwareness GetProcessDpiAwareness
+  GetThreadDpiAwarenessContext GetWindowDpiAwarenessContext AreDpiAwarenessContextsEqual
+  GetAwarenessFromDpiAwarenessContext GetDpiFromDpiAwarenessContext GetSystemDpiForProcess
+  LogicalToPhysicalPointForPerMonitorDPI PhysicalToLogicalPointForPerMonitorDPI
+  SetThreadDpiHostingBehavior)
 
 if(NOT DEFINED MAX_BYTES)
   set(MAX_BYTES 2097152)

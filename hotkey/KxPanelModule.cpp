@@ -118,10 +118,9 @@ void KxPanelModule::Save() {
 }
 
 void KxPanelModule::EditCode() {
-  POINT at = {link->x, 0};
+  // The link's field is a 96-DPI value; the editor goes to a point of the screen.
+  POINT at = {Px(link->x - 8), Px(-8)};
   ClientToScreen(hwnd, &at);
-  at.x -= 8;
-  at.y -= 8;
   if (!EditHotKey(FormOf(this), at, code, ModuleCommand(record.type))) return;
   Save();
 }
@@ -182,7 +181,7 @@ void KxPanelHk::Save() {
 }
 
 void KxPanelHk::EditCode() {
-  POINT at = {link->x, 0};
+  POINT at = {Px(link->x), 0};
   ClientToScreen(hwnd, &at);
   if (!EditHotKey(FormOf(this), at, code, ModuleCommand(record.type))) return;
   Save();

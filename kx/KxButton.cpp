@@ -99,6 +99,11 @@ void KxButton::OnMouseLeave(KxEvtParam&) {
   if (tip.hwnd) tip.Hide();
 }
 
+void KxButton::OnDpiChanged(int) {
+  tip.ApplyDpi(dpi);
+  if (tip.hwnd) tip.SetText(tip.GetText());
+}
+
 void KxButton::SetTip(const KxString& text) {
   if (!tip.hwnd) {
     tip.Create(this, "", kTipStyle, KxRect{0, 0, 0, 0});

@@ -33,6 +33,8 @@ public:
   void OnMouseEnter(KxEvtParam& param) override;
   void OnMouseHover(KxEvtParam& param) override;
   void OnMouseLeave(KxEvtParam& param) override;
+  // The tip is no child window of the button: it takes the button's DPI from here.
+  void OnDpiChanged(int oldDpi) override;
 
   // Creates the tip window on first use, then gives it the text.
   void SetTip(const KxString& text);

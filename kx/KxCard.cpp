@@ -172,6 +172,16 @@ bool KxCard::Create(const KxString& className, const KxString& caption, DWORD st
                          params.parent, params.menu, params.instance, params.param);
   if (!hwnd) return false;
   KxCardRegistry::Enter(hwnd, this);
+  // The system gives a top-level window the DPI of the monitor that holds most of it, which
+  // need not be the one under its top-left corner.
+  if (!child) {
+    int actual = KxDpiOfWindow(hwnd);
+    if (actual != dpi) {
+      ApplyDpi(actual);
+      SetWindowPos(hwnd, NULL, 0, 0, SizePx(width), SizePx(height),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle()), TRUE);
   OnCreate();
   if (lstrcmpA(params.className.CStr(), kKxCardClassName) != 0) {

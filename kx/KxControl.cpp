@@ -72,8 +72,9 @@ void KxControl::SetBkImage(HBITMAP image) {
 
 void KxControl::ApplyDpi(int newDpi) {
   if (newDpi <= 0 || newDpi == dpi) return;
-  margin = RECT{MulDiv(margin.left, newDpi, dpi), MulDiv(margin.top, newDpi, dpi),
-                MulDiv(margin.right, newDpi, dpi), MulDiv(margin.bottom, newDpi, dpi)};
+  // From the 96-DPI values: scaling the pixels of the last DPI would drift with rounding.
+  margin = RECT{KxScale(marginDip.left, newDpi), KxScale(marginDip.top, newDpi),
+                KxScale(marginDip.right, newDpi), KxScale(marginDip.bottom, newDpi)};
   KxCard::ApplyDpi(newDpi);
 }
 

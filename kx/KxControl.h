@@ -61,7 +61,8 @@ public:
   COLORREF bkColor = kxFormColor;  // 0 means no background fill at all
   COLORREF bkColorDisabled = kxFormColor;
   HBITMAP bkImage = NULL;
-  RECT margin = {2, 2, 2, 2};  // pixels: 2 at 96 DPI, scaled with the DPI
+  RECT marginDip = {2, 2, 2, 2};  // the margins at 96 DPI
+  RECT margin = {2, 2, 2, 2};     // pixels: marginDip at the card's DPI
   KxList<KxControl*> children;  // owned, in creation order
   KxEvtMap cmdHandlers;
   POINT dropPoint = {0, 0};  // where the last files were dropped, in client coordinates

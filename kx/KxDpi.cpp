@@ -7,6 +7,7 @@ namespace {
 using DpiForWindowCall = UINT(WINAPI*)(HWND);
 // GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI = 0, &x, &y) gives an HRESULT.
 using DpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using MetricForDpiCall = int(WINAPI*)(int, UINT);
 
 DpiForWindowCall DpiForWindow() {
   static const DpiForWindowCall call = reinterpret_cast<DpiForWindowCall>(
@@ -17,6 +18,12 @@ DpiForWindowCall DpiForWindow() {
 DpiForMonitorCall DpiForMonitor() {
   static const DpiForMonitorCall call = reinterpret_cast<DpiForMonitorCall>(
       reinterpret_cast<void*>(SystemLibraryFunction("shcore.dll", "GetDpiForMonitor")));
+  return call;
+}
+
+MetricForDpiCall MetricForDpi() {
+  static const MetricForDpiCall call = reinterpret_cast<MetricForDpiCall>(
+      reinterpret_cast<void*>(SystemLibraryFunction("user32.dll", "GetSystemMetricsForDpi")));
   return call;
 }
 
@@ -54,4 +61,9 @@ int KxDpiOfRect(const RECT& screen) {
   // Without the monitor call every monitor has the system DPI: no need to find one.
   if (!DpiForMonitor()) return KxSystemDpi();
   return KxDpiOfMonitor(MonitorFromRect(&screen, MONITOR_DEFAULTTONEAREST));
+}
+
+int KxMetric(int index, int dpi) {
+  if (MetricForDpiCall call = MetricForDpi()) return call(index, static_cast<UINT>(dpi));
+  return MulDiv(GetSystemMetrics(index), dpi, KxSystemDpi());
 }

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 constexpr int kKxBaseDpi = 96;
-// WM_DPICHANGED: wParam's low word the new DPI, lParam the suggested window rectangle.
+// WM_DPICHANGED: wParam's high word (the y axis) the new DPI, lParam the suggested window rectangle.
 constexpr UINT kKxWmDpiChanged = 0x02E0;
 
 // value at 96 DPI as it is at dpi, rounded to the nearest pixel.
@@ -19,6 +19,12 @@ inline int KxUnscale(int pixels, int dpi) {
   return dpi == kKxBaseDpi || dpi <= 0 ? pixels : MulDiv(pixels, kKxBaseDpi, dpi);
 }
 
+// A point of a window that went from one DPI to another: the same spot of what it shows.
+inline POINT KxRescale(POINT pt, int fromDpi, int toDpi) {
+  if (fromDpi <= 0 || fromDpi == toDpi) return pt;
+  return POINT{MulDiv(pt.x, toDpi, fromDpi), MulDiv(pt.y, toDpi, fromDpi)};
+}
+
 // The screen DC's LOGPIXELSY, read once: the system DPI of a system-aware program, 96 for
 // one the system scales.
 int KxSystemDpi();
@@ -28,5 +34,8 @@ int KxDpiOfWindow(HWND hwnd);
 int KxDpiOfMonitor(HMONITOR monitor);
 // The DPI of the monitor nearest to a rectangle of the screen: for a window not made yet.
 int KxDpiOfRect(const RECT& screen);
+// A system metric (SM_CXVSCROLL ...) at dpi: GetSystemMetricsForDpi (Windows 10), else the
+// system's metric scaled from the system DPI.
+int KxMetric(int index, int dpi);
 // The side of a small icon (16 at 96 DPI) at dpi.
 inline int KxSmallIconSide(int dpi) { return KxScale(16, dpi); }

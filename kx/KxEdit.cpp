@@ -154,6 +154,13 @@ void KxEdit::OnSetFocus() {
   Invalidate(false);
 }
 
+void KxEdit::OnDpiChanged(int) {
+  Measure();
+  scrollX = 0;
+  AdjustWidth();
+  if (caretShown == hwnd) ShowNewCaret(charHeight);
+}
+
 void KxEdit::OnKillFocus() {
   sel.Clear();
   Invalidate(false);

@@ -108,6 +108,8 @@ public:
   void OnChar(WPARAM ch, LPARAM lParam) override;
   void OnSetFocus() override;
   void OnKillFocus() override;
+  // The font of the new DPI: measured again, the width and the caret after it.
+  void OnDpiChanged(int oldDpi) override;
 
   // A new text starts a new undo history: the old records name positions it lacks.
   void SetText(const KxString& t);

@@ -43,6 +43,8 @@ LRESULT KxForm::WndProc(KxMsg& m) {
     case kKxWmDpiChanged: {
       // The window moves onto a monitor of another DPI: it takes the rectangle the
       // platform suggests and everything inside it is laid out and drawn at the new scale.
+      // A window laid out for that monitor before it was moved there keeps its rectangle.
+      if (HIWORD(m.wParam) == dpi) return 0;
       ApplyDpi(HIWORD(m.wParam));
       const RECT* suggested = reinterpret_cast<const RECT*>(m.lParam);
       if (suggested) {
@@ -116,8 +118,23 @@ void KxForm::SetIcon(HICON icon) {
 
 void KxForm::CenterOnScreen() {
   RECT r = WindowRect();
-  MoveTo((GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
-         (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  if (!GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+    SetRect(&monitor.rcWork, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  }
+  const RECT& work = monitor.rcWork;
+  int w = r.right - r.left, h = r.bottom - r.top;
+  // At a large scale a window may be larger than the work area: one that can be sized
+  // shrinks to it, any other keeps its title bar on the screen.
+  if (GetWindowLongW(hwnd, GWL_STYLE) & WS_THICKFRAME) {
+    int fitW = w < work.right - work.left ? w : work.right - work.left;
+    int fitH = h < work.bottom - work.top ? h : work.bottom - work.top;
+    if (fitW != w || fitH != h) ResizePx(w = fitW, h = fitH);
+  }
+  int left = work.left + (work.right - work.left - w) / 2;
+  int top = work.top + (work.bottom - work.top - h) / 2;
+  MoveTo(left > work.left ? left : work.left, top > work.top ? top : work.top);
 }
 
 void KxForm::SetFixedSize(bool fixed) {

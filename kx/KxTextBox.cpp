@@ -583,7 +583,7 @@ SIZE KxTextBox::AutoSizeExtent() {
     textRows = WrappedRows(*this, Max(0, w - across) / avgCharWidth, INT_MAX);
   int h = charHeight * textRows + margin.top + margin.bottom + 2;
   // Cut lines scroll sideways: the bar under them takes a row's room otherwise.
-  if (!wrap && w < widest + across) h += GetSystemMetrics(SM_CYHSCROLL);
+  if (!wrap && w < widest + across) h += KxMetric(SM_CYHSCROLL, dpi);
   // A text taller than the bound gets the vertical bar, whose width the rows lose: the
   // layout after the resize wraps at the width that is left.
   if (maxAutoHeight > 0) h = Min(h, maxAutoHeight);
@@ -687,7 +687,7 @@ void KxTextBox::Fit(bool toCaret) {
     int total = RowCount(*this);
     if (wrap && total > shown && (GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL)) {
       // Rows that overflow only for the width the bar takes fit without it.
-      int wide = client.right - client.left + GetSystemMetrics(SM_CXVSCROLL) - margin.left -
+      int wide = client.right - client.left + KxMetric(SM_CXVSCROLL, dpi) - margin.left -
                  margin.right;
       if (WrappedRows(*this, wide / avgCharWidth, shown + 1) <= shown) total = 0;
     }

@@ -29,6 +29,8 @@ public:
   void OnLButtonDblClk(WPARAM keys, POINT pt) override;
   void OnClick(KxEvtParam& param) override;
   void OnMouseMove(WPARAM keys, POINT pt) override;
+  // Mid-drag onto a monitor of another DPI the pointer keeps its spot of the picture.
+  void OnDpiChanged(int oldDpi) override { grab = KxRescale(grab, oldDpi, dpi); }
   void OnRButtonDown(WPARAM keys, POINT pt) override;
   void OnDropFiles(const KxStringList& paths) override;
   // Closing only hides the kit window; it lives until the end of the run.

@@ -181,8 +181,11 @@ public:
 private:
   int RowAt(POINT pt) const {
     if (pt.y < 0) return -1;
-    int row = pt.y / Px(kRowHeight);
-    return row < static_cast<int>(form->Matches().size()) ? row : -1;
+    // Row i is drawn from Px(i * kRowHeight): at a scale that rounds, not every Px(kRowHeight).
+    int count = static_cast<int>(form->Matches().size());
+    for (int row = 0; row < count; ++row)
+      if (pt.y < Px((row + 1) * kRowHeight)) return row;
+    return -1;
   }
 
   FrmQuickSearch* form;
@@ -240,11 +243,14 @@ void FrmQuickSearch::Open(HWND returnTo) {
   GetCursorPos(&pointer);
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof(monitor);
-  if (GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor)) {
+  HMONITOR under = MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST);
+  if (GetMonitorInfoW(under, &monitor)) {
     workArea = monitor.rcWork;
   } else {
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
   }
+  // Laid out at the DPI of the monitor it opens on, which need not be the one it was made on.
+  ApplyDpi(KxDpiOfMonitor(under));
   input->SetText("");
   Search();
   // Placed for nine rows, so that fewer rows shorten it from below and it never jumps.

@@ -1,6 +1,7 @@
 #include "notes/NoteWindowList.h"
 
 #include "app/KxDialogs.h"
+#include "kx/KxDpi.h"
 #include "kx/base/KxHandles.h"
 #include "kx/base/KxModal.h"
 #include "store/DataDirectory.h"
@@ -112,10 +113,13 @@ void NoteWindowList::AddNewNote(NoteRecord& record) {
 void NoteWindowList::NewNote() {
   POINT cursor = {0, 0};
   GetCursorPos(&cursor);
-  int left = cursor.x - kNewNoteLeftOfCursor;
-  if (left <= kNewNoteMinLeft) left = kNewNoteMinLeft;
-  NoteRecord record = NewRecordAt(left, cursor.y - kNewNoteAboveCursor, kNewNoteWidth,
-                                  kNewNoteHeight, kNewNoteText);
+  // A note's rectangle is in pixels: the distances are those of the monitor under the cursor.
+  int dpi = KxDpiOfRect(RECT{cursor.x, cursor.y, cursor.x + 1, cursor.y + 1});
+  int left = cursor.x - KxScale(kNewNoteLeftOfCursor, dpi);
+  if (left <= KxScale(kNewNoteMinLeft, dpi)) left = KxScale(kNewNoteMinLeft, dpi);
+  NoteRecord record = NewRecordAt(left, cursor.y - KxScale(kNewNoteAboveCursor, dpi),
+                                  KxScale(kNewNoteWidth, dpi), KxScale(kNewNoteHeight, dpi),
+                                  kNewNoteText);
   record.flags = WithNoteColor(0, GetLastNoteColor());
   AddNewNote(record);
 }
@@ -124,7 +128,8 @@ void NoteWindowList::CloneNote(int id) {
   FrmNotePage* source = Find(id);
   if (!source) return;
   RECT r = source->WindowRect();
-  NoteRecord record = NewRecordAt(r.left + kCloneOffsetX, r.top + kCloneOffsetY, r.right - r.left,
+  NoteRecord record = NewRecordAt(r.left + source->Px(kCloneOffsetX),
+                                  r.top + source->Px(kCloneOffsetY), r.right - r.left,
                                   r.bottom - r.top, source->textBox->GetText());
   // A copy has its source's colour, and its size when the user gave the source one.
   record.flags = WithNoteColor(source->sized ? kNoteSized : 0, source->color);

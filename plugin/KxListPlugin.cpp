@@ -107,7 +107,7 @@ int PanelPlugin::OnHotKeyBox(KxEvtParam&) {
 }
 
 int PanelPlugin::OnHotKeyLink(KxEvtParam&) {
-  POINT at = {hotKeyLink->x - 8, -8};
+  POINT at = {Px(hotKeyLink->x - 8), Px(-8)};  // the field is a 96-DPI value
   ClientToScreen(hwnd, &at);
   HotKeyCode code = hotKey;
   if (!EditHotKey(this, at, code, PluginCommand(record.id))) return 0;

@@ -18,3 +18,4 @@ extern const int kKxGbLastBmpIndex;        // index of U+FFFF
 extern const int kKxGbSupplementaryIndex;  // index of U+10000; U+10FFFF follows linearly
 extern const KxGbPair kKxGbPairs[];  // ascending by code
 extern const int kKxGbPairCount;
+extern const KxGbPair kKxGbPairsByPoint[];  // the same, ascending by point

@@ -19,22 +19,23 @@ wchar_t* NewWide(int count) {
 bool IsDigitByte(unsigned char b) { return b >= 0x30 && b <= 0x39; }
 bool IsLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
-const KxGbPair* FindPairByCode(unsigned short code) {
+// The pair whose field is key, in a table ascending by that field.
+const KxGbPair* FindPair(const KxGbPair* table, unsigned short KxGbPair::*field, unsigned key) {
   int low = 0, high = kKxGbPairCount - 1;
   while (low <= high) {
     int mid = (low + high) / 2;
-    if (kKxGbPairs[mid].code == code) return &kKxGbPairs[mid];
-    if (kKxGbPairs[mid].code < code) low = mid + 1; else high = mid - 1;
+    unsigned at = table[mid].*field;
+    if (at == key) return &table[mid];
+    if (at < key) low = mid + 1; else high = mid - 1;
   }
   return nullptr;
 }
 
-// The pairs are few (about 80): a walk is as quick as a second sorted copy.
+const KxGbPair* FindPairByCode(unsigned short code) { return FindPair(kKxGbPairs, &KxGbPair::code, code); }
+
+// Asked for every character of every text read from the platform: a search, not a walk.
 const KxGbPair* FindPairByPoint(wchar_t point) {
-  for (int i = 0; i < kKxGbPairCount; ++i) {
-    if (kKxGbPairs[i].point == point) return &kKxGbPairs[i];
-  }
-  return nullptr;
+  return FindPair(kKxGbPairsByPoint, &KxGbPair::point, point);
 }
 
 // Code page 936 writes some private-use characters with the two-byte codes GB18030 gives to

@@ -59,3 +59,7 @@ with open(sys.argv[1], "w", encoding="ascii") as out:
         out.write("  {0x%04X, 0x%04X},\n" % (code, point))
     out.write("};\n")
     out.write("const int kKxGbPairCount = %d;\n" % len(pairs))
+    out.write("const KxGbPair kKxGbPairsByPoint[] = {\n")
+    for code, point in sorted(pairs, key=lambda pair: pair[1]):
+        out.write("  {0x%04X, 0x%04X},\n" % (code, point))
+    out.write("};\n")

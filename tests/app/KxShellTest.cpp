@@ -140,19 +140,21 @@ void ExpectSelfDeleteRemoves(const char* folder, const char* file) {
 
 }  // namespace
 
-TEST(KxShell, ScheduleSelfDeleteRemovesTheFile) {
-  ExpectSelfDeleteRemoves("self-delete", "velix.exe");
-}
-
-TEST(KxShell, ScheduleSelfDeleteCopesWithWhatAShellWouldReadInThePath) {
-  // A blank, "&" (the shell's command separator), "^" (its escape) and brackets. A name
-  // with "%OS%" is deleted by Windows' shell too, which expands a variable's value once;
-  // Wine's expands the name again and misses the file.
-  ExpectSelfDeleteRemoves("self delete & (目录)", "velix & co^ (1).exe");
-}
-
-TEST(KxShell, ScheduleSelfDeleteOfANameOutsideGbk) {
-  ExpectSelfDeleteRemoves(Gb(kKoreanFolder).CStr(), Gb(kProbeProgram).CStr());
+TEST(KxShell, ScheduleSelfDeleteRemovesTheFileWhateverItsName) {
+  const struct {
+    KxString folder, file;
+  } names[] = {
+      {"self-delete", "velix.exe"},
+      // A blank, "&" (the shell's command separator), "^" (its escape) and brackets. A name
+      // with "%OS%" is deleted by Windows' shell too, which expands a variable's value
+      // once; Wine's expands the name again and misses the file.
+      {"self delete & (目录)", "velix & co^ (1).exe"},
+      {Gb(kKoreanFolder), Gb(kProbeProgram)},
+  };
+  for (const auto& n : names) {
+    SCOPED_TRACE(n.folder.CStr());
+    ExpectSelfDeleteRemoves(n.folder.CStr(), n.file.CStr());
+  }
 }
 
 TEST(KxShell, ScheduleSelfDeleteWithoutComspecStillRunsAShell) {

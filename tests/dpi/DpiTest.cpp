@@ -1,7 +1,8 @@
 // The program's windows on a screen of 144 DPI (150 %), the prefix's LogPixels: every
 // size and child place is half as large again as its 96-DPI value, text stays inside its
 // control, menus measure their items at the scale; and windows that meet another DPI
-// (WM_DPICHANGED) take the suggested rectangle and lay their children out at it.
+// (WM_DPICHANGED) take the suggested rectangle, lay their children out at it, and come back
+// to the screen's DPI exactly as they were.
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@
 #include "kx/KxLabel.h"
 #include "kx/KxMenu.h"
 #include "kx/KxToolBar.h"
+#include "kx/KxTreeView.h"
 #include "launcher/FrmAbout.h"
 #include "launcher/FrmMain.h"
 #include "launcher/FrmMenu.h"
@@ -94,6 +96,51 @@ RECT RectIn(HWND window, HWND child) {
   return r;
 }
 
+BOOL CALLBACK AddCard(HWND window, LPARAM cards) {
+  if (KxCard* card = KxCardRegistry::Find(window))
+    reinterpret_cast<std::vector<KxCard*>*>(cards)->push_back(card);
+  return TRUE;
+}
+
+// Every card among a window's child windows, members that are no child control included.
+std::vector<KxCard*> CardsIn(HWND window) {
+  std::vector<KxCard*> cards;
+  EnumChildWindows(window, AddCard, reinterpret_cast<LPARAM>(&cards));
+  return cards;
+}
+
+bool Near(const std::vector<int>& a, const std::vector<int>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::abs(a[i] - b[i]) > 1) return false;
+  return true;
+}
+
+// What a DPI change rebuilds, card by card: place, DPI, font, margins and images.
+std::vector<std::vector<int>> StateOf(KxCard* form) {
+  std::vector<std::vector<int>> state = {PlaceOf(form->hwnd)};
+  for (KxCard* card : CardsIn(form->hwnd)) {
+    std::vector<int> row = PlaceOf(card->hwnd);
+    LOGFONTW font = {};
+    GetObjectW(card->font.Handle(), sizeof(font), &font);
+    row.insert(row.end(), {card->dpi, static_cast<int>(font.lfHeight)});
+    if (KxControl* control = dynamic_cast<KxControl*>(card))
+      row.insert(row.end(), {static_cast<int>(control->margin.left), static_cast<int>(control->margin.bottom)});
+    if (KxTreeView* tree = dynamic_cast<KxTreeView*>(card)) {
+      int side = 0, sideY = 0;
+      ImageList_GetIconSize(tree->imageList, &side, &sideY);
+      row.push_back(side);
+    }
+    state.push_back(row);
+  }
+  return state;
+}
+
+void SendDpi(HWND window, int dpi, RECT rect) {
+  SendMessageW(window, kKxWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&rect));
+  PumpFor(50);
+}
+
 // A note that is only looked at.
 class NoEvents : public NoteWindowEvents {
 public:
@@ -101,6 +148,19 @@ public:
   void MenuAsked(FrmNotePage&) override {}
   void Released(FrmNotePage&) override {}
   void TextStored(FrmNotePage&, const KxString&) override {}
+};
+
+// One window of the program as a test opens it: the form, its size at 96 DPI (0 for one
+// that keeps its pixels) and how it goes away.
+struct Opened {
+  KxForm* form = nullptr;
+  SIZE size96 = {0, 0};
+  std::function<void()> close;
+};
+
+struct Window {
+  const char* name;
+  std::function<Opened()> open;
 };
 
 class Dpi : public ::testing::Test {
@@ -111,6 +171,15 @@ protected:
     ASSERT_TRUE(TheDb.Open(dir + "\\Config.db"));
     CreateMissingTables();
     MovePointerTo(20, 20);
+    note.left = 200;
+    note.top = 150;
+    note.width = 160;
+    note.height = 120;
+    note.flags = kNoteSized;
+    note.text = "便签 at 150 %";
+    ASSERT_TRUE(InsertNote(note));
+    ASSERT_TRUE(SetNoteText(note.id, note.text));
+    ASSERT_TRUE(SetNoteFlags(note.id, kNoteSized));
   }
   void TearDown() override {
     DestroyOptionsForm();
@@ -120,131 +189,83 @@ protected:
     TheDb.Close();
     RemoveTree(dir);
   }
-  KxString dir;
-};
 
-// One window of the program as a test opens it: the form, its size at 96 DPI (0 for one
-// that keeps its pixels) and children with their 96-DPI places.
-struct Opened {
-  KxForm* form = nullptr;
-  SIZE size96 = {0, 0};
-  std::vector<std::pair<KxControl*, KxRect>> children;
-  std::function<void()> close;
+  // Each of the program's windows, opened and shown.
+  std::vector<Window> Windows() {
+    return {
+        {"about",
+         [] {
+           FrmAbout* about = new FrmAbout(nullptr);
+           about->Show();
+           return Opened{about, {340, 128}, [about] { delete about; }};
+         }},
+        {"settings",
+         [] {
+           ToggleOptionsForm();
+           return Opened{FindToolWindow<FrmOption>(kOptionsCaption), {600, 510}, nullptr};
+         }},
+        {"maintenance",
+         [] {
+           ToggleMaintenanceForm();
+           return Opened{FindToolWindow<FrmMenu>(kMaintenanceCaption), {540, 600}, nullptr};
+         }},
+        {"note manager",
+         [] {
+           ToggleNoteManagerForm();
+           return Opened{FindToolWindow<FrmNoteManage>(kNoteManagerCaption), {800, 600}, nullptr};
+         }},
+        {"hotkey editor",
+         [] {
+           FrmShutCut* editor = new FrmShutCut(nullptr, POINT{120, 90});
+           editor->Show();
+           return Opened{editor, {270, 172}, [editor] { delete editor; }};
+         }},
+        {"kit",
+         [] {
+           FrmMain* kit = new FrmMain();
+           kit->Show();
+           return Opened{kit, {FrmMain::kStartWidth, FrmMain::kStartWidth}, [kit] { delete kit; }};
+         }},
+        {"note",
+         [this] {
+           MonitorAreas areas;
+           LiveWorkAreas(areas);
+           FrmNotePage* page = new FrmNotePage(events, note, areas);
+           ShowWindow(page->hwnd, SW_SHOWNA);
+           return Opened{page, {0, 0}, [page] { delete page; }};
+         }},
+    };
+  }
+
+  static Opened Show(const Window& w) {
+    Opened o = w.open();
+    if (!o.form) return o;
+    PumpUntil([&] { return o.form->IsVisible(); }, 3000);
+    PumpFor(300);
+    return o;
+  }
+  static void Close(Opened& o) {
+    if (o.close) {
+      o.close();
+    } else {
+      o.form->Hide();
+    }
+    PumpFor(20);
+  }
+
+  KxString dir;
+  NoteRecord note;
+  NoEvents events;
 };
 
 }  // namespace
 
-TEST_F(Dpi, TheScreenIsAt144) {
-  EXPECT_EQ(kScreenDpi, KxSystemDpi()) << "the prefix of this program has LogPixels 144";
-}
-
 TEST_F(Dpi, WindowsAndTheirChildrenAreHalfAsLargeAgain) {
-  NoteRecord note;
-  note.left = 200;
-  note.top = 150;
-  note.width = 160;
-  note.height = 120;
-  ASSERT_TRUE(InsertNote(note));
-  ASSERT_TRUE(SetNoteText(note.id, "便签 at 150 %"));
-  ASSERT_TRUE(SetNoteFlags(note.id, kNoteSized));
-  note.flags = kNoteSized;
-  note.text = "便签 at 150 %";
-  NoEvents events;
-
-  const struct {
-    const char* name;
-    std::function<Opened()> open;
-  } windows[] = {
-      {"about",
-       [] {
-         Opened o;
-         FrmAbout* about = new FrmAbout(nullptr);
-         about->Show();
-         o.form = about;
-         o.size96 = {340, 128};
-         o.children = {{ChildWithText(about, "确定"), {240, 20, 75, 23}}};
-         o.close = [about] { delete about; };
-         return o;
-       }},
-      {"settings",
-       [] {
-         Opened o;
-         ToggleOptionsForm();
-         FrmOption* w = FindToolWindow<FrmOption>(kOptionsCaption);
-         o.form = w;
-         o.size96 = {600, 510};
-         if (w) {
-           o.children = {{static_cast<KxControl*>(w->mark), {12, 8, 32, 32}},
-                         {static_cast<KxControl*>(w->autostartBox), {10, 15, 260, 20}},
-                         {static_cast<KxControl*>(w->hotKeyRows[0]), {275, 15, 280, 20}}};
-         }
-         return o;
-       }},
-      {"maintenance",
-       [] {
-         Opened o;
-         ToggleMaintenanceForm();
-         FrmMenu* w = FindToolWindow<FrmMenu>(kMaintenanceCaption);
-         o.form = w;
-         o.size96 = {540, 600};
-         if (w) o.children = {{w->closeButton, {20, 18, 36, 36}}};
-         return o;
-       }},
-      {"note manager",
-       [] {
-         Opened o;
-         ToggleNoteManagerForm();
-         FrmNoteManage* w = FindToolWindow<FrmNoteManage>(kNoteManagerCaption);
-         o.form = w;
-         o.size96 = {800, 600};
-         if (w) {
-           o.children = {{w->toolBar->buttons.Head()->value, {8, 4, 18, 18}},
-                         {w->table, {4, 38, w->table->width, w->table->height}}};
-         }
-         return o;
-       }},
-      {"hotkey editor",
-       [] {
-         Opened o;
-         FrmShutCut* editor = new FrmShutCut(nullptr, POINT{120, 90});
-         editor->Show();
-         o.form = editor;
-         o.size96 = {270, 172};
-         o.children = {{ChildWithText(editor, "Win"), {150, 36, 46, 20}},
-                       {ChildWithText(editor, "确定"), {12, 140, 60, 20}}};
-         o.close = [editor] { delete editor; };
-         return o;
-       }},
-      {"kit",
-       [] {
-         Opened o;
-         FrmMain* kit = new FrmMain();
-         kit->Show();
-         o.form = kit;
-         o.size96 = {FrmMain::kStartWidth, FrmMain::kStartWidth};
-         o.children = {{const_cast<KxImageBox*>(kit->Picture()),
-                        {0, 0, FrmMain::kStartWidth, FrmMain::kStartWidth}}};
-         o.close = [kit] { delete kit; };
-         return o;
-       }},
-      {"note",
-       [&note, &events] {
-         Opened o;
-         MonitorAreas areas;
-         LiveWorkAreas(areas);
-         FrmNotePage* page = new FrmNotePage(events, note, areas);
-         ShowWindow(page->hwnd, SW_SHOWNA);
-         o.form = page;
-         o.close = [page] { delete page; };
-         return o;
-       }},
-  };
-  for (const auto& w : windows) {
+  ASSERT_EQ(kScreenDpi, KxSystemDpi()) << "the prefix of this program has LogPixels 144";
+  for (const Window& w : Windows()) {
     SCOPED_TRACE(w.name);
-    Opened o = w.open();
+    Opened o = Show(w);
     ASSERT_NE(nullptr, o.form);
-    PumpUntil([&] { return o.form->IsVisible(); }, 3000);
-    PumpFor(300);
     EXPECT_EQ(kScreenDpi, o.form->dpi);
     std::vector<int> place = PlaceOf(o.form->hwnd);
     if (o.size96.cx) {
@@ -260,18 +281,22 @@ TEST_F(Dpi, WindowsAndTheirChildrenAreHalfAsLargeAgain) {
       at96.MeasureFont();
       EXPECT_GE(box->charHeight * 4, at96.charHeight * 5) << box->charHeight << " " << at96.charHeight;
     }
-    for (const auto& child : o.children) {
-      ASSERT_NE(nullptr, child.first);
-      EXPECT_EQ(Scaled(child.second, kScreenDpi), PlaceOf(child.first->hwnd))
-          << child.first->GetText().CStr();
+    // Every child stands where its 96-DPI fields say at the scale (a pixel either way for
+    // one placed from measured pixels).
+    std::vector<KxCard*> cards = CardsIn(o.form->hwnd);
+    EXPECT_FALSE(cards.empty());
+    for (KxCard* card : cards) {
+      if (card->pixelLayout || !card->IsChild()) continue;
+      std::vector<int> fields = Scaled(KxRect{card->x, card->y, card->width, card->height}, kScreenDpi);
+      std::vector<int> at = PlaceOf(card->hwnd);
+      EXPECT_TRUE(Near(fields, at)) << card->GetClassName().CStr() << " \"" << card->GetText().CStr()
+                                    << "\" at " << at[0] << "," << at[1] << " " << at[2] << "x" << at[3]
+                                    << ", fields " << card->x << "," << card->y << " " << card->width
+                                    << "x" << card->height;
+      EXPECT_EQ(kScreenDpi, card->dpi);
     }
     SaveBmp(CaptureWindow(o.form->hwnd), TestBinDir() + "\\dpi-" + w.name + ".bmp");
-    if (o.close) {
-      o.close();
-    } else {
-      o.form->Hide();
-    }
-    PumpFor(20);
+    Close(o);
   }
 }
 
@@ -337,69 +362,51 @@ TEST_F(Dpi, MenuItemsAreMeasuredAtTheScale) {
 }
 
 // A window dragged onto a monitor of another DPI: the platform sends WM_DPICHANGED with the
-// new DPI and a rectangle for the window.
-TEST_F(Dpi, AWindowThatMeetsAnotherDpiTakesTheRectangleAndRelaysItsChildren) {
-  NoteRecord note;
-  note.left = 200;
-  note.top = 150;
-  note.width = 150;
-  note.height = 120;
-  note.flags = kNoteSized;
-  note.text = "便签";
-  ASSERT_TRUE(InsertNote(note));
-  NoEvents events;
-  MonitorAreas areas;
-  LiveWorkAreas(areas);
-  const int dpis[] = {192, 120};
-  for (int dpi : dpis) {
-    SCOPED_TRACE(dpi);
-    FrmAbout about(nullptr);
-    about.Show();
-    FrmNotePage page(events, note, areas);
-    ShowWindow(page.hwnd, SW_SHOWNA);
-    PumpFor(50);
-    KxControl* ok = ChildWithText(&about, "确定");
-    ASSERT_NE(nullptr, ok);
-    ASSERT_NE(nullptr, page.textBox);
-    LOGFONTA before = {};
-    GetObjectA(ok->font.Handle(), sizeof(before), &before);
-    int lineBefore = page.textBox->charHeight;
-
-    RECT suggested = {40, 30, 40 + At(340, dpi), 30 + At(128, dpi)};
-    SendMessageA(about.hwnd, kKxWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-    // A note's rectangle is in pixels: the platform scales it from the DPI it had.
-    RECT noteRect = {300, 200, 300 + MulDiv(150, dpi, kScreenDpi), 200 + MulDiv(120, dpi, kScreenDpi)};
-    SendMessageA(page.hwnd, kKxWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&noteRect));
-    PumpFor(50);
-
-    EXPECT_EQ(std::vector<int>({40, 30, At(340, dpi), At(128, dpi)}), PlaceOf(about.hwnd));
-    EXPECT_EQ(Scaled(KxRect{240, 20, 75, 23}, dpi), PlaceOf(ok->hwnd));
-    EXPECT_EQ(std::vector<int>({240, 20, 75, 23}), std::vector<int>({ok->x, ok->y, ok->width, ok->height}))
-        << "the fields keep their 96-DPI values";
-    LOGFONTA after = {};
-    GetObjectA(ok->font.Handle(), sizeof(after), &after);
-    EXPECT_EQ(MulDiv(before.lfHeight, dpi, kScreenDpi), after.lfHeight);
-
-    std::vector<int> noteAt = {noteRect.left, noteRect.top, noteRect.right - noteRect.left,
-                               noteRect.bottom - noteRect.top};
-    EXPECT_EQ(noteAt, PlaceOf(page.hwnd));
-    EXPECT_EQ(std::vector<int>({0, 0, noteAt[2], noteAt[3]}), PlaceOf(page.textBox->hwnd)) << "the box fills it";
-    // The text keeps its size on the screen: its lines grow and shrink with the DPI.
-    EXPECT_NEAR(MulDiv(lineBefore, dpi, kScreenDpi), page.textBox->charHeight, 2);
-    SaveBmp(CaptureWindow(about.hwnd), TestBinDir() + "\\dpi-about-" + std::to_string(dpi).c_str() + ".bmp");
-
-    // A control a window holds as a member, not among its children (the maintenance
-    // window's tree), follows the window too, its images at the new size.
-    ToggleMaintenanceForm();
-    FrmMenu* maintenance = FindToolWindow<FrmMenu>(kMaintenanceCaption);
-    ASSERT_NE(nullptr, maintenance);
-    RECT tall = {20, 20, 20 + At(540, dpi), 20 + At(600, dpi)};
-    SendMessageW(maintenance->hwnd, kKxWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&tall));
-    PumpFor(50);
-    EXPECT_EQ(dpi, maintenance->tree.dpi);
-    int side = 0, sideY = 0;
-    ImageList_GetIconSize(maintenance->tree.imageList, &side, &sideY);
-    EXPECT_EQ(At(16, dpi), side);
-    ToggleMaintenanceForm();
+// new DPI and a rectangle for the window. Back on the first monitor, nothing has drifted and
+// nothing is left over: the same places, fonts, margins and images, and no more GDI objects
+// after a second round than after the first.
+TEST_F(Dpi, AWindowThatMeetsAnotherDpiTakesTheRectangleAndComesBackAsItWas) {
+  // Down to 96 and up through 120: the order in which pixels rescaled from pixels drift.
+  const int dpis[] = {96, 120};
+  for (const Window& w : Windows()) {
+    SCOPED_TRACE(w.name);
+    Opened o = Show(w);
+    ASSERT_NE(nullptr, o.form);
+    HWND window = o.form->hwnd;
+    const std::vector<std::vector<int>> before = StateOf(o.form);
+    const std::vector<int> home = before[0];
+    FrmNotePage* page = dynamic_cast<FrmNotePage*>(o.form);
+    const int line = page ? page->textBox->charHeight : 0;
+    DWORD objects = 0;
+    for (int round = 0; round < 2; ++round) {
+      for (int dpi : dpis) {
+        SCOPED_TRACE(dpi);
+        // A window of 96-DPI size is offered its size at the DPI; a note, whose rectangle is
+        // in pixels, the platform scales from the DPI it had.
+        int wide = o.size96.cx ? At(o.size96.cx, dpi) : MulDiv(home[2], dpi, kScreenDpi);
+        int high = o.size96.cx ? At(o.size96.cy, dpi) : MulDiv(home[3], dpi, kScreenDpi);
+        RECT suggested = {40, 30, 40 + wide, 30 + high};
+        SendDpi(window, dpi, suggested);
+        EXPECT_EQ(std::vector<int>({40, 30, wide, high}), PlaceOf(window));
+        for (KxCard* card : CardsIn(window)) {
+          EXPECT_EQ(dpi, card->dpi) << card->GetClassName().CStr();
+          if (card->pixelLayout || !card->IsChild()) continue;
+          EXPECT_TRUE(Near(Scaled(KxRect{card->x, card->y, card->width, card->height}, dpi),
+                           PlaceOf(card->hwnd)))
+              << card->GetClassName().CStr() << " \"" << card->GetText().CStr() << "\"";
+        }
+        if (page) {
+          // The box fills the note, and the text keeps its size on the screen.
+          EXPECT_EQ(std::vector<int>({0, 0, wide, high}), PlaceOf(page->textBox->hwnd));
+          EXPECT_NEAR(MulDiv(line, dpi, kScreenDpi), page->textBox->charHeight, 2);
+        }
+      }
+      SendDpi(window, kScreenDpi, RECT{home[0], home[1], home[0] + home[2], home[1] + home[3]});
+      EXPECT_EQ(before, StateOf(o.form)) << "round " << round;
+      DWORD now = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+      if (round == 0) objects = now;
+      else EXPECT_EQ(objects, now) << "GDI objects left by a round of DPI changes";
+    }
+    Close(o);
   }
 }

@@ -49,9 +49,18 @@ http {
   }
 }
 CONF
+# Whatever answers on the port before ours starts is another server (a second test run on
+# this machine): the tests would talk to it, so the start fails instead.
+if (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null; then
+  echo "nginx.sh: 127.0.0.1:80 is taken already; is another test run using it?" >&2
+  exit 1
+fi
 setsid nginx -c "$dir/nginx.conf" -p "$dir" >"$dir/logs/stdout.log" 2>&1 < /dev/null &
+server=$!
 for _ in $(seq 100); do
-  if (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null; then exit 0; fi
+  # An nginx that could not bind the port has ended.
+  kill -0 "$server" 2>/dev/null || break
+  if [ -f "$pidfile" ] && (exec 3<>/dev/tcp/127.0.0.1/80) 2>/dev/null; then exit 0; fi
   sleep 0.1
 done
 echo "nginx.sh: nginx did not start:" >&2

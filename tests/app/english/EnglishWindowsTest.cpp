@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "NameTexts.h"
@@ -13,8 +14,10 @@
 #include "kx/KxLabel.h"
 #include "kx/KxTreeView.h"
 #include "kx/base/KxWide.h"
+#include "launcher/FrmAbout.h"
 #include "tests/support/FormTest.h"
 #include "tests/support/GuiTestUtil.h"
+#include "tests/support/TestUtil.h"
 
 namespace {
 
@@ -92,6 +95,20 @@ TEST_F(EnglishWindows, TextsReachTheSystemWhole) {
   std::vector<std::string> boxes = BoxesDuring([&] { ShowInfo(said); });
   ASSERT_EQ(1u, boxes.size());
   EXPECT_EQ(std::string(said.CStr()), boxes[0]);
+}
+
+// A window of the program itself, its Chinese texts read back through the W calls; its
+// picture is kept beside the test program for a person to look at.
+TEST_F(EnglishWindows, TheAboutWindowReadsInChinese) {
+  FrmAbout about(nullptr);
+  about.Show();
+  PumpFor(300);
+  std::vector<std::wstring> captions;
+  for (HWND child = GetWindow(about.hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    captions.push_back(CaptionOf(child));
+  for (const wchar_t* expected : {L"确定", L"感谢使用Velix桌面工具"})
+    EXPECT_NE(captions.end(), std::find(captions.begin(), captions.end(), expected));
+  SaveBmp(CaptureWindow(about.hwnd), TestBinDir() + "\\english-about.bmp");
 }
 
 }  // namespace
