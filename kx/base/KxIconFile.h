@@ -1,8 +1,8 @@
 #pragma once
 // An icon at the side a window draws it: the image of the icon's directory nearest to that
-// side, scaled only when the directory has none of that side. The platform's own choice
-// (LoadImage, PrivateExtractIcons) takes the smaller image between two as near, so Wine
-// stretches a 16 by 16 image to 24; a smaller image shrunk from a larger one keeps its lines.
+// side, scaled only when the directory has none of that side, and then the larger of two as
+// near. The platform's own choice (LoadImage, PrivateExtractIcons) takes the smaller there:
+// Wine stretches an icon's 16 by 16 image to 24 where it has a 32 by 32 one.
 
 #include <windows.h>
 

@@ -32,6 +32,7 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 constexpr COLORREF kCyan = RGB(0, 255, 255);
+constexpr COLORREF kPurple = RGB(128, 0, 128);
 
 void Put16(std::string& out, unsigned v) { out += {static_cast<char>(v), static_cast<char>(v >> 8)}; }
 void Put32(std::string& out, uint32_t v) {
@@ -172,6 +173,9 @@ TEST(DpiIconPick, TheNearestImageOfTheDirectoryAndTheDeepestOfThatSide) {
 // The separator image is two lines of one pixel each in the middle: taken from the strip
 // drawn at the side they stay one pixel; a strip stretched from 16 smears them.
 TEST_F(DpiIcon, TheTreeTakesTheStripDrawnAtItsSide) {
+  AddRow(1, 0, 0, kShortcutGroup, "工具");
+  AddRow(2, 0, 1, kShortcutSeparator, "");
+  AddRow(3, 0, 2, kShortcutItem, "记事本", "C:\\windows\\notepad.exe");
   ToggleMaintenanceForm();
   FrmMenu* maintenance = FindToolWindow<FrmMenu>(kMaintenanceCaption);
   ASSERT_NE(nullptr, maintenance);
@@ -194,6 +198,7 @@ TEST_F(DpiIcon, TheTreeTakesTheStripDrawnAtItsSide) {
     expected[static_cast<size_t>(side / 2 - 1)] = 0x9AA3AD;
     expected[static_cast<size_t>(side / 2)] = 0xE2E6EA;
     EXPECT_EQ(expected, column);
+    SaveBmp(CaptureWindow(maintenance->hwnd), TestBinDir() + "\\dpi-maintenance-" + std::to_string(dpi).c_str() + ".bmp");
   }
 }
 
@@ -240,7 +245,7 @@ TEST_F(DpiIcon, FilesGiveTheirImageNearestToTheSide) {
 
 // Three shortcuts, each stored with a 16 by 16 icon of its own colour: to an icon file of
 // 16, 24 and 32 (the 24 is drawn), to a document (no icon of its own) and to a program
-// that is gone (both drawn with the stored icon, stretched).
+// that is gone (both drawn with the stored icon, stretched); and a group.
 TEST_F(DpiIcon, MenuAndQuickSearchDrawTheFilesOwnImageAtTheSide) {
   KxString ico = dir + "\\three.ico";
   WriteIcon(ico, {{16, 32, kRed}, {24, 32, kGreen}, {32, 32, kBlue}});
@@ -257,9 +262,13 @@ TEST_F(DpiIcon, MenuAndQuickSearchDrawTheFilesOwnImageAtTheSide) {
     AddRow(i + 1, 0, i, kShortcutItem, rows[i].caption, rows[i].path, icon);
     DestroyIcon(icon);
   }
+  // A group is drawn with the group icon of the resources, whatever it stored.
+  HICON groupIcon = SolidIcon(kPurple);
+  AddRow(4, 0, 3, kShortcutGroup, "工具", "", groupIcon);
+  DestroyIcon(groupIcon);
   // Whole icons of the side: the icon file's 24, and the others' stored icons stretched.
-  const std::vector<int> expected = {kSide * kSide, 0, 0, 0, kSide * kSide, kSide * kSide};
-  const COLORREF colors[] = {kGreen, kRed, kBlue, kMagenta, kCyan, kYellow};
+  const std::vector<int> expected = {kSide * kSide, 0, 0, 0, kSide * kSide, kSide * kSide, 0};
+  const COLORREF colors[] = {kGreen, kRed, kBlue, kMagenta, kCyan, kYellow, kPurple};
   auto counts = [&](const Capture& shot) {
     std::vector<int> found;
     for (COLORREF color : colors) found.push_back(CountOf(shot, color));
