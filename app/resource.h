@@ -11,12 +11,12 @@
 #define IDI_CLOSE            142  /* close */
 #define IDI_TOPMOST          144  /* topmost / pinned */
 
-/* Bitmaps: 24-bit. */
-#define IDB_APP              304  /* 70x70, about and settings windows */
-#define IDB_KIT_DEFAULT      305  /* 70x70, default picture of the kit window */
+/* A bitmap, 24-bit. */
 #define IDB_TREE             307  /* 80x16 strip of five 16x16 tree images */
 
-/* PNG files (RCDATA), 24-bit: the IDB_TREE images drawn at larger sides. */
+/* PNG files (RCDATA), 24-bit: pictures, and the IDB_TREE images drawn at larger sides. */
+#define IDB_APP              304  /* 70x70, about and settings windows */
+#define IDB_KIT_DEFAULT      305  /* 70x70, default picture of the kit window */
 #define IDB_TREE_24          308  /* 120x24 */
 #define IDB_TREE_32          309  /* 160x32 */
 

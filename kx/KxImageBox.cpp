@@ -55,13 +55,21 @@ void KxImageBox::OnDraw(KxCanvas& canvas) {
 
 bool KxImageBox::LoadResource(int id) {
   HINSTANCE instance = GetModuleHandleW(NULL);
+  // A bitmap, or a picture file of any format the decoder reads (RT_RCDATA).
   HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2));  // RT_BITMAP
+  const bool file = !found;
+  if (file) found = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));
   if (!found) return false;
   HGLOBAL loaded = ::LoadResource(instance, found);
   if (!loaded) return false;
   const unsigned char* bits = static_cast<const unsigned char*>(LockResource(loaded));
   DWORD size = SizeofResource(instance, found);
-  KxString bytes = bits ? BmpFileFromResource(bits, size) : KxString();
+  KxString bytes;
+  if (bits && file) {
+    bytes = KxString(reinterpret_cast<const char*>(bits), static_cast<int>(size));
+  } else if (bits) {
+    bytes = BmpFileFromResource(bits, size);
+  }
   FreeResource(loaded);
   if (bytes.IsEmpty()) return false;
   return LoadData(bytes);

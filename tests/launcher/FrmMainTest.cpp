@@ -150,6 +150,8 @@ TEST_F(KitWindow, StartsShrunkAtTheRightEdgeAsATopmostToolWindowWithItsTrayIcon)
   EXPECT_TRUE(exStyle & WS_EX_ACCEPTFILES);
   EXPECT_FALSE(GetWindowLongA(kit->hwnd, GWL_STYLE) & (WS_THICKFRAME | WS_CAPTION));
   EXPECT_FALSE(IsWindowEnabled(kit->Picture()->hwnd)) << "the picture must leave the mouse to the kit";
+  const CxImage* picture = kit->Picture()->Image();
+  EXPECT_TRUE(picture && picture->HasPixels() && picture->Width() == 70) << "the default picture of the resources";
   EXPECT_FALSE(kit->Title()->IsVisible());
 
   const NOTIFYICONDATAW* tray = TheTaskBar.Data();

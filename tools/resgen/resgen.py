@@ -759,6 +759,10 @@ def bitmap(draw):
     return lambda: bmp_bytes(draw(), background=(255, 255, 255))
 
 
+def still_png(draw):
+    return lambda: png_bytes(draw(), background=(255, 255, 255))
+
+
 def tree_png(side):
     return lambda: png_bytes(bitmap_tree(side), background=(255, 255, 255))
 
@@ -773,11 +777,12 @@ IMAGES = {
     "icon134.ico": icon(icon_note_manager),
     "icon142.ico": icon(icon_close),
     "icon144.ico": icon(icon_topmost),
-    "bitmap304.bmp": bitmap(bitmap_app),
-    "bitmap305.bmp": bitmap(bitmap_kit_default),
+    # PNG files (RCDATA), a few KB each where a 24-bit bitmap would take four
+    # times as much: the pictures of the about and settings windows and of the
+    # kit window, and the tree's images at 150 % and 200 %.
+    "bitmap304.png": still_png(bitmap_app),
+    "bitmap305.png": still_png(bitmap_kit_default),
     "tree307.bmp": bitmap(bitmap_tree),
-    # The tree's images at 150 % and 200 %: PNG files (RCDATA), a few KB each
-    # where a 24-bit bitmap would take four times as much.
     "tree308.png": tree_png(24),
     "tree309.png": tree_png(32),
 }

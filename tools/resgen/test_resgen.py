@@ -131,7 +131,7 @@ class BmpWriterTest(unittest.TestCase):
         self.assertEqual(tuple(data[54:57]), (0, 50, 100))
 
     def test_generated_bitmaps_have_the_sizes_the_windows_expect(self):
-        expected = {"bitmap304.bmp": (70, 70), "bitmap305.bmp": (70, 70),
+        expected = {"bitmap304.png": (70, 70), "bitmap305.png": (70, 70),
                     "tree307.bmp": (80, 16), "tree308.png": (120, 24),
                     "tree309.png": (160, 32)}
         for name, (w, h) in expected.items():
