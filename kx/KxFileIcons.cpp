@@ -2,6 +2,7 @@
 
 #include "kx/base/KxIconFile.h"
 #include "kx/base/KxList.h"
+#include "kx/base/KxWide.h"
 
 namespace {
 
@@ -33,15 +34,22 @@ unsigned HashOf(const KxString& path) {
   return hash;
 }
 
-// A path on a fixed drive or a RAM disk ("X:\..."): the only files read while a window
-// waits.
+// Files whose bytes may first have to come from elsewhere: a cloud placeholder, an archived
+// file, a link that may lead to another drive.
+constexpr DWORD kFetchedAttributes = FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_REPARSE_POINT |
+                                     0x00040000 /* recall on open */ | 0x00400000 /* recall on data access */;
+
+// A file of its own on a fixed drive or a RAM disk ("X:\..."): the only files read while a
+// window waits.
 bool ReadsAtOnce(const KxString& path) {
   char letter = path.At(0);
   if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
   if (letter < 'A' || letter > 'Z' || path.At(1) != ':' || path.At(2) != '\\') return false;
   const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', 0};
   UINT type = GetDriveTypeW(root);
-  return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+  if (type != DRIVE_FIXED && type != DRIVE_RAMDISK) return false;
+  DWORD attributes = GetFileAttributesW(KxWide(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & kFetchedAttributes);
 }
 
 }  // namespace

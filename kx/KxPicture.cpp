@@ -42,8 +42,8 @@ void KxPicture::FitIcon(int side) {
     fitted = KxCachedFileIcon(*iconFile, side);
   }
   if (!fitted) fitted = storedIcon;
-  if (!fitted) return;
-  TakeIcon(fitted, owns);
+  // Asked once a side, whether or not there was an icon for it.
+  if (fitted) TakeIcon(fitted, owns);
   iconSide = side;
 }
 

@@ -234,6 +234,8 @@ bool KxTreeView::AddStripAtDpi() {
   if (nearest != loadedStrip) {
     if (imageStrip) DeleteObject(imageStrip);
     imageStrip = LoadStrip(stripInstance, imageStrips[nearest].resource);
+    // A strip that cannot be read leaves the first one, stretched.
+    if (!imageStrip && nearest != 0) imageStrip = LoadStrip(stripInstance, imageStrips[nearest = 0].resource);
     loadedStrip = imageStrip ? nearest : -1;
   }
   if (!imageStrip) return false;

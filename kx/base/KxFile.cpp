@@ -179,9 +179,8 @@ HICON FileSmallIcon(const KxString& path) {
   if (!info.hIcon || KxIconSide(info.hIcon) == kFileSmallIconSide) return info.hIcon;
   HICON fitted = static_cast<HICON>(
       CopyImage(info.hIcon, IMAGE_ICON, kFileSmallIconSide, kFileSmallIconSide, 0));
-  if (!fitted) return info.hIcon;
   DestroyIcon(info.hIcon);
-  return fitted;
+  return fitted;  // NULL rather than an icon of another side, which would be stored
 }
 
 bool EndsWithNoCase(const KxString& text, const char* end) {

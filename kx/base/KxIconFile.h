@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <stddef.h>
+#include <functional>
 #include <stdint.h>
 
 #include "kx/base/KxString.h"
@@ -25,9 +26,11 @@ struct KxIconImage {
 
 // The image of the directory at data (size bytes) nearest to side, and of the most colours
 // among those of that side. A group is a module's RT_GROUP_ICON resource (entries of 14
-// bytes); otherwise the directory is an .ico file's (16 bytes). False when the bytes are
-// no directory of at least one image; nothing past data + size is read.
-bool KxPickIconImage(const void* data, size_t size, bool group, int side, KxIconImage& picked);
+// bytes); otherwise the directory is an .ico file's (16 bytes). With usable, only images it
+// accepts are candidates (it may set their bitCount from the image itself). False when the
+// bytes are no directory of at least one such image; nothing past data + size is read.
+bool KxPickIconImage(const void* data, size_t size, bool group, int side, KxIconImage& picked,
+                     const std::function<bool(KxIconImage&)>& usable = nullptr);
 
 // The icon group of a module (loaded or mapped as data) at side by side, owned by the
 // caller; NULL when the module has no such group.

@@ -211,6 +211,19 @@ TEST_F(DpiIcon, FilesGiveTheirImageNearestToTheSide) {
   WriteIcon(two, {{16, 32, kRed}, {32, 32, kBlue}});
   KxString text = dir + "\\notes.txt";
   ASSERT_TRUE(WriteFileBytes(text, "text"));
+  // Files whose 24 lies about its bytes (the first entry is the 16, the second the 24): the
+  // 16 is taken instead, and the lie never reaches the platform.
+  auto broken = [&](const char* name, size_t at, uint32_t value) {
+    std::string bytes = IconDirectory({{16, 32, kRed}, {24, 32, kGreen}}, false);
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+    KxString path = dir + "\\" + name;
+    EXPECT_TRUE(WriteFileBytes(path, KxString(bytes.data(), static_cast<int>(bytes.size()))));
+    return path;
+  };
+  const size_t second = 6 + 16, secondImage = 6 + 2 * 16 + 40 + 16 * 16 * 4 + 4 * 16;
+  KxString oneByte = broken("one-byte.ico", second + 8, 1);
+  KxString beyond = broken("beyond.ico", second + 12, 0x7FFFFFF0u);
+  KxString wider = broken("wider.ico", secondImage + 4, 200);  // its header claims 200 by 200
   KxString gone = dir + "\\gone.exe";
   HICON app = static_cast<HICON>(LoadImageW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 16, 16, 0));
   const std::vector<DWORD> ownApp = PixelsOf(app, 16);
@@ -230,6 +243,9 @@ TEST_F(DpiIcon, FilesGiveTheirImageNearestToTheSide) {
       {"the side itself", KxFileIconAt(three, 24), 24, solid(24, kGreen)},
       {"of two as near, the larger", KxFileIconAt(two, 24), 24, solid(24, kBlue)},
       {"the nearer", KxFileIconAt(two, 20), 20, solid(20, kRed)},
+      {"an image of one byte is passed over", KxFileIconAt(oneByte, 24), 24, solid(24, kRed)},
+      {"an image past the end is passed over", KxFileIconAt(beyond, 24), 24, solid(24, kRed)},
+      {"an image larger than its bytes is passed over", KxFileIconAt(wider, 24), 24, solid(24, kRed)},
       {"a document has none of its own", KxFileIconAt(text, 24), 0, {}},
       {"a missing file has none", KxFileIconAt(gone, 24), 0, {}},
   };
