@@ -152,7 +152,7 @@ bool KxCard::Create(const KxString& className, const KxString& caption, DWORD st
   const bool child = (style & WS_CHILD) != 0 && parent;
   // A child has its top-level window's DPI; a top-level window the DPI of the monitor it
   // is made on.
-  ApplyDpi(child ? parent->dpi : KxDpiOfRect(RECT{x, y, x + 1, y + 1}));
+  ApplyDpi(child ? parent->dpi : KxDpiOfRect(RECT{x, y, x + width, y + height}));
 
   KxCreateParams params;
   params.exStyle = createExStyle;

@@ -10,6 +10,10 @@ public:
   // Toggles before the click handlers run, so they read the new state.
   void OnClick(KxEvtParam& param) override;
   void OnDraw(KxCanvas& canvas) override;
+  // Text does not grow exactly with the font: an automatic width is measured again.
+  void OnDpiChanged(int) override {
+    if (autoSize) SetAutoSize(true);
+  }
 
   void SetChecked(bool value);
   bool IsChecked() const { return checked; }

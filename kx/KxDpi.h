@@ -19,12 +19,6 @@ inline int KxUnscale(int pixels, int dpi) {
   return dpi == kKxBaseDpi || dpi <= 0 ? pixels : MulDiv(pixels, kKxBaseDpi, dpi);
 }
 
-// A point of a window that went from one DPI to another: the same spot of what it shows.
-inline POINT KxRescale(POINT pt, int fromDpi, int toDpi) {
-  if (fromDpi <= 0 || fromDpi == toDpi) return pt;
-  return POINT{MulDiv(pt.x, toDpi, fromDpi), MulDiv(pt.y, toDpi, fromDpi)};
-}
-
 // The screen DC's LOGPIXELSY, read once: the system DPI of a system-aware program, 96 for
 // one the system scales.
 int KxSystemDpi();

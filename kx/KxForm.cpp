@@ -117,12 +117,22 @@ void KxForm::SetIcon(HICON icon) {
 }
 
 void KxForm::CenterOnScreen() {
-  RECT r = WindowRect();
+  // On the monitor of the pointer, where the user asked for the window, laid out for its DPI
+  // before it goes there.
+  POINT pointer = {0, 0};
+  GetCursorPos(&pointer);
+  HMONITOR under = MonitorFromPoint(pointer, MONITOR_DEFAULTTOPRIMARY);
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof(monitor);
-  if (!GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+  if (!GetMonitorInfoW(under, &monitor)) {
     SetRect(&monitor.rcWork, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   }
+  int monitorDpi = KxDpiOfMonitor(under);
+  if (monitorDpi != dpi) {
+    ApplyDpi(monitorDpi);
+    Resize(width, height);
+  }
+  RECT r = WindowRect();
   const RECT& work = monitor.rcWork;
   int w = r.right - r.left, h = r.bottom - r.top;
   // At a large scale a window may be larger than the work area: one that can be sized
@@ -134,7 +144,10 @@ void KxForm::CenterOnScreen() {
   }
   int left = work.left + (work.right - work.left - w) / 2;
   int top = work.top + (work.bottom - work.top - h) / 2;
-  MoveTo(left > work.left ? left : work.left, top > work.top ? top : work.top);
+  // Only the place: the size in pixels stays as it is (its fields may round to another).
+  SetWindowPos(hwnd, NULL, left > work.left ? left : work.left, top > work.top ? top : work.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RefreshPosition(false);
 }
 
 void KxForm::SetFixedSize(bool fixed) {

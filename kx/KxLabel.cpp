@@ -41,6 +41,7 @@ void KxLabel::SetTextColor(COLORREF color) {
 }
 
 void KxLabel::FitText() {
+  fitted = true;
   KxCanvas measure(this);
   SIZE size = measure.TextExtent(font, GetText());
   const int wanted = Dip(size.cx) + 4;

@@ -10,6 +10,10 @@ public:
   KxLabel(KxControl* parent, const KxString& caption, const KxRect& rect);
 
   void OnDraw(KxCanvas& canvas) override;
+  // Text does not grow exactly with the font: a width measured from it is measured again.
+  void OnDpiChanged(int) override {
+    if (autoSize && fitted) FitText();
+  }
   // With autoSize the label takes the text's width + 4, but never more than maxWidth when
   // that is set; otherwise it repaints.
   void SetText(const KxString& text);
@@ -26,6 +30,7 @@ public:
 
 private:
   void FitText();
+  bool fitted = false;  // the width is the text's, not the one the label was made with
 };
 
 class KxLabellink : public KxTrack<KxLabel> {

@@ -41,7 +41,13 @@ const long long kMaxPictureBytes = 32 * 1024 * 1024;
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
-int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+// The monitor the window stands on (the primary while it is not yet shown anywhere).
+RECT MonitorOf(HWND hwnd) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  if (GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor)) return monitor.rcMonitor;
+  return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
 
 // The file's bytes; false when it does not open, is too large or cannot be read.
 bool ReadWholeFile(const KxString& path, KxString& bytes) {
@@ -97,7 +103,7 @@ FrmMain::FrmMain()
   // The first timer of the window: its id is 1.
   updateTimer = BindTimer(*this, this, &FrmMain::OnUpdateTimer, kUpdateTimerMs);
 
-  MoveTo(ScreenWidth() - Px(width) - 4, y);
+  MoveTo(MonitorOf(hwnd).right - Px(width) - 4, y);
   TheTaskBar.Add(hwnd, kProductName, IDI_APP);
   BindMsg(*this, WM_HOTKEY, this, &FrmMain::OnHotKey);
   BindMsg(*this, kTrayCallbackMessage, this, &FrmMain::OnTrayIcon);
@@ -161,17 +167,18 @@ void FrmMain::ChooseKitImage() {
 void FrmMain::LayoutKit() {
   int w = picture->width < kMinPicture ? kMinPicture : picture->width;
   int h = picture->height < kMinPicture ? kMinPicture : picture->height;
+  const RECT screen = MonitorOf(hwnd);
   int targetX;
   if (shrunk) {
     title->Hide();
     updateButton->Hide();
     picture->MoveTo(0, 0);
-    targetX = ScreenWidth() - Px(w) - 4;
+    targetX = screen.right - Px(w) - 4;
   } else {
     title->Show();
     updateButton->Show();
     picture->MoveTo(10, 10);
-    targetX = ScreenWidth() - Px(kNormalWidth) - 2;
+    targetX = screen.right - Px(kNormalWidth) - 2;
   }
   updatePanelPlace.y = picture->y + h + 6;
   pluginsLabelPlace.y = updatePanelPlace.y + updatePanelPlace.height;
@@ -185,10 +192,10 @@ void FrmMain::LayoutKit() {
   int windowWidth = shrunk ? w : kNormalWidth;
   int windowHeight = shrunk ? h : pluginListPlace.y + pluginListPlace.height + 12;
 
-  // The window only ever moves left to fit, never right, except back onto the screen.
+  // The window only ever moves left to fit, never right, except back onto its monitor.
   int left = targetX < x ? targetX : x;
-  if (left < kScreenMargin) left = kScreenMargin;
-  int top = y < kScreenMargin ? kScreenMargin : y;
+  if (left < screen.left + kScreenMargin) left = screen.left + kScreenMargin;
+  int top = y < screen.top + kScreenMargin ? screen.top + kScreenMargin : y;
   SetBounds(KxRect{left, top, windowWidth, windowHeight}, true);
   Invalidate(true);
 }
@@ -231,6 +238,11 @@ void FrmMain::OnLButtonDown(WPARAM, POINT pt) {
   grab = pt;
   // Read once for the whole drag, not at every move.
   KxLiveMonitorRects(grabMonitors);
+}
+
+void FrmMain::OnDpiChanged(int) {
+  grab.x = Clamp(grab.x, 0, Px(width) - 1);
+  grab.y = Clamp(grab.y, 0, Px(height) - 1);
 }
 
 void FrmMain::MoveKeepingOnScreen(POINT cursor) {

@@ -29,8 +29,10 @@ public:
   void OnLButtonDblClk(WPARAM keys, POINT pt) override;
   void OnClick(KxEvtParam& param) override;
   void OnMouseMove(WPARAM keys, POINT pt) override;
-  // Mid-drag onto a monitor of another DPI the pointer keeps its spot of the picture.
-  void OnDpiChanged(int oldDpi) override { grab = KxRescale(grab, oldDpi, dpi); }
+  // Mid-drag onto a monitor of another DPI the window keeps its left edge under the same
+  // pointer, the grab spot kept inside it. Rescaling the spot instead could put most of the
+  // window back on the monitor it left, and the change would repeat at every move.
+  void OnDpiChanged(int oldDpi) override;
   void OnRButtonDown(WPARAM keys, POINT pt) override;
   void OnDropFiles(const KxStringList& paths) override;
   // Closing only hides the kit window; it lives until the end of the run.

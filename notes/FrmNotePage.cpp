@@ -128,7 +128,7 @@ FrmNotePage::Prepared FrmNotePage::Prepare(const NoteRecord& record, const Monit
   const bool automatic = (record.flags & kNoteSized) == 0;
   KxTextBox* box = new KxTextBox();
   // Measured at the DPI the note's window will have: that of its monitor.
-  box->ApplyDpi(KxDpiOfRect(RECT{record.left, record.top, record.left + 1, record.top + 1}));
+  box->ApplyDpi(KxDpiOfRect(RECT{record.left, record.top, record.left + record.width, record.top + record.height}));
   box->wrap = true;
   box->SetAutoSize(automatic);
   box->MeasureFont();
@@ -250,7 +250,16 @@ LRESULT FrmNotePage::WndProc(KxMsg& m) {
   // On a monitor of another DPI the note stands where the platform puts it and its text
   // keeps its size there (the font follows the DPI); an automatic size is the text's again.
   if (m.msg == kKxWmDpiChanged) {
+    // Being sized, the note keeps the rectangle the pointer gives it: it is in pixels, and a
+    // rectangle of the new scale would fight the pointer (and could change the DPI back).
+    RECT keep = WindowRect();
+    if (resizeEdges) m.lParam = reinterpret_cast<LPARAM>(&keep);
     LRESULT result = KxPopForm::WndProc(m);
+    // Mid-drag the note keeps its left edge under the same pointer, the spot inside it
+    // (rescaling the spot could put the note back on the monitor it left).
+    RECT now = WindowRect();
+    dragOrigin.x = std::max(0L, std::min(dragOrigin.x, now.right - now.left - 1));
+    dragOrigin.y = std::max(0L, std::min(dragOrigin.y, now.bottom - now.top - 1));
     if (textBox && !sized) {
       MonitorAreas areas;
       LiveWorkAreas(areas);

@@ -55,8 +55,6 @@ public:
   void OnLButtonDblClk(WPARAM keys, POINT pt) override;
   void OnLButtonUp(WPARAM keys, POINT pt) override;
   void OnMouseMove(WPARAM keys, POINT pt) override;
-  // Mid-drag onto a monitor of another DPI the pointer keeps its spot of the note.
-  void OnDpiChanged(int oldDpi) override { dragOrigin = KxRescale(dragOrigin, oldDpi, dpi); }
   void OnSize(const RECT& client) override;
   virtual void ShowNoteMenu();
   // The note menu at the cursor, owned by owner, its items as the note's state makes them;

@@ -115,8 +115,13 @@ void NoteWindowList::NewNote() {
   GetCursorPos(&cursor);
   // A note's rectangle is in pixels: the distances are those of the monitor under the cursor.
   int dpi = KxDpiOfRect(RECT{cursor.x, cursor.y, cursor.x + 1, cursor.y + 1});
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  int least = KxScale(kNewNoteMinLeft, dpi);
+  if (GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor))
+    least += monitor.rcWork.left;
   int left = cursor.x - KxScale(kNewNoteLeftOfCursor, dpi);
-  if (left <= KxScale(kNewNoteMinLeft, dpi)) left = KxScale(kNewNoteMinLeft, dpi);
+  if (left <= least) left = least;
   NoteRecord record = NewRecordAt(left, cursor.y - KxScale(kNewNoteAboveCursor, dpi),
                                   KxScale(kNewNoteWidth, dpi), KxScale(kNewNoteHeight, dpi),
                                   kNewNoteText);

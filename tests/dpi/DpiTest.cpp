@@ -362,9 +362,8 @@ TEST_F(Dpi, MenuItemsAreMeasuredAtTheScale) {
 }
 
 // A window dragged onto a monitor of another DPI: the platform sends WM_DPICHANGED with the
-// new DPI and a rectangle for the window. Back on the first monitor, nothing has drifted and
-// nothing is left over: the same places, fonts, margins and images, and no more GDI objects
-// after a second round than after the first.
+// new DPI and a rectangle for the window. Back on the first monitor, after one round and
+// after two, nothing has drifted: the same places, fonts, margins and images.
 TEST_F(Dpi, AWindowThatMeetsAnotherDpiTakesTheRectangleAndComesBackAsItWas) {
   // Down to 96 and up through 120: the order in which pixels rescaled from pixels drift.
   const int dpis[] = {96, 120};
@@ -377,7 +376,6 @@ TEST_F(Dpi, AWindowThatMeetsAnotherDpiTakesTheRectangleAndComesBackAsItWas) {
     const std::vector<int> home = before[0];
     FrmNotePage* page = dynamic_cast<FrmNotePage*>(o.form);
     const int line = page ? page->textBox->charHeight : 0;
-    DWORD objects = 0;
     for (int round = 0; round < 2; ++round) {
       for (int dpi : dpis) {
         SCOPED_TRACE(dpi);
@@ -403,9 +401,6 @@ TEST_F(Dpi, AWindowThatMeetsAnotherDpiTakesTheRectangleAndComesBackAsItWas) {
       }
       SendDpi(window, kScreenDpi, RECT{home[0], home[1], home[0] + home[2], home[1] + home[3]});
       EXPECT_EQ(before, StateOf(o.form)) << "round " << round;
-      DWORD now = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-      if (round == 0) objects = now;
-      else EXPECT_EQ(objects, now) << "GDI objects left by a round of DPI changes";
     }
     Close(o);
   }
