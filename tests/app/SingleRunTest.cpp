@@ -62,9 +62,9 @@ HWND MainWindowOf(const KxString& exe) {
 
 TEST_F(SingleRunning, ASecondStartBringsTheFirstForwardAndEnds) {
   HANDLE first = Start(0);
-  ASSERT_TRUE(WaitFor([&] { return Runs(0); }, 15000));
-  HWND window = MainWindowOf(exes[0]);
-  ASSERT_NE(nullptr, window);
+  // The kit window takes its title just after it is made: wait for the window by its title.
+  HWND window = NULL;
+  ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(exes[0])) != NULL; }, 15000));
   ShowWindow(window, SW_HIDE);
 
   HANDLE second = Start(1);
@@ -80,9 +80,9 @@ TEST_F(SingleRunning, ASecondStartBringsTheFirstForwardAndEnds) {
 
 TEST_F(SingleRunning, AStartDuringTheHandOverStays) {
   HANDLE first = Start(0);
-  ASSERT_TRUE(WaitFor([&] { return Runs(0); }, 15000));
-  HWND window = MainWindowOf(exes[0]);
-  ASSERT_NE(nullptr, window);
+  // The kit window takes its title just after it is made: wait for the window by its title.
+  HWND window = NULL;
+  ASSERT_TRUE(WaitFor([&] { return (window = MainWindowOf(exes[0])) != NULL; }, 15000));
   // The old instance is ending while the new copy starts.
   HANDLE second = Start(1);
   Sleep(200);
