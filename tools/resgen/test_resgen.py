@@ -62,7 +62,7 @@ def parse_png(data):
 
 
 def paeth(a, b, c):
-    """The predictor as the PNG specification writes it."""
+    """The Paeth predictor as the PNG format (RFC 2083) defines it."""
     p = a + b - c
     pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
     if pa <= pb and pa <= pc:
